@@ -1,0 +1,6 @@
+#include "app/main_flow.h"
+
+int main()
+{
+    return SettingsMain();
+}

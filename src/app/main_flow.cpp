@@ -1,0 +1,105 @@
+#include "app/main_flow.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/libraries_setup.h"
+#include "app/program_state.h"
+#include "gui/command_loop.h"
+#include "gui/gadget_rules.h"
+#include "gui/screen_mode.h"
+#include "gui/window_layout.h"
+#include "platform/display.h"
+#include "platform/toolkit.h"
+#include "settings/app_settings.h"
+#include "settings/tool_config.h"
+#include "text/menu.h"
+#include "text/strings.h"
+
+namespace {
+
+// Copies src into a buffer of the given size, cut at its end.
+void CopyText(char *dst, const char *src, std::size_t size)
+{
+    std::snprintf(dst, size, "%s", src != nullptr ? src : "");
+}
+
+// With SETTINGS_DUMP set, what was loaded is printed on standard output.
+void DumpLoadedSettings()
+{
+    const char *dump = std::getenv("SETTINGS_DUMP");
+    if (dump == nullptr || dump[0] == '\0') {
+        return;
+    }
+    static const char *const platformKeys[PLATFORM_ICON_COUNT] = {"AMIGAOS3", "MORPHOS", "WARPOS",
+                                                                  "AMIGAOS4"};
+    std::printf("APPLICATION=%s\nHELP=%s\nHIDESOUND=%d\n", ToolConfig.appName, ToolConfig.helpFile,
+                static_cast<int>(ToolConfig.hideSound));
+    for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
+        std::printf("%s=%s\n", platformKeys[i], ToolConfig.platformIcons[i]);
+    }
+    std::printf("displayMode=%d\nmodeId=0x%08X\ndepth=%d\nfpsLimit=%d\nfpsLimitEnabled=%d\n"
+                "masterVolume=%d\nsoundEnabled=%d\n",
+                static_cast<int>(AppSettings.displayMode), static_cast<unsigned>(AppSettings.modeId),
+                static_cast<int>(AppSettings.depth), static_cast<int>(AppSettings.fpsLimit),
+                static_cast<int>(AppSettings.fpsLimitEnabled),
+                static_cast<int>(AppSettings.masterVolume),
+                static_cast<int>(AppSettings.soundEnabled));
+    std::printf("windowTitle=%s\n", windowTitle);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int SettingsMain()
+{
+    // 1. The platform's services, the locale and the catalog.
+    failureCode = OpenLibraries();
+    if (failureCode != 0) {
+        Shutdown(failureCode);
+        return 0;
+    }
+
+    // 2. The screen that is active at start.
+    std::uint32_t lock = LockIBase(0);
+    startScreen = ActiveScreen();
+    UnlockIBase(lock);
+
+    // 3, 4. Configuration defaults.
+    ToolConfig.helpFile[0] = '\0';
+    CopyText(ToolConfig.appName, GetString(MSG_DEFAULT_APP_NAME), sizeof ToolConfig.appName);
+
+    // 5. The tool's icon and the application's icon.
+    LoadSettings();
+
+    // 6, 7. Texts of the window.
+    std::snprintf(windowTitle, sizeof windowTitle, GetString(MSG_WINDOW_TITLE), ToolConfig.appName);
+    displayModeLabels[0] = GetString(MSG_MODE_WINDOW);
+    displayModeLabels[1] = GetString(MSG_MODE_FULLSCREEN_AUTO);
+    displayModeLabels[2] = GetString(MSG_MODE_FULLSCREEN_MANUAL);
+    displayModeLabels[3] = nullptr;
+    DumpLoadedSettings();
+
+    // 8, 9, 10. The menu and the object tree.
+    LocalizeMenus();
+    if (BuildSettingsWindow() == nullptr) {
+        Shutdown(2);
+        return 0;
+    }
+
+    // 11 to 15. Notifications, initial states, the window.
+    InstallNotifications();
+    SetAttrs(displayModeCycle, MUIA_Cycle_Active, AppSettings.displayMode, TAG_DONE);
+    ApplyGadgetRules();
+    SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
+    ShowScreenModeName();
+
+    // 16. The command loop, until Save, Cancel, Exit or the close gadget.
+    RunCommandLoop();
+
+    // 17, 18, 19.
+    SetAttrs(mainWindow, MUIA_Window_Open, 0, TAG_DONE);
+    Shutdown(0);
+    return 0;
+}

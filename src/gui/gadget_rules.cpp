@@ -1,0 +1,3 @@
+#include "gui/gadget_rules.h"
+
+void ApplyGadgetRules() {}

@@ -1,0 +1,4 @@
+#include "gui/screen_mode.h"
+
+void ShowScreenModeName() {}
+int ChooseScreenMode() { return 0; }

@@ -1,0 +1,19 @@
+// The settings record: the run-time settings of the application being configured.
+#pragma once
+
+#include <cstdint>
+
+struct Settings {
+    std::int32_t displayMode;      // 0 window, 1 full screen auto, 2 full screen in modeId/depth
+    std::uint32_t modeId;
+    std::int32_t depth;
+    std::int32_t fpsLimit;
+    std::int32_t fpsLimitEnabled;
+    std::int32_t masterVolume;
+    std::int32_t soundEnabled;
+};
+
+extern Settings AppSettings;
+
+// Back to the defaults a run starts with (for tests).
+void ResetAppSettings();

@@ -1,0 +1,24 @@
+// The tool's own configuration, read from the tooltypes of its icon "Settings".
+#pragma once
+
+#include <cstdint>
+
+constexpr int APP_NAME_SIZE = 128;
+constexpr int HELP_FILE_SIZE = 128;
+constexpr int PLATFORM_ICON_COUNT = 4;  // AMIGAOS3, MORPHOS, WARPOS, AMIGAOS4
+constexpr int PLATFORM_ICON_SIZE = 80;
+
+struct ToolConfigRecord {
+    char appName[APP_NAME_SIZE];
+    char helpFile[HELP_FILE_SIZE];
+    std::int32_t hideSound;
+    char platformIcons[PLATFORM_ICON_COUNT][PLATFORM_ICON_SIZE];
+};
+
+extern ToolConfigRecord ToolConfig;
+
+// Screen defaults, then the tool's icon, then the application's icon. Silent.
+void LoadSettings();
+
+// Back to the initial, empty configuration (for tests).
+void ResetToolConfig();
