@@ -10,11 +10,11 @@ struct ViewPort {
     std::uint32_t modeId;
 };
 struct RastPort {
-    BitMap *BitMap;
+    struct BitMap *BitMap;
 };
 struct Screen {
-    ViewPort ViewPort;
-    RastPort RastPort;
+    struct ViewPort ViewPort;
+    struct RastPort RastPort;
 };
 
 // The active screen may be read only between LockIBase and UnlockIBase.
