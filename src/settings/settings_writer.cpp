@@ -1,7 +1,211 @@
 #include "settings/settings_writer.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/program_state.h"
+#include "gui/window_layout.h"
+#include "platform/icon_store.h"
+#include "platform/toolkit.h"
+#include "settings/app_settings.h"
+#include "settings/tool_config.h"
+
 char failedIcons[FAILED_ICONS_SIZE];
 
-int SaveSettings() { return 0; }
-int WriteIconSettings(const char *) { return 0; }
-void AddToolType(const char *) {}
+namespace {
+
+constexpr int INITIAL_SLOTS = 50;
+
+// The tooltype list being built for the icon being written: newToolTypeCount texts
+// in separately allocated blocks, always followed by at least one empty slot.
+char **newToolTypes = nullptr;
+int newToolTypeSlots = 0;
+int newToolTypeCount = 0;
+
+// The keys this tool manages; an entry is managed only when its key is one of them.
+const char *const managedKeywords[] = {"MASTERVOLUME", "NOSOUND", "FPSLIMIT", "WINDOW",
+                                       "FULLSCREEN",   "MODEID",  "DEPTH"};
+
+char FoldCase(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// True when the entry's key (up to the first '=' or its end) is a managed keyword,
+// in any letter case.
+bool IsManagedEntry(const char *text)
+{
+    std::size_t keyLength = std::strcspn(text, "=");
+    for (const char *keyword : managedKeywords) {
+        if (std::strlen(keyword) != keyLength) {
+            continue;
+        }
+        std::size_t i = 0;
+        while (i < keyLength && FoldCase(text[i]) == keyword[i]) {
+            ++i;
+        }
+        if (i == keyLength) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void FreeNewToolTypes()
+{
+    for (int i = 0; i < newToolTypeSlots; ++i) {
+        std::free(newToolTypes[i]);
+    }
+    std::free(newToolTypes);
+    newToolTypes = nullptr;
+    newToolTypeSlots = 0;
+    newToolTypeCount = 0;
+}
+
+// Appends name to failedIcons, after ", " when it is not the first; cut at the buffer's end.
+void NoteFailedIcon(const char *name)
+{
+    std::size_t used = std::strlen(failedIcons);
+    std::snprintf(failedIcons + used, sizeof failedIcons - used, "%s%s", used != 0 ? ", " : "", name);
+}
+
+// Takes one control's value into a record field when the control exists (the
+// window has been built) and knows the attribute.
+void ReadControl(Tag attribute, Object *control, std::int32_t *field)
+{
+    if (control == nullptr) {
+        return;
+    }
+    IPTR value = 0;
+    if (GetAttr(attribute, control, &value) != 0) {
+        *field = static_cast<std::int32_t>(value);
+    }
+}
+
+}  // namespace
+
+void AddToolType(const char *text)
+{
+    // Room for one more text and the empty slot after it.
+    if (newToolTypeCount + 1 >= newToolTypeSlots) {
+        int slots = newToolTypeSlots == 0 ? INITIAL_SLOTS : newToolTypeSlots * 2;
+        auto *grown = static_cast<char **>(std::realloc(newToolTypes, sizeof(char *) * slots));
+        if (grown == nullptr) {
+            return;
+        }
+        for (int i = newToolTypeSlots; i < slots; ++i) {
+            grown[i] = nullptr;
+        }
+        newToolTypes = grown;
+        newToolTypeSlots = slots;
+    }
+    std::size_t length = std::strlen(text);
+    auto *copy = static_cast<char *>(std::malloc(length + 1));
+    if (copy == nullptr) {
+        return;
+    }
+    std::memcpy(copy, text, length + 1);
+    newToolTypes[newToolTypeCount++] = copy;
+}
+
+int WriteIconSettings(const char *name)
+{
+    FreeNewToolTypes();
+    if (name == nullptr || name[0] == '\0') {
+        return 0;
+    }
+
+    // The name the icon was found under: room for the longest configured name and ".vls".
+    char foundName[APP_NAME_SIZE + 4];
+    DiskObject *icon = nullptr;
+    std::size_t nameLength = std::strlen(name);
+    if (nameLength < APP_NAME_SIZE) {
+        std::memcpy(foundName, name, nameLength + 1);
+        icon = GetDiskObject(foundName);
+        if (icon == nullptr) {
+            std::snprintf(foundName, sizeof foundName, "%s.vls", name);
+            icon = GetDiskObject(foundName);
+        }
+    }
+    if (icon == nullptr) {
+        return 0;
+    }
+
+    // Every entry that is not managed is kept, in order, without its leading spaces.
+    for (char **entry = icon->do_ToolTypes; entry != nullptr && *entry != nullptr; ++entry) {
+        const char *text = *entry;
+        while (*text == ' ') {
+            ++text;
+        }
+        if (!IsManagedEntry(text)) {
+            AddToolType(text);
+        }
+    }
+
+    // The settings, in their fixed order.
+    if (ToolConfig.hideSound == 0) {
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "MASTERVOLUME=%d", static_cast<int>(AppSettings.masterVolume));
+        AddToolType(scratchBuffer);
+        if (AppSettings.soundEnabled == 0) {
+            AddToolType("NOSOUND");
+        }
+    }
+    if (AppSettings.fpsLimitEnabled != 0) {
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "FPSLIMIT=%d", static_cast<int>(AppSettings.fpsLimit));
+        AddToolType(scratchBuffer);
+    }
+    switch (AppSettings.displayMode) {
+    case 0:
+        AddToolType("WINDOW");
+        break;
+    case 1:
+        AddToolType("FULLSCREEN");
+        break;
+    case 2:
+        // Signed decimal: a mode id of 2147483648 or more is written negative.
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "MODEID=%d",
+                      static_cast<int>(static_cast<std::int32_t>(AppSettings.modeId)));
+        AddToolType(scratchBuffer);
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "DEPTH=%d", static_cast<int>(AppSettings.depth));
+        AddToolType(scratchBuffer);
+        AddToolType("FULLSCREEN");
+        break;
+    default:
+        break;
+    }
+
+    char *none[] = {nullptr};
+    char **ownList = icon->do_ToolTypes;
+    icon->do_ToolTypes = newToolTypes != nullptr ? newToolTypes : none;
+    bool written = PutDiskObject(foundName, icon);
+    icon->do_ToolTypes = ownList;
+    FreeDiskObject(icon);
+    FreeNewToolTypes();
+    return written ? 0 : -1;
+}
+
+int SaveSettings()
+{
+    ReadControl(MUIA_Cycle_Active, displayModeCycle, &AppSettings.displayMode);
+    ReadControl(MUIA_Selected, fpsCheckmark, &AppSettings.fpsLimitEnabled);
+    ReadControl(MUIA_Numeric_Value, fpsSlider, &AppSettings.fpsLimit);
+    if (ToolConfig.hideSound == 0) {
+        ReadControl(MUIA_Selected, soundCheckmark, &AppSettings.soundEnabled);
+        ReadControl(MUIA_Numeric_Value, volumeSlider, &AppSettings.masterVolume);
+    }
+
+    failedIcons[0] = '\0';
+    int failures = 0;
+    if (WriteIconSettings(ToolConfig.appName) != 0) {
+        NoteFailedIcon(ToolConfig.appName);
+        ++failures;
+    }
+    for (const char *platformIcon : ToolConfig.platformIcons) {
+        if (platformIcon[0] != '\0' && WriteIconSettings(platformIcon) != 0) {
+            NoteFailedIcon(platformIcon);
+            ++failures;
+        }
+    }
+    return failures;
+}

@@ -1,0 +1,76 @@
+#include "settings/settings_reader.h"
+
+#include <cstdio>
+
+#include "app/program_state.h"
+#include "platform/display.h"
+#include "platform/icon_store.h"
+#include "settings/app_settings.h"
+#include "settings/tool_config.h"
+#include "settings/tooltype_number.h"
+
+void ReadScreenDefaults()
+{
+    if (startScreen == nullptr) {
+        return;
+    }
+    AppSettings.modeId = GetVPModeID(&startScreen->ViewPort);
+    if (startScreen->RastPort.BitMap != nullptr) {
+        AppSettings.depth = static_cast<std::int32_t>(GetBitMapAttr(startScreen->RastPort.BitMap, BMA_DEPTH));
+    }
+}
+
+void ReadApplicationSettings()
+{
+    if (ToolConfig.appName[0] == '\0') {
+        return;  // an empty name names no icon
+    }
+    DiskObject *icon = GetDiskObject(ToolConfig.appName);
+    if (icon == nullptr) {
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s.vls", ToolConfig.appName);
+        icon = GetDiskObject(scratchBuffer);
+        if (icon == nullptr) {
+            return;
+        }
+    }
+    char *none[] = {nullptr};
+    char **toolTypes = icon->do_ToolTypes != nullptr ? icon->do_ToolTypes : none;
+
+    const char *window = FindToolType(toolTypes, "WINDOW");
+    const char *fullScreen = FindToolType(toolTypes, "FULLSCREEN");
+    const char *modeId = FindToolType(toolTypes, "MODEID");
+    const char *depth = FindToolType(toolTypes, "DEPTH");
+    const char *fpsLimit = FindToolType(toolTypes, "FPSLIMIT");
+    const char *masterVolume = FindToolType(toolTypes, "MASTERVOLUME");
+    const char *noSound = FindToolType(toolTypes, "NOSOUND");
+
+    if (window != nullptr) {
+        AppSettings.displayMode = 0;
+    } else if (fullScreen != nullptr) {
+        if (modeId != nullptr) {
+            AppSettings.displayMode = 2;
+            // Written as signed decimal; the same 32 bits come back.
+            AppSettings.modeId = static_cast<std::uint32_t>(ParseToolTypeNumber(modeId));
+            if (depth != nullptr) {
+                AppSettings.depth = ParseToolTypeNumber(depth);
+            }
+        } else {
+            AppSettings.displayMode = 1;
+        }
+    }
+
+    if (fpsLimit != nullptr) {
+        AppSettings.fpsLimitEnabled = 1;
+        AppSettings.fpsLimit = ParseToolTypeNumber(fpsLimit);
+    } else {
+        AppSettings.fpsLimitEnabled = 0;
+    }
+    if (masterVolume != nullptr) {
+        AppSettings.masterVolume = ParseToolTypeNumber(masterVolume);
+    }
+    if (noSound != nullptr) {
+        AppSettings.soundEnabled = 0;
+    }
+
+    FreeDiskObject(icon);
+}
