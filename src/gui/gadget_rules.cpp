@@ -1,3 +1,33 @@
 #include "gui/gadget_rules.h"
 
-void ApplyGadgetRules() {}
+#include "gui/window_layout.h"
+#include "platform/toolkit.h"
+
+namespace {
+
+constexpr IPTR kManualFullScreen = 2;
+
+IPTR ReadAttr(Tag attr, Object *obj)
+{
+    IPTR value = 0;
+    GetAttr(attr, obj, &value);
+    return value;
+}
+
+}  // namespace
+
+void ApplyGadgetRules()
+{
+    // The frame rate only means something while the limit is on.
+    SetAttrs(fpsSlider, MUIA_Disabled, ReadAttr(MUIA_Selected, fpsCheckmark) == 0);
+
+    // The screen mode only for the manual full-screen mode.
+    const bool noScreenMode = ReadAttr(MUIA_Cycle_Active, displayModeCycle) != kManualFullScreen;
+    SetAttrs(screenModeButton, MUIA_Disabled, noScreenMode);
+    SetAttrs(screenModeText, MUIA_Disabled, noScreenMode);
+
+    // The volume only while sound is on; nothing when the sound section is hidden.
+    if (soundCheckmark != nullptr && volumeSlider != nullptr) {
+        SetAttrs(volumeSlider, MUIA_Disabled, ReadAttr(MUIA_Selected, soundCheckmark) == 0);
+    }
+}
