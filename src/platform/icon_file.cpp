@@ -1,0 +1,209 @@
+#include "platform/icon_file.h"
+
+#include <cstring>
+#include <limits>
+
+namespace {
+
+std::uint32_t ReadU32(const std::uint8_t *p)
+{
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
+std::uint16_t ReadU16(const std::uint8_t *p)
+{
+    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+}
+
+void AppendU32(std::string &out, std::uint32_t v)
+{
+    out.push_back(static_cast<char>(v >> 24));
+    out.push_back(static_cast<char>(v >> 16));
+    out.push_back(static_cast<char>(v >> 8));
+    out.push_back(static_cast<char>(v));
+}
+
+// A bounds-checked reader over the icon's bytes: every read says whether it fitted.
+struct Cursor {
+    const std::uint8_t *data;
+    std::size_t size;
+    std::size_t pos;
+
+    std::size_t Left() const { return size - pos; }
+    bool Skip(std::size_t n)
+    {
+        if (n > Left()) {
+            return false;
+        }
+        pos += n;
+        return true;
+    }
+    bool U32(std::uint32_t &v)
+    {
+        if (Left() < 4) {
+            return false;
+        }
+        v = ReadU32(data + pos);
+        pos += 4;
+        return true;
+    }
+    // A text stored as a 32-bit length and that many bytes.
+    bool SkipText()
+    {
+        std::uint32_t length;
+        return U32(length) && Skip(length);
+    }
+};
+
+bool SkipImage(Cursor &c)
+{
+    if (c.Left() < kIconImageHeaderSize) {
+        return false;
+    }
+    const std::uint8_t *header = c.data + c.pos;
+    std::uint64_t width = ReadU16(header + 4);
+    std::uint64_t height = ReadU16(header + 6);
+    std::uint64_t depth = ReadU16(header + 8);
+    c.pos += kIconImageHeaderSize;
+    std::uint64_t planes = (width + 15) / 16 * 2 * height * depth;  // at most 2^46: no overflow
+    return planes <= c.Left() && c.Skip(static_cast<std::size_t>(planes));
+}
+
+// The tooltype section: a count word of (entries + 1) * 4, then each entry as a
+// length counting its zero and the text with that zero.
+bool ReadToolTypes(Cursor &c, std::vector<std::string> &entries)
+{
+    std::uint32_t countWord;
+    if (!c.U32(countWord) || countWord < 4 || countWord % 4 != 0) {
+        return false;
+    }
+    std::size_t count = countWord / 4 - 1;
+    if (count > c.Left() / 5) {  // each entry takes at least a length and a zero
+        return false;
+    }
+    entries.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t length;
+        if (!c.U32(length) || length == 0 || length > c.Left()) {
+            return false;
+        }
+        const char *text = reinterpret_cast<const char *>(c.data + c.pos);
+        if (text[length - 1] != '\0' || std::memchr(text, '\0', length - 1) != nullptr) {
+            return false;
+        }
+        entries.emplace_back(text, length - 1);
+        c.pos += length;
+    }
+    return true;
+}
+
+// The NewIcons image block: from the marker entry (or the single space before it)
+// to the end of the list.
+std::size_t FindImageBlock(const std::vector<std::string> &entries)
+{
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i] == kNewIconsMarker) {
+            return i > 0 && entries[i - 1] == " " ? i - 1 : i;
+        }
+    }
+    return entries.size();
+}
+
+}  // namespace
+
+bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout)
+{
+    layout = IconLayout{};
+    if (data == nullptr || size < kIconHeaderSize || size > kIconMaxFileSize || ReadU16(data) != 0xE310) {
+        return false;
+    }
+    layout.type = data[kIconTypeOffset];
+    bool hasDrawerData = ReadU32(data + kIconDrawerDataOffset) != 0;
+    std::uint8_t revision = data[kIconUserDataOffset + 3];
+
+    Cursor c{data, size, kIconHeaderSize};
+    if (hasDrawerData && !c.Skip(kIconDrawerDataSize)) {
+        return false;
+    }
+    if (ReadU32(data + kIconFirstImageOffset) != 0 && !SkipImage(c)) {
+        return false;
+    }
+    if (ReadU32(data + kIconSecondImageOffset) != 0 && !SkipImage(c)) {
+        return false;
+    }
+    if (ReadU32(data + kIconDefaultToolOffset) != 0 && !c.SkipText()) {
+        return false;
+    }
+    layout.toolTypesStart = c.pos;
+    layout.hasToolTypes = ReadU32(data + kIconToolTypesOffset) != 0;
+    if (layout.hasToolTypes && !ReadToolTypes(c, layout.entries)) {
+        return false;
+    }
+    layout.toolTypesEnd = c.pos;
+    layout.imageBlockStart = FindImageBlock(layout.entries);
+    if (ReadU32(data + kIconToolWindowOffset) != 0 && !c.SkipText()) {
+        return false;
+    }
+    if (hasDrawerData && revision == 1 && !c.Skip(kIconDrawerData2Size)) {
+        return false;
+    }
+    // Whatever follows is kept as it is; an OS 3.5 FORM there must be whole.
+    if (c.Left() >= 4 && std::memcmp(data + c.pos, "FORM", 4) == 0) {
+        std::uint32_t formSize;
+        if (!c.Skip(4) || !c.U32(formSize) || formSize < 4 || formSize > c.Left()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &layout,
+               const char *const *list, std::size_t count, std::string &out)
+{
+    constexpr std::size_t kMax32 = std::numeric_limits<std::uint32_t>::max();
+    if (layout.toolTypesStart > layout.toolTypesEnd || layout.toolTypesEnd > size ||
+        layout.imageBlockStart > layout.entries.size()) {
+        return false;
+    }
+    std::size_t blockCount = layout.entries.size() - layout.imageBlockStart;
+    std::size_t total = count + blockCount;
+    if (total > kMax32 / 4 - 1) {
+        return false;
+    }
+    bool section = layout.hasToolTypes || total > 0;
+
+    std::size_t sectionSize = section ? 4 : 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::size_t length = std::strlen(list[i]) + 1;
+        if (length > kMax32) {
+            return false;
+        }
+        sectionSize += 4 + length;
+    }
+    for (std::size_t i = layout.imageBlockStart; i < layout.entries.size(); ++i) {
+        sectionSize += 4 + layout.entries[i].size() + 1;
+    }
+
+    out.clear();
+    out.reserve(size - (layout.toolTypesEnd - layout.toolTypesStart) + sectionSize);
+    out.append(reinterpret_cast<const char *>(data), layout.toolTypesStart);
+    if (section && !layout.hasToolTypes) {
+        // The pointer's value means nothing on disk; only that it is not zero.
+        out[kIconToolTypesOffset + 3] = 1;
+    }
+    if (section) {
+        AppendU32(out, static_cast<std::uint32_t>((total + 1) * 4));
+        for (std::size_t i = 0; i < count; ++i) {
+            std::size_t length = std::strlen(list[i]);
+            AppendU32(out, static_cast<std::uint32_t>(length + 1));
+            out.append(list[i], length + 1);
+        }
+        for (std::size_t i = layout.imageBlockStart; i < layout.entries.size(); ++i) {
+            const std::string &entry = layout.entries[i];
+            AppendU32(out, static_cast<std::uint32_t>(entry.size() + 1));
+            out.append(entry.c_str(), entry.size() + 1);
+        }
+    }
+    out.append(reinterpret_cast<const char *>(data) + layout.toolTypesEnd, size - layout.toolTypesEnd);
+    return true;
+}
