@@ -1,0 +1,167 @@
+#include "document.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QStringDecoder>
+#include <QTextBrowser>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+QString ErrorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// Text has no NUL bytes and few control characters besides the usual layout ones.
+bool LooksBinary(const QByteArray &bytes)
+{
+    qsizetype controls = 0;
+    for (char c : bytes) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte == 0) {
+            return true;
+        }
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f' &&
+            byte != 0x1B) {
+            ++controls;
+        }
+    }
+    return controls * 20 > bytes.size();
+}
+
+// UTF-8 when the bytes are valid UTF-8, else ISO-8859-1 (the Amiga's own).
+QString DecodeText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Default);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    return QString::fromLatin1(bytes);
+}
+
+}  // namespace
+
+bool ReadDocument(const char *path, Document *document, QString *error)
+{
+    if (path == nullptr || path[0] == '\0') {
+        *error = QStringLiteral("no document was named");
+        return false;
+    }
+    // Non-blocking, so that a FIFO or a device cannot hold the viewer up.
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        int openError = errno;
+        struct stat info;
+        if (openError == ENOENT) {
+            *error = QStringLiteral("no such file");
+        } else if (::stat(path, &info) == 0 && S_ISDIR(info.st_mode)) {
+            *error = QStringLiteral("it is a folder");
+        } else {
+            *error = ErrorText(openError);
+        }
+        return false;
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0) {
+        *error = ErrorText(errno);
+        ::close(fd);
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        *error = QStringLiteral("it is a folder");
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        *error = QStringLiteral("it is not a regular file");
+        ::close(fd);
+        return false;
+    }
+    if (info.st_size > MAX_DOCUMENT_SIZE) {
+        *error = QStringLiteral("it is too large (more than %1 bytes)").arg(MAX_DOCUMENT_SIZE);
+        ::close(fd);
+        return false;
+    }
+
+    QByteArray bytes;
+    char chunk[65536];
+    for (;;) {
+        ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            *error = ErrorText(errno);
+            ::close(fd);
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.append(chunk, got);
+        if (bytes.size() > MAX_DOCUMENT_SIZE) {
+            *error = QStringLiteral("it is too large (more than %1 bytes)").arg(MAX_DOCUMENT_SIZE);
+            ::close(fd);
+            return false;
+        }
+    }
+    ::close(fd);
+
+    if (LooksBinary(bytes)) {
+        *error = QStringLiteral("it is not a text, HTML or Markdown document");
+        return false;
+    }
+    QFileInfo fileInfo(QFile::decodeName(path));
+    document->text = DecodeText(bytes);
+    document->fileName = fileInfo.fileName();
+    document->folder = fileInfo.absolutePath();
+    document->format = DetectFormat(document->fileName, document->text);
+    return true;
+}
+
+DocumentFormat DetectFormat(const QString &fileName, const QString &text)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == u"md" || suffix == u"markdown" || suffix == u"mdown" || suffix == u"mkd") {
+        return DocumentFormat::Markdown;
+    }
+    if (suffix == u"html" || suffix == u"htm" || suffix == u"xhtml") {
+        return DocumentFormat::Html;
+    }
+    if (suffix == u"txt" || suffix == u"text") {
+        return DocumentFormat::PlainText;
+    }
+    const QString start = text.left(512).trimmed();
+    if (start.startsWith(u"<!doctype html", Qt::CaseInsensitive) ||
+        start.startsWith(u"<html", Qt::CaseInsensitive)) {
+        return DocumentFormat::Html;
+    }
+    if (start.startsWith(u"# ")) {
+        return DocumentFormat::Markdown;
+    }
+    return DocumentFormat::PlainText;
+}
+
+void ShowDocument(QTextBrowser *browser, const Document &document)
+{
+    browser->setSearchPaths({document.folder});
+    switch (document.format) {
+    case DocumentFormat::Html:
+        browser->setHtml(document.text);
+        break;
+    case DocumentFormat::Markdown:
+        browser->setMarkdown(document.text);
+        break;
+    case DocumentFormat::PlainText:
+        browser->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        browser->setPlainText(document.text);
+        break;
+    }
+}

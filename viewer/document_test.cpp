@@ -1,0 +1,165 @@
+#include "document.h"
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTextBrowser>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+extern char **environ;
+
+namespace {
+
+class ViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/viewer_test_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override
+    {
+        std::string command = "rm -rf '" + dir_ + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+    std::string Write(const std::string &name, const std::string &bytes)
+    {
+        std::string path = dir_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    std::string dir_;
+};
+
+// Runs the viewer program with the arguments; its exit status and standard error.
+int RunViewer(std::initializer_list<const char *> args, std::string *errors)
+{
+    char errorFile[] = "/tmp/viewer_stderr_XXXXXX";
+    int fd = mkstemp(errorFile);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fd, 2);
+    std::vector<char *> argv = {const_cast<char *>(VIEWER_BIN)};
+    for (const char *arg : args) {
+        argv.push_back(const_cast<char *>(arg));
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int status = -1;
+    if (posix_spawn(&pid, VIEWER_BIN, &actions, nullptr, argv.data(), environ) == 0) {
+        waitpid(pid, &status, 0);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    close(fd);
+    std::ifstream in(errorFile);
+    errors->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    unlink(errorFile);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(ViewerTest, ReadsTextInUtf8OrLatin1)
+{
+    Document document;
+    QString error;
+    ASSERT_TRUE(ReadDocument(Write("notes.txt", "Gr\xC3\xBC\xC3\x9F" "e\n").c_str(), &document,
+                             &error));
+    EXPECT_EQ(document.text, QString::fromUtf8("Grüße\n"));
+    EXPECT_EQ(document.format, DocumentFormat::PlainText);
+    EXPECT_EQ(document.fileName, QStringLiteral("notes.txt"));
+
+    // An Amiga text in ISO-8859-1 is not valid UTF-8.
+    ASSERT_TRUE(ReadDocument(Write("amiga.txt", "Gr\xFC\xDF" "e\n").c_str(), &document, &error));
+    EXPECT_EQ(document.text, QString::fromUtf8("Grüße\n"));
+}
+
+TEST_F(ViewerTest, FormatBySuffixThenContent)
+{
+    EXPECT_EQ(DetectFormat("Help.md", "plain"), DocumentFormat::Markdown);
+    EXPECT_EQ(DetectFormat("Help.MARKDOWN", ""), DocumentFormat::Markdown);
+    EXPECT_EQ(DetectFormat("Help.html", "# not markdown"), DocumentFormat::Html);
+    EXPECT_EQ(DetectFormat("Help.htm", ""), DocumentFormat::Html);
+    EXPECT_EQ(DetectFormat("Help.txt", "<html>"), DocumentFormat::PlainText);
+    EXPECT_EQ(DetectFormat("Help", "  <!DOCTYPE html><p>x"), DocumentFormat::Html);
+    EXPECT_EQ(DetectFormat("Help.guide", "<HTML><body>"), DocumentFormat::Html);
+    EXPECT_EQ(DetectFormat("README", "# Title\n\ntext"), DocumentFormat::Markdown);
+    EXPECT_EQ(DetectFormat("README", "Title\n# not first"), DocumentFormat::PlainText);
+}
+
+TEST_F(ViewerTest, RefusesWhatItCannotShow)
+{
+    Document document;
+    QString error;
+    EXPECT_FALSE(ReadDocument((dir_ + "/missing.md").c_str(), &document, &error));
+    EXPECT_EQ(error, QStringLiteral("no such file"));
+    EXPECT_FALSE(ReadDocument(dir_.c_str(), &document, &error));
+    EXPECT_EQ(error, QStringLiteral("it is a folder"));
+    EXPECT_FALSE(ReadDocument(Write("image.md", std::string("PNG\0\0\x01\x02", 7)).c_str(),
+                              &document, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("not a text")));
+    std::string fifo = dir_ + "/pipe.txt";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(ReadDocument(fifo.c_str(), &document, &error));  // and does not block
+    EXPECT_FALSE(ReadDocument("", &document, &error));
+    if (geteuid() != 0) {
+        std::string locked = Write("locked.txt", "secret");
+        chmod(locked.c_str(), 0);
+        EXPECT_FALSE(ReadDocument(locked.c_str(), &document, &error));
+    }
+    // An empty file is an empty document.
+    EXPECT_TRUE(ReadDocument(Write("empty.txt", "").c_str(), &document, &error));
+}
+
+TEST_F(ViewerTest, ShowsMarkdownAndHtmlRendered)
+{
+    int argc = 1;
+    char name[] = "test_viewer";
+    char *argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    QTextBrowser browser;
+    Document document;
+    QString error;
+
+    ASSERT_TRUE(ReadDocument(Write("help.md", "# Starfield\n\nSome *stars*.\n").c_str(), &document,
+                             &error));
+    ShowDocument(&browser, document);
+    EXPECT_TRUE(browser.toPlainText().startsWith(QStringLiteral("Starfield")));
+    EXPECT_FALSE(browser.toPlainText().contains(u'*'));
+
+    ASSERT_TRUE(ReadDocument(Write("help.html", "<h1>Stars</h1><p>a &amp; b</p>").c_str(),
+                             &document, &error));
+    ShowDocument(&browser, document);
+    EXPECT_EQ(browser.toPlainText(), QStringLiteral("Stars\na & b"));
+
+    ASSERT_TRUE(ReadDocument(Write("help.txt", "<b>kept</b> # as is").c_str(), &document, &error));
+    ShowDocument(&browser, document);
+    EXPECT_EQ(browser.toPlainText(), QStringLiteral("<b>kept</b> # as is"));
+}
+
+TEST_F(ViewerTest, ProgramEndsWithMessageAndStatusOnBadInput)
+{
+    std::string errors;
+    EXPECT_EQ(RunViewer({(dir_ + "/missing file.md").c_str()}, &errors), 1);
+    EXPECT_NE(errors.find("cannot show " + dir_ + "/missing file.md: no such file"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(RunViewer({dir_.c_str()}, &errors), 1);
+    EXPECT_NE(errors.find("folder"), std::string::npos) << errors;
+    EXPECT_EQ(RunViewer({}, &errors), 2);
+    EXPECT_NE(errors.find("Usage"), std::string::npos);
+    EXPECT_EQ(RunViewer({"a", "b"}, &errors), 2);
+    // A name that looks like an option is still a file name.
+    EXPECT_EQ(RunViewer({"-platform"}, &errors), 1);
+    EXPECT_NE(errors.find("cannot show -platform: no such file"), std::string::npos) << errors;
+}
+
+}  // namespace
