@@ -1,33 +1,239 @@
 #include "platform/display.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
-// Stand-in for the primary screen until the host's display database is in place.
+// The display database: the classic chipset modes under their documented ids,
+// and the host's own modes, whose id is width << 16 | height.
 namespace {
-BitMap standInBitMap = {24};
-Screen standInScreen = {{0x00029000}, {&standInBitMap}};
+
+constexpr std::uint32_t NTSC_MONITOR_ID = 0x00011000;
+constexpr std::uint32_t PAL_MONITOR_ID = 0x00021000;
+constexpr std::uint32_t LORES_KEY = 0x00000000;
+constexpr std::uint32_t HIRES_KEY = 0x00008000;
+constexpr std::uint32_t SUPER_KEY = 0x00008020;
+constexpr std::uint32_t LORESLACE_KEY = 0x00000004;
+constexpr std::uint32_t HIRESLACE_KEY = 0x00008004;
+constexpr std::uint32_t SUPERLACE_KEY = 0x00008024;
+
+struct ChipsetMode {
+    std::uint32_t modeId;
+    const char *name;
+    std::uint16_t width;
+    std::uint16_t height;
+};
+
+constexpr ChipsetMode chipsetModes[] = {
+    {NTSC_MONITOR_ID | LORES_KEY, "NTSC:LowRes", 320, 200},
+    {NTSC_MONITOR_ID | LORESLACE_KEY, "NTSC:LowRes Laced", 320, 400},
+    {NTSC_MONITOR_ID | HIRES_KEY, "NTSC:HighRes", 640, 200},
+    {NTSC_MONITOR_ID | HIRESLACE_KEY, "NTSC:HighRes Laced", 640, 400},
+    {NTSC_MONITOR_ID | SUPER_KEY, "NTSC:SuperHighRes", 1280, 200},
+    {NTSC_MONITOR_ID | SUPERLACE_KEY, "NTSC:SuperHighRes Laced", 1280, 400},
+    {PAL_MONITOR_ID | LORES_KEY, "PAL:LowRes", 320, 256},
+    {PAL_MONITOR_ID | LORESLACE_KEY, "PAL:LowRes Laced", 320, 512},
+    {PAL_MONITOR_ID | HIRES_KEY, "PAL:HighRes", 640, 256},
+    {PAL_MONITOR_ID | HIRESLACE_KEY, "PAL:HighRes Laced", 640, 512},
+    {PAL_MONITOR_ID | SUPER_KEY, "PAL:SuperHighRes", 1280, 256},
+    {PAL_MONITOR_ID | SUPERLACE_KEY, "PAL:SuperHighRes Laced", 1280, 512},
+};
+
+// The chipset draws up to 8 bit-planes; a host screen offers the usual chunky depths.
+constexpr std::uint16_t chipsetDepths[] = {1, 2, 3, 4, 5, 6, 7, 8};
+constexpr std::uint16_t hostDepths[] = {8, 16, 24, 32};
+
+// Resolutions offered up to the size of the largest screen.
+constexpr struct {
+    std::uint16_t width, height;
+} commonResolutions[] = {
+    {640, 480},   {800, 600},   {1024, 768},  {1280, 720},  {1280, 800},  {1280, 1024},
+    {1366, 768},  {1440, 900},  {1600, 900},  {1600, 1200}, {1680, 1050}, {1920, 1080},
+    {1920, 1200}, {2560, 1080}, {2560, 1440}, {2560, 1600}, {3440, 1440}, {3840, 2160},
+    {5120, 2880}, {7680, 4320},
+};
+
+// A host id names a mode when both halves are plausible screen sizes.
+constexpr std::uint32_t HOST_MIN_SIZE = 128;
+constexpr std::uint32_t HOST_MAX_SIZE = 16384;
+
+// Without a display: a full-HD screen of 24 bits.
+constexpr std::uint32_t FALLBACK_WIDTH = 1920;
+constexpr std::uint32_t FALLBACK_HEIGHT = 1080;
+constexpr std::uint32_t FALLBACK_DEPTH = 24;
+
+BitMap activeBitMap = {FALLBACK_DEPTH};
+Screen activeScreen = {{HostModeId(FALLBACK_WIDTH, FALLBACK_HEIGHT)}, {&activeBitMap}};
+
+void FillChipsetRecord(const ChipsetMode &mode, DisplayModeRecord *record)
+{
+    std::memset(record, 0, sizeof *record);
+    record->modeId = mode.modeId;
+    std::snprintf(record->name, sizeof record->name, "%s", mode.name);
+    record->width = mode.width;
+    record->height = mode.height;
+    record->depthCount = static_cast<int>(std::size(chipsetDepths));
+    std::copy(std::begin(chipsetDepths), std::end(chipsetDepths), record->depths);
+}
+
+void FillHostRecord(std::uint32_t modeId, DisplayModeRecord *record)
+{
+    std::memset(record, 0, sizeof *record);
+    record->modeId = modeId;
+    record->width = static_cast<std::uint16_t>(modeId >> 16);
+    record->height = static_cast<std::uint16_t>(modeId & 0xFFFF);
+    std::snprintf(record->name, sizeof record->name, "Display:%ux%u", unsigned(record->width),
+                  unsigned(record->height));
+    record->depthCount = static_cast<int>(std::size(hostDepths));
+    std::copy(std::begin(hostDepths), std::end(hostDepths), record->depths);
+}
+
+// The screens' sizes in device pixels; empty before a Qt application exists.
+std::vector<std::uint32_t> HostScreenModeIds()
+{
+    std::vector<std::uint32_t> ids;
+    if (QGuiApplication::instance() == nullptr) {
+        return ids;
+    }
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        QSize size = screen->geometry().size() * screen->devicePixelRatio();
+        std::uint32_t id = HostModeId(static_cast<std::uint32_t>(size.width()),
+                                      static_cast<std::uint32_t>(size.height()));
+        if (IsHostModeId(id)) {
+            ids.push_back(id);
+        }
+    }
+    return ids;
+}
+
+// Each screen's resolution and the common ones that fit the largest screen,
+// ordered by width, then height.
+std::vector<std::uint32_t> HostModeIds()
+{
+    std::vector<std::uint32_t> ids = HostScreenModeIds();
+    std::uint32_t maxWidth = FALLBACK_WIDTH;
+    std::uint32_t maxHeight = FALLBACK_HEIGHT;
+    if (!ids.empty()) {
+        maxWidth = 0;
+        maxHeight = 0;
+        for (std::uint32_t id : ids) {
+            maxWidth = std::max(maxWidth, id >> 16);
+            maxHeight = std::max(maxHeight, id & 0xFFFF);
+        }
+    } else {
+        ids.push_back(HostModeId(FALLBACK_WIDTH, FALLBACK_HEIGHT));
+    }
+    for (const auto &resolution : commonResolutions) {
+        if (resolution.width <= maxWidth && resolution.height <= maxHeight) {
+            ids.push_back(HostModeId(resolution.width, resolution.height));
+        }
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
+}
+
+}  // namespace
+
+bool IsHostModeId(std::uint32_t modeId)
+{
+    std::uint32_t width = modeId >> 16;
+    std::uint32_t height = modeId & 0xFFFF;
+    return width >= HOST_MIN_SIZE && width <= HOST_MAX_SIZE && height >= HOST_MIN_SIZE &&
+           height <= HOST_MAX_SIZE;
 }
 
 std::uint32_t LockIBase(std::uint32_t) { return 1; }
 void UnlockIBase(std::uint32_t) {}
-Screen *ActiveScreen() { return &standInScreen; }
 
-std::uint32_t GetVPModeID(const ViewPort *viewPort) { return viewPort->modeId; }
+// The primary screen's mode and depth, read afresh on each call.
+Screen *ActiveScreen()
+{
+    std::uint32_t modeId = HostModeId(FALLBACK_WIDTH, FALLBACK_HEIGHT);
+    std::uint32_t depth = FALLBACK_DEPTH;
+    if (QGuiApplication::instance() != nullptr) {
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            QSize size = screen->geometry().size() * screen->devicePixelRatio();
+            if (size.width() > 0 && size.height() > 0 && size.width() <= 0xFFFF &&
+                size.height() <= 0xFFFF) {
+                modeId = HostModeId(static_cast<std::uint32_t>(size.width()),
+                                    static_cast<std::uint32_t>(size.height()));
+            }
+            if (screen->depth() > 0) {
+                depth = static_cast<std::uint32_t>(screen->depth());
+            }
+        }
+    }
+    activeScreen.ViewPort.modeId = modeId;
+    activeBitMap.depth = depth;
+    return &activeScreen;
+}
+
+std::uint32_t GetVPModeID(const ViewPort *viewPort)
+{
+    return viewPort != nullptr ? viewPort->modeId : INVALID_ID;
+}
 
 std::uint32_t GetBitMapAttr(const BitMap *bitMap, std::uint32_t attribute)
 {
-    return attribute == BMA_DEPTH ? bitMap->depth : 0;
+    return bitMap != nullptr && attribute == BMA_DEPTH ? bitMap->depth : 0;
+}
+
+bool FindDisplayMode(std::uint32_t modeId, DisplayModeRecord *record)
+{
+    for (const ChipsetMode &mode : chipsetModes) {
+        if (mode.modeId == modeId) {
+            FillChipsetRecord(mode, record);
+            return true;
+        }
+    }
+    if (IsHostModeId(modeId)) {
+        FillHostRecord(modeId, record);
+        return true;
+    }
+    return false;
+}
+
+int ListDisplayModes(DisplayModeRecord *records, int capacity)
+{
+    std::vector<std::uint32_t> hostIds = HostModeIds();
+    int count = 0;
+    for (std::uint32_t id : hostIds) {
+        if (count < capacity) {
+            FillHostRecord(id, &records[count]);
+        }
+        ++count;
+    }
+    for (const ChipsetMode &mode : chipsetModes) {
+        if (count < capacity) {
+            FillChipsetRecord(mode, &records[count]);
+        }
+        ++count;
+    }
+    return count;
 }
 
 std::uint32_t GetDisplayInfoData(void *, void *buffer, std::uint32_t size, std::uint32_t tagId,
                                  std::uint32_t modeId)
 {
-    if (tagId != DTAG_NAME || size < sizeof(NameInfo)) {
+    if (buffer == nullptr || tagId != DTAG_NAME || size < sizeof(NameInfo)) {
         return 0;
     }
     auto *info = static_cast<NameInfo *>(buffer);
     std::memset(info, 0, sizeof(NameInfo));
-    std::snprintf(info->Name, sizeof info->Name, "0x%08X", static_cast<unsigned>(modeId));
+    // Header: structure id, display id, skip id, length in 8-byte units.
+    const std::uint32_t header[4] = {DTAG_NAME, modeId, 0, sizeof(NameInfo) / 8};
+    std::memcpy(info->header, header, sizeof info->header);
+
+    DisplayModeRecord record;
+    if (FindDisplayMode(modeId, &record)) {
+        std::snprintf(info->Name, sizeof info->Name, "%s", record.name);
+    } else {
+        std::snprintf(info->Name, sizeof info->Name, "0x%08X", static_cast<unsigned>(modeId));
+    }
     return sizeof(NameInfo);
 }

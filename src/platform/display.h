@@ -37,5 +37,36 @@ struct NameInfo {
 static_assert(sizeof(NameInfo) == 56);
 
 // Fills the record for modeId; returns the number of bytes filled, 0 when none.
+// A mode unknown to the database gets its id in hexadecimal as its name.
 std::uint32_t GetDisplayInfoData(void *handle, void *buffer, std::uint32_t size,
                                  std::uint32_t tagId, std::uint32_t modeId);
+
+// The display database as the screen mode requester lists it.
+constexpr std::uint32_t INVALID_ID = 0xFFFFFFFF;
+constexpr int DISPLAY_MODE_NAME_SIZE = 32;
+constexpr int DISPLAY_MODE_MAX_DEPTHS = 8;
+
+struct DisplayModeRecord {
+    std::uint32_t modeId;
+    char name[DISPLAY_MODE_NAME_SIZE];
+    std::uint16_t width;
+    std::uint16_t height;
+    std::uint16_t depths[DISPLAY_MODE_MAX_DEPTHS];  // the depths the mode offers, ascending
+    int depthCount;
+};
+
+// Fills record with the mode of modeId; false when the database has no such mode.
+bool FindDisplayMode(std::uint32_t modeId, DisplayModeRecord *record);
+
+// Fills up to capacity records with the listed modes: the host's modes (each
+// screen's resolution and the common ones up to the largest screen), then the
+// chipset modes. Returns how many there are in all, which may exceed capacity.
+int ListDisplayModes(DisplayModeRecord *records, int capacity);
+
+// The mode id of a host resolution.
+constexpr std::uint32_t HostModeId(std::uint32_t width, std::uint32_t height)
+{
+    return width << 16 | height;
+}
+// Whether modeId has the form of a host mode (both halves plausible screen sizes).
+bool IsHostModeId(std::uint32_t modeId);

@@ -1,0 +1,391 @@
+#include "platform/asl.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QExposeEvent>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "platform/display.h"
+
+namespace {
+
+AslRequestHook requestHook;
+bool failAllocation = false;
+
+// The options a requester is shown with: set by AllocAslRequest, overridden per AslRequest.
+struct ScreenModeOptions {
+    std::uint32_t initialDisplayId = INVALID_ID;
+    std::int32_t initialDepth = 0;  // 0: the deepest the mode offers
+    std::int32_t minDepth = 1;
+    std::int32_t maxDepth = 32;
+    QWidget *window = nullptr;
+    Hook *intuiMsgFunc = nullptr;
+};
+
+struct ScreenModeRequest {
+    ScreenModeRequester public_;  // first: the caller's view of the record
+    ScreenModeOptions options;
+};
+
+std::int32_t ClampDepth(IPTR value)
+{
+    return static_cast<std::int32_t>(std::clamp<IPTR>(value, 0, 32));
+}
+
+// Tags given to AllocAslRequest or AslRequest; they stay in force for later calls.
+void ApplyTags(ScreenModeRequest *request, const TagItem *tags)
+{
+    ScreenModeOptions &options = request->options;
+    for (const TagItem *item = tags; item != nullptr && item->ti_Tag != TAG_DONE; ++item) {
+        switch (item->ti_Tag) {
+        case ASLSM_InitialDisplayID:
+            options.initialDisplayId = static_cast<std::uint32_t>(item->ti_Data);
+            break;
+        case ASLSM_InitialDisplayDepth:
+            options.initialDepth = ClampDepth(item->ti_Data);
+            break;
+        case ASLSM_MinDepth:
+            options.minDepth = ClampDepth(item->ti_Data);
+            break;
+        case ASLSM_MaxDepth:
+            options.maxDepth = ClampDepth(item->ti_Data);
+            break;
+        case ASLSM_Window:
+            options.window = reinterpret_cast<QWidget *>(item->ti_Data);
+            break;
+        case ASLSM_IntuiMsgFunc:
+            options.intuiMsgFunc = reinterpret_cast<Hook *>(item->ti_Data);
+            break;
+        case ASLSM_UserData:
+            request->public_.sm_UserData = reinterpret_cast<void *>(item->ti_Data);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+// Passes the parent window's expose events (it is uncovered and must be redrawn)
+// to the requester's message hook as refresh messages.
+class RefreshForwarder : public QObject {
+public:
+    RefreshForwarder(ScreenModeRequest *request, QWidget *window)
+        : request_(request), window_(window)
+    {
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && request_->options.intuiMsgFunc != nullptr &&
+            request_->options.intuiMsgFunc->h_Entry != nullptr) {
+            IntuiMessage message = {};
+            message.Class = IDCMP_REFRESHWINDOW;
+            message.IDCMPWindow = window_.data();
+            Hook *hook = request_->options.intuiMsgFunc;
+            hook->h_Entry(hook, &request_->public_, &message);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    ScreenModeRequest *request_;
+    QPointer<QWidget> window_;
+};
+
+class ScreenModeDialog : public QDialog, public AslScreenModeControl {
+public:
+    ScreenModeDialog(const ScreenModeOptions &options, QWidget *parent)
+        : QDialog(parent), options_(options)
+    {
+        setWindowTitle(QStringLiteral("Screen Mode"));
+        setModal(true);
+
+        modeList_ = new QTreeWidget(this);
+        modeList_->setColumnCount(2);
+        modeList_->setHeaderLabels({QStringLiteral("Mode"), QStringLiteral("Resolution")});
+        modeList_->setRootIsDecorated(false);
+        modeList_->setUniformRowHeights(true);
+        modeList_->setAllColumnsShowFocus(true);
+        modeList_->setSelectionMode(QAbstractItemView::SingleSelection);
+        modeList_->header()->setStretchLastSection(true);
+
+        resolutionLabel_ = new QLabel(this);
+        depthBox_ = new QComboBox(this);
+        auto *details = new QFormLayout;
+        details->addRow(QStringLiteral("Resolution:"), resolutionLabel_);
+        auto *depthLabel = new QLabel(QStringLiteral("&Depth:"), this);
+        depthLabel->setBuddy(depthBox_);
+        details->addRow(depthLabel, depthBox_);
+
+        buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(modeList_, 1);
+        layout->addLayout(details);
+        layout->addWidget(buttons_);
+
+        FillModes();
+        connect(modeList_, &QTreeWidget::currentItemChanged, this,
+                [this](QTreeWidgetItem *, QTreeWidgetItem *) { ModeChanged(); });
+        connect(modeList_, &QTreeWidget::itemDoubleClicked, this,
+                [this](QTreeWidgetItem *, int) { accept(); });
+        SelectInitialMode();
+        modeList_->resizeColumnToContents(0);
+        modeList_->setMinimumWidth(modeList_->columnWidth(0) * 2);
+        modeList_->setFocus();
+    }
+
+    std::uint32_t SelectedDisplayId() const override
+    {
+        const QTreeWidgetItem *item = modeList_->currentItem();
+        return item != nullptr ? item->data(0, Qt::UserRole).toUInt() : INVALID_ID;
+    }
+
+    bool SelectDisplayId(std::uint32_t modeId) override
+    {
+        for (int i = 0; i < modeList_->topLevelItemCount(); ++i) {
+            QTreeWidgetItem *item = modeList_->topLevelItem(i);
+            if (item->data(0, Qt::UserRole).toUInt() == modeId) {
+                modeList_->setCurrentItem(item);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::vector<std::uint32_t> ListedDisplayIds() const override
+    {
+        std::vector<std::uint32_t> ids;
+        for (int i = 0; i < modeList_->topLevelItemCount(); ++i) {
+            ids.push_back(modeList_->topLevelItem(i)->data(0, Qt::UserRole).toUInt());
+        }
+        return ids;
+    }
+
+    std::vector<std::uint16_t> DepthChoices() const override
+    {
+        std::vector<std::uint16_t> depths;
+        for (int i = 0; i < depthBox_->count(); ++i) {
+            depths.push_back(static_cast<std::uint16_t>(depthBox_->itemData(i).toUInt()));
+        }
+        return depths;
+    }
+
+    std::uint16_t SelectedDepth() const override
+    {
+        return depthBox_->currentIndex() >= 0
+                   ? static_cast<std::uint16_t>(depthBox_->currentData().toUInt())
+                   : 0;
+    }
+
+    bool SelectDepth(std::uint16_t depth) override
+    {
+        int index = depthBox_->findData(static_cast<unsigned>(depth));
+        if (index < 0) {
+            return false;
+        }
+        depthBox_->setCurrentIndex(index);
+        return true;
+    }
+
+    const char *ResolutionText() const override { return resolutionText_.c_str(); }
+
+    void ExposeParent() override
+    {
+        QWidget *parent = parentWidget();
+        if (parent != nullptr && parent->windowHandle() != nullptr) {
+            QExposeEvent event(QRegion(parent->rect()));
+            QCoreApplication::sendEvent(parent->windowHandle(), &event);
+        }
+    }
+
+    // Whether the dialog can report a choice at all.
+    bool HasChoice() const { return SelectedDisplayId() != INVALID_ID && SelectedDepth() != 0; }
+
+private:
+    // The depths of a mode within the requested limits.
+    std::vector<std::uint16_t> OfferedDepths(const DisplayModeRecord &mode) const
+    {
+        std::vector<std::uint16_t> depths;
+        for (int i = 0; i < mode.depthCount && i < DISPLAY_MODE_MAX_DEPTHS; ++i) {
+            if (mode.depths[i] >= options_.minDepth && mode.depths[i] <= options_.maxDepth) {
+                depths.push_back(mode.depths[i]);
+            }
+        }
+        return depths;
+    }
+
+    void AddMode(const DisplayModeRecord &mode)
+    {
+        if (OfferedDepths(mode).empty()) {
+            return;
+        }
+        auto *item = new QTreeWidgetItem(modeList_);
+        item->setText(0, QString::fromLatin1(mode.name));
+        item->setText(1, QStringLiteral("%1 × %2").arg(mode.width).arg(mode.height));
+        item->setData(0, Qt::UserRole, static_cast<unsigned>(mode.modeId));
+        modes_.push_back(mode);
+    }
+
+    void FillModes()
+    {
+        int count = ListDisplayModes(nullptr, 0);
+        std::vector<DisplayModeRecord> records(static_cast<std::size_t>(count));
+        count = std::min(count, ListDisplayModes(records.data(), count));
+        bool initialListed = false;
+        for (int i = 0; i < count; ++i) {
+            initialListed = initialListed || records[i].modeId == options_.initialDisplayId;
+        }
+        // A known mode that the list does not show (say, a resolution no screen
+        // has) is listed too, so the requester can open on it.
+        DisplayModeRecord initial;
+        bool addInitial = !initialListed && FindDisplayMode(options_.initialDisplayId, &initial);
+        for (int i = 0; i < count; ++i) {
+            // Host modes come first, ordered by id, then the chipset modes.
+            if (addInitial &&
+                (records[i].modeId > initial.modeId || !IsHostModeId(records[i].modeId))) {
+                AddMode(initial);
+                addInitial = false;
+            }
+            AddMode(records[i]);
+        }
+        if (addInitial) {
+            AddMode(initial);
+        }
+    }
+
+    void SelectInitialMode()
+    {
+        if (!SelectDisplayId(options_.initialDisplayId) && modeList_->topLevelItemCount() > 0) {
+            modeList_->setCurrentItem(modeList_->topLevelItem(0));
+        }
+        if (options_.initialDepth != 0) {
+            SelectDepth(static_cast<std::uint16_t>(options_.initialDepth));
+        }
+        ModeChanged();
+    }
+
+    const DisplayModeRecord *SelectedMode() const
+    {
+        std::uint32_t id = SelectedDisplayId();
+        for (const DisplayModeRecord &mode : modes_) {
+            if (mode.modeId == id) {
+                return &mode;
+            }
+        }
+        return nullptr;
+    }
+
+    // Refills the depth chooser for the selected mode, keeping the chosen depth when offered.
+    void ModeChanged()
+    {
+        const DisplayModeRecord *mode = SelectedMode();
+        std::uint16_t previous = SelectedDepth();
+        depthBox_->clear();
+        resolutionText_.clear();
+        if (mode != nullptr) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%u x %u", unsigned(mode->width),
+                          unsigned(mode->height));
+            resolutionText_ = text;
+            for (std::uint16_t depth : OfferedDepths(*mode)) {
+                QString label = depth <= 8 ? QStringLiteral("%1 bit (%2 colours)")
+                                                 .arg(depth)
+                                                 .arg(1u << depth)
+                                           : QStringLiteral("%1 bit").arg(depth);
+                depthBox_->addItem(label, static_cast<unsigned>(depth));
+            }
+            if (!SelectDepth(previous)) {
+                depthBox_->setCurrentIndex(depthBox_->count() - 1);
+            }
+        }
+        resolutionLabel_->setText(QString::fromLatin1(resolutionText_.c_str()));
+        buttons_->button(QDialogButtonBox::Ok)->setEnabled(HasChoice());
+    }
+
+    ScreenModeOptions options_;
+    QTreeWidget *modeList_ = nullptr;
+    QLabel *resolutionLabel_ = nullptr;
+    QComboBox *depthBox_ = nullptr;
+    QDialogButtonBox *buttons_ = nullptr;
+    std::vector<DisplayModeRecord> modes_;
+    std::string resolutionText_;
+};
+
+}  // namespace
+
+void *AllocAslRequest(std::uint32_t reqType, const TagItem *tags)
+{
+    if (reqType != ASL_ScreenModeRequest || failAllocation) {
+        return nullptr;
+    }
+    auto *request = new ScreenModeRequest{};
+    request->public_.sm_DisplayID = INVALID_ID;
+    ApplyTags(request, tags);
+    return &request->public_;
+}
+
+void FreeAslRequest(void *requester)
+{
+    delete reinterpret_cast<ScreenModeRequest *>(requester);
+}
+
+int AslRequest(void *requester, const TagItem *tags)
+{
+    if (requester == nullptr || qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr) {
+        return 0;
+    }
+    auto *request = reinterpret_cast<ScreenModeRequest *>(requester);
+    ApplyTags(request, tags);
+
+    QWidget *parent = request->options.window;
+    ScreenModeDialog dialog(request->options, parent);
+    RefreshForwarder forwarder(request, parent);
+    QPointer<QWindow> watched = parent != nullptr ? parent->windowHandle() : nullptr;
+    if (watched != nullptr) {
+        watched->installEventFilter(&forwarder);
+    }
+
+    bool confirmed;
+    if (requestHook) {
+        AslRequestHook hook = requestHook;  // the hook may replace itself
+        confirmed = hook(dialog);
+    } else {
+        confirmed = dialog.exec() == QDialog::Accepted;
+    }
+    if (watched != nullptr) {
+        watched->removeEventFilter(&forwarder);
+    }
+
+    if (!confirmed || !dialog.HasChoice()) {
+        return 0;
+    }
+    DisplayModeRecord mode;
+    request->public_.sm_DisplayID = dialog.SelectedDisplayId();
+    request->public_.sm_DisplayDepth = dialog.SelectedDepth();
+    if (FindDisplayMode(request->public_.sm_DisplayID, &mode)) {
+        request->public_.sm_DisplayWidth = mode.width;
+        request->public_.sm_DisplayHeight = mode.height;
+    }
+    return 1;
+}
+
+void AslSetRequestHook(AslRequestHook hook) { requestHook = std::move(hook); }
+
+void AslFailAllocation(bool fail) { failAllocation = fail; }
