@@ -1,6 +1,94 @@
 #include "gui/help_viewer.h"
 
+#include <climits>
+#include <cstdio>
+#include <mutex>
+
+#include "app/program_state.h"
+#include "gui/command_loop.h"
+#include "gui/window_layout.h"
+#include "platform/dos.h"
+#include "platform/toolkit.h"
+#include "settings/tool_config.h"
+#include "text/strings.h"
+
 std::int32_t helpDoneId = 0;
 
-void HelpCommand() {}
-void HelpDoneCommand() {}
+namespace {
+
+constexpr const char *HELP_PROCESS_NAME = "Vellumine Settings subtask";
+constexpr IPTR HELP_STACK_SIZE = 16384;
+
+// The document the help process hands to the viewer: written before the
+// process starts, read by it only.
+char helpDocument[HELP_FILE_SIZE];
+
+// The application the help process posts to; null once it must post nothing.
+std::mutex helpPostLock;
+Object *helpPostTarget = nullptr;
+
+void ShowHelpMessage(const char *text)
+{
+    MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "%s", text);
+}
+
+}  // namespace
+
+void HelpCommand()
+{
+    if (ToolConfig.helpFile[0] == '\0') {
+        ShowHelpMessage(GetString(MSG_ERR_NO_HELP));
+        return;
+    }
+    BPTR file = Open(ToolConfig.helpFile, MODE_OLDFILE);
+    if (file == 0) {
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_OPEN_FILE),
+                      ToolConfig.helpFile);
+        ShowHelpMessage(scratchBuffer);
+        return;
+    }
+    Close(file);
+
+    SetAttrs(mainWindow, MUIA_Window_Sleep, 1, TAG_DONE);
+    std::snprintf(helpDocument, sizeof helpDocument, "%s", ToolConfig.helpFile);
+    helpDoneId = ID_HELP_DONE;
+    {
+        std::lock_guard<std::mutex> guard(helpPostLock);
+        helpPostTarget = app;
+    }
+    if (StartHelpViewer() == nullptr) {
+        // Nothing will post ID_HELP_DONE: wake the window at once.
+        ReleaseHelpViewer();
+        HelpDoneCommand();
+    }
+}
+
+void HelpDoneCommand() { SetAttrs(mainWindow, MUIA_Window_Sleep, 0, TAG_DONE); }
+
+Process *StartHelpViewer()
+{
+    return CreateNewProcTags(NP_Entry, HelpViewerProcess, NP_Name, HELP_PROCESS_NAME,
+                             NP_StackSize, HELP_STACK_SIZE, TAG_DONE);
+}
+
+void HelpViewerProcess()
+{
+    char viewer[PATH_MAX];
+    if (!FindViewerProgram(viewer, sizeof viewer)) {
+        std::fprintf(stderr, "Settings: the document viewer SettingsViewer was not found\n");
+    } else if (RunProgram(viewer, helpDocument) < 0) {
+        std::fprintf(stderr, "Settings: the document viewer %s could not be run\n", viewer);
+    }
+
+    std::lock_guard<std::mutex> guard(helpPostLock);
+    if (helpPostTarget != nullptr) {
+        DoMethod(helpPostTarget, MUIM_Application_ReturnID, helpDoneId);
+        helpPostTarget = nullptr;
+    }
+}
+
+void ReleaseHelpViewer()
+{
+    std::lock_guard<std::mutex> guard(helpPostLock);
+    helpPostTarget = nullptr;
+}

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+struct Process;
+
 extern std::int32_t helpDoneId;
 
 // ID_HELP.
@@ -10,3 +12,14 @@ void HelpCommand();
 
 // ID_HELP_DONE: wakes the window.
 void HelpDoneCommand();
+
+// Starts the help process; null when it cannot be started.
+Process *StartHelpViewer();
+
+// The help process: runs the viewer on the help document, waits for it, then
+// posts helpDoneId to the application.
+void HelpViewerProcess();
+
+// Makes a help process that is still running post nothing when its viewer
+// ends. Call before the application object is disposed of.
+void ReleaseHelpViewer();

@@ -1,4 +1,63 @@
 #include "gui/screen_mode.h"
 
-void ShowScreenModeName() {}
-int ChooseScreenMode() { return 0; }
+#include "gui/window_layout.h"
+#include "platform/asl.h"
+#include "platform/display.h"
+#include "platform/toolkit.h"
+#include "settings/app_settings.h"
+
+namespace {
+
+IPTR RefreshWindow(Hook *, void *object, void *message)
+{
+    const auto *requester = static_cast<const ScreenModeRequester *>(object);
+    const auto *intuiMessage = static_cast<const IntuiMessage *>(message);
+    if (requester != nullptr && intuiMessage != nullptr &&
+        intuiMessage->Class == IDCMP_REFRESHWINDOW && requester->sm_UserData != nullptr) {
+        DoMethod(static_cast<Object *>(requester->sm_UserData), MUIM_Application_CheckRefresh);
+    }
+    return 0;
+}
+
+}  // namespace
+
+Hook RequesterRefreshHook = {nullptr, nullptr, nullptr};
+
+void ShowScreenModeName()
+{
+    NameInfo nameInfo = {};
+    GetDisplayInfoData(nullptr, &nameInfo, sizeof nameInfo, DTAG_NAME, AppSettings.modeId);
+    nameInfo.Name[sizeof nameInfo.Name - 1] = '\0';
+    SetAttrs(screenModeText, MUIA_Text_Contents, nameInfo.Name, TAG_DONE);
+}
+
+int ChooseScreenMode()
+{
+    RequesterRefreshHook.h_Entry = RefreshWindow;
+    RequesterRefreshHook.h_SubEntry = nullptr;
+    RequesterRefreshHook.h_Data = nullptr;
+    IPTR window = 0;
+    GetAttr(MUIA_Window_Window, mainWindow, &window);
+
+    void *requester = AllocAslRequest(ASL_ScreenModeRequest, nullptr);
+    if (requester == nullptr) {
+        return 0;
+    }
+    int confirmed = AslRequestTags(requester,
+                                   ASLSM_InitialDisplayID, AppSettings.modeId,
+                                   ASLSM_MinDepth, 8,
+                                   ASLSM_MaxDepth, 32,
+                                   ASLSM_Window, window,
+                                   ASLSM_IntuiMsgFunc, &RequesterRefreshHook,
+                                   ASLSM_UserData, app,
+                                   TAG_DONE);
+    if (!confirmed) {
+        FreeAslRequest(requester);
+        return 0;
+    }
+    const auto *result = static_cast<const ScreenModeRequester *>(requester);
+    AppSettings.modeId = result->sm_DisplayID;
+    AppSettings.depth = static_cast<std::int32_t>(result->sm_DisplayDepth);
+    FreeAslRequest(requester);
+    return 1;
+}

@@ -1,8 +1,14 @@
 // Choosing the full-screen mode, and showing its name.
 #pragma once
 
+struct Hook;
+
 // Shows the name of AppSettings.modeId in screenModeText.
 void ShowScreenModeName();
 
 // Runs the screen mode requester; 1 when a mode was confirmed and stored, else 0.
 int ChooseScreenMode();
+
+// The requester's message hook: on a refresh message for the settings window,
+// asks the application (the requester's user data) to redraw.
+extern Hook RequesterRefreshHook;
