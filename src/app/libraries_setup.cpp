@@ -1,8 +1,153 @@
 #include "app/libraries_setup.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include "app/program_state.h"
+#include "gui/window_layout.h"
+#include "platform/easy_request.h"
+#include "platform/libraries.h"
+#include "platform/locale.h"
+#include "platform/toolkit.h"
+#include "text/strings.h"
+
 int failureCode = 0;
 
-int OpenLibraries() { return 0; }
-void Shutdown(int) {}
-int ShowError(const char *, const char *) { return 0; }
-void ResetLibraryState() { failureCode = 0; }
+Library *DOSBase = nullptr;
+Library *IntuitionBase = nullptr;
+Library *GfxBase = nullptr;
+Library *LocaleBase = nullptr;
+Library *IconBase = nullptr;
+Library *MUIMasterBase = nullptr;
+Library *AslBase = nullptr;
+Interface *IDOS = nullptr;
+Interface *IIntuition = nullptr;
+Interface *IGraphics = nullptr;
+Interface *ILocale = nullptr;
+Interface *IIcon = nullptr;
+Interface *IMUIMaster = nullptr;
+Interface *IAsl = nullptr;
+
+namespace {
+
+constexpr int ERROR_BODY_SIZE = 512;
+constexpr int LOCALE_ROW = 4;
+
+struct LibraryRow {
+    const char *name;
+    std::uint32_t minimumVersion;
+    Library **base;
+    Interface **iface;
+};
+
+// The open order.
+const LibraryRow kLibraries[] = {
+    {"dos.library", 39, &DOSBase, &IDOS},
+    {"intuition.library", 39, &IntuitionBase, &IIntuition},
+    {"graphics.library", 39, &GfxBase, &IGraphics},
+    {"locale.library", 39, &LocaleBase, &ILocale},
+    {"icon.library", 39, &IconBase, &IIcon},
+    {"muimaster.library", 19, &MUIMasterBase, &IMUIMaster},
+    {"asl.library", 39, &AslBase, &IAsl},
+};
+
+// The release order: not the reverse of the open order.
+const LibraryRow *const kReleaseOrder[] = {
+    &kLibraries[5], &kLibraries[6], &kLibraries[4], &kLibraries[3],
+    &kLibraries[1], &kLibraries[0], &kLibraries[2],
+};
+
+void CloseCatalogAndLocale()
+{
+    if (catalogHandle != nullptr) {
+        CloseCatalog(catalogHandle);
+        catalogHandle = nullptr;
+    }
+    if (localeHandle != nullptr) {
+        CloseLocale(localeHandle);
+        localeHandle = nullptr;
+    }
+}
+
+void ReleaseLibraries()
+{
+    for (const LibraryRow *row : kReleaseOrder) {
+        if (*row->iface != nullptr) {
+            DropInterface(*row->iface);
+            *row->iface = nullptr;
+        }
+        if (*row->base != nullptr) {
+            CloseLibrary(*row->base);
+            *row->base = nullptr;
+        }
+    }
+}
+
+}  // namespace
+
+int OpenLibraries()
+{
+    int row = 0;
+    for (const LibraryRow &library : kLibraries) {
+        ++row;
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s", library.name);
+        *library.base = OpenLibrary(scratchBuffer, library.minimumVersion);
+        if (*library.base == nullptr) {
+            return 1;
+        }
+        *library.iface = GetInterface(*library.base, "main", 1, nullptr);
+        if (*library.iface == nullptr) {
+            return 1;
+        }
+        if (row == LOCALE_ROW) {
+            static const TagItem noTags[] = {{TAG_DONE, 0}};
+            localeHandle = OpenLocale(nullptr);
+            catalogHandle = OpenCatalog(localeHandle, "Vellumine/Settings.catalog", noTags);
+        }
+    }
+    return 0;
+}
+
+void Shutdown(int code)
+{
+    if (app != nullptr) {
+        MUI_DisposeObject(app);
+        app = nullptr;
+    }
+    CloseCatalogAndLocale();
+    if (code == 1) {
+        ShowError(GetString(MSG_ERR_OPEN_LIBRARY), scratchBuffer);
+    } else if (code == 2) {
+        ShowError(GetString(MSG_ERR_CREATE_APP), nullptr);
+    }
+    ReleaseLibraries();
+}
+
+int ShowError(const char *format, const char *arg)
+{
+    char body[ERROR_BODY_SIZE];
+    if (format == nullptr) {
+        format = "";
+    }
+    if (arg != nullptr) {
+        std::snprintf(body, sizeof body, format, arg);
+    } else {
+        std::snprintf(body, sizeof body, "%s", format);
+    }
+    EasyStruct easyStruct = {
+        28, 0, GetString(MSG_REQ_TITLE), body, GetString(MSG_REQ_OK), nullptr, nullptr,
+    };
+    if (IIntuition == nullptr) {
+        // No display to show a requester on: the message goes to standard error.
+        WriteLatin1ToStderr(easyStruct.es_Title, body);
+        return 0;
+    }
+    return EasyRequestArgs(nullptr, &easyStruct, nullptr, nullptr);
+}
+
+void ResetLibraryState()
+{
+    CloseCatalogAndLocale();
+    ReleaseLibraries();
+    failureCode = 0;
+}

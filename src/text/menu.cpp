@@ -1,6 +1,88 @@
 #include "text/menu.h"
 
-NewMenu menuTable[MENU_TABLE_SIZE] = {};
+#include "text/strings.h"
 
-void LocalizeMenus() {}
-void ResetMenuTable() {}
+namespace {
+
+// A string id in the label field of the table as written.
+const char *Id(std::int32_t id)
+{
+    return reinterpret_cast<const char *>(static_cast<IPTR>(id));
+}
+
+// Command ids delivered by the entries.
+enum : IPTR {
+    kIdSave = 1,
+    kIdHelp = 2,
+    kIdAbout = 3,
+    kIdCancel = 4,
+    kIdAboutMui = 6,
+    kIdMuiSettings = 7,
+    kIdMenuProject = 8,
+    kIdMenuPrefs = 9,
+};
+
+void *UserData(IPTR commandId)
+{
+    return reinterpret_cast<void *>(commandId);
+}
+
+const NewMenu kMenuTemplate[MENU_TABLE_SIZE] = {
+    {NM_TITLE, Id(MSG_MENU_PROJECT), nullptr, 0, 0, UserData(kIdMenuProject)},
+    {NM_ITEM, Id(MSG_MENU_SAVE), nullptr, 0, 0, UserData(kIdSave)},
+    {NM_ITEM, NM_BARLABEL, nullptr, 0, 0, nullptr},
+    {NM_ITEM, Id(MSG_MENU_HELP), nullptr, 0, 0, UserData(kIdHelp)},
+    {NM_ITEM, NM_BARLABEL, nullptr, 0, 0, nullptr},
+    {NM_ITEM, Id(MSG_MENU_ABOUT), nullptr, 0, 0, UserData(kIdAbout)},
+    {NM_ITEM, Id(MSG_MENU_ABOUT_MUI), nullptr, 0, 0, UserData(kIdAboutMui)},
+    {NM_ITEM, NM_BARLABEL, nullptr, 0, 0, nullptr},
+    {NM_ITEM, Id(MSG_MENU_EXIT), nullptr, 0, 0, UserData(kIdCancel)},
+    {NM_TITLE, Id(MSG_MENU_PREFS), nullptr, 0, 0, UserData(kIdMenuPrefs)},
+    {NM_ITEM, Id(MSG_MENU_MUI_PREFS), nullptr, 0, 0, UserData(kIdMuiSettings)},
+    {NM_END, nullptr, nullptr, 0, 0, nullptr},
+};
+
+// The labels hold texts once localised; a second pass would read them as ids.
+bool localized = false;
+
+}  // namespace
+
+NewMenu menuTable[MENU_TABLE_SIZE] = {
+    kMenuTemplate[0], kMenuTemplate[1], kMenuTemplate[2],  kMenuTemplate[3],
+    kMenuTemplate[4], kMenuTemplate[5], kMenuTemplate[6],  kMenuTemplate[7],
+    kMenuTemplate[8], kMenuTemplate[9], kMenuTemplate[10], kMenuTemplate[11],
+};
+
+void LocalizeMenus()
+{
+    if (localized) {
+        return;
+    }
+    localized = true;
+    for (NewMenu *entry = menuTable; entry->nm_Type != NM_END; ++entry) {
+        if (entry->nm_Label == NM_BARLABEL) {
+            continue;
+        }
+        auto id = static_cast<std::int32_t>(reinterpret_cast<IPTR>(entry->nm_Label));
+        const char *text = GetString(id);
+        if (text == nullptr) {
+            entry->nm_Label = "";
+            continue;
+        }
+        if (entry->nm_Type == NM_TITLE) {
+            entry->nm_Label = text;
+            continue;
+        }
+        // Item: shortcut character, zero byte, label (GetString keeps that form).
+        entry->nm_CommKey = text[0] == ' ' ? nullptr : text;
+        entry->nm_Label = text + 2;
+    }
+}
+
+void ResetMenuTable()
+{
+    for (int i = 0; i < MENU_TABLE_SIZE; ++i) {
+        menuTable[i] = kMenuTemplate[i];
+    }
+    localized = false;
+}

@@ -2,6 +2,7 @@
 // catalog's text where the open catalog has one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 enum : std::int32_t {
@@ -43,6 +44,7 @@ enum : std::int32_t {
     MSG_APP_DESCRIPTION = 35,
     MSG_DEFAULT_APP_NAME = 36,
     MSG_MODE_FULLSCREEN_MANUAL = 37,
+    MSG_ERR_WRITE_ICONS = 38,
 };
 
 struct StringEntry {
@@ -50,8 +52,21 @@ struct StringEntry {
     const char *text;
 };
 
-constexpr int STRING_COUNT = 38;
+constexpr int STRING_COUNT = 39;
 extern const StringEntry builtInStrings[STRING_COUNT];
 
-// The text for id: the catalog's where it has one, else the built-in one, else null.
+// Catalog state, opened and closed by the start-up and shutdown routines;
+// null while not open.
+struct Locale;
+struct Catalog;
+extern Locale *localeHandle;
+extern Catalog *catalogHandle;
+
+// The text for id: the catalog's where it has one of the form the id needs,
+// else the built-in one, else null. Menu item texts (ids 1-5, 7) are two-part:
+// shortcut character, zero byte, label. Format texts (ids 15, 17, 18, 33, 38)
+// hold exactly one "%s".
 const char *GetString(std::int32_t id);
+
+// Whether text (length bytes, zero bytes included) may stand for id's built-in text.
+bool CatalogTextFits(std::int32_t id, const char *text, std::size_t length);

@@ -1,0 +1,38 @@
+// intuition's easy requester: a modal message with a row of buttons.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/tags.h"
+
+struct Screen;
+struct Window;
+
+struct EasyStruct {
+    std::uint32_t es_StructSize;  // 28, as the platform counts it
+    std::uint32_t es_Flags;
+    const char *es_Title;
+    const char *es_TextFormat;    // ISO-8859-1
+    const char *es_GadgetFormat;  // button texts separated by '|'
+    Screen *es_Screen;
+    TagItem *es_TagList;
+};
+
+// Shows the requester modally and returns the button pressed: 1 for the first,
+// counting on, and 0 for the last. With args null the texts are shown as they
+// are; otherwise "%s" (and "%ld", "%d") take the args in turn, "%%" is a '%'.
+// Without a display, or with SETTINGS_REQUEST_ANSWER=n in the environment, the
+// title and body go to standard error and 0 (or n) is returned.
+std::int32_t EasyRequestArgs(Window *window, const EasyStruct *easyStruct, std::uint32_t *idcmp,
+                             const IPTR *args);
+
+// Tests: answer requesters without showing them. The hook gets the title, the
+// body and the buttons as they would be shown and returns the answer. Null
+// restores real requesters.
+using EasyRequestHook =
+    std::function<std::int32_t(const char *title, const char *body, const char *gadgets)>;
+void SetEasyRequestHook(EasyRequestHook hook);
+
+// Writes an ISO-8859-1 message to standard error as UTF-8, with a line feed.
+void WriteLatin1ToStderr(const char *title, const char *body);

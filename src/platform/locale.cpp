@@ -1,0 +1,275 @@
+#include "platform/locale.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <sys/stat.h>
+
+#include "platform/catalog_file.h"
+
+#ifndef SETTINGS_DATA_DIR
+#define SETTINGS_DATA_DIR "/usr/local/share/vellumine-settings"
+#endif
+
+struct Catalog {
+    CatalogFile file;
+    std::string path;
+};
+
+namespace {
+
+struct LanguageName {
+    const char *code;     // ISO 639-1
+    const char *english;  // the English name, accepted too
+    const char *amiga;    // the Amiga name (UTF-8 here; tried in ISO-8859-1 as well)
+};
+
+const LanguageName kLanguages[] = {
+    {"ca", "catalan", "català"},       {"cs", "czech", "czech"},
+    {"da", "danish", "dansk"},         {"de", "german", "deutsch"},
+    {"el", "greek", "greek"},          {"es", "spanish", "español"},
+    {"fi", "finnish", "suomi"},        {"fr", "french", "français"},
+    {"hr", "croatian", "hrvatski"},    {"hu", "hungarian", "magyar"},
+    {"it", "italian", "italiano"},     {"nb", "norwegian", "norsk"},
+    {"nl", "dutch", "nederlands"},     {"nn", "norwegian", "norsk"},
+    {"no", "norwegian", "norsk"},      {"pl", "polish", "polski"},
+    {"pt", "portuguese", "português"}, {"ru", "russian", "russian"},
+    {"sl", "slovenian", "slovensko"},  {"sr", "serbian", "srpski"},
+    {"sv", "swedish", "svenska"},      {"tr", "turkish", "türkçe"},
+};
+
+std::string Lower(std::string text)
+{
+    for (char &c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+// "de_DE.UTF-8@euro" -> "de"; "German" -> "german".
+std::string LanguagePart(const std::string &code)
+{
+    std::string text = code.substr(0, code.find_first_of(".@"));
+    text = text.substr(0, text.find_first_of("_-"));
+    return Lower(text);
+}
+
+bool MeansBuiltIn(const std::string &code)
+{
+    std::string language = LanguagePart(code);
+    return language == "c" || language == "posix" || language == "en" || language == "english";
+}
+
+const char *Env(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value != nullptr && value[0] != '\0' ? value : nullptr;
+}
+
+std::vector<std::string> Split(const std::string &text, char separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t next = text.find(separator, start);
+        std::string part = text.substr(start, next == std::string::npos ? std::string::npos : next - start);
+        if (!part.empty()) {
+            parts.push_back(part);
+        }
+        if (next == std::string::npos) {
+            return parts;
+        }
+        start = next + 1;
+    }
+}
+
+std::string ProgramFolder()
+{
+    char path[4096];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::string exe(path, static_cast<std::size_t>(length));
+    std::size_t slash = exe.rfind('/');
+    return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+}
+
+bool IsRegularFile(const std::string &path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The spellings of a language's folder: as given, and in ISO-8859-1 when it differs.
+std::vector<std::string> FolderSpellings(const std::string &language)
+{
+    std::vector<std::string> spellings{language};
+    std::string latin1 = Utf8ToLatin1(language);
+    if (latin1 != language && latin1.find('?') == std::string::npos) {
+        spellings.push_back(latin1);
+    }
+    return spellings;
+}
+
+}  // namespace
+
+std::string AmigaLanguageName(const std::string &code)
+{
+    if (MeansBuiltIn(code)) {
+        return std::string();
+    }
+    std::string language = LanguagePart(code);
+    std::string whole = Lower(code);
+    for (const LanguageName &entry : kLanguages) {
+        if (language == entry.code || language == entry.english || whole == entry.amiga) {
+            return entry.amiga;
+        }
+    }
+    return std::string();
+}
+
+std::vector<std::string> UserLanguages()
+{
+    const char *localeName = Env("LC_ALL");
+    if (localeName == nullptr) {
+        localeName = Env("LC_MESSAGES");
+    }
+    if (localeName == nullptr) {
+        localeName = Env("LANG");
+    }
+    // An explicit C or POSIX locale means the built-in texts, whatever LANGUAGE says.
+    if (localeName != nullptr) {
+        std::string language = LanguagePart(localeName);
+        if (language == "c" || language == "posix") {
+            return {};
+        }
+    }
+    std::vector<std::string> codes;
+    if (const char *list = Env("LANGUAGE")) {
+        codes = Split(list, ':');
+    } else if (localeName != nullptr) {
+        codes.push_back(localeName);
+    }
+    std::vector<std::string> languages;
+    for (const std::string &code : codes) {
+        if (MeansBuiltIn(code)) {
+            break;  // the built-in English texts are preferred to what follows
+        }
+        std::string name = AmigaLanguageName(code);
+        if (!name.empty() && std::find(languages.begin(), languages.end(), name) == languages.end()) {
+            languages.push_back(name);
+        }
+    }
+    return languages;
+}
+
+std::vector<std::string> CatalogRoots()
+{
+    if (const char *roots = Env("SETTINGS_CATALOG_ROOTS")) {
+        return Split(roots, ':');
+    }
+    std::vector<std::string> roots;
+    std::string folder = ProgramFolder();
+    if (!folder.empty()) {
+        roots.push_back(folder);
+    }
+    roots.push_back(SETTINGS_DATA_DIR);
+    return roots;
+}
+
+Locale *OpenLocale(const char *name)
+{
+    auto *locale = new Locale;
+    if (name == nullptr) {
+        locale->preferredLanguages = UserLanguages();
+        return locale;
+    }
+    for (const std::string &code : Split(name, ':')) {
+        if (MeansBuiltIn(code)) {
+            break;
+        }
+        std::string language = AmigaLanguageName(code);
+        if (!language.empty()) {
+            locale->preferredLanguages.push_back(language);
+        }
+    }
+    return locale;
+}
+
+void CloseLocale(Locale *locale)
+{
+    delete locale;
+}
+
+Catalog *OpenCatalog(const Locale *locale, const char *name, const TagItem *tags)
+{
+    if (name == nullptr || name[0] == '\0') {
+        return nullptr;
+    }
+    std::vector<std::string> languages;
+    auto chosen = reinterpret_cast<const char *>(GetTagData(OC_Language, 0, tags));
+    if (chosen != nullptr) {
+        std::string language = AmigaLanguageName(chosen);
+        if (!language.empty()) {
+            languages.push_back(language);
+        }
+    }
+    const std::vector<std::string> preferred = locale != nullptr ? locale->preferredLanguages
+                                                                 : UserLanguages();
+    languages.insert(languages.end(), preferred.begin(), preferred.end());
+
+    const std::vector<std::string> roots = CatalogRoots();
+    for (const std::string &language : languages) {
+        for (const std::string &root : roots) {
+            for (const std::string &folder : FolderSpellings(language)) {
+                std::string path = root + "/Catalogs/" + folder + "/" + name;
+                if (!IsRegularFile(path)) {
+                    continue;
+                }
+                auto *catalog = new Catalog;
+                if (ReadCatalogFile(path, &catalog->file) == CatalogStatus::Ok) {
+                    catalog->path = path;
+                    return catalog;
+                }
+                delete catalog;  // malformed or in an unknown character set: as if absent
+            }
+        }
+    }
+    return nullptr;
+}
+
+void CloseCatalog(Catalog *catalog)
+{
+    delete catalog;
+}
+
+const char *GetCatalogStr(const Catalog *catalog, std::int32_t id, const char *defaultText)
+{
+    if (catalog == nullptr) {
+        return defaultText;
+    }
+    const CatalogText *text = FindCatalogText(catalog->file, id);
+    return text != nullptr ? text->text.c_str() : defaultText;
+}
+
+std::size_t GetCatalogStrLength(const Catalog *catalog, std::int32_t id)
+{
+    if (catalog == nullptr) {
+        return 0;
+    }
+    const CatalogText *text = FindCatalogText(catalog->file, id);
+    return text != nullptr ? text->text.size() : 0;
+}
+
+const char *CatalogLanguage(const Catalog *catalog)
+{
+    return catalog != nullptr ? catalog->file.language.c_str() : nullptr;
+}
+
+const char *CatalogPath(const Catalog *catalog)
+{
+    return catalog != nullptr ? catalog->path.c_str() : nullptr;
+}

@@ -1,0 +1,52 @@
+// locale.library: the user's languages and the message catalogs.
+//
+// A locale is the user's list of preferred languages, taken from LANGUAGE,
+// LC_ALL, LC_MESSAGES and LANG and mapped to Amiga language names ("deutsch",
+// "français", ...). English, C and POSIX mean the built-in texts. A catalog
+// "NAME" is looked for, language by language, as
+// Catalogs/<language>/NAME beside the program, then under the installed data
+// folder; SETTINGS_CATALOG_ROOTS (colon-separated folders) replaces those two.
+// The first well-formed catalog found is used.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/tags.h"
+
+struct Locale {
+    std::vector<std::string> preferredLanguages;  // Amiga names, most wanted first
+};
+
+struct Catalog;
+
+// null name: the user's default locale. Never null for that.
+Locale *OpenLocale(const char *name);
+void CloseLocale(Locale *locale);
+
+// The catalog for the locale's languages, or null when none is installed.
+// tags: OC_Language names a language tried before the locale's.
+constexpr Tag OC_Language = 0x8009000A;
+Catalog *OpenCatalog(const Locale *locale, const char *name, const TagItem *tags);
+void CloseCatalog(Catalog *catalog);
+
+// The catalog's text for id, or defaultText when the catalog is null or lacks it.
+// Texts are ISO-8859-1 and may hold zero bytes of their own (see GetCatalogStrLength).
+const char *GetCatalogStr(const Catalog *catalog, std::int32_t id, const char *defaultText);
+// The length of the catalog's text for id, zero bytes within included; 0 when absent.
+std::size_t GetCatalogStrLength(const Catalog *catalog, std::int32_t id);
+
+// The catalog's language name as stored in it, and the file it came from.
+const char *CatalogLanguage(const Catalog *catalog);
+const char *CatalogPath(const Catalog *catalog);
+
+// Amiga language names for the user's languages in the environment, in order
+// of preference; empty when the built-in texts are wanted.
+std::vector<std::string> UserLanguages();
+// The Amiga language name for a locale code ("de", "de_DE.UTF-8", "german"),
+// empty for English/C/POSIX and for unknown codes.
+std::string AmigaLanguageName(const std::string &code);
+// Folders where catalogs are searched for, in order.
+std::vector<std::string> CatalogRoots();
