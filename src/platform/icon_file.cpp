@@ -147,8 +147,10 @@ bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout)
     if (hasDrawerData && revision == 1 && !c.Skip(kIconDrawerData2Size)) {
         return false;
     }
-    // Whatever follows is kept as it is; an OS 3.5 FORM there must be whole.
-    if (c.Left() >= 4 && std::memcmp(data + c.pos, "FORM", 4) == 0) {
+    // Whatever follows is kept as it is; an OS 3.5 FORM there must be whole (a
+    // trailer that is only the start of "FORM" is one cut short).
+    std::size_t idLength = c.Left() < 4 ? c.Left() : 4;
+    if (idLength > 0 && std::memcmp(data + c.pos, "FORM", idLength) == 0) {
         std::uint32_t formSize;
         if (!c.Skip(4) || !c.U32(formSize) || formSize < 4 || formSize > c.Left()) {
             return false;

@@ -1,0 +1,291 @@
+// Writing icons safely: permissions and owner kept, links followed, protected icons
+// and failed writes leaving the old icon whole, a killed writer never leaving half.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <random>
+#include <sched.h>
+#include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "icon_maker.h"
+#include "platform/icon_store.h"
+#include "support/icon_test_util.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+constexpr int kUnavailable = 77;
+constexpr uid_t kNobody = 65534;
+
+// Runs body in a forked child; its result is the child's exit code (-signal when killed).
+int InChild(const std::function<int()> &body)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        _exit(body());
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid) {
+        return -1000;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+// The files of a folder other than the given ones: leftovers of a write.
+Texts OtherFiles(const std::string &folder, const Texts &known)
+{
+    Texts others;
+    if (DIR *dir = opendir(folder.c_str())) {
+        while (struct dirent *e = readdir(dir)) {
+            std::string name = e->d_name;
+            if (name != "." && name != ".." && std::find(known.begin(), known.end(), name) == known.end()) {
+                others.push_back(name);
+            }
+        }
+        closedir(dir);
+    }
+    return others;
+}
+
+mode_t ModeOf(const std::string &path)
+{
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+// A private mount namespace with path bind-mounted read-only onto itself.
+bool MountReadOnly(const std::string &path)
+{
+    return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount(path.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+           mount(nullptr, path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+}
+
+bool BecomeNobody()
+{
+    return setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0;
+}
+
+class IconWrite : public ::testing::Test {
+protected:
+    IconWrite() : here_(dir_.path())
+    {
+        IconSpec spec;
+        spec.toolTypes = {"OLD", "MASTERVOLUME=10"};
+        spec.newIconsLines = SampleNewIconsLines();
+        WriteIcon("Icon.info", spec);
+        old_ = ReadFileBytes("Icon.info");
+    }
+
+    TempDir dir_;
+    ScopedChdir here_;
+    std::string old_;
+};
+
+TEST_F(IconWrite, PermissionsAndOwnerAreKept)
+{
+    ASSERT_EQ(chmod("Icon.info", 0640), 0);
+    bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown("Icon.info", kNobody, kNobody), 0);
+    }
+    EXPECT_TRUE(WriteToolTypes("Icon", {"NEW"}));
+    EXPECT_EQ(ReadToolTypes("Icon"), Texts{"NEW"});
+    EXPECT_EQ(ModeOf("Icon.info"), 0640u);
+    if (root) {
+        struct stat st {};
+        ASSERT_EQ(stat("Icon.info", &st), 0);
+        EXPECT_EQ(st.st_uid, kNobody);
+        EXPECT_EQ(st.st_gid, kNobody);
+    }
+    EXPECT_EQ(OtherFiles(dir_.path(), {"Icon.info"}), Texts{});
+}
+
+TEST_F(IconWrite, AnIconWhoseModeForbidsWritingIsNotReplacedEvenForRoot)
+{
+    for (mode_t mode : {0444, 0555, 0044, 0000}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(chmod("Icon.info", mode), 0);
+        EXPECT_FALSE(WriteToolTypes("Icon", {"NEW"}));
+        ASSERT_EQ(chmod("Icon.info", 0644), 0);
+        EXPECT_EQ(ReadFileBytes("Icon.info"), old_);
+        EXPECT_EQ(OtherFiles(dir_.path(), {"Icon.info"}), Texts{});
+    }
+}
+
+TEST_F(IconWrite, LinksAreFollowedAndStayLinks)
+{
+    ASSERT_EQ(mkdir("real", 0755), 0);
+    ASSERT_EQ(rename("Icon.info", "real/Target.info"), 0);
+    ASSERT_EQ(symlink("real/Target.info", "Link.info"), 0);
+    ASSERT_EQ(symlink("Link.info", "Chain.info"), 0);
+    ASSERT_EQ(chmod("real/Target.info", 0600), 0);
+
+    EXPECT_EQ(ReadToolTypes("Chain"), (Texts{"OLD", "MASTERVOLUME=10"}));
+    EXPECT_TRUE(WriteToolTypes("Chain", {"VIA CHAIN"}));
+    EXPECT_TRUE(WriteToolTypes("link", {"VIA LINK"}));  // found without regard to case
+    EXPECT_EQ(ReadToolTypes("real/Target"), Texts{"VIA LINK"});
+    EXPECT_EQ(ModeOf("real/Target.info"), 0600u);
+    struct stat st {};
+    ASSERT_EQ(lstat("Link.info", &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(lstat("Chain.info", &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    char target[64] = {};
+    ASSERT_GT(readlink("Link.info", target, sizeof target - 1), 0);
+    EXPECT_STREQ(target, "real/Target.info");
+    EXPECT_EQ(OtherFiles(dir_.file("real"), {"Target.info"}), Texts{});
+
+    // A dangling link is no icon, and a write through it makes nothing.
+    ASSERT_EQ(symlink("real/Gone.info", "Dangling.info"), 0);
+    EXPECT_EQ(GetDiskObject("Dangling"), nullptr);
+    DiskObject *icon = GetDiskObject("Link");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_FALSE(PutDiskObject("Dangling", icon));
+    FreeDiskObject(icon);
+    EXPECT_NE(lstat("real/Gone.info", &st), 0);
+}
+
+TEST_F(IconWrite, AReadOnlyMountIsAFailedWriteThatLeavesTheIcon)
+{
+    std::string folder = dir_.path();
+    int result = InChild([&] {
+        if (!MountReadOnly(folder)) {
+            return kUnavailable;
+        }
+        // The mount covers the folder: enter it anew.
+        if (chdir(folder.c_str()) != 0) {
+            return kUnavailable;
+        }
+        return WriteToolTypes("Icon", {"NEW"}) ? 1 : 0;
+    });
+    if (result == kUnavailable) {
+        GTEST_SKIP() << "no private mount namespace here (needs CAP_SYS_ADMIN)";
+    }
+    EXPECT_EQ(result, 0) << "the write must be reported as failed";
+    EXPECT_EQ(ReadFileBytes("Icon.info"), old_);
+    EXPECT_EQ(OtherFiles(folder, {"Icon.info"}), Texts{});
+}
+
+TEST_F(IconWrite, AFullDiskIsAFailedWriteThatLeavesNoTemporaryFile)
+{
+    ASSERT_EQ(mkdir("small", 0755), 0);
+    std::string folder = dir_.file("small");
+    std::string icon = old_;
+    int result = InChild([&] {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("none", folder.c_str(), "tmpfs", 0, "size=64k") != 0 || chdir(folder.c_str()) != 0) {
+            return kUnavailable;
+        }
+        WriteFileBytes("Icon.info", icon);
+        // Fill the rest of the disk.
+        int fd = open("filler", O_WRONLY | O_CREAT, 0644);
+        char block[4096] = {};
+        while (write(fd, block, sizeof block) > 0) {
+        }
+        close(fd);
+        Texts big(40, std::string(1000, 'x'));
+        if (WriteToolTypes("Icon", big)) {
+            return 2;
+        }
+        if (ReadFileBytes("Icon.info") != icon) {
+            return 3;
+        }
+        return OtherFiles(".", {"Icon.info", "filler"}).empty() ? 0 : 4;
+    });
+    if (result == kUnavailable) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs CAP_SYS_ADMIN)";
+    }
+    EXPECT_NE(result, 2) << "a write to a full disk was reported as done";
+    EXPECT_NE(result, 3) << "the old icon was changed";
+    EXPECT_NE(result, 4) << "a temporary file was left behind";
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
+{
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to become another user";
+    }
+    // The user nobody must reach the folders.
+    ASSERT_EQ(chmod(dir_.path().c_str(), 0755), 0);
+    ASSERT_EQ(mkdir("open", 0777), 0);
+    ASSERT_EQ(chmod("open", 0777), 0);
+    WriteFileBytes("open/Theirs.info", old_);
+    ASSERT_EQ(chmod("open/Theirs.info", 0644), 0);  // root's, not writable by others
+    WriteFileBytes("open/Shared.info", old_);
+    ASSERT_EQ(chmod("open/Shared.info", 0666), 0);
+    ASSERT_EQ(chmod("Icon.info", 0666), 0);  // writable, in a folder nobody may not change
+
+    int result = InChild([] {
+        if (!BecomeNobody()) {
+            return kUnavailable;
+        }
+        int bits = 0;
+        bits |= WriteToolTypes("Icon", {"NEW"}) ? 1 : 0;
+        bits |= WriteToolTypes("open/Theirs", {"NEW"}) ? 2 : 0;
+        bits |= WriteToolTypes("open/Shared", {"NEW"}) ? 0 : 4;
+        return bits;
+    });
+    if (result == kUnavailable) {
+        GTEST_SKIP() << "cannot switch to the user nobody";
+    }
+    EXPECT_EQ(result & 1, 0) << "written into a folder the user may not change";
+    EXPECT_EQ(result & 2, 0) << "replaced a file whose mode forbids the user to write";
+    EXPECT_EQ(result & 4, 0) << "a file the user may write was not written";
+    EXPECT_EQ(ReadFileBytes("Icon.info"), old_);
+    EXPECT_EQ(ReadFileBytes("open/Theirs.info"), old_);
+    EXPECT_EQ(ReadToolTypes("open/Shared"), Texts{"NEW"});
+    EXPECT_EQ(ModeOf("open/Shared.info"), 0666u);
+    EXPECT_EQ(OtherFiles(dir_.path(), {"Icon.info", "open"}), Texts{});
+    EXPECT_EQ(OtherFiles(dir_.file("open"), {"Theirs.info", "Shared.info"}), Texts{});
+}
+
+TEST_F(IconWrite, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewIcon)
+{
+    Texts first = {"FIRST", "MASTERVOLUME=10"};
+    Texts second(30, "SECOND=a somewhat longer entry, so that the icon grows");
+    ASSERT_TRUE(WriteToolTypes("Icon", second));
+    std::string secondBytes = ReadFileBytes("Icon.info");
+    ASSERT_TRUE(WriteToolTypes("Icon", first));
+    std::string firstBytes = ReadFileBytes("Icon.info");
+
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> delay(0, 15000);
+    int broken = 0;
+    for (int round = 0; round < 40; ++round) {
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            for (unsigned n = 0;; ++n) {
+                WriteToolTypes("Icon", n % 2 == 0 ? second : first);
+            }
+        }
+        usleep(static_cast<useconds_t>(delay(random)));
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        std::string now = ReadFileBytes("Icon.info");
+        if (now != firstBytes && now != secondBytes) {
+            ++broken;
+        }
+        EXPECT_NE(ReadToolTypes("Icon"), Texts{"(no icon)"}) << "round " << round;
+    }
+    EXPECT_EQ(broken, 0);
+}
+
+}  // namespace
