@@ -1,5 +1,120 @@
 #include "gui/command_loop.h"
 
-void InstallNotifications() {}
-bool DispatchCommand(std::int32_t) { return false; }
-void RunCommandLoop() {}
+#include <cstdio>
+
+#include "app/program_state.h"
+#include "gui/gadget_rules.h"
+#include "gui/help_viewer.h"
+#include "gui/screen_mode.h"
+#include "gui/window_layout.h"
+#include "platform/toolkit.h"
+#include "settings/settings_writer.h"
+#include "settings/tool_config.h"
+#include "text/strings.h"
+
+namespace {
+
+// Makes the application return id whenever attr of source takes the trigger value.
+void NotifyReturnId(Object *source, Tag attr, IPTR trigger, std::int32_t id)
+{
+    DoMethod(source, MUIM_Notify, attr, trigger, app, 2, MUIM_Application_ReturnID, id);
+}
+
+// A requester over the window with the window's title and a single "OK".
+void ShowMessage(const char *format, const char *arg)
+{
+    MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), format, arg);
+}
+
+void AboutCommand()
+{
+    std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ABOUT_TEXT), ToolConfig.appName);
+    MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK),
+                "\033c\033b\033u%s\033n\n\n%s", windowTitle, scratchBuffer);
+}
+
+// Saves; true when every icon found was written. Otherwise the icons that could
+// not be written are named and the window stays open, keeping the user's edits.
+bool SaveCommand()
+{
+    if (SaveSettings() == 0) {
+        return true;
+    }
+    ShowMessage(GetString(MSG_ERR_WRITE_ICONS), failedIcons);
+    return false;
+}
+
+}  // namespace
+
+void InstallNotifications()
+{
+    NotifyReturnId(mainWindow, MUIA_Window_CloseRequest, 1, ID_QUIT);
+    NotifyReturnId(saveButton, MUIA_Pressed, 0, ID_SAVE);
+    NotifyReturnId(helpButton, MUIA_Pressed, 0, ID_HELP);
+    NotifyReturnId(aboutButton, MUIA_Pressed, 0, ID_ABOUT);
+    NotifyReturnId(cancelButton, MUIA_Pressed, 0, ID_CANCEL);
+    NotifyReturnId(screenModeButton, MUIA_Pressed, 0, ID_SCREEN_MODE);
+    NotifyReturnId(fpsCheckmark, MUIA_Selected, MUIV_EveryTime, ID_UPDATE_GADGETS);
+    if (soundCheckmark != nullptr) {
+        NotifyReturnId(soundCheckmark, MUIA_Selected, MUIV_EveryTime, ID_UPDATE_GADGETS);
+    }
+    NotifyReturnId(displayModeCycle, MUIA_Cycle_Active, MUIV_EveryTime, ID_UPDATE_GADGETS);
+
+    // A window without a menu strip has no About MUI item to watch.
+    auto *aboutMuiItem = menuStrip != nullptr
+                             ? reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_ABOUT_MUI))
+                             : nullptr;
+    if (aboutMuiItem != nullptr) {
+        DoMethod(aboutMuiItem, MUIM_Notify, MUIA_Menuitem_Trigger, MUIV_EveryTime,
+                 MUIV_Notify_Application, 2, MUIM_Application_AboutMUI, mainWindow);
+    }
+}
+
+bool DispatchCommand(std::int32_t id)
+{
+    switch (id) {
+    case ID_QUIT:
+    case ID_CANCEL:
+        return false;
+    case ID_SAVE:
+        return !SaveCommand();
+    case ID_HELP:
+        HelpCommand();
+        break;
+    case ID_ABOUT:
+        AboutCommand();
+        break;
+    case ID_UPDATE_GADGETS:
+        ApplyGadgetRules();
+        break;
+    case ID_MUI_SETTINGS:
+        DoMethod(app, MUIM_Application_OpenConfigWindow, 0);
+        break;
+    case ID_SCREEN_MODE:
+        if (ChooseScreenMode() != 0) {
+            ShowScreenModeName();
+        }
+        break;
+    case ID_HELP_DONE:
+        HelpDoneCommand();
+        break;
+    default:
+        // ID_ABOUT_MUI (its notification does the work), the menu titles, 0 and
+        // any unknown id.
+        break;
+    }
+    return true;
+}
+
+void RunCommandLoop()
+{
+    bool running = true;
+    std::uint32_t signals = 0;
+    while (running) {
+        const auto id = static_cast<std::int32_t>(DoMethod(app, MUIM_Application_NewInput, &signals));
+        running = DispatchCommand(id);
+        if (running && signals != 0) {
+            Wait(signals);
+        }
+    }
+}
