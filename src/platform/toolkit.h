@@ -2,8 +2,10 @@
 // handling, realised on Qt 6 Widgets (toolkit*.cpp). No Qt type appears here.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/tags.h"
 
@@ -37,7 +39,8 @@ enum : Tag {
     MUIA_Window_Open,
     MUIA_Window_Sleep,
     MUIA_Window_CloseRequest,
-    MUIA_Window_Window,  // the system window (opaque handle), or 0 while closed
+    MUIA_Window_Window,  // the system window (opaque handle), or 0 while closed;
+                         // for platform code it is the window's QWidget *
     // Group
     MUIA_Group_Child,  // repeatable
     MUIA_Group_Horiz,
@@ -99,7 +102,12 @@ enum : IPTR {
     MUIV_InputMode_Toggle,
 };
 constexpr IPTR MUIV_EveryTime = 0x49893131;
-// Notification target standing for the application of the source object.
+// In a notification's arguments: the value the attribute took, or its negation.
+constexpr IPTR MUIV_TriggerValue = 0x49893131;
+constexpr IPTR MUIV_NotTriggerValue = 0x49893133;
+// Notification targets standing for the source object itself, its window, its application.
+#define MUIV_Notify_Self (reinterpret_cast<Object *>(static_cast<IPTR>(-1)))
+#define MUIV_Notify_Window (reinterpret_cast<Object *>(static_cast<IPTR>(-3)))
 #define MUIV_Notify_Application (reinterpret_cast<Object *>(static_cast<IPTR>(-2)))
 
 // Methods, sent with DoMethod.
@@ -112,6 +120,8 @@ enum : IPTR {
     MUIM_Application_AboutMUI,           // reference window
     MUIM_Application_OpenConfigWindow,   // flags
     MUIM_Application_CheckRefresh,       // -
+    MUIM_Set,                            // attr, value (notifications run)
+    MUIM_NoNotifySet,                    // attr, value (no notification)
 };
 constexpr IPTR MUIV_Application_ReturnID_Quit = -1;
 
@@ -181,22 +191,32 @@ IPTR DoMethod(Object *obj, Args... args)
     return DoMethodA(obj, msg);
 }
 
+// The signal MUIM_Application_NewInput asks to wait for: input or a return id.
+constexpr std::uint32_t MUIV_Application_InputSignal = 1u << 30;
+
 // Blocks until one of the signals arrives (input for the application, or a
-// return id queued from any thread). Returns the signals that arrived.
-std::uint32_t Wait(std::uint32_t signals);
+// return id queued from any thread). Returns the signals that arrived; returns
+// 0 at once when the set holds no signal of the toolkit.
+std::uint32_t Wait(std::uint32_t signalSet);
 
 // A modal requester with the toolkit's text escapes (ESC c, b, u, n) rendered.
 // buttons holds the button texts separated by '|'. Returns the button number
 // (the last button is 0, as the toolkit counts).
+// The format is filled printf-style from args (%s, %d, %ld, %u, %x, %c with
+// flags, width and precision); a button text starting with '*' is the default.
 int MUI_RequestA(Object *app, Object *window, std::uint32_t flags, const char *title,
                  const char *buttons, const char *format, const IPTR *args);
+// As MUI_RequestA, reading no more than argCount arguments.
+int MUI_RequestArgs(Object *app, Object *window, std::uint32_t flags, const char *title,
+                    const char *buttons, const char *format, const IPTR *args,
+                    std::size_t argCount);
 
 template <typename... Args>
 int MUI_Request(Object *app, Object *window, std::uint32_t flags, const char *title,
                 const char *buttons, const char *format, Args... args)
 {
     IPTR params[] = {ToIPTR(args)..., 0};
-    return MUI_RequestA(app, window, flags, title, buttons, format, params);
+    return MUI_RequestArgs(app, window, flags, title, buttons, format, params, sizeof...(Args));
 }
 
 // Test hooks.
@@ -206,3 +226,19 @@ void MUI_FailObjectCreation(int n);
 // (escapes still in it) and returns the button number. Null restores real requesters.
 using MuiRequestHook = std::function<int(const char *title, const char *body)>;
 void MUI_SetRequestHook(MuiRequestHook hook);
+// The toolkit's own settings file (window places, style and font); null
+// restores the default under the user's config folder.
+void MUI_SetToolkitSettingsFile(const char *path);
+// Acts on a control as the user would: clicks a button, pop-up button or
+// checkmark, chooses entry value of a cycle, moves a slider to value, chooses a
+// menu item, presses a window's close gadget. Returns false, doing nothing,
+// when the control takes no input (disabled, its window asleep) or has no such action.
+bool MUI_SimulateInput(Object *obj, IPTR value = 0);
+// The object tree below obj, one line per object, two spaces of indent per
+// level: the kind, then what it shows, e.g. `Group horiz frame "Sound settings"`,
+// `Space 10`, `CheckMark selected=1 chain`, `Slider 0..64 value=40 chain disabled`,
+// `Item "Save prefs" key=S udata=1`, `Bar udata=0`.
+std::string MUI_DescribeTree(Object *obj);
+// The toolkit's About and settings windows of an application now open, and closing them.
+int MUI_ToolkitWindowCount(Object *app);
+void MUI_CloseToolkitWindows(Object *app);

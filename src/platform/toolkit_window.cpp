@@ -1,0 +1,224 @@
+// Windows: a top-level widget with a menu bar and the root group, the close
+// gadget, sleep, the focus order and the remembered place and size.
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+
+#include "platform/toolkit_internal.h"
+
+namespace toolkit {
+
+namespace {
+
+class WindowWidget : public QMainWindow {
+public:
+    explicit WindowWidget(Object *obj) : obj_(obj) {}
+
+protected:
+    // The close gadget asks; the window closes only when the program says so.
+    void closeEvent(QCloseEvent *event) override
+    {
+        event->ignore();
+        RequestClose(obj_);
+    }
+
+private:
+    Object *obj_;
+};
+
+bool TakesChild(Object *child)
+{
+    return child != nullptr && IsLiveObject(child) && child->parent == nullptr && child->widget != nullptr &&
+           child->kind != Kind::Application && child->kind != Kind::Window && child->kind != Kind::Menustrip;
+}
+
+bool IsMenustrip(Object *strip)
+{
+    return strip != nullptr && IsLiveObject(strip) && strip->parent == nullptr && strip->kind == Kind::Menustrip;
+}
+
+void CollectChain(Object *obj, std::vector<QWidget *> &chain)
+{
+    if (obj->cycleChain && obj->focusWidget != nullptr) {
+        chain.push_back(obj->focusWidget);
+    }
+    for (Object *child : obj->children) {
+        if (child->kind != Kind::Menustrip) {
+            CollectChain(child, chain);
+        }
+    }
+}
+
+void OpenWindowObject(Object *win)
+{
+    if (win->open || win->widget == nullptr) {
+        return;
+    }
+    QWidget *w = win->widget;
+    if (!win->geometryRestored) {
+        win->geometryRestored = true;
+        const QByteArray saved = LoadWindowGeometry(ApplicationBase(ApplicationOf(win)), win->windowId);
+        if (saved.isEmpty() || !w->restoreGeometry(saved)) {
+            w->adjustSize();
+        }
+    }
+    UpdateTabOrder(win);
+    win->open = true;
+    w->show();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        w->raise();
+    }
+    w->activateWindow();
+}
+
+void SetSleep(Object *win, bool sleep)
+{
+    QWidget *w = win->widget;
+    if (sleep) {
+        if (win->sleepCount < 1000000 && ++win->sleepCount == 1 && w != nullptr) {
+            w->setProperty("muiSleeping", true);
+            w->setCursor(Qt::BusyCursor);
+        }
+    } else if (win->sleepCount > 0 && --win->sleepCount == 0 && w != nullptr) {
+        w->setProperty("muiSleeping", false);
+        w->unsetCursor();
+    }
+}
+
+}  // namespace
+
+void RequestClose(Object *win)
+{
+    if (win->sleepCount > 0) {
+        return;
+    }
+    ChangeAttr(win, MUIA_Window_CloseRequest, 1);
+}
+
+void UpdateTabOrder(Object *win)
+{
+    std::vector<QWidget *> chain;
+    if (win->root != nullptr) {
+        CollectChain(win->root, chain);
+    }
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    }
+}
+
+void CloseWindowObject(Object *win)
+{
+    if (!win->open || win->widget == nullptr) {
+        win->open = false;
+        return;
+    }
+    SaveWindowGeometry(ApplicationBase(ApplicationOf(win)), win->windowId, win->widget->saveGeometry());
+    win->open = false;
+    win->widget->hide();
+}
+
+Object *NewWindow(const TagItem *tags)
+{
+    Object *root = nullptr;
+    Object *strip = nullptr;
+    bool rootGiven = false;
+    for (const TagItem *item = tags; item != nullptr && item->ti_Tag != TAG_DONE; ++item) {
+        Object *child = reinterpret_cast<Object *>(item->ti_Data);
+        if (item->ti_Tag == MUIA_Window_RootObject) {
+            rootGiven = true;
+            root = TakesChild(child) ? child : nullptr;
+        } else if (item->ti_Tag == MUIA_Window_Menustrip) {
+            // A missing menu strip gives a window without a menu.
+            strip = IsMenustrip(child) ? child : nullptr;
+        }
+    }
+    const bool fails = CreationFails();
+    if (!rootGiven || root == nullptr || fails || !HaveQApplication()) {
+        MUI_DisposeObject(root);
+        MUI_DisposeObject(strip);
+        return nullptr;
+    }
+
+    auto *obj = new Object(Kind::Window);
+    auto *w = new WindowWidget(obj);
+    obj->widget = w;
+    w->setCentralWidget(root->widget);
+    root->parent = obj;
+    obj->root = root;
+    obj->children.push_back(root);
+    if (strip != nullptr) {
+        w->setMenuBar(qobject_cast<QMenuBar *>(strip->widget.data()));
+        strip->parent = obj;
+        obj->menustrip = strip;
+        obj->children.push_back(strip);
+    }
+    for (const TagItem *item = tags; item != nullptr && item->ti_Tag != TAG_DONE; ++item) {
+        if (item->ti_Tag == MUIA_Window_Title || item->ti_Tag == MUIA_Window_ID) {
+            ApplyWindowAttr(obj, item->ti_Tag, item->ti_Data);
+        }
+    }
+    RememberObject(obj);
+    UpdateTabOrder(obj);
+    return obj;
+}
+
+void ApplyWindowAttr(Object *obj, Tag tag, IPTR data)
+{
+    switch (tag) {
+    case MUIA_Window_Title: {
+        const char *title = reinterpret_cast<const char *>(data);
+        obj->text = title != nullptr ? title : "";
+        if (obj->widget != nullptr) {
+            obj->widget->setWindowTitle(FromLatin1(obj->text));
+        }
+        break;
+    }
+    case MUIA_Window_ID:
+        obj->windowId = data;
+        break;
+    case MUIA_Window_Open:
+        if (data != 0) {
+            OpenWindowObject(obj);
+        } else {
+            CloseWindowObject(obj);
+        }
+        break;
+    case MUIA_Window_Sleep:
+        SetSleep(obj, data != 0);
+        break;
+    default:
+        break;
+    }
+}
+
+bool GetWindowAttr(Object *obj, Tag tag, IPTR *storage)
+{
+    switch (tag) {
+    case MUIA_Window_Title:
+        *storage = reinterpret_cast<IPTR>(obj->text.c_str());
+        return true;
+    case MUIA_Window_ID:
+        *storage = obj->windowId;
+        return true;
+    case MUIA_Window_Open:
+        *storage = obj->open ? 1 : 0;
+        return true;
+    case MUIA_Window_Sleep:
+        *storage = obj->sleepCount > 0 ? 1 : 0;
+        return true;
+    case MUIA_Window_Window:
+        *storage = obj->open ? reinterpret_cast<IPTR>(obj->widget.data()) : 0;
+        return true;
+    case MUIA_Window_RootObject:
+        *storage = reinterpret_cast<IPTR>(obj->root);
+        return true;
+    case MUIA_Window_Menustrip:
+        *storage = reinterpret_cast<IPTR>(obj->menustrip);
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace toolkit
