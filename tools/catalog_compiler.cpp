@@ -271,14 +271,21 @@ bool ParseCatalogTranslation(const std::string &source, CatalogTranslation *out,
         if (line.empty() || line[0] == ';' || line[0] == '#') {
             continue;
         }
-        std::string label = Trim(line);
-        if (label.empty()) {
+        std::string trimmed = Trim(line);
+        if (trimmed.empty()) {
             continue;
         }
-        if (!std::all_of(label.begin(), label.end(), IsLabelChar)) {
+        // A label, in some sources followed by the description's (ID/MINLEN/MAXLEN).
+        std::size_t labelEnd = 0;
+        while (labelEnd < trimmed.size() && IsLabelChar(trimmed[labelEnd])) {
+            ++labelEnd;
+        }
+        std::string rest = Trim(trimmed.substr(labelEnd));
+        if (labelEnd == 0 || (!rest.empty() && rest[0] != '(')) {
             *error = LineError(lineNumber, "expected a label");
             return false;
         }
+        std::string label = trimmed.substr(0, labelEnd);
         CatalogSourceEntry entry;
         entry.label = label;
         entry.line = lineNumber;

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <string>
+#include <vector>
+
+#include "platform/easy_request.h"
+#include "platform/libraries.h"
+#include "support/catalog_test_util.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+class LibrariesTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearLibraryCallLog(); }
+    void TearDown() override
+    {
+        EXPECT_EQ(OpenLibraryCount(), 0);
+        EXPECT_EQ(OpenInterfaceCount(), 0);
+        SetEasyRequestHook(nullptr);
+    }
+
+    ScopedEnvVar platform_{"QT_QPA_PLATFORM", "offscreen"};
+    ScopedEnvVar failLibrary_{"SETTINGS_FAIL_LIBRARY", std::nullopt};
+    ScopedEnvVar failInterface_{"SETTINGS_FAIL_INTERFACE", std::nullopt};
+    ScopedEnvVar version_{"SETTINGS_LIBRARY_VERSION", std::nullopt};
+    ScopedEnvVar answer_{"SETTINGS_REQUEST_ANSWER", std::nullopt};
+};
+
+TEST_F(LibrariesTest, EveryServiceOpensInItsVersionAndGivesItsMainInterface)
+{
+    for (const char *name : {"dos.library", "intuition.library", "graphics.library", "locale.library",
+                             "icon.library", "muimaster.library", "asl.library"}) {
+        std::uint32_t minimum = std::string(name) == "muimaster.library" ? 19 : 39;
+        Library *base = OpenLibrary(name, minimum);
+        ASSERT_NE(base, nullptr) << name;
+        EXPECT_STREQ(base->lib_Name, name);
+        EXPECT_GE(base->lib_Version, minimum);
+        Interface *iface = GetInterface(base, "main", 1, nullptr);
+        ASSERT_NE(iface, nullptr) << name;
+        EXPECT_EQ(iface->base, base);
+        DropInterface(iface);
+        CloseLibrary(base);
+    }
+}
+
+TEST_F(LibrariesTest, UnknownOrTooOldLibrariesAndOtherInterfacesAreRefused)
+{
+    EXPECT_EQ(OpenLibrary("exec.library", 0), nullptr);
+    EXPECT_EQ(OpenLibrary(nullptr, 0), nullptr);
+    EXPECT_EQ(OpenLibrary("asl.library", 999), nullptr);
+    Library *base = OpenLibrary("asl.library", 39);
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(GetInterface(base, "private", 1, nullptr), nullptr);
+    EXPECT_EQ(GetInterface(base, "main", 2, nullptr), nullptr);
+    EXPECT_EQ(GetInterface(nullptr, "main", 1, nullptr), nullptr);
+    CloseLibrary(base);
+    EXPECT_EQ(LibraryCallLog(), (Log{"open-failed exec.library 0", "open-failed (null) 0",
+                                     "open-failed asl.library 999", "open asl.library 39",
+                                     "get-failed asl.library", "get-failed asl.library",
+                                     "close asl.library"}));
+}
+
+TEST_F(LibrariesTest, EnvironmentMakesServicesFailOrReportAVersion)
+{
+    ScopedEnvVar failLibrary("SETTINGS_FAIL_LIBRARY", "graphics.library,icon.library");
+    ScopedEnvVar failInterface("SETTINGS_FAIL_INTERFACE", "asl.library");
+    ScopedEnvVar version("SETTINGS_LIBRARY_VERSION", "muimaster.library:18,dos.library:40");
+    EXPECT_EQ(OpenLibrary("graphics.library", 39), nullptr);
+    EXPECT_EQ(OpenLibrary("icon.library", 39), nullptr);
+    EXPECT_EQ(OpenLibrary("muimaster.library", 19), nullptr);
+    Library *mui = OpenLibrary("muimaster.library", 18);
+    ASSERT_NE(mui, nullptr);
+    EXPECT_EQ(mui->lib_Version, 18);
+    Library *dos = OpenLibrary("dos.library", 39);
+    ASSERT_NE(dos, nullptr);
+    EXPECT_EQ(dos->lib_Version, 40);
+    Library *asl = OpenLibrary("asl.library", 39);
+    ASSERT_NE(asl, nullptr);
+    EXPECT_EQ(GetInterface(asl, "main", 1, nullptr), nullptr);
+    CloseLibrary(asl);
+    CloseLibrary(dos);
+    CloseLibrary(mui);
+}
+
+TEST_F(LibrariesTest, OpeningIntuitionConnectsTheDisplay)
+{
+    ScopedEnvVar platform("QT_QPA_PLATFORM", "offscreen");
+    bool hadApplication = QCoreApplication::instance() != nullptr;
+    EXPECT_FALSE(DisplayIsOpen());
+    Library *base = OpenLibrary("intuition.library", 39);
+    ASSERT_NE(base, nullptr);
+    EXPECT_NE(qobject_cast<QApplication *>(QCoreApplication::instance()), nullptr);
+    EXPECT_TRUE(DisplayIsOpen());
+    Library *again = OpenLibrary("intuition.library", 39);
+    EXPECT_EQ(again, base);
+    CloseLibrary(again);
+    EXPECT_TRUE(DisplayIsOpen());
+    CloseLibrary(base);
+    EXPECT_FALSE(DisplayIsOpen());
+    // An application made here goes with the library; one made before stays.
+    EXPECT_EQ(QCoreApplication::instance() != nullptr, hadApplication);
+}
+
+TEST_F(LibrariesTest, ApplicationMadeBeforeIsKept)
+{
+    ScopedEnvVar platform("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "test";
+    char *argv[] = {name, nullptr};
+    auto *application = QCoreApplication::instance() == nullptr ? new QApplication(argc, argv) : nullptr;
+    Library *base = OpenLibrary("intuition.library", 39);
+    ASSERT_NE(base, nullptr);
+    CloseLibrary(base);
+    EXPECT_NE(QCoreApplication::instance(), nullptr);
+    delete application;
+}
+
+TEST_F(LibrariesTest, UnreachableDisplayFailsWithoutEndingTheProcess)
+{
+    if (QCoreApplication::instance() != nullptr) {
+        GTEST_SKIP() << "an application exists already in this process";
+    }
+    {
+        ScopedEnvVar platform("QT_QPA_PLATFORM", "xcb");
+        ScopedEnvVar display("DISPLAY", ":4093");
+        EXPECT_EQ(OpenLibrary("intuition.library", 39), nullptr);
+        ScopedEnvVar noDisplay("DISPLAY", std::nullopt);
+        EXPECT_EQ(OpenLibrary("intuition.library", 39), nullptr);
+    }
+    {
+        ScopedEnvVar platform("QT_QPA_PLATFORM", "wayland");
+        ScopedEnvVar wayland("WAYLAND_DISPLAY", "/nonexistent/wayland-socket");
+        EXPECT_EQ(OpenLibrary("intuition.library", 39), nullptr);
+    }
+    {
+        ScopedEnvVar platform("QT_QPA_PLATFORM", std::nullopt);
+        ScopedEnvVar display("DISPLAY", std::nullopt);
+        ScopedEnvVar wayland("WAYLAND_DISPLAY", "/nonexistent/wayland-socket");
+        EXPECT_EQ(OpenLibrary("intuition.library", 39), nullptr);
+    }
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
+    EXPECT_EQ(LibraryCallLog().back(), "open-failed intuition.library 39");
+}
+
+EasyStruct Requester(const char *text, const char *gadgets)
+{
+    return EasyStruct{28, 0, "Titel", text, gadgets, nullptr, nullptr};
+}
+
+TEST_F(LibrariesTest, EasyRequestGoesToTheHookWithItsTextsFilledOnlyFromArguments)
+{
+    std::vector<std::string> seen;
+    SetEasyRequestHook([&](const char *title, const char *body, const char *gadgets) {
+        seen = {title, body, gadgets};
+        return 1;
+    });
+    EasyStruct literal = Requester("100%s %d", "OK");
+    EXPECT_EQ(EasyRequestArgs(nullptr, &literal, nullptr, nullptr), 1);
+    EXPECT_EQ(seen, (Log{"Titel", "100%s %d", "OK"}));
+
+    EasyStruct formatted = Requester("%s hat %ld%%", "%s|Nein");
+    const IPTR args[] = {reinterpret_cast<IPTR>("Datei"), 42, reinterpret_cast<IPTR>("Ja")};
+    EasyRequestArgs(nullptr, &formatted, nullptr, args);
+    EXPECT_EQ(seen, (Log{"Titel", "Datei hat 42%", "Ja|Nein"}));
+}
+
+TEST_F(LibrariesTest, EasyRequestWithoutDisplayWritesToStandardError)
+{
+    if (QCoreApplication::instance() != nullptr) {
+        GTEST_SKIP() << "an application exists already in this process";
+    }
+    EasyStruct easy = Requester("Kann \xF6" "ffnen nicht", "OK");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(EasyRequestArgs(nullptr, &easy, nullptr, nullptr), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Titel: Kann \xC3\xB6" "ffnen nicht\n");
+
+    ScopedEnvVar answer("SETTINGS_REQUEST_ANSWER", "3");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(EasyRequestArgs(nullptr, &easy, nullptr, nullptr), 3);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Kann"), std::string::npos);
+}
+
+}  // namespace
