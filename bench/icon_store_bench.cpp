@@ -20,8 +20,8 @@ std::vector<std::string> CopyCorpus(const TempDir &dir)
     std::vector<std::string> names;
     std::error_code ec;
     fs::path root = fs::path(kSharedCorpusDir) / "icons";
-    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(root, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (it->is_regular_file() && it->path().extension() == ".info") {
             std::string name = dir.file("Icon" + std::to_string(names.size()));
             WriteFileBytes(name + ".info", ReadFileBytes(it->path().string()));
@@ -101,4 +101,4 @@ void BM_PutDiskObject(benchmark::State &state)
 }
 BENCHMARK(BM_PutDiskObject)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace

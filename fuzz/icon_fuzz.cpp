@@ -31,11 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     IconLayout again;
     if (!ParseIcon(reinterpret_cast<const std::uint8_t *>(out.data()), out.size(), again) ||
-        again.imageBlockStart != 3 || again.entries.size() != 3 + layout.entries.size() - layout.imageBlockStart) {
+        again.imageBlockStart != 3 ||
+        again.entries.size() != 3 + layout.entries.size() - layout.imageBlockStart) {
         std::abort();
     }
     for (std::size_t i = 0; i < again.entries.size(); ++i) {
-        const std::string &want = i < 3 ? std::string(other[i]) : layout.entries[layout.imageBlockStart + i - 3];
+        const std::string &want =
+            i < 3 ? std::string(other[i]) : layout.entries[layout.imageBlockStart + i - 3];
         if (again.entries[i] != want) {
             std::abort();
         }

@@ -9,6 +9,7 @@ constexpr int kImageHeight = 16;
 constexpr int kImageDepth = 2;
 
 // A four-pointed star in the pens 0 to 3.
+// clang-format off
 constexpr const char *kStar[kImageHeight] = {
     "................................",
     "...............33...............",
@@ -27,6 +28,7 @@ constexpr const char *kStar[kImageHeight] = {
     "................................",
     "................................",
 };
+// clang-format on
 
 void PutU16(std::string &out, unsigned v)
 {
@@ -50,15 +52,15 @@ void PutText(std::string &out, const std::string &text)
 // An Image structure and its planes; inverted gives the selected look.
 void PutImage(std::string &out, bool inverted)
 {
-    PutU16(out, 0);  // left
-    PutU16(out, 0);  // top
+    PutU16(out, 0); // left
+    PutU16(out, 0); // top
     PutU16(out, kImageWidth);
     PutU16(out, kImageHeight);
     PutU16(out, kImageDepth);
-    PutU32(out, 1);  // image data pointer
-    out.push_back(static_cast<char>((1 << kImageDepth) - 1));  // plane pick
-    out.push_back(0);                                          // plane on/off
-    PutU32(out, 0);                                            // next image
+    PutU32(out, 1);                                           // image data pointer
+    out.push_back(static_cast<char>((1 << kImageDepth) - 1)); // plane pick
+    out.push_back(0);                                         // plane on/off
+    PutU32(out, 0);                                           // next image
     for (int plane = 0; plane < kImageDepth; ++plane) {
         for (int y = 0; y < kImageHeight; ++y) {
             for (int x0 = 0; x0 < kImageWidth; x0 += 8) {
@@ -77,47 +79,47 @@ void PutImage(std::string &out, bool inverted)
     }
 }
 
-}  // namespace
+} // namespace
 
 std::string MakeIcon(const IconSpec &spec)
 {
     bool section = spec.toolTypeSection || !spec.toolTypes.empty() || !spec.newIconsLines.empty();
     std::string out;
-    PutU16(out, 0xE310);  // magic
-    PutU16(out, 1);       // version
+    PutU16(out, 0xE310); // magic
+    PutU16(out, 1);      // version
     // The gadget.
-    PutU32(out, 0);                          // next gadget
-    PutU16(out, 0);                          // left
-    PutU16(out, 0);                          // top
-    PutU16(out, kImageWidth);                // width
-    PutU16(out, kImageHeight + 1);           // height
-    PutU16(out, spec.selectImage ? 6 : 5);   // flags: image, with a select image or backfill
-    PutU16(out, 3);                          // activation: relverify, immediate
-    PutU16(out, 1);                          // boolean gadget
-    PutU32(out, 0x00421000);                 // gadget render
-    PutU32(out, spec.selectImage ? 0x00421100 : 0);  // select render
-    PutU32(out, 0);                          // gadget text
-    PutU32(out, 0);                          // mutual exclude
-    PutU32(out, 0);                          // special info
-    PutU16(out, 0);                          // gadget id
-    PutU32(out, spec.revision);              // user data: the revision
+    PutU32(out, 0);                                 // next gadget
+    PutU16(out, 0);                                 // left
+    PutU16(out, 0);                                 // top
+    PutU16(out, kImageWidth);                       // width
+    PutU16(out, kImageHeight + 1);                  // height
+    PutU16(out, spec.selectImage ? 6 : 5);          // flags: image, with a select image or backfill
+    PutU16(out, 3);                                 // activation: relverify, immediate
+    PutU16(out, 1);                                 // boolean gadget
+    PutU32(out, 0x00421000);                        // gadget render
+    PutU32(out, spec.selectImage ? 0x00421100 : 0); // select render
+    PutU32(out, 0);                                 // gadget text
+    PutU32(out, 0);                                 // mutual exclude
+    PutU32(out, 0);                                 // special info
+    PutU16(out, 0);                                 // gadget id
+    PutU32(out, spec.revision);                     // user data: the revision
     // The rest of the DiskObject.
     out.push_back(static_cast<char>(spec.type));
     out.push_back(0);
     PutU32(out, spec.hasDefaultTool ? 0x00422000 : 0);
     PutU32(out, section ? 0x00423000 : 0);
-    PutU32(out, 0x80000000u);  // current x: no position
-    PutU32(out, 0x80000000u);  // current y
+    PutU32(out, 0x80000000u); // current x: no position
+    PutU32(out, 0x80000000u); // current y
     PutU32(out, spec.drawerData ? 0x00424000 : 0);
     PutU32(out, spec.hasToolWindow ? 0x00425000 : 0);
-    PutU32(out, spec.type == ICON_TOOL || spec.type == ICON_PROJECT ? 4096 : 0);  // stack
+    PutU32(out, spec.type == ICON_TOOL || spec.type == ICON_PROJECT ? 4096 : 0); // stack
 
     if (spec.drawerData) {
         // A NewWindow (48 bytes) and the drawer's scroll position (8 bytes).
-        PutU16(out, 60);   // left
-        PutU16(out, 40);   // top
-        PutU16(out, 400);  // width
-        PutU16(out, 200);  // height
+        PutU16(out, 60);  // left
+        PutU16(out, 40);  // top
+        PutU16(out, 400); // width
+        PutU16(out, 200); // height
         out.push_back(static_cast<char>(0xFF));
         out.push_back(static_cast<char>(0xFF));
         out.append(48 - 10, '\0');
@@ -152,8 +154,8 @@ std::string MakeIcon(const IconSpec &spec)
         PutText(out, spec.toolWindow);
     }
     if (spec.drawerData && spec.revision == 1) {
-        PutU32(out, 0);  // flags: as the system prefers
-        PutU16(out, 1);  // view by icon
+        PutU32(out, 0); // flags: as the system prefers
+        PutU16(out, 1); // view by icon
     }
     if (spec.os35) {
         // FORM ICON with one FACE chunk: width - 1, height - 1, flags, aspect, palette size - 1.

@@ -26,7 +26,8 @@ bool KindFromName(const char *name, std::uint8_t &type)
     static const struct {
         const char *name;
         IconKind kind;
-    } kinds[] = {{"disk", ICON_DISK}, {"drawer", ICON_DRAWER}, {"tool", ICON_TOOL}, {"project", ICON_PROJECT}};
+    } kinds[] = {
+        {"disk", ICON_DISK}, {"drawer", ICON_DRAWER}, {"tool", ICON_TOOL}, {"project", ICON_PROJECT}};
     for (const auto &k : kinds) {
         if (std::strcmp(name, k.name) == 0) {
             type = k.kind;
@@ -36,7 +37,7 @@ bool KindFromName(const char *name, std::uint8_t &type)
     return false;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -80,7 +81,7 @@ int main(int argc, char **argv)
         }
     }
     if ((spec.type == ICON_DRAWER || spec.type == ICON_DISK) && !spec.drawerData) {
-        spec.drawerData = true;  // drawers and disks open a window
+        spec.drawerData = true; // drawers and disks open a window
     }
     if (!WriteIcon(out, spec)) {
         std::fprintf(stderr, "mkicon: cannot write %s\n", out);

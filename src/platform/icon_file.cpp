@@ -65,7 +65,7 @@ bool SkipImage(Cursor &c)
     std::uint64_t height = ReadU16(header + 6);
     std::uint64_t depth = ReadU16(header + 8);
     c.pos += kIconImageHeaderSize;
-    std::uint64_t planes = (width + 15) / 16 * 2 * height * depth;  // at most 2^46: no overflow
+    std::uint64_t planes = (width + 15) / 16 * 2 * height * depth; // at most 2^46: no overflow
     return planes <= c.Left() && c.Skip(static_cast<std::size_t>(planes));
 }
 
@@ -78,7 +78,7 @@ bool ReadToolTypes(Cursor &c, std::vector<std::string> &entries)
         return false;
     }
     std::size_t count = countWord / 4 - 1;
-    if (count > c.Left() / 5) {  // each entry takes at least a length and a zero
+    if (count > c.Left() / 5) { // each entry takes at least a length and a zero
         return false;
     }
     entries.reserve(count);
@@ -109,7 +109,7 @@ std::size_t FindImageBlock(const std::vector<std::string> &entries)
     return entries.size();
 }
 
-}  // namespace
+} // namespace
 
 bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout)
 {
@@ -159,8 +159,8 @@ bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout)
     return true;
 }
 
-bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &layout,
-               const char *const *list, std::size_t count, std::string &out)
+bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &layout, const char *const *list,
+               std::size_t count, std::string &out)
 {
     constexpr std::size_t kMax32 = std::numeric_limits<std::uint32_t>::max();
     if (layout.toolTypesStart > layout.toolTypesEnd || layout.toolTypesEnd > size ||

@@ -29,11 +29,11 @@ constexpr std::size_t kIconMaxFileSize = 16u << 20;
 
 struct IconLayout {
     std::uint8_t type = 0;
-    bool hasToolTypes = false;       // the tooltypes pointer is non-zero
-    std::size_t toolTypesStart = 0;  // where the tooltype section starts (or would start)
-    std::size_t toolTypesEnd = 0;    // where it ends; == toolTypesStart when there is none
-    std::vector<std::string> entries;  // every entry of the section, without its zero
-    std::size_t imageBlockStart = 0;   // index of the NewIcons block in entries (== size when none)
+    bool hasToolTypes = false;        // the tooltypes pointer is non-zero
+    std::size_t toolTypesStart = 0;   // where the tooltype section starts (or would start)
+    std::size_t toolTypesEnd = 0;     // where it ends; == toolTypesStart when there is none
+    std::vector<std::string> entries; // every entry of the section, without its zero
+    std::size_t imageBlockStart = 0;  // index of the NewIcons block in entries (== size when none)
 };
 
 // Parses an icon. Returns false, leaving layout unspecified, when the bytes are not
@@ -47,5 +47,5 @@ bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout);
 // byte as it was. An icon without a tooltype section gets one (and a non-zero
 // pointer) only when the new list is not empty. False when the list cannot be
 // stored (a count or length beyond 32 bits).
-bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &layout,
-               const char *const *list, std::size_t count, std::string &out);
+bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &layout, const char *const *list,
+               std::size_t count, std::string &out);

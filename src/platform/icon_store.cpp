@@ -191,8 +191,8 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
     std::size_t slash = target.rfind('/');
     std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = (slash == std::string::npos ? std::string() : folder) + "." +
-                       base.substr(0, 200) + ".XXXXXX";
+    std::string temp =
+        (slash == std::string::npos ? std::string() : folder) + "." + base.substr(0, 200) + ".XXXXXX";
     int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         return false;
@@ -200,7 +200,8 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
     bool ok = WriteAll(fd, bytes);
     if (ok && existing != nullptr) {
         // The owner is kept when we may set it; the bits after, as chown may clear some.
-        if (fchown(fd, existing->st_uid, existing->st_gid) != 0) {
+        if (fchown(fd, existing->st_uid, existing->st_gid) != 0 &&
+            fchown(fd, static_cast<uid_t>(-1), existing->st_gid) != 0) {
             // Not permitted for others' files: the file becomes ours, as any editor's would.
         }
         ok = fchmod(fd, existing->st_mode & 07777) == 0;
@@ -211,8 +212,9 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
     ok = close(fd) == 0 && ok;
     // A new icon never takes the place of a file made meanwhile.
     if (ok) {
-        ok = existing != nullptr ? rename(temp.c_str(), target.c_str()) == 0
-                                 : renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
+        ok = existing != nullptr
+                 ? rename(temp.c_str(), target.c_str()) == 0
+                 : renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
     }
     if (!ok) {
         unlink(temp.c_str());
@@ -227,7 +229,7 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
     return synced;
 }
 
-}  // namespace
+} // namespace
 
 DiskObject *GetDiskObject(const char *name)
 {
@@ -269,7 +271,7 @@ char *FindToolType(char **toolTypes, const char *key)
             ++k;
         }
         if (*k == '\0' && *e == '\0') {
-            return *entry + (e - *entry);  // a bare key: its empty end
+            return *entry + (e - *entry); // a bare key: its empty end
         }
         if (*k == '\0' && *e == '=') {
             return *entry + (e - *entry) + 1;

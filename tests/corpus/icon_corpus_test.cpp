@@ -47,8 +47,8 @@ std::vector<std::string> CorpusIcons()
     std::vector<std::string> icons;
     for (const std::string &folder : CorpusFolders()) {
         std::error_code ec;
-        for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
-             it.increment(ec)) {
+        for (auto it = fs::recursive_directory_iterator(folder, ec);
+             !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
             std::string name = it->path().filename().string();
             if (it->is_regular_file() && name.size() > 5 &&
                 strcasecmp(name.c_str() + name.size() - 5, ".info") == 0) {
@@ -85,8 +85,9 @@ std::string OutsideToolTypes(const std::string &bytes, std::vector<std::string> 
     return outside;
 }
 
-class IconCorpus : public ::testing::Test {
-protected:
+class IconCorpus : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         icons_ = CorpusIcons();
@@ -167,4 +168,4 @@ TEST_F(IconCorpus, AnotherListChangesOnlyTheToolTypes)
     }
 }
 
-}  // namespace
+} // namespace

@@ -65,10 +65,10 @@ TEST(IconFile, EveryTruncationIsRefused)
     IconSpec withForm = EverySection();
     IconSpec classic = EverySection();
     classic.os35 = false;
-    IconSpec plain;  // no list, no extras
+    IconSpec plain; // no list, no extras
     IconSpec oldDrawer = EverySection();
     oldDrawer.os35 = false;
-    oldDrawer.revision = 0;  // no drawer data 2
+    oldDrawer.revision = 0; // no drawer data 2
     std::string classicBytes = MakeIcon(classic);
     for (const IconSpec &spec : {withForm, classic, plain, oldDrawer}) {
         std::string bytes = MakeIcon(spec);
@@ -86,11 +86,11 @@ TEST(IconFile, CorruptLengthsAndCountsAreRefused)
     std::string base = MakeIcon(EverySection());
     IconLayout layout;
     ASSERT_TRUE(Parses(base, &layout));
-    const std::size_t count = layout.toolTypesStart;  // the tooltype count word
+    const std::size_t count = layout.toolTypesStart; // the tooltype count word
     const std::size_t firstEntry = count + 4;
-    const std::size_t defaultTool = layout.toolTypesStart - 9;  // length word of "TOOL"
+    const std::size_t defaultTool = layout.toolTypesStart - 9; // length word of "TOOL"
     const std::size_t toolWindow = layout.toolTypesEnd;
-    const std::size_t form = layout.toolTypesEnd + 8 + 6;  // after the tool window and drawer data 2
+    const std::size_t form = layout.toolTypesEnd + 8 + 6; // after the tool window and drawer data 2
     const std::size_t firstImage = kIconHeaderSize + kIconDrawerDataSize;
     ASSERT_EQ(base.substr(form, 4), "FORM");
 
@@ -146,7 +146,8 @@ TEST(IconFile, TrailingBytesOfNoKnownKindAreKept)
     ASSERT_TRUE(Parses(bytes, &layout));
     const char *list[] = {"X"};
     std::string out;
-    ASSERT_TRUE(BuildIcon(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(), layout, list, 1, out));
+    ASSERT_TRUE(
+        BuildIcon(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(), layout, list, 1, out));
     spec.toolTypes = {"X"};
     EXPECT_EQ(out, MakeIcon(spec) + std::string(6, '\0'));
 }
@@ -165,7 +166,7 @@ TEST(IconFile, TheStoreNeitherReadsNorOverwritesAMalformedIcon)
     std::vector<std::string> broken = {"", "plain text, not an icon\n", full.substr(0, 77),
                                        full.substr(0, full.size() - 1)};
     std::string corrupt = full;
-    corrupt[kIconHeaderSize + kIconDrawerDataSize + 8] = char(0x7F);  // image depth
+    corrupt[kIconHeaderSize + kIconDrawerDataSize + 8] = char(0x7F); // image depth
     broken.push_back(corrupt);
     for (const std::string &bytes : broken) {
         WriteFileBytes(dir.file("Bad.info"), bytes);
@@ -176,4 +177,4 @@ TEST(IconFile, TheStoreNeitherReadsNorOverwritesAMalformedIcon)
     FreeDiskObject(icon);
 }
 
-}  // namespace
+} // namespace

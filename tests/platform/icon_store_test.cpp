@@ -17,8 +17,9 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-class IconStore : public ::testing::Test {
-protected:
+class IconStore : public ::testing::Test
+{
+  protected:
     IconStore() : here_(dir_.path()) {}
 
     void Make(const std::string &name, const IconSpec &spec) { ASSERT_TRUE(WriteIcon(name + ".info", spec)); }
@@ -47,7 +48,7 @@ TEST(FindToolType, FirstEntryOfTheKeyWinsWithoutRegardToCase)
     EXPECT_STREQ(FindToolType(list, "windowtitle"), "Demo");
     EXPECT_STREQ(FindToolType(list, "NOSOUND"), "");
     EXPECT_STREQ(FindToolType(list, "modeid"), "-12=3");
-    EXPECT_STREQ(FindToolType(list, "CAF\xc9"), "1");  // ISO-8859-1 letters fold too
+    EXPECT_STREQ(FindToolType(list, "CAF\xc9"), "1"); // ISO-8859-1 letters fold too
     // A prefix of a key, a key longer than the entry's, and keys the list lacks.
     EXPECT_EQ(FindToolType(list, "WIN"), nullptr);
     EXPECT_EQ(FindToolType(list, "DONOTWAITX"), nullptr);
@@ -192,7 +193,7 @@ TEST_F(IconStore, TrailersDrawerDataAndImagesAreKept)
     drawer.drawerData = true;
     cases.push_back({"Drawer", drawer});
     IconSpec oldDrawer = drawer;
-    oldDrawer.revision = 0;  // no drawer data 2
+    oldDrawer.revision = 0; // no drawer data 2
     oldDrawer.toolTypes = {"OLD"};
     cases.push_back({"OldDrawer", oldDrawer});
     IconSpec selected = Tool({"OLD"});
@@ -210,7 +211,7 @@ TEST_F(IconStore, TrailersDrawerDataAndImagesAreKept)
         if (c.spec.toolTypes.empty()) {
             wanted[kIconToolTypesOffset + 1] = wanted[kIconToolTypesOffset + 2] = 0;
             wanted[kIconToolTypesOffset] = 0;
-            wanted[kIconToolTypesOffset + 3] = 1;  // the pointer the store sets
+            wanted[kIconToolTypesOffset + 3] = 1; // the pointer the store sets
         }
         EXPECT_EQ(Bytes(c.name), wanted);
         EXPECT_EQ(ReadToolTypes(c.name), (Texts{"WINDOW", ""}));
@@ -224,7 +225,7 @@ TEST_F(IconStore, TheCallersListIsNeitherKeptNorFreed)
     ASSERT_NE(icon, nullptr);
     char **own = icon->do_ToolTypes;
     char first[] = "FIRST", second[] = "SECOND=2";
-    char *mine[] = {first, second, nullptr};  // on the stack: freeing it would be caught
+    char *mine[] = {first, second, nullptr}; // on the stack: freeing it would be caught
     icon->do_ToolTypes = mine;
     EXPECT_TRUE(PutDiskObject("Icon", icon));
     icon->do_ToolTypes = own;
@@ -288,4 +289,4 @@ TEST_F(IconStore, NamesMatchWithoutRegardToCaseAndWritesGoToTheFileFound)
     EXPECT_NE(stat("starfield.info", &st), 0);
 }
 
-}  // namespace
+} // namespace

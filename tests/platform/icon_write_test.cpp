@@ -62,7 +62,8 @@ Texts OtherFiles(const std::string &folder, const Texts &known)
 
 mode_t ModeOf(const std::string &path)
 {
-    struct stat st {};
+    struct stat st {
+    };
     stat(path.c_str(), &st);
     return st.st_mode & 07777;
 }
@@ -80,8 +81,9 @@ bool BecomeNobody()
     return setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0;
 }
 
-class IconWrite : public ::testing::Test {
-protected:
+class IconWrite : public ::testing::Test
+{
+  protected:
     IconWrite() : here_(dir_.path())
     {
         IconSpec spec;
@@ -107,7 +109,8 @@ TEST_F(IconWrite, PermissionsAndOwnerAreKept)
     EXPECT_EQ(ReadToolTypes("Icon"), Texts{"NEW"});
     EXPECT_EQ(ModeOf("Icon.info"), 0640u);
     if (root) {
-        struct stat st {};
+        struct stat st {
+        };
         ASSERT_EQ(stat("Icon.info", &st), 0);
         EXPECT_EQ(st.st_uid, kNobody);
         EXPECT_EQ(st.st_gid, kNobody);
@@ -137,10 +140,11 @@ TEST_F(IconWrite, LinksAreFollowedAndStayLinks)
 
     EXPECT_EQ(ReadToolTypes("Chain"), (Texts{"OLD", "MASTERVOLUME=10"}));
     EXPECT_TRUE(WriteToolTypes("Chain", {"VIA CHAIN"}));
-    EXPECT_TRUE(WriteToolTypes("link", {"VIA LINK"}));  // found without regard to case
+    EXPECT_TRUE(WriteToolTypes("link", {"VIA LINK"})); // found without regard to case
     EXPECT_EQ(ReadToolTypes("real/Target"), Texts{"VIA LINK"});
     EXPECT_EQ(ModeOf("real/Target.info"), 0600u);
-    struct stat st {};
+    struct stat st {
+    };
     ASSERT_EQ(lstat("Link.info", &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     ASSERT_EQ(lstat("Chain.info", &st), 0);
@@ -226,10 +230,10 @@ TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
     ASSERT_EQ(mkdir("open", 0777), 0);
     ASSERT_EQ(chmod("open", 0777), 0);
     WriteFileBytes("open/Theirs.info", old_);
-    ASSERT_EQ(chmod("open/Theirs.info", 0644), 0);  // root's, not writable by others
+    ASSERT_EQ(chmod("open/Theirs.info", 0644), 0); // root's, not writable by others
     WriteFileBytes("open/Shared.info", old_);
     ASSERT_EQ(chmod("open/Shared.info", 0666), 0);
-    ASSERT_EQ(chmod("Icon.info", 0666), 0);  // writable, in a folder nobody may not change
+    ASSERT_EQ(chmod("Icon.info", 0666), 0); // writable, in a folder nobody may not change
 
     int result = InChild([] {
         if (!BecomeNobody()) {
@@ -288,4 +292,4 @@ TEST_F(IconWrite, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewIcon)
     EXPECT_EQ(broken, 0);
 }
 
-}  // namespace
+} // namespace
