@@ -271,6 +271,7 @@ QWidget *MakeWidget(Object *obj)
     }
     case Kind::CheckMark: {
         auto *check = new QCheckBox;
+        check->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);  // all of it is the tick box
         obj->focusWidget = check;
         QObject::connect(check, &QCheckBox::toggled, check,
                          [obj](bool on) { ChangeAttr(obj, MUIA_Selected, on ? 1 : 0); });
