@@ -163,8 +163,8 @@ bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &lay
                std::size_t count, std::string &out)
 {
     constexpr std::size_t kMax32 = std::numeric_limits<std::uint32_t>::max();
-    if (layout.toolTypesStart > layout.toolTypesEnd || layout.toolTypesEnd > size ||
-        layout.imageBlockStart > layout.entries.size()) {
+    if (layout.toolTypesStart < kIconHeaderSize || layout.toolTypesStart > layout.toolTypesEnd ||
+        layout.toolTypesEnd > size || layout.imageBlockStart > layout.entries.size()) {
         return false;
     }
     std::size_t blockCount = layout.entries.size() - layout.imageBlockStart;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <new>
 #include <string>
 #include <sys/stat.h>
@@ -238,10 +239,9 @@ DiskObject *GetDiskObject(const char *name)
         return nullptr;
     }
     try {
-        auto *file = new IconFile;
+        auto file = std::make_unique<IconFile>();
         if (!ReadIconBytes(path, file->bytes) ||
             !ParseIcon(file->bytes.data(), file->bytes.size(), file->layout)) {
-            delete file;
             return nullptr;
         }
         std::vector<std::string> &entries = file->layout.entries;
@@ -250,7 +250,8 @@ DiskObject *GetDiskObject(const char *name)
             file->list.push_back(entries[i].data());
         }
         file->list.push_back(nullptr);
-        auto *icon = new DiskObject{file->layout.type, file->list.data(), file};
+        auto *icon = new DiskObject{file->layout.type, file->list.data(), file.get()};
+        file.release();
         return icon;
     } catch (const std::bad_alloc &) {
         return nullptr;
