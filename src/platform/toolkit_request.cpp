@@ -130,7 +130,7 @@ const char *FormatOne(const char *fmt, const IPTR *args, std::size_t count, std:
         number(0);
     }
     bool wide = false;
-    while (*fmt != '\0' && std::strchr("hlLqjzt", *fmt) != nullptr) {
+    while (*fmt != '\0' && std::strchr("hlLjzt", *fmt) != nullptr) {
         wide |= *fmt != 'h';
         ++fmt;
     }
