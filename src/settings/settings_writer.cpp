@@ -87,6 +87,9 @@ void ReadControl(Tag attribute, Object *control, std::int32_t *field)
 
 void AddToolType(const char *text)
 {
+    if (text == nullptr) {
+        return;
+    }
     // Room for one more text and the empty slot after it.
     if (newToolTypeCount + 1 >= newToolTypeSlots) {
         int slots = newToolTypeSlots == 0 ? INITIAL_SLOTS : newToolTypeSlots * 2;
