@@ -16,7 +16,6 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "platform/display.h"
@@ -148,6 +147,7 @@ public:
         SelectInitialMode();
         modeList_->resizeColumnToContents(0);
         modeList_->setMinimumWidth(modeList_->columnWidth(0) * 2);
+        modeList_->setMinimumHeight(modeList_->fontMetrics().height() * 18);
         modeList_->setFocus();
     }
 
@@ -219,6 +219,11 @@ public:
     bool HasChoice() const { return SelectedDisplayId() != INVALID_ID && SelectedDepth() != 0; }
 
 private:
+    static QString ResolutionLabel(const DisplayModeRecord &mode)
+    {
+        return QStringLiteral("%1 × %2").arg(mode.width).arg(mode.height);
+    }
+
     // The depths of a mode within the requested limits.
     std::vector<std::uint16_t> OfferedDepths(const DisplayModeRecord &mode) const
     {
@@ -238,7 +243,7 @@ private:
         }
         auto *item = new QTreeWidgetItem(modeList_);
         item->setText(0, QString::fromLatin1(mode.name));
-        item->setText(1, QStringLiteral("%1 × %2").arg(mode.width).arg(mode.height));
+        item->setText(1, ResolutionLabel(mode));
         item->setData(0, Qt::UserRole, static_cast<unsigned>(mode.modeId));
         modes_.push_back(mode);
     }
@@ -300,10 +305,7 @@ private:
         depthBox_->clear();
         resolutionText_.clear();
         if (mode != nullptr) {
-            char text[64];
-            std::snprintf(text, sizeof text, "%u x %u", unsigned(mode->width),
-                          unsigned(mode->height));
-            resolutionText_ = text;
+            resolutionText_ = ResolutionLabel(*mode).toStdString();
             for (std::uint16_t depth : OfferedDepths(*mode)) {
                 QString label = depth <= 8 ? QStringLiteral("%1 bit (%2 colours)")
                                                  .arg(depth)
@@ -315,7 +317,7 @@ private:
                 depthBox_->setCurrentIndex(depthBox_->count() - 1);
             }
         }
-        resolutionLabel_->setText(QString::fromLatin1(resolutionText_.c_str()));
+        resolutionLabel_->setText(QString::fromStdString(resolutionText_));
         buttons_->button(QDialogButtonBox::Ok)->setEnabled(HasChoice());
     }
 

@@ -74,7 +74,7 @@ public:
     virtual std::uint16_t SelectedDepth() const = 0;
     // Selects an offered depth; false when it is not offered.
     virtual bool SelectDepth(std::uint16_t depth) = 0;
-    // The resolution line the dialog shows for the selected mode.
+    // The resolution line the dialog shows for the selected mode (UTF-8).
     virtual const char *ResolutionText() const = 0;
     // Sends the parent window an expose event, as when it is uncovered.
     virtual void ExposeParent() = 0;

@@ -77,13 +77,13 @@ TEST_F(AslTest, OpensOnTheInitialModeAndConfirmsTheChoice)
                           openedOn = control.SelectedDisplayId();
                           resolution = control.ResolutionText();
                           EXPECT_TRUE(control.SelectDisplayId(HostModeId(800, 600)));
-                          EXPECT_EQ(std::string(control.ResolutionText()), "800 x 600");
+                          EXPECT_EQ(std::string(control.ResolutionText()), "800 × 600");
                           EXPECT_TRUE(control.SelectDepth(16));
                           return true;
                       }),
               0);
     EXPECT_EQ(openedOn, PAL_HIRES);
-    EXPECT_EQ(resolution, "640 x 256");
+    EXPECT_EQ(resolution, "640 × 256");
     EXPECT_EQ(requester->sm_DisplayID, HostModeId(800, 600));
     EXPECT_EQ(requester->sm_DisplayDepth, 16);
     EXPECT_EQ(requester->sm_DisplayWidth, 800u);
