@@ -234,6 +234,10 @@ Object *NewApplication(const TagItem *tags)
 
 void DestroyApplicationState(Object *app)
 {
+    // Windows close while they still know their application: their places are kept.
+    for (Object *win : app->children) {
+        CloseWindowObject(win);
+    }
     CloseToolkitWindows(app);
     AppState *state = app->appState;
     QObject *waker = nullptr;

@@ -1,0 +1,180 @@
+// The toolkit's own side: remembered window places, its settings window
+// (style and font per application), its About window, refreshing.
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMainWindow>
+#include <QSpinBox>
+#include <QStyle>
+#include <QStyleFactory>
+
+#include "platform/toolkit_internal.h"
+#include "toolkit_test_support.h"
+
+namespace {
+
+class ToolkitPrefsTest : public ToolkitTest {
+protected:
+    void SetUp() override
+    {
+        ToolkitTest::SetUp();
+        style_ = QApplication::style()->name();
+        font_ = QApplication::font();
+    }
+    void TearDown() override
+    {
+        MUI_DisposeObject(app);
+        QApplication::setStyle(style_);
+        QApplication::setFont(font_);
+        ToolkitTest::TearDown();
+    }
+    Object *Make(const char *base, IPTR id = 0x53455453)
+    {
+        banner = MUI_NewObject(MUIC_Text, MUIA_Text_Contents, "Banner", MUIA_Font, MUIV_Font_Big);
+        Object *root = MUI_NewObject(MUIC_Group, MUIA_Group_Child, banner);
+        window = MUI_NewObject(MUIC_Window, MUIA_Window_Title, "Prefs", MUIA_Window_ID, id,
+                               MUIA_Window_RootObject, root);
+        app = MUI_NewObject(MUIC_Application, MUIA_Application_Title, "Prefs test", MUIA_Application_Version,
+                            "$VER: Prefs test 1.3 (13.03.05)", MUIA_Application_Base, base,
+                            MUIA_Application_Window, window);
+        return app;
+    }
+    void Drop()
+    {
+        MUI_DisposeObject(app);
+        app = nullptr;
+    }
+    QDialog *ToolkitDialog(const char *childName) const
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<QDialog *>(w);
+            if (dialog != nullptr && dialog->isVisible() && dialog->findChild<QWidget *>(childName) != nullptr) {
+                return dialog;
+            }
+        }
+        return nullptr;
+    }
+
+    Object *app = nullptr, *window = nullptr, *banner = nullptr;
+    QString style_;
+    QFont font_;
+};
+
+TEST_F(ToolkitPrefsTest, AWindowsPlaceAndSizeAreRememberedPerBaseNameAndId)
+{
+    ASSERT_NE(Make("PLACES"), nullptr);
+    SetAttrs(window, MUIA_Window_Open, 1);
+    window->widget->resize(611, 433);
+    SetAttrs(window, MUIA_Window_Open, 0);
+    Drop();
+
+    ASSERT_NE(Make("PLACES"), nullptr);
+    SetAttrs(window, MUIA_Window_Open, 1);
+    EXPECT_EQ(window->widget->size(), QSize(611, 433));
+    window->widget->resize(622, 444);
+    Drop();  // disposed of while open: remembered too
+
+    ASSERT_NE(Make("PLACES"), nullptr);
+    SetAttrs(window, MUIA_Window_Open, 1);
+    EXPECT_EQ(window->widget->size(), QSize(622, 444));
+    Drop();
+
+    // Another application, or another window id, has its own.
+    ASSERT_NE(Make("OTHER"), nullptr);
+    SetAttrs(window, MUIA_Window_Open, 1);
+    EXPECT_NE(window->widget->size(), QSize(622, 444));
+    Drop();
+    ASSERT_NE(Make("PLACES", 0x41424344), nullptr);
+    SetAttrs(window, MUIA_Window_Open, 1);
+    EXPECT_NE(window->widget->size(), QSize(622, 444));
+    Drop();
+
+    // In the toolkit's own file.
+    QFile file(QString::fromStdString(settingsDir_.file("toolkit.ini")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray ini = file.readAll();
+    EXPECT_TRUE(ini.contains("[PLACES]"));
+    EXPECT_TRUE(ini.contains("window-53455453"));
+}
+
+TEST_F(ToolkitPrefsTest, TheSettingsWindowAppliesSavesAndRestoresStyleAndFont)
+{
+    const QStringList styles = QStyleFactory::keys();
+    QString other;
+    for (const QString &s : styles) {
+        if (s.compare(QApplication::style()->name(), Qt::CaseInsensitive) != 0) {
+            other = s;
+        }
+    }
+    if (other.isEmpty()) {
+        GTEST_SKIP() << "only one widget style";
+    }
+
+    ASSERT_NE(Make("LOOK"), nullptr);
+    DoMethod(app, MUIM_Application_OpenConfigWindow, 0);
+    EXPECT_EQ(MUI_ToolkitWindowCount(app), 1);
+    QDialog *config = ToolkitDialog("style");
+    ASSERT_NE(config, nullptr);
+    config->findChild<QComboBox *>("style")->setCurrentText(other);
+    EXPECT_EQ(QApplication::style()->name().compare(other, Qt::CaseInsensitive), 0);  // at once
+    config->findChild<QSpinBox *>("fontSize")->setValue(17);
+    EXPECT_EQ(QApplication::font().pointSize(), 17);
+    // The big font follows the new font.
+    EXPECT_GT(banner->widget->font().pointSizeF(), 17.0);
+    EXPECT_TRUE(banner->widget->font().bold());
+    Drop();
+
+    QApplication::setStyle(style_);
+    QApplication::setFont(font_);
+    ASSERT_NE(Make("ELSEWHERE"), nullptr);  // no settings of its own: the look stays
+    EXPECT_EQ(QApplication::style()->name(), style_);
+    Drop();
+    ASSERT_NE(Make("LOOK"), nullptr);
+    EXPECT_EQ(QApplication::style()->name().compare(other, Qt::CaseInsensitive), 0);
+    EXPECT_EQ(QApplication::font().pointSize(), 17);
+}
+
+TEST_F(ToolkitPrefsTest, TheAboutWindowTellsAboutTheToolkitAndQt)
+{
+    ASSERT_NE(Make("ABOUT"), nullptr);
+    SetAttrs(window, MUIA_Window_Open, 1);
+    DoMethod(app, MUIM_Application_AboutMUI, window);
+    EXPECT_EQ(MUI_ToolkitWindowCount(app), 1);
+    QDialog *about = ToolkitDialog("aboutText");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->parentWidget(), window->widget.data());
+    const QString text = about->findChild<QLabel *>("aboutText")->text();
+    EXPECT_TRUE(text.contains(QLatin1String(qVersion()))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QLatin1String("Prefs test 1.3 (13.03.05)"))) << text.toStdString();
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(about, &escape);
+    EXPECT_EQ(MUI_ToolkitWindowCount(app), 0);
+}
+
+// Counts the paint events of a widget.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        paints += e->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+TEST_F(ToolkitPrefsTest, CheckRefreshRepaintsOpenWindows)
+{
+    ASSERT_NE(Make("REFRESH"), nullptr);
+    SetAttrs(window, MUIA_Window_Open, 1);
+    ProcessEvents();
+    PaintCounter counter;
+    banner->widget->installEventFilter(&counter);
+    DoMethod(app, MUIM_Application_CheckRefresh);
+    EXPECT_GT(counter.paints, 0);
+    banner->widget->removeEventFilter(&counter);
+}
+
+}  // namespace
