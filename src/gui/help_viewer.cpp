@@ -19,8 +19,10 @@ namespace {
 constexpr const char *HELP_PROCESS_NAME = "Vellumine Settings subtask";
 constexpr IPTR HELP_STACK_SIZE = 16384;
 
-// The document the help process hands to the viewer: written before the
-// process starts, read by it only.
+// The viewer and the document the help process hands to it: written before
+// the process starts, read by it only.
+char helpViewer[PATH_MAX];
+bool helpViewerFound = false;
 char helpDocument[HELP_FILE_SIZE];
 
 // The application the help process posts to; null once it must post nothing.
@@ -50,6 +52,7 @@ void HelpCommand()
     Close(file);
 
     SetAttrs(mainWindow, MUIA_Window_Sleep, 1, TAG_DONE);
+    helpViewerFound = FindViewerProgram(helpViewer, sizeof helpViewer);
     std::snprintf(helpDocument, sizeof helpDocument, "%s", ToolConfig.helpFile);
     helpDoneId = ID_HELP_DONE;
     {
@@ -73,11 +76,10 @@ Process *StartHelpViewer()
 
 void HelpViewerProcess()
 {
-    char viewer[PATH_MAX];
-    if (!FindViewerProgram(viewer, sizeof viewer)) {
+    if (!helpViewerFound) {
         std::fprintf(stderr, "Settings: the document viewer SettingsViewer was not found\n");
-    } else if (RunProgram(viewer, helpDocument) < 0) {
-        std::fprintf(stderr, "Settings: the document viewer %s could not be run\n", viewer);
+    } else if (RunProgram(helpViewer, helpDocument) < 0) {
+        std::fprintf(stderr, "Settings: the document viewer %s could not be run\n", helpViewer);
     }
 
     std::lock_guard<std::mutex> guard(helpPostLock);
