@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Every setting changed with the keyboard alone, saved with Ctrl+S: the
+# application's icon and both platform icons get the new settings, each keeps its
+# own other tooltypes and every other byte, and the tool's own icon is untouched.
+source "$(dirname "$0")/lib.sh"
+
+E2E_APP_SETTINGS=(FULLSCREEN MODEID=167936 DEPTH=8 MASTERVOLUME=40)
+e2e_start_display
+e2e_make_drawer
+e2e_start_settings
+
+# Focus starts on the display mode cycle: through "Window on Workbench" and
+# back to "Full screen (manual mode select)".
+e2e_keys Up Up
+e2e_keys Down Down
+# The screen mode button, then the sound checkmark and the volume slider.
+e2e_keys Tab Tab Tab
+e2e_keys Right Right Right
+# Back to the sound checkmark: sound off ghosts the volume slider.
+e2e_keys shift+Tab space
+# The ghosted slider is left out of the chain: on to the fps checkmark.
+e2e_keys Tab space
+e2e_keys Tab End Left Left
+e2e_keys ctrl+s
+e2e_expect_exit_zero
+
+settings=(MASTERVOLUME=43 NOSOUND FPSLIMIT=48 MODEID=167936 DEPTH=8 FULLSCREEN)
+e2e_expect_tooltypes Starfield DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" "${settings[@]}"
+e2e_expect_tooltypes Starfield_OS3 STACK=16384 "${settings[@]}"
+e2e_expect_tooltypes Starfield_MOS PUBSCREEN=Workbench "${settings[@]}"
+e2e_expect_unchanged Settings
+echo "PASS"
