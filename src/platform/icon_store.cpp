@@ -98,6 +98,35 @@ Lookup FindIconFile(const char *name, std::string &path)
     return Lookup::Found;
 }
 
+// The file a path names once the links at its end are followed, as a path the
+// folders of which are those the links name (relative links taken from the folder
+// of the link). Needs no access to the folders above the current one.
+bool FollowLinks(const std::string &path, std::string &target)
+{
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (lstat(target.c_str(), &st) != 0) {
+            return false;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            return true;
+        }
+        std::vector<char> link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 2);
+        ssize_t length = readlink(target.c_str(), link.data(), link.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= link.size()) {
+            return false;  // empty, or changed while being read
+        }
+        std::string next(link.data(), static_cast<std::size_t>(length));
+        std::size_t slash = target.rfind('/');
+        if (next[0] != '/' && slash != std::string::npos) {
+            next = target.substr(0, slash + 1) + next;
+        }
+        target = next;
+    }
+    return false;  // a loop of links
+}
+
 // Reads a whole regular file of at most kIconMaxFileSize bytes.
 bool ReadIconBytes(const std::string &path, std::vector<std::uint8_t> &bytes)
 {
@@ -308,12 +337,10 @@ bool PutDiskObject(const char *name, DiskObject *icon)
             return ReplaceFile(std::string(name) + kIconSuffix, nullptr, bytes);
         }
         // A link is followed: its target is replaced and the link stays.
-        char *resolved = realpath(found.c_str(), nullptr);
-        if (resolved == nullptr) {
+        std::string target;
+        if (!FollowLinks(found, target)) {
             return false;
         }
-        std::string target = resolved;
-        std::free(resolved);
         struct stat st;
         if (stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !ModeAllowsWrite(st)) {
             return false;
