@@ -115,7 +115,7 @@ bool FollowLinks(const std::string &path, std::string &target)
         std::vector<char> link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 2);
         ssize_t length = readlink(target.c_str(), link.data(), link.size());
         if (length <= 0 || static_cast<std::size_t>(length) >= link.size()) {
-            return false;  // empty, or changed while being read
+            return false; // empty, or changed while being read
         }
         std::string next(link.data(), static_cast<std::size_t>(length));
         std::size_t slash = target.rfind('/');
@@ -124,7 +124,7 @@ bool FollowLinks(const std::string &path, std::string &target)
         }
         target = next;
     }
-    return false;  // a loop of links
+    return false; // a loop of links
 }
 
 // Reads a whole regular file of at most kIconMaxFileSize bytes.
