@@ -6,20 +6,21 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 
 #include "platform/toolkit.h"
 #include "support/temp_dir.h"
 
+// The application lives to the end of the process: destroying it from an exit
+// handler, after Qt's own globals, would crash.
 inline QApplication *TestApplication()
 {
-    static std::unique_ptr<QApplication> qtApp;
     if (QApplication::instance() == nullptr) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "toolkit_test";
         static char *argv[] = {name, nullptr};
-        qtApp = std::make_unique<QApplication>(argc, argv);
+        static QApplication *qtApp = new QApplication(argc, argv);
+        (void)qtApp;
     }
     return qobject_cast<QApplication *>(QApplication::instance());
 }
