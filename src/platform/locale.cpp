@@ -177,6 +177,13 @@ std::vector<std::string> CatalogRoots()
         roots.push_back(folder);
     }
     roots.push_back(SETTINGS_DATA_DIR);
+    // The data folder of an installation moved elsewhere (cmake --install --prefix).
+    if (!folder.empty()) {
+        std::string relocated = folder + "/../share/vellumine-settings";
+        if (std::string(SETTINGS_DATA_DIR) != relocated) {
+            roots.push_back(relocated);
+        }
+    }
     return roots;
 }
 

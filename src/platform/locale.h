@@ -5,7 +5,9 @@
 // "français", ...). English, C and POSIX mean the built-in texts. A catalog
 // "NAME" is looked for, language by language, as
 // Catalogs/<language>/NAME beside the program, then under the installed data
-// folder; SETTINGS_CATALOG_ROOTS (colon-separated folders) replaces those two.
+// folder (and under ../share/vellumine-settings from the program, for an
+// installation moved elsewhere); SETTINGS_CATALOG_ROOTS (colon-separated
+// folders) replaces those.
 // The first well-formed catalog found is used.
 #pragma once
 

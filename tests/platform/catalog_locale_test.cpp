@@ -172,9 +172,10 @@ TEST(CatalogLocale, DefaultRootsAreTheProgramFolderThenTheDataFolder)
 {
     ScopedEnvVar roots("SETTINGS_CATALOG_ROOTS", std::nullopt);
     std::vector<std::string> found = CatalogRoots();
-    ASSERT_EQ(found.size(), 2u);
+    ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0], std::string(kBuildDir) + "/tests");  // where the test program lives
     EXPECT_NE(found[1].find("vellumine-settings"), std::string::npos);
+    EXPECT_EQ(found[2], std::string(kBuildDir) + "/tests/../share/vellumine-settings");
 }
 
 }  // namespace
