@@ -37,8 +37,8 @@ enum : Tag {
     MUIA_Window_Menustrip,
     MUIA_Window_RootObject,
     MUIA_Window_Open,
-    MUIA_Window_Sleep,
-    MUIA_Window_CloseRequest,
+    MUIA_Window_Sleep,  // nests: each true needs its false before the window wakes
+    MUIA_Window_CloseRequest,  // set by the close gadget and by Escape
     MUIA_Window_Window,  // the system window (opaque handle), or 0 while closed;
                          // for platform code it is the window's QWidget *
     // Group
@@ -50,7 +50,8 @@ enum : Tag {
     MUIA_FrameTitle,
     MUIA_Background,
     MUIA_Font,
-    MUIA_CycleChain,
+    MUIA_CycleChain,  // 1: in the Tab order, which follows the tree; the first
+                      // control in it has the keyboard when the window opens
     MUIA_InputMode,
     MUIA_Disabled,
     MUIA_Selected,

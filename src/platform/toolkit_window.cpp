@@ -2,6 +2,7 @@
 // gadget, sleep, the focus order and the remembered place and size.
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 
@@ -21,6 +22,17 @@ protected:
     {
         event->ignore();
         RequestClose(obj_);
+    }
+
+    // Escape, when no control takes it, is the close gadget's key.
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+            event->accept();
+            RequestClose(obj_);
+            return;
+        }
+        QMainWindow::keyPressEvent(event);
     }
 
 private:
@@ -65,6 +77,16 @@ void OpenWindowObject(Object *win)
     }
     UpdateTabOrder(win);
     win->open = true;
+    // The first control of the cycle chain starts with the keyboard.
+    if (w->focusWidget() == nullptr) {
+        std::vector<QWidget *> chain;
+        if (win->root != nullptr) {
+            CollectChain(win->root, chain);
+        }
+        if (!chain.empty()) {
+            chain.front()->setFocus();
+        }
+    }
     w->show();
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
         w->raise();

@@ -134,10 +134,11 @@ TEST_F(ToolkitInputTest, EachNotificationProducesItsReturnId)
     SetAttrs(cycle, MUIA_Cycle_Active, 0);
     EXPECT_EQ(DrainIds(app), (std::vector<IPTR>{ID_GADGETS, ID_GADGETS}));
 
-    // The close gadget asks, every time; the window stays open.
+    // The close gadget asks, every time, and so does Escape; the window stays open.
     Main()->close();
     Main()->close();
-    EXPECT_EQ(DrainIds(app), (std::vector<IPTR>{IPTR(-1), IPTR(-1)}));
+    Key(check->focusWidget, Qt::Key_Escape);
+    EXPECT_EQ(DrainIds(app), (std::vector<IPTR>{IPTR(-1), IPTR(-1), IPTR(-1)}));
     EXPECT_TRUE(Main()->isVisible());
     EXPECT_EQ(Value(window, MUIA_Window_Open), 1);
 
@@ -182,6 +183,7 @@ TEST_F(ToolkitInputTest, TheKeyboardOperatesFocusedControls)
 
 TEST_F(ToolkitInputTest, TabFollowsTheCycleChainInTreeOrder)
 {
+    EXPECT_EQ(Main()->focusWidget(), cycle->focusWidget.data());  // the first control starts
     EXPECT_EQ(unchained->widget->focusPolicy(), Qt::NoFocus);
     EXPECT_EQ(text->widget->focusPolicy(), Qt::NoFocus);
     EXPECT_EQ(check->focusWidget->focusPolicy(), Qt::StrongFocus);
@@ -226,6 +228,7 @@ TEST_F(ToolkitInputTest, ASleepingWindowTakesNoInput)
     Key(cycle->focusWidget, Qt::Key_Down);
     Key(check->focusWidget, Qt::Key_S, Qt::ControlModifier);  // menu shortcut
     Main()->close();                                            // close gadget
+    Key(check->focusWidget, Qt::Key_Escape);
     EXPECT_FALSE(MUI_SimulateInput(button));
     EXPECT_FALSE(MUI_SimulateInput(reinterpret_cast<Object *>(DoMethod(strip, MUIM_FindUData, 1))));
     Click(Main()->menuBar());
