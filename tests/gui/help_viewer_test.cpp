@@ -1,0 +1,208 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "gui/help_viewer.h"
+#include "gui/window_fixture.h"
+#include "platform/dos.h"
+
+namespace {
+
+// A stand-in viewer: logs its argument count and arguments, one a line; with
+// hold set it stays open until the file "release" exists in the log's folder.
+std::string MakeViewer(const TempDir &dir, bool hold)
+{
+    std::string path = dir.file("viewer.sh");
+    std::string script = "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" >> '" + dir.file("log") + "'\n";
+    if (hold) {
+        script += "while [ ! -e '" + dir.file("release") + "' ]; do sleep 0.02; done\n";
+    }
+    WriteFileBytes(path, script);
+    chmod(path.c_str(), 0755);
+    return path;
+}
+
+class HelpTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        BuildAndStart();
+        SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
+        chdir_ = std::make_unique<ScopedChdir>(drawer_.path());
+    }
+    void TearDown() override
+    {
+        WriteFileBytes(dir_.file("release"), "");
+        ReleaseHelpViewer();
+        EXPECT_TRUE(WaitForProcesses(10000));
+        DosFailProcessCreation(false);
+        unsetenv("SETTINGS_VIEWER");
+        chdir_.reset();
+        WindowTest::TearDown();
+    }
+
+    void UseViewer(bool hold) { setenv("SETTINGS_VIEWER", MakeViewer(dir_, hold).c_str(), 1); }
+
+    void SetHelp(const std::string &name)
+    {
+        std::snprintf(ToolConfig.helpFile, sizeof ToolConfig.helpFile, "%s", name.c_str());
+    }
+
+    bool Asleep() { return Attr(mainWindow, MUIA_Window_Sleep) != 0; }
+
+    // Runs the loop's input handling until id arrives (true) or the time is up.
+    bool AwaitReturnId(std::int32_t id, int timeoutMs = 10000)
+    {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < end) {
+            std::uint32_t signals = 0;
+            auto got = static_cast<std::int32_t>(DoMethod(app, MUIM_Application_NewInput, &signals));
+            if (got == id) {
+                return true;
+            }
+            if (got != 0) {
+                others.push_back(got);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    std::string Log() { return access(dir_.file("log").c_str(), F_OK) == 0 ? ReadFileBytes(dir_.file("log")) : ""; }
+
+    TempDir dir_;     // the viewer and its log
+    TempDir drawer_;  // the current folder, with the help documents
+    std::unique_ptr<ScopedChdir> chdir_;
+    std::vector<std::int32_t> others;
+};
+
+TEST_F(HelpTest, WithoutHelpTheRequesterSaysSoAndTheWindowStaysAwake)
+{
+    UseViewer(false);
+    HelpCommand();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].title, "Application Settings");
+    EXPECT_EQ(requests[0].body, "Help is not available!");
+    EXPECT_FALSE(Asleep());
+    EXPECT_EQ(RunningProcessCount(), 0);
+    EXPECT_EQ(Log(), "");
+}
+
+TEST_F(HelpTest, AFileThatCannotBeOpenedIsNamed)
+{
+    UseViewer(false);
+    SetHelp("Missing Help.md");
+    HelpCommand();
+    mkdir("Folder.md", 0755);
+    SetHelp("Folder.md");
+    HelpCommand();
+    // The longest path the configuration holds.
+    std::string longName(HELP_FILE_SIZE - 1, 'h');
+    SetHelp(longName);
+    HelpCommand();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].title, "Application Settings");
+    EXPECT_EQ(requests[0].body, "Cannot open file Missing Help.md!");
+    EXPECT_EQ(requests[1].body, "Cannot open file Folder.md!");
+    EXPECT_EQ(requests[2].body, "Cannot open file " + longName + "!");
+    EXPECT_FALSE(Asleep());
+    EXPECT_EQ(Log(), "");
+}
+
+TEST_F(HelpTest, TheViewerGetsThePathAsOneArgumentWhileTheWindowSleeps)
+{
+    UseViewer(true);
+    const std::string name = "Star field; touch RAN $(touch RAN2) `touch RAN3` & *.md";
+    WriteFileBytes(drawer_.file(name), "# Help\n");
+    SetHelp(name);
+    HelpCommand();
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(helpDoneId, ID_HELP_DONE);
+    EXPECT_TRUE(Asleep());
+
+    // While the viewer is open the window takes no input.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(MUI_SimulateInput(helpButton));
+    EXPECT_FALSE(MUI_SimulateInput(cancelButton));
+    EXPECT_FALSE(AwaitReturnId(ID_HELP_DONE, 200));
+    EXPECT_TRUE(others.empty());
+    EXPECT_TRUE(Asleep());
+
+    WriteFileBytes(dir_.file("release"), "");
+    ASSERT_TRUE(AwaitReturnId(ID_HELP_DONE));
+    EXPECT_TRUE(Asleep()) << "until the loop handles ID_HELP_DONE";
+    EXPECT_TRUE(DispatchCommand(ID_HELP_DONE));
+    EXPECT_FALSE(Asleep());
+    EXPECT_EQ(Log(), "1\n" + name + "\n");
+    for (const char *ran : {"RAN", "RAN2", "RAN3"}) {
+        EXPECT_NE(access(ran, F_OK), 0) << ran;
+    }
+}
+
+TEST_F(HelpTest, HelpCanBeUsedAgainOnceTheWindowWoke)
+{
+    UseViewer(false);  // ends at once
+    WriteFileBytes(drawer_.file("Starfield.md"), "# Help\n");
+    SetHelp("Starfield.md");
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(MUI_SimulateInput(helpButton)) << round;
+        ASSERT_TRUE(AwaitReturnId(ID_HELP));
+        EXPECT_TRUE(DispatchCommand(ID_HELP));
+        EXPECT_TRUE(Asleep());
+        ASSERT_TRUE(AwaitReturnId(ID_HELP_DONE)) << round;
+        EXPECT_TRUE(DispatchCommand(ID_HELP_DONE));
+        EXPECT_FALSE(Asleep());
+    }
+    EXPECT_EQ(Log(), "1\nStarfield.md\n1\nStarfield.md\n1\nStarfield.md\n");
+    EXPECT_TRUE(requests.empty());
+}
+
+TEST_F(HelpTest, AMissingViewerStillWakesTheWindow)
+{
+    setenv("SETTINGS_VIEWER", dir_.file("no-such-viewer").c_str(), 1);
+    WriteFileBytes(drawer_.file("Starfield.md"), "# Help\n");
+    SetHelp("Starfield.md");
+    HelpCommand();
+    ASSERT_TRUE(AwaitReturnId(ID_HELP_DONE));
+    DispatchCommand(ID_HELP_DONE);
+    EXPECT_FALSE(Asleep());
+    EXPECT_TRUE(requests.empty());
+}
+
+TEST_F(HelpTest, AHelpProcessThatCannotStartLeavesTheWindowAwake)
+{
+    UseViewer(false);
+    WriteFileBytes(drawer_.file("Starfield.md"), "# Help\n");
+    SetHelp("Starfield.md");
+    DosFailProcessCreation(true);
+    HelpCommand();
+    EXPECT_FALSE(Asleep());
+    EXPECT_TRUE(MUI_SimulateInput(cancelButton));
+    DosFailProcessCreation(false);
+    EXPECT_FALSE(AwaitReturnId(ID_HELP_DONE, 200));
+    EXPECT_EQ(Log(), "");
+}
+
+TEST_F(HelpTest, AfterReleaseTheViewerEndingPostsNothing)
+{
+    UseViewer(true);
+    WriteFileBytes(drawer_.file("Starfield.md"), "# Help\n");
+    SetHelp("Starfield.md");
+    HelpCommand();
+    EXPECT_TRUE(Asleep());
+    // The loop has ended another way: shutdown releases the help process and
+    // disposes of the application while the viewer is still open.
+    ReleaseHelpViewer();
+    Shutdown(0);
+    EXPECT_EQ(app, nullptr);
+    WriteFileBytes(dir_.file("release"), "");
+    EXPECT_TRUE(WaitForProcesses(10000));  // the late post touches nothing
+    EXPECT_EQ(Log(), "1\nStarfield.md\n");
+}
+
+}  // namespace
