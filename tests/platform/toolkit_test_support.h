@@ -10,8 +10,9 @@
 #include "platform/toolkit.h"
 #include "support/temp_dir.h"
 
-// The application lives to the end of the process: destroying it from an exit
-// handler, after Qt's own globals, would crash.
+// The Qt application the toolkit tests made, if they made it.
+inline QApplication *ownedTestApplication = nullptr;
+
 inline QApplication *TestApplication()
 {
     if (QApplication::instance() == nullptr) {
@@ -19,11 +20,23 @@ inline QApplication *TestApplication()
         static int argc = 1;
         static char name[] = "toolkit_test";
         static char *argv[] = {name, nullptr};
-        static QApplication *qtApp = new QApplication(argc, argv);
-        (void)qtApp;
+        ownedTestApplication = new QApplication(argc, argv);
     }
     return qobject_cast<QApplication *>(QApplication::instance());
 }
+
+// Ends that application after the last test, before the exit handlers run
+// (Qt's own globals are gone by then), so that it releases what it holds.
+class ToolkitQtEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        delete ownedTestApplication;
+        ownedTestApplication = nullptr;
+    }
+};
+inline ::testing::Environment *const toolkitQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new ToolkitQtEnvironment);
 
 class ToolkitTest : public ::testing::Test {
 protected:
