@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/program_state.h"
+#include "gui/help_viewer.h"
 #include "gui/window_layout.h"
 #include "platform/easy_request.h"
 #include "platform/libraries.h"
@@ -110,6 +111,8 @@ int OpenLibraries()
 
 void Shutdown(int code)
 {
+    // A help process still showing the document must not post to what goes next.
+    ReleaseHelpViewer();
     if (app != nullptr) {
         MUI_DisposeObject(app);
         app = nullptr;

@@ -38,26 +38,27 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-# A display of our own on the first free number from 140 on.
+# A display of our own: Xvfb picks a free number itself and writes it when it is
+# ready, so parallel runs never take the same one.
 e2e_start_display() {
-    local n=140
-    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do
-        n=$((n + 1))
-    done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    local numfile
+    numfile=$(mktemp "${TMPDIR:-/tmp}/settings-e2e-display-XXXXXX")
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
     XVFB_PID=$!
-    export DISPLAY=":$n"
-    unset WAYLAND_DISPLAY
-    export QT_QPA_PLATFORM=xcb
     local i
-    for i in $(seq 100); do
-        if xdpyinfo >/dev/null 2>&1; then
-            return 0
-        fi
+    for i in $(seq 200); do
+        [ -s "$numfile" ] && break
         kill -0 "$XVFB_PID" 2>/dev/null || break
         sleep 0.05
     done
-    fail "Xvfb did not start on $DISPLAY"
+    local n
+    n=$(head -n 1 "$numfile")
+    rm -f "$numfile"
+    [ -n "$n" ] || fail "Xvfb did not start"
+    export DISPLAY=":$n"
+    unset WAYLAND_DISPLAY
+    export QT_QPA_PLATFORM=xcb
+    xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not answer on $DISPLAY"
 }
 
 # The drawer of the example application: the tool's icon, the application's icon
