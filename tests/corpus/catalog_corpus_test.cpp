@@ -10,6 +10,7 @@
 
 #include "catalog_compiler.h"
 #include "platform/catalog_file.h"
+#include "support/corpus_folders.h"
 #include "support/temp_dir.h"
 #include "support/test_paths.h"
 
@@ -146,30 +147,20 @@ TEST(CatalogCorpus, SharedCorpusCatalogsReadAndCompileAlike)
 
 TEST(CatalogCorpus, CatalogsNamedInTheEnvironmentReadAndCompileAlike)
 {
-    const char *list = std::getenv("CATALOG_CORPUS");
-    if (list == nullptr || list[0] == '\0') {
+    std::vector<std::string> folders = FoldersFromEnvironment("CATALOG_CORPUS");
+    if (folders.empty()) {
         GTEST_SKIP() << "CATALOG_CORPUS is not set";
     }
-    std::string folders(list);
-    std::size_t start = 0;
-    while (start <= folders.size()) {
-        std::size_t end = folders.find(':', start);
-        std::string folder = folders.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!folder.empty()) {
-            SCOPED_TRACE(folder);
-            ASSERT_TRUE(fs::is_directory(folder)) << folder << " is not a folder";
-            SetResult result = CheckFolder(folder);
-            EXPECT_GT(result.catalogs, 0) << "no catalog set in " << folder;
-            std::printf("%s: checked %d catalogs, %d texts\n", folder.c_str(), result.catalogs, result.texts);
-        }
-        if (end == std::string::npos) {
-            break;
-        }
-        start = end + 1;
+    for (const std::string &folder : folders) {
+        SCOPED_TRACE(folder);
+        ASSERT_TRUE(fs::is_directory(folder)) << folder << " is not a folder";
+        SetResult result = CheckFolder(folder);
+        EXPECT_GT(result.catalogs, 0) << "no catalog set in " << folder;
+        std::printf("%s: checked %d catalogs, %d texts\n", folder.c_str(), result.catalogs, result.texts);
     }
 }
 
-// The project's own translations compile and cover every id of the description.
+// The project's own translations compile and cover every id of the catalog description (Settings.cd).
 TEST(CatalogCorpus, ShippedTranslationsCompileAndAreComplete)
 {
     fs::path folder = fs::path(kSourceDir) / "catalogs";

@@ -11,6 +11,7 @@
 
 #include "platform/icon_file.h"
 #include "platform/icon_store.h"
+#include "support/corpus_folders.h"
 #include "support/temp_dir.h"
 #include "support/test_paths.h"
 
@@ -25,19 +26,8 @@ std::vector<std::string> CorpusFolders()
     if (fs::is_directory(shared)) {
         folders.push_back(shared.string());
     }
-    if (const char *extra = std::getenv("ICON_CORPUS")) {
-        std::string list = extra;
-        std::size_t start = 0;
-        while (start <= list.size()) {
-            std::size_t end = list.find(':', start);
-            if (end == std::string::npos) {
-                end = list.size();
-            }
-            if (end > start) {
-                folders.push_back(list.substr(start, end - start));
-            }
-            start = end + 1;
-        }
+    for (const std::string &folder : FoldersFromEnvironment("ICON_CORPUS")) {
+        folders.push_back(folder);
     }
     return folders;
 }

@@ -16,6 +16,7 @@
 #include "settings/app_settings.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
+#include "support/corpus_folders.h"
 #include "support/temp_dir.h"
 #include "support/test_paths.h"
 
@@ -147,18 +148,9 @@ std::vector<CorpusFolder> CorpusFolders()
     if (fs::is_directory(shared)) {
         folders.push_back({shared, true});
     }
-    if (const char *extra = std::getenv("ICON_CORPUS")) {
-        std::string list = extra;
-        std::size_t start = 0;
-        while (start <= list.size()) {
-            std::size_t end = list.find(':', start);
-            if (end == std::string::npos) {
-                end = list.size();
-            }
-            if (end > start && fs::is_directory(list.substr(start, end - start))) {
-                folders.push_back({list.substr(start, end - start), false});
-            }
-            start = end + 1;
+    for (const std::string &folder : FoldersFromEnvironment("ICON_CORPUS")) {
+        if (fs::is_directory(folder)) {
+            folders.push_back({folder, false});
         }
     }
     return folders;
