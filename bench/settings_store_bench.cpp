@@ -25,7 +25,9 @@ void PrepareIcons(const TempDir &dir, int entries)
     }
     spec.toolTypes.push_back("WINDOW");
     WriteIcon(dir.file("Starfield.info"), spec);
-    WriteIcon(dir.file("Settings.info"), IconSpec{ICON_TOOL, {"APPLICATION=Starfield"}});
+    IconSpec tool;
+    tool.toolTypes = {"APPLICATION=Starfield"};
+    WriteIcon(dir.file("Settings.info"), tool);
 }
 
 void BM_WriteIconSettings(benchmark::State &state)

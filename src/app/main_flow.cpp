@@ -25,6 +25,19 @@ void CopyText(char *dst, const char *src, std::size_t size)
     std::snprintf(dst, size, "%s", src != nullptr ? src : "");
 }
 
+// Prints an ISO-8859-1 text as UTF-8.
+void PrintLatin1(const char *text)
+{
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p != '\0'; ++p) {
+        if (*p < 0x80) {
+            std::putchar(*p);
+        } else {
+            std::putchar(0xC0 | (*p >> 6));
+            std::putchar(0x80 | (*p & 0x3F));
+        }
+    }
+}
+
 // With SETTINGS_DUMP set, what was loaded is printed on standard output.
 void DumpLoadedSettings()
 {
@@ -46,7 +59,9 @@ void DumpLoadedSettings()
                 static_cast<int>(AppSettings.fpsLimitEnabled),
                 static_cast<int>(AppSettings.masterVolume),
                 static_cast<int>(AppSettings.soundEnabled));
-    std::printf("windowTitle=%s\n", windowTitle);
+    std::printf("windowTitle=");
+    PrintLatin1(windowTitle);
+    std::printf("\n");
     std::fflush(stdout);
 }
 
