@@ -53,9 +53,17 @@ protected:
         std::snprintf(ToolConfig.helpFile, sizeof ToolConfig.helpFile, "%s", name.c_str());
     }
 
+    // A help document that exists, named in the configuration.
+    void SetHelpDocument(const std::string &name = "Starfield.md")
+    {
+        WriteFileBytes(drawer_.file(name), "# Help\n");
+        SetHelp(name);
+    }
+
     bool Asleep() { return Attr(mainWindow, MUIA_Window_Sleep) != 0; }
 
-    // Runs the loop's input handling until id arrives (true) or the time is up.
+    // Runs the loop's input handling until id arrives (true) or the time is up;
+    // any other id fails the test.
     bool AwaitReturnId(std::int32_t id, int timeoutMs = 10000)
     {
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -65,9 +73,7 @@ protected:
             if (got == id) {
                 return true;
             }
-            if (got != 0) {
-                others.push_back(got);
-            }
+            EXPECT_EQ(got, 0);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return false;
@@ -78,39 +84,24 @@ protected:
     TempDir dir_;     // the viewer and its log
     TempDir drawer_;  // the current folder, with the help documents
     std::unique_ptr<ScopedChdir> chdir_;
-    std::vector<std::int32_t> others;
 };
 
-TEST_F(HelpTest, WithoutHelpTheRequesterSaysSoAndTheWindowStaysAwake)
+// No HELP, a missing file, a folder, the longest path the configuration holds.
+TEST_F(HelpTest, WithoutAHelpFileTheRequesterSaysSoAndTheWindowStaysAwake)
 {
     UseViewer(false);
-    HelpCommand();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].title, "Application Settings");
-    EXPECT_EQ(requests[0].body, "Help is not available!");
-    EXPECT_FALSE(Asleep());
-    EXPECT_EQ(RunningProcessCount(), 0);
-    EXPECT_EQ(Log(), "");
-}
-
-TEST_F(HelpTest, AFileThatCannotBeOpenedIsNamed)
-{
-    UseViewer(false);
-    SetHelp("Missing Help.md");
-    HelpCommand();
     mkdir("Folder.md", 0755);
-    SetHelp("Folder.md");
-    HelpCommand();
-    // The longest path the configuration holds.
-    std::string longName(HELP_FILE_SIZE - 1, 'h');
-    SetHelp(longName);
-    HelpCommand();
-    ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(requests[0].title, "Application Settings");
-    EXPECT_EQ(requests[0].body, "Cannot open file Missing Help.md!");
-    EXPECT_EQ(requests[1].body, "Cannot open file Folder.md!");
-    EXPECT_EQ(requests[2].body, "Cannot open file " + longName + "!");
-    EXPECT_FALSE(Asleep());
+    const std::string longName(HELP_FILE_SIZE - 1, 'h');
+    for (const std::string &help : {std::string(), std::string("Missing Help.md"), std::string("Folder.md"), longName}) {
+        requests.clear();
+        SetHelp(help);
+        EXPECT_TRUE(DispatchCommand(ID_HELP));
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].title, "Application Settings");
+        EXPECT_EQ(requests[0].body, help.empty() ? "Help is not available!" : "Cannot open file " + help + "!");
+        EXPECT_FALSE(Asleep());
+    }
+    EXPECT_EQ(RunningProcessCount(), 0);
     EXPECT_EQ(Log(), "");
 }
 
@@ -118,9 +109,8 @@ TEST_F(HelpTest, TheViewerGetsThePathAsOneArgumentWhileTheWindowSleeps)
 {
     UseViewer(true);
     const std::string name = "Star field; touch RAN $(touch RAN2) `touch RAN3` & *.md";
-    WriteFileBytes(drawer_.file(name), "# Help\n");
-    SetHelp(name);
-    HelpCommand();
+    SetHelpDocument(name);
+    EXPECT_TRUE(DispatchCommand(ID_HELP));
     EXPECT_TRUE(requests.empty());
     EXPECT_EQ(helpDoneId, ID_HELP_DONE);
     EXPECT_TRUE(Asleep());
@@ -130,7 +120,6 @@ TEST_F(HelpTest, TheViewerGetsThePathAsOneArgumentWhileTheWindowSleeps)
     EXPECT_FALSE(MUI_SimulateInput(helpButton));
     EXPECT_FALSE(MUI_SimulateInput(cancelButton));
     EXPECT_FALSE(AwaitReturnId(ID_HELP_DONE, 200));
-    EXPECT_TRUE(others.empty());
     EXPECT_TRUE(Asleep());
 
     WriteFileBytes(dir_.file("release"), "");
@@ -147,8 +136,7 @@ TEST_F(HelpTest, TheViewerGetsThePathAsOneArgumentWhileTheWindowSleeps)
 TEST_F(HelpTest, HelpCanBeUsedAgainOnceTheWindowWoke)
 {
     UseViewer(false);  // ends at once
-    WriteFileBytes(drawer_.file("Starfield.md"), "# Help\n");
-    SetHelp("Starfield.md");
+    SetHelpDocument();
     for (int round = 0; round < 3; ++round) {
         ASSERT_TRUE(MUI_SimulateInput(helpButton)) << round;
         ASSERT_TRUE(AwaitReturnId(ID_HELP));
@@ -162,37 +150,32 @@ TEST_F(HelpTest, HelpCanBeUsedAgainOnceTheWindowWoke)
     EXPECT_TRUE(requests.empty());
 }
 
-TEST_F(HelpTest, AMissingViewerStillWakesTheWindow)
+// A viewer that is missing, and a help process that cannot start.
+TEST_F(HelpTest, TheWindowWakesWhenTheViewerCannotRun)
 {
+    SetHelpDocument();
     setenv("SETTINGS_VIEWER", dir_.file("no-such-viewer").c_str(), 1);
-    WriteFileBytes(drawer_.file("Starfield.md"), "# Help\n");
-    SetHelp("Starfield.md");
     HelpCommand();
     ASSERT_TRUE(AwaitReturnId(ID_HELP_DONE));
     DispatchCommand(ID_HELP_DONE);
     EXPECT_FALSE(Asleep());
-    EXPECT_TRUE(requests.empty());
-}
 
-TEST_F(HelpTest, AHelpProcessThatCannotStartLeavesTheWindowAwake)
-{
     UseViewer(false);
-    WriteFileBytes(drawer_.file("Starfield.md"), "# Help\n");
-    SetHelp("Starfield.md");
     DosFailProcessCreation(true);
     HelpCommand();
     EXPECT_FALSE(Asleep());
     EXPECT_TRUE(MUI_SimulateInput(cancelButton));
+    EXPECT_TRUE(AwaitReturnId(ID_CANCEL, 1000));
     DosFailProcessCreation(false);
     EXPECT_FALSE(AwaitReturnId(ID_HELP_DONE, 200));
     EXPECT_EQ(Log(), "");
+    EXPECT_TRUE(requests.empty());
 }
 
 TEST_F(HelpTest, AfterReleaseTheViewerEndingPostsNothing)
 {
     UseViewer(true);
-    WriteFileBytes(drawer_.file("Starfield.md"), "# Help\n");
-    SetHelp("Starfield.md");
+    SetHelpDocument();
     HelpCommand();
     EXPECT_TRUE(Asleep());
     // The loop has ended another way: shutdown releases the help process and

@@ -39,9 +39,7 @@ protected:
             requests.push_back({title != nullptr ? title : "", body != nullptr ? body : ""});
             return 0;
         });
-        // The main flow's steps before the build.
-        std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s",
-                      GetString(MSG_DEFAULT_APP_NAME));
+        SetAppName(GetString(MSG_DEFAULT_APP_NAME));
     }
 
     void TearDown() override
@@ -52,8 +50,13 @@ protected:
         ResetProgramState();
     }
 
+    static void SetAppName(const char *name)
+    {
+        std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s", name);
+    }
+
     // The texts of the window, the menu and the tree, as the main flow makes them.
-    Object *Build()
+    static Object *Build()
     {
         std::snprintf(windowTitle, sizeof windowTitle, GetString(MSG_WINDOW_TITLE), ToolConfig.appName);
         displayModeLabels[0] = GetString(MSG_MODE_WINDOW);
@@ -66,12 +69,35 @@ protected:
 
     // Built, with the notifications, the loaded display mode and the rules, as
     // the window opens; the window itself stays closed.
-    void BuildAndStart()
+    static void BuildAndStart()
     {
         ASSERT_NE(Build(), nullptr);
         InstallNotifications();
         SetAttrs(displayModeCycle, MUIA_Cycle_Active, AppSettings.displayMode);
         ApplyGadgetRules();
+    }
+
+    static void Dispose()
+    {
+        MUI_DisposeObject(app);
+        ResetWindowHandles();
+    }
+
+    // How many objects a complete build makes: failing any later creation
+    // leaves the tree whole.
+    static int CountCreations()
+    {
+        for (int n = 1; n < 1000; ++n) {
+            MUI_FailObjectCreation(n);
+            Object *built = Build();
+            MUI_FailObjectCreation(0);
+            const bool complete = built != nullptr && menuStrip != nullptr;
+            Dispose();
+            if (complete) {
+                return n - 1;
+            }
+        }
+        return 0;
     }
 
 public:
@@ -83,6 +109,12 @@ public:
     }
 
     static bool Disabled(Object *obj) { return Attr(obj, MUIA_Disabled) != 0; }
+
+    static std::string Text(Object *obj)
+    {
+        const auto *text = reinterpret_cast<const char *>(Attr(obj, MUIA_Text_Contents));
+        return text != nullptr ? text : "";
+    }
 
 protected:
     // Every return id that input handling has queued, in order.
