@@ -1,17 +1,24 @@
 // Every real icon of the shared corpus and of the folders in ICON_CORPUS: it reads,
 // writing it back with its own list gives the same bytes, and writing another list
-// changes nothing but the tooltype section.
+// or merging the settings changes nothing but the tooltype list.
 #include <gtest/gtest.h>
 
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/icon_file.h"
+#include "app/program_state.h"
 #include "platform/icon_store.h"
+#include "settings/app_settings.h"
+#include "settings/settings_writer.h"
 #include "support/corpus_folders.h"
+#include "support/icon_test_util.h"
 #include "support/temp_dir.h"
 #include "support/test_paths.h"
 
@@ -19,143 +26,220 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> CorpusFolders()
+using Entries = std::vector<std::string>;
+
+std::uint32_t Be(const std::string &b, std::size_t at, int size)
 {
-    std::vector<std::string> folders;
-    fs::path shared = fs::path(kSharedCorpusDir) / "icons";
-    if (fs::is_directory(shared)) {
-        folders.push_back(shared.string());
+    std::uint32_t value = 0;
+    for (int i = 0; i < size; ++i) {
+        value = value << 8 | static_cast<std::uint8_t>(b[at + i]);
     }
-    for (const std::string &folder : FoldersFromEnvironment("ICON_CORPUS")) {
-        folders.push_back(folder);
-    }
-    return folders;
+    return value;
 }
 
-std::vector<std::string> CorpusIcons()
+// Where an icon's tooltype section lies and what it holds, found by a walk of the
+// classic layout of its own, apart from the store's reader.
+struct Sections {
+    std::size_t start = 0, end = 0;  // [start, end); empty when there is no section
+    Entries entries;                 // the NewIcons image block included
+    std::size_t imageBlock = 0;      // index of the image block's first entry
+};
+
+std::optional<Sections> WalkIcon(const std::string &b)
 {
-    std::vector<std::string> icons;
-    for (const std::string &folder : CorpusFolders()) {
-        std::error_code ec;
-        for (auto it = fs::recursive_directory_iterator(folder, ec);
-             !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-            std::string name = it->path().filename().string();
-            if (it->is_regular_file() && name.size() > 5 &&
-                strcasecmp(name.c_str() + name.size() - 5, ".info") == 0) {
-                icons.push_back(it->path().string());
+    if (b.size() < 78 || Be(b, 0, 2) != 0xE310) {
+        return std::nullopt;
+    }
+    std::size_t at = Be(b, 66, 4) != 0 ? 78 + 56 : 78;
+    auto take = [&](std::size_t n) {
+        if (at > b.size() || n > b.size() - at) {
+            return false;
+        }
+        at += n;
+        return true;
+    };
+    auto text = [&](std::string *out) {
+        if (!take(4)) {
+            return false;
+        }
+        const std::size_t length = Be(b, at - 4, 4);
+        if (!take(length) || (out != nullptr && length == 0)) {
+            return false;
+        }
+        if (out != nullptr) {
+            *out = b.substr(at - length, length - 1);
+        }
+        return true;
+    };
+    for (std::size_t pointer : {22, 26}) {
+        if (Be(b, pointer, 4) != 0) {
+            if (!take(20)) {
+                return std::nullopt;
+            }
+            const std::size_t width = Be(b, at - 16, 2), height = Be(b, at - 14, 2), depth = Be(b, at - 12, 2);
+            if (!take((width + 15) / 16 * 2 * height * depth)) {
+                return std::nullopt;
             }
         }
     }
-    return icons;
+    if (Be(b, 50, 4) != 0 && !text(nullptr)) {
+        return std::nullopt;
+    }
+    Sections s;
+    s.start = at;
+    if (Be(b, 54, 4) != 0) {
+        if (!take(4)) {
+            return std::nullopt;
+        }
+        for (std::size_t i = 0, count = Be(b, at - 4, 4) / 4; i + 1 < count; ++i) {
+            if (!text(&s.entries.emplace_back())) {
+                return std::nullopt;
+            }
+        }
+    }
+    s.end = at;
+    // The image block runs from its marker, with the " " entry usually before it, to the end.
+    s.imageBlock = s.entries.size();
+    for (std::size_t i = 0; i < s.entries.size(); ++i) {
+        if (s.entries[i] == "*** DON'T EDIT THE FOLLOWING LINES!! ***") {
+            s.imageBlock = i > 0 && s.entries[i - 1] == " " ? i - 1 : i;
+            break;
+        }
+    }
+    return s;
 }
 
-std::vector<std::string> ListOf(char **toolTypes)
+// The written icon differs from the original only in its tooltypes: list, then the
+// original's image block. The tooltype pointer only tells whether there is a list.
+void ExpectOnlyToolTypesChanged(const std::string &original, const std::string &written, const Entries &list)
 {
-    std::vector<std::string> list;
-    for (char **e = toolTypes; *e != nullptr; ++e) {
-        list.emplace_back(*e);
-    }
-    return list;
+    std::optional<Sections> before = WalkIcon(original), after = WalkIcon(written);
+    ASSERT_TRUE(before.has_value() && after.has_value()) << "not an icon to the independent walk";
+    const std::uint32_t was = Be(original, 54, 4), is = Be(written, 54, 4);
+    EXPECT_TRUE(was != 0 ? is == was : (is != 0) == !list.empty()) << "tooltype pointer " << was << " -> " << is;
+    std::string head = original.substr(0, before->start), newHead = written.substr(0, after->start);
+    head.replace(54, 4, 4, '\0');
+    newHead.replace(54, 4, 4, '\0');
+    EXPECT_TRUE(head == newHead) << "bytes before the tooltypes changed";
+    EXPECT_TRUE(original.substr(before->end) == written.substr(after->end)) << "bytes after the tooltypes changed";
+    Entries section = list;
+    section.insert(section.end(), before->entries.begin() + static_cast<std::ptrdiff_t>(before->imageBlock),
+                   before->entries.end());
+    EXPECT_EQ(after->entries, section);
+    EXPECT_EQ(ReadToolTypes("Icon"), list);
 }
 
-// The bytes outside the tooltype section, with the tooltype pointer left out.
-std::string OutsideToolTypes(const std::string &bytes, std::vector<std::string> *imageBlock)
-{
-    IconLayout layout;
-    const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.data());
-    if (!ParseIcon(data, bytes.size(), layout)) {
-        return "(not an icon)";
-    }
-    if (imageBlock != nullptr) {
-        imageBlock->assign(layout.entries.begin() + static_cast<std::ptrdiff_t>(layout.imageBlockStart),
-                           layout.entries.end());
-    }
-    std::string outside = bytes.substr(0, layout.toolTypesStart) + bytes.substr(layout.toolTypesEnd);
-    outside.replace(kIconToolTypesOffset, 4, 4, '\0');
-    return outside;
-}
+struct CorpusIcon {
+    fs::path path, relative;  // relative to its corpus folder
+};
 
-class IconCorpus : public ::testing::Test
-{
-  protected:
+class IconCorpus : public testing::Test {
+protected:
     void SetUp() override
     {
-        icons_ = CorpusIcons();
+        std::vector<std::string> folders = FoldersFromEnvironment("ICON_CORPUS");
+        if (fs::path shared = fs::path(kSharedCorpusDir) / "icons"; fs::is_directory(shared)) {
+            folders.insert(folders.begin(), shared.string());
+        }
+        for (const std::string &folder : folders) {
+            ASSERT_TRUE(fs::is_directory(folder)) << folder << " is not a folder";
+            for (const auto &item : fs::recursive_directory_iterator(folder)) {
+                const std::string name = item.path().filename().string();
+                if (item.is_regular_file() && name.size() > 5 && strcasecmp(name.c_str() + name.size() - 5, ".info") == 0) {
+                    icons_.push_back({item.path(), fs::relative(item.path(), folder)});
+                }
+            }
+        }
         if (icons_.empty()) {
             GTEST_SKIP() << "no icon corpus: neither " << kSharedCorpusDir << "/icons nor ICON_CORPUS";
         }
     }
-    std::vector<std::string> icons_;
+    void TearDown() override { ResetProgramState(); }
+
+    // Copies the icon into a fresh current folder as "Icon.info"; returns its bytes.
+    std::string Stage(const CorpusIcon &icon)
+    {
+        cd_.reset();
+        dir_.emplace();
+        const std::string bytes = ReadFileBytes(icon.path.string());
+        WriteFileBytes(dir_->file("Icon.info"), bytes);
+        cd_.emplace(dir_->path());
+        return bytes;
+    }
+
+    std::vector<CorpusIcon> icons_;
+    std::optional<TempDir> dir_;
+    std::optional<ScopedChdir> cd_;
 };
+
+}  // namespace
 
 TEST_F(IconCorpus, EveryIconReadsAndWritesBackUnchanged)
 {
-    for (const std::string &path : icons_) {
-        SCOPED_TRACE(path);
-        TempDir dir;
-        std::string original = ReadFileBytes(path);
-        WriteFileBytes(dir.file("Icon.info"), original);
-        ScopedChdir here(dir.path());
-
-        DiskObject *icon = GetDiskObject("Icon");
-        ASSERT_NE(icon, nullptr);
-        ASSERT_NE(icon->do_ToolTypes, nullptr);
-        EXPECT_EQ(icon->do_Type, static_cast<std::uint8_t>(original[kIconTypeOffset]));
-        EXPECT_TRUE(PutDiskObject("Icon", icon));
-        FreeDiskObject(icon);
+    for (const CorpusIcon &icon : icons_) {
+        SCOPED_TRACE(icon.path.string());
+        const std::string original = Stage(icon);
+        DiskObject *object = GetDiskObject("Icon");
+        ASSERT_NE(object, nullptr);
+        ASSERT_NE(object->do_ToolTypes, nullptr);
+        EXPECT_EQ(object->do_Type, static_cast<std::uint8_t>(original[48]));
+        EXPECT_TRUE(PutDiskObject("Icon", object));
+        FreeDiskObject(object);
         EXPECT_EQ(ReadFileBytes("Icon.info"), original);
     }
 }
 
 TEST_F(IconCorpus, AnotherListChangesOnlyTheToolTypes)
 {
-    std::vector<std::vector<std::string>> lists = {
-        {},
-        {"WINDOW"},
-        {"DONOTWAIT", "", "MASTERVOLUME=40", "NOSOUND", "(WINDOWTITLE=Caf\xe9)", "FULLSCREEN"},
-    };
-    for (const std::string &path : icons_) {
-        for (const std::vector<std::string> &wanted : lists) {
-            SCOPED_TRACE(path + " with " + std::to_string(wanted.size()) + " tooltypes");
-            TempDir dir;
-            std::string original = ReadFileBytes(path);
-            WriteFileBytes(dir.file("Icon.info"), original);
-            ScopedChdir here(dir.path());
-
-            std::vector<std::string> originalBlock;
-            std::string originalOutside = OutsideToolTypes(original, &originalBlock);
-
-            DiskObject *icon = GetDiskObject("Icon");
-            ASSERT_NE(icon, nullptr);
-            std::vector<char *> list;
-            std::vector<std::string> texts = wanted;
-            for (std::string &t : texts) {
-                list.push_back(t.data());
-            }
-            list.push_back(nullptr);
-            char **own = icon->do_ToolTypes;
-            icon->do_ToolTypes = list.data();
-            EXPECT_TRUE(PutDiskObject("Icon", icon));
-            icon->do_ToolTypes = own;
-            FreeDiskObject(icon);
-
-            std::string written = ReadFileBytes("Icon.info");
-            std::vector<std::string> writtenBlock;
-            EXPECT_EQ(OutsideToolTypes(written, &writtenBlock), originalOutside);
-            EXPECT_EQ(writtenBlock, originalBlock);
-            bool hadPointer = std::memcmp(original.data() + kIconToolTypesOffset, "\0\0\0\0", 4) != 0;
-            bool hasPointer = std::memcmp(written.data() + kIconToolTypesOffset, "\0\0\0\0", 4) != 0;
-            EXPECT_EQ(hasPointer, hadPointer || !wanted.empty());
-            if (hadPointer) {
-                EXPECT_EQ(written.substr(kIconToolTypesOffset, 4), original.substr(kIconToolTypesOffset, 4));
-            }
-
-            DiskObject *again = GetDiskObject("Icon");
-            ASSERT_NE(again, nullptr);
-            EXPECT_EQ(ListOf(again->do_ToolTypes), wanted);
-            FreeDiskObject(again);
+    const Entries lists[] = {
+        {}, {"WINDOW"}, {"DONOTWAIT", "", "MASTERVOLUME=40", "NOSOUND", "(WINDOWTITLE=Caf\xe9)", "FULLSCREEN"}};
+    for (const CorpusIcon &icon : icons_) {
+        for (const Entries &list : lists) {
+            SCOPED_TRACE(icon.path.string() + " with " + std::to_string(list.size()) + " tooltypes");
+            const std::string original = Stage(icon);
+            EXPECT_TRUE(WriteToolTypes("Icon", list));
+            ExpectOnlyToolTypesChanged(original, ReadFileBytes("Icon.info"), list);
         }
     }
 }
 
-} // namespace
+// Merging displayMode 2, modeId 0x50031303, depth 24, limit 25 on, volume 40, sound
+// off: the kept entries without their leading spaces, then the settings. Each
+// merged icon is also written under ICON_CORPUS_OUT when it names a folder.
+TEST_F(IconCorpus, MergingTheSettingsChangesOnlyTheToolTypes)
+{
+    const Entries settings = {"MASTERVOLUME=40", "NOSOUND", "FPSLIMIT=25", "MODEID=1342378755", "DEPTH=24",
+                              "FULLSCREEN"};
+    const char *out = std::getenv("ICON_CORPUS_OUT");
+    for (const CorpusIcon &icon : icons_) {
+        SCOPED_TRACE(icon.path.string());
+        const std::string original = Stage(icon);
+        std::optional<Sections> before = WalkIcon(original);
+        ASSERT_TRUE(before.has_value()) << "not an icon to the independent walk";
+        Entries expected;
+        for (std::size_t i = 0; i < before->imageBlock; ++i) {
+            const std::string &entry = before->entries[i];
+            std::string kept = entry.substr(std::min(entry.find_first_not_of(' '), entry.size()));
+            std::string key = kept.substr(0, kept.find('='));
+            for (char &c : key) {
+                c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+            }
+            if (key != "MASTERVOLUME" && key != "NOSOUND" && key != "FPSLIMIT" && key != "WINDOW" &&
+                key != "FULLSCREEN" && key != "MODEID" && key != "DEPTH") {
+                expected.push_back(kept);
+            }
+        }
+        expected.insert(expected.end(), settings.begin(), settings.end());
+
+        ResetProgramState();
+        AppSettings = {2, 0x50031303, 24, 25, 1, 40, 0};
+        EXPECT_EQ(WriteIconSettings("Icon"), 0);
+        const std::string merged = ReadFileBytes("Icon.info");
+        ExpectOnlyToolTypesChanged(original, merged, expected);
+        if (out != nullptr && out[0] != '\0') {
+            const fs::path target = fs::path(out) / icon.relative;
+            fs::create_directories(target.parent_path());
+            WriteFileBytes(target.string(), merged);
+        }
+    }
+}

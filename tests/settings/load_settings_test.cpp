@@ -1,54 +1,45 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
-#include "settings/app_settings.h"
-#include "settings/tool_config.h"
 #include "settings_fixture.h"
 
 namespace {
 
 using LoadSettingsTest = SettingsStoreTest;
 
-void ExpectDefaultRecord()
-{
-    EXPECT_EQ(AppSettings.displayMode, 0);
-    EXPECT_EQ(AppSettings.modeId, kScreenModeId);
-    EXPECT_EQ(AppSettings.depth, kScreenDepth);
-    EXPECT_EQ(AppSettings.fpsLimit, 0);
-    EXPECT_EQ(AppSettings.fpsLimitEnabled, 0);
-    EXPECT_EQ(AppSettings.masterVolume, 40);
-    EXPECT_EQ(AppSettings.soundEnabled, 1);
-}
-
-void ExpectInitialConfig()
-{
-    EXPECT_STREQ(ToolConfig.appName, "Application");
-    EXPECT_STREQ(ToolConfig.helpFile, "");
-    EXPECT_EQ(ToolConfig.hideSound, 0);
-    for (const char *name : ToolConfig.platformIcons) {
-        EXPECT_STREQ(name, "");
-    }
-}
+const Settings kDefaults = {0, kScreenModeId, kScreenDepth, 0, 0, 40, 1};
 
 }  // namespace
 
-TEST_F(LoadSettingsTest, WithoutAToolIconOnlyTheScreenDefaultsAreTaken)
+// Without a usable APPLICATION the tool icon gives nothing and no application icon is read.
+TEST_F(LoadSettingsTest, WithoutANamedApplicationOnlyTheScreenDefaultsAreTaken)
 {
+    const std::string longName(128, 'a');  // one too long for its field: ignored, never cut
+    const Entries toolIcons[] = {
+        {},
+        {"HELP=Starfield.guide", "HIDESOUND", "MORPHOS=Starfield_MOS", "application_name=X"},
+        {"APPLICATION=" + longName, "HELP=Starfield.guide", "HIDESOUND", "WARPOS=Starfield_WOS"},
+    };
     MakeIcon("Application", {"FULLSCREEN", "NOSOUND"});
-    LoadSettings();
-    ExpectInitialConfig();
-    ExpectDefaultRecord();
-}
-
-TEST_F(LoadSettingsTest, AToolIconWithoutApplicationIsLikeNoIcon)
-{
-    MakeIcon("Settings", {"HELP=Starfield.guide", "HIDESOUND", "MORPHOS=Starfield_MOS", "application_name=X"});
-    MakeIcon("Application", {"FULLSCREEN", "NOSOUND"});
-    LoadSettings();
-    ExpectInitialConfig();
-    ExpectDefaultRecord();
+    MakeIcon(longName.substr(0, 127), {"FULLSCREEN"});
+    for (const Entries &toolTypes : toolIcons) {
+        SCOPED_TRACE(toolTypes.size());
+        ResetAppSettings();
+        ResetToolConfig();
+        std::strcpy(ToolConfig.appName, "Application");
+        if (!toolTypes.empty()) {
+            MakeIcon("Settings", toolTypes);
+        }
+        LoadSettings();
+        EXPECT_STREQ(ToolConfig.appName, "Application");
+        EXPECT_STREQ(ToolConfig.helpFile, "");
+        EXPECT_EQ(ToolConfig.hideSound, 0);
+        for (const char *name : ToolConfig.platformIcons) {
+            EXPECT_STREQ(name, "");
+        }
+        EXPECT_EQ(Fields(AppSettings), Fields(kDefaults));
+    }
 }
 
 TEST_F(LoadSettingsTest, TheToolIconFillsTheConfiguration)
@@ -65,14 +56,6 @@ TEST_F(LoadSettingsTest, TheToolIconFillsTheConfiguration)
     EXPECT_STREQ(ToolConfig.platformIcons[3], "Starfield_OS4");
 }
 
-TEST_F(LoadSettingsTest, BareKeysGiveEmptyValues)
-{
-    MakeIcon("Settings", {"APPLICATION=Starfield", "HELP", "HIDESOUND"});
-    LoadSettings();
-    EXPECT_STREQ(ToolConfig.helpFile, "");
-    EXPECT_EQ(ToolConfig.hideSound, 1);
-}
-
 TEST_F(LoadSettingsTest, ValuesTooLongForTheirFieldsAreIgnoredNotCut)
 {
     const std::string name127(127, 'a');
@@ -87,110 +70,61 @@ TEST_F(LoadSettingsTest, ValuesTooLongForTheirFieldsAreIgnoredNotCut)
     EXPECT_STREQ(ToolConfig.platformIcons[3], "");
 }
 
-TEST_F(LoadSettingsTest, AnApplicationNameTooLongIsLikeNoApplicationKey)
+// The application icon's tooltypes over a record that starts with the defaults and
+// a frame limit of 30 turned on.
+TEST_F(LoadSettingsTest, TheApplicationIconSetsTheRecord)
 {
-    const std::string longName(128, 'a');
-    MakeIcon("Settings", {"APPLICATION=" + longName, "HELP=Starfield.guide", "HIDESOUND", "WARPOS=Starfield_WOS"});
-    MakeIcon(longName.substr(0, 127), {"FULLSCREEN"});
-    MakeIcon("Application", {"FULLSCREEN"});
-    LoadSettings();
-    ExpectInitialConfig();
-    ExpectDefaultRecord();
+    const struct {
+        Entries toolTypes;
+        Settings expected;
+    } cases[] = {
+        // The display mode: WINDOW, then FULLSCREEN, then FULLSCREEN with MODEID (and DEPTH).
+        {{}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
+        {{"FULLSCREEN", "MODEID=1342378755", "DEPTH=24", "WINDOW"}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
+        {{"DEPTH=24", "FULLSCREEN"}, {1, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
+        {{"MODEID=1342378755", "FULLSCREEN"}, {2, 0x50031303, kScreenDepth, 30, 0, 40, 1}},
+        {{"MODEID=1342378755", "DEPTH=24", "FULLSCREEN"}, {2, 0x50031303, 24, 30, 0, 40, 1}},
+        {{"MODEID=1342378755", "DEPTH=24"}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
+        {{"MODEID=0x50031303", "FULLSCREEN"}, {2, 0, kScreenDepth, 30, 0, 40, 1}},
+        {{"MODEID=-2147483648", "FULLSCREEN"}, {2, 0x80000000, kScreenDepth, 30, 0, 40, 1}},
+        {{"MODEID=-1", "DEPTH=", "FULLSCREEN"}, {2, 0xFFFFFFFF, 0, 30, 0, 40, 1}},
+        // Frame limit and sound: a bare FPSLIMIT turns the limit on at 0; no range check.
+        {{"FPSLIMIT= 25fps", "MASTERVOLUME=-5", "NOSOUND"}, {0, kScreenModeId, kScreenDepth, 25, 1, -5, 0}},
+        {{"FPSLIMIT", "MASTERVOLUME=70"}, {0, kScreenModeId, kScreenDepth, 0, 1, 70, 1}},
+    };
+    MakeIcon("Settings", {"APPLICATION=Starfield", "HIDESOUND"});  // sound values are read even when hidden
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.toolTypes));
+        ResetAppSettings();
+        AppSettings.fpsLimit = 30;
+        AppSettings.fpsLimitEnabled = 1;
+        MakeIcon("Starfield", c.toolTypes);
+        LoadSettings();
+        EXPECT_EQ(Fields(AppSettings), Fields(c.expected));
+    }
 }
 
-struct DisplayCase {
-    std::vector<std::string> toolTypes;
-    std::int32_t displayMode;
-    std::uint32_t modeId;
-    std::int32_t depth;
-};
-
-class DisplayModePrecedence : public SettingsStoreTest, public testing::WithParamInterface<DisplayCase> {};
-
-TEST_P(DisplayModePrecedence, FollowsWindowThenFullScreenThenModeId)
-{
-    MakeIcon("Settings", {"APPLICATION=Starfield"});
-    MakeIcon("Starfield", GetParam().toolTypes);
-    LoadSettings();
-    EXPECT_EQ(AppSettings.displayMode, GetParam().displayMode);
-    EXPECT_EQ(AppSettings.modeId, GetParam().modeId);
-    EXPECT_EQ(AppSettings.depth, GetParam().depth);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    LoadSettings, DisplayModePrecedence,
-    testing::Values(
-        DisplayCase{{}, 0, kScreenModeId, kScreenDepth},
-        DisplayCase{{"FULLSCREEN", "MODEID=1342378755", "DEPTH=24", "WINDOW"}, 0, kScreenModeId, kScreenDepth},
-        DisplayCase{{"FULLSCREEN"}, 1, kScreenModeId, kScreenDepth},
-        DisplayCase{{"DEPTH=24", "FULLSCREEN"}, 1, kScreenModeId, kScreenDepth},
-        DisplayCase{{"MODEID=1342378755", "FULLSCREEN"}, 2, 0x50031303, kScreenDepth},
-        DisplayCase{{"MODEID=1342378755", "DEPTH=24", "FULLSCREEN"}, 2, 0x50031303, 24},
-        DisplayCase{{"MODEID=1342378755", "DEPTH=24"}, 0, kScreenModeId, kScreenDepth},
-        DisplayCase{{"MODEID=0x50031303", "FULLSCREEN"}, 2, 0, kScreenDepth},
-        DisplayCase{{"MODEID=-2147483648", "FULLSCREEN"}, 2, 0x80000000, kScreenDepth},
-        DisplayCase{{"MODEID=-1", "DEPTH=", "FULLSCREEN"}, 2, 0xFFFFFFFF, 0}));
-
-TEST_F(LoadSettingsTest, FrameLimitAndSoundValuesAreTakenAsParsed)
-{
-    MakeIcon("Settings", {"APPLICATION=Starfield", "HIDESOUND"});
-    MakeIcon("Starfield", {"FPSLIMIT= 25fps", "MASTERVOLUME=-5", "NOSOUND"});
-    LoadSettings();
-    EXPECT_EQ(AppSettings.fpsLimitEnabled, 1);
-    EXPECT_EQ(AppSettings.fpsLimit, 25);
-    EXPECT_EQ(AppSettings.masterVolume, -5);  // no range check; read even with the sound hidden
-    EXPECT_EQ(AppSettings.soundEnabled, 0);
-}
-
-TEST_F(LoadSettingsTest, BareFpsLimitTurnsTheLimitOnAtZero)
-{
-    MakeIcon("Settings", {"APPLICATION=Starfield"});
-    MakeIcon("Starfield", {"FPSLIMIT", "MASTERVOLUME=70"});
-    AppSettings.fpsLimit = 30;
-    LoadSettings();
-    EXPECT_EQ(AppSettings.fpsLimitEnabled, 1);
-    EXPECT_EQ(AppSettings.fpsLimit, 0);
-    EXPECT_EQ(AppSettings.masterVolume, 70);
-    EXPECT_EQ(AppSettings.soundEnabled, 1);
-}
-
-TEST_F(LoadSettingsTest, NoFpsLimitTurnsTheLimitOffAndKeepsTheValue)
-{
-    MakeIcon("Settings", {"APPLICATION=Starfield"});
-    MakeIcon("Starfield", {"WINDOW"});
-    AppSettings.fpsLimitEnabled = 1;
-    AppSettings.fpsLimit = 30;
-    LoadSettings();
-    EXPECT_EQ(AppSettings.fpsLimitEnabled, 0);
-    EXPECT_EQ(AppSettings.fpsLimit, 30);
-}
-
-TEST_F(LoadSettingsTest, TheScriptIconIsReadWhenTheApplicationHasNoIcon)
+TEST_F(LoadSettingsTest, TheScriptIconIsReadOnlyWhenTheApplicationHasNoIcon)
 {
     MakeIcon("Settings", {"APPLICATION=Starfield"});
     MakeIcon("Starfield.vls", {"FULLSCREEN", "NOSOUND"});
     LoadSettings();
     EXPECT_EQ(AppSettings.displayMode, 1);
     EXPECT_EQ(AppSettings.soundEnabled, 0);
-}
 
-TEST_F(LoadSettingsTest, TheApplicationIconComesBeforeTheScriptIcon)
-{
-    MakeIcon("Settings", {"APPLICATION=Starfield"});
-    MakeIcon("Starfield", {"FULLSCREEN"});
-    MakeIcon("Starfield.vls", {"NOSOUND", "FPSLIMIT=10"});
+    ResetAppSettings();
+    MakeIcon("Starfield", {"WINDOW"});
     LoadSettings();
-    EXPECT_EQ(AppSettings.displayMode, 1);
+    EXPECT_EQ(AppSettings.displayMode, 0);
     EXPECT_EQ(AppSettings.soundEnabled, 1);
-    EXPECT_EQ(AppSettings.fpsLimitEnabled, 0);
 }
 
-TEST_F(LoadSettingsTest, AMissingOrMalformedApplicationIconLeavesTheDefaults)
+TEST_F(LoadSettingsTest, AMalformedApplicationIconLeavesTheDefaults)
 {
     MakeIcon("Settings", {"APPLICATION=Starfield", "MORPHOS=Starfield_MOS"});
     WriteFileBytes(dir_.file("Starfield.info"), "not an icon at all");
     LoadSettings();
     EXPECT_STREQ(ToolConfig.appName, "Starfield");
     EXPECT_STREQ(ToolConfig.platformIcons[1], "Starfield_MOS");
-    ExpectDefaultRecord();
+    EXPECT_EQ(Fields(AppSettings), Fields(kDefaults));
 }

@@ -1,5 +1,5 @@
-// Shared set-up of the settings store's tests: a fresh folder as current directory,
-// program state reset, a test screen to take the default mode from.
+// The settings store's tests: a fresh folder as current directory, program state
+// reset, a test screen to take the default mode from.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,17 +7,28 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/program_state.h"
 #include "icon_maker.h"
 #include "platform/display.h"
-#include "platform/icon_store.h"
+#include "settings/app_settings.h"
 #include "settings/tool_config.h"
+#include "support/icon_test_util.h"
 #include "support/temp_dir.h"
 
 constexpr std::uint32_t kScreenModeId = 0x00029004;
 constexpr std::int32_t kScreenDepth = 8;
+
+using Entries = std::vector<std::string>;
+
+// A record's fields, for comparing and printing whole records.
+inline auto Fields(const Settings &s)
+{
+    return std::tuple(s.displayMode, s.modeId, s.depth, s.fpsLimit, s.fpsLimitEnabled, s.masterVolume,
+                      s.soundEnabled);
+}
 
 class SettingsStoreTest : public testing::Test {
 protected:
@@ -25,34 +36,18 @@ protected:
     {
         ResetProgramState();
         startScreen = &screen_;
-        // As the main flow leaves it before LoadSettings.
-        std::strcpy(ToolConfig.appName, "Application");
+        std::strcpy(ToolConfig.appName, "Application");  // as the main flow leaves it
     }
     ~SettingsStoreTest() override { ResetProgramState(); }
 
     // Writes "name.info" with the given tooltypes.
-    void MakeIcon(const std::string &name, const std::vector<std::string> &toolTypes)
+    void MakeIcon(const std::string &name, const Entries &toolTypes)
     {
         IconSpec spec;
         spec.type = ICON_PROJECT;
         spec.toolTypes = toolTypes;
         spec.toolTypeSection = true;
         ASSERT_TRUE(WriteIcon(dir_.file(name + ".info"), spec));
-    }
-
-    // The tooltype list of "name.info" as the store reads it; a marker entry when absent.
-    std::vector<std::string> ToolTypesOf(const std::string &name)
-    {
-        DiskObject *icon = GetDiskObject(name.c_str());
-        if (icon == nullptr) {
-            return {"<no icon>"};
-        }
-        std::vector<std::string> list;
-        for (char **entry = icon->do_ToolTypes; *entry != nullptr; ++entry) {
-            list.emplace_back(*entry);
-        }
-        FreeDiskObject(icon);
-        return list;
     }
 
     TempDir dir_;

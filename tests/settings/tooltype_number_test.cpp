@@ -4,63 +4,26 @@
 
 #include "settings/tooltype_number.h"
 
-TEST(ToolTypeNumber, DigitsWithOptionalSign)
+TEST(ToolTypeNumber, SignedDecimalWithoutHexClampedToThe32BitRange)
 {
-    EXPECT_EQ(ParseToolTypeNumber("25"), 25);
-    EXPECT_EQ(ParseToolTypeNumber("+25"), 25);
-    EXPECT_EQ(ParseToolTypeNumber("-5"), -5);
-    EXPECT_EQ(ParseToolTypeNumber("007"), 7);
-    EXPECT_EQ(ParseToolTypeNumber("-0"), 0);
-}
-
-TEST(ToolTypeNumber, LeadingWhiteSpaceOfEveryKindIsSkipped)
-{
-    EXPECT_EQ(ParseToolTypeNumber(" \t\n\v\f\r42"), 42);
-    EXPECT_EQ(ParseToolTypeNumber("\t-3"), -3);
-    // White space between the sign and the digits ends the number.
-    EXPECT_EQ(ParseToolTypeNumber("- 3"), 0);
-}
-
-TEST(ToolTypeNumber, TheNumberEndsAtTheFirstNonDigit)
-{
-    EXPECT_EQ(ParseToolTypeNumber(" 25fps"), 25);
-    EXPECT_EQ(ParseToolTypeNumber("12 34"), 12);
-    EXPECT_EQ(ParseToolTypeNumber("3.9"), 3);
-    EXPECT_EQ(ParseToolTypeNumber("1e3"), 1);
-}
-
-TEST(ToolTypeNumber, NoDigitsReadsAsZero)
-{
-    EXPECT_EQ(ParseToolTypeNumber(""), 0);
-    EXPECT_EQ(ParseToolTypeNumber("   "), 0);
-    EXPECT_EQ(ParseToolTypeNumber("+"), 0);
-    EXPECT_EQ(ParseToolTypeNumber("-"), 0);
-    EXPECT_EQ(ParseToolTypeNumber("fps"), 0);
-    EXPECT_EQ(ParseToolTypeNumber(nullptr), 0);
-}
-
-TEST(ToolTypeNumber, NoHexadecimalForm)
-{
-    EXPECT_EQ(ParseToolTypeNumber("0x50031303"), 0);
-    EXPECT_EQ(ParseToolTypeNumber("0X1F"), 0);
-    EXPECT_EQ(ParseToolTypeNumber("1F"), 1);
-}
-
-TEST(ToolTypeNumber, ClampedAtTheSigned32BitLimits)
-{
-    EXPECT_EQ(ParseToolTypeNumber("2147483647"), INT32_MAX);
-    EXPECT_EQ(ParseToolTypeNumber("2147483648"), INT32_MAX);
-    EXPECT_EQ(ParseToolTypeNumber("99999999999999999999999999"), INT32_MAX);
-    EXPECT_EQ(ParseToolTypeNumber("-2147483648"), INT32_MIN);
-    EXPECT_EQ(ParseToolTypeNumber("-2147483649"), INT32_MIN);
-    EXPECT_EQ(ParseToolTypeNumber("-99999999999999999999999999"), INT32_MIN);
-    EXPECT_EQ(ParseToolTypeNumber("4294967296"), INT32_MAX);  // not wrapped to 0
-}
-
-TEST(ToolTypeNumber, ModeIdsAbove31BitsRoundTripThroughSignedDecimal)
-{
-    // 0x80000000 and 0xFFFFFFFF are written as negative numbers and read back as the same bits.
-    EXPECT_EQ(static_cast<std::uint32_t>(ParseToolTypeNumber("-2147483648")), 0x80000000u);
-    EXPECT_EQ(static_cast<std::uint32_t>(ParseToolTypeNumber("-1")), 0xFFFFFFFFu);
-    EXPECT_EQ(static_cast<std::uint32_t>(ParseToolTypeNumber("-1073741824")), 0xC0000000u);
+    const struct {
+        const char *text;
+        std::int32_t value;
+    } cases[] = {
+        {"25", 25}, {"+25", 25}, {"-5", -5}, {"007", 7}, {"-0", 0},
+        // Leading white space of every kind; none between the sign and the digits.
+        {" \t\n\v\f\r42", 42}, {"\t-3", -3}, {"- 3", 0},
+        // The number ends at the first non-digit; no digits read as zero.
+        {" 25fps", 25}, {"12 34", 12}, {"3.9", 3}, {"1e3", 1},
+        {"", 0}, {"   ", 0}, {"+", 0}, {"-", 0}, {"fps", 0}, {nullptr, 0},
+        {"0x50031303", 0}, {"0X1F", 0}, {"1F", 1},
+        // Clamped, never wrapped; -2147483648 is the mode id 0x80000000 written negative.
+        {"2147483647", INT32_MAX}, {"2147483648", INT32_MAX}, {"4294967296", INT32_MAX},
+        {"99999999999999999999999999", INT32_MAX}, {"-2147483648", INT32_MIN}, {"-2147483649", INT32_MIN},
+        {"-99999999999999999999999999", INT32_MIN},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text != nullptr ? c.text : "(null)");
+        EXPECT_EQ(ParseToolTypeNumber(c.text), c.value);
+    }
 }
