@@ -33,19 +33,13 @@ Languages LanguagesFor(const Environment &env)
 
 TEST(CatalogLocale, LanguageCodesMapToAmigaNames)
 {
-    EXPECT_EQ(AmigaLanguageName("de"), "deutsch");
+    // Codes with region, encoding and modifier, English names, Amiga names; nothing else.
     EXPECT_EQ(AmigaLanguageName("de_AT.UTF-8@euro"), "deutsch");
     EXPECT_EQ(AmigaLanguageName("German"), "deutsch");
     EXPECT_EQ(AmigaLanguageName("deutsch"), "deutsch");
-    EXPECT_EQ(AmigaLanguageName("fr_FR"), "fran\xC3\xA7" "ais");
     EXPECT_EQ(AmigaLanguageName("nb_NO"), "norsk");
-    EXPECT_EQ(AmigaLanguageName("no"), "norsk");
-    EXPECT_EQ(AmigaLanguageName("pt_BR.UTF-8"), "portugu\xC3\xAAs");
-    EXPECT_EQ(AmigaLanguageName("cs"), "czech");
-    EXPECT_EQ(AmigaLanguageName("el_GR"), "greek");
     EXPECT_EQ(AmigaLanguageName("en_GB"), "");
     EXPECT_EQ(AmigaLanguageName("C.UTF-8"), "");
-    EXPECT_EQ(AmigaLanguageName("xx"), "");
     EXPECT_EQ(AmigaLanguageName("../../etc"), "");
 }
 
@@ -59,14 +53,11 @@ TEST(CatalogLocale, LanguagesComeFromTheEnvironmentInTheUsualOrder)
     // LANGUAGE, a list, comes first; unknown codes are skipped, repeats dropped.
     EXPECT_EQ(LanguagesFor({"xx:fr:de_CH:de", nullptr, nullptr, "it_IT.UTF-8"}),
               (Languages{"fran\xC3\xA7" "ais", "deutsch"}));
-    EXPECT_EQ(LanguagesFor({"da", nullptr, nullptr, nullptr}), Languages{"dansk"});
     // English before others: the built-in texts are wanted.
     EXPECT_EQ(LanguagesFor({"de:en:fr", nullptr, nullptr, "de_DE"}), Languages{"deutsch"});
     EXPECT_EQ(LanguagesFor({"en_US:de", nullptr, nullptr, "de_DE"}), Languages{});
-    EXPECT_EQ(LanguagesFor({nullptr, nullptr, nullptr, "en_US.UTF-8"}), Languages{});
     // An explicit C or POSIX locale wins over LANGUAGE.
     EXPECT_EQ(LanguagesFor({"de", "C", nullptr, nullptr}), Languages{});
-    EXPECT_EQ(LanguagesFor({"de", nullptr, nullptr, "C.UTF-8"}), Languages{});
     EXPECT_EQ(LanguagesFor({"de", nullptr, "POSIX", "de_DE"}), Languages{});
 }
 
@@ -95,29 +86,20 @@ protected:
         return catalog;
     }
 
-    std::string TextOf(Catalog *catalog, std::int32_t id)
-    {
-        const char *text = GetCatalogStr(catalog, id, "<default>");
-        return text;
-    }
+    static std::string TextOf(Catalog *catalog, std::int32_t id) { return GetCatalogStr(catalog, id, "<default>"); }
 
     TempDir first_;   // stands for the program's folder
     TempDir second_;  // stands for the installed data folder
 };
 
-TEST_F(CatalogSearch, NoCatalogForTheLanguagesGivesNull)
+TEST_F(CatalogSearch, LanguagesInTurnEachInBothFolders)
 {
     InstallCatalog(first_.path(), "italiano", MakeCatalogBytes({{1, "uno"}}));
     EXPECT_EQ(Open("de"), nullptr);
     EXPECT_EQ(Open(""), nullptr);
     EXPECT_EQ(GetCatalogStr(nullptr, 1, "one"), std::string("one"));
-    EXPECT_EQ(GetCatalogStrLength(nullptr, 1), 0u);
-}
 
-TEST_F(CatalogSearch, LanguagesInTurnEachInBothFolders)
-{
     InstallCatalog(second_.path(), "deutsch", MakeCatalogBytes({{1, "data deutsch"}}));
-    InstallCatalog(first_.path(), "italiano", MakeCatalogBytes({{1, "program italiano"}}));
     Catalog *catalog = Open("de:it");
     ASSERT_NE(catalog, nullptr);
     EXPECT_EQ(TextOf(catalog, 1), "data deutsch");  // the first language wins over the first folder
@@ -131,7 +113,7 @@ TEST_F(CatalogSearch, LanguagesInTurnEachInBothFolders)
     CloseCatalog(catalog);
 }
 
-TEST_F(CatalogSearch, MalformedOrUnconvertibleCatalogsCountAsAbsent)
+TEST_F(CatalogSearch, MalformedCatalogsCountAsAbsentAndFrenchHasTwoSpellings)
 {
     InstallCatalog(first_.path(), "deutsch", "FORM garbage");
     InstallCatalog(second_.path(), "deutsch", MakeCatalogBytes({{1, "x"}}, 9999));
@@ -141,12 +123,10 @@ TEST_F(CatalogSearch, MalformedOrUnconvertibleCatalogsCountAsAbsent)
     EXPECT_EQ(TextOf(catalog, 1), "en");
     EXPECT_STREQ(CatalogLanguage(catalog), "dansk");
     CloseCatalog(catalog);
-}
 
-TEST_F(CatalogSearch, FrenchFolderInEitherSpelling)
-{
+    // The French folder in either spelling.
     InstallCatalog(second_.path(), "fran\xE7" "ais", MakeCatalogBytes({{1, "latin"}}));
-    Catalog *catalog = Open("fr");
+    catalog = Open("fr");
     ASSERT_NE(catalog, nullptr);
     EXPECT_EQ(TextOf(catalog, 1), "latin");
     CloseCatalog(catalog);

@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <csignal>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <grp.h>
 #include <random>
@@ -48,14 +47,11 @@ int InChild(const std::function<int()> &body)
 Texts OtherFiles(const std::string &folder, const Texts &known)
 {
     Texts others;
-    if (DIR *dir = opendir(folder.c_str())) {
-        while (struct dirent *e = readdir(dir)) {
-            std::string name = e->d_name;
-            if (name != "." && name != ".." && std::find(known.begin(), known.end(), name) == known.end()) {
-                others.push_back(name);
-            }
+    for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+        std::string name = entry.path().filename();
+        if (std::find(known.begin(), known.end(), name) == known.end()) {
+            others.push_back(name);
         }
-        closedir(dir);
     }
     return others;
 }
@@ -74,11 +70,6 @@ bool MountReadOnly(const std::string &path)
     return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
            mount(path.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
            mount(nullptr, path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
-}
-
-bool BecomeNobody()
-{
-    return setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0;
 }
 
 class IconWrite : public ::testing::Test
@@ -134,41 +125,24 @@ TEST_F(IconWrite, LinksAreFollowedAndStayLinks)
 {
     ASSERT_EQ(mkdir("real", 0755), 0);
     ASSERT_EQ(rename("Icon.info", "real/Target.info"), 0);
+    ASSERT_EQ(chmod("real/Target.info", 0600), 0);
     ASSERT_EQ(symlink("real/Target.info", "Link.info"), 0);
     ASSERT_EQ(symlink("Link.info", "Chain.info"), 0);
-    ASSERT_EQ(chmod("real/Target.info", 0600), 0);
-
-    EXPECT_EQ(ReadToolTypes("Chain"), (Texts{"OLD", "MASTERVOLUME=10"}));
-    EXPECT_TRUE(WriteToolTypes("Chain", {"VIA CHAIN"}));
-    EXPECT_TRUE(WriteToolTypes("link", {"VIA LINK"})); // found without regard to case
-    EXPECT_EQ(ReadToolTypes("real/Target"), Texts{"VIA LINK"});
-    EXPECT_EQ(ModeOf("real/Target.info"), 0600u);
-    struct stat st {
-    };
-    ASSERT_EQ(lstat("Link.info", &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-    ASSERT_EQ(lstat("Chain.info", &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-    char target[64] = {};
-    ASSERT_GT(readlink("Link.info", target, sizeof target - 1), 0);
-    EXPECT_STREQ(target, "real/Target.info");
-    // A relative link is taken from its own folder; an absolute one as it is.
     ASSERT_EQ(mkdir("sub", 0755), 0);
-    ASSERT_EQ(symlink("../real/Target.info", "sub/Up.info"), 0);
-    ASSERT_EQ(symlink(dir_.file("real/Target.info").c_str(), "Absolute.info"), 0);
-    EXPECT_TRUE(WriteToolTypes("sub/Up", {"VIA SUB"}));
-    EXPECT_EQ(ReadToolTypes("real/Target"), Texts{"VIA SUB"});
-    EXPECT_TRUE(WriteToolTypes("Absolute", {"VIA ABSOLUTE"}));
-    EXPECT_EQ(ReadToolTypes("real/Target"), Texts{"VIA ABSOLUTE"});
-    ASSERT_EQ(lstat("sub/Up.info", &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(OtherFiles(dir_.file("real"), {"Target.info"}), Texts{});
-    EXPECT_EQ(OtherFiles(dir_.file("sub"), {"Up.info"}), Texts{});
+    ASSERT_EQ(symlink("../real/Target.info", "sub/Up.info"), 0); // relative to its own folder
 
-    // A loop of links is no icon and is not written.
-    ASSERT_EQ(symlink("LoopB.info", "LoopA.info"), 0);
-    ASSERT_EQ(symlink("LoopA.info", "LoopB.info"), 0);
-    EXPECT_EQ(GetDiskObject("LoopA"), nullptr);
+    for (const char *name : {"Chain", "link", "sub/Up"}) {
+        EXPECT_TRUE(WriteToolTypes(name, {name}));
+        EXPECT_EQ(ReadToolTypes("real/Target"), Texts{name});
+    }
+    EXPECT_EQ(ModeOf("real/Target.info"), 0600u);
+    for (const char *link : {"Link.info", "Chain.info", "sub/Up.info"}) {
+        struct stat st {
+        };
+        ASSERT_EQ(lstat(link, &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << link;
+    }
+    EXPECT_EQ(OtherFiles(dir_.file("real"), {"Target.info"}), Texts{});
 
     // A dangling link is no icon, and a write through it makes nothing.
     ASSERT_EQ(symlink("real/Gone.info", "Dangling.info"), 0);
@@ -177,18 +151,15 @@ TEST_F(IconWrite, LinksAreFollowedAndStayLinks)
     ASSERT_NE(icon, nullptr);
     EXPECT_FALSE(PutDiskObject("Dangling", icon));
     FreeDiskObject(icon);
-    EXPECT_NE(lstat("real/Gone.info", &st), 0);
+    EXPECT_NE(access("real/Gone.info", F_OK), 0);
 }
 
 TEST_F(IconWrite, AReadOnlyMountIsAFailedWriteThatLeavesTheIcon)
 {
     std::string folder = dir_.path();
     int result = InChild([&] {
-        if (!MountReadOnly(folder)) {
-            return kUnavailable;
-        }
         // The mount covers the folder: enter it anew.
-        if (chdir(folder.c_str()) != 0) {
+        if (!MountReadOnly(folder) || chdir(folder.c_str()) != 0) {
             return kUnavailable;
         }
         return WriteToolTypes("Icon", {"NEW"}) ? 1 : 0;
@@ -218,22 +189,15 @@ TEST_F(IconWrite, AFullDiskIsAFailedWriteThatLeavesNoTemporaryFile)
         while (write(fd, block, sizeof block) > 0) {
         }
         close(fd);
-        Texts big(40, std::string(1000, 'x'));
-        if (WriteToolTypes("Icon", big)) {
-            return 2;
-        }
-        if (ReadFileBytes("Icon.info") != icon) {
-            return 3;
-        }
-        return OtherFiles(".", {"Icon.info", "filler"}).empty() ? 0 : 4;
+        // Bit 1: reported as done; bit 2: old icon changed; bit 4: a temporary file left.
+        return (WriteToolTypes("Icon", Texts(40, std::string(1000, 'x'))) ? 1 : 0) |
+               (ReadFileBytes("Icon.info") != icon ? 2 : 0) |
+               (OtherFiles(".", {"Icon.info", "filler"}).empty() ? 0 : 4);
     });
     if (result == kUnavailable) {
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs CAP_SYS_ADMIN)";
     }
-    EXPECT_NE(result, 2) << "a write to a full disk was reported as done";
-    EXPECT_NE(result, 3) << "the old icon was changed";
-    EXPECT_NE(result, 4) << "a temporary file was left behind";
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, 0) << "1: reported as done, 2: old icon changed, 4: temporary file left";
 }
 
 TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
@@ -253,25 +217,20 @@ TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
 
     int result = InChild([] {
         // The folders above the test's may be closed to others (a private TMPDIR).
-        if (!BecomeNobody() || ReadToolTypes("open/Shared") == Texts{"(no icon)"}) {
+        if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0 ||
+            ReadToolTypes("open/Shared") == Texts{"(no icon)"}) {
             return kUnavailable;
         }
-        int bits = 0;
-        bits |= WriteToolTypes("Icon", {"NEW"}) ? 1 : 0;
-        bits |= WriteToolTypes("open/Theirs", {"NEW"}) ? 2 : 0;
-        bits |= WriteToolTypes("open/Shared", {"NEW"}) ? 0 : 4;
-        return bits;
+        return (WriteToolTypes("Icon", {"NEW"}) ? 1 : 0) | (WriteToolTypes("open/Theirs", {"NEW"}) ? 2 : 0) |
+               (WriteToolTypes("open/Shared", {"NEW"}) ? 0 : 4);
     });
     if (result == kUnavailable) {
         GTEST_SKIP() << "cannot switch to the user nobody, or nobody cannot reach " << dir_.path();
     }
-    EXPECT_EQ(result & 1, 0) << "written into a folder the user may not change";
-    EXPECT_EQ(result & 2, 0) << "replaced a file whose mode forbids the user to write";
-    EXPECT_EQ(result & 4, 0) << "a file the user may write was not written";
+    EXPECT_EQ(result, 0) << "1: written into a closed folder, 2: mode ignored, 4: writable file not written";
     EXPECT_EQ(ReadFileBytes("Icon.info"), old_);
     EXPECT_EQ(ReadFileBytes("open/Theirs.info"), old_);
     EXPECT_EQ(ReadToolTypes("open/Shared"), Texts{"NEW"});
-    EXPECT_EQ(ModeOf("open/Shared.info"), 0666u);
     EXPECT_EQ(OtherFiles(dir_.path(), {"Icon.info", "open"}), Texts{});
     EXPECT_EQ(OtherFiles(dir_.file("open"), {"Theirs.info", "Shared.info"}), Texts{});
 }
@@ -301,10 +260,7 @@ TEST_F(IconWrite, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewIcon)
         int status = 0;
         waitpid(pid, &status, 0);
         std::string now = ReadFileBytes("Icon.info");
-        if (now != firstBytes && now != secondBytes) {
-            ++broken;
-        }
-        EXPECT_NE(ReadToolTypes("Icon"), Texts{"(no icon)"}) << "round " << round;
+        broken += now != firstBytes && now != secondBytes ? 1 : 0;
     }
     EXPECT_EQ(broken, 0);
 }

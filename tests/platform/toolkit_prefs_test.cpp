@@ -64,32 +64,24 @@ protected:
 
 TEST_F(ToolkitPrefsTest, AWindowsPlaceAndSizeAreRememberedPerBaseNameAndId)
 {
-    ASSERT_NE(Make("PLACES"), nullptr);
-    SetAttrs(window, MUIA_Window_Open, 1);
-    window->widget->resize(611, 433);
-    SetAttrs(window, MUIA_Window_Open, 0);
-    Drop();
-
-    ASSERT_NE(Make("PLACES"), nullptr);
-    SetAttrs(window, MUIA_Window_Open, 1);
-    EXPECT_EQ(window->widget->size(), QSize(611, 433));
-    window->widget->resize(622, 444);
-    Drop();  // disposed of while open: remembered too
-
-    ASSERT_NE(Make("PLACES"), nullptr);
-    SetAttrs(window, MUIA_Window_Open, 1);
-    EXPECT_EQ(window->widget->size(), QSize(622, 444));
-    Drop();
-
-    // Another application, or another window id, has its own.
-    ASSERT_NE(Make("OTHER"), nullptr);
-    SetAttrs(window, MUIA_Window_Open, 1);
-    EXPECT_NE(window->widget->size(), QSize(622, 444));
-    Drop();
-    ASSERT_NE(Make("PLACES", 0x41424344), nullptr);
-    SetAttrs(window, MUIA_Window_Open, 1);
-    EXPECT_NE(window->widget->size(), QSize(622, 444));
-    Drop();
+    // The size a window of base and id opens with; it is then resized to next and dropped.
+    auto openWith = [this](const char *base, IPTR id, QSize next, bool closeFirst = false) {
+        EXPECT_NE(Make(base, id), nullptr);
+        SetAttrs(window, MUIA_Window_Open, 1);
+        const QSize size = window->widget->size();
+        window->widget->resize(next);
+        if (closeFirst) {
+            SetAttrs(window, MUIA_Window_Open, 0);
+        }
+        Drop();
+        return size;
+    };
+    const IPTR id = 0x53455453;
+    openWith("PLACES", id, {611, 433}, true);
+    EXPECT_EQ(openWith("PLACES", id, {622, 444}), QSize(611, 433));
+    EXPECT_EQ(openWith("PLACES", id, {622, 444}), QSize(622, 444)) << "disposed of while open";
+    EXPECT_NE(openWith("OTHER", id, {1, 1}), QSize(622, 444));
+    EXPECT_NE(openWith("PLACES", 0x41424344, {1, 1}), QSize(622, 444));
 
     // In the toolkit's own file.
     QFile file(QString::fromStdString(settingsDir_.file("toolkit.ini")));

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "platform/toolkit.h"
 #include "support/temp_dir.h"
 
@@ -51,6 +50,13 @@ protected:
         MUI_SetRequestHook(nullptr);
         MUI_FailObjectCreation(0);
         MUI_SetToolkitSettingsFile(nullptr);
+    }
+    // The attribute's value, or -12345 when the object does not give it.
+    static IPTR Attr(Object *obj, Tag attr)
+    {
+        IPTR v = -12345;
+        GetAttr(attr, obj, &v);
+        return v;
     }
     // Handles what is pending, as the input loop would.
     static void ProcessEvents() { QCoreApplication::processEvents(); }
