@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,7 +34,6 @@ protected:
     {
         ResetLibraryState();
         ClearLibraryCallLog();
-        environment_ = std::make_unique<ScopedCatalogEnvironment>(dir_.path(), "");
         SetEasyRequestHook([this](const char *title, const char *body, const char *gadgets) {
             requests_.push_back({title, body, gadgets});
             return 0;
@@ -50,11 +48,18 @@ protected:
         EXPECT_EQ(OpenInterfaceCount(), 0);
     }
 
-    // The log entries of the release that Shutdown made.
-    Log ReleaseLog(std::size_t from) const
+    // Shuts down with code; the calls it made and what it wrote to standard error.
+    Log ShutdownLog(int code, std::string *errors = nullptr)
     {
+        const std::size_t mark = LibraryCallLog().size();
+        testing::internal::CaptureStderr();
+        Shutdown(code);
+        const std::string written = testing::internal::GetCapturedStderr();
+        if (errors != nullptr) {
+            *errors = written;
+        }
         const Log &log = LibraryCallLog();
-        return Log(log.begin() + static_cast<std::ptrdiff_t>(from), log.end());
+        return Log(log.begin() + static_cast<std::ptrdiff_t>(mark), log.end());
     }
 
     ScopedEnvVar platform_{"QT_QPA_PLATFORM", "offscreen"};
@@ -63,60 +68,67 @@ protected:
     ScopedEnvVar version_{"SETTINGS_LIBRARY_VERSION", std::nullopt};
     ScopedEnvVar answer_{"SETTINGS_REQUEST_ANSWER", std::nullopt};
     TempDir dir_;
-    std::unique_ptr<ScopedCatalogEnvironment> environment_;
+    ScopedCatalogEnvironment environment_{dir_.path(), ""};
     std::vector<Request> requests_;
 };
 
-TEST_F(LibrariesSetupTest, OpensInTableOrderAndReleasesInTheFixedOrder)
+// A library or its interface missing at each position, muimaster at version 18
+// and 19, or nothing missing: the open order, the failure named (on standard
+// error while there is no display), and what opened released in the fixed order.
+TEST_F(LibrariesSetupTest, OpensInOrderAndReleasesWhatOpenedInTheFixedOrder)
 {
-    ASSERT_EQ(OpenLibraries(), 0);
-    Log opened;
-    for (int i = 0; i < 7; ++i) {
-        opened.push_back(std::string("open ") + kNames[i] + " " + std::to_string(kMinimum[i]));
-        opened.push_back(std::string("get ") + kNames[i]);
+    struct Case {
+        const char *variable;
+        std::string value;
+        int failing;  // 7: none
+    };
+    std::vector<Case> cases = {{"SETTINGS_FAIL_INTERFACE", kNames[1], 1},
+                               {"SETTINGS_FAIL_INTERFACE", kNames[6], 6},
+                               {"SETTINGS_LIBRARY_VERSION", "muimaster.library:18", 5},
+                               {"SETTINGS_LIBRARY_VERSION", "muimaster.library:19", 7}};
+    for (int i = 0; i <= 7; ++i) {
+        cases.push_back({"SETTINGS_FAIL_LIBRARY", i < 7 ? kNames[i] : "none", i});
     }
-    EXPECT_EQ(LibraryCallLog(), opened);
-    for (Interface *iface : {IDOS, IIntuition, IGraphics, ILocale, IIcon, IMUIMaster, IAsl}) {
-        EXPECT_NE(iface, nullptr);
-    }
-    EXPECT_NE(localeHandle, nullptr);
-    EXPECT_EQ(catalogHandle, nullptr);  // none installed
-
-    std::size_t mark = LibraryCallLog().size();
-    Shutdown(0);
-    Log released;
-    for (int i : kReleaseOrder) {
-        released.push_back(std::string("drop ") + kNames[i]);
-        released.push_back(std::string("close ") + kNames[i]);
-    }
-    EXPECT_EQ(ReleaseLog(mark), released);
-    EXPECT_TRUE(requests_.empty());
-    EXPECT_EQ(localeHandle, nullptr);
-    for (Library *base : {DOSBase, IntuitionBase, GfxBase, LocaleBase, IconBase, MUIMasterBase, AslBase}) {
-        EXPECT_EQ(base, nullptr);
-    }
-}
-
-TEST_F(LibrariesSetupTest, MissingServiceAtEachPositionIsNamedAndWhatOpenedIsReleased)
-{
-    for (int failing = 0; failing < 7; ++failing) {
-        SCOPED_TRACE(kNames[failing]);
+    for (const Case &c : cases) {
+        const bool interface = std::string(c.variable) == "SETTINGS_FAIL_INTERFACE";
+        const std::string name = c.failing < 7 ? kNames[c.failing] : "none";
+        SCOPED_TRACE(testing::Message() << c.variable << "=" << c.value);
         ClearLibraryCallLog();
         requests_.clear();
-        ScopedEnvVar fail("SETTINGS_FAIL_LIBRARY", kNames[failing]);
-        ASSERT_EQ(OpenLibraries(), 1);
-        EXPECT_STREQ(scratchBuffer, kNames[failing]);
-        EXPECT_EQ(localeHandle != nullptr, failing > 3);
-        EXPECT_EQ(LibraryCallLog().back(),
-                  std::string("open-failed ") + kNames[failing] + " " + std::to_string(kMinimum[failing]));
+        ScopedEnvVar fail(c.variable, c.value);
+        ASSERT_EQ(OpenLibraries(), c.failing < 7 ? 1 : 0);
+        EXPECT_EQ(localeHandle != nullptr, c.failing > 3);
+        EXPECT_EQ(catalogHandle, nullptr);  // none installed
+        if (c.failing == 7) {
+            Log opened;
+            for (int i = 0; i < 7; ++i) {
+                opened.push_back(std::string("open ") + kNames[i] + " " + std::to_string(kMinimum[i]));
+                opened.push_back(std::string("get ") + kNames[i]);
+            }
+            EXPECT_EQ(LibraryCallLog(), opened);
+            EXPECT_GE(MUIMasterBase->lib_Version, 19);
+        } else if (!interface) {
+            EXPECT_STREQ(scratchBuffer, kNames[c.failing]);
+            EXPECT_EQ(LibraryCallLog().back(), "open-failed " + name + " " + std::to_string(kMinimum[c.failing]));
+        }
 
-        std::size_t mark = LibraryCallLog().size();
-        testing::internal::CaptureStderr();
-        Shutdown(1);
-        std::string errors = testing::internal::GetCapturedStderr();
-        std::string message = std::string("Cannot open library ") + kNames[failing] + " !";
-        if (failing <= 1) {
-            // No display: the message goes to standard error.
+        std::string errors;
+        const Log released = ShutdownLog(c.failing < 7 ? 1 : 0, &errors);
+        Log expected;
+        for (int i : kReleaseOrder) {
+            if (i < c.failing) {
+                expected.push_back(std::string("drop ") + kNames[i]);
+            }
+            if (i < c.failing || (interface && i == c.failing)) {
+                expected.push_back(std::string("close ") + kNames[i]);
+            }
+        }
+        EXPECT_EQ(released, expected);
+        const std::string message = "Cannot open library " + name + " !";
+        if (c.failing == 7) {
+            EXPECT_TRUE(requests_.empty());
+            EXPECT_EQ(errors, "");
+        } else if (c.failing <= 1) {
             EXPECT_TRUE(requests_.empty());
             EXPECT_EQ(errors, "Vellumine settings: " + message + "\n");
         } else {
@@ -125,74 +137,14 @@ TEST_F(LibrariesSetupTest, MissingServiceAtEachPositionIsNamedAndWhatOpenedIsRel
             EXPECT_EQ(requests_[0].body, message);
             EXPECT_EQ(requests_[0].gadgets, "OK");
         }
-        Log released;
-        for (int i : kReleaseOrder) {
-            if (i < failing) {
-                released.push_back(std::string("drop ") + kNames[i]);
-                released.push_back(std::string("close ") + kNames[i]);
-            }
-        }
-        EXPECT_EQ(ReleaseLog(mark), released);
         EXPECT_EQ(OpenLibraryCount(), 0);
+        EXPECT_EQ(localeHandle, nullptr);
     }
 }
 
-TEST_F(LibrariesSetupTest, BaseWithoutInterfaceIsClosedWithNoDrop)
-{
-    ScopedEnvVar fail("SETTINGS_FAIL_INTERFACE", "asl.library");
-    ASSERT_EQ(OpenLibraries(), 1);
-    EXPECT_NE(AslBase, nullptr);
-    EXPECT_EQ(IAsl, nullptr);
-    std::size_t mark = LibraryCallLog().size();
-    Shutdown(1);
-    ASSERT_EQ(requests_.size(), 1u);
-    EXPECT_EQ(requests_[0].body, "Cannot open library asl.library !");
-    Log release = ReleaseLog(mark);
-    EXPECT_EQ(release[0], "drop muimaster.library");
-    EXPECT_EQ(release[2], "close asl.library");  // no "drop asl.library" before it
-}
-
-TEST_F(LibrariesSetupTest, IntuitionInterfaceMissingReportsOnStandardError)
-{
-    ScopedEnvVar fail("SETTINGS_FAIL_INTERFACE", "intuition.library");
-    ASSERT_EQ(OpenLibraries(), 1);
-    testing::internal::CaptureStderr();
-    Shutdown(1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Vellumine settings: Cannot open library intuition.library !\n");
-    EXPECT_TRUE(requests_.empty());
-}
-
-TEST_F(LibrariesSetupTest, MuimasterNineteenIsEnoughEighteenIsNot)
-{
-    {
-        ScopedEnvVar version("SETTINGS_LIBRARY_VERSION", "muimaster.library:19");
-        ASSERT_EQ(OpenLibraries(), 0);
-        EXPECT_EQ(MUIMasterBase->lib_Version, 19);
-        Shutdown(0);
-        EXPECT_TRUE(requests_.empty());
-    }
-    ScopedEnvVar version("SETTINGS_LIBRARY_VERSION", "muimaster.library:18");
-    ASSERT_EQ(OpenLibraries(), 1);
-    EXPECT_EQ(MUIMasterBase, nullptr);
-    EXPECT_EQ(AslBase, nullptr);
-    Shutdown(1);
-    ASSERT_EQ(requests_.size(), 1u);
-    EXPECT_EQ(requests_[0].body, "Cannot open library muimaster.library !");
-}
-
-TEST_F(LibrariesSetupTest, CodeTwoReportsTheApplicationAndOtherCodesNothing)
-{
-    ASSERT_EQ(OpenLibraries(), 0);
-    Shutdown(2);
-    ASSERT_EQ(requests_.size(), 1u);
-    EXPECT_EQ(requests_[0].body, "Error creating application!");
-    ASSERT_EQ(OpenLibraries(), 0);
-    Shutdown(7);
-    EXPECT_EQ(requests_.size(), 1u);
-}
-
-TEST_F(LibrariesSetupTest, CatalogIsUsedWhileOpenButFailuresShowBuiltInTexts)
+// Code 2 reports the application, codes other than 1 and 2 nothing; the messages
+// use the built-in texts although a catalog was open.
+TEST_F(LibrariesSetupTest, FailuresShowBuiltInTextsWhileTheCatalogServesTheRest)
 {
     InstallCatalog(dir_.path(), "deutsch",
                    MakeCatalogBytes({{MSG_REQ_TITLE, "Vellumine-Einstellungen"},
@@ -201,6 +153,10 @@ TEST_F(LibrariesSetupTest, CatalogIsUsedWhileOpenButFailuresShowBuiltInTexts)
                                      {MSG_ERR_CREATE_APP, "Fehler!"},
                                      {MSG_BUTTON_SAVE, "Speichern"}}));
     ScopedEnvVar language("LANGUAGE", "de");
+    ASSERT_EQ(OpenLibraries(), 0);
+    Shutdown(7);
+    EXPECT_TRUE(requests_.empty());
+
     ASSERT_EQ(OpenLibraries(), 0);
     ASSERT_NE(catalogHandle, nullptr);
     EXPECT_STREQ(GetString(MSG_BUTTON_SAVE), "Speichern");

@@ -100,7 +100,6 @@ protected:
         return 0;
     }
 
-public:
     static IPTR Attr(Object *obj, Tag attr)
     {
         IPTR value = -12345;
@@ -116,7 +115,6 @@ public:
         return text != nullptr ? text : "";
     }
 
-protected:
     // Every return id that input handling has queued, in order.
     static std::vector<std::int32_t> DrainReturnIds()
     {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,7 +21,6 @@ protected:
     {
         ResetLibraryState();
         ResetMenuTable();
-        environment_ = std::make_unique<ScopedCatalogEnvironment>(dir_.path(), "de");
     }
 
     void TearDown() override
@@ -45,14 +43,8 @@ protected:
         catalogHandle = OpenCatalog(localeHandle, "Vellumine/Settings.catalog", nullptr);
     }
 
-    void CloseTheCatalog()
-    {
-        CloseCatalog(catalogHandle);
-        catalogHandle = nullptr;
-    }
-
     TempDir dir_;
-    std::unique_ptr<ScopedCatalogEnvironment> environment_;
+    ScopedCatalogEnvironment environment_{dir_.path(), "de"};
 };
 
 // A menu text: shortcut, zero byte, label.
