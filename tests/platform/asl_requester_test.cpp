@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <QExposeEvent>
 #include <QKeyEvent>
 #include <QTimer>
@@ -9,28 +8,24 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "platform/asl.h"
 #include "platform/display.h"
+#include "toolkit_test_support.h"
 
 namespace {
 
 constexpr std::uint32_t PAL_HIRES = 0x00029000;
 constexpr std::uint32_t NTSC_LORES = 0x00011000;
+using Depths = std::vector<std::uint16_t>;
 
 class AslTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
+    void SetUp() override
     {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "asl_test";
-            static char *argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        TestApplication();
+        requester_ = static_cast<ScreenModeRequester *>(AllocAslRequest(ASL_ScreenModeRequest, nullptr));
+        ASSERT_NE(requester_, nullptr);
     }
-
     void TearDown() override
     {
         AslSetRequestHook(nullptr);
@@ -38,22 +33,16 @@ protected:
         FreeAslRequest(requester_);
     }
 
-    ScreenModeRequester *Alloc()
-    {
-        requester_ = AllocAslRequest(ASL_ScreenModeRequest, nullptr);
-        return static_cast<ScreenModeRequester *>(requester_);
-    }
-
-    // Shows the requester on initialId with depths 8..32, answered by answer.
-    int Request(std::uint32_t initialId, AslRequestHook answer, std::int32_t minDepth = 8,
-                std::int32_t maxDepth = 32)
+    // Shows the requester on initialId with depths minDepth..maxDepth, answered by answer
+    // (the real dialog when there is none).
+    int Request(std::uint32_t initialId, AslRequestHook answer, std::int32_t minDepth = 8, std::int32_t maxDepth = 32)
     {
         AslSetRequestHook(std::move(answer));
-        return AslRequestTags(requester_, ASLSM_InitialDisplayID, initialId, ASLSM_MinDepth,
-                              minDepth, ASLSM_MaxDepth, maxDepth, TAG_DONE);
+        return AslRequestTags(requester_, ASLSM_InitialDisplayID, initialId, ASLSM_MinDepth, minDepth,
+                              ASLSM_MaxDepth, maxDepth, TAG_DONE);
     }
 
-    void *requester_ = nullptr;
+    ScreenModeRequester *requester_ = nullptr;
 };
 
 TEST_F(AslTest, OnlyScreenModeRequestersAreMade)
@@ -66,7 +55,6 @@ TEST_F(AslTest, OnlyScreenModeRequestersAreMade)
 
 TEST_F(AslTest, OpensOnTheInitialModeConfirmsTheChoiceAndCancelLeavesIt)
 {
-    ScreenModeRequester *requester = Alloc();
     std::uint32_t openedOn = 0;
     std::string resolution;
     EXPECT_NE(Request(PAL_HIRES,
@@ -81,30 +69,24 @@ TEST_F(AslTest, OpensOnTheInitialModeConfirmsTheChoiceAndCancelLeavesIt)
               0);
     EXPECT_EQ(openedOn, PAL_HIRES);
     EXPECT_EQ(resolution, "640 × 256");
-    EXPECT_EQ(requester->sm_DisplayID, HostModeId(800, 600));
-    EXPECT_EQ(requester->sm_DisplayDepth, 16);
-    EXPECT_EQ(requester->sm_DisplayWidth, 800u);
-    EXPECT_EQ(requester->sm_DisplayHeight, 600u);
+    EXPECT_EQ(requester_->sm_DisplayID, HostModeId(800, 600));
+    EXPECT_EQ(requester_->sm_DisplayDepth, 16);
+    EXPECT_EQ(requester_->sm_DisplayWidth, 800u);
+    EXPECT_EQ(requester_->sm_DisplayHeight, 600u);
 
-    EXPECT_EQ(Request(PAL_HIRES,
-                      [](AslScreenModeControl &control) {
-                          control.SelectDisplayId(NTSC_LORES);
-                          return false;
-                      }),
+    EXPECT_EQ(Request(PAL_HIRES, [](AslScreenModeControl &control) { return !control.SelectDisplayId(NTSC_LORES); }),
               0);
-    EXPECT_EQ(requester->sm_DisplayID, HostModeId(800, 600));
-    EXPECT_EQ(requester->sm_DisplayDepth, 16);
+    EXPECT_EQ(requester_->sm_DisplayID, HostModeId(800, 600));
+    EXPECT_EQ(requester_->sm_DisplayDepth, 16);
 }
 
 TEST_F(AslTest, DepthChooserOffersOnlyWhatTheModeHasWithinTheLimits)
 {
-    Alloc();
     Request(PAL_HIRES, [](AslScreenModeControl &control) {
-        EXPECT_EQ(control.DepthChoices(), (std::vector<std::uint16_t>{8}));
-        EXPECT_FALSE(control.SelectDepth(4));
+        EXPECT_EQ(control.DepthChoices(), Depths{8});
         EXPECT_FALSE(control.SelectDepth(32));
         control.SelectDisplayId(HostModeId(640, 480));
-        EXPECT_EQ(control.DepthChoices(), (std::vector<std::uint16_t>{8, 16, 24, 32}));
+        EXPECT_EQ(control.DepthChoices(), (Depths{8, 16, 24, 32}));
         EXPECT_EQ(control.SelectedDepth(), 8) << "the chosen depth is kept when offered";
         EXPECT_TRUE(control.SelectDepth(24));
         control.SelectDisplayId(NTSC_LORES);
@@ -116,11 +98,10 @@ TEST_F(AslTest, DepthChooserOffersOnlyWhatTheModeHasWithinTheLimits)
     Request(
         HostModeId(640, 480),
         [](AslScreenModeControl &control) {
-            EXPECT_EQ(control.DepthChoices(), (std::vector<std::uint16_t>{16, 24}));
+            EXPECT_EQ(control.DepthChoices(), (Depths{16, 24}));
             EXPECT_EQ(control.SelectedDepth(), 24);
-            for (std::uint32_t id : control.ListedDisplayIds()) {
-                EXPECT_TRUE(IsHostModeId(id)) << std::hex << id;
-            }
+            const std::vector<std::uint32_t> ids = control.ListedDisplayIds();
+            EXPECT_TRUE(std::all_of(ids.begin(), ids.end(), IsHostModeId));
             EXPECT_FALSE(control.SelectDisplayId(PAL_HIRES));
             return false;
         },
@@ -129,7 +110,6 @@ TEST_F(AslTest, DepthChooserOffersOnlyWhatTheModeHasWithinTheLimits)
 
 TEST_F(AslTest, ListsAKnownInitialModeThatNoScreenShowsAndFallsBackForAnUnknownOne)
 {
-    ScreenModeRequester *requester = Alloc();
     const std::uint32_t odd = HostModeId(1000, 700);
     Request(odd, [&](AslScreenModeControl &control) {
         EXPECT_EQ(control.SelectedDisplayId(), odd);
@@ -138,12 +118,12 @@ TEST_F(AslTest, ListsAKnownInitialModeThatNoScreenShowsAndFallsBackForAnUnknownO
         EXPECT_TRUE(std::is_sorted(ids.begin(), std::find_if_not(ids.begin(), ids.end(), IsHostModeId)));
         return false;
     });
-    ASSERT_NE(Request(0xDEADBEEF, [&](AslScreenModeControl &control) {
-                  EXPECT_EQ(control.SelectedDisplayId(), control.ListedDisplayIds().front());
-                  return true;
-              }),
+    ASSERT_NE(Request(0xDEADBEEF,
+                      [&](AslScreenModeControl &control) {
+                          return control.SelectedDisplayId() == control.ListedDisplayIds().front();
+                      }),
               0);
-    EXPECT_NE(requester->sm_DisplayID, 0xDEADBEEFu);
+    EXPECT_NE(requester_->sm_DisplayID, 0xDEADBEEFu);
 }
 
 struct RefreshLog {
@@ -166,18 +146,15 @@ TEST_F(AslTest, RefreshMessagesOfTheParentGoToTheHookWhileOpen)
     QWidget parent;
     parent.resize(200, 100);
     parent.show();
-    ASSERT_NE(parent.windowHandle(), nullptr);
     RefreshLog log;
     Hook hook = {LogRefresh, nullptr, &log};
     int userData = 0;
-    Alloc();
     AslSetRequestHook([](AslScreenModeControl &control) {
         control.ExposeParent();
         control.ExposeParent();
         return false;
     });
-    AslRequestTags(requester_, ASLSM_Window, &parent, ASLSM_IntuiMsgFunc, &hook, ASLSM_UserData,
-                   &userData, TAG_DONE);
+    AslRequestTags(requester_, ASLSM_Window, &parent, ASLSM_IntuiMsgFunc, &hook, ASLSM_UserData, &userData, TAG_DONE);
     EXPECT_EQ(log.refreshes, 2);
     EXPECT_EQ(log.requester, requester_);
     EXPECT_EQ(log.userData, &userData);
@@ -188,7 +165,7 @@ TEST_F(AslTest, RefreshMessagesOfTheParentGoToTheHookWhileOpen)
     EXPECT_EQ(log.refreshes, 2);
 }
 
-// The real dialog, operated with the keyboard.
+// Presses keys in the real dialog once it shows.
 void PressKeys(std::vector<int> keys)
 {
     QTimer::singleShot(50, [keys] {
@@ -196,36 +173,28 @@ void PressKeys(std::vector<int> keys)
         ASSERT_NE(dialog, nullptr);
         for (int key : keys) {
             QWidget *target = dialog->focusWidget() != nullptr ? dialog->focusWidget() : dialog;
-            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-            QApplication::sendEvent(target, &press);
-            QApplication::sendEvent(target, &release);
+            for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent event(type, key, Qt::NoModifier);
+                QApplication::sendEvent(target, &event);
+            }
         }
     });
 }
 
 TEST_F(AslTest, TheDialogIsOperatedWithTheKeyboard)
 {
-    ScreenModeRequester *requester = Alloc();
-    // Down to the next mode, Return confirms.
-    PressKeys({Qt::Key_Down, Qt::Key_Return});
-    ASSERT_NE(AslRequestTags(requester_, ASLSM_InitialDisplayID, NTSC_LORES, ASLSM_MinDepth, 8,
-                             ASLSM_MaxDepth, 32, TAG_DONE),
-              0);
-    EXPECT_EQ(requester->sm_DisplayID, 0x00011004u);  // NTSC:LowRes Laced, next in the list
+    PressKeys({Qt::Key_Down, Qt::Key_Return});  // the next mode, confirmed
+    ASSERT_NE(Request(NTSC_LORES, nullptr), 0);
+    EXPECT_EQ(requester_->sm_DisplayID, 0x00011004u);  // NTSC:LowRes Laced
 
-    // Escape cancels.
     PressKeys({Qt::Key_Down, Qt::Key_Escape});
-    EXPECT_EQ(AslRequestTags(requester_, ASLSM_InitialDisplayID, PAL_HIRES, TAG_DONE), 0);
-    EXPECT_EQ(requester->sm_DisplayID, 0x00011004u);
+    EXPECT_EQ(Request(PAL_HIRES, nullptr), 0);
+    EXPECT_EQ(requester_->sm_DisplayID, 0x00011004u);
 
-    // Tab to the depth chooser, Up to a shallower depth.
-    PressKeys({Qt::Key_Tab, Qt::Key_Up, Qt::Key_Return});
-    ASSERT_NE(AslRequestTags(requester_, ASLSM_InitialDisplayID, HostModeId(640, 480),
-                             ASLSM_MinDepth, 8, ASLSM_MaxDepth, 32, TAG_DONE),
-              0);
-    EXPECT_EQ(requester->sm_DisplayID, HostModeId(640, 480));
-    EXPECT_EQ(requester->sm_DisplayDepth, 24);
+    PressKeys({Qt::Key_Tab, Qt::Key_Up, Qt::Key_Return});  // to the depth chooser, a shallower depth
+    ASSERT_NE(Request(HostModeId(640, 480), nullptr), 0);
+    EXPECT_EQ(requester_->sm_DisplayID, HostModeId(640, 480));
+    EXPECT_EQ(requester_->sm_DisplayDepth, 24);
 }
 
 }  // namespace

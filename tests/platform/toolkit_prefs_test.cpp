@@ -1,5 +1,5 @@
 // The toolkit's own side: remembered window places, its settings window
-// (style and font per application), its About window, refreshing.
+// (style and font per application), its About window.
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
@@ -144,29 +144,6 @@ TEST_F(ToolkitPrefsTest, TheAboutWindowTellsAboutTheToolkitAndQt)
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(about, &escape);
     EXPECT_EQ(MUI_ToolkitWindowCount(app), 0);
-}
-
-// Counts the paint events of a widget.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        paints += e->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
-};
-
-TEST_F(ToolkitPrefsTest, CheckRefreshRepaintsOpenWindows)
-{
-    ASSERT_NE(Make("REFRESH"), nullptr);
-    SetAttrs(window, MUIA_Window_Open, 1);
-    ProcessEvents();
-    PaintCounter counter;
-    banner->widget->installEventFilter(&counter);
-    DoMethod(app, MUIM_Application_CheckRefresh);
-    EXPECT_GT(counter.paints, 0);
-    banner->widget->removeEventFilter(&counter);
 }
 
 }  // namespace

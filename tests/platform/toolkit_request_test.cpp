@@ -3,7 +3,6 @@
 // the toolkit counts them.
 #include <QAbstractButton>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMessageBox>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -96,11 +95,10 @@ TEST_F(ToolkitRequestTest, TheBodyIsFilledWithinBounds)
     EXPECT_EQ(body, "Cannot open file a!  ");
 }
 
-// Presses a key in the requester once it shows, and notes what it showed.
+// Presses key in the requester once it shows, and notes what it showed.
 struct Answer {
     int key;
-    QString title;
-    QString text;
+    QString title, text;
     QStringList buttons;
 };
 
@@ -109,46 +107,42 @@ void AnswerWith(Answer *answer)
     QTimer::singleShot(0, [answer] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (box == nullptr) {
-            AnswerWith(answer);  // not shown yet
-            return;
+            return AnswerWith(answer);  // not shown yet
         }
-        answer->title = box->windowTitle();
-        answer->text = box->text();
+        *answer = {answer->key, box->windowTitle(), box->text(), {}};
         for (QAbstractButton *b : box->buttons()) {
             answer->buttons << b->text();
         }
-        QKeyEvent press(QEvent::KeyPress, answer->key, Qt::NoModifier);
-        QCoreApplication::sendEvent(box->focusWidget() != nullptr ? box->focusWidget() : box, &press);
-        QKeyEvent release(QEvent::KeyRelease, answer->key, Qt::NoModifier);
-        QCoreApplication::sendEvent(box->focusWidget() != nullptr ? box->focusWidget() : box, &release);
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, answer->key, Qt::NoModifier);
+            QCoreApplication::sendEvent(box->focusWidget() != nullptr ? box->focusWidget() : box, &event);
+        }
     });
 }
 
 TEST_F(ToolkitRequestTest, ARealRequesterCountsItsButtonsTheToolkitsWay)
 {
     Object *group = MUI_NewObject(MUIC_Group, MUIA_Group_Child, MUI_MakeObject(MUIO_VSpace, 10));
-    Object *window = MUI_NewObject(MUIC_Window, MUIA_Window_Title, "Main", MUIA_Window_RootObject, group);
+    Object *window = MUI_NewObject(MUIC_Window, MUIA_Window_RootObject, group);
     Object *app = MUI_NewObject(MUIC_Application, MUIA_Application_Title, "The app", MUIA_Application_Window, window);
     ASSERT_NE(app, nullptr);
     SetAttrs(window, MUIA_Window_Open, 1);
 
-    Answer escape{Qt::Key_Escape, {}, {}, {}};
-    AnswerWith(&escape);
+    Answer answer{Qt::Key_Escape, {}, {}, {}};
+    AnswerWith(&answer);
     EXPECT_EQ(MUI_Request(app, window, 0, "Quest\xe9", "Yes|Maybe|No & never", "\033bA <tag>"), 0);
-    EXPECT_EQ(escape.title, QStringLiteral("Quest\u00e9"));
-    EXPECT_EQ(escape.buttons, (QStringList{"Yes", "Maybe", "No && never"}));
+    EXPECT_EQ(answer.title, QStringLiteral("Quest\u00e9"));
+    EXPECT_EQ(answer.buttons, (QStringList{"Yes", "Maybe", "No && never"}));
     QTextDocument doc;
-    doc.setHtml(escape.text);
+    doc.setHtml(answer.text);
     EXPECT_EQ(doc.toPlainText().toStdString(), "A <tag>");
 
-    Answer enter{Qt::Key_Return, {}, {}, {}};
-    AnswerWith(&enter);
+    answer.key = Qt::Key_Return;
+    AnswerWith(&answer);
     EXPECT_EQ(MUI_Request(app, window, 0, "Q", "Yes|*Maybe|No", "x"), 2);  // '*' marks the default
-
-    Answer ok{Qt::Key_Return, {}, {}, {}};
-    AnswerWith(&ok);
+    AnswerWith(&answer);
     EXPECT_EQ(MUI_Request(app, window, 0, nullptr, "OK", "x"), 0);  // a single button is the last: 0
-    EXPECT_EQ(ok.title, QStringLiteral("The app"));                 // no title: the application's
+    EXPECT_EQ(answer.title, QStringLiteral("The app"));             // no title: the application's
     MUI_DisposeObject(app);
 }
 
