@@ -12,22 +12,12 @@ namespace {
 
 using Languages = std::vector<std::string>;
 
-struct Environment {
-    const char *language;
-    const char *all;
-    const char *messages;
-    const char *lang;
-};
-
-Languages LanguagesFor(const Environment &env)
+// The languages for the given LANGUAGE, LC_ALL, LC_MESSAGES and LANG (null: unset).
+Languages LanguagesFor(const char *language, const char *all, const char *messages, const char *lang)
 {
-    auto value = [](const char *text) {
-        return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
-    };
-    ScopedEnvVar a("LANGUAGE", value(env.language));
-    ScopedEnvVar b("LC_ALL", value(env.all));
-    ScopedEnvVar c("LC_MESSAGES", value(env.messages));
-    ScopedEnvVar d("LANG", value(env.lang));
+    auto value = [](const char *text) { return text != nullptr ? std::optional<std::string>(text) : std::nullopt; };
+    ScopedEnvVar a("LANGUAGE", value(language)), b("LC_ALL", value(all)), c("LC_MESSAGES", value(messages)),
+        d("LANG", value(lang));
     return UserLanguages();
 }
 
@@ -45,29 +35,26 @@ TEST(CatalogLocale, LanguageCodesMapToAmigaNames)
 
 TEST(CatalogLocale, LanguagesComeFromTheEnvironmentInTheUsualOrder)
 {
-    EXPECT_EQ(LanguagesFor({nullptr, nullptr, nullptr, nullptr}), Languages{});
-    EXPECT_EQ(LanguagesFor({nullptr, nullptr, nullptr, "de_DE.UTF-8"}), Languages{"deutsch"});
-    EXPECT_EQ(LanguagesFor({nullptr, nullptr, "it_IT", "de_DE"}), Languages{"italiano"});
-    EXPECT_EQ(LanguagesFor({nullptr, "sv_SE", "it_IT", "de_DE"}), Languages{"svenska"});
-    EXPECT_EQ(LanguagesFor({"", "", "", "nl_NL"}), Languages{"nederlands"});  // empty counts as unset
+    EXPECT_EQ(LanguagesFor(nullptr, nullptr, nullptr, nullptr), Languages{});
+    EXPECT_EQ(LanguagesFor(nullptr, nullptr, nullptr, "de_DE.UTF-8"), Languages{"deutsch"});
+    EXPECT_EQ(LanguagesFor(nullptr, nullptr, "it_IT", "de_DE"), Languages{"italiano"});
+    EXPECT_EQ(LanguagesFor(nullptr, "sv_SE", "it_IT", "de_DE"), Languages{"svenska"});
+    EXPECT_EQ(LanguagesFor("", "", "", "nl_NL"), Languages{"nederlands"});  // empty counts as unset
     // LANGUAGE, a list, comes first; unknown codes are skipped, repeats dropped.
-    EXPECT_EQ(LanguagesFor({"xx:fr:de_CH:de", nullptr, nullptr, "it_IT.UTF-8"}),
+    EXPECT_EQ(LanguagesFor("xx:fr:de_CH:de", nullptr, nullptr, "it_IT.UTF-8"),
               (Languages{"fran\xC3\xA7" "ais", "deutsch"}));
     // English before others: the built-in texts are wanted.
-    EXPECT_EQ(LanguagesFor({"de:en:fr", nullptr, nullptr, "de_DE"}), Languages{"deutsch"});
-    EXPECT_EQ(LanguagesFor({"en_US:de", nullptr, nullptr, "de_DE"}), Languages{});
+    EXPECT_EQ(LanguagesFor("de:en:fr", nullptr, nullptr, "de_DE"), Languages{"deutsch"});
+    EXPECT_EQ(LanguagesFor("en_US:de", nullptr, nullptr, "de_DE"), Languages{});
     // An explicit C or POSIX locale wins over LANGUAGE.
-    EXPECT_EQ(LanguagesFor({"de", "C", nullptr, nullptr}), Languages{});
-    EXPECT_EQ(LanguagesFor({"de", nullptr, "POSIX", "de_DE"}), Languages{});
+    EXPECT_EQ(LanguagesFor("de", "C", nullptr, nullptr), Languages{});
+    EXPECT_EQ(LanguagesFor("de", nullptr, "POSIX", "de_DE"), Languages{});
 }
 
 TEST(CatalogLocale, OpenLocaleTakesTheUserLanguagesOrTheGivenOnes)
 {
-    ScopedEnvVar language("LANGUAGE", "fi:pl");
-    ScopedEnvVar all("LC_ALL", std::nullopt);
-    ScopedEnvVar lang("LANG", "fi_FI");
+    ScopedCatalogEnvironment env("", "fi:pl");
     Locale *user = OpenLocale(nullptr);
-    ASSERT_NE(user, nullptr);
     EXPECT_EQ(user->preferredLanguages, (Languages{"suomi", "polski"}));
     CloseLocale(user);
     Locale *given = OpenLocale("hu:en:de");

@@ -39,7 +39,7 @@ void RecordingEntry()
     entryRuns.fetch_add(1);
 }
 
-TEST(DosProcess, RunsTheEntryUnderItsNameAndIsReaped)
+TEST(DosProcess, RunsTheEntryUnderItsNameIsReapedOrReportsFailure)
 {
     entryRuns = 0;
     Process *process = CreateNewProcTags(NP_Entry, RecordingEntry, NP_Name,
@@ -57,10 +57,8 @@ TEST(DosProcess, RunsTheEntryUnderItsNameAndIsReaped)
     }
     EXPECT_TRUE(WaitForProcesses(10000));
     EXPECT_EQ(entryRuns.load(), 21);
-}
 
-TEST(DosProcess, ReportsWhatCannotBeStarted)
-{
+    // What cannot be started is reported.
     EXPECT_EQ(CreateNewProcTags(NP_Name, "no entry", TAG_DONE), nullptr);
     DosFailProcessCreation(true);
     EXPECT_EQ(CreateNewProcTags(NP_Entry, RecordingEntry, NP_Name, "x", TAG_DONE), nullptr);
@@ -77,7 +75,7 @@ std::string ArgumentLogger(const TempDir &dir, int status = 0)
     return path;
 }
 
-TEST(DosRunProgram, PassesTheArgumentWholeWithoutAShell)
+TEST(DosRunProgram, PassesTheArgumentWholeWithoutAShellAndReturnsTheStatus)
 {
     TempDir dir;
     const std::string logger = ArgumentLogger(dir);
@@ -89,11 +87,8 @@ TEST(DosRunProgram, PassesTheArgumentWholeWithoutAShell)
         EXPECT_EQ(ReadFileBytes(dir.file("log")), "1\n" + argument + "\n");
     }
     EXPECT_NE(access(dir.file("ran").c_str(), F_OK), 0) << "a command in the argument ran";
-}
 
-TEST(DosRunProgram, ReturnsTheStatusOrMinusOne)
-{
-    TempDir dir;
+    // The program's status, or -1 when it does not run or is killed.
     EXPECT_EQ(RunProgram(ArgumentLogger(dir, 3).c_str(), "x"), 3);
     EXPECT_EQ(RunProgram(dir.file("missing").c_str(), "x"), -1);
     EXPECT_EQ(RunProgram(dir.path().c_str(), "x"), -1);

