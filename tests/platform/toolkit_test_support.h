@@ -58,8 +58,6 @@ protected:
         GetAttr(attr, obj, &v);
         return v;
     }
-    // Handles what is pending, as the input loop would.
-    static void ProcessEvents() { QCoreApplication::processEvents(); }
     // Every queued return id, in order.
     static std::vector<IPTR> DrainIds(Object *app)
     {
