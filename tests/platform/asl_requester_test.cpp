@@ -29,7 +29,6 @@ protected:
     void TearDown() override
     {
         AslSetRequestHook(nullptr);
-        AslFailAllocation(false);
         FreeAslRequest(requester_);
     }
 
@@ -44,14 +43,6 @@ protected:
 
     ScreenModeRequester *requester_ = nullptr;
 };
-
-TEST_F(AslTest, OnlyScreenModeRequestersAreMade)
-{
-    EXPECT_EQ(AllocAslRequest(ASL_FileRequest, nullptr), nullptr);
-    AslFailAllocation(true);
-    EXPECT_EQ(AllocAslRequest(ASL_ScreenModeRequest, nullptr), nullptr);
-    EXPECT_EQ(AslRequest(nullptr, nullptr), 0);
-}
 
 TEST_F(AslTest, OpensOnTheInitialModeConfirmsTheChoiceAndCancelLeavesIt)
 {

@@ -30,22 +30,6 @@ protected:
     ScopedEnvVar answer_{"SETTINGS_REQUEST_ANSWER", std::nullopt};
 };
 
-TEST_F(LibrariesTest, EveryServiceOpensInItsVersionAndGivesItsMainInterface)
-{
-    for (const char *name : {"dos.library", "intuition.library", "graphics.library", "locale.library",
-                             "icon.library", "muimaster.library", "asl.library"}) {
-        std::uint32_t minimum = std::string(name) == "muimaster.library" ? 19 : 39;
-        Library *base = OpenLibrary(name, minimum);
-        ASSERT_NE(base, nullptr) << name;
-        EXPECT_GE(base->lib_Version, minimum);
-        Interface *iface = GetInterface(base, "main", 1, nullptr);
-        ASSERT_NE(iface, nullptr) << name;
-        EXPECT_EQ(iface->base, base);
-        DropInterface(iface);
-        CloseLibrary(base);
-    }
-}
-
 TEST_F(LibrariesTest, UnknownOrTooOldLibrariesAndOtherInterfacesAreRefused)
 {
     EXPECT_EQ(OpenLibrary("exec.library", 0), nullptr);

@@ -65,7 +65,8 @@ protected:
         DoMethod(check, MUIM_Notify, MUIA_Selected, MUIV_EveryTime, app, 2, MUIM_Application_ReturnID, ID_GADGETS);
         DoMethod(cycle, MUIM_Notify, MUIA_Cycle_Active, MUIV_EveryTime, app, 2, MUIM_Application_ReturnID,
                  ID_GADGETS);
-        DoMethod(reinterpret_cast<Object *>(DoMethod(strip, MUIM_FindUData, 6)), MUIM_Notify, MUIA_Menuitem_Trigger, MUIV_EveryTime, MUIV_Notify_Application, 2,
+        auto *aboutItem = reinterpret_cast<Object *>(DoMethod(strip, MUIM_FindUData, 6));
+        DoMethod(aboutItem, MUIM_Notify, MUIA_Menuitem_Trigger, MUIV_EveryTime, MUIV_Notify_Application, 2,
                  MUIM_Application_AboutMUI, window);
         SetAttrs(window, MUIA_Window_Open, 1);
         QCoreApplication::processEvents();

@@ -43,12 +43,9 @@ std::string MakeCatalogBytes(const std::vector<std::pair<std::int32_t, std::stri
     std::string body = "CTLG";
     PutChunk(&body, "FVER", std::string("$VER: Settings.catalog 1.0 (1.1.24)") + '\0');
     PutChunk(&body, "LANG", language + '\0');
-    std::string cset(32, '\0');
-    cset[0] = static_cast<char>(codeset >> 24);
-    cset[1] = static_cast<char>(codeset >> 16);
-    cset[2] = static_cast<char>(codeset >> 8);
-    cset[3] = static_cast<char>(codeset);
-    PutChunk(&body, "CSET", cset);
+    std::string cset;
+    PutU32(&cset, codeset);
+    PutChunk(&body, "CSET", cset + std::string(28, '\0'));
     PutChunk(&body, "STRS", strings);
     std::string file = "FORM";
     PutU32(&file, static_cast<std::uint32_t>(body.size()));
