@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/program_state.h"
+#include "e2e/icon_walk.h"
 #include "platform/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/settings_writer.h"
@@ -28,94 +29,13 @@ namespace {
 
 using Entries = std::vector<std::string>;
 
-std::uint32_t Be(const std::string &b, std::size_t at, int size)
-{
-    std::uint32_t value = 0;
-    for (int i = 0; i < size; ++i) {
-        value = value << 8 | static_cast<std::uint8_t>(b[at + i]);
-    }
-    return value;
-}
-
-// Where an icon's tooltype section lies and what it holds, found by a walk of the
-// classic layout of its own, apart from the store's reader.
-struct Sections {
-    std::size_t start = 0, end = 0;  // [start, end); empty when there is no section
-    Entries entries;                 // the NewIcons image block included
-    std::size_t imageBlock = 0;      // index of the image block's first entry
-};
-
-std::optional<Sections> WalkIcon(const std::string &b)
-{
-    if (b.size() < 78 || Be(b, 0, 2) != 0xE310) {
-        return std::nullopt;
-    }
-    std::size_t at = Be(b, 66, 4) != 0 ? 78 + 56 : 78;
-    auto take = [&](std::size_t n) {
-        if (at > b.size() || n > b.size() - at) {
-            return false;
-        }
-        at += n;
-        return true;
-    };
-    auto text = [&](std::string *out) {
-        if (!take(4)) {
-            return false;
-        }
-        const std::size_t length = Be(b, at - 4, 4);
-        if (!take(length) || (out != nullptr && length == 0)) {
-            return false;
-        }
-        if (out != nullptr) {
-            *out = b.substr(at - length, length - 1);
-        }
-        return true;
-    };
-    for (std::size_t pointer : {22, 26}) {
-        if (Be(b, pointer, 4) != 0) {
-            if (!take(20)) {
-                return std::nullopt;
-            }
-            const std::size_t width = Be(b, at - 16, 2), height = Be(b, at - 14, 2), depth = Be(b, at - 12, 2);
-            if (!take((width + 15) / 16 * 2 * height * depth)) {
-                return std::nullopt;
-            }
-        }
-    }
-    if (Be(b, 50, 4) != 0 && !text(nullptr)) {
-        return std::nullopt;
-    }
-    Sections s;
-    s.start = at;
-    if (Be(b, 54, 4) != 0) {
-        if (!take(4)) {
-            return std::nullopt;
-        }
-        for (std::size_t i = 0, count = Be(b, at - 4, 4) / 4; i + 1 < count; ++i) {
-            if (!text(&s.entries.emplace_back())) {
-                return std::nullopt;
-            }
-        }
-    }
-    s.end = at;
-    // The image block runs from its marker, with the " " entry usually before it, to the end.
-    s.imageBlock = s.entries.size();
-    for (std::size_t i = 0; i < s.entries.size(); ++i) {
-        if (s.entries[i] == "*** DON'T EDIT THE FOLLOWING LINES!! ***") {
-            s.imageBlock = i > 0 && s.entries[i - 1] == " " ? i - 1 : i;
-            break;
-        }
-    }
-    return s;
-}
-
 // The written icon differs from the original only in its tooltypes: list, then the
 // original's image block. The tooltype pointer only tells whether there is a list.
 void ExpectOnlyToolTypesChanged(const std::string &original, const std::string &written, const Entries &list)
 {
-    std::optional<Sections> before = WalkIcon(original), after = WalkIcon(written);
+    std::optional<IconSections> before = WalkIcon(original), after = WalkIcon(written);
     ASSERT_TRUE(before.has_value() && after.has_value()) << "not an icon to the independent walk";
-    const std::uint32_t was = Be(original, 54, 4), is = Be(written, 54, 4);
+    const std::uint32_t was = BigEndian(original, 54, 4), is = BigEndian(written, 54, 4);
     EXPECT_TRUE(was != 0 ? is == was : (is != 0) == !list.empty()) << "tooltype pointer " << was << " -> " << is;
     std::string head = original.substr(0, before->start), newHead = written.substr(0, after->start);
     head.replace(54, 4, 4, '\0');
@@ -214,7 +134,7 @@ TEST_F(IconCorpus, MergingTheSettingsChangesOnlyTheToolTypes)
     for (const CorpusIcon &icon : icons_) {
         SCOPED_TRACE(icon.path.string());
         const std::string original = Stage(icon);
-        std::optional<Sections> before = WalkIcon(original);
+        std::optional<IconSections> before = WalkIcon(original);
         ASSERT_TRUE(before.has_value()) << "not an icon to the independent walk";
         Entries expected;
         for (std::size_t i = 0; i < before->imageBlock; ++i) {

@@ -18,44 +18,26 @@ static xcb_atom_t intern(xcb_connection_t *c, const char *name)
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
+    char *end = NULL;
+    unsigned long window = argc == 2 ? strtoul(argv[1], &end, 0) : 0;
+    if (window == 0 || *end != '\0') {
         fprintf(stderr, "usage: %s WINDOW-ID\n", argv[0]);
         return 2;
     }
-    char *end = NULL;
-    unsigned long window = strtoul(argv[1], &end, 0);
-    if (end == argv[1] || *end != '\0' || window == 0) {
-        fprintf(stderr, "%s: not a window id: %s\n", argv[0], argv[1]);
-        return 2;
-    }
-
     xcb_connection_t *c = xcb_connect(NULL, NULL);
-    if (xcb_connection_has_error(c)) {
-        fprintf(stderr, "%s: cannot open the display\n", argv[0]);
-        xcb_disconnect(c);
-        return 1;
-    }
-    xcb_atom_t protocols = intern(c, "WM_PROTOCOLS");
-    xcb_atom_t deleteWindow = intern(c, "WM_DELETE_WINDOW");
-    if (protocols == XCB_ATOM_NONE || deleteWindow == XCB_ATOM_NONE) {
-        xcb_disconnect(c);
-        return 1;
-    }
-
     xcb_client_message_event_t event;
     memset(&event, 0, sizeof event);
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = (xcb_window_t)window;
-    event.type = protocols;
-    event.data.data32[0] = deleteWindow;
+    event.type = intern(c, "WM_PROTOCOLS");
+    event.data.data32[0] = intern(c, "WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_void_cookie_t cookie = xcb_send_event_checked(c, 0, (xcb_window_t)window, XCB_EVENT_MASK_NO_EVENT,
-                                                      (const char *)&event);
-    xcb_generic_error_t *error = xcb_request_check(c, cookie);
-    int status = error == NULL ? 0 : 1;
-    if (error != NULL) {
-        fprintf(stderr, "%s: no such window: %s\n", argv[0], argv[1]);
+    xcb_generic_error_t *error = xcb_request_check(
+        c, xcb_send_event_checked(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, (const char *)&event));
+    int status = xcb_connection_has_error(c) || error != NULL || event.type == XCB_ATOM_NONE;
+    if (status != 0) {
+        fprintf(stderr, "%s: cannot close window %s\n", argv[0], argv[1]);
     }
     free(error);
     xcb_disconnect(c);

@@ -5,15 +5,8 @@ set -euo pipefail
 
 : "${SETTINGS_BIN:?SETTINGS_BIN must name the Settings program}"
 : "${BUILD_DIR:?BUILD_DIR must name the build tree}"
-MKICON="$BUILD_DIR/tools/mkicon"
-CLOSE_WINDOW="$BUILD_DIR/tests/close_window"
-ICON_SECTIONS="$BUILD_DIR/tests/icon_sections"
-
-E2E_DIR=""        # the temporary folder: drawer/ and copies of the icons before/
-DRAWER=""
-XVFB_PID=""
-SETTINGS_PID=""
-WINDOW=""         # X id of the settings window
+E2E_DIR="" DRAWER="" XVFB_PID="" SETTINGS_PID=""  # E2E_DIR holds drawer/ and the icons' copies before/
+WINDOW=""                                         # X id of the settings window
 E2E_TITLE="Starfield Settings"
 E2E_APP_SETTINGS=(WINDOW MASTERVOLUME=40)  # the application icon's settings tooltypes
 
@@ -23,14 +16,10 @@ fail() {
 }
 
 e2e_cleanup() {
-    if [ -n "$SETTINGS_PID" ] && kill -0 "$SETTINGS_PID" 2>/dev/null; then
-        kill "$SETTINGS_PID" 2>/dev/null || true
-        wait "$SETTINGS_PID" 2>/dev/null || true
-    fi
-    if [ -n "$XVFB_PID" ]; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-    fi
+    local pid
+    for pid in $SETTINGS_PID $XVFB_PID; do
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+    done
     if [ -n "$E2E_DIR" ]; then
         chmod -R u+w "$E2E_DIR" 2>/dev/null || true
         rm -rf "$E2E_DIR"
@@ -38,56 +27,79 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-# A display of our own: Xvfb picks a free number itself and writes it when it is
-# ready, so parallel runs never take the same one.
+# A display of our own: Xvfb picks a free number and writes it when it is ready,
+# so parallel runs never take the same one.
 e2e_start_display() {
-    local numfile
+    local numfile i
     numfile=$(mktemp "${TMPDIR:-/tmp}/settings-e2e-display-XXXXXX")
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
     XVFB_PID=$!
-    local i
     for i in $(seq 200); do
-        [ -s "$numfile" ] && break
-        kill -0 "$XVFB_PID" 2>/dev/null || break
+        [ ! -s "$numfile" ] && kill -0 "$XVFB_PID" 2>/dev/null || break
         sleep 0.05
     done
-    local n
-    n=$(head -n 1 "$numfile")
-    rm -f "$numfile"
-    [ -n "$n" ] || fail "Xvfb did not start"
-    export DISPLAY=":$n"
+    export DISPLAY=":$(head -n 1 "$numfile")" QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY
-    export QT_QPA_PLATFORM=xcb
-    xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not answer on $DISPLAY"
+    rm -f "$numfile"
+    xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
 }
 
-# The drawer of the example application: the tool's icon, the application's icon
-# and two platform icons, each with tooltypes of its own. Extra arguments are
-# added to the tool icon's tooltypes (e.g. HIDESOUND). The bytes of every icon
-# are kept in before/ for comparison.
+# The drawer of the example application: the tool's icon (extra arguments are
+# added to its tooltypes), the application's icon and two platform icons, each
+# with tooltypes of its own. The bytes of every icon are kept in before/.
 e2e_make_drawer() {
     E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/settings-e2e-XXXXXX")
     DRAWER="$E2E_DIR/drawer"
     mkdir -p "$DRAWER" "$E2E_DIR/before" "$E2E_DIR/home"
     mkdir -m 0700 "$E2E_DIR/runtime"
     export HOME="$E2E_DIR/home" XDG_CONFIG_HOME="$E2E_DIR/home/.config" XDG_RUNTIME_DIR="$E2E_DIR/runtime"
-    "$MKICON" "$DRAWER/Settings.info" --type tool APPLICATION=Starfield AMIGAOS3=Starfield_OS3 \
-        MORPHOS=Starfield_MOS "$@"
-    "$MKICON" "$DRAWER/Starfield.info" --type tool DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" \
-        "${E2E_APP_SETTINGS[@]}"
-    "$MKICON" "$DRAWER/Starfield_OS3.info" --type tool --default-tool Starfield_OS3 STACK=16384 WINDOW
-    "$MKICON" "$DRAWER/Starfield_MOS.info" --type project --newicons "  Fullscreen" PUBSCREEN=Workbench
+    local mkicon="$BUILD_DIR/tools/mkicon"
+    "$mkicon" "$DRAWER/Settings.info" --type tool APPLICATION=Starfield AMIGAOS3=Starfield_OS3 MORPHOS=Starfield_MOS "$@"
+    "$mkicon" "$DRAWER/Starfield.info" --type tool DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" "${E2E_APP_SETTINGS[@]}"
+    "$mkicon" "$DRAWER/Starfield_OS3.info" --type tool --default-tool Starfield_OS3 STACK=16384 WINDOW
+    "$mkicon" "$DRAWER/Starfield_MOS.info" --type project --newicons "  Fullscreen" PUBSCREEN=Workbench
     cp -p "$DRAWER"/*.info "$E2E_DIR/before/"
 }
 
-# Starts Settings in the drawer and waits until its window has the keyboard.
-e2e_start_settings() {
-    (cd "$DRAWER" && exec "$SETTINGS_BIN") >"$E2E_DIR/settings.out" 2>"$E2E_DIR/settings.err" &
-    SETTINGS_PID=$!
-    WINDOW=$(timeout 30 xdotool search --sync --onlyvisible --name "^$E2E_TITLE\$" | head -n 1) ||
-        fail "the settings window did not appear"
-    xdotool windowfocus --sync "$WINDOW"
+# Waits for a visible window with that title (a pattern) other than the settings
+# window; prints its id.
+e2e_wait_window() {
+    local i id
+    for i in $(seq 300); do
+        for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
+            [ "$id" = "$WINDOW" ] || { echo "$id"; return 0; }
+        done
+        sleep 0.1
+    done
+    return 1
+}
+
+# Waits until no visible window has that title.
+e2e_wait_gone() {
+    local i
+    for i in $(seq 100); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    fail "the window \"$1\" did not close"
+}
+
+e2e_focus() {
+    xdotool windowfocus --sync "$1" 2>/dev/null || true
     sleep 0.3  # the first paint and the focus of the first control
+}
+
+# Starts Settings in the drawer, with these environment settings (NAME=VALUE).
+e2e_launch() {
+    (cd "$DRAWER" && exec env "$@" "$SETTINGS_BIN") >"$E2E_DIR/settings.out" 2>"$E2E_DIR/settings.err" &
+    SETTINGS_PID=$! WINDOW=""
+}
+
+# Starts Settings and waits until its window has the keyboard.
+e2e_start_settings() {
+    e2e_launch
+    WINDOW=$(e2e_wait_window "$E2E_TITLE") || fail "the settings window did not appear"
+    e2e_focus "$WINDOW"
 }
 
 # Keys as a person types them, with a short pause for the command loop.
@@ -98,20 +110,14 @@ e2e_keys() {
 
 # Waits for Settings to end; fails unless it ends with exit value 0.
 e2e_expect_exit_zero() {
-    local i
+    local i status=0
     for i in $(seq 150); do
-        kill -0 "$SETTINGS_PID" 2>/dev/null || break
-        sleep 0.1
+        kill -0 "$SETTINGS_PID" 2>/dev/null && sleep 0.1 || break
     done
-    if kill -0 "$SETTINGS_PID" 2>/dev/null; then
-        fail "Settings did not end"
-    fi
-    local status=0
+    kill -0 "$SETTINGS_PID" 2>/dev/null && fail "Settings did not end"
     wait "$SETTINGS_PID" || status=$?
     SETTINGS_PID=""
-    if [ -s "$E2E_DIR/settings.err" ]; then
-        sed 's/^/  settings: /' "$E2E_DIR/settings.err" >&2
-    fi
+    sed 's/^/  settings: /' "$E2E_DIR/settings.err" >&2
     [ "$status" -eq 0 ] || fail "Settings ended with exit value $status"
 }
 
@@ -121,60 +127,26 @@ e2e_expect_running() {
 
 # The close gadget of a window: the message a window manager sends.
 e2e_close_window() {
-    "$CLOSE_WINDOW" "$1"
+    "$BUILD_DIR/tests/close_window" "$1"
 }
 
-# Waits for a requester with that title besides the settings window; prints its id.
-e2e_wait_requester() {
-    local title=$1 i id
-    for i in $(seq 100); do
-        for id in $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null); do
-            if [ "$id" != "$WINDOW" ]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.1
-    done
-    return 1
-}
-
-# The tooltypes of an icon of the drawer, one a line.
-e2e_tooltypes() {
-    "$ICON_SECTIONS" "$DRAWER/$1.info" | sed -n 's/^tooltype //p'
-}
-
+# The named icons (all by default) are byte for byte as before.
 e2e_expect_unchanged() {
     local name
-    for name in "$@"; do
+    for name in ${@:-Settings Starfield Starfield_OS3 Starfield_MOS}; do
         cmp -s "$DRAWER/$name.info" "$E2E_DIR/before/$name.info" || fail "$name.info was written"
     done
 }
 
-# The icon was rewritten with exactly these tooltypes, every other byte as before.
+# The icon was rewritten with exactly these tooltypes, every other byte (a
+# NewIcons image block included) as before.
 e2e_expect_tooltypes() {
-    local name=$1
+    local name=$1 before after
     shift
-    local sections_before sections_after
-    sections_before=$("$ICON_SECTIONS" "$E2E_DIR/before/$name.info") || fail "$name.info: not an icon before"
-    sections_after=$("$ICON_SECTIONS" "$DRAWER/$name.info") || fail "$name.info: not an icon after saving"
-    [ "$(grep -v '^tooltype ' <<<"$sections_before")" = "$(grep -v '^tooltype ' <<<"$sections_after")" ] ||
+    before=$("$BUILD_DIR/tests/icon_sections" "$E2E_DIR/before/$name.info") || fail "$name.info: not an icon before"
+    after=$("$BUILD_DIR/tests/icon_sections" "$DRAWER/$name.info") || fail "$name.info: not an icon after saving"
+    [ "$(grep -av '^tooltype ' <<<"$before")" = "$(grep -av '^tooltype ' <<<"$after")" ] ||
         fail "$name.info: bytes outside the tooltypes changed"
-    # A NewIcons image block (a " " entry, the marker, the image lines) stays
-    # after the new list.
-    local expected actual
-    expected=$(printf '%s\n' "$@"
-        "$ICON_SECTIONS" "$E2E_DIR/before/$name.info" | sed -n 's/^tooltype //p' |
-            awk -v marker="*** DON'T EDIT THE FOLLOWING LINES!! ***" '
-                $0 == marker && !block { block = 1; if (prev == " ") print prev }
-                block { print }
-                { prev = $0 }')
-    actual=$(e2e_tooltypes "$name")
-    if [ "$expected" != "$actual" ]; then
-        echo "expected tooltypes of $name.info:" >&2
-        sed 's/^/  /' <<<"$expected" >&2
-        echo "actual:" >&2
-        sed 's/^/  /' <<<"$actual" >&2
-        fail "$name.info has the wrong tooltypes"
-    fi
+    diff <(printf '%s\n' "$@") <(sed -n 's/^tooltype //p' <<<"$after") >&2 ||
+        fail "$name.info has the wrong tooltypes (< expected, > written)"
 }

@@ -12,9 +12,9 @@ e2e_start_settings
 e2e_keys Down                 # full screen, automatic mode
 # The Save button: after the cycle, the sound checkmark and the volume slider.
 e2e_keys Tab Tab Tab Tab space
-requester=$(e2e_wait_requester "$E2E_TITLE") || fail "no requester named the icon"
+requester=$(e2e_wait_window "$E2E_TITLE") || fail "no requester named the icon"
 e2e_expect_running "the window closed after a failed save"
-xdotool windowfocus --sync "$requester" 2>/dev/null || true
+e2e_focus "$requester"
 e2e_keys Return
 sleep 0.3
 e2e_expect_running "the window closed with the requester"
