@@ -67,6 +67,15 @@ void DumpLoadedSettings()
 
 }  // namespace
 
+void FormatWindowTexts()
+{
+    std::snprintf(windowTitle, sizeof windowTitle, GetString(MSG_WINDOW_TITLE), ToolConfig.appName);
+    displayModeLabels[0] = GetString(MSG_MODE_WINDOW);
+    displayModeLabels[1] = GetString(MSG_MODE_FULLSCREEN_AUTO);
+    displayModeLabels[2] = GetString(MSG_MODE_FULLSCREEN_MANUAL);
+    displayModeLabels[3] = nullptr;
+}
+
 int SettingsMain()
 {
     // 1. The platform's services, the locale and the catalog.
@@ -89,11 +98,7 @@ int SettingsMain()
     LoadSettings();
 
     // 6, 7. Texts of the window.
-    std::snprintf(windowTitle, sizeof windowTitle, GetString(MSG_WINDOW_TITLE), ToolConfig.appName);
-    displayModeLabels[0] = GetString(MSG_MODE_WINDOW);
-    displayModeLabels[1] = GetString(MSG_MODE_FULLSCREEN_AUTO);
-    displayModeLabels[2] = GetString(MSG_MODE_FULLSCREEN_MANUAL);
-    displayModeLabels[3] = nullptr;
+    FormatWindowTexts();
     DumpLoadedSettings();
 
     // 8, 9, 10. The menu and the object tree.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/libraries_setup.h"
+#include "app/main_flow.h"
 #include "app/program_state.h"
 #include "gui/command_loop.h"
 #include "gui/gadget_rules.h"
@@ -58,11 +59,7 @@ protected:
     // The texts of the window, the menu and the tree, as the main flow makes them.
     static Object *Build()
     {
-        std::snprintf(windowTitle, sizeof windowTitle, GetString(MSG_WINDOW_TITLE), ToolConfig.appName);
-        displayModeLabels[0] = GetString(MSG_MODE_WINDOW);
-        displayModeLabels[1] = GetString(MSG_MODE_FULLSCREEN_AUTO);
-        displayModeLabels[2] = GetString(MSG_MODE_FULLSCREEN_MANUAL);
-        displayModeLabels[3] = nullptr;
+        FormatWindowTexts();
         LocalizeMenus();
         return BuildSettingsWindow();
     }
