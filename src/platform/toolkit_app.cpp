@@ -1,6 +1,5 @@
 // Applications: their windows, the return-id queue, input handling and Wait,
 // and the filter that keeps input away from sleeping windows.
-#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
@@ -80,8 +79,7 @@ bool IsBlockedInput(QEvent::Type type)
     }
 }
 
-// Drops user input for sleeping windows: their widgets, their menus and the
-// shortcuts of their menu items.
+// Drops user input for sleeping windows: their widgets and their menus.
 class SleepFilter : public QObject {
 public:
     using QObject::QObject;
@@ -90,17 +88,8 @@ public:
         if (!IsBlockedInput(e->type())) {
             return false;
         }
-        if (watched->isWidgetType()) {
-            return WidgetSleeps(static_cast<QWidget *>(watched));
-        }
-        if (auto *action = qobject_cast<QAction *>(watched)) {
-            for (QObject *owner : action->associatedObjects()) {
-                if (owner->isWidgetType() && WidgetSleeps(static_cast<QWidget *>(owner))) {
-                    return true;
-                }
-            }
-        }
-        return false;
+        // Menu items chosen by shortcut are held back where they are chosen.
+        return watched->isWidgetType() && WidgetSleeps(static_cast<QWidget *>(watched));
     }
 };
 
