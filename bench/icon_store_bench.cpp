@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/icon_file.h"
+#include "platform/formats/icon_file.h"
 #include "platform/icon_store.h"
 #include "support/temp_dir.h"
 #include "support/test_paths.h"

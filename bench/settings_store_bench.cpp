@@ -5,12 +5,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/program_state.h"
-#include "icon_maker.h"
+#include "app/program_reset.h"
+#include "platform/formats/icon_maker.h"
 #include "settings/app_settings.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
 #include "settings/tooltype_number.h"
+#include "support/icon_test_util.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/catalog_file.h"
+#include "platform/formats/catalog_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

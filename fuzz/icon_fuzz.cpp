@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/icon_file.h"
+#include "platform/formats/icon_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 
-#include "icon_maker.h"
+#include "platform/formats/icon_maker.h"
 
 namespace {
 
@@ -83,7 +84,11 @@ int main(int argc, char **argv)
     if ((spec.type == ICON_DRAWER || spec.type == ICON_DISK) && !spec.drawerData) {
         spec.drawerData = true; // drawers and disks open a window
     }
-    if (!WriteIcon(out, spec)) {
+    const std::string bytes = MakeIcon(spec);
+    std::ofstream file(out, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
         std::fprintf(stderr, "mkicon: cannot write %s\n", out);
         return 1;
     }

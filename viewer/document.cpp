@@ -1,9 +1,5 @@
 #include "document.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -11,8 +7,10 @@
 #include <QStringDecoder>
 #include <QTextBrowser>
 
-#include <cerrno>
 #include <cstring>
+#include <vector>
+
+#include "platform/whole_file.h"
 
 namespace {
 
@@ -54,65 +52,28 @@ bool ReadDocument(const char *path, Document *document, QString *error)
         *error = QStringLiteral("no document was named");
         return false;
     }
-    // Non-blocking, so that a FIFO or a device cannot hold the viewer up.
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        int openError = errno;
-        struct stat info;
-        if (openError == ENOENT) {
-            *error = QStringLiteral("no such file");
-        } else if (::stat(path, &info) == 0 && S_ISDIR(info.st_mode)) {
-            *error = QStringLiteral("it is a folder");
-        } else {
-            *error = ErrorText(openError);
-        }
+    std::vector<std::uint8_t> raw;
+    int readError = 0;
+    switch (ReadWholeFile(path, MAX_DOCUMENT_SIZE, raw, &readError)) {
+    case FileReadStatus::Ok:
+        break;
+    case FileReadStatus::Missing:
+        *error = QStringLiteral("no such file");
         return false;
-    }
-    struct stat info;
-    if (::fstat(fd, &info) != 0) {
-        *error = ErrorText(errno);
-        ::close(fd);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
+    case FileReadStatus::Folder:
         *error = QStringLiteral("it is a folder");
-        ::close(fd);
         return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
+    case FileReadStatus::NotRegular:
         *error = QStringLiteral("it is not a regular file");
-        ::close(fd);
         return false;
-    }
-    if (info.st_size > MAX_DOCUMENT_SIZE) {
+    case FileReadStatus::TooLarge:
         *error = QStringLiteral("it is too large (more than %1 bytes)").arg(MAX_DOCUMENT_SIZE);
-        ::close(fd);
+        return false;
+    case FileReadStatus::Failed:
+        *error = ErrorText(readError);
         return false;
     }
-
-    QByteArray bytes;
-    char chunk[65536];
-    for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            *error = ErrorText(errno);
-            ::close(fd);
-            return false;
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.append(chunk, got);
-        if (bytes.size() > MAX_DOCUMENT_SIZE) {
-            *error = QStringLiteral("it is too large (more than %1 bytes)").arg(MAX_DOCUMENT_SIZE);
-            ::close(fd);
-            return false;
-        }
-    }
-    ::close(fd);
+    const QByteArray bytes(reinterpret_cast<const char *>(raw.data()), qsizetype(raw.size()));
 
     if (LooksBinary(bytes)) {
         *error = QStringLiteral("it is not a text, HTML or Markdown document");

@@ -3,31 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/program_state.h"
 #include "gui/help_viewer.h"
 #include "gui/window_layout.h"
 #include "platform/easy_request.h"
 #include "platform/libraries.h"
 #include "platform/locale.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 #include "text/strings.h"
-
-int failureCode = 0;
-
-Library *DOSBase = nullptr;
-Library *IntuitionBase = nullptr;
-Library *GfxBase = nullptr;
-Library *LocaleBase = nullptr;
-Library *IconBase = nullptr;
-Library *MUIMasterBase = nullptr;
-Library *AslBase = nullptr;
-Interface *IDOS = nullptr;
-Interface *IIntuition = nullptr;
-Interface *IGraphics = nullptr;
-Interface *ILocale = nullptr;
-Interface *IIcon = nullptr;
-Interface *IMUIMaster = nullptr;
-Interface *IAsl = nullptr;
 
 namespace {
 

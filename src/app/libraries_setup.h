@@ -1,26 +1,7 @@
 // Opening and releasing the platform's services, and the fatal start-up report.
 #pragma once
 
-struct Library;
-struct Interface;
-
-extern int failureCode;
-
-// The seven libraries and their main interfaces; null while not open.
-extern Library *DOSBase;
-extern Library *IntuitionBase;
-extern Library *GfxBase;
-extern Library *LocaleBase;
-extern Library *IconBase;
-extern Library *MUIMasterBase;
-extern Library *AslBase;
-extern Interface *IDOS;
-extern Interface *IIntuition;
-extern Interface *IGraphics;
-extern Interface *ILocale;
-extern Interface *IIcon;
-extern Interface *IMUIMaster;
-extern Interface *IAsl;
+#include "state/program_state.h"
 
 // 0 when every library and interface is open; 1 at the first that cannot be
 // opened, with its name left in scratchBuffer.

@@ -5,15 +5,15 @@
 #include <cstring>
 
 #include "app/libraries_setup.h"
-#include "app/program_state.h"
 #include "gui/command_loop.h"
 #include "gui/gadget_rules.h"
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
 #include "platform/display.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
+#include "state/program_state.h"
 #include "text/menu.h"
 #include "text/strings.h"
 
@@ -78,47 +78,48 @@ void FormatWindowTexts()
 
 int SettingsMain()
 {
-    // 1. The platform's services, the locale and the catalog.
+    // The platform's services, the locale and the catalog; without them there is
+    // nothing to show, and Shutdown reports which one is missing.
     failureCode = OpenLibraries();
     if (failureCode != 0) {
         Shutdown(failureCode);
         return 0;
     }
 
-    // 2. The screen that is active at start.
+    // The screen that is active at start: the window opens on it.
     std::uint32_t lock = LockIBase(0);
     startScreen = ActiveScreen();
     UnlockIBase(lock);
 
-    // 3, 4. Configuration defaults.
+    // Configuration defaults, in place before the icons are read.
     ToolConfig.helpFile[0] = '\0';
     CopyText(ToolConfig.appName, GetString(MSG_DEFAULT_APP_NAME), sizeof ToolConfig.appName);
 
-    // 5. The tool's icon and the application's icon.
+    // The tool's own icon, then the application's icon.
     LoadSettings();
 
-    // 6, 7. Texts of the window.
+    // The window's texts need the application's name from the tool's icon.
     FormatWindowTexts();
     DumpLoadedSettings();
 
-    // 8, 9, 10. The menu and the object tree.
+    // The menu and the object tree; a tree that cannot be made ends the run.
     LocalizeMenus();
     if (BuildSettingsWindow() == nullptr) {
         Shutdown(2);
         return 0;
     }
 
-    // 11 to 15. Notifications, initial states, the window.
+    // Notifications, the controls' initial states, then the window.
     InstallNotifications();
     SetAttrs(displayModeCycle, MUIA_Cycle_Active, AppSettings.displayMode, TAG_DONE);
     ApplyGadgetRules();
     SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
     ShowScreenModeName();
 
-    // 16. The command loop, until Save, Cancel, Exit or the close gadget.
+    // The command loop, until Save, Cancel, Exit or the close gadget.
     RunCommandLoop();
 
-    // 17, 18, 19.
+    // Closing the window keeps its place; Shutdown releases everything.
     SetAttrs(mainWindow, MUIA_Window_Open, 0, TAG_DONE);
     Shutdown(0);
     return 0;

@@ -2,14 +2,14 @@
 
 #include <cstdio>
 
-#include "app/program_state.h"
 #include "gui/gadget_rules.h"
 #include "gui/help_viewer.h"
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
+#include "state/program_state.h"
 #include "text/strings.h"
 
 namespace {

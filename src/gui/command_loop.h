@@ -1,22 +1,9 @@
-// Command ids, the notifications that produce them, and their dispatch.
+// The notifications that produce the command ids, and their dispatch.
 #pragma once
 
 #include <cstdint>
 
-enum : std::int32_t {
-    ID_QUIT = -1,
-    ID_SAVE = 1,
-    ID_HELP = 2,
-    ID_ABOUT = 3,
-    ID_CANCEL = 4,
-    ID_UPDATE_GADGETS = 5,
-    ID_ABOUT_MUI = 6,
-    ID_MUI_SETTINGS = 7,
-    ID_MENU_PROJECT = 8,
-    ID_MENU_PREFS = 9,
-    ID_SCREEN_MODE = 10,
-    ID_HELP_DONE = 11,
-};
+#include "state/commands.h"
 
 // Attaches the notifications to the window, buttons, gadgets and the About MUI item.
 void InstallNotifications();

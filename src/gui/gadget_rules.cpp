@@ -1,7 +1,7 @@
 #include "gui/gadget_rules.h"
 
 #include "gui/window_layout.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 
 namespace {
 

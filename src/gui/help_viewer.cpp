@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <mutex>
 
-#include "app/program_state.h"
 #include "gui/command_loop.h"
 #include "gui/window_layout.h"
 #include "platform/dos.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
+#include "state/program_state.h"
 #include "text/strings.h"
 
 std::int32_t helpDoneId = 0;

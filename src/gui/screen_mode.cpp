@@ -3,7 +3,7 @@
 #include "gui/window_layout.h"
 #include "platform/asl.h"
 #include "platform/display.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 
 namespace {

@@ -1,26 +1,11 @@
 #include "gui/window_layout.h"
 
-#include "app/program_state.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
+#include "state/program_state.h"
 #include "text/menu.h"
 #include "text/strings.h"
-
-Object *app = nullptr;
-Object *mainWindow = nullptr;
-Object *menuStrip = nullptr;
-Object *displayModeCycle = nullptr;
-Object *screenModeText = nullptr;
-Object *screenModeButton = nullptr;
-Object *soundCheckmark = nullptr;
-Object *volumeSlider = nullptr;
-Object *fpsCheckmark = nullptr;
-Object *fpsSlider = nullptr;
-Object *saveButton = nullptr;
-Object *aboutButton = nullptr;
-Object *helpButton = nullptr;
-Object *cancelButton = nullptr;
 
 // The version string, kept as plain text in the program.
 static const char versionString[] = "$VER: Vellumine Application Settings 1.3 (13.03.05)";
@@ -51,6 +36,8 @@ Object *PlainText(std::int32_t id)
     return MUI_NewObject(MUIC_Text, MUIA_Text_Contents, GetString(id));
 }
 
+// Tag lists: one attribute and its value a line.
+// clang-format off
 Object *Checkmark(std::int32_t selected)
 {
     return MUI_NewObject(MUIC_Image,
@@ -227,10 +214,4 @@ Object *BuildSettingsWindow()
     }
     return app;
 }
-
-void ResetWindowHandles()
-{
-    app = mainWindow = menuStrip = displayModeCycle = screenModeText = screenModeButton = nullptr;
-    soundCheckmark = volumeSlider = fpsCheckmark = fpsSlider = nullptr;
-    saveButton = aboutButton = helpButton = cancelButton = nullptr;
-}
+// clang-format on

@@ -13,7 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/icon_file.h"
+#include "platform/formats/icon_file.h"
+#include "platform/whole_file.h"
 
 // The store's side of a DiskObject: the file's bytes, where its sections lie, and
 // the tooltype list handed out (pointing into layout.entries).
@@ -130,31 +131,7 @@ bool FollowLinks(const std::string &path, std::string &target)
 // Reads a whole regular file of at most kIconMaxFileSize bytes.
 bool ReadIconBytes(const std::string &path, std::vector<std::uint8_t> &bytes)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat st;
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    bytes.clear();
-    std::uint8_t chunk[8192];
-    while (ok) {
-        ssize_t got = read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            ok = got == 0;
-            break;
-        }
-        if (bytes.size() + static_cast<std::size_t>(got) > kIconMaxFileSize) {
-            ok = false;
-            break;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    close(fd);
-    return ok;
+    return ReadWholeFile(path.c_str(), kIconMaxFileSize, bytes) == FileReadStatus::Ok;
 }
 
 bool WriteAll(int fd, const std::string &bytes)

@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
-#include "platform/catalog_file.h"
+#include "platform/formats/catalog_file.h"
+#include "platform/whole_file.h"
 
 #ifndef SETTINGS_DATA_DIR
 #define SETTINGS_DATA_DIR "/usr/local/share/vellumine-settings"
@@ -279,4 +280,14 @@ const char *CatalogLanguage(const Catalog *catalog)
 const char *CatalogPath(const Catalog *catalog)
 {
     return catalog != nullptr ? catalog->path.c_str() : nullptr;
+}
+
+CatalogStatus ReadCatalogFile(const std::string &path, CatalogFile *out)
+{
+    *out = CatalogFile{};
+    std::vector<std::uint8_t> bytes;
+    if (ReadWholeFile(path.c_str(), kMaxCatalogFileSize, bytes) != FileReadStatus::Ok) {
+        return CatalogStatus::Malformed;
+    }
+    return ParseCatalog(bytes.data(), bytes.size(), out);
 }

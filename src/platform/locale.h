@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/formats/catalog_file.h"
 #include "platform/tags.h"
 
 struct Locale {
@@ -43,6 +44,12 @@ std::size_t GetCatalogStrLength(const Catalog *catalog, std::int32_t id);
 // The catalog's language name as stored in it, and the file it came from.
 const char *CatalogLanguage(const Catalog *catalog);
 const char *CatalogPath(const Catalog *catalog);
+
+// Catalog files larger than this are not read.
+constexpr std::size_t kMaxCatalogFileSize = 16u << 20;
+
+// Reads and parses a catalog file; a file that cannot be read is Malformed.
+CatalogStatus ReadCatalogFile(const std::string &path, CatalogFile *out);
 
 // Amiga language names for the user's languages in the environment, in order
 // of preference; empty when the built-in texts are wanted.

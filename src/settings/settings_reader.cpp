@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "app/program_state.h"
 #include "platform/display.h"
 #include "platform/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 #include "settings/tooltype_number.h"
+#include "state/program_state.h"
 
 void ReadScreenDefaults()
 {

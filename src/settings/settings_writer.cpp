@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/program_state.h"
-#include "gui/window_layout.h"
 #include "platform/icon_store.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
+#include "state/program_state.h"
+#include "state/window_handles.h"
 
 char failedIcons[FAILED_ICONS_SIZE];
 

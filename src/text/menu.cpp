@@ -1,5 +1,6 @@
 #include "text/menu.h"
 
+#include "state/commands.h"
 #include "text/strings.h"
 
 namespace {
@@ -10,35 +11,23 @@ const char *Id(std::int32_t id)
     return reinterpret_cast<const char *>(static_cast<IPTR>(id));
 }
 
-// Command ids delivered by the entries.
-enum : IPTR {
-    kIdSave = 1,
-    kIdHelp = 2,
-    kIdAbout = 3,
-    kIdCancel = 4,
-    kIdAboutMui = 6,
-    kIdMuiSettings = 7,
-    kIdMenuProject = 8,
-    kIdMenuPrefs = 9,
-};
-
-void *UserData(IPTR commandId)
+void *UserData(std::int32_t commandId)
 {
-    return reinterpret_cast<void *>(commandId);
+    return reinterpret_cast<void *>(static_cast<IPTR>(commandId));
 }
 
 const NewMenu kMenuTemplate[MENU_TABLE_SIZE] = {
-    {NM_TITLE, Id(MSG_MENU_PROJECT), nullptr, 0, 0, UserData(kIdMenuProject)},
-    {NM_ITEM, Id(MSG_MENU_SAVE), nullptr, 0, 0, UserData(kIdSave)},
+    {NM_TITLE, Id(MSG_MENU_PROJECT), nullptr, 0, 0, UserData(ID_MENU_PROJECT)},
+    {NM_ITEM, Id(MSG_MENU_SAVE), nullptr, 0, 0, UserData(ID_SAVE)},
     {NM_ITEM, NM_BARLABEL, nullptr, 0, 0, nullptr},
-    {NM_ITEM, Id(MSG_MENU_HELP), nullptr, 0, 0, UserData(kIdHelp)},
+    {NM_ITEM, Id(MSG_MENU_HELP), nullptr, 0, 0, UserData(ID_HELP)},
     {NM_ITEM, NM_BARLABEL, nullptr, 0, 0, nullptr},
-    {NM_ITEM, Id(MSG_MENU_ABOUT), nullptr, 0, 0, UserData(kIdAbout)},
-    {NM_ITEM, Id(MSG_MENU_ABOUT_MUI), nullptr, 0, 0, UserData(kIdAboutMui)},
+    {NM_ITEM, Id(MSG_MENU_ABOUT), nullptr, 0, 0, UserData(ID_ABOUT)},
+    {NM_ITEM, Id(MSG_MENU_ABOUT_MUI), nullptr, 0, 0, UserData(ID_ABOUT_MUI)},
     {NM_ITEM, NM_BARLABEL, nullptr, 0, 0, nullptr},
-    {NM_ITEM, Id(MSG_MENU_EXIT), nullptr, 0, 0, UserData(kIdCancel)},
-    {NM_TITLE, Id(MSG_MENU_PREFS), nullptr, 0, 0, UserData(kIdMenuPrefs)},
-    {NM_ITEM, Id(MSG_MENU_MUI_PREFS), nullptr, 0, 0, UserData(kIdMuiSettings)},
+    {NM_ITEM, Id(MSG_MENU_EXIT), nullptr, 0, 0, UserData(ID_CANCEL)},
+    {NM_TITLE, Id(MSG_MENU_PREFS), nullptr, 0, 0, UserData(ID_MENU_PREFS)},
+    {NM_ITEM, Id(MSG_MENU_MUI_PREFS), nullptr, 0, 0, UserData(ID_MUI_SETTINGS)},
     {NM_END, nullptr, nullptr, 0, 0, nullptr},
 };
 

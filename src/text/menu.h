@@ -1,7 +1,7 @@
 // The menu strip definition and its localisation.
 #pragma once
 
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 
 constexpr int MENU_TABLE_SIZE = 12;
 extern NewMenu menuTable[MENU_TABLE_SIZE];

@@ -2,57 +2,11 @@
 
 #include <cstring>
 
-#include "app/libraries_setup.h"
 #include "platform/locale.h"
+#include "state/program_state.h"
 
 Locale *localeHandle = nullptr;
 Catalog *catalogHandle = nullptr;
-
-const StringEntry builtInStrings[STRING_COUNT] = {
-    {MSG_MENU_PROJECT, "Project"},
-    {MSG_MENU_SAVE, "S\0Save prefs"},
-    {MSG_MENU_HELP, "H\0Help"},
-    {MSG_MENU_ABOUT, "A\0About"},
-    {MSG_MENU_ABOUT_MUI, "M\0About MUI"},
-    {MSG_MENU_EXIT, "E\0Exit"},
-    {MSG_MENU_PREFS, "Prefs"},
-    {MSG_MENU_MUI_PREFS, "X\0MUI..."},
-    {MSG_MODE_WINDOW, "Window on Workbench"},
-    {MSG_MODE_FULLSCREEN_AUTO, "Full screen (auto mode select)"},
-    {MSG_STYLE_NORMAL, "Normal"},
-    {MSG_STYLE_BORDERLESS, "Borderless"},
-    {MSG_STYLE_BORDERLESS_FIXED, "Borderless & fixed"},
-    {MSG_REQ_TITLE, "Vellumine settings"},
-    {MSG_REQ_OK, "OK"},
-    {MSG_ERR_OPEN_LIBRARY, "Cannot open library %s !"},
-    {MSG_ERR_CREATE_APP, "Error creating application!"},
-    {MSG_ERR_OPEN_FILE, "Cannot open file %s!"},
-    {MSG_WINDOW_TITLE, "%s Settings"},
-    {MSG_GROUP_DISPLAY, "Display settings"},
-    {MSG_LABEL_DISPLAY_MODE, "Display mode"},
-    {MSG_LABEL_SCREEN_MODE, "Screen mode"},
-    {MSG_LABEL_WINDOW_STYLE, "Window style"},
-    {MSG_GROUP_SOUND, "Sound settings"},
-    {MSG_LABEL_ENABLE_SOUND, "Enable sound output?"},
-    {MSG_LABEL_MASTER_VOLUME, "Master volume"},
-    {MSG_GROUP_GENERAL, "General settings"},
-    {MSG_LABEL_LIMIT_FPS, "Limit frames per second? (FPS)"},
-    {MSG_LABEL_FPS, "FPS"},
-    {MSG_BUTTON_SAVE, "Save"},
-    {MSG_BUTTON_ABOUT, "About"},
-    {MSG_BUTTON_HELP, "Help"},
-    {MSG_BUTTON_CANCEL, "Cancel"},
-    {MSG_ABOUT_TEXT,
-     "%s\n"
-     "was made with the Vellumine multimedia layer.\n"
-     "More on Vellumine is in the documentation\n"
-     "that comes in the application's drawer."},
-    {MSG_ERR_NO_HELP, "Help is not available!"},
-    {MSG_APP_DESCRIPTION, "Settings for Vellumine applications"},
-    {MSG_DEFAULT_APP_NAME, "Application"},
-    {MSG_MODE_FULLSCREEN_MANUAL, "Full screen (manual mode select)"},
-    {MSG_ERR_WRITE_ICONS, "Cannot save the settings into %s!"},
-};
 
 namespace {
 
@@ -72,7 +26,7 @@ bool IsMenuItemId(std::int32_t id)
 }
 
 // How many "%s" a format text must hold, or -1 when the text is not used as a
-// format. Id 34 is shown as a requester format without arguments.
+// format. MSG_ERR_NO_HELP is shown as a requester format without arguments.
 int RequiredStringConversions(std::int32_t id)
 {
     switch (id) {

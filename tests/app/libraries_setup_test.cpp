@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/libraries_setup.h"
-#include "app/program_state.h"
+#include "app/program_reset.h"
 #include "platform/easy_request.h"
 #include "platform/libraries.h"
 #include "platform/locale.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "catalog_compiler.h"
-#include "platform/catalog_file.h"
+#include "platform/formats/catalog_compiler.h"
+#include "platform/locale.h"
 #include "support/corpus_folders.h"
 #include "support/temp_dir.h"
 #include "support/test_paths.h"

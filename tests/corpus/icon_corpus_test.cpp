@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_state.h"
+#include "app/program_reset.h"
 #include "e2e/icon_walk.h"
 #include "platform/icon_store.h"
 #include "settings/app_settings.h"

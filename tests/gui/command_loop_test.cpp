@@ -3,8 +3,9 @@
 
 #include "app/main_flow.h"
 #include "gui/window_fixture.h"
-#include "icon_maker.h"
 #include "platform/easy_request.h"
+#include "platform/formats/icon_maker.h"
+#include "support/icon_test_util.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ protected:
             }
             IconSpec spec;
             spec.toolTypes = {"DONOTWAIT", "WINDOW"};
-            ASSERT_TRUE(WriteIcon(Icon(i), spec));
+            WriteIcon(Icon(i), spec);
             before_.push_back(ReadFileBytes(Icon(i)));
         }
         BuildAndStart();

@@ -10,11 +10,11 @@
 
 #include "app/libraries_setup.h"
 #include "app/main_flow.h"
-#include "app/program_state.h"
+#include "app/program_reset.h"
 #include "gui/command_loop.h"
 #include "gui/gadget_rules.h"
 #include "gui/window_layout.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit_testing.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 #include "support/temp_dir.h"

@@ -10,7 +10,7 @@
 
 #include "platform/asl.h"
 #include "platform/display.h"
-#include "toolkit_test_support.h"
+#include "platform/toolkit/toolkit_test_support.h"
 
 namespace {
 

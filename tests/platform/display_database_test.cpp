@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/display.h"
-#include "toolkit_test_support.h"
+#include "platform/toolkit/toolkit_test_support.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "icon_maker.h"
-#include "platform/icon_file.h"
+#include "platform/formats/icon_file.h"
+#include "platform/formats/icon_maker.h"
 #include "platform/icon_store.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
@@ -21,7 +21,7 @@ class IconStore : public ::testing::Test
   protected:
     IconStore() : here_(dir_.path()) {}
 
-    void Make(const std::string &name, const IconSpec &spec) { ASSERT_TRUE(WriteIcon(name + ".info", spec)); }
+    void Make(const std::string &name, const IconSpec &spec) { WriteIcon(name + ".info", spec); }
     std::string Bytes(const std::string &name) const { return ReadFileBytes(dir_.file(name + ".info")); }
 
     TempDir dir_;

@@ -1,6 +1,13 @@
 #include "support/icon_test_util.h"
 
+#include "platform/formats/icon_maker.h"
 #include "platform/icon_store.h"
+#include "support/temp_dir.h"
+
+void WriteIcon(const std::string &path, const IconSpec &spec)
+{
+    WriteFileBytes(path, MakeIcon(spec));
+}
 
 std::vector<std::string> ToolTypesOf(char *const *toolTypes)
 {

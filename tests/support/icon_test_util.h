@@ -5,6 +5,10 @@
 #include <vector>
 
 struct DiskObject;
+struct IconSpec;
+
+// Writes the icon made from spec to path.
+void WriteIcon(const std::string &path, const IconSpec &spec);
 
 // The texts of a null-terminated tooltype list.
 std::vector<std::string> ToolTypesOf(char *const *toolTypes);

@@ -10,13 +10,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/program_state.h"
 #include "gui/command_loop.h"
 #include "gui/help_viewer.h"
 #include "gui/window_layout.h"
 #include "platform/dos.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit_testing.h"
 #include "settings/tool_config.h"
+#include "state/program_state.h"
 #include "text/strings.h"
 
 // What the help command uses of the rest of the program.

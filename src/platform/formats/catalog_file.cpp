@@ -1,0 +1,174 @@
+#include "platform/formats/catalog_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/formats/big_endian.h"
+#include "platform/formats/iff.h"
+
+namespace {
+
+// A zero-terminated text in a chunk; without a zero, the whole chunk.
+std::string ChunkText(const unsigned char *data, std::size_t size)
+{
+    const void *zero = std::memchr(data, 0, size);
+    std::size_t length = zero != nullptr ? static_cast<const unsigned char *>(zero) - data : size;
+    return std::string(reinterpret_cast<const char *>(data), length);
+}
+
+// STRS: id, length, text padded with zeros to a multiple of 4, repeated.
+bool ParseStrings(const unsigned char *data, std::size_t size, std::vector<CatalogText> *texts)
+{
+    ByteReader strs{data, size, 0};
+    while (strs.Left() > 0) {
+        std::uint32_t rawId = 0;
+        std::uint32_t length = 0;
+        if (!strs.U32(rawId) || !strs.U32(length) || length > strs.Left()) {
+            return false;
+        }
+        auto id = static_cast<std::int32_t>(rawId);
+        const unsigned char *text = strs.Take(length);
+        // The last text's padding may be missing.
+        if (!strs.Skip((4 - length % 4) % 4)) {
+            strs.pos = strs.size;
+        }
+        std::size_t kept = length;
+        if (kept > 0 && text[kept - 1] == 0) {
+            --kept;  // a terminating zero counted in the length
+        }
+        texts->push_back({id, std::string(reinterpret_cast<const char *>(text), kept)});
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string Utf8ToLatin1(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            ++i;
+            continue;
+        }
+        int follow;
+        std::uint32_t code;
+        std::uint32_t minimum;
+        if ((c & 0xE0) == 0xC0) {
+            follow = 1;
+            code = c & 0x1F;
+            minimum = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            follow = 2;
+            code = c & 0x0F;
+            minimum = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            follow = 3;
+            code = c & 0x07;
+            minimum = 0x10000;
+        } else {
+            out.push_back('?');  // a stray continuation byte or an invalid lead
+            ++i;
+            continue;
+        }
+        int taken = 0;
+        while (taken < follow && i + 1 + taken < n &&
+               (static_cast<unsigned char>(text[i + 1 + taken]) & 0xC0) == 0x80) {
+            code = (code << 6) | (static_cast<unsigned char>(text[i + 1 + taken]) & 0x3F);
+            ++taken;
+        }
+        if (taken < follow) {
+            out.push_back('?');  // cut short: the bytes read so far stand for one character
+            i += 1 + taken;
+            continue;
+        }
+        i += 1 + follow;
+        bool valid = code >= minimum && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        out.push_back(valid && code <= 0xFF ? static_cast<char>(code) : '?');
+    }
+    return out;
+}
+
+std::string Windows1252ToLatin1(const std::string &text)
+{
+    // Every character of 0x80-0x9F in windows-1252 lies outside ISO-8859-1.
+    std::string out = text;
+    for (char &c : out) {
+        auto u = static_cast<unsigned char>(c);
+        if (u >= 0x80 && u <= 0x9F) {
+            c = '?';
+        }
+    }
+    return out;
+}
+
+CatalogStatus ParseCatalog(const unsigned char *data, std::size_t size, CatalogFile *out)
+{
+    *out = CatalogFile{};
+    IffReader form;
+    if (!form.Open(data, size, "CTLG")) {
+        return CatalogStatus::Malformed;
+    }
+    CatalogFile parsed;
+    IffChunk chunk;
+    while (form.Next(chunk)) {
+        if (chunk.Is("FVER")) {
+            parsed.version = ChunkText(chunk.data, chunk.size);
+        } else if (chunk.Is("LANG")) {
+            parsed.language = ChunkText(chunk.data, chunk.size);
+        } else if (chunk.Is("CSET")) {
+            if (chunk.size < 4) {
+                return CatalogStatus::Malformed;
+            }
+            parsed.codeset = ReadBE32(chunk.data);
+        } else if (chunk.Is("STRS")) {
+            if (!ParseStrings(chunk.data, chunk.size, &parsed.texts)) {
+                return CatalogStatus::Malformed;
+            }
+        }
+        // Other chunks (AUTH, ...) carry nothing the program uses.
+    }
+    if (form.Malformed()) {
+        return CatalogStatus::Malformed;
+    }
+
+    switch (parsed.codeset) {
+    case CATALOG_CODESET_DEFAULT:
+    case CATALOG_CODESET_ASCII:
+    case CATALOG_CODESET_LATIN1:
+        break;
+    case CATALOG_CODESET_UTF8:
+        for (CatalogText &t : parsed.texts) {
+            t.text = Utf8ToLatin1(t.text);
+        }
+        break;
+    case CATALOG_CODESET_WINDOWS1252:
+        for (CatalogText &t : parsed.texts) {
+            t.text = Windows1252ToLatin1(t.text);
+        }
+        break;
+    default:
+        return CatalogStatus::UnknownCodeset;
+    }
+
+    // Ascending ids; where an id repeats, its first text counts.
+    std::stable_sort(parsed.texts.begin(), parsed.texts.end(),
+                     [](const CatalogText &a, const CatalogText &b) { return a.id < b.id; });
+    auto last = std::unique(parsed.texts.begin(), parsed.texts.end(),
+                            [](const CatalogText &a, const CatalogText &b) { return a.id == b.id; });
+    parsed.texts.erase(last, parsed.texts.end());
+    *out = std::move(parsed);
+    return CatalogStatus::Ok;
+}
+
+const CatalogText *FindCatalogText(const CatalogFile &catalog, std::int32_t id)
+{
+    auto it = std::lower_bound(catalog.texts.begin(), catalog.texts.end(), id,
+                               [](const CatalogText &t, std::int32_t wanted) { return t.id < wanted; });
+    return it != catalog.texts.end() && it->id == id ? &*it : nullptr;
+}

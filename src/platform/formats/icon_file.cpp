@@ -1,0 +1,162 @@
+#include "platform/formats/icon_file.h"
+
+#include <cstring>
+#include <limits>
+
+#include "platform/formats/big_endian.h"
+#include "platform/formats/iff.h"
+
+namespace {
+
+// A text stored as a 32-bit length and that many bytes.
+bool SkipText(ByteReader &c)
+{
+    std::uint32_t length;
+    return c.U32(length) && c.Skip(length);
+}
+
+bool SkipImage(ByteReader &c)
+{
+    if (c.Left() < kIconImageHeaderSize) {
+        return false;
+    }
+    const std::uint8_t *header = c.Take(kIconImageHeaderSize);
+    std::uint64_t width = ReadBE16(header + 4);
+    std::uint64_t height = ReadBE16(header + 6);
+    std::uint64_t depth = ReadBE16(header + 8);
+    std::uint64_t planes = (width + 15) / 16 * 2 * height * depth; // at most 2^46: no overflow
+    return planes <= c.Left() && c.Skip(static_cast<std::size_t>(planes));
+}
+
+// The tooltype section: a count word of (entries + 1) * 4, then each entry as a
+// length counting its zero and the text with that zero.
+bool ReadToolTypes(ByteReader &c, std::vector<std::string> &entries)
+{
+    std::uint32_t countWord;
+    if (!c.U32(countWord) || countWord < 4 || countWord % 4 != 0) {
+        return false;
+    }
+    std::size_t count = countWord / 4 - 1;
+    if (count > c.Left() / 5) { // each entry takes at least a length and a zero
+        return false;
+    }
+    entries.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t length;
+        if (!c.U32(length) || length == 0 || length > c.Left()) {
+            return false;
+        }
+        const char *text = reinterpret_cast<const char *>(c.Take(length));
+        if (text[length - 1] != '\0' || std::memchr(text, '\0', length - 1) != nullptr) {
+            return false;
+        }
+        entries.emplace_back(text, length - 1);
+    }
+    return true;
+}
+
+// The NewIcons image block: from the marker entry (or the single space before it)
+// to the end of the list.
+std::size_t FindImageBlock(const std::vector<std::string> &entries)
+{
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i] == kNewIconsMarker) {
+            return i > 0 && entries[i - 1] == " " ? i - 1 : i;
+        }
+    }
+    return entries.size();
+}
+
+} // namespace
+
+bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout)
+{
+    layout = IconLayout{};
+    if (data == nullptr || size < kIconHeaderSize || size > kIconMaxFileSize || ReadBE16(data) != 0xE310) {
+        return false;
+    }
+    layout.type = data[kIconTypeOffset];
+    bool hasDrawerData = ReadBE32(data + kIconDrawerDataOffset) != 0;
+    std::uint8_t revision = data[kIconUserDataOffset + 3];
+
+    ByteReader c{data, size, kIconHeaderSize};
+    if (hasDrawerData && !c.Skip(kIconDrawerDataSize)) {
+        return false;
+    }
+    if (ReadBE32(data + kIconFirstImageOffset) != 0 && !SkipImage(c)) {
+        return false;
+    }
+    if (ReadBE32(data + kIconSecondImageOffset) != 0 && !SkipImage(c)) {
+        return false;
+    }
+    if (ReadBE32(data + kIconDefaultToolOffset) != 0 && !SkipText(c)) {
+        return false;
+    }
+    layout.toolTypesStart = c.pos;
+    layout.hasToolTypes = ReadBE32(data + kIconToolTypesOffset) != 0;
+    if (layout.hasToolTypes && !ReadToolTypes(c, layout.entries)) {
+        return false;
+    }
+    layout.toolTypesEnd = c.pos;
+    layout.imageBlockStart = FindImageBlock(layout.entries);
+    if (ReadBE32(data + kIconToolWindowOffset) != 0 && !SkipText(c)) {
+        return false;
+    }
+    if (hasDrawerData && revision == 1 && !c.Skip(kIconDrawerData2Size)) {
+        return false;
+    }
+    // Whatever follows is kept as it is; an OS 3.5 FORM there must be whole (a
+    // trailer that is only the start of "FORM" is one cut short).
+    return !IffLooksLikeForm(c.Here(), c.Left()) || IffFormFits(c.Here(), c.Left());
+}
+
+bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &layout, const char *const *list,
+               std::size_t count, std::string &out)
+{
+    constexpr std::size_t kMax32 = std::numeric_limits<std::uint32_t>::max();
+    if (layout.toolTypesStart < kIconHeaderSize || layout.toolTypesStart > layout.toolTypesEnd ||
+        layout.toolTypesEnd > size || layout.imageBlockStart > layout.entries.size()) {
+        return false;
+    }
+    std::size_t blockCount = layout.entries.size() - layout.imageBlockStart;
+    std::size_t total = count + blockCount;
+    if (total > kMax32 / 4 - 1) {
+        return false;
+    }
+    bool section = layout.hasToolTypes || total > 0;
+
+    std::size_t sectionSize = section ? 4 : 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::size_t length = std::strlen(list[i]) + 1;
+        if (length > kMax32) {
+            return false;
+        }
+        sectionSize += 4 + length;
+    }
+    for (std::size_t i = layout.imageBlockStart; i < layout.entries.size(); ++i) {
+        sectionSize += 4 + layout.entries[i].size() + 1;
+    }
+
+    out.clear();
+    out.reserve(size - (layout.toolTypesEnd - layout.toolTypesStart) + sectionSize);
+    out.append(reinterpret_cast<const char *>(data), layout.toolTypesStart);
+    if (section && !layout.hasToolTypes) {
+        // The pointer's value means nothing on disk; only that it is not zero.
+        out[kIconToolTypesOffset + 3] = 1;
+    }
+    if (section) {
+        PutBE32(out, static_cast<std::uint32_t>((total + 1) * 4));
+        for (std::size_t i = 0; i < count; ++i) {
+            std::size_t length = std::strlen(list[i]);
+            PutBE32(out, static_cast<std::uint32_t>(length + 1));
+            out.append(list[i], length + 1);
+        }
+        for (std::size_t i = layout.imageBlockStart; i < layout.entries.size(); ++i) {
+            const std::string &entry = layout.entries[i];
+            PutBE32(out, static_cast<std::uint32_t>(entry.size() + 1));
+            out.append(entry.c_str(), entry.size() + 1);
+        }
+    }
+    out.append(reinterpret_cast<const char *>(data) + layout.toolTypesEnd, size - layout.toolTypesEnd);
+    return true;
+}

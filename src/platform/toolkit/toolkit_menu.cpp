@@ -1,0 +1,98 @@
+// Menu strips made from NewMenu tables: a menu bar with its menus and items,
+// Ctrl+key shortcuts, separator bars, and items that return their user data.
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "platform/toolkit/toolkit_internal.h"
+
+namespace toolkit {
+
+namespace {
+
+constexpr int kMaxEntries = 4096;  // a table without its end marker stops here
+
+QString MenuText(const char *label)
+{
+    return FromLatin1(label).replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+// Ctrl and the key's character; none for a missing, blank or control character.
+QKeySequence Shortcut(const char *commKey)
+{
+    if (commKey == nullptr) {
+        return {};
+    }
+    const auto c = static_cast<unsigned char>(commKey[0]);
+    if (c <= ' ' || c == 0x7f || (c >= 0x80 && c < 0xa0)) {
+        return {};
+    }
+    // Letters, digits and the Latin-1 letters: the key code is the upper-case character.
+    const char16_t key = QChar(char16_t(c)).toUpper().unicode();
+    return QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(key)));
+}
+
+void ItemChosen(Gadget *item)
+{
+    if (ObjectSleeps(item)) {
+        return;
+    }
+    ChangeAttr(item, MUIA_Menuitem_Trigger, reinterpret_cast<IPTR>(item));
+    Object *app = ApplicationOf(item);
+    if (app != nullptr && item->userData != 0) {
+        QueueReturnId(app, item->userData);
+    }
+}
+
+Gadget *Adopt(Object *parent, Gadget *child)
+{
+    child->parent = parent;
+    parent->children.push_back(child);
+    RememberObject(child);
+    return child;
+}
+
+}  // namespace
+
+Object *NewMenustrip(const NewMenu *menu)
+{
+    if (CreationFails() || !HaveQApplication() || menu == nullptr) {
+        return nullptr;
+    }
+    auto *strip = new Gadget(Kind::Menustrip);
+    auto *bar = new QMenuBar;
+    strip->widget = bar;
+    Gadget *title = nullptr;
+    for (int i = 0; i < kMaxEntries && menu[i].nm_Type != NM_END; ++i) {
+        const NewMenu &entry = menu[i];
+        if (entry.nm_Type == NM_TITLE) {
+            const char *label = entry.nm_Label == NM_BARLABEL ? "" : entry.nm_Label;
+            title = Adopt(strip, new Gadget(Kind::Menu));
+            title->text = label != nullptr ? label : "";
+            title->userData = reinterpret_cast<IPTR>(entry.nm_UserData);
+            title->widget = bar->addMenu(MenuText(title->text.c_str()));
+        } else if (entry.nm_Type == NM_ITEM && title != nullptr) {
+            auto *qmenu = qobject_cast<QMenu *>(title->widget.data());
+            Gadget *item = Adopt(title, new Gadget(Kind::MenuItem));
+            item->userData = reinterpret_cast<IPTR>(entry.nm_UserData);
+            if (entry.nm_Label == NM_BARLABEL) {
+                item->action = qmenu->addSeparator();
+                continue;
+            }
+            item->text = entry.nm_Label != nullptr ? entry.nm_Label : "";
+            QAction *action = qmenu->addAction(MenuText(item->text.c_str()));
+            action->setShortcut(Shortcut(entry.nm_CommKey));
+            if (!action->shortcut().isEmpty()) {
+                item->commKey = entry.nm_CommKey[0];
+            }
+            item->action = action;
+            QObject::connect(action, &QAction::triggered, action, [item] { ItemChosen(item); });
+        }
+        // Entries of other types (sub-items) and items before the first title are left out.
+    }
+    RememberObject(strip);
+    return strip;
+}
+
+}  // namespace toolkit
