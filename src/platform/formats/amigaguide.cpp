@@ -1,0 +1,493 @@
+// The document's structure: its text decoded and split into lines, the
+// commands in column 0, the nodes; and link targets and Amiga paths.
+#include "platform/formats/amigaguide.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "platform/formats/amigaguide_internal.h"
+
+namespace {
+
+bool IsUtf8(const unsigned char *p, std::size_t size)
+{
+    std::size_t i = 0;
+    while (i < size) {
+        unsigned c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length;
+        unsigned least;
+        unsigned code;
+        if ((c & 0xE0) == 0xC0) {
+            length = 2, least = 0x80, code = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            length = 3, least = 0x800, code = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            length = 4, least = 0x10000, code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (size - i < length) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80) {
+                return false;
+            }
+            code = code << 6 | (p[i + k] & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string Latin1ToUtf8(const unsigned char *p, std::size_t size)
+{
+    std::string text;
+    text.reserve(size + size / 8);
+    for (std::size_t i = 0; i < size; ++i) {
+        if (p[i] < 0x80) {
+            text += static_cast<char>(p[i]);
+        } else {
+            text += static_cast<char>(0xC0 | p[i] >> 6);
+            text += static_cast<char>(0x80 | (p[i] & 0x3F));
+        }
+    }
+    return text;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (Lower(text[i]) != Lower(prefix[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+
+// The lines of the text: split at LF, a CR before it dropped, lines longer
+// than kGuideMaxLine split where a UTF-8 character starts.
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        std::string_view line = text.substr(start, (end == std::string_view::npos ? text.size() : end) - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        while (line.size() > kGuideMaxLine) {
+            std::size_t cut = kGuideMaxLine;
+            while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) {
+                --cut;
+            }
+            cut = cut == 0 ? kGuideMaxLine : cut;
+            lines.push_back(line.substr(0, cut));
+            line.remove_prefix(cut);
+        }
+        lines.push_back(line);
+        start = next;
+    }
+    return lines;
+}
+
+// A command's text argument: a quoted text without its quotes, else the rest as written.
+std::string Unquote(std::string_view rest)
+{
+    rest = TrimGuideSpace(rest);
+    if (!rest.empty() && rest.front() == '"') {
+        return std::string(NextGuideArg(&rest));
+    }
+    return std::string(rest);
+}
+
+enum class Command {
+    Database, Node, EndNode, Title, Toc, Next, Prev, Index, Help, Font, WordWrap, SmartWrap, Tab,
+    Macro, OnOpen, OnClose, Author, Copyright, Version, Master, Ignored
+};
+
+Command FindCommand(std::string_view name)
+{
+    static const struct {
+        std::string_view name;
+        Command command;
+    } table[] = {
+        {"database", Command::Database}, {"node", Command::Node},       {"endnode", Command::EndNode},
+        {"title", Command::Title},       {"toc", Command::Toc},         {"next", Command::Next},
+        {"prev", Command::Prev},         {"index", Command::Index},     {"help", Command::Help},
+        {"font", Command::Font},         {"wordwrap", Command::WordWrap}, {"smartwrap", Command::SmartWrap},
+        {"tab", Command::Tab},           {"macro", Command::Macro},     {"onopen", Command::OnOpen},
+        {"onclose", Command::OnClose},   {"author", Command::Author},   {"(c)", Command::Copyright},
+        {"$ver:", Command::Version},     {"master", Command::Master},
+    };
+    for (const auto &entry : table) {
+        if (name.size() == entry.name.size() && StartsWithNoCase(name, entry.name)) {
+            return entry.command;
+        }
+    }
+    return Command::Ignored;  // @rem, @remark and the commands this reader has no use for
+}
+
+// A node while the document is read: its text lines and what it sets itself.
+struct SourceNode {
+    std::vector<std::string_view> text;
+    GuideMacros macros;
+    std::optional<GuideWrap> wrap;
+    std::optional<int> tabSize;
+};
+
+void SetFont(std::string_view rest, std::string *font, int *size)
+{
+    *font = std::string(NextGuideArg(&rest));
+    *size = ParseGuideNumber(rest, 0, 999, 0);
+}
+
+}  // namespace
+
+int ParseGuideNumber(std::string_view text, int least, int most, int otherwise)
+{
+    text = TrimGuideSpace(text);
+    bool negative = !text.empty() && text.front() == '-';
+    if (negative || (!text.empty() && text.front() == '+')) {
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.front() < '0' || text.front() > '9') {
+        return otherwise;
+    }
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        value = std::min<long long>(value * 10 + (c - '0'), 1LL << 40);
+    }
+    value = negative ? -value : value;
+    return static_cast<int>(std::clamp<long long>(value, least, most));
+}
+
+std::string_view TrimGuideSpace(std::string_view text)
+{
+    while (!text.empty() && IsSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::string_view NextGuideArg(std::string_view *rest)
+{
+    std::string_view text = *rest;
+    while (!text.empty() && IsSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    std::string_view arg;
+    if (!text.empty() && text.front() == '"') {
+        std::size_t close = text.find('"', 1);
+        std::size_t end = close == std::string_view::npos ? text.size() : close;
+        arg = text.substr(1, end - 1);
+        text.remove_prefix(close == std::string_view::npos ? text.size() : close + 1);
+    } else {
+        std::size_t end = 0;
+        while (end < text.size() && !IsSpace(text[end])) {
+            ++end;
+        }
+        arg = text.substr(0, end);
+        text.remove_prefix(end);
+    }
+    *rest = text;
+    return arg;
+}
+
+std::string FoldGuideName(std::string_view name)
+{
+    std::string folded(name);
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(folded[i]);
+        if (c >= 'a' && c <= 'z') {
+            folded[i] = static_cast<char>(c - 'a' + 'A');
+        } else if (c == 0xC3 && i + 1 < folded.size()) {
+            // U+00E0 to U+00FE but U+00F7: the Latin-1 small letters.
+            unsigned char next = static_cast<unsigned char>(folded[i + 1]);
+            if (next >= 0xA0 && next <= 0xBE && next != 0xB7) {
+                folded[i + 1] = static_cast<char>(next - 0x20);
+            }
+            ++i;
+        }
+    }
+    return folded;
+}
+
+bool IsAmigaGuide(const char *data, std::size_t size)
+{
+    std::string_view text(data, size);
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    }
+    constexpr std::string_view kMark = "@database";
+    return StartsWithNoCase(text, kMark) &&
+           (text.size() == kMark.size() || IsSpace(text[kMark.size()]) || text[kMark.size()] == '\r' ||
+            text[kMark.size()] == '\n');
+}
+
+bool ParseAmigaGuide(const char *data, std::size_t size, GuideDocument *out)
+{
+    *out = GuideDocument();
+    if (size > kGuideMaxSize || !IsAmigaGuide(data, size)) {
+        return false;
+    }
+    const auto *bytes = reinterpret_cast<const unsigned char *>(data);
+    GuideDocument &document = *out;
+    std::string text;
+    if (IsUtf8(bytes, size)) {
+        text.assign(data, size);
+    } else {
+        text = Latin1ToUtf8(bytes, size);
+        document.latin1 = true;
+    }
+    std::string_view view = text;
+    if (view.substr(0, 3) == "\xEF\xBB\xBF") {
+        view.remove_prefix(3);
+    }
+
+    std::vector<SourceNode> sources;
+    GuideMacros documentMacros;
+    GuideWrap documentWrap = GuideWrap::Lines;
+    int documentTab = kGuideDefaultTab;
+    GuideNode *node = nullptr;    // the open node; text outside nodes is not shown
+    SourceNode *source = nullptr;
+    for (std::string_view line : SplitLines(view)) {
+        if (line.empty() || line.front() != '@' || (line.size() > 1 && line[1] == '{')) {
+            if (source != nullptr) {
+                source->text.push_back(line);
+            }
+            continue;
+        }
+        std::string_view rest = line.substr(1);
+        std::size_t nameEnd = 0;
+        while (nameEnd < rest.size() && !IsSpace(rest[nameEnd])) {
+            ++nameEnd;
+        }
+        const Command command = FindCommand(rest.substr(0, nameEnd));
+        rest = TrimGuideSpace(rest.substr(nameEnd));
+        switch (command) {
+        case Command::Database:
+            if (document.database.empty()) {
+                document.database = Unquote(rest);
+            }
+            break;
+        case Command::Node:
+            node = nullptr, source = nullptr;
+            if (document.nodes.size() >= kGuideMaxNodes) {
+                document.truncated = true;
+                break;
+            }
+            node = &document.nodes.emplace_back();
+            source = &sources.emplace_back();
+            node->name = std::string(NextGuideArg(&rest));
+            node->title = Unquote(rest);
+            if (node->title.empty()) {
+                node->title = node->name;
+            }
+            break;
+        case Command::EndNode:
+            node = nullptr, source = nullptr;  // a stray one closes nothing
+            break;
+        case Command::Title:
+            if (node != nullptr) {
+                node->title = Unquote(rest);
+            }
+            break;
+        case Command::Toc:
+            (node != nullptr ? node->toc : document.toc) = std::string(NextGuideArg(&rest));
+            break;
+        case Command::Next:
+        case Command::Prev:
+            if (node != nullptr) {
+                (command == Command::Next ? node->next : node->prev) = std::string(NextGuideArg(&rest));
+            }
+            break;
+        case Command::Index:
+            (node != nullptr ? node->index : document.index) = std::string(NextGuideArg(&rest));
+            break;
+        case Command::Help:
+            (node != nullptr ? node->help : document.help) = std::string(NextGuideArg(&rest));
+            break;
+        case Command::Font:
+            if (node != nullptr) {
+                SetFont(rest, &node->font, &node->fontSize);
+            } else {
+                SetFont(rest, &document.font, &document.fontSize);
+            }
+            break;
+        case Command::WordWrap:
+        case Command::SmartWrap: {
+            const GuideWrap wrap = command == Command::WordWrap ? GuideWrap::Word : GuideWrap::Smart;
+            if (source != nullptr) {
+                source->wrap = wrap;
+            } else {
+                documentWrap = wrap;
+            }
+            break;
+        }
+        case Command::Tab:
+            if (source != nullptr) {
+                source->tabSize = ParseGuideNumber(rest, 1, 32, kGuideDefaultTab);
+            } else {
+                documentTab = ParseGuideNumber(rest, 1, 32, kGuideDefaultTab);
+            }
+            break;
+        case Command::Macro: {
+            std::string name = FoldGuideName(NextGuideArg(&rest));
+            std::string_view body = TrimGuideSpace(rest);
+            if (body.size() >= 2 && body.front() == '"' && body.back() == '"') {
+                body = body.substr(1, body.size() - 2);
+            }
+            if (!name.empty()) {
+                (source != nullptr ? source->macros : documentMacros)[name] = std::string(body);
+            }
+            break;
+        }
+        case Command::OnOpen:
+            (node != nullptr ? node->onOpen : document.onOpen) = Unquote(rest);
+            break;
+        case Command::OnClose:
+            (node != nullptr ? node->onClose : document.onClose) = Unquote(rest);
+            break;
+        case Command::Author:
+            document.author = Unquote(rest);
+            break;
+        case Command::Copyright:
+            document.copyright = Unquote(rest);
+            break;
+        case Command::Version:
+            document.version = std::string(rest);
+            break;
+        case Command::Master:
+            document.master = Unquote(rest);
+            break;
+        case Command::Ignored:
+            break;
+        }
+    }
+
+    GuideBudget budget;
+    for (std::size_t i = 0; i < document.nodes.size(); ++i) {
+        GuideNode &each = document.nodes[i];
+        each.wrap = sources[i].wrap.value_or(documentWrap);
+        each.tabSize = sources[i].tabSize.value_or(documentTab);
+        if (each.font.empty()) {
+            each.font = document.font, each.fontSize = document.fontSize;
+        }
+        BuildGuideLines(&each, sources[i].text, sources[i].macros, documentMacros, &budget);
+        if (!each.name.empty()) {
+            document.nodeByName.emplace(FoldGuideName(each.name), static_cast<int>(i));
+        }
+    }
+    document.truncated = document.truncated || budget.exhausted;
+    return true;
+}
+
+int FindGuideNode(const GuideDocument &document, std::string_view name)
+{
+    auto found = document.nodeByName.find(FoldGuideName(name));
+    return found == document.nodeByName.end() ? -1 : found->second;
+}
+
+void SplitGuideTarget(std::string_view target, std::string *file, std::string *node)
+{
+    std::size_t slash = target.rfind('/');
+    if (slash != std::string_view::npos) {
+        *file = std::string(target.substr(0, slash));
+        *node = std::string(target.substr(slash + 1));
+    } else if (target.find(':') != std::string_view::npos) {
+        *file = std::string(target);
+        node->clear();
+    } else {
+        file->clear();
+        *node = std::string(target);
+    }
+}
+
+GuidePath ResolveGuidePath(std::string_view folder, std::string_view amigaPath)
+{
+    GuidePath result;
+    std::size_t colon = amigaPath.find(':');
+    if (colon != std::string_view::npos) {
+        result.volume = std::string(amigaPath.substr(0, colon));
+        return result;
+    }
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0; start < folder.size();) {
+        std::size_t end = std::min(folder.find('/', start), folder.size());
+        if (end > start) {
+            parts.push_back(folder.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    auto up = [&parts] {
+        if (!parts.empty()) {
+            parts.pop_back();
+        }
+    };
+    std::size_t i = 0;
+    bool afterName = false;  // the next '/' only separates
+    while (i < amigaPath.size()) {
+        if (amigaPath[i] == '/') {
+            if (!afterName) {
+                up();
+            }
+            afterName = false;
+            ++i;
+            continue;
+        }
+        std::size_t end = std::min(amigaPath.find('/', i), amigaPath.size());
+        std::string_view name = amigaPath.substr(i, end - i);
+        if (name == "..") {
+            up();
+        } else if (name != ".") {
+            parts.push_back(name);
+        }
+        afterName = true;
+        i = end;
+    }
+    result.available = true;
+    for (std::string_view part : parts) {
+        result.path += '/';
+        result.path += part;
+    }
+    if (result.path.empty()) {
+        result.path = "/";
+    }
+    return result;
+}
+
+std::string GuideNodeText(const GuideNode &node)
+{
+    std::string text;
+    for (const GuideLine &line : node.lines) {
+        text.append(static_cast<std::size_t>(std::max(0, line.indent + line.firstIndent)), ' ');
+        for (const GuideRun &run : line.runs) {
+            text += run.text;
+        }
+        text += '\n';
+    }
+    return text;
+}

@@ -1,0 +1,321 @@
+// A node's text: inline markup into lines of styled runs and links, the
+// wrapping modes, and macros expanded within bounds.
+#include <algorithm>
+
+#include "platform/formats/amigaguide_internal.h"
+
+namespace {
+
+std::string LowerAscii(std::string_view text)
+{
+    std::string lower(text);
+    for (char &c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return lower;
+}
+
+GuidePen PenByName(std::string_view name)
+{
+    static const struct {
+        std::string_view name;
+        GuidePen pen;
+    } pens[] = {
+        {"text", GuidePen::Text},         {"shine", GuidePen::Shine},           {"shadow", GuidePen::Shadow},
+        {"fill", GuidePen::Fill},         {"filltext", GuidePen::FillText},     {"background", GuidePen::Background},
+        {"highlight", GuidePen::Highlight},
+    };
+    const std::string lower = LowerAscii(name);
+    for (const auto &entry : pens) {
+        if (lower == entry.name) {
+            return entry.pen;
+        }
+    }
+    return GuidePen::None;
+}
+
+// The '}' that closes an inline command whose body starts at from; quoted text may hold '}'.
+std::size_t FindClose(std::string_view text, std::size_t from)
+{
+    bool quoted = false;
+    for (std::size_t i = from; i < text.size(); ++i) {
+        if (text[i] == '"') {
+            quoted = !quoted;
+        } else if (text[i] == '}' && !quoted) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+class LineBuilder {
+public:
+    LineBuilder(GuideNode *node, const GuideMacros &nodeMacros, const GuideMacros &documentMacros,
+                GuideBudget *budget)
+        : node_(node), nodeMacros_(nodeMacros), documentMacros_(documentMacros), budget_(budget)
+    {
+    }
+
+    void Build(const std::vector<std::string_view> &text)
+    {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            source_ = static_cast<int>(i);
+            lineLeft_ = kGuideMaxLineExpansion;
+            std::string_view line = text[i];
+            mode_ = code_ ? GuideWrap::Lines : node_->wrap;
+            if (mode_ != GuideWrap::Smart) {
+                Open(false);
+                Inline(line, 0);
+                if (open_ && openedByBreak_ && Current().runs.empty()) {
+                    node_->lines.pop_back();  // a break at the end of the line breaks it once
+                    open_ = false;
+                }
+                Close();
+            } else if (TrimGuideSpace(line).empty()) {
+                Close();
+                Open(false);
+                Close();
+            } else if (open_) {
+                // A paragraph goes on: the line joins it after one space.
+                line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+                const std::vector<GuideRun> &runs = Current().runs;
+                if (!runs.empty() && !runs.back().text.empty() && runs.back().text.back() != ' ') {
+                    Append(" ", -1);
+                }
+                Inline(line, 0);
+            } else {
+                Open(false);
+                Inline(line, 0);
+            }
+        }
+        Close();
+    }
+
+private:
+    GuideLine &Current() { return node_->lines.back(); }
+
+    void Open(bool byBreak)
+    {
+        Close();
+        GuideLine &line = node_->lines.emplace_back();
+        line.source = source_;
+        line.wrap = mode_ != GuideWrap::Lines;
+        open_ = true;
+        openedByBreak_ = byBreak;
+    }
+
+    // The line takes the indents and alignment in force when it ends.
+    void Close()
+    {
+        if (!open_) {
+            return;
+        }
+        GuideLine &line = Current();
+        line.indent = indent_;
+        line.firstIndent = firstIndent_;
+        line.align = align_;
+        open_ = false;
+    }
+
+    // Text in the current style; control characters other than tabs are left out.
+    void Append(std::string_view text, int link)
+    {
+        std::string kept;
+        for (char c : text) {
+            auto byte = static_cast<unsigned char>(c);
+            if ((byte >= 0x20 && byte != 0x7F) || c == '\t') {
+                kept += c;
+            }
+        }
+        if (kept.empty() && link < 0) {
+            return;
+        }
+        if (!open_) {
+            Open(false);
+        }
+        std::vector<GuideRun> &runs = Current().runs;
+        if (runs.empty() || runs.back().style != style_ || runs.back().link != -1 || link != -1) {
+            runs.push_back(GuideRun{std::string(), style_, link});
+        }
+        runs.back().text += kept;
+    }
+
+    void Inline(std::string_view text, int depth)
+    {
+        std::string plain;
+        std::size_t i = 0;
+        while (i < text.size()) {
+            const char c = text[i];
+            if (c == '\\' && i + 1 < text.size() && (text[i + 1] == '@' || text[i + 1] == '\\')) {
+                plain += text[i + 1];
+                i += 2;
+                continue;
+            }
+            if (c == '@' && i + 1 < text.size() && text[i + 1] == '{') {
+                std::size_t close = FindClose(text, i + 2);
+                if (close != std::string_view::npos) {
+                    Append(plain, -1);
+                    plain.clear();
+                    Command(text.substr(i + 2, close - i - 2), depth);
+                    i = close + 1;
+                    continue;
+                }
+            }
+            plain += c;
+            ++i;
+        }
+        Append(plain, -1);
+    }
+
+    void Command(std::string_view body, int depth)
+    {
+        body = TrimGuideSpace(body);
+        if (!body.empty() && body.front() == '"') {
+            Link(body);
+            return;
+        }
+        std::string_view rest = body;
+        const std::string_view name = NextGuideArg(&rest);
+        if (Expand(name, rest, depth)) {
+            return;
+        }
+        const std::string command = LowerAscii(name);
+        if (command == "b" || command == "ub") {
+            style_.bold = command == "b";
+        } else if (command == "i" || command == "ui") {
+            style_.italic = command == "i";
+        } else if (command == "u" || command == "uu") {
+            style_.underline = command == "u";
+        } else if (command == "plain") {
+            style_.bold = style_.italic = style_.underline = false;
+        } else if (command == "fg") {
+            style_.fg = PenByName(NextGuideArg(&rest));
+        } else if (command == "bg") {
+            style_.bg = PenByName(NextGuideArg(&rest));
+        } else if (command == "line") {
+            Open(true);
+        } else if (command == "par") {
+            Close();
+            Open(false);
+            Open(true);
+        } else if (command == "code" || command == "body") {
+            code_ = command == "code";
+        } else if (command == "jleft" || command == "jcenter" || command == "jright") {
+            align_ = command == "jleft" ? GuideAlign::Left
+                                        : (command == "jcenter" ? GuideAlign::Center : GuideAlign::Right);
+        } else if (command == "lindent") {
+            indent_ = ParseGuideNumber(rest, 0, kGuideMaxIndent, 0);
+        } else if (command == "pari") {
+            firstIndent_ = ParseGuideNumber(rest, -kGuideMaxIndent, kGuideMaxIndent, 0);
+        } else if (command == "pard") {
+            align_ = GuideAlign::Left, indent_ = 0, firstIndent_ = 0;
+        } else if (command == "tab") {
+            Append("\t", -1);
+        }
+        // Any other command is ignored.
+    }
+
+    void Link(std::string_view body)
+    {
+        GuideLink link;
+        std::string_view rest = body;
+        link.label = std::string(NextGuideArg(&rest));
+        const std::string action = LowerAscii(NextGuideArg(&rest));
+        if (action == "link" || action == "alink") {
+            link.action = GuideAction::Link;
+            link.target = std::string(NextGuideArg(&rest));
+            link.line = ParseGuideNumber(rest, 0, 1 << 30, 0);
+        } else if (action == "system" || action == "rx" || action == "rxs") {
+            link.action = action == "system" ? GuideAction::System
+                                             : (action == "rx" ? GuideAction::Rx : GuideAction::Rxs);
+            rest = TrimGuideSpace(rest);
+            link.target = std::string(rest.size() >= 2 && rest.front() == '"' && rest.back() == '"'
+                                          ? rest.substr(1, rest.size() - 2)
+                                          : rest);
+        } else if (action == "beep") {
+            link.action = GuideAction::Beep;
+        } else if (action == "close") {
+            link.action = GuideAction::Close;
+        } else if (action == "quit") {
+            link.action = GuideAction::Quit;
+        } else {
+            link.target = std::string(TrimGuideSpace(rest));
+        }
+        node_->links.push_back(std::move(link));
+        Append(node_->links.back().label, static_cast<int>(node_->links.size() - 1));
+    }
+
+    // Expands the macro of that name, if there is one: its body with $1, $2, ...
+    // replaced by the arguments, read as text again.
+    bool Expand(std::string_view name, std::string_view rest, int depth)
+    {
+        const std::string folded = FoldGuideName(name);
+        auto found = nodeMacros_.find(folded);
+        if (found == nodeMacros_.end()) {
+            found = documentMacros_.find(folded);
+            if (found == documentMacros_.end()) {
+                return false;
+            }
+        }
+        if (depth >= kGuideMaxMacroDepth) {
+            budget_->exhausted = true;
+            return true;
+        }
+        std::vector<std::string_view> args;
+        while (!TrimGuideSpace(rest).empty()) {
+            args.push_back(NextGuideArg(&rest));
+        }
+        const std::size_t limit = std::min(lineLeft_, budget_->left);
+        const std::string &macro = found->second;
+        std::string expansion;
+        for (std::size_t i = 0; i < macro.size() && expansion.size() <= limit; ++i) {
+            if (macro[i] != '$' || i + 1 >= macro.size() || macro[i + 1] < '1' || macro[i + 1] > '9') {
+                expansion += macro[i];
+                continue;
+            }
+            std::size_t number = 0;
+            while (i + 1 < macro.size() && macro[i + 1] >= '0' && macro[i + 1] <= '9' && number < 1000) {
+                number = number * 10 + static_cast<std::size_t>(macro[++i] - '0');
+            }
+            if (number <= args.size()) {
+                expansion.append(args[number - 1].substr(0, limit + 1 - std::min(limit + 1, expansion.size())));
+            }
+        }
+        const std::size_t cost = std::max<std::size_t>(expansion.size(), 1);
+        if (cost > limit) {
+            budget_->exhausted = true;
+            lineLeft_ = 0;
+            return true;
+        }
+        lineLeft_ -= cost;
+        budget_->left -= cost;
+        Inline(expansion, depth + 1);
+        return true;
+    }
+
+    GuideNode *node_;
+    const GuideMacros &nodeMacros_;
+    const GuideMacros &documentMacros_;
+    GuideBudget *budget_;
+    GuideStyle style_;
+    GuideAlign align_ = GuideAlign::Left;
+    int indent_ = 0;
+    int firstIndent_ = 0;
+    bool code_ = false;       // @{code}: lines as written until @{body}
+    GuideWrap mode_ = GuideWrap::Lines;
+    bool open_ = false;       // the last line takes more text
+    bool openedByBreak_ = false;
+    int source_ = 0;
+    std::size_t lineLeft_ = kGuideMaxLineExpansion;
+};
+
+}  // namespace
+
+void BuildGuideLines(GuideNode *node, const std::vector<std::string_view> &text,
+                     const GuideMacros &nodeMacros, const GuideMacros &documentMacros,
+                     GuideBudget *budget)
+{
+    LineBuilder(node, nodeMacros, documentMacros, budget).Build(text);
+}
