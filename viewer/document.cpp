@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QStringDecoder>
 #include <QTextBrowser>
 
@@ -11,6 +12,9 @@
 #include <vector>
 
 #include "platform/whole_file.h"
+
+#include "guide_render.h"
+#include "viewer_texts.h"
 
 namespace {
 
@@ -49,7 +53,7 @@ QString DecodeText(const QByteArray &bytes)
 bool ReadDocument(const char *path, Document *document, QString *error)
 {
     if (path == nullptr || path[0] == '\0') {
-        *error = QStringLiteral("no document was named");
+        *error = ViewerText(TXT_NO_DOCUMENT_NAMED);
         return false;
     }
     std::vector<std::uint8_t> raw;
@@ -58,16 +62,16 @@ bool ReadDocument(const char *path, Document *document, QString *error)
     case FileReadStatus::Ok:
         break;
     case FileReadStatus::Missing:
-        *error = QStringLiteral("no such file");
+        *error = ViewerText(TXT_NO_SUCH_FILE);
         return false;
     case FileReadStatus::Folder:
-        *error = QStringLiteral("it is a folder");
+        *error = ViewerText(TXT_IS_FOLDER);
         return false;
     case FileReadStatus::NotRegular:
-        *error = QStringLiteral("it is not a regular file");
+        *error = ViewerText(TXT_NOT_REGULAR);
         return false;
     case FileReadStatus::TooLarge:
-        *error = QStringLiteral("it is too large (more than %1 bytes)").arg(MAX_DOCUMENT_SIZE);
+        *error = ViewerText(TXT_TOO_LARGE).arg(MAX_DOCUMENT_SIZE);
         return false;
     case FileReadStatus::Failed:
         *error = ErrorText(readError);
@@ -75,14 +79,23 @@ bool ReadDocument(const char *path, Document *document, QString *error)
     }
     const QByteArray bytes(reinterpret_cast<const char *>(raw.data()), qsizetype(raw.size()));
 
-    if (LooksBinary(bytes)) {
-        *error = QStringLiteral("it is not a text, HTML or Markdown document");
-        return false;
-    }
     QFileInfo fileInfo(QFile::decodeName(path));
-    document->text = DecodeText(bytes);
     document->fileName = fileInfo.fileName();
     document->folder = fileInfo.absolutePath();
+    if (IsAmigaGuide(bytes.constData(), static_cast<std::size_t>(bytes.size()))) {
+        auto guide = std::make_shared<GuideDocument>();
+        ParseAmigaGuide(bytes.constData(), static_cast<std::size_t>(bytes.size()), guide.get());
+        document->guide = std::move(guide);
+        document->text.clear();
+        document->format = DocumentFormat::AmigaGuide;
+        return true;
+    }
+    if (LooksBinary(bytes)) {
+        *error = ViewerText(TXT_NOT_TEXT);
+        return false;
+    }
+    document->text = DecodeText(bytes);
+    document->guide.reset();
     document->format = DetectFormat(document->fileName, document->text);
     return true;
 }
@@ -115,10 +128,15 @@ void ShowDocument(QTextBrowser *browser, const Document &document)
     browser->setSearchPaths({document.folder});
     switch (document.format) {
     case DocumentFormat::Html:
+        browser->setFont(QGuiApplication::font());
         browser->setHtml(document.text);
         break;
     case DocumentFormat::Markdown:
+        browser->setFont(QGuiApplication::font());
         browser->setMarkdown(document.text);
+        break;
+    case DocumentFormat::AmigaGuide:
+        RenderGuideNode(browser, *document.guide, 0);
         break;
     case DocumentFormat::PlainText:
         browser->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

@@ -1,21 +1,27 @@
-// SettingsViewer: shows one plain text, HTML or Markdown document in a window
-// until the user closes it.
+// SettingsViewer: shows one plain text, HTML, Markdown or AmigaGuide document
+// in a window until the user closes it; lists or prints an AmigaGuide
+// document's nodes without a display.
 //
-//   SettingsViewer [--] FILE
+//   SettingsViewer [--] FILE             (one argument is always the document)
+//   SettingsViewer --nodes FILE          one line per node: its name
+//   SettingsViewer --text FILE [NODE]    the node (default: the first) as plain text
 //
-// Exit status: 0 when the window was closed, 1 when the document cannot be
-// shown (the reason on standard error), 2 on wrong usage.
+// Exit status: 0 when the window was closed or the output written, 1 when the
+// document or node cannot be shown (the reason on standard error), 2 on wrong usage.
 #include <QApplication>
-#include <QKeySequence>
+#include <QCommandLineParser>
+#include <QFile>
 #include <QScreen>
-#include <QShortcut>
-#include <QTextBrowser>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
 
 #include "document.h"
+#include "viewer_texts.h"
+#include "viewer_window.h"
 
 namespace {
 
@@ -30,30 +36,101 @@ bool HaveDisplay()
     return false;
 }
 
+int CannotShow(const QByteArray &path, const QString &reason)
+{
+    std::fprintf(stderr, "%s\n",
+                 ViewerText(TXT_CANNOT_SHOW).arg(QFile::decodeName(path), reason).toLocal8Bit().constData());
+    return 1;
+}
+
+void Write(const std::string &text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+// --nodes and --text: the document read without a display.
+int PrintDocument(const QByteArray &path, bool nodes, const QString *nodeName)
+{
+    Document document;
+    QString error;
+    if (!ReadDocument(path.constData(), &document, &error)) {
+        return CannotShow(path, error);
+    }
+    if (!document.guide) {
+        if (nodes || nodeName != nullptr) {
+            return CannotShow(path, ViewerText(TXT_NOT_A_GUIDE));
+        }
+        Write(document.text.toStdString());
+        return 0;
+    }
+    const GuideDocument &guide = *document.guide;
+    if (nodes) {
+        for (const GuideNode &node : guide.nodes) {
+            Write(node.name + '\n');
+        }
+        return 0;
+    }
+    int node = nodeName == nullptr ? (guide.nodes.empty() ? -1 : 0) : FindGuideNode(guide, nodeName->toStdString());
+    if (node < 0) {
+        return CannotShow(path, ViewerText(TXT_NO_SUCH_NODE)
+                                    .arg(nodeName != nullptr ? *nodeName : QString(), document.fileName));
+    }
+    Write(GuideNodeText(guide.nodes[static_cast<std::size_t>(node)]));
+    return 0;
+}
+
+int Usage()
+{
+    std::fputs(ViewerText(TXT_USAGE).toLocal8Bit().constData(), stderr);
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    const char *path = nullptr;
-    if (argc == 2) {
+    // The help process gives the document's path as the one argument, whatever it looks like.
+    QByteArray path;
+    if (argc == 2 && std::strncmp(argv[1], "--nodes=", 8) != 0 && std::strncmp(argv[1], "--text=", 7) != 0) {
         path = argv[1];
-    } else if (argc == 3 && std::strcmp(argv[1], "--") == 0) {
-        path = argv[2];
     } else {
-        std::fprintf(stderr, "Usage: SettingsViewer [--] FILE\n");
-        return 2;
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i) {
+            arguments << QFile::decodeName(argv[i]);
+        }
+        // A name is given on as the bytes it came as.
+        auto bytes = [&arguments, argv](const QString &value) {
+            const qsizetype at = arguments.lastIndexOf(value);
+            return at > 0 ? QByteArray(argv[at]) : QFile::encodeName(value);
+        };
+        QCommandLineParser parser;
+        const QCommandLineOption nodesOption(QStringLiteral("nodes"), QString(), QStringLiteral("FILE"));
+        const QCommandLineOption textOption(QStringLiteral("text"), QString(), QStringLiteral("FILE"));
+        parser.addOption(nodesOption);
+        parser.addOption(textOption);
+        if (!parser.parse(arguments)) {
+            return Usage();
+        }
+        const QStringList positional = parser.positionalArguments();
+        const bool nodes = parser.isSet(nodesOption);
+        const bool text = parser.isSet(textOption);
+        if (nodes && !text && positional.isEmpty()) {
+            return PrintDocument(bytes(parser.value(nodesOption)), true, nullptr);
+        }
+        if (text && !nodes && positional.size() <= 1) {
+            return PrintDocument(bytes(parser.value(textOption)), false,
+                                 positional.isEmpty() ? nullptr : &positional.front());
+        }
+        if (nodes || text || positional.size() != 1) {
+            return Usage();
+        }
+        path = bytes(positional.front());
     }
 
-    Document document;
+    auto document = std::make_shared<Document>();
     QString error;
-    if (!ReadDocument(path, &document, &error)) {
-        std::fprintf(stderr, "SettingsViewer: cannot show %s: %s\n", path,
-                     error.toLocal8Bit().constData());
-        return 1;
+    if (!ReadDocument(path.constData(), document.get(), &error)) {
+        return CannotShow(path, error);
     }
     if (!HaveDisplay()) {
-        std::fprintf(stderr, "SettingsViewer: cannot show %s: no display\n", path);
-        return 1;
+        return CannotShow(path, ViewerText(TXT_NO_DISPLAY));
     }
 
     // Qt sees no argument of ours: a document name is never taken for a Qt option.
@@ -61,23 +138,14 @@ int main(int argc, char **argv)
     char *qtArgv[] = {argv[0], nullptr};
     QApplication application(qtArgc, qtArgv);
 
-    QTextBrowser browser;
-    browser.setWindowTitle(QStringLiteral("%1 - Help").arg(document.fileName));
-    browser.setOpenExternalLinks(true);
-    ShowDocument(&browser, document);
-
-    for (QKeySequence key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W),
-                             QKeySequence(Qt::CTRL | Qt::Key_Q)}) {
-        auto *shortcut = new QShortcut(key, &browser);
-        QObject::connect(shortcut, &QShortcut::activated, &browser, &QWidget::close);
-    }
-
+    ViewerWindow window;
+    window.OpenDocument(path, std::move(document));
     QSize size(760, 640);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
     }
-    browser.resize(size);
-    browser.show();
-    browser.setFocus();
+    window.resize(size);
+    window.show();
+    window.setFocus();
     return application.exec() == 0 ? 0 : 1;
 }
