@@ -50,8 +50,9 @@ QTextCharFormat RunFormat(const GuideRun &run, const GuideNode &node, const QPal
     format.setAnchorHref(GuideLinkAnchor(run.link));
     format.setToolTip(GuideLinkToolTip(node.links[static_cast<std::size_t>(run.link)], hostFolder, &available));
     format.setBackground(palette.color(QPalette::Button));
-    format.setForeground(available ? palette.color(QPalette::Link)
-                                   : palette.color(QPalette::Disabled, QPalette::Text));
+    QColor inert = palette.color(QPalette::Text);
+    inert.setAlpha(150);
+    format.setForeground(available ? palette.color(QPalette::Link) : inert);
     return format;
 }
 
@@ -130,6 +131,7 @@ void RenderGuideNode(QTextBrowser *browser, const GuideDocument &document, int i
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     browser->setFont(font);
     out->setDefaultFont(font);
+    out->setDocumentMargin(QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')) * 2);
     if (index < 0 || static_cast<std::size_t>(index) >= document.nodes.size()) {
         return;
     }

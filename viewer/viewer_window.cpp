@@ -77,9 +77,11 @@ ViewerWindow::ViewerWindow()
     contents_ = AddAction(this, toolBar_, TXT_CONTENTS, {QKeySequence(Qt::ALT | Qt::Key_C)});
     index_ = AddAction(this, toolBar_, TXT_INDEX, {QKeySequence(Qt::ALT | Qt::Key_I)});
     help_ = AddAction(this, toolBar_, TXT_HELP, {QKeySequence(Qt::ALT | Qt::Key_H)});
+    toolBar_->addSeparator();
     retrace_ = AddAction(this, toolBar_, TXT_RETRACE,
                          {QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::ALT | Qt::Key_R),
                           QKeySequence(Qt::ALT | Qt::Key_Left)});
+    toolBar_->addSeparator();
     previous_ = AddAction(this, toolBar_, TXT_BROWSE_PREVIOUS,
                           {QKeySequence(Qt::Key_Less), QKeySequence(Qt::ALT | Qt::Key_P)});
     next_ = AddAction(this, toolBar_, TXT_BROWSE_NEXT,

@@ -87,7 +87,12 @@ public:
                 Inline(line, 0);
             } else {
                 Open(false);
+                const std::size_t opened = node_->lines.size();
                 Inline(line, 0);
+                if (open_ && node_->lines.size() == opened && Current().runs.empty()) {
+                    node_->lines.pop_back();  // a line of commands alone starts no paragraph
+                    open_ = false;
+                }
             }
         }
         Close();
