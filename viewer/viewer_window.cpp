@@ -255,13 +255,20 @@ bool ViewerWindow::FollowTarget(const std::string &target, int line)
     SplitGuideTarget(target, &file, &nodeName);
     if (file.empty()) {
         int node = FindGuideNode(*current_->guide, nodeName);
-        if (node < 0) {
+        if (node >= 0) {
+            Show(current_, folder_, node, line, true);
+            return true;
+        }
+        // No node of that name: a file of that name beside the document.
+        GuidePath beside = ResolveGuidePath(std::string_view(folder_.constData(), folder_.size()), nodeName);
+        if (nodeName.empty() || !beside.available ||
+            !QFileInfo(QFile::decodeName(FindIgnoringCase(QByteArray::fromStdString(beside.path)))).isFile()) {
             Report(ViewerText(TXT_LINK_FAILED)
                        .arg(Utf8(target), ViewerText(TXT_NO_SUCH_NODE).arg(Utf8(nodeName), current_->fileName)));
             return false;
         }
-        Show(current_, folder_, node, line, true);
-        return true;
+        file = nodeName;
+        nodeName.clear();
     }
     GuidePath path = ResolveGuidePath(std::string_view(folder_.constData(), folder_.size()), file);
     if (!path.available) {
@@ -323,6 +330,13 @@ void ViewerWindow::AnchorClicked(const QUrl &url)
 {
     if (node_ >= 0) {
         ActivateLink(GuideAnchorLink(url.toString()));
+    }
+}
+
+void ViewerWindow::ShowNode(int node)
+{
+    if (current_ && current_->guide != nullptr) {
+        Show(current_, folder_, node, 0, true);
     }
 }
 

@@ -31,6 +31,8 @@ public:
     // Shows a document already read from path.
     void OpenDocument(const QByteArray &path, std::shared_ptr<const Document> document);
 
+    // Shows a node of the current guide, remembered for Retrace.
+    void ShowNode(int node);
     // The buttons and their keys.
     void ShowContents();
     void ShowIndex();

@@ -34,11 +34,12 @@ protected:
     std::string dir_;
 };
 
-// Runs the viewer program with the arguments (quoted for the shell); its exit
-// status and standard error.
-int RunViewer(const std::string &args, std::string *errors)
+// Runs the viewer program without a display, with the arguments (quoted for
+// the shell); its exit status and standard error (or, with output, standard output).
+int RunViewer(const std::string &args, std::string *errors, bool output = false)
 {
-    FILE *pipe = popen(("'" VIEWER_BIN "' " + args + " 2>&1 >/dev/null").c_str(), "r");
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" VIEWER_BIN "' " + args;
+    FILE *pipe = popen((command + (output ? " 2>/dev/null" : " 2>&1 >/dev/null")).c_str(), "r");
     errors->clear();
     char buffer[256];
     for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
@@ -140,6 +141,34 @@ TEST_F(ViewerTest, ProgramEndsWithMessageAndStatusOnBadInput)
     // A name that looks like an option is still a file name.
     EXPECT_EQ(RunViewer("-platform", &errors), 1);
     EXPECT_NE(errors.find("cannot show -platform: no such file"), std::string::npos) << errors;
+}
+
+TEST_F(ViewerTest, ListsAndPrintsGuideNodesWithoutDisplay)
+{
+    const std::string guide = Write("g.guide", "@database\n@node Main\nfirst\n@node \"Two words\" \"T\"\n"
+                                               "@{\"label\" link Main} @{b}bold@{ub}\n");
+    const struct {
+        std::string args;
+        int status;
+        const char *output;  // standard output, else a part of standard error
+    } cases[] = {
+        {"--nodes " + guide, 0, "Main\nTwo words\n"},
+        {"--text " + guide, 0, "first\n"},
+        {"--text " + guide + " 'two WORDS'", 0, "label bold\n"},
+        {"--text " + guide + " Three", 1, "there is no node Three in g.guide"},
+        {"--nodes " + Write("plain.txt", "@database? no"), 1, "not an AmigaGuide document"},
+        {"--text " + dir_ + "/missing", 1, "no such file"},
+        {"--nodes " + guide + " extra", 2, "Usage"},
+    };
+    for (const auto &each : cases) {
+        std::string text;
+        EXPECT_EQ(RunViewer(each.args, &text, each.status == 0), each.status) << each.args;
+        if (each.status == 0) {
+            EXPECT_EQ(text, each.output) << each.args;
+        } else {
+            EXPECT_NE(text.find(each.output), std::string::npos) << each.args << ": " << text;
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,174 @@
+// The AmigaGuide reader on small documents made for what real guides lack.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/formats/amigaguide.h"
+
+namespace {
+
+GuideDocument Parse(const std::string &bytes)
+{
+    GuideDocument document;
+    EXPECT_TRUE(ParseAmigaGuide(bytes.data(), bytes.size(), &document)) << bytes;
+    return document;
+}
+
+std::vector<std::string> Names(const GuideDocument &document)
+{
+    std::vector<std::string> names;
+    for (const GuideNode &node : document.nodes) {
+        names.push_back(node.name + "|" + GuideNodeText(node));
+    }
+    return names;
+}
+
+TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
+{
+    const struct {
+        const char *name;
+        std::string document;
+        std::vector<std::string> nodes;  // name|text of each node
+    } cases[] = {
+        {"line ends, letter case, escapes, @ as text",
+         "@DATABASE x\r\n@Node Main \"T\"\r\nA \\@{b} \\\\ \\x mail@host @\r\n@rem hidden\r\n@EndNode",
+         {"Main|A @{b} \\ \\x mail@host @\n"}},
+        {"no @endnode, stray @endnode, text outside nodes, nameless and duplicate nodes",
+         "@database\nbefore\n@node A\na\n@node B\nb\n@endnode\n@endnode\nbetween\n@node\nn\n@node a\nd\n",
+         {"A|a\n", "B|b\n", "|n\n", "a|d\n"}},
+        {"lines as written", "@database\n@node N\na\nb\n\nc@{line}d@{par}e\nf@{line}\n", {"N|a\nb\n\nc\nd\n\ne\nf\n"}},
+        {"smart wrap joins lines into paragraphs", "@database\n@smartwrap\n@node N\na\n  b\n\nc@{line}d@{par}e\n",
+         {"N|a b\n\nc\nd\n\ne\n"}},
+        {"a node's own wrap, code until body",
+         "@database\n@node N\n@smartwrap\na\nb@{code}\n x\n y@{body}\nc\nd\n", {"N|a b\n x\n y\nc d\n"}},
+        {"macros with arguments, a node's own over the document's",
+         "@database\n@macro em \"<$1|$2|$3>\"\n@macro b \"[$1]\"\n@node N\n@macro em \"($2)\"\n@{em x \"y z\"}@{b w}\n"
+         "@node M\n@{em 1 \"2 3\"}\n",
+         {"N|(y z)[w]\n", "M|<1|2 3|>\n"}},
+        {"a macro that expands itself stops", "@database\n@macro loop \"a@{loop}\"\n@node N\n@{loop}\n",
+         {"N|aaaaaaaa\n"}},
+        {"ISO-8859-1 when not UTF-8", "@database\n@node \xC4rger\n\xE9t\xE9 \xA0\n", {"\xC3\x84rger|\xC3\xA9t\xC3\xA9 \xC2\xA0\n"}},
+        {"UTF-8 as is", "@database\n@node N\n\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\n", {"N|\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\n"}},
+        {"links show their labels", "@database\n@node N\n@{\" go \" link M 3} @{\"run\" system \"rm -rf /\"}\n",
+         {"N| go  run\n"}},
+        {"indents", "@database\n@node N\n@{lindent 4}a\n@{pari -2}b\n@{pard}c\n", {"N|    a\n  b\nc\n"}},
+    };
+    for (const auto &each : cases) {
+        SCOPED_TRACE(each.name);
+        EXPECT_EQ(Names(Parse(each.document)), each.nodes);
+    }
+}
+
+TEST(AmigaGuideTest, StylesLinksAndNodeAttributes)
+{
+    GuideDocument document = Parse(
+        "@database \"x\"\n@$VER: x 1.0\n@author A B\n@index Idx\n@help Hlp\n@font topaz.font 8\n"
+        "@node Main \"Main title\"\n@toc Contents\n@next Two\n@prev One\n@title Better title\n@tab 4\n"
+        "@onopen \"script\"\n@{b}B@{ub}@{i}@{u}IU@{plain}@{fg shine}@{bg fill}S@{fg bogus}@{unknown}T\n"
+        "@{jcenter}C\n@{jright}R\n"
+        "@{\"n\" link Two 7}@{\"f\" LINK \"/a b/x.guide/Start\"}@{\"s\" system \"OpenURL http://x\"}"
+        "@{\"r\" rx \"s.rexx\"}@{\"q\" rxs quit}@{\"b\" beep}@{\"c\" close}@{\"x\" quit}@{\"u\" odd}\n");
+    ASSERT_EQ(document.nodes.size(), 1u);
+    EXPECT_EQ(document.database, "x");
+    EXPECT_EQ(document.version, "x 1.0");
+    EXPECT_EQ(document.author, "A B");
+    EXPECT_EQ(document.index + document.help, "IdxHlp");
+    const GuideNode &node = document.nodes[0];
+    EXPECT_EQ(node.title, "Better title");
+    EXPECT_EQ(node.toc + node.next + node.prev, "ContentsTwoOne");
+    EXPECT_EQ(node.font + std::to_string(node.fontSize) + std::to_string(node.tabSize), "topaz.font84");
+    EXPECT_EQ(node.onOpen, "script");
+
+    ASSERT_EQ(node.lines.size(), 4u);
+    const std::vector<GuideRun> &runs = node.lines[0].runs;
+    ASSERT_EQ(runs.size(), 4u);
+    EXPECT_EQ(runs[0].text, "B");
+    EXPECT_TRUE(runs[0].style.bold && !runs[0].style.italic);
+    EXPECT_TRUE(runs[1].style.italic && runs[1].style.underline && !runs[1].style.bold);
+    EXPECT_EQ(runs[2].style, (GuideStyle{false, false, false, GuidePen::Shine, GuidePen::Fill}));
+    EXPECT_EQ(runs[3].style.fg, GuidePen::None);
+    EXPECT_EQ(node.lines[1].align, GuideAlign::Center);
+    EXPECT_EQ(node.lines[2].align, GuideAlign::Right);
+
+    const struct {
+        GuideAction action;
+        const char *target;
+        int line;
+    } links[] = {{GuideAction::Link, "Two", 7},        {GuideAction::Link, "/a b/x.guide/Start", 0},
+                 {GuideAction::System, "OpenURL http://x", 0}, {GuideAction::Rx, "s.rexx", 0},
+                 {GuideAction::Rxs, "quit", 0},        {GuideAction::Beep, "", 0},
+                 {GuideAction::Close, "", 0},          {GuideAction::Quit, "", 0},
+                 {GuideAction::Unknown, "", 0}};
+    ASSERT_EQ(node.links.size(), std::size(links));
+    for (std::size_t i = 0; i < node.links.size(); ++i) {
+        EXPECT_EQ(node.links[i].action, links[i].action) << i;
+        EXPECT_EQ(node.links[i].target, links[i].target) << i;
+        EXPECT_EQ(node.links[i].line, links[i].line) << i;
+        EXPECT_EQ(node.lines[3].runs[i].link, static_cast<int>(i));
+    }
+    EXPECT_EQ(FindGuideNode(document, "MAIN"), 0);
+    EXPECT_EQ(FindGuideNode(document, "Two"), -1);
+    EXPECT_EQ(FindGuideNode(Parse("@database\n@node \xC3\xA9t\xC3\xA9\n"), "\xC3\x89T\xC3\x89"), 0);
+}
+
+TEST(AmigaGuideTest, RecognitionAndLimits)
+{
+    for (const std::string &bytes : {std::string("@DataBase"), std::string("\xEF\xBB\xBF@database x\n")}) {
+        EXPECT_TRUE(IsAmigaGuide(bytes.data(), bytes.size())) << bytes;
+    }
+    GuideDocument document;
+    for (const std::string &bytes : {std::string("hello"), std::string("@databases\n"), std::string(" @database"),
+                                     "@database\n" + std::string(kGuideMaxSize, 'x')}) {
+        EXPECT_FALSE(ParseAmigaGuide(bytes.data(), bytes.size(), &document)) << bytes.substr(0, 20);
+    }
+
+    std::string many = "@database\n";
+    for (std::size_t i = 0; i <= kGuideMaxNodes; ++i) {
+        many += "@node n" + std::to_string(i) + "\n";
+    }
+    document = Parse(many);
+    EXPECT_EQ(document.nodes.size(), kGuideMaxNodes);
+    EXPECT_TRUE(document.truncated);
+
+    // A macro that multiplies itself ends within its budget; a long line is split.
+    document = Parse("@database\n@macro w \"@{w}@{w}@{w}@{w}xx\"\n@node N\n@{w}\n" + std::string(kGuideMaxLine + 5, 'y'));
+    EXPECT_TRUE(document.truncated);
+    ASSERT_GE(document.nodes[0].lines.size(), 3u);
+    EXPECT_EQ(document.nodes[0].lines.back().runs[0].text, "yyyyy");
+    EXPECT_LE(GuideNodeText(document.nodes[0]).size(), kGuideMaxLineExpansion + kGuideMaxLine + 10);
+}
+
+TEST(AmigaGuideTest, LinkTargetsAndAmigaPaths)
+{
+    const struct {
+        const char *target, *file, *node;
+    } targets[] = {{"Main", "", "Main"},
+                   {"history.txt/main", "history.txt", "main"},
+                   {"/up/x.guide/N", "/up/x.guide", "N"},
+                   {"Help:x.guide", "Help:x.guide", ""}};
+    for (const auto &each : targets) {
+        std::string file, node;
+        SplitGuideTarget(each.target, &file, &node);
+        EXPECT_EQ(file + "|" + node, std::string(each.file) + "|" + each.node) << each.target;
+    }
+    const struct {
+        const char *folder, *path, *resolved;  // null: unavailable
+    } paths[] = {{"/home/u/docs", "x.guide", "/home/u/docs/x.guide"},
+                 {"/home/u/docs", "/x.guide", "/home/u/x.guide"},
+                 {"/home/u/docs", "//x.guide", "/home/x.guide"},
+                 {"/home/u/docs/", "sub//x.guide", "/home/u/docs/x.guide"},
+                 {"/home/u/docs", "a/b/", "/home/u/docs/a/b"},
+                 {"/home/u/docs", "../x", "/home/u/x"},
+                 {"/", "///x", "/x"},
+                 {"/home/u/docs", "Work:x.guide", nullptr},
+                 {"/home/u/docs", ":x.guide", nullptr}};
+    for (const auto &each : paths) {
+        GuidePath path = ResolveGuidePath(each.folder, each.path);
+        EXPECT_EQ(path.available, each.resolved != nullptr) << each.path;
+        EXPECT_EQ(path.path, each.resolved != nullptr ? each.resolved : "") << each.path;
+    }
+    EXPECT_EQ(ResolveGuidePath("/d", "Work:x").volume, "Work");
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// Real AmigaGuide documents (the shared corpus and every .guide under the
+// folders in GUIDE_CORPUS): every node listed and shown, every link within a
+// document resolved, every link followed, and no command run.
+#include <sys/wait.h>
+
+#include <QApplication>
+#include <QTextBrowser>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/corpus_folders.h"
+#include "support/temp_dir.h"
+#include "support/test_paths.h"
+#include "viewer_window.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<fs::path> CorpusGuides()
+{
+    std::vector<std::string> folders = FoldersFromEnvironment("GUIDE_CORPUS");
+    folders.push_back(std::string(kSharedCorpusDir) + "/guides");
+    std::vector<fs::path> guides;
+    for (const std::string &folder : folders) {
+        std::error_code ec;
+        for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
+             it.increment(ec)) {
+            std::string extension = it->path().extension().string();
+            std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
+            if (extension == ".guide" && it->is_regular_file()) {
+                guides.push_back(it->path());
+            }
+        }
+    }
+    return guides;
+}
+
+// The names of the lines that start with @node, found apart from the reader.
+std::vector<std::string> NodeLines(const std::string &bytes)
+{
+    std::vector<std::string> names;
+    std::istringstream in(bytes);
+    for (std::string line; std::getline(in, line);) {
+        if (line.size() < 5 || strncasecmp(line.c_str(), "@node", 5) != 0 ||
+            (line.size() > 5 && !std::isspace(static_cast<unsigned char>(line[5])))) {
+            continue;
+        }
+        std::size_t start = line.find_first_not_of(" \t\r", 5);
+        std::string name;
+        if (start != std::string::npos && line[start] == '"') {
+            name = line.substr(start + 1, line.find('"', start + 1) - start - 1);
+        } else if (start != std::string::npos) {
+            name = line.substr(start, line.find_first_of(" \t\r", start) - start);
+        }
+        names.push_back(name);
+    }
+    return names;
+}
+
+TEST(GuideCorpusTest, EveryNodeListedEveryLinkFollowedNothingRun)
+{
+    const std::vector<fs::path> guides = CorpusGuides();
+    ASSERT_FALSE(guides.empty());
+    // Each program a command link names, and ARexx, leave a mark when run.
+    TempDir traps;
+    const std::string mark = traps.file("ran");
+    auto trap = [&traps, &mark](const std::string &program) {
+        WriteFileBytes(traps.file(program), "#!/bin/sh\ntouch '" + mark + "'\n");
+        fs::permissions(traps.file(program), fs::perms::owner_all);
+    };
+    trap("rx");
+    setenv("PATH", (traps.path() + ":" + std::getenv("PATH")).c_str(), 1);
+    int argc = 1;
+    char name[] = "test_guide_corpus";
+    char *argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+
+    int commands = 0;
+    for (const fs::path &path : guides) {
+        SCOPED_TRACE(path.string());
+        const std::string bytes = ReadFileBytes(path.string());
+        ViewerWindow window;
+        QString error;
+        ASSERT_TRUE(window.OpenDocument(QByteArray::fromStdString(path.string()), &error)) << error.toStdString();
+        const GuideDocument *guide = window.currentDocument()->guide.get();
+        if (guide == nullptr) {  // a .guide that is no AmigaGuide document
+            EXPECT_TRUE(NodeLines(bytes).empty());
+            continue;
+        }
+        std::vector<std::string> names;
+        for (const GuideNode &node : guide->nodes) {
+            names.push_back(guide->latin1 ? QString::fromUtf8(node.name).toLatin1().toStdString() : node.name);
+        }
+        EXPECT_EQ(names, NodeLines(bytes));
+
+        for (std::size_t i = 0; i < guide->nodes.size(); ++i) {
+            const GuideNode &node = guide->nodes[i];
+            window.ShowNode(static_cast<int>(i));
+            EXPECT_EQ(window.currentNode(), static_cast<int>(i));
+            EXPECT_EQ(window.browser()->document()->blockCount(), std::max<int>(1, node.lines.size()));
+            for (std::size_t k = 0; k < node.links.size(); ++k) {
+                const GuideLink &link = node.links[k];
+                std::string file, target;
+                SplitGuideTarget(link.target, &file, &target);
+                if (link.action == GuideAction::Link && file.empty()) {  // a node, or a file beside
+                    EXPECT_TRUE(FindGuideNode(*guide, target) >= 0 || fs::is_regular_file(path.parent_path() / target))
+                        << node.name << ": " << link.target;
+                } else if (link.action == GuideAction::System || link.action == GuideAction::Rx ||
+                           link.action == GuideAction::Rxs) {
+                    ++commands;
+                    std::string program = link.target.substr(0, link.target.find(' '));
+                    if (!program.empty() && program.find_first_of("/:") == std::string::npos) {
+                        trap(program);
+                    }
+                }
+                window.ShowNode(static_cast<int>(i));
+                window.ActivateLink(static_cast<int>(k));
+                if (window.currentDocument()->guide.get() != guide) {
+                    window.Retrace();  // back from another file
+                }
+            }
+        }
+    }
+    EXPECT_GT(commands, 0);
+    EXPECT_FALSE(fs::exists(mark));
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);  // no child was ever left
+    EXPECT_EQ(errno, ECHILD);
+}
+
+}  // namespace
