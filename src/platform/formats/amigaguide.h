@@ -16,7 +16,7 @@ constexpr std::size_t kGuideMaxNodes = 10000;
 constexpr std::size_t kGuideMaxLine = 16u << 10;        // bytes of a source line; longer lines are split
 constexpr int kGuideMaxMacroDepth = 8;                  // macros expanded within macros
 constexpr std::size_t kGuideMaxLineExpansion = 64u << 10;  // bytes macros add to one source line
-constexpr std::size_t kGuideMaxExpansion = 4u << 20;    // bytes macros add to the whole document
+constexpr std::size_t kGuideMaxExpansion = 1u << 20;    // bytes macros add to the whole document
 constexpr int kGuideMaxIndent = 200;                    // @{lindent} and @{pari}, in characters
 constexpr int kGuideDefaultTab = 8;
 
