@@ -63,31 +63,24 @@ TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
 TEST(AmigaGuideTest, StylesLinksAndNodeAttributes)
 {
     GuideDocument document = Parse(
-        "@database \"x\"\n@$VER: x 1.0\n@author A B\n@index Idx\n@help Hlp\n@font topaz.font 8\n"
-        "@node Main \"Main title\"\n@toc Contents\n@next Two\n@prev One\n@title Better title\n@tab 4\n"
-        "@onopen \"script\"\n@{b}B@{ub}@{i}@{u}IU@{plain}@{fg shine}@{bg fill}S@{fg bogus}@{unknown}T\n"
-        "@{jcenter}C\n@{jright}R\n"
+        "@database \"x\"\n@$VER: x 1.0\n@index Idx\n@help Hlp\n@font topaz.font 8\n"
+        "@node Main \"Main title\"\n@toc Contents\n@next Two\n@prev One\n@title Better\n@tab 4\n@onopen \"run\"\n"
+        "@{b}B@{ub}@{i}@{u}IU@{plain}@{fg shine}@{bg fill}S@{fg bogus}@{unknown}T\n@{jcenter}C\n@{jright}R\n"
         "@{\"n\" link Two 7}@{\"f\" LINK \"/a b/x.guide/Start\"}@{\"s\" system \"OpenURL http://x\"}"
         "@{\"r\" rx \"s.rexx\"}@{\"q\" rxs quit}@{\"b\" beep}@{\"c\" close}@{\"x\" quit}@{\"u\" odd}\n");
     ASSERT_EQ(document.nodes.size(), 1u);
-    EXPECT_EQ(document.database, "x");
-    EXPECT_EQ(document.version, "x 1.0");
-    EXPECT_EQ(document.author, "A B");
-    EXPECT_EQ(document.index + document.help, "IdxHlp");
     const GuideNode &node = document.nodes[0];
-    EXPECT_EQ(node.title, "Better title");
-    EXPECT_EQ(node.toc + node.next + node.prev, "ContentsTwoOne");
-    EXPECT_EQ(node.font + std::to_string(node.fontSize) + std::to_string(node.tabSize), "topaz.font84");
-    EXPECT_EQ(node.onOpen, "script");
+    EXPECT_EQ(document.database + document.version + document.index + document.help, "xx 1.0IdxHlp");
+    EXPECT_EQ(node.title + node.toc + node.next + node.prev + node.font + node.onOpen, "BetterContentsTwoOnetopaz.fontrun");
+    EXPECT_EQ(node.fontSize * 10 + node.tabSize, 84);
 
     ASSERT_EQ(node.lines.size(), 4u);
     const std::vector<GuideRun> &runs = node.lines[0].runs;
     ASSERT_EQ(runs.size(), 4u);
-    EXPECT_EQ(runs[0].text, "B");
-    EXPECT_TRUE(runs[0].style.bold && !runs[0].style.italic);
-    EXPECT_TRUE(runs[1].style.italic && runs[1].style.underline && !runs[1].style.bold);
+    EXPECT_EQ(runs[0].style, (GuideStyle{true, false, false, GuidePen::None, GuidePen::None}));
+    EXPECT_EQ(runs[1].style, (GuideStyle{false, true, true, GuidePen::None, GuidePen::None}));
     EXPECT_EQ(runs[2].style, (GuideStyle{false, false, false, GuidePen::Shine, GuidePen::Fill}));
-    EXPECT_EQ(runs[3].style.fg, GuidePen::None);
+    EXPECT_EQ(runs[3].style, (GuideStyle{false, false, false, GuidePen::None, GuidePen::Fill}));
     EXPECT_EQ(node.lines[1].align, GuideAlign::Center);
     EXPECT_EQ(node.lines[2].align, GuideAlign::Right);
 
@@ -95,16 +88,15 @@ TEST(AmigaGuideTest, StylesLinksAndNodeAttributes)
         GuideAction action;
         const char *target;
         int line;
-    } links[] = {{GuideAction::Link, "Two", 7},        {GuideAction::Link, "/a b/x.guide/Start", 0},
+    } links[] = {{GuideAction::Link, "Two", 7}, {GuideAction::Link, "/a b/x.guide/Start", 0},
                  {GuideAction::System, "OpenURL http://x", 0}, {GuideAction::Rx, "s.rexx", 0},
-                 {GuideAction::Rxs, "quit", 0},        {GuideAction::Beep, "", 0},
-                 {GuideAction::Close, "", 0},          {GuideAction::Quit, "", 0},
-                 {GuideAction::Unknown, "", 0}};
+                 {GuideAction::Rxs, "quit", 0}, {GuideAction::Beep, "", 0}, {GuideAction::Close, "", 0},
+                 {GuideAction::Quit, "", 0}, {GuideAction::Unknown, "", 0}};
     ASSERT_EQ(node.links.size(), std::size(links));
     for (std::size_t i = 0; i < node.links.size(); ++i) {
         EXPECT_EQ(node.links[i].action, links[i].action) << i;
-        EXPECT_EQ(node.links[i].target, links[i].target) << i;
-        EXPECT_EQ(node.links[i].line, links[i].line) << i;
+        EXPECT_EQ(node.links[i].target + "|" + std::to_string(node.links[i].line),
+                  links[i].target + std::string("|") + std::to_string(links[i].line));
         EXPECT_EQ(node.lines[3].runs[i].link, static_cast<int>(i));
     }
     EXPECT_EQ(FindGuideNode(document, "MAIN"), 0);
@@ -168,7 +160,6 @@ TEST(AmigaGuideTest, LinkTargetsAndAmigaPaths)
         EXPECT_EQ(path.available, each.resolved != nullptr) << each.path;
         EXPECT_EQ(path.path, each.resolved != nullptr ? each.resolved : "") << each.path;
     }
-    EXPECT_EQ(ResolveGuidePath("/d", "Work:x").volume, "Work");
 }
 
 }  // namespace
