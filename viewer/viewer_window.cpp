@@ -95,7 +95,6 @@ ViewerWindow::ViewerWindow()
     toolBar_->hide();
 
     browser_ = new QTextBrowser;
-    browser_->setOpenExternalLinks(true);
     connect(browser_, &QTextBrowser::anchorClicked, this, &ViewerWindow::AnchorClicked);
 
     findBar_ = new QWidget;
@@ -190,7 +189,9 @@ void ViewerWindow::Show(std::shared_ptr<const Document> document, const QByteArr
     node_ = guide != nullptr && node >= 0 && static_cast<std::size_t>(node) < guide->nodes.size() ? node : -1;
     QString title = current_->fileName;
     if (guide != nullptr) {
+        // Every link of a guide is ours to follow: none is handed to the desktop.
         browser_->setOpenLinks(false);
+        browser_->setOpenExternalLinks(false);
         RenderGuideNode(browser_, *guide, node_, folder_);
         toolBar_->show();
         if (node_ >= 0) {
@@ -210,6 +211,7 @@ void ViewerWindow::Show(std::shared_ptr<const Document> document, const QByteArr
         }
     } else {
         browser_->setOpenLinks(true);
+        browser_->setOpenExternalLinks(true);
         ShowDocument(browser_, *current_);
     }
     setWindowTitle(ViewerText(TXT_WINDOW_TITLE).arg(title));
