@@ -1,6 +1,7 @@
 // A node's text: inline markup into lines of styled runs and links, the
 // wrapping modes, and macros expanded within bounds.
 #include <algorithm>
+#include <optional>
 
 #include "platform/formats/amigaguide_internal.h"
 
@@ -36,19 +37,35 @@ GuidePen PenByName(std::string_view name)
     return GuidePen::None;
 }
 
-// The '}' that closes an inline command whose body starts at from; quoted text may hold '}'.
-std::size_t FindClose(std::string_view text, std::size_t from)
-{
-    bool quoted = false;
-    for (std::size_t i = from; i < text.size(); ++i) {
-        if (text[i] == '"') {
-            quoted = !quoted;
-        } else if (text[i] == '}' && !quoted) {
-            return i;
+// Where the inline commands of a text end: the '}' that closes a command whose
+// body starts at a place, outside quoted text (which may hold '}'). Made in one
+// pass, so that a line of unclosed commands costs no more than its length.
+class Closes {
+public:
+    explicit Closes(std::string_view text) : quoted_(text.size() + 1), next_{}
+    {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            quoted_[i + 1] = quoted_[i] ^ (text[i] == '"');
+        }
+        // A '}' at k closes a body that starts at j when as many quotes, counted
+        // in twos, lie before both.
+        for (auto &next : next_) {
+            next.assign(text.size() + 1, std::string_view::npos);
+        }
+        for (std::size_t k = text.size(); k-- > 0;) {
+            next_[0][k] = next_[0][k + 1];
+            next_[1][k] = next_[1][k + 1];
+            if (text[k] == '}') {
+                next_[quoted_[k]][k] = k;
+            }
         }
     }
-    return std::string_view::npos;
-}
+    std::size_t After(std::size_t from) const { return next_[quoted_[from]][from]; }
+
+private:
+    std::vector<unsigned char> quoted_;  // the parity of the quotes before each place
+    std::vector<std::size_t> next_[2];
+};
 
 class LineBuilder {
 public:
@@ -149,6 +166,7 @@ private:
 
     void Inline(std::string_view text, int depth)
     {
+        std::optional<Closes> closes;
         std::string plain;
         std::size_t i = 0;
         while (i < text.size()) {
@@ -159,7 +177,10 @@ private:
                 continue;
             }
             if (c == '@' && i + 1 < text.size() && text[i + 1] == '{') {
-                std::size_t close = FindClose(text, i + 2);
+                if (!closes) {
+                    closes.emplace(text);
+                }
+                const std::size_t close = closes->After(i + 2);
                 if (close != std::string_view::npos) {
                     Append(plain, -1);
                     plain.clear();
