@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <QTextBrowser>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -136,7 +137,7 @@ void ShowDocument(QTextBrowser *browser, const Document &document)
         browser->setMarkdown(document.text);
         break;
     case DocumentFormat::AmigaGuide:
-        RenderGuideNode(browser, *document.guide, 0);
+        RenderGuideNode(browser, *document.guide, std::max(0, FindGuideNode(*document.guide, "MAIN")));
         break;
     case DocumentFormat::PlainText:
         browser->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

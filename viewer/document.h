@@ -31,5 +31,6 @@ bool ReadDocument(const char *path, Document *document, QString *error);
 // The format by the file's suffix, else by its first characters.
 DocumentFormat DetectFormat(const QString &fileName, const QString &text);
 
-// Puts the document into the browser in its format; an AmigaGuide document at its first node.
+// Puts the document into the browser in its format; an AmigaGuide document
+// at its node MAIN, else its first.
 void ShowDocument(QTextBrowser *browser, const Document &document);

@@ -38,6 +38,16 @@ QByteArray HostFolder(const QByteArray &path)
     return absolute.left(absolute.lastIndexOf('/'));
 }
 
+// Where a guide opens: its node MAIN, else its first.
+int StartNode(const Document &document)
+{
+    if (document.guide == nullptr) {
+        return -1;
+    }
+    const int main = FindGuideNode(*document.guide, "MAIN");
+    return main >= 0 ? main : 0;
+}
+
 // The path, or a name in its folder that differs only in letter case (Amiga
 // names ignore it).
 QByteArray FindIgnoringCase(const QByteArray &path)
@@ -154,7 +164,8 @@ void ViewerWindow::OpenDocument(const QByteArray &path, std::shared_ptr<const Do
 {
     loaded_[path] = document;
     history_.clear();
-    Show(std::move(document), HostFolder(path), 0, 0, false);
+    const int start = StartNode(*document);
+    Show(std::move(document), HostFolder(path), start, 0, false);
 }
 
 std::shared_ptr<const Document> ViewerWindow::Load(const QByteArray &path, QString *error)
@@ -286,9 +297,9 @@ bool ViewerWindow::FollowTarget(const std::string &target, int line)
     }
     int node = -1;
     if (document->guide != nullptr && !document->guide->nodes.empty()) {
-        node = nodeName.empty() ? 0 : FindGuideNode(*document->guide, nodeName);
+        node = nodeName.empty() ? StartNode(*document) : FindGuideNode(*document->guide, nodeName);
         if (node < 0 && Utf8(nodeName).compare(QLatin1String("main"), Qt::CaseInsensitive) == 0) {
-            node = 0;  // "main" names a document's first node
+            node = 0;  // "main" names a document's first node when none is called so
         }
         if (node < 0) {
             Report(ViewerText(TXT_LINK_FAILED)
@@ -351,8 +362,7 @@ void ViewerWindow::ShowContents()
     if (!toc.empty() && FollowTarget(toc, 0)) {
         return;
     }
-    const int main = FindGuideNode(*current_->guide, "MAIN");
-    Show(current_, folder_, main >= 0 ? main : 0, 0, true);
+    Show(current_, folder_, StartNode(*current_), 0, true);
 }
 
 void ViewerWindow::ShowIndex()

@@ -26,7 +26,7 @@ public:
     ViewerWindow();
 
     // Shows the document at path (bytes, as given): an AmigaGuide document at
-    // its first node. False with the reason when it cannot be read.
+    // its node MAIN, else its first. False with the reason when it cannot be read.
     bool OpenDocument(const QByteArray &path, QString *error);
     // Shows a document already read from path.
     void OpenDocument(const QByteArray &path, std::shared_ptr<const Document> document);

@@ -225,11 +225,11 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
     QApplication application(argc, argv);
     const std::string main = Write(
         "docs/main.guide",
-        "@database\n@index Idx\n@node Main \"Main title\"\n"
+        "@database\n@index Idx\n@node Two \"Second\"\n0\n1\n2\n3\n4\n@node Main \"Main title\"\n"
         "@{\"two\" link two 3}@{\"other\" link sub/Other.GUIDE/Start}@{\"up\" link /up.txt/main}"
         "@{\"vol\" link Work:x.guide/main}@{\"run\" system \"touch " + dir_ + "/ran\"}@{\"bye\" close}"
         "@{\"notes\" link Notes.txt}\n"
-        "@node Two \"Second\"\n0\n1\n2\n3\n4\n@node Idx\n@next Main\nindex\n");
+        "@node Idx\n@next Main\nindex\n");
     Write("docs/sub/other.guide", "@database\n@node Start \"Other start\"\nhello\n");
     Write("up.txt", "plain up");
     Write("docs/notes.txt", "notes");
@@ -242,9 +242,9 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
         std::function<void()> step;
         const char *title;
     } steps[] = {
-        {[] {}, "Main title - Help"},
+        {[] {}, "Main title - Help"},  // MAIN, not the first node
         {[&] { window.ActivateLink(0); }, "Second - Help"},
-        {[&] { window.BrowseNext(); }, "Idx - Help"},
+        {[&] { window.BrowseNext(); }, "Main title - Help"},
         {[&] { window.Retrace(); }, "Second - Help"},
         {[&] { window.Retrace(); }, "Main title - Help"},
         {[&] { window.ActivateLink(1); }, "Other start - Help"},  // Amiga names ignore letter case
@@ -255,8 +255,8 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
         {[&] { window.ActivateLink(4); }, "Main title - Help"},  // never run
         {[&] { window.ActivateLink(6); }, "notes.txt - Help"},   // no such node: the file beside
         {[&] { window.Retrace(); }, "Main title - Help"},
-        {[&] { window.BrowsePrevious(); }, "Main title - Help"},
-        {[&] { window.BrowseNext(); }, "Second - Help"},
+        {[&] { window.BrowsePrevious(); }, "Second - Help"},
+        {[&] { window.BrowseNext(); }, "Main title - Help"},
         {[&] { window.BrowseNext(); }, "Idx - Help"},
         {[&] { window.BrowseNext(); }, "Main title - Help"},     // as @next says
         {[&] { window.ShowIndex(); }, "Idx - Help"},
