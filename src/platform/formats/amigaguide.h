@@ -14,6 +14,7 @@
 constexpr std::size_t kGuideMaxSize = 16u << 20;        // bytes of a document
 constexpr std::size_t kGuideMaxNodes = 10000;
 constexpr std::size_t kGuideMaxLine = 16u << 10;        // bytes of a source line; longer lines are split
+constexpr std::size_t kGuideMaxNodeLines = 100000;      // lines shown of one node
 constexpr int kGuideMaxMacroDepth = 8;                  // macros expanded within macros
 constexpr std::size_t kGuideMaxLineExpansion = 64u << 10;  // bytes macros add to one source line
 constexpr std::size_t kGuideMaxExpansion = 1u << 20;    // bytes macros add to the whole document

@@ -77,7 +77,7 @@ public:
 
     void Build(const std::vector<std::string_view> &text)
     {
-        for (std::size_t i = 0; i < text.size(); ++i) {
+        for (std::size_t i = 0; i < text.size() && !full_; ++i) {
             source_ = static_cast<int>(i);
             lineLeft_ = kGuideMaxLineExpansion;
             std::string_view line = text[i];
@@ -121,6 +121,10 @@ private:
     void Open(bool byBreak)
     {
         Close();
+        if (node_->lines.size() >= kGuideMaxNodeLines) {
+            full_ = budget_->exhausted = true;
+            return;
+        }
         GuideLine &line = node_->lines.emplace_back();
         line.source = source_;
         line.wrap = mode_ != GuideWrap::Lines;
@@ -156,6 +160,9 @@ private:
         }
         if (!open_) {
             Open(false);
+        }
+        if (full_) {
+            return;
         }
         std::vector<GuideRun> &runs = Current().runs;
         if (runs.empty() || runs.back().style != style_ || runs.back().link != -1 || link != -1) {
@@ -333,6 +340,7 @@ private:
     GuideWrap mode_ = GuideWrap::Lines;
     bool open_ = false;       // the last line takes more text
     bool openedByBreak_ = false;
+    bool full_ = false;       // kGuideMaxNodeLines reached
     int source_ = 0;
     std::size_t lineLeft_ = kGuideMaxLineExpansion;
 };

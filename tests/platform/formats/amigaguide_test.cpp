@@ -122,6 +122,9 @@ TEST(AmigaGuideTest, RecognitionAndLimits)
     document = Parse(many);
     EXPECT_EQ(document.nodes.size(), kGuideMaxNodes);
     EXPECT_TRUE(document.truncated);
+    document = Parse("@database\n@node N\n" + std::string(kGuideMaxNodeLines + 1, '\n'));
+    EXPECT_EQ(document.nodes[0].lines.size(), kGuideMaxNodeLines);
+    EXPECT_TRUE(document.truncated);
 
     // A macro that multiplies itself ends within its budget; a long line is split.
     document = Parse("@database\n@macro w \"@{w}@{w}@{w}@{w}xx\"\n@node N\n@{w}\n" + std::string(kGuideMaxLine + 5, 'y'));
