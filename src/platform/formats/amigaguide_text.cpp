@@ -85,13 +85,10 @@ public:
             if (mode_ != GuideWrap::Smart) {
                 Open(false);
                 Inline(line, 0);
-                if (open_ && openedByBreak_ && Current().runs.empty()) {
-                    node_->lines.pop_back();  // a break at the end of the line breaks it once
-                    open_ = false;
-                }
+                DropBreak();  // a break at the end of the line breaks it once
                 Close();
             } else if (TrimGuideSpace(line).empty()) {
-                Close();
+                DropBreak();
                 Open(false);
                 Close();
             } else if (open_) {
@@ -112,11 +109,21 @@ public:
                 }
             }
         }
+        DropBreak();
         Close();
     }
 
 private:
     GuideLine &Current() { return node_->lines.back(); }
+
+    // Leaves out the open line when a break opened it and nothing followed.
+    void DropBreak()
+    {
+        if (open_ && openedByBreak_ && Current().runs.empty()) {
+            node_->lines.pop_back();
+            open_ = false;
+        }
+    }
 
     void Open(bool byBreak)
     {
