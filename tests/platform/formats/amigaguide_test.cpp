@@ -134,19 +134,8 @@ TEST(AmigaGuideTest, RecognitionAndLimits)
     EXPECT_LE(GuideNodeText(document.nodes[0]).size(), kGuideMaxLineExpansion + kGuideMaxLine + 10);
 }
 
-TEST(AmigaGuideTest, LinkTargetsAndAmigaPaths)
+TEST(AmigaGuideTest, AmigaPathsOfLinks)
 {
-    const struct {
-        const char *target, *file, *node;
-    } targets[] = {{"Main", "", "Main"},
-                   {"history.txt/main", "history.txt", "main"},
-                   {"/up/x.guide/N", "/up/x.guide", "N"},
-                   {"Help:x.guide", "Help:x.guide", ""}};
-    for (const auto &each : targets) {
-        std::string file, node;
-        SplitGuideTarget(each.target, &file, &node);
-        EXPECT_EQ(file + "|" + node, std::string(each.file) + "|" + each.node) << each.target;
-    }
     const struct {
         const char *folder, *path, *resolved;  // null: unavailable
     } paths[] = {{"/home/u/docs", "x.guide", "/home/u/docs/x.guide"},
