@@ -12,6 +12,7 @@
 #include "state/window_handles.h"
 
 char failedIcons[FAILED_ICONS_SIZE];
+bool (*PutIcon)(const char *name, DiskObject *icon) = PutDiskObject;
 
 namespace {
 
@@ -181,7 +182,7 @@ int WriteIconSettings(const char *name)
     char *none[] = {nullptr};
     char **ownList = icon->do_ToolTypes;
     icon->do_ToolTypes = newToolTypes != nullptr ? newToolTypes : none;
-    bool written = PutDiskObject(foundName, icon);
+    bool written = PutIcon(foundName, icon);
     icon->do_ToolTypes = ownList;
     FreeDiskObject(icon);
     FreeNewToolTypes();
@@ -197,7 +198,11 @@ int SaveSettings()
         ReadControl(MUIA_Selected, soundCheckmark, &AppSettings.soundEnabled);
         ReadControl(MUIA_Numeric_Value, volumeSlider, &AppSettings.masterVolume);
     }
+    return WriteAllIconSettings();
+}
 
+int WriteAllIconSettings()
+{
     failedIcons[0] = '\0';
     int failures = 0;
     if (WriteIconSettings(ToolConfig.appName) != 0) {

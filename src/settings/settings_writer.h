@@ -8,9 +8,20 @@ constexpr int FAILED_ICONS_SIZE = 1024;
 // last SaveSettings, separated by ", ". Empty when every icon found was written.
 extern char failedIcons[FAILED_ICONS_SIZE];
 
+struct DiskObject;
+
 // Reads the window's controls into AppSettings (when the window exists) and writes
 // every icon. Returns the number of icons that exist but could not be written.
 int SaveSettings();
+
+// Writes AppSettings into the application's icon and every configured platform
+// icon, noting in failedIcons those that exist but could not be written; returns
+// how many those are.
+int WriteAllIconSettings();
+
+// Where WriteIconSettings hands each merged icon: PutDiskObject, or a stand-in
+// that only shows the new list (--dry-run).
+extern bool (*PutIcon)(const char *name, DiskObject *icon);
 
 // Merges AppSettings into the icon "name" (or "name.vls"). Returns 0 when it was
 // written or exists under neither name, -1 when it exists but could not be written.
