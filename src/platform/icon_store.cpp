@@ -342,3 +342,23 @@ void FreeDiskObject(DiskObject *icon)
     delete icon->file;
     delete icon;
 }
+
+bool IconFilePresent(const char *name)
+{
+    std::string path;
+    return name != nullptr && name[0] != '\0' && FindIconFile(name, path) != Lookup::Absent;
+}
+
+bool IconWritable(const char *name)
+{
+    std::string found;
+    std::string target;
+    struct stat st;
+    if (FindIconFile(name, found) != Lookup::Found || !FollowLinks(found, target) ||
+        stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !ModeAllowsWrite(st)) {
+        return false;
+    }
+    std::size_t slash = target.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
+    return access(folder.c_str(), W_OK | X_OK) == 0;
+}

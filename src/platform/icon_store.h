@@ -27,3 +27,11 @@ char *FindToolType(char **toolTypes, const char *key);
 bool PutDiskObject(const char *name, DiskObject *icon);
 
 void FreeDiskObject(DiskObject *icon);
+
+// Whether a file stands under the icon's name (well-formed or not; several files
+// matching it without regard to case count too).
+bool IconFilePresent(const char *name);
+
+// Whether PutDiskObject may replace the icon now: it exists, and neither its mode
+// bits nor its folder forbid the write. Writes nothing.
+bool IconWritable(const char *name);
