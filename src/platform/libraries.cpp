@@ -35,7 +35,8 @@ std::vector<std::string> callLog;
 QApplication *ownApplication = nullptr;
 int qtArgc = 1;
 char qtProgramName[] = "Settings";
-char *qtArgv[] = {qtProgramName, nullptr};
+char *defaultArgv[] = {qtProgramName, nullptr};
+char **qtArgv = defaultArgv;
 
 int ServiceIndex(const char *name)
 {
@@ -94,10 +95,16 @@ int ReportedVersion(int index)
     return version;
 }
 
-// The Qt platform plugin that QApplication will load.
+// The Qt platform plugin that QApplication will load: its -platform argument, else
+// QT_QPA_PLATFORM.
 std::string QtPlatformName()
 {
     const char *name = std::getenv("QT_QPA_PLATFORM");
+    for (int i = 1; i + 1 < qtArgc; ++i) {
+        if (std::strcmp(qtArgv[i], "-platform") == 0 || std::strcmp(qtArgv[i], "--platform") == 0) {
+            name = qtArgv[i + 1];
+        }
+    }
     if (name == nullptr || name[0] == '\0') {
         return std::string();
     }
@@ -189,6 +196,12 @@ void DisconnectDisplay()
 }
 
 }  // namespace
+
+void SetDisplayArguments(int argc, char **argv)
+{
+    qtArgc = argv != nullptr && argc > 0 ? argc : 1;
+    qtArgv = argv != nullptr && argc > 0 ? argv : defaultArgv;
+}
 
 Library *OpenLibrary(const char *name, std::uint32_t version)
 {

@@ -39,6 +39,11 @@ Interface *GetInterface(Library *base, const char *name, std::uint32_t version,
 void DropInterface(Interface *iface);
 void CloseLibrary(Library *base);
 
+// The arguments the Qt application gets when intuition.library connects to the
+// display (the program's name first, then Qt's own options such as -style; a
+// -platform there counts as QT_QPA_PLATFORM). Both must live for the whole run.
+void SetDisplayArguments(int argc, char **argv);
+
 // True while intuition.library is open and the display with it.
 bool DisplayIsOpen();
 
