@@ -177,14 +177,16 @@ std::vector<std::string> CatalogRoots()
     if (!folder.empty()) {
         roots.push_back(folder);
     }
-    roots.push_back(SETTINGS_DATA_DIR);
-    // The data folder of an installation moved elsewhere (cmake --install --prefix).
+    // The data folder of the installation the program runs from, which may have
+    // been moved elsewhere (cmake --install --prefix, a package), before the one
+    // it was built for.
     if (!folder.empty()) {
         std::string relocated = folder + "/../share/vellumine-settings";
         if (std::string(SETTINGS_DATA_DIR) != relocated) {
             roots.push_back(relocated);
         }
     }
+    roots.push_back(SETTINGS_DATA_DIR);
     return roots;
 }
 

@@ -4,10 +4,10 @@
 // LC_ALL, LC_MESSAGES and LANG and mapped to Amiga language names ("deutsch",
 // "français", ...). English, C and POSIX mean the built-in texts. A catalog
 // "NAME" is looked for, language by language, as
-// Catalogs/<language>/NAME beside the program, then under the installed data
-// folder (and under ../share/vellumine-settings from the program, for an
-// installation moved elsewhere); SETTINGS_CATALOG_ROOTS (colon-separated
-// folders) replaces those.
+// Catalogs/<language>/NAME beside the program, then under
+// ../share/vellumine-settings from the program (an installation, wherever it was
+// moved), then under the data folder it was built for; SETTINGS_CATALOG_ROOTS
+// (colon-separated folders) replaces those.
 // The first well-formed catalog found is used.
 #pragma once
 

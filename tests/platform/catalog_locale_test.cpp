@@ -135,14 +135,14 @@ TEST_F(CatalogSearch, LanguageTagIsTriedFirst)
     CloseCatalog(catalog);
 }
 
-TEST(CatalogLocale, DefaultRootsAreTheProgramFolderThenTheDataFolder)
+TEST(CatalogLocale, DefaultRootsAreTheProgramFolderThenTheDataFolders)
 {
     ScopedEnvVar roots("SETTINGS_CATALOG_ROOTS", std::nullopt);
     std::vector<std::string> found = CatalogRoots();
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0], std::string(kBuildDir) + "/tests");  // where the test program lives
-    EXPECT_NE(found[1].find("vellumine-settings"), std::string::npos);
-    EXPECT_EQ(found[2], std::string(kBuildDir) + "/tests/../share/vellumine-settings");
+    EXPECT_EQ(found[1], std::string(kBuildDir) + "/tests/../share/vellumine-settings");
+    EXPECT_NE(found[2].find("vellumine-settings"), std::string::npos);
 }
 
 }  // namespace
