@@ -1,6 +1,6 @@
-#include "app/main_flow.h"
+#include "app/command_line.h"
 
-int main()
+int main(int argc, char **argv)
 {
-    return SettingsMain();
+    return RunCommandLine(argc, argv);
 }

@@ -1,7 +1,6 @@
 #include "app/main_flow.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "app/libraries_setup.h"
@@ -23,46 +22,6 @@ namespace {
 void CopyText(char *dst, const char *src, std::size_t size)
 {
     std::snprintf(dst, size, "%s", src != nullptr ? src : "");
-}
-
-// Prints an ISO-8859-1 text as UTF-8.
-void PrintLatin1(const char *text)
-{
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p != '\0'; ++p) {
-        if (*p < 0x80) {
-            std::putchar(*p);
-        } else {
-            std::putchar(0xC0 | (*p >> 6));
-            std::putchar(0x80 | (*p & 0x3F));
-        }
-    }
-}
-
-// With SETTINGS_DUMP set, what was loaded is printed on standard output.
-void DumpLoadedSettings()
-{
-    const char *dump = std::getenv("SETTINGS_DUMP");
-    if (dump == nullptr || dump[0] == '\0') {
-        return;
-    }
-    static const char *const platformKeys[PLATFORM_ICON_COUNT] = {"AMIGAOS3", "MORPHOS", "WARPOS",
-                                                                  "AMIGAOS4"};
-    std::printf("APPLICATION=%s\nHELP=%s\nHIDESOUND=%d\n", ToolConfig.appName, ToolConfig.helpFile,
-                static_cast<int>(ToolConfig.hideSound));
-    for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
-        std::printf("%s=%s\n", platformKeys[i], ToolConfig.platformIcons[i]);
-    }
-    std::printf("displayMode=%d\nmodeId=0x%08X\ndepth=%d\nfpsLimit=%d\nfpsLimitEnabled=%d\n"
-                "masterVolume=%d\nsoundEnabled=%d\n",
-                static_cast<int>(AppSettings.displayMode), static_cast<unsigned>(AppSettings.modeId),
-                static_cast<int>(AppSettings.depth), static_cast<int>(AppSettings.fpsLimit),
-                static_cast<int>(AppSettings.fpsLimitEnabled),
-                static_cast<int>(AppSettings.masterVolume),
-                static_cast<int>(AppSettings.soundEnabled));
-    std::printf("windowTitle=");
-    PrintLatin1(windowTitle);
-    std::printf("\n");
-    std::fflush(stdout);
 }
 
 }  // namespace
@@ -100,7 +59,6 @@ int SettingsMain()
 
     // The window's texts need the application's name from the tool's icon.
     FormatWindowTexts();
-    DumpLoadedSettings();
 
     // The menu and the object tree; a tree that cannot be made ends the run.
     LocalizeMenus();

@@ -8,7 +8,7 @@
 #include "text/strings.h"
 
 // The version string, kept as plain text in the program.
-static const char versionString[] = "$VER: Vellumine Application Settings 1.3 (13.03.05)";
+const char versionString[] = "$VER: Vellumine Application Settings 1.3 (13.03.05)";
 
 namespace {
 

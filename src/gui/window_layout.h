@@ -3,6 +3,9 @@
 
 #include "state/window_handles.h"
 
+// "$VER: name version (date)", kept as plain text in the program.
+extern const char versionString[];
+
 // Builds the whole tree; returns app, or null when any object could not be made.
 Object *BuildSettingsWindow();
 

@@ -1,0 +1,37 @@
+// The program's arguments: the drawer to run in, --help and --version, the modes
+// without a window (--show, --save, --dry-run), and Qt's own options, which are
+// kept for the window's Qt application.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class RunMode { Window, Show, Save, Done };
+
+struct CommandLine {
+    RunMode mode = RunMode::Window;
+    int exitValue = 0;                // RunMode::Done: after --help, --version or a usage error
+    std::string drawer;               // empty: the current folder
+    std::vector<std::string> words;   // the settings words of --save
+    bool dryRun = false;
+    std::vector<char *> qtArguments;  // the program's name, Qt's options, then a null
+};
+
+// Exit values of the command line.
+constexpr int EXIT_ICON_FAILED = 1;  // an icon that exists did not take the settings
+constexpr int EXIT_USAGE = 2;        // a bad argument, word or drawer: nothing written
+
+// Parses the arguments; needs no display. --help, --version and usage errors are
+// printed here and give RunMode::Done.
+CommandLine ParseCommandLine(int argc, char **argv);
+
+// Makes the drawer (a folder, or the path of its Settings.info) the current folder.
+// False, with a message on standard error, when it is neither.
+bool EnterDrawer(const std::string &drawer);
+
+// The program's name for messages: the last part of the name it was started by.
+const char *ProgramName();
+
+// The whole program: parses the arguments, then runs the window or a mode without
+// one. Returns the exit value.
+int RunCommandLine(int argc, char **argv);

@@ -1,0 +1,342 @@
+#include "app/script_mode.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+
+#include "app/command_line.h"
+#include "app/main_flow.h"
+#include "platform/display.h"
+#include "platform/dos.h"
+#include "platform/icon_store.h"
+#include "platform/locale.h"
+#include "settings/app_settings.h"
+#include "settings/settings_writer.h"
+#include "settings/tool_config.h"
+#include "state/program_state.h"
+#include "text/strings.h"
+
+namespace {
+
+enum WordKey { WORD_WINDOW, WORD_FULLSCREEN, WORD_MODEID, WORD_DEPTH, WORD_FPSLIMIT, WORD_NOFPSLIMIT,
+               WORD_MASTERVOLUME, WORD_NOSOUND, WORD_SOUND };
+// The setting a word sets; two words for one setting contradict each other.
+enum WordGroup { GROUP_DISPLAY, GROUP_DEPTH, GROUP_FPS, GROUP_VOLUME, GROUP_SOUND };
+
+struct WordRule {
+    const char *key;
+    WordGroup group;
+    bool hasNumber;
+    std::int64_t min;
+    std::int64_t max;
+};
+
+// Indexed by WordKey. A mode id is 32 bits, given signed (as icons store it) or not.
+const WordRule kWords[] = {
+    {"WINDOW", GROUP_DISPLAY, false, 0, 0},
+    {"FULLSCREEN", GROUP_DISPLAY, false, 0, 0},
+    {"MODEID", GROUP_DISPLAY, true, INT32_MIN, UINT32_MAX},
+    {"DEPTH", GROUP_DEPTH, true, 8, 32},
+    {"FPSLIMIT", GROUP_FPS, true, 1, 50},
+    {"NOFPSLIMIT", GROUP_FPS, false, 0, 0},
+    {"MASTERVOLUME", GROUP_VOLUME, true, 0, 64},
+    {"NOSOUND", GROUP_SOUND, false, 0, 0},
+    {"SOUND", GROUP_SOUND, false, 0, 0},
+};
+constexpr int kWordCount = sizeof kWords / sizeof kWords[0];
+
+const char *const kIconKinds[] = {"unknown", "disk", "drawer", "tool", "project",
+                                  "garbage", "device", "kick", "appicon"};
+
+void PrintLatin1(FILE *out, const char *text)
+{
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p != '\0'; ++p) {
+        if (*p < 0x80) {
+            std::fputc(*p, out);
+        } else {
+            std::fputc(0xC0 | (*p >> 6), out);
+            std::fputc(0x80 | (*p & 0x3F), out);
+        }
+    }
+}
+
+bool WordError(const std::string &word, const char *problem)
+{
+    std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), word.c_str(), problem);
+    return false;
+}
+
+// A whole decimal number, or for a mode id also 0x and hexadecimal digits.
+bool ParseNumber(const std::string &text, bool hexAllowed, std::int64_t &value, bool &tooLarge)
+{
+    const char *begin = text.c_str();
+    const char *end = begin + text.size();
+    int base = 10;
+    if (hexAllowed && text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        begin += 2;
+        base = 16;
+    }
+    auto [stop, error] = std::from_chars(begin, end, value, base);
+    tooLarge = error == std::errc::result_out_of_range;
+    return begin != end && stop == end && (error == std::errc() || tooLarge);
+}
+
+// The application's icon and every configured platform icon, as Save writes them.
+template <typename Visit>
+void ForEachSaveIcon(Visit visit)
+{
+    visit(ToolConfig.appName);
+    for (const char *name : ToolConfig.platformIcons) {
+        if (name[0] != '\0') {
+            visit(name);
+        }
+    }
+}
+
+// The icon as WriteIconSettings finds it: under name, else "name.vls"; foundName
+// then holds that name. Null when neither is a readable icon.
+DiskObject *FindSaveIcon(const char *name, char *foundName, std::size_t size)
+{
+    std::snprintf(foundName, size, "%s", name);
+    DiskObject *icon = GetDiskObject(foundName);
+    if (icon == nullptr) {
+        std::snprintf(foundName, size, "%s.vls", name);
+        icon = GetDiskObject(foundName);
+    }
+    return icon;
+}
+
+// A file stands under the icon's name but is not an icon that can be read.
+bool UnreadableIcon(const char *name)
+{
+    char foundName[APP_NAME_SIZE + 8];
+    DiskObject *icon = FindSaveIcon(name, foundName, sizeof foundName);
+    if (icon != nullptr) {
+        FreeDiskObject(icon);
+        return false;
+    }
+    return IconFilePresent(name) || IconFilePresent(foundName);
+}
+
+// The start of the window's run without the display: the catalog, the screen
+// that is active at start, the configuration defaults, the icons.
+void LoadAsTheWindowDoes()
+{
+    static const TagItem noTags[] = {{TAG_DONE, 0}};
+    localeHandle = OpenLocale(nullptr);
+    catalogHandle = OpenCatalog(localeHandle, "Vellumine/Settings.catalog", noTags);
+    std::uint32_t lock = LockIBase(0);
+    startScreen = ActiveScreen();
+    UnlockIBase(lock);
+    ToolConfig.helpFile[0] = '\0';
+    std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s", GetString(MSG_DEFAULT_APP_NAME));
+    LoadSettings();
+    FormatWindowTexts();
+}
+
+void ReleaseCatalog()
+{
+    CloseCatalog(catalogHandle);
+    catalogHandle = nullptr;
+    CloseLocale(localeHandle);
+    localeHandle = nullptr;
+}
+
+void PrintToolTypes(const char *name, const char *when, char **toolTypes)
+{
+    PrintLatin1(stdout, name);
+    std::printf(".info %s:\n", when);
+    for (char **entry = toolTypes; entry != nullptr && *entry != nullptr; ++entry) {
+        std::printf("    ");
+        PrintLatin1(stdout, *entry);
+        std::printf("\n");
+    }
+}
+
+// The stand-in for PutDiskObject in a dry run: the icon's list now and the merged
+// one; true when the icon could be written.
+bool ShowNewToolTypes(const char *name, DiskObject *icon)
+{
+    DiskObject *old = GetDiskObject(name);
+    PrintToolTypes(name, "before", old != nullptr ? old->do_ToolTypes : nullptr);
+    PrintToolTypes(name, "after", icon->do_ToolTypes);
+    FreeDiskObject(old);
+    return IconWritable(name);
+}
+
+void ApplySettingsWords(const std::vector<SettingsWord> &words)
+{
+    bool modeIdGiven = false;
+    for (const SettingsWord &word : words) {
+        modeIdGiven = modeIdGiven || word.key == WORD_MODEID;
+    }
+    for (const SettingsWord &word : words) {
+        auto value = static_cast<std::int32_t>(word.value);
+        switch (word.key) {
+        case WORD_WINDOW: AppSettings.displayMode = 0; break;
+        case WORD_FULLSCREEN: AppSettings.displayMode = modeIdGiven ? 2 : 1; break;
+        case WORD_MODEID:
+            AppSettings.displayMode = 2;
+            AppSettings.modeId = static_cast<std::uint32_t>(word.value);
+            break;
+        case WORD_DEPTH: AppSettings.depth = value; break;
+        case WORD_FPSLIMIT:
+            AppSettings.fpsLimitEnabled = 1;
+            AppSettings.fpsLimit = value;
+            break;
+        case WORD_NOFPSLIMIT: AppSettings.fpsLimitEnabled = 0; break;
+        case WORD_MASTERVOLUME: AppSettings.masterVolume = value; break;
+        case WORD_NOSOUND: AppSettings.soundEnabled = 0; break;
+        case WORD_SOUND: AppSettings.soundEnabled = 1; break;
+        default: break;
+        }
+    }
+}
+
+}  // namespace
+
+bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<SettingsWord> &words)
+{
+    words.clear();
+    for (const std::string &text : texts) {
+        std::size_t equals = text.find('=');
+        std::string key = text.substr(0, equals);
+        int index = 0;
+        while (index < kWordCount && strcasecmp(key.c_str(), kWords[index].key) != 0) {
+            ++index;
+        }
+        if (index == kWordCount) {
+            return WordError(text, "not a settings word (WINDOW, FULLSCREEN, MODEID=n, DEPTH=n, FPSLIMIT=n, "
+                                   "NOFPSLIMIT, MASTERVOLUME=n, NOSOUND, SOUND)");
+        }
+        const WordRule &rule = kWords[index];
+        SettingsWord word = {index, 0};
+        if (rule.hasNumber != (equals != std::string::npos)) {
+            return WordError(text, rule.hasNumber ? "needs a number after =" : "takes no value");
+        }
+        if (rule.hasNumber) {
+            bool tooLarge = false;
+            if (!ParseNumber(text.substr(equals + 1), index == WORD_MODEID, word.value, tooLarge)) {
+                return WordError(text, "not a number");
+            }
+            if (tooLarge || word.value < rule.min || word.value > rule.max) {
+                char range[80];
+                std::snprintf(range, sizeof range, "out of range (%lld to %lld)",
+                              static_cast<long long>(rule.min), static_cast<long long>(rule.max));
+                return WordError(text, range);
+            }
+        }
+        for (const SettingsWord &earlier : words) {
+            bool fullScreenMode = (earlier.key == WORD_FULLSCREEN && index == WORD_MODEID) ||
+                                  (earlier.key == WORD_MODEID && index == WORD_FULLSCREEN);
+            if (kWords[earlier.key].group == rule.group && !fullScreenMode) {
+                std::string both = std::string(kWords[earlier.key].key) + " and " + rule.key;
+                return WordError(text, ("sets the same setting again (" + both + ")").c_str());
+            }
+        }
+        words.push_back(word);
+    }
+    return true;
+}
+
+int ShowSettings()
+{
+    LoadAsTheWindowDoes();
+    char folder[PATH_MAX];
+    std::printf("drawer=%s\n", getcwd(folder, sizeof folder) != nullptr ? folder : "?");
+    DiskObject *tool = GetDiskObject("Settings");
+    std::printf("toolIcon=%s\n", tool != nullptr ? "Settings.info" : "none");
+    FreeDiskObject(tool);
+
+    static const char *const platformKeys[PLATFORM_ICON_COUNT] = {"AMIGAOS3", "MORPHOS", "WARPOS", "AMIGAOS4"};
+    std::printf("APPLICATION=");
+    PrintLatin1(stdout, ToolConfig.appName);
+    std::printf("\nHELP=");
+    PrintLatin1(stdout, ToolConfig.helpFile);
+    std::printf("\nHIDESOUND=%d\n", static_cast<int>(ToolConfig.hideSound));
+    for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
+        std::printf("%s=", platformKeys[i]);
+        PrintLatin1(stdout, ToolConfig.platformIcons[i]);
+        std::printf("\n");
+    }
+    std::printf("windowTitle=");
+    PrintLatin1(stdout, windowTitle);
+    // Where the texts and the help's viewer come from.
+    char viewer[PATH_MAX];
+    std::printf("\ncatalog=%s\nviewer=%s", catalogHandle != nullptr ? CatalogPath(catalogHandle) : "none",
+                FindViewerProgram(viewer, sizeof viewer) ? viewer : "none");
+
+    NameInfo mode{};
+    GetDisplayInfoData(nullptr, &mode, sizeof mode, DTAG_NAME, AppSettings.modeId);
+    mode.Name[sizeof mode.Name - 1] = '\0';
+    std::printf("\ndisplayMode=%d\nmodeId=0x%08X (%s)\ndepth=%d\nfpsLimit=%d\nfpsLimitEnabled=%d\n"
+                "masterVolume=%d\nsoundEnabled=%d\n",
+                static_cast<int>(AppSettings.displayMode), static_cast<unsigned>(AppSettings.modeId), mode.Name,
+                static_cast<int>(AppSettings.depth), static_cast<int>(AppSettings.fpsLimit),
+                static_cast<int>(AppSettings.fpsLimitEnabled), static_cast<int>(AppSettings.masterVolume),
+                static_cast<int>(AppSettings.soundEnabled));
+
+    // Each icon Save would write: the name it is found under, its kind, whether it may be written.
+    ForEachSaveIcon([](const char *name) {
+        std::printf("icon ");
+        PrintLatin1(stdout, name);
+        char foundName[APP_NAME_SIZE + 8];
+        DiskObject *icon = FindSaveIcon(name, foundName, sizeof foundName);
+        if (icon == nullptr) {
+            std::printf(UnreadableIcon(name) ? ": cannot be read\n" : ": none\n");
+            return;
+        }
+        std::printf(": ");
+        PrintLatin1(stdout, foundName);
+        std::printf(".info, %s icon, %s\n", kIconKinds[icon->do_Type < 9 ? icon->do_Type : 0],
+                    IconWritable(foundName) ? "can be written" : "cannot be written");
+        FreeDiskObject(icon);
+    });
+    ReleaseCatalog();
+    return 0;
+}
+
+int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
+{
+    LoadAsTheWindowDoes();
+    if (ToolConfig.hideSound != 0) {
+        for (const SettingsWord &word : words) {
+            if (kWords[word.key].group == GROUP_VOLUME || kWords[word.key].group == GROUP_SOUND) {
+                std::fprintf(stderr, "%s: %s: the tool's icon hides the sound settings (HIDESOUND)\n",
+                             ProgramName(), kWords[word.key].key);
+                ReleaseCatalog();
+                return EXIT_USAGE;
+            }
+        }
+    }
+    ApplySettingsWords(words);
+
+    // An icon that is there but cannot be read is never written; it is named.
+    int failures = 0;
+    ForEachSaveIcon([&failures](const char *name) {
+        if (UnreadableIcon(name)) {
+            std::fprintf(stderr, "%s: ", ProgramName());
+            PrintLatin1(stderr, name);
+            std::fprintf(stderr, ": not an icon that can be read\n");
+            ++failures;
+        }
+    });
+    if (dryRun) {
+        PutIcon = ShowNewToolTypes;
+    }
+    int notWritten = WriteAllIconSettings();
+    PutIcon = PutDiskObject;
+    if (notWritten != 0) {
+        std::fprintf(stderr, "%s: %s: ", ProgramName(), dryRun ? "cannot be written" : "not written");
+        PrintLatin1(stderr, failedIcons);
+        std::fprintf(stderr, "\n");
+    }
+    std::fflush(stdout);
+    ReleaseCatalog();
+    return failures + notWritten != 0 ? EXIT_ICON_FAILED : 0;
+}

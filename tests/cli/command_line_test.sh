@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# The command line through the real program, without a display: --help, --version
+# and --show; --save with every settings word and the ends of its ranges; bad words
+# and drawers that write nothing; icons that cannot be written or read, named with
+# exit value 1; the .vls icon; a drawer given as its Settings.info; --dry-run.
+source "$(dirname "$0")/../e2e/lib.sh"
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+# Runs Settings; its exit value in STATUS, its output in out and err.
+settings() {
+    STATUS=0
+    "$SETTINGS_BIN" "$@" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || STATUS=$?
+}
+expect_status() {
+    [ "$STATUS" -eq "$1" ] || fail "$2: exit value $STATUS, not $1: $(cat "$E2E_DIR/err")"
+}
+# A line of the output starts with this text (then ends, or goes on after a space).
+expect_line() {
+    grep -q "^$1\( \|$\)" "$E2E_DIR/out" || fail "$2: no line $1 in:$(printf '\n'; cat "$E2E_DIR/out")"
+}
+restore_drawer() {
+    chmod -R u+w "$DRAWER"
+    rm -f "$DRAWER"/*.info
+    cp -p "$E2E_DIR"/before/*.info "$DRAWER"/
+}
+
+e2e_make_drawer
+settings --help
+expect_status 0 --help
+grep -q -- "--dry-run" "$E2E_DIR/out" || fail "--help does not tell of --dry-run"
+settings --version
+expect_status 0 --version
+expect_line "Vellumine Application Settings 1.3 (13.03.05)" --version
+settings -style fusion --show "$DRAWER"  # Qt's own options are left to Qt
+expect_status 0 --show
+for line in APPLICATION=Starfield HIDESOUND=0 "windowTitle=Starfield Settings" displayMode=0 masterVolume=40 \
+    "icon Starfield: Starfield.info, tool icon, can be written" \
+    "icon Starfield_MOS: Starfield_MOS.info, project icon, can be written"; do
+    expect_line "$line" --show
+done
+
+# Bad words, numbers and drawers: exit value 2, not a byte written, and a message
+# naming the bad one (the last argument, or the one after "|").
+while IFS='|' read -r args named; do
+    settings $args
+    expect_status 2 "$args"
+    named=${named:-${args##* }}
+    grep -qF -- "$named" "$E2E_DIR/err" || fail "$args: the message does not name $named"
+    e2e_expect_unchanged
+done <<BAD
+--save $DRAWER bogus
+--save $DRAWER DEPTH=7
+--save $DRAWER DEPTH=33
+--save $DRAWER FPSLIMIT=0
+--save $DRAWER FPSLIMIT=51
+--save $DRAWER MASTERVOLUME=-1
+--save $DRAWER MASTERVOLUME=65
+--save $DRAWER MODEID=4294967296
+--save $DRAWER MODEID=12abc
+--save $DRAWER FPSLIMIT=
+--save $DRAWER DEPTH
+--save $DRAWER WINDOW=1
+--save $DRAWER WINDOW FULLSCREEN
+--save $DRAWER NOSOUND DEPTH=7
+--save $DRAWER/Starfield.info WINDOW|$DRAWER/Starfield.info
+--save $DRAWER/missing WINDOW|$DRAWER/missing
+$DRAWER/missing
+$DRAWER --dry-run
+BAD
+
+# Every word, in any letter case, and the ends of the ranges, one after another:
+# the words, then lines --show prints after saving them.
+while IFS='|' read -r words lines; do
+    settings --save "$DRAWER" $words
+    expect_status 0 "$words"
+    settings --show "$DRAWER"
+    for line in $lines; do
+        expect_line "$line" "$words"
+    done
+done <<'GOOD'
+FULLSCREEN MASTERVOLUME=0|displayMode=1 masterVolume=0
+mastervolume=64 NoSound FPSLIMIT=1|masterVolume=64 soundEnabled=0 fpsLimitEnabled=1 fpsLimit=1
+MODEID=167936 fullscreen DEPTH=8|displayMode=2 modeId=0x00029000 depth=8
+fpslimit=50 sound|fpsLimit=50 soundEnabled=1 displayMode=2
+ModeId=-1 depth=32|modeId=0xFFFFFFFF depth=32
+Window NOFPSLIMIT|displayMode=0 fpsLimitEnabled=0
+MODEID=0x07800438|displayMode=2 modeId=0x07800438 depth=24
+GOOD
+settings=(MASTERVOLUME=64 MODEID=125830200 DEPTH=24 FULLSCREEN)
+e2e_expect_tooltypes Starfield DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" "${settings[@]}"
+e2e_expect_tooltypes Starfield_MOS PUBSCREEN=Workbench "${settings[@]}"
+
+# An icon that may not be written and one that is no icon: both named, neither
+# written, the others written all the same, exit value 1.
+restore_drawer
+chmod 0444 "$DRAWER/Starfield_OS3.info"
+echo "not an icon" >"$DRAWER/Starfield_MOS.info"
+cp "$DRAWER/Starfield_MOS.info" "$E2E_DIR/garbage.info"
+settings --save "$DRAWER" FULLSCREEN
+expect_status 1 "a read-only icon"
+grep -q "Starfield_OS3" "$E2E_DIR/err" || fail "the read-only icon is not named"
+grep -q "Starfield_MOS" "$E2E_DIR/err" || fail "the icon that is no icon is not named"
+e2e_expect_unchanged Starfield_OS3 Settings
+cmp -s "$DRAWER/Starfield_MOS.info" "$E2E_DIR/garbage.info" || fail "the file that is no icon was written"
+e2e_expect_tooltypes Starfield DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" MASTERVOLUME=40 FULLSCREEN
+
+# --dry-run shows the new lists and writes nothing; its exit value is the save's.
+restore_drawer
+chmod 0444 "$DRAWER/Starfield_OS3.info"
+settings --save "$DRAWER" NOSOUND --dry-run
+expect_status 1 --dry-run
+expect_line "Starfield.info after:" --dry-run
+expect_line "    NOSOUND" --dry-run
+e2e_expect_unchanged
+
+# The application's icon found as the icon of its script file, in a drawer given as
+# its Settings.info from elsewhere.
+restore_drawer
+mv "$DRAWER/Starfield.info" "$DRAWER/Starfield.vls.info"
+cp "$E2E_DIR/before/Starfield.info" "$E2E_DIR/before/Starfield.vls.info"
+cd /
+settings --save "$DRAWER/Settings.info" NOSOUND
+expect_status 0 "the .vls icon"
+e2e_expect_tooltypes Starfield.vls DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" MASTERVOLUME=40 NOSOUND WINDOW
+[ ! -e "$DRAWER/Starfield.info" ] || fail "Starfield.info was made"
+echo "PASS"
