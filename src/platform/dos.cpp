@@ -21,6 +21,10 @@
 
 extern char **environ;
 
+#ifndef SETTINGS_VIEWER_NAME
+#define SETTINGS_VIEWER_NAME "vellumine-settings-viewer"
+#endif
+
 namespace {
 
 // Threads get at least this much stack, whatever the caller asks for: the
@@ -215,6 +219,8 @@ bool FindViewerProgram(char *buffer, std::size_t size)
         return usable(std::snprintf(buffer, size, "%s", override));
     }
 
+    // Its name in the build tree, then its installed name.
+    static const char *const names[] = {"SettingsViewer", SETTINGS_VIEWER_NAME};
     char self[PATH_MAX];
     ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (length > 0) {
@@ -222,13 +228,15 @@ bool FindViewerProgram(char *buffer, std::size_t size)
         char *slash = std::strrchr(self, '/');
         if (slash != nullptr) {
             *slash = '\0';
-            if (usable(std::snprintf(buffer, size, "%s/SettingsViewer", self))) {
-                return true;
+            for (const char *name : names) {
+                if (usable(std::snprintf(buffer, size, "%s/%s", self, name))) {
+                    return true;
+                }
             }
         }
     }
 #ifdef SETTINGS_BIN_DIR
-    if (usable(std::snprintf(buffer, size, "%s/SettingsViewer", SETTINGS_BIN_DIR))) {
+    if (usable(std::snprintf(buffer, size, "%s/%s", SETTINGS_BIN_DIR, SETTINGS_VIEWER_NAME))) {
         return true;
     }
 #endif

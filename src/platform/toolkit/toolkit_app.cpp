@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QIcon>
 #include <QMenu>
 #include <QPointer>
 #include <QWidget>
@@ -220,6 +221,11 @@ Object *NewApplication(const TagItem *tags)
         obj->children.push_back(win);
     }
     InstallSleepFilter();
+    // The program's icon, when it carries one as a resource, for every window (a
+    // -qwindowicon argument comes first).
+    if (QApplication::windowIcon().isNull()) {
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/application-icon.png")));
+    }
     {
         std::lock_guard<std::mutex> lock(registryLock);
         obj->appState->waker = new Waker;
