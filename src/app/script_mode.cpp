@@ -14,6 +14,7 @@
 #include "platform/display.h"
 #include "platform/dos.h"
 #include "platform/icon_store.h"
+#include "platform/libraries.h"
 #include "platform/locale.h"
 #include "settings/app_settings.h"
 #include "settings/settings_writer.h"
@@ -123,13 +124,18 @@ bool UnreadableIcon(const char *name)
     return IconFilePresent(name) || IconFilePresent(foundName);
 }
 
-// The start of the window's run without the display: the catalog, the screen
+// The start of the window's run without the display: locale.library and the
+// catalog (not the other services: intuition.library is the display), the screen
 // that is active at start, the configuration defaults, the icons.
 void LoadAsTheWindowDoes()
 {
     static const TagItem noTags[] = {{TAG_DONE, 0}};
-    localeHandle = OpenLocale(nullptr);
-    catalogHandle = OpenCatalog(localeHandle, "Vellumine/Settings.catalog", noTags);
+    LocaleBase = OpenLibrary("locale.library", 39);
+    ILocale = LocaleBase != nullptr ? GetInterface(LocaleBase, "main", 1, nullptr) : nullptr;
+    if (ILocale != nullptr) {
+        localeHandle = OpenLocale(nullptr);
+        catalogHandle = OpenCatalog(localeHandle, "Vellumine/Settings.catalog", noTags);
+    }
     std::uint32_t lock = LockIBase(0);
     startScreen = ActiveScreen();
     UnlockIBase(lock);
@@ -145,6 +151,10 @@ void ReleaseCatalog()
     catalogHandle = nullptr;
     CloseLocale(localeHandle);
     localeHandle = nullptr;
+    DropInterface(ILocale);
+    ILocale = nullptr;
+    CloseLibrary(LocaleBase);
+    LocaleBase = nullptr;
 }
 
 void PrintToolTypes(const char *name, const char *when, char **toolTypes)
