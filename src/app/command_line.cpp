@@ -22,35 +22,37 @@ std::string programName = "Settings";
 
 // Qt's own options for a window (its application, its platform plugins): they go
 // to the Qt application, with the value that follows those that take one.
-struct QtOption {
-    const char *name;
-    bool takesValue;
-};
+const char *const kQtValueOptions[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin",      "qwindowgeometry",
+    "geometry", "qwindowtitle",       "title",         "qwindowicon", "icon",
+    "style",    "stylesheet",         "session",       "display",     "name",
+    "visual"};
+const char *const kQtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
-const QtOption kQtOptions[] = {
-    {"platform", true},   {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
-    {"qwindowgeometry", true}, {"geometry", true},      {"qwindowtitle", true},  {"title", true},
-    {"qwindowicon", true}, {"icon", true},              {"style", true},         {"stylesheet", true},
-    {"session", true},    {"display", true},            {"name", true},          {"visual", true},
-    {"reverse", false},   {"widgetcount", false},       {"nograb", false},       {"dograb", false},
-    {"sync", false},
-};
+enum class QtOption { None, Flag, Value, ValueAttached };
 
-// The Qt option arg names ("-style", "--style", "-style=fusion"), or null.
-const QtOption *FindQtOption(const char *arg, bool *valueAttached)
+// Whether arg is one of Qt's options ("-style", "--style", "-style=fusion").
+QtOption FindQtOption(const char *arg)
 {
     if (arg[0] != '-') {
-        return nullptr;
+        return QtOption::None;
     }
     const char *name = arg[1] == '-' ? arg + 2 : arg + 1;
     std::size_t length = std::strcspn(name, "=");
-    for (const QtOption &option : kQtOptions) {
-        if (std::strlen(option.name) == length && std::strncmp(option.name, name, length) == 0) {
-            *valueAttached = name[length] == '=';
-            return &option;
+    auto named = [&](const char *option) {
+        return std::strlen(option) == length && std::strncmp(option, name, length) == 0;
+    };
+    for (const char *option : kQtValueOptions) {
+        if (named(option)) {
+            return name[length] == '=' ? QtOption::ValueAttached : QtOption::Value;
         }
     }
-    return nullptr;
+    for (const char *option : kQtFlagOptions) {
+        if (named(option)) {
+            return QtOption::Flag;
+        }
+    }
+    return QtOption::None;
 }
 
 void PrintUsageError(const QString &text)
@@ -121,15 +123,14 @@ CommandLine ParseCommandLine(int argc, char **argv)
     QStringList own{QString::fromLocal8Bit(programName.c_str())};
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
-        bool valueAttached = false;
-        const QtOption *option = optionsEnded ? nullptr : FindQtOption(argv[i], &valueAttached);
-        if (option == nullptr) {
+        QtOption option = optionsEnded ? QtOption::None : FindQtOption(argv[i]);
+        if (option == QtOption::None) {
             optionsEnded = optionsEnded || std::strcmp(argv[i], "--") == 0;
             own.append(QString::fromLocal8Bit(argv[i]));
             continue;
         }
         line.qtArguments.push_back(argv[i]);
-        if (option->takesValue && !valueAttached && i + 1 < argc) {
+        if (option == QtOption::Value && i + 1 < argc) {
             line.qtArguments.push_back(argv[++i]);
         }
     }
@@ -141,16 +142,19 @@ CommandLine ParseCommandLine(int argc, char **argv)
                                   QStringLiteral("Displays this help and exits."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Displays the version and exits."));
-    const QCommandLineOption show(QStringLiteral("show"),
-                                  QStringLiteral("Prints, without a window, what would be loaded: the tool's "
-                                                 "configuration, the settings, and each icon Save would write."));
-    const QCommandLineOption save(QStringLiteral("save"),
-                                  QStringLiteral("Applies the WORDs to the settings loaded from DRAWER (required) "
-                                                 "and writes the application's icon and every platform icon as "
-                                                 "Save in the window does, without a window."));
-    const QCommandLineOption dryRun(QStringLiteral("dry-run"),
-                                    QStringLiteral("With --save: prints each icon's tooltypes before and after, "
-                                                   "and writes nothing."));
+    const QCommandLineOption show(
+        QStringLiteral("show"),
+        QStringLiteral("Prints, without a window, what would be loaded: the tool's "
+                       "configuration, the settings, and each icon Save would write."));
+    const QCommandLineOption save(
+        QStringLiteral("save"),
+        QStringLiteral("Applies the WORDs to the settings loaded from DRAWER (required) "
+                       "and writes the application's icon and every platform icon as "
+                       "Save in the window does, without a window."));
+    const QCommandLineOption dryRun(
+        QStringLiteral("dry-run"),
+        QStringLiteral("With --save: prints each icon's tooltypes before and after, "
+                       "and writes nothing."));
     parser.addOptions({help, version, show, save, dryRun});
     parser.addPositionalArgument(QStringLiteral("drawer"),
                                  QStringLiteral("The application's drawer, or its Settings.info."),

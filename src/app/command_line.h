@@ -10,9 +10,9 @@ enum class RunMode { Window, Show, Save, Done };
 
 struct CommandLine {
     RunMode mode = RunMode::Window;
-    int exitValue = 0;                // RunMode::Done: after --help, --version or a usage error
-    std::string drawer;               // empty: the current folder
-    std::vector<std::string> words;   // the settings words of --save
+    int exitValue = 0;               // RunMode::Done: after --help, --version or a usage error
+    std::string drawer;              // empty: the current folder
+    std::vector<std::string> words;  // the settings words of --save
     bool dryRun = false;
     std::vector<char *> qtArguments;  // the program's name, Qt's options, then a null
 };

@@ -24,8 +24,17 @@
 
 namespace {
 
-enum WordKey { WORD_WINDOW, WORD_FULLSCREEN, WORD_MODEID, WORD_DEPTH, WORD_FPSLIMIT, WORD_NOFPSLIMIT,
-               WORD_MASTERVOLUME, WORD_NOSOUND, WORD_SOUND };
+enum WordKey {
+    WORD_WINDOW,
+    WORD_FULLSCREEN,
+    WORD_MODEID,
+    WORD_DEPTH,
+    WORD_FPSLIMIT,
+    WORD_NOFPSLIMIT,
+    WORD_MASTERVOLUME,
+    WORD_NOSOUND,
+    WORD_SOUND
+};
 // The setting a word sets; two words for one setting contradict each other.
 enum WordGroup { GROUP_DISPLAY, GROUP_DEPTH, GROUP_FPS, GROUP_VOLUME, GROUP_SOUND };
 
@@ -51,8 +60,8 @@ const WordRule kWords[] = {
 };
 constexpr int kWordCount = sizeof kWords / sizeof kWords[0];
 
-const char *const kIconKinds[] = {"unknown", "disk", "drawer", "tool", "project",
-                                  "garbage", "device", "kick", "appicon"};
+const char *const kIconKinds[] = {"unknown", "disk",   "drawer", "tool",   "project",
+                                  "garbage", "device", "kick",   "appicon"};
 
 void PrintLatin1(FILE *out, const char *text)
 {
@@ -88,8 +97,7 @@ bool ParseNumber(const std::string &text, bool hexAllowed, std::int64_t &value, 
 }
 
 // The application's icon and every configured platform icon, as Save writes them.
-template <typename Visit>
-void ForEachSaveIcon(Visit visit)
+template <typename Visit> void ForEachSaveIcon(Visit visit)
 {
     visit(ToolConfig.appName);
     for (const char *name : ToolConfig.platformIcons) {
@@ -188,22 +196,37 @@ void ApplySettingsWords(const std::vector<SettingsWord> &words)
     for (const SettingsWord &word : words) {
         auto value = static_cast<std::int32_t>(word.value);
         switch (word.key) {
-        case WORD_WINDOW: AppSettings.displayMode = 0; break;
-        case WORD_FULLSCREEN: AppSettings.displayMode = modeIdGiven ? 2 : 1; break;
+        case WORD_WINDOW:
+            AppSettings.displayMode = 0;
+            break;
+        case WORD_FULLSCREEN:
+            AppSettings.displayMode = modeIdGiven ? 2 : 1;
+            break;
         case WORD_MODEID:
             AppSettings.displayMode = 2;
             AppSettings.modeId = static_cast<std::uint32_t>(word.value);
             break;
-        case WORD_DEPTH: AppSettings.depth = value; break;
+        case WORD_DEPTH:
+            AppSettings.depth = value;
+            break;
         case WORD_FPSLIMIT:
             AppSettings.fpsLimitEnabled = 1;
             AppSettings.fpsLimit = value;
             break;
-        case WORD_NOFPSLIMIT: AppSettings.fpsLimitEnabled = 0; break;
-        case WORD_MASTERVOLUME: AppSettings.masterVolume = value; break;
-        case WORD_NOSOUND: AppSettings.soundEnabled = 0; break;
-        case WORD_SOUND: AppSettings.soundEnabled = 1; break;
-        default: break;
+        case WORD_NOFPSLIMIT:
+            AppSettings.fpsLimitEnabled = 0;
+            break;
+        case WORD_MASTERVOLUME:
+            AppSettings.masterVolume = value;
+            break;
+        case WORD_NOSOUND:
+            AppSettings.soundEnabled = 0;
+            break;
+        case WORD_SOUND:
+            AppSettings.soundEnabled = 1;
+            break;
+        default:
+            break;
         }
     }
 }
@@ -263,7 +286,8 @@ int ShowSettings()
     std::printf("toolIcon=%s\n", tool != nullptr ? "Settings.info" : "none");
     FreeDiskObject(tool);
 
-    static const char *const platformKeys[PLATFORM_ICON_COUNT] = {"AMIGAOS3", "MORPHOS", "WARPOS", "AMIGAOS4"};
+    static const char *const platformKeys[PLATFORM_ICON_COUNT] = {"AMIGAOS3", "MORPHOS", "WARPOS",
+                                                                  "AMIGAOS4"};
     std::printf("APPLICATION=");
     PrintLatin1(stdout, ToolConfig.appName);
     std::printf("\nHELP=");
@@ -286,8 +310,8 @@ int ShowSettings()
     mode.Name[sizeof mode.Name - 1] = '\0';
     std::printf("\ndisplayMode=%d\nmodeId=0x%08X (%s)\ndepth=%d\nfpsLimit=%d\nfpsLimitEnabled=%d\n"
                 "masterVolume=%d\nsoundEnabled=%d\n",
-                static_cast<int>(AppSettings.displayMode), static_cast<unsigned>(AppSettings.modeId), mode.Name,
-                static_cast<int>(AppSettings.depth), static_cast<int>(AppSettings.fpsLimit),
+                static_cast<int>(AppSettings.displayMode), static_cast<unsigned>(AppSettings.modeId),
+                mode.Name, static_cast<int>(AppSettings.depth), static_cast<int>(AppSettings.fpsLimit),
                 static_cast<int>(AppSettings.fpsLimitEnabled), static_cast<int>(AppSettings.masterVolume),
                 static_cast<int>(AppSettings.soundEnabled));
 
