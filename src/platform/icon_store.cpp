@@ -14,17 +14,64 @@
 #include <vector>
 
 #include "platform/formats/icon_file.h"
+#include "platform/formats/png_icon.h"
 #include "platform/whole_file.h"
 
-// The store's side of a DiskObject: the file's bytes, where its sections lie, and
-// the tooltype list handed out (pointing into layout.entries).
+// The store's side of a DiskObject: the file's bytes, where its parts lie, and the
+// tooltype list handed out (pointing into the layout's texts).
 struct IconFile {
     std::vector<std::uint8_t> bytes;
-    IconLayout layout;
+    bool png = false;        // a PNG icon; otherwise a classic one
+    IconLayout layout;       // a classic icon's sections
+    PngIconLayout pngLayout; // a PNG icon's chunks and tags
     std::vector<char *> list;
 };
 
 namespace {
+
+// Parses the bytes as the kind of icon their start names.
+bool ParseIconFile(IconFile &file)
+{
+    file.png = IsPngIcon(file.bytes.data(), file.bytes.size());
+    return file.png ? ParsePngIcon(file.bytes.data(), file.bytes.size(), file.pngLayout)
+                    : ParseIcon(file.bytes.data(), file.bytes.size(), file.layout);
+}
+
+// The DiskObject of a parsed file: the type, default tool, position, stack size
+// and tooltypes it gives (a PNG icon's from the first icOn's tags, the last of each
+// kind winning as for a reader that takes them in order).
+DiskObject *NewDiskObject(IconFile &file)
+{
+    DiskObject icon{0, nullptr, nullptr, NO_ICON_POSITION, NO_ICON_POSITION, 0, &file};
+    if (file.png) {
+        for (PngIconTagEntry &tag : file.pngLayout.tags) {
+            auto value = static_cast<std::int32_t>(tag.value);
+            switch (tag.tag) {
+            case ATTR_TOOLTYPE: file.list.push_back(tag.text.data()); break;
+            case ATTR_DEFAULTTOOL: icon.do_DefaultTool = tag.text.data(); break;
+            case ATTR_STACKSIZE: icon.do_StackSize = value; break;
+            case ATTR_ICONX: icon.do_CurrentX = value; break;
+            case ATTR_ICONY: icon.do_CurrentY = value; break;
+            case ATTR_TYPE: icon.do_Type = tag.value <= 0xFF ? static_cast<std::uint8_t>(tag.value) : 0; break;
+            default: break;
+            }
+        }
+    } else {
+        std::vector<std::string> &entries = file.layout.entries;
+        file.list.reserve(file.layout.imageBlockStart + 1);
+        for (std::size_t i = 0; i < file.layout.imageBlockStart; ++i) {
+            file.list.push_back(entries[i].data());
+        }
+        icon.do_Type = file.layout.type;
+        icon.do_DefaultTool = file.layout.hasDefaultTool ? file.layout.defaultTool.data() : nullptr;
+        icon.do_CurrentX = file.layout.currentX;
+        icon.do_CurrentY = file.layout.currentY;
+        icon.do_StackSize = file.layout.stackSize;
+    }
+    file.list.push_back(nullptr);
+    icon.do_ToolTypes = file.list.data();
+    return new DiskObject(icon);
+}
 
 constexpr const char *kIconSuffix = ".info";
 
@@ -246,17 +293,10 @@ DiskObject *GetDiskObject(const char *name)
     }
     try {
         auto file = std::make_unique<IconFile>();
-        if (!ReadIconBytes(path, file->bytes) ||
-            !ParseIcon(file->bytes.data(), file->bytes.size(), file->layout)) {
+        if (!ReadIconBytes(path, file->bytes) || !ParseIconFile(*file)) {
             return nullptr;
         }
-        std::vector<std::string> &entries = file->layout.entries;
-        file->list.reserve(file->layout.imageBlockStart + 1);
-        for (std::size_t i = 0; i < file->layout.imageBlockStart; ++i) {
-            file->list.push_back(entries[i].data());
-        }
-        file->list.push_back(nullptr);
-        auto *icon = new DiskObject{file->layout.type, file->list.data(), file.get()};
+        DiskObject *icon = NewDiskObject(*file);
         file.release();
         return icon;
     } catch (const std::bad_alloc &) {
@@ -301,7 +341,10 @@ bool PutDiskObject(const char *name, DiskObject *icon)
     }
     try {
         std::string bytes;
-        if (!BuildIcon(file.bytes.data(), file.bytes.size(), file.layout, icon->do_ToolTypes, count, bytes)) {
+        if (!(file.png ? BuildPngIcon(file.bytes.data(), file.bytes.size(), file.pngLayout, icon->do_ToolTypes,
+                                      count, bytes)
+                       : BuildIcon(file.bytes.data(), file.bytes.size(), file.layout, icon->do_ToolTypes, count,
+                                   bytes))) {
             return false;
         }
         std::string found;
@@ -323,9 +366,8 @@ bool PutDiskObject(const char *name, DiskObject *icon)
             return false;
         }
         // What is there now must be an icon: anything else is never overwritten.
-        std::vector<std::uint8_t> old;
-        IconLayout oldLayout;
-        if (!ReadIconBytes(target, old) || !ParseIcon(old.data(), old.size(), oldLayout)) {
+        IconFile old;
+        if (!ReadIconBytes(target, old.bytes) || !ParseIconFile(old)) {
             return false;
         }
         return ReplaceFile(target, &st, bytes);

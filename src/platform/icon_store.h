@@ -1,20 +1,29 @@
-// The icon store: Amiga .info icons read from and written to disk, with their
-// tooltype lists. Only the tooltypes are ever changed by a write.
+// The icon store: Amiga .info icons, classic or PNG, read from and written to
+// disk, with their tooltype lists. Only the tooltypes are ever changed by a write.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 struct IconFile;  // the parsed file, owned by the store
 
+// The position of an icon the user has not placed.
+constexpr std::int32_t NO_ICON_POSITION = INT32_MIN;
+
 struct DiskObject {
-    std::uint8_t do_Type;   // 1 disk, 2 drawer, 3 tool, 4 project, 5 garbage, 6 device, 7 kick, 8 appicon
+    std::uint8_t do_Type;   // 1 disk, 2 drawer, 3 tool, 4 project, 5 garbage, 6 device, 7 kick, 8 appicon;
+                            // 0 for a PNG icon that does not say
+    char *do_DefaultTool;   // null when the icon has none
     char **do_ToolTypes;    // null-terminated list; never null for an icon from the store
+    std::int32_t do_CurrentX, do_CurrentY; // NO_ICON_POSITION when not placed
+    std::int32_t do_StackSize;             // 0 for a PNG icon that does not say
     IconFile *file;         // store-private
 };
 
-// Reads "name.info" (relative names from the current directory; when no file has
-// the exact name, a single file matching it without regard to case). Returns null
-// when there is no icon or the file is not a well-formed icon.
+// Reads "name.info", a classic icon or a PNG icon as its content says (relative
+// names from the current directory; when no file has the exact name, a single file
+// matching it without regard to case). Returns null when there is no icon or the
+// file is not a well-formed icon.
 DiskObject *GetDiskObject(const char *name);
 
 // The value of the first entry whose key (text up to '=' or the end) equals key

@@ -76,6 +76,9 @@ bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout)
         return false;
     }
     layout.type = data[kIconTypeOffset];
+    layout.currentX = static_cast<std::int32_t>(ReadBE32(data + kIconCurrentXOffset));
+    layout.currentY = static_cast<std::int32_t>(ReadBE32(data + kIconCurrentYOffset));
+    layout.stackSize = static_cast<std::int32_t>(ReadBE32(data + kIconStackSizeOffset));
     bool hasDrawerData = ReadBE32(data + kIconDrawerDataOffset) != 0;
     std::uint8_t revision = data[kIconUserDataOffset + 3];
 
@@ -89,8 +92,14 @@ bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout)
     if (ReadBE32(data + kIconSecondImageOffset) != 0 && !SkipImage(c)) {
         return false;
     }
-    if (ReadBE32(data + kIconDefaultToolOffset) != 0 && !SkipText(c)) {
-        return false;
+    layout.hasDefaultTool = ReadBE32(data + kIconDefaultToolOffset) != 0;
+    if (layout.hasDefaultTool) {
+        std::size_t textStart = c.pos + 4;
+        if (!SkipText(c)) {
+            return false;
+        }
+        const char *text = reinterpret_cast<const char *>(data + textStart);
+        layout.defaultTool.assign(text, strnlen(text, c.pos - textStart));
     }
     layout.toolTypesStart = c.pos;
     layout.hasToolTypes = ReadBE32(data + kIconToolTypesOffset) != 0;

@@ -14,6 +14,9 @@ constexpr std::size_t kIconDefaultToolOffset = 50;
 constexpr std::size_t kIconToolTypesOffset = 54;
 constexpr std::size_t kIconDrawerDataOffset = 66;
 constexpr std::size_t kIconToolWindowOffset = 70;
+constexpr std::size_t kIconCurrentXOffset = 58;
+constexpr std::size_t kIconCurrentYOffset = 62;
+constexpr std::size_t kIconStackSizeOffset = 74;
 constexpr std::size_t kIconFirstImageOffset = 22;
 constexpr std::size_t kIconSecondImageOffset = 26;
 constexpr std::size_t kIconUserDataOffset = 44;
@@ -29,6 +32,9 @@ constexpr std::size_t kIconMaxFileSize = 16u << 20;
 
 struct IconLayout {
     std::uint8_t type = 0;
+    bool hasDefaultTool = false;
+    std::string defaultTool;          // up to its first zero
+    std::int32_t currentX = 0, currentY = 0, stackSize = 0;
     bool hasToolTypes = false;        // the tooltypes pointer is non-zero
     std::size_t toolTypesStart = 0;   // where the tooltype section starts (or would start)
     std::size_t toolTypesEnd = 0;     // where it ends; == toolTypesStart when there is none
