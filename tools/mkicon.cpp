@@ -2,7 +2,10 @@
 //
 //   mkicon OUT.info [--type tool|project|drawer|disk] [--default-tool TEXT]
 //          [--tool-window TEXT] [--drawer-data] [--select-image] [--empty-list]
-//          [--newicons] [--os35] [--revision N] [--] [TOOLTYPE ...]
+//          [--newicons] [--os35] [--revision N] [--png [--no-icon-chunk]] [--] [TOOLTYPE ...]
+//
+// --png makes a PNG icon of AmigaOS 4 and MorphOS instead: the attributes and
+// tooltypes in its icOn chunk (none with --no-icon-chunk), --select-image a second image.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +21,8 @@ int Usage()
     std::fprintf(stderr,
                  "usage: mkicon OUT.info [--type tool|project|drawer|disk] [--default-tool TEXT]\n"
                  "              [--tool-window TEXT] [--drawer-data] [--select-image] [--empty-list]\n"
-                 "              [--newicons] [--os35] [--revision N] [--] [TOOLTYPE ...]\n");
+                 "              [--newicons] [--os35] [--revision N] [--png [--no-icon-chunk]]\n"
+                 "              [--] [TOOLTYPE ...]\n");
     return 2;
 }
 
@@ -75,11 +79,18 @@ int main(int argc, char **argv)
             spec.newIconsLines = SampleNewIconsLines();
         } else if (options && std::strcmp(arg, "--os35") == 0) {
             spec.os35 = true;
+        } else if (options && std::strcmp(arg, "--png") == 0) {
+            spec.png = true;
+        } else if (options && std::strcmp(arg, "--no-icon-chunk") == 0) {
+            spec.iconChunk = false;
         } else if (options && std::strncmp(arg, "--", 2) == 0) {
             return Usage();
         } else {
             spec.toolTypes.emplace_back(arg);
         }
+    }
+    if (!spec.iconChunk && (!spec.png || !spec.toolTypes.empty())) {
+        return Usage(); // a PNG icon without icOn has no place for tooltypes
     }
     if ((spec.type == ICON_DRAWER || spec.type == ICON_DISK) && !spec.drawerData) {
         spec.drawerData = true; // drawers and disks open a window

@@ -1,6 +1,6 @@
-// Every real icon of the shared corpus and of the folders in ICON_CORPUS: it reads,
-// writing it back with its own list gives the same bytes, and writing another list
-// or merging the settings changes nothing but the tooltype list.
+// Every real icon, classic or PNG, of the shared corpus and of the folders in
+// ICON_CORPUS: it reads, writing it back with its own list gives the same bytes, and
+// writing another list or merging the settings changes nothing but the tooltypes.
 #include <gtest/gtest.h>
 
 #include <strings.h>
@@ -49,6 +49,32 @@ void ExpectOnlyToolTypesChanged(const std::string &original, const std::string &
     EXPECT_EQ(ReadToolTypes("Icon"), list);
 }
 
+// The same for a PNG icon: outside the first icOn's tooltype tags nothing changed
+// (an icOn is added only for a list), and that chunk's CRC is right.
+void ExpectOnlyPngToolTypesChanged(const std::string &original, const std::string &written, const Entries &list)
+{
+    std::optional<PngSections> before = WalkPngIcon(original), after = WalkPngIcon(written);
+    ASSERT_TRUE(before.has_value() && after.has_value()) << "not a PNG icon to the independent walk";
+    EXPECT_TRUE(after->chunks == before->chunks) << "chunks outside the first icOn changed";
+    EXPECT_EQ(after->icOnAt, before->icOnAt);
+    EXPECT_TRUE(after->tags == before->tags) << "the first icOn's other tags changed";
+    EXPECT_EQ(after->hasIcOn, before->hasIcOn || !list.empty());
+    EXPECT_TRUE(after->crcOk);
+    EXPECT_EQ(after->toolTypes, list);
+    EXPECT_EQ(ReadToolTypes("Icon"), list);
+}
+
+// The tooltypes a merge keeps (all of a PNG icon's; a classic icon's before its image block).
+Entries OwnToolTypes(const std::string &bytes)
+{
+    if (std::optional<PngSections> png = WalkPngIcon(bytes)) {
+        return png->toolTypes;
+    }
+    std::optional<IconSections> s = WalkIcon(bytes);
+    return s ? Entries(s->entries.begin(), s->entries.begin() + static_cast<std::ptrdiff_t>(s->imageBlock))
+             : Entries{"(not an icon)"};
+}
+
 struct CorpusIcon {
     fs::path path, relative;  // relative to its corpus folder
 };
@@ -58,8 +84,10 @@ protected:
     void SetUp() override
     {
         std::vector<std::string> folders = FoldersFromEnvironment("ICON_CORPUS");
-        if (fs::path shared = fs::path(kSharedCorpusDir) / "icons"; fs::is_directory(shared)) {
-            folders.insert(folders.begin(), shared.string());
+        for (const char *kind : {"png-icons", "icons"}) {
+            if (fs::path shared = fs::path(kSharedCorpusDir) / kind; fs::is_directory(shared)) {
+                folders.insert(folders.begin(), shared.string());
+            }
         }
         for (const std::string &folder : folders) {
             ASSERT_TRUE(fs::is_directory(folder)) << folder << " is not a folder";
@@ -102,10 +130,18 @@ TEST_F(IconCorpus, EveryIconReadsAndWritesBackUnchanged)
         DiskObject *object = GetDiskObject("Icon");
         ASSERT_NE(object, nullptr);
         ASSERT_NE(object->do_ToolTypes, nullptr);
-        EXPECT_EQ(object->do_Type, static_cast<std::uint8_t>(original[48]));
+        std::optional<PngSections> png = WalkPngIcon(original);
+        EXPECT_EQ(object->do_Type, png ? png->type : static_cast<std::uint8_t>(original[48]));
         EXPECT_TRUE(PutDiskObject("Icon", object));
         FreeDiskObject(object);
-        EXPECT_EQ(ReadFileBytes("Icon.info"), original);
+        // A wrong CRC on a PNG icon's icOn is mended; nothing else changes.
+        std::string expected = original, written = ReadFileBytes("Icon.info");
+        if (png && png->hasIcOn && written.size() == original.size()) {
+            expected.replace(png->crcAt, 4, written, png->crcAt, 4);
+            std::optional<PngSections> again = WalkPngIcon(written);
+            EXPECT_TRUE(again && again->crcOk);
+        }
+        EXPECT_EQ(written, expected);
     }
 }
 
@@ -118,7 +154,8 @@ TEST_F(IconCorpus, AnotherListChangesOnlyTheToolTypes)
             SCOPED_TRACE(icon.path.string() + " with " + std::to_string(list.size()) + " tooltypes");
             const std::string original = Stage(icon);
             EXPECT_TRUE(WriteToolTypes("Icon", list));
-            ExpectOnlyToolTypesChanged(original, ReadFileBytes("Icon.info"), list);
+            (WalkPngIcon(original) ? ExpectOnlyPngToolTypesChanged
+                                   : ExpectOnlyToolTypesChanged)(original, ReadFileBytes("Icon.info"), list);
         }
     }
 }
@@ -134,11 +171,8 @@ TEST_F(IconCorpus, MergingTheSettingsChangesOnlyTheToolTypes)
     for (const CorpusIcon &icon : icons_) {
         SCOPED_TRACE(icon.path.string());
         const std::string original = Stage(icon);
-        std::optional<IconSections> before = WalkIcon(original);
-        ASSERT_TRUE(before.has_value()) << "not an icon to the independent walk";
         Entries expected;
-        for (std::size_t i = 0; i < before->imageBlock; ++i) {
-            const std::string &entry = before->entries[i];
+        for (const std::string &entry : OwnToolTypes(original)) {
             std::string kept = entry.substr(std::min(entry.find_first_not_of(' '), entry.size()));
             std::string key = kept.substr(0, kept.find('='));
             for (char &c : key) {
@@ -155,7 +189,8 @@ TEST_F(IconCorpus, MergingTheSettingsChangesOnlyTheToolTypes)
         AppSettings = {2, 0x50031303, 24, 25, 1, 40, 0};
         EXPECT_EQ(WriteIconSettings("Icon"), 0);
         const std::string merged = ReadFileBytes("Icon.info");
-        ExpectOnlyToolTypesChanged(original, merged, expected);
+        (WalkPngIcon(original) ? ExpectOnlyPngToolTypesChanged : ExpectOnlyToolTypesChanged)(original, merged,
+                                                                                                expected);
         if (out != nullptr && out[0] != '\0') {
             const fs::path target = fs::path(out) / icon.relative;
             fs::create_directories(target.parent_path());

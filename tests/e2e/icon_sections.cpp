@@ -1,6 +1,8 @@
 // Prints an icon file in parts: the bytes before its tooltype section (hex), each
 // tooltype, each entry of a NewIcons image block, and the bytes after the section
-// (hex). Exit value 1 when the file is not a well-formed icon.
+// (hex); for a PNG icon, each chunk (hex), where the first icOn lies, each of its
+// other tags (hex) and each tooltype. Exit value 1 when the file is not a
+// well-formed icon or the first icOn's CRC is wrong.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -25,6 +27,19 @@ int main(int argc, char **argv)
     }
     std::ifstream in(argv[1], std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (const std::optional<PngSections> png = WalkPngIcon(bytes)) {
+        for (const std::string &chunk : png->chunks) {
+            std::printf("chunk %s\n", Hex(chunk).c_str());
+        }
+        std::printf("icOn at %zu\n", png->icOnAt);
+        for (const std::string &tag : png->tags) {
+            std::printf("tag %s\n", Hex(tag).c_str());
+        }
+        for (const std::string &toolType : png->toolTypes) {
+            std::printf("tooltype %s\n", toolType.c_str());
+        }
+        return png->crcOk ? 0 : 1;
+    }
     const std::optional<IconSections> s = WalkIcon(bytes);
     if (!s) {
         return 1;

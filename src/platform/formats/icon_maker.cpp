@@ -2,6 +2,7 @@
 
 #include "platform/formats/big_endian.h"
 #include "platform/formats/iff.h"
+#include "platform/formats/png_icon.h"
 
 namespace {
 
@@ -68,10 +69,123 @@ void PutImage(std::string &out, bool inverted)
     }
 }
 
+// A PNG chunk: length, type, data, CRC of type and data.
+void PutChunk(std::string &out, const char *type, const std::string &data)
+{
+    std::string body = std::string(type, 4) + data;
+    PutBE32(out, static_cast<std::uint32_t>(data.size()));
+    out += body;
+    PutBE32(out, PngCrc32(0, reinterpret_cast<const std::uint8_t *>(body.data()), body.size()));
+}
+
+// A zlib stream holding bytes (at most 65535) as one stored deflate block: a
+// valid image needs no compression, and the formats need no zlib.
+std::string StoredZlib(const std::string &bytes)
+{
+    std::string out("\x78\x01\x01", 3); // deflate, 32K window; final stored block
+    auto length = static_cast<std::uint16_t>(bytes.size());
+    for (std::uint16_t v : {length, static_cast<std::uint16_t>(~length)}) {
+        out.push_back(static_cast<char>(v & 0xFF)); // little-endian, as deflate stores them
+        out.push_back(static_cast<char>(v >> 8));
+    }
+    out += bytes;
+    std::uint32_t a = 1, b = 0; // Adler-32
+    for (unsigned char c : bytes) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    PutBE32(out, (b << 16) | a);
+    return out;
+}
+
+void PutTag(std::string &out, std::uint32_t tag, std::uint32_t value)
+{
+    PutBE32(out, tag);
+    PutBE32(out, value);
+}
+
+void PutTag(std::string &out, std::uint32_t tag, const std::string &text)
+{
+    PutBE32(out, tag);
+    out += text;
+    out.push_back('\0');
+}
+
+// The star as an 8-bit palette PNG image: pen 0 transparent; inverted gives the
+// selected look. Its icOn chunk, when not empty, before IEND.
+void PutPngImage(std::string &out, bool inverted, const std::string &icOn, bool hasIcOn)
+{
+    out += "\x89PNG\r\n\x1a\n";
+    std::string header;
+    PutBE32(header, kImageWidth);
+    PutBE32(header, kImageHeight);
+    header += std::string("\x08\x03\x00\x00\x00", 5); // depth 8, palette, deflate, no interlace
+    PutChunk(out, "IHDR", header);
+    PutChunk(out, "PLTE", std::string("\x95\x95\x95\x00\x00\x00\xff\xff\xff\x3b\x67\xa2", 12));
+    PutChunk(out, "tRNS", std::string(1, '\0'));
+    std::string rows;
+    for (int y = 0; y < kImageHeight; ++y) {
+        rows.push_back(0); // no filter
+        for (int x = 0; x < kImageWidth; ++x) {
+            char c = kStar[y][x];
+            unsigned pen = c == '.' ? 0 : static_cast<unsigned>(c - '0');
+            rows.push_back(static_cast<char>(inverted && pen != 0 ? pen ^ 3 : pen));
+        }
+    }
+    PutChunk(out, "IDAT", StoredZlib(rows));
+    if (hasIcOn) {
+        PutChunk(out, "icOn", icOn);
+    }
+    PutChunk(out, "IEND", "");
+}
+
+std::string MakePngIcon(const IconSpec &spec)
+{
+    std::string tags;
+    PutTag(tags, ATTR_TYPE, spec.type);
+    if (spec.type == ICON_TOOL || spec.type == ICON_PROJECT) {
+        PutTag(tags, ATTR_STACKSIZE, 4096);
+    }
+    if (spec.hasDefaultTool) {
+        PutTag(tags, ATTR_DEFAULTTOOL, spec.defaultTool);
+    }
+    for (const std::string &entry : spec.toolTypes) {
+        PutTag(tags, ATTR_TOOLTYPE, entry);
+    }
+    PutTag(tags, ATTR_ICONX, 16);
+    PutTag(tags, ATTR_ICONY, 24);
+    if (spec.hasToolWindow) {
+        PutTag(tags, ATTR_TOOLWINDOW, spec.toolWindow);
+    }
+    if (spec.drawerData) {
+        // The drawer window's place and size, its flags and view modes in three sets.
+        PutTag(tags, ATTR_DRAWERX, 60);
+        PutTag(tags, ATTR_DRAWERY, 60);
+        PutTag(tags, ATTR_DRAWERWIDTH, 400);
+        PutTag(tags, ATTR_DRAWERHEIGHT, 200);
+        PutTag(tags, ATTR_DRAWERFLAGS, 0);
+        PutTag(tags, ATTR_DRAWERFLAGS3, 1);
+        PutTag(tags, ATTR_VIEWMODES, 2);
+    }
+    std::string out;
+    PutPngImage(out, false, tags, spec.iconChunk);
+    if (spec.selectImage) {
+        std::string own;
+        PutTag(own, ATTR_STACKSIZE, 30000);
+        PutTag(own, ATTR_ICONX, 47);
+        PutTag(own, ATTR_ICONY, 56);
+        PutPngImage(out, true, own, true);
+    }
+    return out;
+}
+
 } // namespace
 
 std::string MakeIcon(const IconSpec &spec)
 {
+    if (spec.png) {
+        return MakePngIcon(spec);
+    }
     bool section = spec.toolTypeSection || !spec.toolTypes.empty() || !spec.newIconsLines.empty();
     std::string out;
     PutBE16(out, 0xE310); // magic

@@ -25,9 +25,13 @@ struct IconSpec {
     bool selectImage = false;               // a second image
     std::vector<std::string> newIconsLines; // after " " and the marker, when not empty
     bool os35 = false;                      // an OS 3.5 FORM ICON after the classic part
+    bool png = false;                       // a PNG icon: the star as a PNG image (and selected image)
+    bool iconChunk = true;                  // a PNG icon's icOn chunk: its attributes and tooltypes
 };
 
-// The icon's bytes.
+// The icon's bytes. A PNG icon's icOn holds, in this order, the type, the stack
+// size, the default tool, the tooltypes, the position (16, 24), the tool window and
+// the drawer window; the selected image has an icOn of its own (stack, position).
 std::string MakeIcon(const IconSpec &spec);
 
 // A few NewIcons image lines (IM1= and IM2=, with bytes above 127), for tests.
