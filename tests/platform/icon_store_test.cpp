@@ -65,6 +65,9 @@ TEST_F(IconStore, ReadsTypeAndListByteForByteAndRefusesWhatIsNoIcon)
     DiskObject *icon = GetDiskObject("Demo");
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->do_Type, ICON_PROJECT);
+    EXPECT_STREQ(icon->do_DefaultTool, "SYS:Utilities/MultiView");
+    EXPECT_EQ(icon->do_StackSize, 4096);
+    EXPECT_EQ(icon->do_CurrentY, NO_ICON_POSITION);
     EXPECT_EQ(ToolTypesOf(icon->do_ToolTypes), texts);
     FreeDiskObject(icon);
 

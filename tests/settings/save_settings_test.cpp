@@ -111,9 +111,9 @@ TEST_F(SaveSettingsTest, TheScriptIconIsWrittenOnlyWhenTheNameHasNoIcon)
     EXPECT_FALSE(std::filesystem::exists(dir_.file("Bad.vls.info")));
 }
 
-// Save writes the application's icon and every platform icon that exists (without
-// the window, from the record as it is); icons that exist but cannot be written
-// are named, the others still written, and each save reports afresh.
+// Save writes the application's icon and every platform icon that exists, classic
+// or PNG (without the window, from the record as it is); icons that exist but
+// cannot be written are named, the others still written, and each save reports afresh.
 TEST_F(SaveSettingsTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
 {
     std::strcpy(ToolConfig.appName, "Starfield");
@@ -124,7 +124,7 @@ TEST_F(SaveSettingsTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
     MakeIcon("Starfield", {"A"});
     MakeIcon("Starfield_OS3", {"B", "WINDOW"});
     MakeIcon("Starfield_WOS.vls", {"C"});
-    MakeIcon("Starfield_OS4.vls", {"D"});
+    MakeIcon("Starfield_OS4.vls", {"D"}, true);
     chmod(dir_.file("Starfield.info").c_str(), 0444);
     chmod(dir_.file("Starfield_WOS.vls.info").c_str(), 0444);
     const std::string before = ReadFileBytes(dir_.file("Starfield.info"));
@@ -145,8 +145,8 @@ TEST_F(SaveSettingsTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
     EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
 }
 
-// What LoadSettings reads back is every field that was written (the display mode's
-// own fields, the frame limit when on, the sound when not hidden).
+// What LoadSettings reads back from a PNG icon is every field that was written (the
+// display mode's own fields, the frame limit when on, the sound when not hidden).
 TEST_F(SaveSettingsTest, ReadingBackWhatWasWrittenRestoresEveryWrittenField)
 {
     const struct {
@@ -161,7 +161,7 @@ TEST_F(SaveSettingsTest, ReadingBackWhatWasWrittenRestoresEveryWrittenField)
     for (const auto &c : cases) {
         const Settings &w = c.written;
         SCOPED_TRACE(testing::PrintToString(Fields(w)));
-        MakeIcon("Starfield", {"UNRELATED"});
+        MakeIcon("Starfield", {"UNRELATED"}, true);
         AppSettings = w;
         ToolConfig.hideSound = c.hideSound;
         std::strcpy(ToolConfig.appName, "Starfield");

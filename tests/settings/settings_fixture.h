@@ -40,10 +40,11 @@ protected:
     }
     ~SettingsStoreTest() override { ResetProgramState(); }
 
-    // Writes "name.info" with the given tooltypes.
-    void MakeIcon(const std::string &name, const Entries &toolTypes)
+    // Writes "name.info" with the given tooltypes, a classic or a PNG icon.
+    void MakeIcon(const std::string &name, const Entries &toolTypes, bool png = false)
     {
         IconSpec spec;
+        spec.png = png;
         spec.type = ICON_PROJECT;
         spec.toolTypes = toolTypes;
         spec.toolTypeSection = true;

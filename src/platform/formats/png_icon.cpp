@@ -8,7 +8,6 @@
 namespace {
 
 constexpr std::size_t kSignatureSize = sizeof kPngSignature;
-constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFF;
 
 constexpr std::array<std::uint32_t, 256> MakeCrcTable()
 {
@@ -86,8 +85,7 @@ bool WalkImage(ByteReader &r, PngIconLayout *layout)
     for (;;) {
         std::size_t chunkStart = r.pos;
         std::uint32_t length;
-        if (!r.U32(length) || length > kMaxChunkLength || r.Left() < 4 || length > r.Left() - 4 ||
-            r.Left() - 4 - length < 4) {
+        if (!r.U32(length) || r.Left() < 4 || length > r.Left() - 4 || r.Left() - 4 - length < 4) {
             return false;
         }
         const std::uint8_t *type = r.data + r.pos;
@@ -209,13 +207,12 @@ bool BuildPngIcon(const std::uint8_t *data, std::size_t size, const PngIconLayou
     }
     putToolTypes(count);
 
-    std::size_t length = chunk.size() - 4;
-    if (length > kMaxChunkLength || size - (chunkEnd - chunkStart) + 8 + chunk.size() > kPngIconMaxFileSize) {
+    if (size - (chunkEnd - chunkStart) + 8 + chunk.size() > kPngIconMaxFileSize) {
         return false;
     }
     out.reserve(size - (chunkEnd - chunkStart) + 8 + chunk.size());
     out.append(reinterpret_cast<const char *>(data), chunkStart);
-    PutBE32(out, static_cast<std::uint32_t>(length));
+    PutBE32(out, static_cast<std::uint32_t>(chunk.size() - 4));
     out += chunk;
     PutBE32(out, PngCrc32(0, reinterpret_cast<const std::uint8_t *>(chunk.data()), chunk.size()));
     out.append(reinterpret_cast<const char *>(data) + chunkEnd, size - chunkEnd);

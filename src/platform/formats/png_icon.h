@@ -67,10 +67,10 @@ bool IsPngIcon(const std::uint8_t *data, std::size_t size);
 // Parses a PNG icon: the chunks of the first image and, when one follows, of the
 // second, each to its IEND; bytes after the last image are kept as they are.
 // False, leaving layout unspecified, when the bytes are not a well-formed icon: a
-// bad signature, a chunk running past the end or longer than 2^31 - 1, a type not
-// of four letters, a wrong CRC on a chunk other than icOn, an image without IEND,
-// a second image cut short, an icOn tag or value running past the chunk's end, a
-// text without its zero, more than kPngIconMaxTags tags, a file over the bound.
+// bad signature, a chunk running past the end, a type not of four letters, a wrong
+// CRC on a chunk other than icOn, an image without IEND, a second image cut short,
+// an icOn tag or value running past the chunk's end, a text without its zero, more
+// than kPngIconMaxTags tags, a file over the bound.
 bool ParsePngIcon(const std::uint8_t *data, std::size_t size, PngIconLayout &layout);
 
 // Puts into out the icon's bytes with the first icOn's tooltype tags replaced by

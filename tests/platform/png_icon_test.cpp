@@ -1,0 +1,193 @@
+// PNG icons through the store: what they give, where a new list goes, and malformed
+// ones refused and left untouched. Files are put together here with zlib's CRC.
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/formats/icon_maker.h"
+#include "platform/formats/png_icon.h"
+#include "platform/icon_store.h"
+#include "support/icon_test_util.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+const std::string kSignature("\x89PNG\r\n\x1a\n", 8);
+
+std::string U32(std::uint32_t v)
+{
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
+}
+
+std::string Chunk(const std::string &type, const std::string &data)
+{
+    const std::string body = type + data;
+    return U32(static_cast<std::uint32_t>(data.size())) + body +
+           U32(static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(body.data()), body.size())));
+}
+
+std::string Tag(std::uint32_t tag, std::uint32_t value) { return U32(tag) + U32(value); }
+std::string Text(std::uint32_t tag, const std::string &text) { return U32(tag) + text + '\0'; }
+
+const std::string kIend = Chunk("IEND", "");
+
+// An image of nothing but an icOn chunk with these tags.
+std::string WithTags(const std::string &tags) { return kSignature + Chunk("icOn", tags) + kIend; }
+
+bool Parses(const std::string &bytes)
+{
+    PngIconLayout layout;
+    return ParsePngIcon(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(), layout);
+}
+
+IconSpec PngSpec(Texts toolTypes)
+{
+    IconSpec spec;
+    spec.png = spec.selectImage = true;
+    spec.type = ICON_PROJECT;
+    spec.hasDefaultTool = true;
+    spec.defaultTool = "SYS:Utilities/MultiView";
+    spec.toolTypes = std::move(toolTypes);
+    return spec;
+}
+
+class PngIcon : public ::testing::Test
+{
+  protected:
+    PngIcon() : here_(dir_.path()) {}
+    std::string Bytes(const std::string &name) const { return ReadFileBytes(dir_.file(name + ".info")); }
+    void Put(const std::string &name, const std::string &bytes) { WriteFileBytes(dir_.file(name + ".info"), bytes); }
+
+    TempDir dir_;
+    ScopedChdir here_;
+};
+
+TEST_F(PngIcon, GivesTheTypeDefaultToolStackPositionAndToolTypesOfItsFirstImage)
+{
+    const Texts texts = {"DONOTWAIT", "", "(WINDOWTITLE=Caf\xe9)"};
+    Put("Full", MakeIcon(PngSpec(texts)));
+    DiskObject *icon = GetDiskObject("Full");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->do_Type, ICON_PROJECT);
+    EXPECT_STREQ(icon->do_DefaultTool, "SYS:Utilities/MultiView");
+    EXPECT_EQ(icon->do_StackSize, 4096);
+    EXPECT_EQ(icon->do_CurrentX, 16);
+    EXPECT_EQ(icon->do_CurrentY, 24);
+    EXPECT_EQ(ToolTypesOf(icon->do_ToolTypes), texts);
+    FreeDiskObject(icon);
+
+    IconSpec bare = PngSpec({});
+    bare.iconChunk = false;
+    Put("Bare", MakeIcon(bare));
+    icon = GetDiskObject("Bare");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->do_Type, 0);
+    EXPECT_EQ(icon->do_DefaultTool, nullptr);
+    EXPECT_EQ(icon->do_StackSize, 0);
+    EXPECT_EQ(icon->do_CurrentX, NO_ICON_POSITION);
+    ASSERT_NE(icon->do_ToolTypes, nullptr);
+    EXPECT_EQ(icon->do_ToolTypes[0], nullptr);
+    FreeDiskObject(icon);
+}
+
+// The i-th text takes the i-th tooltype tag's place, more follow the last one;
+// every other tag, unknown ones too, keeps its place and bytes.
+TEST_F(PngIcon, NewToolTypesTakeTheOldOnesPlacesAndEveryOtherTagStays)
+{
+    const std::string stack = Tag(ATTR_STACKSIZE, 4096), unknown = Tag(0x80001234, 7), after = "not an image";
+    auto file = [&](const std::string &tags) { return WithTags(tags) + after; };
+    auto tt = [](const char *text) { return Text(ATTR_TOOLTYPE, text); };
+    Put("Icon", file(tt("A") + stack + tt("B") + unknown));
+    const struct {
+        Texts list;
+        std::string tags;
+    } cases[] = {
+        {{"A", "B"}, tt("A") + stack + tt("B") + unknown},
+        {{"1", "2", "3"}, tt("1") + stack + tt("2") + tt("3") + unknown},
+        {{"1"}, tt("1") + stack + unknown},
+        {{}, stack + unknown},
+        {{"N", ""}, stack + unknown + tt("N") + tt("")}, // none left: after the other tags
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.list));
+        EXPECT_TRUE(WriteToolTypes("Icon", c.list));
+        EXPECT_EQ(Bytes("Icon"), file(c.tags));
+    }
+
+    // An icon without icOn gets one before its first IEND, only for a list.
+    IconSpec bare = PngSpec({});
+    bare.iconChunk = false;
+    const std::string original = MakeIcon(bare), first = original.substr(0, original.find("IEND") - 4);
+    Put("Bare", original);
+    EXPECT_TRUE(WriteToolTypes("Bare", {}));
+    EXPECT_EQ(Bytes("Bare"), original);
+    EXPECT_TRUE(WriteToolTypes("Bare", {"WINDOW"}));
+    EXPECT_EQ(Bytes("Bare"), first + Chunk("icOn", tt("WINDOW")) + original.substr(first.size()));
+}
+
+TEST_F(PngIcon, AWrongCrcOnIcOnIsReadAndMended)
+{
+    const std::string tags = Text(ATTR_TOOLTYPE, "OLD") + Tag(ATTR_ICONX, 5), good = WithTags(tags);
+    std::string bad = good;
+    bad[8 + 8 + tags.size()] ^= 0x40; // the icOn's CRC
+    Put("Icon", bad);
+    EXPECT_EQ(ReadToolTypes("Icon"), Texts{"OLD"});
+    EXPECT_TRUE(WriteToolTypes("Icon", {"OLD"}));
+    EXPECT_EQ(Bytes("Icon"), good);
+}
+
+TEST(PngIconFile, EveryTruncationIsRefusedButAfterTheFirstImage)
+{
+    const std::string bytes = MakeIcon(PngSpec({"A"}));
+    const std::size_t firstEnd = bytes.find(kSignature, 1);
+    ASSERT_TRUE(Parses(bytes));
+    for (std::size_t n = 0; n < bytes.size(); ++n) {
+        EXPECT_EQ(Parses(bytes.substr(0, n)), n == firstEnd) << "cut at " << n << " of " << bytes.size();
+    }
+    std::string most, over;
+    for (std::size_t i = 0; i < kPngIconMaxTags; ++i) {
+        most += Tag(ATTR_ICONX, 1);
+    }
+    EXPECT_TRUE(Parses(WithTags(most)));
+    EXPECT_FALSE(Parses(WithTags(most + Tag(ATTR_ICONY, 1)))) << "tags past the bound";
+}
+
+TEST_F(PngIcon, MalformedIconsAreNoIconsAndNeverWritten)
+{
+    const std::string good = MakeIcon(PngSpec({"GOOD"}));
+    const std::size_t idat = good.find("IDAT") - 4;
+    auto changed = [&](std::size_t at, const std::string &with) { return std::string(good).replace(at, with.size(), with); };
+    const struct {
+        const char *what;
+        std::string bytes;
+    } cases[] = {
+        {"bad signature", changed(1, "Q")},
+        {"chunk running past the end", changed(idat, U32(0x10000))},
+        {"chunk type not letters", changed(idat + 4, "ID1T")},
+        {"wrong CRC on a chunk other than icOn", changed(idat + 8, "\x7f")},
+        {"no IEND", kSignature + Chunk("icOn", Tag(ATTR_STACKSIZE, 4096))},
+        {"tag cut short", WithTags(U32(ATTR_ICONX).substr(0, 3))},
+        {"value cut short", WithTags(U32(ATTR_STACKSIZE) + std::string(2, '\x10'))},
+        {"tooltype without its zero", WithTags(Text(ATTR_TOOLTYPE, "A") + U32(ATTR_TOOLTYPE) + "ABC")},
+        {"default tool without its zero", WithTags(U32(ATTR_DEFAULTTOOL) + "C:X")},
+        {"tool window without its zero", WithTags(U32(ATTR_TOOLWINDOW) + "CON:")},
+    };
+    Put("Good", good);
+    DiskObject *icon = GetDiskObject("Good");
+    ASSERT_NE(icon, nullptr);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Put("Bad", c.bytes);
+        EXPECT_EQ(GetDiskObject("Bad"), nullptr);
+        EXPECT_FALSE(PutDiskObject("Bad", icon));
+        EXPECT_EQ(Bytes("Bad"), c.bytes);
+    }
+    FreeDiskObject(icon);
+}
+
+} // namespace
