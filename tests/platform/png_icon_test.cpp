@@ -168,7 +168,7 @@ TEST_F(PngIcon, MalformedIconsAreNoIconsAndNeverWritten)
     } cases[] = {
         {"bad signature", changed(1, "Q")},
         {"chunk running past the end", changed(idat, U32(0x10000))},
-        {"chunk type not letters", changed(idat + 4, "ID1T")},
+        {"chunk type not letters", kSignature + Chunk("IDA1", "x") + kIend},
         {"wrong CRC on a chunk other than icOn", changed(idat + 8, "\x7f")},
         {"no IEND", kSignature + Chunk("icOn", Tag(ATTR_STACKSIZE, 4096))},
         {"tag cut short", WithTags(U32(ATTR_ICONX).substr(0, 3))},

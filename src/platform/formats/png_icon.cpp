@@ -84,8 +84,8 @@ bool WalkImage(ByteReader &r, PngIconLayout *layout)
     }
     for (;;) {
         std::size_t chunkStart = r.pos;
-        std::uint32_t length;
-        if (!r.U32(length) || r.Left() < 4 || length > r.Left() - 4 || r.Left() - 4 - length < 4) {
+        std::uint32_t length, crc;
+        if (!r.U32(length) || r.Left() < 4 || length > r.Left() - 4) {
             return false;
         }
         const std::uint8_t *type = r.data + r.pos;
@@ -94,8 +94,9 @@ bool WalkImage(ByteReader &r, PngIconLayout *layout)
         }
         std::size_t dataStart = r.pos + 4;
         r.pos = dataStart + length;
-        std::uint32_t crc;
-        r.U32(crc);
+        if (!r.U32(crc)) {
+            return false;
+        }
         // A wrong CRC on icOn is common in real icons: it is read, and a write mends it.
         bool crcValid = PngCrc32(0, type, 4 + std::size_t{length}) == crc;
         bool isIcOn = std::memcmp(type, "icOn", 4) == 0;
