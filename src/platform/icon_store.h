@@ -2,7 +2,6 @@
 // disk, with their tooltype lists. Only the tooltypes are ever changed by a write.
 #pragma once
 
-#include <climits>
 #include <cstdint>
 
 struct IconFile;  // the parsed file, owned by the store
