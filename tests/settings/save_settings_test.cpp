@@ -28,7 +28,7 @@ protected:
     Entries Merge(const Entries &toolTypes)
     {
         MakeIcon("Starfield", toolTypes);
-        EXPECT_EQ(WriteIconSettings("Starfield"), 0);
+        EXPECT_EQ(WriteIconSettings("Starfield"), 1);
         return ReadToolTypes("Starfield");
     }
 };
@@ -95,18 +95,18 @@ TEST_F(SaveSettingsTest, TheScriptIconIsWrittenOnlyWhenTheNameHasNoIcon)
 {
     const std::string longest(127, 'n');
     MakeIcon(longest + ".vls", {"A"});
-    EXPECT_EQ(WriteIconSettings(longest.c_str()), 0);
+    EXPECT_EQ(WriteIconSettings(longest.c_str()), 1);
     EXPECT_EQ(ReadToolTypes((longest + ".vls").c_str()), Concat({"A"}, kAllSettings));
     EXPECT_FALSE(std::filesystem::exists(dir_.file(longest + ".info")));
 
     MakeIcon("Starfield", {"A"});
     MakeIcon("Starfield.vls", {"B"});
-    EXPECT_EQ(WriteIconSettings("Starfield"), 0);
+    EXPECT_EQ(WriteIconSettings("Starfield"), 1);
     EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
     EXPECT_EQ(ReadToolTypes("Starfield.vls"), Entries{"B"});
 
     WriteFileBytes(dir_.file("Bad.info"), "garbage");
-    EXPECT_EQ(WriteIconSettings("Bad"), 0);
+    EXPECT_EQ(WriteIconSettings("Bad"), -1);
     EXPECT_EQ(ReadFileBytes(dir_.file("Bad.info")), "garbage");
     EXPECT_FALSE(std::filesystem::exists(dir_.file("Bad.vls.info")));
 }
