@@ -327,7 +327,9 @@ ssize_t ListOfDescriptor(const void *file, char *buffer, std::size_t size)
 // mode of the file at path. False when any of them cannot be kept.
 bool CopyAttributes(const std::string &path, int fd, const struct stat &st)
 {
-    if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+    struct stat made;
+    if (fstat(fd, &made) != 0 ||
+        ((made.st_uid != st.st_uid || made.st_gid != st.st_gid) && fchown(fd, st.st_uid, st.st_gid) != 0)) {
         return false;
     }
     std::vector<std::string> names, own;
