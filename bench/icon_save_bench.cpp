@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/program_state.h"
-#include "icon_maker.h"
+#include "platform/formats/icon_maker.h"
 #include "platform/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/settings_writer.h"

@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "icon_maker.h"
+#include "platform/formats/icon_maker.h"
 #include "platform/icon_store.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
