@@ -7,10 +7,13 @@
 //   SettingsViewer --text FILE [NODE]    the node (default: the first) as plain text
 //
 // Exit status: 0 when the window was closed or the output written, 1 when the
-// document or node cannot be shown (the reason on standard error), 2 on wrong usage.
+// document or node cannot be shown (the reason on standard error; for the window,
+// in a message box too), 2 on wrong usage.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QScreen>
 
 #include <cstdio>
@@ -40,6 +43,22 @@ int CannotShow(const QByteArray &path, const QString &reason)
 {
     std::fprintf(stderr, "%s\n",
                  ViewerText(TXT_CANNOT_SHOW).arg(QFile::decodeName(path), reason).toLocal8Bit().constData());
+    return 1;
+}
+
+// A document the window cannot show: the reason on standard error and, where there
+// is a display, in a message box until the user closes it.
+int ReportRefusal(char *program, const QByteArray &path, const QString &reason)
+{
+    CannotShow(path, reason);
+    if (HaveDisplay()) {
+        int qtArgc = 1;
+        char *qtArgv[] = {program, nullptr};
+        QApplication application(qtArgc, qtArgv);
+        QMessageBox::warning(nullptr,
+                             ViewerText(TXT_WINDOW_TITLE).arg(QFileInfo(QFile::decodeName(path)).fileName()),
+                             ViewerText(TXT_CANNOT_SHOW).arg(QFile::decodeName(path), reason));
+    }
     return 1;
 }
 
@@ -127,7 +146,7 @@ int main(int argc, char **argv)
     auto document = std::make_shared<Document>();
     QString error;
     if (!ReadDocument(path.constData(), document.get(), &error)) {
-        return CannotShow(path, error);
+        return ReportRefusal(argv[0], path, error);
     }
     if (!HaveDisplay()) {
         return CannotShow(path, ViewerText(TXT_NO_DISPLAY));

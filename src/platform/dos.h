@@ -57,8 +57,9 @@ bool WaitForProcesses(int timeoutMs);
 int RunProgram(const char *path, const char *argument);
 
 // Fills buffer with the path of the program's own document viewer,
-// SettingsViewer: $SETTINGS_VIEWER when set, else beside the running program
-// (as SettingsViewer, or under its installed name vellumine-settings-viewer),
+// SettingsViewer: $SETTINGS_VIEWER when set (in builds made for tests), else beside
+// the running program (as SettingsViewer, or under its installed name
+// vellumine-settings-viewer),
 // else in the installed bin folder. Returns false when none is found
 // (buffer then holds the last place looked at).
 bool FindViewerProgram(char *buffer, std::size_t size);

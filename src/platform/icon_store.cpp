@@ -1,6 +1,8 @@
 #include "platform/icon_store.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,7 +11,11 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -25,6 +31,7 @@ struct IconFile {
     IconLayout layout;       // a classic icon's sections
     PngIconLayout pngLayout; // a PNG icon's chunks and tags
     std::vector<char *> list;
+    struct stat read;  // the file read: a write compares its identity, size and time
 };
 
 namespace {
@@ -117,7 +124,7 @@ Lookup FindIconFile(const char *name, std::string &path)
         path = exact;
         return Lookup::Found;
     }
-    if (errno != ENOENT) {
+    if (errno != ENOENT && errno != ENOTDIR) {
         return Lookup::Failed;
     }
     std::size_t slash = exact.rfind('/');
@@ -148,22 +155,23 @@ Lookup FindIconFile(const char *name, std::string &path)
 
 // The file a path names once the links at its end are followed, as a path the
 // folders of which are those the links name (relative links taken from the folder
-// of the link). Needs no access to the folders above the current one.
-bool FollowLinks(const std::string &path, std::string &target)
+// of the link). Needs no access to the folders above the current one. Returns 0,
+// or why there is no such file: a dangling link, a loop of links, no access.
+std::int32_t FollowLinks(const std::string &path, std::string &target)
 {
     target = path;
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st;
         if (lstat(target.c_str(), &st) != 0) {
-            return false;
+            return hops > 0 && errno == ENOENT ? ERROR_IS_SOFT_LINK : ERROR_READ_PROTECTED;
         }
         if (!S_ISLNK(st.st_mode)) {
-            return true;
+            return 0;
         }
         std::vector<char> link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 2);
         ssize_t length = readlink(target.c_str(), link.data(), link.size());
         if (length <= 0 || static_cast<std::size_t>(length) >= link.size()) {
-            return false; // empty, or changed while being read
+            return ERROR_IS_SOFT_LINK; // empty, or changed while being read
         }
         std::string next(link.data(), static_cast<std::size_t>(length));
         std::size_t slash = target.rfind('/');
@@ -172,10 +180,29 @@ bool FollowLinks(const std::string &path, std::string &target)
         }
         target = next;
     }
-    return false; // a loop of links
+    return ERROR_TOO_MANY_LEVELS;
 }
 
-// Reads a whole regular file of at most kIconMaxFileSize bytes.
+// Reads a whole regular file of at most kIconMaxFileSize bytes; the status of the
+// file read in st (all zero when it changed while being read, so that it matches
+// no file later).
+bool ReadIconBytes(const std::string &path, std::vector<std::uint8_t> &bytes, struct stat &st,
+                   FileReadStatus *status = nullptr)
+{
+    struct stat after;
+    bool before = stat(path.c_str(), &st) == 0;
+    FileReadStatus read = ReadWholeFile(path.c_str(), kIconMaxFileSize, bytes);
+    if (status != nullptr) {
+        *status = read;
+    }
+    if (!before || stat(path.c_str(), &after) != 0 || after.st_dev != st.st_dev || after.st_ino != st.st_ino ||
+        after.st_size != st.st_size || after.st_mtim.tv_sec != st.st_mtim.tv_sec ||
+        after.st_mtim.tv_nsec != st.st_mtim.tv_nsec) {
+        st = {};
+    }
+    return read == FileReadStatus::Ok;
+}
+
 bool ReadIconBytes(const std::string &path, std::vector<std::uint8_t> &bytes)
 {
     return ReadWholeFile(path.c_str(), kIconMaxFileSize, bytes) == FileReadStatus::Ok;
@@ -237,69 +264,442 @@ mode_t NewFileMode()
     return 0666 & ~mask;
 }
 
-// Replaces target with bytes: a new file in the same folder, written, flushed and
-// renamed over it; the folder flushed. existing holds the old file's status, or
-// null when there is none. On failure the old file is untouched and the new one gone.
-bool ReplaceFile(const std::string &target, const struct stat *existing, const std::string &bytes)
+// The folder part of a path ("" or ending in '/'), its last part, and the folder
+// as a name that can be opened.
+std::string FolderOf(const std::string &path)
 {
-    std::size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp =
-        (slash == std::string::npos ? std::string() : folder) + "." + base.substr(0, 200) + ".XXXXXX";
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string BaseOf(const std::string &path)
+{
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string OpenableFolder(const std::string &folder)
+{
+    return folder.empty() ? std::string(".") : folder;
+}
+
+// A writer's temporary files beside the icon NAME.info it writes:
+// ".NAME.info.settings-PID-XXXXXX" (the new icon) and
+// ".NAME.info.settings-PID-backup-XXXXXX" (the old one, while it is written in place).
+constexpr const char *kTempTag = ".settings-";
+constexpr const char *kBackupTag = "backup-";
+
+std::string TempPattern(const std::string &target, bool backup)
+{
+    return FolderOf(target) + "." + BaseOf(target) + kTempTag + std::to_string(getpid()) + "-" +
+           (backup ? kBackupTag : "") + "XXXXXX";
+}
+
+bool WriteAllAt(int fd, const std::string &bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t put = pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+bool SyncFolder(const std::string &folder)
+{
+    int fd = open(OpenableFolder(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
-    bool ok = WriteAll(fd, bytes);
-    if (ok && existing != nullptr) {
-        // The owner is kept when we may set it; the bits after, as chown may clear some.
-        if (fchown(fd, existing->st_uid, existing->st_gid) != 0 &&
-            fchown(fd, static_cast<uid_t>(-1), existing->st_gid) != 0) {
-            // Not permitted for others' files: the file becomes ours, as any editor's would.
-        }
-        ok = fchmod(fd, existing->st_mode & 07777) == 0;
-    } else if (ok) {
-        ok = fchmod(fd, NewFileMode()) == 0;
-    }
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    // A new icon never takes the place of a file made meanwhile.
-    if (ok) {
-        ok = existing != nullptr
-                 ? rename(temp.c_str(), target.c_str()) == 0
-                 : renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
-    }
-    if (!ok) {
-        unlink(temp.c_str());
-        return false;
-    }
-    int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) {
-        return false;
-    }
-    bool synced = fsync(dirFd) == 0 || errno == EINVAL;
-    close(dirFd);
+    bool synced = fsync(fd) == 0 || errno == EINVAL;
+    close(fd);
     return synced;
 }
+
+// Overwrites the file itself (its inode, owner, links and attributes stay) and flushes it.
+bool WriteInPlace(const std::string &path, const std::string &bytes)
+{
+    int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = WriteAllAt(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && fsync(fd) == 0;
+    return close(fd) == 0 && ok;
+}
+
+std::string ReadAll(const std::string &path, bool &ok)
+{
+    std::vector<std::uint8_t> bytes;
+    ok = ReadIconBytes(path, bytes);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// The extended attributes of a file (ACLs among them), by name.
+bool ListAttributes(ssize_t (*list)(const void *, char *, std::size_t), const void *file,
+                    std::vector<std::string> &names)
+{
+    names.clear();
+    ssize_t size = list(file, nullptr, 0);
+    if (size < 0) {
+        return errno == ENOTSUP;
+    }
+    std::vector<char> buffer(static_cast<std::size_t>(size) + 1);
+    size = list(file, buffer.data(), buffer.size());
+    if (size < 0) {
+        return false;
+    }
+    for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(buffer.data() + at)) + 1) {
+        names.emplace_back(buffer.data() + at);
+    }
+    return true;
+}
+
+ssize_t ListOfPath(const void *file, char *buffer, std::size_t size)
+{
+    return listxattr(static_cast<const char *>(file), buffer, size);
+}
+
+ssize_t ListOfDescriptor(const void *file, char *buffer, std::size_t size)
+{
+    return flistxattr(*static_cast<const int *>(file), buffer, size);
+}
+
+// Gives the new file fd the owner, group, extended attributes (ACLs among them) and
+// mode of the file at path. False when any of them cannot be kept.
+bool CopyAttributes(const std::string &path, int fd, const struct stat &st)
+{
+    struct stat made;
+    if (fstat(fd, &made) != 0 ||
+        ((made.st_uid != st.st_uid || made.st_gid != st.st_gid) && fchown(fd, st.st_uid, st.st_gid) != 0)) {
+        return false;
+    }
+    std::vector<std::string> names, own;
+    if (!ListAttributes(ListOfPath, path.c_str(), names) || !ListAttributes(ListOfDescriptor, &fd, own)) {
+        return false;
+    }
+    for (const std::string &name : own) {
+        if (std::find(names.begin(), names.end(), name) == names.end() && fremovexattr(fd, name.c_str()) != 0) {
+            return false;
+        }
+    }
+    for (const std::string &name : names) {
+        ssize_t size = getxattr(path.c_str(), name.c_str(), nullptr, 0);
+        std::vector<char> value(static_cast<std::size_t>(size > 0 ? size : 0) + 1);
+        size = size < 0 ? size : getxattr(path.c_str(), name.c_str(), value.data(), value.size());
+        if (size < 0 || fsetxattr(fd, name.c_str(), value.data(), static_cast<std::size_t>(size), 0) != 0) {
+            return false;
+        }
+    }
+    return fchmod(fd, st.st_mode & 07777) == 0;
+}
+
+// One icon of the save being made: its new file written, waiting to be flushed and
+// put in place; or, when the file must keep its inode, the backup of the old one.
+struct PendingWrite {
+    std::string target;
+    std::string temp;      // the new file, or the backup when written in place
+    int fd = -1;           // temp's
+    bool create = false;   // no file before: one made meanwhile is never replaced
+    bool inPlace = false;
+    std::string bytes;     // in place: the new bytes
+    bool ok = true;
+};
+
+struct FolderLock {
+    dev_t dev;
+    ino_t ino;
+    int fd;
+};
+
+bool saving = false;
+std::vector<FolderLock> lockedFolders;
+std::vector<PendingWrite> pendingWrites;
+std::int32_t lastError = 0;
+
+bool ProcessIsGone(pid_t pid)
+{
+    return pid == getpid() || (kill(pid, 0) != 0 && errno == ESRCH);
+}
+
+// Puts back or removes what writers that are gone left beside the icons of the
+// folder: a new icon never renamed is removed; a backup is written back into its
+// icon (that save never finished) and then removed.
+void ClearLeftovers(const std::string &folder)
+{
+    DIR *dir = opendir(OpenableFolder(folder).c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    std::vector<std::string> names;
+    while (struct dirent *entry = readdir(dir)) {
+        names.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+    for (const std::string &name : names) {
+        std::size_t tag = name.rfind(kTempTag);
+        if (name[0] != '.' || tag == std::string::npos || tag < 1 + std::strlen(kIconSuffix) ||
+            name.compare(tag - std::strlen(kIconSuffix), std::strlen(kIconSuffix), kIconSuffix) != 0) {
+            continue;
+        }
+        const char *rest = name.c_str() + tag + std::strlen(kTempTag);
+        char *end = nullptr;
+        long pid = std::strtol(rest, &end, 10);
+        if (end == rest || *end != '-' || pid <= 0 || !ProcessIsGone(static_cast<pid_t>(pid))) {
+            continue;
+        }
+        std::string leftover = folder + name;
+        if (std::strncmp(end + 1, kBackupTag, std::strlen(kBackupTag)) != 0) {
+            unlink(leftover.c_str());
+            continue;
+        }
+        std::string icon = folder + name.substr(1, tag - 1);
+        struct stat st;
+        bool ok = false;
+        std::string old = ReadAll(leftover, ok);
+        if (ok && lstat(icon.c_str(), &st) != 0 && errno == ENOENT) {
+            rename(leftover.c_str(), icon.c_str());
+        } else if (ok && WriteInPlace(icon, old)) {
+            unlink(leftover.c_str());
+        }
+    }
+}
+
+// Takes the lock of a folder for the rest of the save: flock on the folder itself,
+// which leaves no file behind, needs no write permission and ends with its holder.
+// The first folder is waited for; further ones for a few seconds, so that two saves
+// that take folders in other orders never wait for each other for ever. Then the
+// leftovers of writers that are gone are cleared.
+bool LockFolder(const std::string &folder)
+{
+    int fd = open(OpenableFolder(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        return false;
+    }
+    for (const FolderLock &lock : lockedFolders) {
+        if (lock.dev == st.st_dev && lock.ino == st.st_ino) {
+            close(fd);
+            return true;
+        }
+    }
+    const bool wait = lockedFolders.empty();
+    for (int tries = 0;; ++tries) {
+        if (flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB) == 0) {
+            break;
+        }
+        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) {
+            break;  // a file system without locks: written unlocked
+        }
+        if ((errno != EINTR && errno != EWOULDBLOCK) || tries >= 100) {
+            close(fd);
+            return false;
+        }
+        if (errno == EWOULDBLOCK) {
+            usleep(50000);
+        }
+    }
+    lockedFolders.push_back({st.st_dev, st.st_ino, fd});
+    ClearLeftovers(folder);
+    return true;
+}
+
+// Prepares the replacement of target by bytes. Normally a new file beside it,
+// written and given the old one's owner, group, mode and extended attributes, to be
+// renamed over it. When those cannot all be kept, or the file has other hard links,
+// the old bytes are copied into a backup beside it and the file is later written in
+// place. existing holds the old file's status, or null when there is none. On
+// failure nothing is left behind.
+bool ReplaceFile(const std::string &target, const struct stat *existing, const std::string &bytes)
+{
+    if (!LockFolder(FolderOf(target))) {
+        return false;
+    }
+    PendingWrite write;
+    write.target = target;
+    write.create = existing == nullptr;
+    write.inPlace = existing != nullptr && existing->st_nlink > 1;
+    if (!write.inPlace) {
+        write.temp = TempPattern(target, false);
+        write.fd = mkostemp(write.temp.data(), O_CLOEXEC);
+        if (write.fd < 0) {
+            return false;
+        }
+        bool kept = existing != nullptr ? CopyAttributes(target, write.fd, *existing)
+                                        : fchmod(write.fd, NewFileMode()) == 0;
+        if (!WriteAll(write.fd, bytes) || (!kept && existing == nullptr)) {
+            close(write.fd);
+            unlink(write.temp.c_str());
+            return false;
+        }
+        if (!kept) {
+            close(write.fd);
+            unlink(write.temp.c_str());
+            write.inPlace = true;
+        }
+    }
+    if (write.inPlace) {
+        bool read = false;
+        std::string old = ReadAll(target, read);
+        write.temp = TempPattern(target, true);
+        write.fd = read ? mkostemp(write.temp.data(), O_CLOEXEC) : -1;
+        if (write.fd < 0) {
+            return false;
+        }
+        if (!WriteAll(write.fd, old)) {
+            close(write.fd);
+            unlink(write.temp.c_str());
+            return false;
+        }
+        write.bytes = bytes;
+    }
+    pendingWrites.push_back(std::move(write));
+    return true;
+}
+
+void SyncPendingFiles()
+{
+    std::vector<std::thread> syncs;
+    for (std::size_t i = 1; i < pendingWrites.size(); ++i) {
+        PendingWrite *write = &pendingWrites[i];
+        try {
+            syncs.emplace_back([write] { write->ok = fsync(write->fd) == 0; });
+        } catch (const std::system_error &) {
+            write->ok = fsync(write->fd) == 0;
+        }
+    }
+    if (!pendingWrites.empty()) {
+        pendingWrites[0].ok = fsync(pendingWrites[0].fd) == 0;
+    }
+    for (std::thread &sync : syncs) {
+        sync.join();
+    }
+}
+
+// The folders of the given writes, each once.
+std::vector<std::string> FoldersOf(bool inPlaceOnly)
+{
+    std::vector<std::string> folders;
+    for (const PendingWrite &write : pendingWrites) {
+        std::string folder = FolderOf(write.target);
+        if ((!inPlaceOnly || write.inPlace) &&
+            std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+            folders.push_back(folder);
+        }
+    }
+    return folders;
+}
+
+} // namespace
+
+void BeginIconSave()
+{
+    EndIconSave(nullptr, 0);
+    saving = true;
+}
+
+int EndIconSave(bool *written, int capacity)
+{
+    // The new files and the backups reach the disk together; a backup's name too
+    // before its icon is overwritten.
+    SyncPendingFiles();
+    for (const std::string &folder : FoldersOf(true)) {
+        if (!SyncFolder(folder)) {
+            for (PendingWrite &write : pendingWrites) {
+                write.ok = write.ok && !(write.inPlace && FolderOf(write.target) == folder);
+            }
+        }
+    }
+    for (PendingWrite &write : pendingWrites) {
+        write.ok = close(write.fd) == 0 && write.ok;
+        if (write.inPlace) {
+            // A failed write puts the old bytes back; the backup stays while they may not be.
+            bool restored = false;
+            write.ok = write.ok && WriteInPlace(write.target, write.bytes);
+            std::string old = write.ok ? std::string() : ReadAll(write.temp, restored);
+            if (write.ok || (restored && WriteInPlace(write.target, old))) {
+                unlink(write.temp.c_str());
+            }
+            continue;
+        }
+        write.ok = write.ok && (write.create ? renameat2(AT_FDCWD, write.temp.c_str(), AT_FDCWD,
+                                                         write.target.c_str(), RENAME_NOREPLACE) == 0
+                                             : rename(write.temp.c_str(), write.target.c_str()) == 0);
+        if (!write.ok) {
+            unlink(write.temp.c_str());
+        }
+    }
+    // One flush of each folder for its renames and removed backups.
+    for (const std::string &folder : FoldersOf(false)) {
+        if (!SyncFolder(folder)) {
+            for (PendingWrite &write : pendingWrites) {
+                write.ok = write.ok && FolderOf(write.target) != folder;
+            }
+        }
+    }
+    int count = 0;
+    for (std::size_t i = 0; i < pendingWrites.size(); ++i) {
+        count += pendingWrites[i].ok ? 1 : 0;
+        if (written != nullptr && static_cast<int>(i) < capacity) {
+            written[i] = pendingWrites[i].ok;
+        }
+    }
+    pendingWrites.clear();
+    for (const FolderLock &lock : lockedFolders) {
+        close(lock.fd);
+    }
+    lockedFolders.clear();
+    saving = false;
+    return count;
+}
+
+std::int32_t IconIoErr()
+{
+    return lastError;
+}
+
+namespace {
 
 } // namespace
 
 DiskObject *GetDiskObject(const char *name)
 {
-    std::string path;
-    if (FindIconFile(name, path) != Lookup::Found) {
+    std::string path, target;
+    Lookup lookup = FindIconFile(name, path);
+    lastError = lookup == Lookup::Absent ? ERROR_OBJECT_NOT_FOUND : ERROR_READ_PROTECTED;
+    if (lookup != Lookup::Found || (lastError = FollowLinks(path, target)) != 0) {
+        return nullptr;
+    }
+    // A save reads its icons under the lock of their folders.
+    lastError = ERROR_READ_PROTECTED;
+    if (saving && !LockFolder(FolderOf(target))) {
         return nullptr;
     }
     try {
         auto file = std::make_unique<IconFile>();
-        if (!ReadIconBytes(path, file->bytes) || !ParseIconFile(*file)) {
+        FileReadStatus status;
+        if (!ReadIconBytes(target, file->bytes, file->read, &status)) {
+            lastError = status == FileReadStatus::Failed ? ERROR_READ_PROTECTED : ERROR_OBJECT_WRONG_TYPE;
+            return nullptr;
+        }
+        lastError = ERROR_OBJECT_WRONG_TYPE;
+        if (!ParseIconFile(*file)) {
             return nullptr;
         }
         DiskObject *icon = NewDiskObject(*file);
         file.release();
+        lastError = 0;
         return icon;
     } catch (const std::bad_alloc &) {
+        lastError = ERROR_NO_FREE_STORE;
         return nullptr;
     }
 }
@@ -332,6 +732,14 @@ bool PutDiskObject(const char *name, DiskObject *icon)
     if (name == nullptr || icon == nullptr || icon->file == nullptr) {
         return false;
     }
+    if (!saving) {
+        // A save of its own.
+        BeginIconSave();
+        bool prepared = PutDiskObject(name, icon);
+        bool written = false;
+        EndIconSave(&written, 1);
+        return prepared && written;
+    }
     const IconFile &file = *icon->file;
     std::size_t count = 0;
     if (icon->do_ToolTypes != nullptr) {
@@ -358,16 +766,20 @@ bool PutDiskObject(const char *name, DiskObject *icon)
         }
         // A link is followed: its target is replaced and the link stays.
         std::string target;
-        if (!FollowLinks(found, target)) {
+        if (FollowLinks(found, target) != 0) {
             return false;
         }
         struct stat st;
         if (stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !ModeAllowsWrite(st)) {
             return false;
         }
-        // What is there now must be an icon: anything else is never overwritten.
+        // What is there now must be an icon: anything else is never overwritten. The
+        // file that was read is known by its identity, size and time; another is parsed.
+        const struct stat &read = file.read;
+        bool same = st.st_dev == read.st_dev && st.st_ino == read.st_ino && st.st_size == read.st_size &&
+                    st.st_mtim.tv_sec == read.st_mtim.tv_sec && st.st_mtim.tv_nsec == read.st_mtim.tv_nsec;
         IconFile old;
-        if (!ReadIconBytes(target, old.bytes) || !ParseIconFile(old)) {
+        if (!same && (!ReadIconBytes(target, old.bytes) || !ParseIconFile(old))) {
             return false;
         }
         return ReplaceFile(target, &st, bytes);

@@ -112,18 +112,32 @@ std::string QtPlatformName()
     return text.substr(0, text.find_first_of(":;"));
 }
 
+// The X connection that proved the display reachable. It stays open until Qt has
+// its own: an X server whose last client leaves resets, and a connection made
+// during that reset fails, which Qt answers with an abort.
+xcb_connection_t *displayProbe = nullptr;
+
+void EndDisplayProbe()
+{
+    if (displayProbe != nullptr) {
+        xcb_disconnect(displayProbe);
+        displayProbe = nullptr;
+    }
+}
+
 bool X11DisplayOpens()
 {
     const char *display = std::getenv("DISPLAY");
     if (display == nullptr || display[0] == '\0') {
         return false;
     }
-    xcb_connection_t *connection = xcb_connect(display, nullptr);
-    bool ok = connection != nullptr && xcb_connection_has_error(connection) == 0;
-    if (connection != nullptr) {
-        xcb_disconnect(connection);
+    EndDisplayProbe();
+    displayProbe = xcb_connect(display, nullptr);
+    if (xcb_connection_has_error(displayProbe) != 0) {
+        EndDisplayProbe();
+        return false;
     }
-    return ok;
+    return true;
 }
 
 bool WaylandDisplayOpens()
@@ -183,9 +197,11 @@ bool ConnectDisplay()
         return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
     }
     if (!DisplayCanOpen()) {
+        EndDisplayProbe();
         return false;
     }
     ownApplication = new QApplication(qtArgc, qtArgv);
+    EndDisplayProbe();
     return true;
 }
 

@@ -23,6 +23,10 @@ constexpr int INITIAL_SLOTS = 50;
 char **newToolTypes = nullptr;
 int newToolTypeSlots = 0;
 int newToolTypeCount = 0;
+// A text could not be copied into the list: the icon is not written without it.
+bool newToolTypeLost = false;
+// Test hook: the copy that fails (1 the next one), 0 none.
+int failingCopy = 0;
 
 // The keys this tool manages; an entry is managed only when its key is one of them.
 const char *const managedKeywords[] = {"MASTERVOLUME", "NOSOUND", "FPSLIMIT", "WINDOW",
@@ -62,6 +66,7 @@ void FreeNewToolTypes()
     newToolTypes = nullptr;
     newToolTypeSlots = 0;
     newToolTypeCount = 0;
+    newToolTypeLost = false;
 }
 
 // Appends name to failedIcons, after ", " when it is not the first; cut at the buffer's end.
@@ -96,6 +101,7 @@ void AddToolType(const char *text)
         int slots = newToolTypeSlots == 0 ? INITIAL_SLOTS : newToolTypeSlots * 2;
         auto *grown = static_cast<char **>(std::realloc(newToolTypes, sizeof(char *) * slots));
         if (grown == nullptr) {
+            newToolTypeLost = true;
             return;
         }
         for (int i = newToolTypeSlots; i < slots; ++i) {
@@ -105,8 +111,9 @@ void AddToolType(const char *text)
         newToolTypeSlots = slots;
     }
     std::size_t length = std::strlen(text);
-    auto *copy = static_cast<char *>(std::malloc(length + 1));
+    auto *copy = failingCopy > 0 && --failingCopy == 0 ? nullptr : static_cast<char *>(std::malloc(length + 1));
     if (copy == nullptr) {
+        newToolTypeLost = true;
         return;
     }
     std::memcpy(copy, text, length + 1);
@@ -123,17 +130,20 @@ int WriteIconSettings(const char *name)
     // The name the icon was found under: room for the longest configured name and ".vls".
     char foundName[APP_NAME_SIZE + 4];
     DiskObject *icon = nullptr;
+    bool unreadable = false;
     std::size_t nameLength = std::strlen(name);
     if (nameLength < APP_NAME_SIZE) {
         std::memcpy(foundName, name, nameLength + 1);
         icon = GetDiskObject(foundName);
         if (icon == nullptr) {
+            unreadable = IconIoErr() != ERROR_OBJECT_NOT_FOUND;
             std::snprintf(foundName, sizeof foundName, "%s.vls", name);
             icon = GetDiskObject(foundName);
         }
     }
     if (icon == nullptr) {
-        return 0;
+        // Silent only when neither name has a file; one that holds no readable icon fails.
+        return nameLength < APP_NAME_SIZE && (unreadable || IconIoErr() != ERROR_OBJECT_NOT_FOUND) ? -1 : 0;
     }
 
     // Every entry that is not managed is kept, in order, without its leading spaces.
@@ -182,11 +192,16 @@ int WriteIconSettings(const char *name)
     char *none[] = {nullptr};
     char **ownList = icon->do_ToolTypes;
     icon->do_ToolTypes = newToolTypes != nullptr ? newToolTypes : none;
-    bool written = PutIcon(foundName, icon);
+    bool written = !newToolTypeLost && PutIcon(foundName, icon);
     icon->do_ToolTypes = ownList;
     FreeDiskObject(icon);
     FreeNewToolTypes();
-    return written ? 0 : -1;
+    return written ? 1 : -1;
+}
+
+void FailToolTypeCopy(int n)
+{
+    failingCopy = n;
 }
 
 int SaveSettings()
@@ -204,14 +219,27 @@ int SaveSettings()
 int WriteAllIconSettings()
 {
     failedIcons[0] = '\0';
-    int failures = 0;
-    if (WriteIconSettings(ToolConfig.appName) != 0) {
-        NoteFailedIcon(ToolConfig.appName);
-        ++failures;
+    // The icons are read and prepared under the lock of their folders, then put in
+    // place together.
+    const char *names[1 + PLATFORM_ICON_COUNT] = {ToolConfig.appName};
+    for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
+        names[1 + i] = ToolConfig.platformIcons[i];
     }
-    for (const char *platformIcon : ToolConfig.platformIcons) {
-        if (platformIcon[0] != '\0' && WriteIconSettings(platformIcon) != 0) {
-            NoteFailedIcon(platformIcon);
+    int results[1 + PLATFORM_ICON_COUNT];
+    int prepared = 0;
+    BeginIconSave();
+    for (int i = 0; i <= PLATFORM_ICON_COUNT; ++i) {
+        results[i] = names[i][0] != '\0' ? WriteIconSettings(names[i]) : 0;
+        prepared += results[i] > 0 ? 1 : 0;
+    }
+    // A stand-in for PutDiskObject (--dry-run) prepares nothing.
+    bool preparing = PutIcon == PutDiskObject;
+    bool written[1 + PLATFORM_ICON_COUNT] = {};
+    EndIconSave(written, prepared);
+    int failures = 0;
+    for (int i = 0, next = 0; i <= PLATFORM_ICON_COUNT; ++i) {
+        if (results[i] < 0 || (results[i] > 0 && preparing && !written[next++])) {
+            NoteFailedIcon(names[i]);
             ++failures;
         }
     }

@@ -4,8 +4,8 @@
 
 constexpr int FAILED_ICONS_SIZE = 1024;
 
-// Names (as configured) of the icons that exist but could not be written by the
-// last SaveSettings, separated by ", ". Empty when every icon found was written.
+// Names (as configured) of the icons that exist but could not be read or written
+// by the last SaveSettings, separated by ", ". Empty when every icon found was written.
 extern char failedIcons[FAILED_ICONS_SIZE];
 
 struct DiskObject;
@@ -23,9 +23,14 @@ int WriteAllIconSettings();
 // that only shows the new list (--dry-run).
 extern bool (*PutIcon)(const char *name, DiskObject *icon);
 
-// Merges AppSettings into the icon "name" (or "name.vls"). Returns 0 when it was
-// written or exists under neither name, -1 when it exists but could not be written.
+// Merges AppSettings into the icon "name" (or "name.vls"). Returns 1 when it was
+// written (within a save of the icon store: made ready), 0 when neither name has a
+// file, -1 when one has but it holds no readable icon, a text of its list could not
+// be copied, or it could not be written.
 int WriteIconSettings(const char *name);
 
 // Appends a copy of text to the list being built for the icon being written.
 void AddToolType(const char *text);
+
+// Test hook: the n-th next copy of a text fails (0: none).
+void FailToolTypeCopy(int n);

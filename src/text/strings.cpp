@@ -26,7 +26,7 @@ bool IsMenuItemId(std::int32_t id)
 }
 
 // How many "%s" a format text must hold, or -1 when the text is not used as a
-// format. MSG_ERR_NO_HELP is shown as a requester format without arguments.
+// format ("Help is not available!" is shown as the argument of "%s").
 int RequiredStringConversions(std::int32_t id)
 {
     switch (id) {
@@ -36,8 +36,6 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_ABOUT_TEXT:
     case MSG_ERR_WRITE_ICONS:
         return 1;
-    case MSG_ERR_NO_HELP:
-        return 0;
     default:
         return -1;
     }

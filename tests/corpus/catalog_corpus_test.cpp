@@ -1,5 +1,5 @@
 // Real catalogs made by other people's tools: the reader gives every text of
-// their translations, and the project's compiler makes the same catalogs.
+// their translations, and the project's compiler makes catalogs that show the same.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,11 +17,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::map<std::int32_t, std::string> TextMap(const CatalogFile &catalog)
+// What the program shows for each id of the description: the catalog's text, else
+// the built-in one. Compilers differ on storing a translation equal to its original.
+std::map<std::int32_t, std::string> ShownTexts(const CatalogFile &catalog, const CatalogDescription &description)
 {
     std::map<std::int32_t, std::string> texts;
-    for (const CatalogText &text : catalog.texts) {
-        texts[text.id] = text.text;
+    for (const CatalogSourceEntry &entry : description.entries) {
+        const CatalogText *text = FindCatalogText(catalog, entry.id);
+        texts[entry.id] = text != nullptr ? text->text : entry.text;
     }
     return texts;
 }
@@ -71,7 +74,7 @@ void CheckSet(const fs::path &set, int *catalogs)
         const std::string bytes = BuildCatalog(description, translation, nullptr);
         ASSERT_EQ(ParseCatalog(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), &compiled),
                   CatalogStatus::Ok);
-        EXPECT_EQ(TextMap(compiled), TextMap(real));
+        EXPECT_EQ(ShownTexts(compiled, description), ShownTexts(real, description));
         EXPECT_EQ(compiled.language, real.language);
         EXPECT_EQ(compiled.codeset, real.codeset);
     }

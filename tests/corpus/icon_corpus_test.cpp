@@ -187,7 +187,7 @@ TEST_F(IconCorpus, MergingTheSettingsChangesOnlyTheToolTypes)
 
         ResetProgramState();
         AppSettings = {2, 0x50031303, 24, 25, 1, 40, 0};
-        EXPECT_EQ(WriteIconSettings("Icon"), 0);
+        EXPECT_EQ(WriteIconSettings("Icon"), 1);
         const std::string merged = ReadFileBytes("Icon.info");
         (WalkPngIcon(original) ? ExpectOnlyPngToolTypesChanged : ExpectOnlyToolTypesChanged)(original, merged,
                                                                                                 expected);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Help with the keyboard alone: the help document (a name with spaces) opens in
 # the program's own viewer while the window sleeps; closing the viewer wakes the
-# window, which goes on working; a help file that has gone is reported.
+# window, which goes on working; a document the viewer refuses and a help file
+# that has gone are reported.
 source "$(dirname "$0")/lib.sh"
 
 : "${SOURCE_DIR:?SOURCE_DIR must name the source tree}"
@@ -31,6 +32,16 @@ for close in Escape ctrl+w; do
     e2e_wait_gone "$VIEWER_TITLE"
     sleep 0.3
 done
+
+# A help document the viewer refuses (not a text): it says so in a box of its own.
+printf 'PK\003\004\000\000' >"$DRAWER/$HELP_NAME"
+e2e_focus "$WINDOW"
+e2e_keys ctrl+h
+refusal=$(e2e_wait_window "$VIEWER_TITLE") || fail "the viewer's refusal was not shown"
+e2e_focus "$refusal"
+e2e_keys Return
+e2e_wait_gone "$VIEWER_TITLE"
+sleep 0.3
 
 # The help document gone: a requester names it, the window stays awake.
 rm "$DRAWER/$HELP_NAME"

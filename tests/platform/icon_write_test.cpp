@@ -14,6 +14,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -88,19 +89,34 @@ class IconWrite : public ::testing::Test
     std::string old_;
 };
 
-TEST_F(IconWrite, PermissionsAndOwnerAreKept)
+// The extended attribute every test icon is given, where the file system has them.
+const char kAttribute[] = "user.settings-test";
+
+bool HasAttribute(const char *path)
+{
+    char value[8] = {};
+    return getxattr(path, kAttribute, value, sizeof value) == 4 && std::string(value) == "kept";
+}
+
+TEST_F(IconWrite, PermissionsOwnerLinksAndAttributesAreKept)
 {
     ASSERT_EQ(chmod("Icon.info", 0640), 0);
     const bool root = geteuid() == 0;  // only root may give the file away
     ASSERT_TRUE(!root || chown("Icon.info", kNobody, kNobody) == 0);
-    EXPECT_TRUE(WriteToolTypes("Icon", {"NEW"}));
-    EXPECT_EQ(ReadToolTypes("Icon"), Texts{"NEW"});
-    struct stat st {
-    };
-    ASSERT_EQ(stat("Icon.info", &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_TRUE(!root || (st.st_uid == kNobody && st.st_gid == kNobody)) << st.st_uid << ":" << st.st_gid;
-    EXPECT_EQ(OtherFiles(dir_.path(), {"Icon.info"}), Texts{});
+    const bool attributes = setxattr("Icon.info", kAttribute, "kept", 4, 0) == 0;
+    for (bool linked : {false, true}) {
+        ASSERT_EQ(linked ? link("Icon.info", "Twin.info") : 0, 0);
+        EXPECT_TRUE(WriteToolTypes("Icon", {"NEW"}));
+        EXPECT_EQ(ReadToolTypes(linked ? "Twin" : "Icon"), Texts{"NEW"});
+        struct stat st {
+        };
+        ASSERT_EQ(stat("Icon.info", &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+        EXPECT_EQ(st.st_nlink, linked ? 2u : 1u);
+        EXPECT_TRUE(!root || (st.st_uid == kNobody && st.st_gid == kNobody)) << st.st_uid << ":" << st.st_gid;
+        EXPECT_TRUE(!attributes || HasAttribute("Icon.info"));
+        EXPECT_EQ(OtherFiles(dir_.path(), {"Icon.info", "Twin.info"}), Texts{});
+    }
 }
 
 TEST_F(IconWrite, AnIconWhoseModeForbidsWritingIsNotReplacedEvenForRoot)
@@ -207,6 +223,7 @@ TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
     ASSERT_EQ(chmod("open/Theirs.info", 0644), 0); // root's, not writable by others
     WriteFileBytes("open/Shared.info", old_);
     ASSERT_EQ(chmod("open/Shared.info", 0666), 0);
+    const bool attributes = setxattr("open/Shared.info", kAttribute, "kept", 4, 0) == 0;
     ASSERT_EQ(chmod("Icon.info", 0666), 0); // writable, in a folder nobody may not change
 
     int result = InChild([] {
@@ -224,7 +241,14 @@ TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
     EXPECT_EQ(result, 0) << "1: written into a closed folder, 2: mode ignored, 4: writable file not written";
     EXPECT_EQ(ReadFileBytes("Icon.info"), old_);
     EXPECT_EQ(ReadFileBytes("open/Theirs.info"), old_);
+    // Written by another user: root's still, with its attributes.
     EXPECT_EQ(ReadToolTypes("open/Shared"), Texts{"NEW"});
+    struct stat st {
+    };
+    ASSERT_EQ(stat("open/Shared.info", &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    EXPECT_EQ(st.st_mode & 07777, 0666u);
+    EXPECT_TRUE(!attributes || HasAttribute("open/Shared.info"));
     EXPECT_EQ(OtherFiles(dir_.path(), {"Icon.info", "open"}), Texts{});
     EXPECT_EQ(OtherFiles(dir_.file("open"), {"Theirs.info", "Shared.info"}), Texts{});
 }

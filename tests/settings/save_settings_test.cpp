@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -28,7 +29,7 @@ protected:
     Entries Merge(const Entries &toolTypes)
     {
         MakeIcon("Starfield", toolTypes);
-        EXPECT_EQ(WriteIconSettings("Starfield"), 0);
+        EXPECT_EQ(WriteIconSettings("Starfield"), 1);
         return ReadToolTypes("Starfield");
     }
 };
@@ -95,18 +96,18 @@ TEST_F(SaveSettingsTest, TheScriptIconIsWrittenOnlyWhenTheNameHasNoIcon)
 {
     const std::string longest(127, 'n');
     MakeIcon(longest + ".vls", {"A"});
-    EXPECT_EQ(WriteIconSettings(longest.c_str()), 0);
+    EXPECT_EQ(WriteIconSettings(longest.c_str()), 1);
     EXPECT_EQ(ReadToolTypes((longest + ".vls").c_str()), Concat({"A"}, kAllSettings));
     EXPECT_FALSE(std::filesystem::exists(dir_.file(longest + ".info")));
 
     MakeIcon("Starfield", {"A"});
     MakeIcon("Starfield.vls", {"B"});
-    EXPECT_EQ(WriteIconSettings("Starfield"), 0);
+    EXPECT_EQ(WriteIconSettings("Starfield"), 1);
     EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
     EXPECT_EQ(ReadToolTypes("Starfield.vls"), Entries{"B"});
 
     WriteFileBytes(dir_.file("Bad.info"), "garbage");
-    EXPECT_EQ(WriteIconSettings("Bad"), 0);
+    EXPECT_EQ(WriteIconSettings("Bad"), -1);
     EXPECT_EQ(ReadFileBytes(dir_.file("Bad.info")), "garbage");
     EXPECT_FALSE(std::filesystem::exists(dir_.file("Bad.vls.info")));
 }
@@ -143,6 +144,35 @@ TEST_F(SaveSettingsTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
     EXPECT_EQ(SaveSettings(), 0);
     EXPECT_STREQ(failedIcons, "");
     EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
+}
+
+// An icon found under one of its names that holds no readable icon, or whose list
+// lost a text that could not be copied, is named like one that cannot be written
+// and left as it was; the others are still written. A name with no file is silent.
+TEST_F(SaveSettingsTest, IconsThatCannotBeReadOrWhoseListLostATextAreNamed)
+{
+    MakeIcon("Lost", {"A"});
+    const std::string lost = ReadFileBytes(dir_.file("Lost.info"));
+    WriteFileBytes(dir_.file("Bad.info"), "not an icon");
+    WriteFileBytes(dir_.file("GARBLED.INFO"), "not an icon either");
+    mkdir(dir_.file("Folder.info").c_str(), 0755);
+    mkfifo(dir_.file("Pipe.vls.info").c_str(), 0644);
+    symlink("Gone.info", dir_.file("Dangling.info").c_str());
+    symlink("Loop.info", dir_.file("Loop.info").c_str());
+    std::strcpy(ToolConfig.platformIcons[0], "Starfield");
+    std::strcpy(ToolConfig.platformIcons[1], "Missing");
+    for (const char *kind : {"Bad", "Garbled", "Folder", "Pipe", "Dangling", "Loop", "Lost"}) {
+        SCOPED_TRACE(kind);
+        MakeIcon("Starfield", {"A"});
+        std::strcpy(ToolConfig.appName, kind);
+        FailToolTypeCopy(std::strcmp(kind, "Lost") == 0 ? 2 : 0);
+        EXPECT_EQ(SaveSettings(), 1);
+        EXPECT_STREQ(failedIcons, kind);
+        EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
+    }
+    EXPECT_EQ(ReadFileBytes(dir_.file("Lost.info")), lost);
+    EXPECT_EQ(ReadFileBytes(dir_.file("Bad.info")), "not an icon");
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("Missing.info")));
 }
 
 // What LoadSettings reads back from a PNG icon is every field that was written (the

@@ -60,7 +60,7 @@ TEST_F(TextTest, FormatTextsWithOtherConversionsAreNotUsed)
         {MSG_WINDOW_TITLE, "Einstellungen"},         // none
         {MSG_ABOUT_TEXT, "%s\n%n"},                  // a writing conversion
         {MSG_ERR_WRITE_ICONS, "100%% nicht in %s"},  // a literal percent: fine
-        {MSG_ERR_NO_HELP, "Hilfe %s"},               // shown without arguments
+        {MSG_ERR_NO_HELP, "Hilfe zu 100% %s"},       // never a format: as it is
         {MSG_ERR_CREATE_APP, "Fehler 100%"},         // not a format: as it is
     });
     EXPECT_STREQ(GetString(MSG_ERR_OPEN_LIBRARY), "Cannot open library %s !");
@@ -68,7 +68,7 @@ TEST_F(TextTest, FormatTextsWithOtherConversionsAreNotUsed)
     EXPECT_STREQ(GetString(MSG_WINDOW_TITLE), "%s Settings");
     EXPECT_STREQ(GetString(MSG_ABOUT_TEXT), builtInStrings[MSG_ABOUT_TEXT].text);
     EXPECT_STREQ(GetString(MSG_ERR_WRITE_ICONS), "100%% nicht in %s");
-    EXPECT_STREQ(GetString(MSG_ERR_NO_HELP), "Help is not available!");
+    EXPECT_STREQ(GetString(MSG_ERR_NO_HELP), "Hilfe zu 100% %s");
     EXPECT_STREQ(GetString(MSG_ERR_CREATE_APP), "Fehler 100%");
 
     // Flags, widths, a trailing percent; past a zero byte printf reads nothing.

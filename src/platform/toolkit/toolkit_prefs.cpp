@@ -36,6 +36,14 @@ std::unique_ptr<QSettings> OpenSettings()
                                        QStringLiteral("toolkit"));
 }
 
+// Sets a value only when it differs from the stored one: an unchanged file is not written.
+void SetChanged(QSettings &settings, const QString &key, const QVariant &value)
+{
+    if (settings.value(key) != value) {
+        settings.setValue(key, value);
+    }
+}
+
 // The settings group of an application base name; empty when it has none.
 QString GroupOf(const std::string &base)
 {
@@ -84,8 +92,8 @@ void SaveLook(Object *app)
         return;
     }
     auto settings = OpenSettings();
-    settings->setValue(group + QStringLiteral("/style"), QApplication::style()->name());
-    settings->setValue(group + QStringLiteral("/font"), QApplication::font().toString());
+    SetChanged(*settings, group + QStringLiteral("/style"), QApplication::style()->name());
+    SetChanged(*settings, group + QStringLiteral("/font"), QApplication::font().toString());
 }
 
 QWidget *ReferenceWidget(Object *app, Object *window)
@@ -236,7 +244,7 @@ void SaveWindowGeometry(const std::string &base, IPTR windowId, const QByteArray
     if (group.isEmpty() || windowId == 0) {
         return;
     }
-    OpenSettings()->setValue(WindowKey(group, windowId), geometry);
+    SetChanged(*OpenSettings(), WindowKey(group, windowId), geometry);
 }
 
 void ShowAboutWindow(Object *app, Object *window)

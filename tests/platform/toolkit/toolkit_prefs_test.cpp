@@ -9,6 +9,8 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+#include <sys/stat.h>
+
 #include "platform/toolkit/toolkit_internal.h"
 #include "platform/toolkit/toolkit_test_support.h"
 
@@ -82,8 +84,21 @@ TEST_F(ToolkitPrefsTest, AWindowsPlaceAndSizeAreRememberedPerBaseNameAndId)
     EXPECT_NE(openWith("OTHER", id, {1, 1}), QSize(622, 444));
     EXPECT_NE(openWith("PLACES", 0x41424344, {1, 1}), QSize(622, 444));
 
-    // In the toolkit's own file.
-    EXPECT_NE(ReadFileBytes(settingsDir_.file("toolkit.ini")).find("[PLACES]"), std::string::npos);
+    // In the toolkit's own file, written only when a place changed.
+    const std::string file = settingsDir_.file("toolkit.ini");
+    EXPECT_NE(ReadFileBytes(file).find("[PLACES]"), std::string::npos);
+    auto written = [&file] {
+        struct stat st {};
+        stat(file.c_str(), &st);
+        return std::pair(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    };
+    const auto before = written();
+    const QSize size = openWith("PLACES", id, {1, 1});
+    openWith("PLACES", id, size);
+    const auto after = written();
+    EXPECT_NE(after, before);
+    openWith("PLACES", id, size);
+    EXPECT_EQ(written(), after) << "an unchanged place was written";
 }
 
 TEST_F(ToolkitPrefsTest, TheSettingsWindowAppliesSavesAndRestoresStyleAndFont)

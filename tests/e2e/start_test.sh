@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Starts on a display with no other client while every CPU is busy: each start
+# opens its window and ends with exit value 0, none aborts, and none makes the X
+# server reset (a client of Settings that leaves the server without clients and
+# is followed by another of the same process). A display that cannot be reached
+# ends with the failure message and exit value 0. START_ROUNDS sets the count.
+source "$(dirname "$0")/lib.sh"
+
+e2e_make_drawer
+audit="$E2E_DIR/audit.log"
+e2e_start_display "$audit"
+# Every CPU busy, at the lowest priority so that the test stays short; a round
+# by hand (START_ROUNDS=100 START_NICE=0) gives the busy loops equal weight.
+busy=()
+for _ in $(seq "$(nproc)"); do
+    nice -n "${START_NICE:-19}" bash -c 'while :; do :; done' &
+    busy+=($!)
+done
+trap 'kill "${busy[@]}" 2>/dev/null; e2e_cleanup' EXIT
+
+aborted=0 missing=0 pids=()
+for _ in $(seq "${START_ROUNDS:-4}"); do
+    e2e_launch SETTINGS_DUMP=1
+    pids+=("$SETTINGS_PID")
+    # The harness connects only once Qt holds its connection (the settings are printed then).
+    for _ in $(seq 600); do
+        grep -q '^windowTitle=' "$E2E_DIR/settings.out" || ! kill -0 "$SETTINGS_PID" 2>/dev/null && break
+        sleep 0.05
+    done
+    if WINDOW=$(e2e_wait_window "$E2E_TITLE"); then
+        e2e_close_window "$WINDOW"
+        e2e_expect_exit_zero
+    else
+        status=0
+        kill "$SETTINGS_PID" 2>/dev/null && sleep 0.2
+        wait "$SETTINGS_PID" || status=$?
+        [ "$status" -eq 134 ] && aborted=$((aborted + 1)) || missing=$((missing + 1))
+        SETTINGS_PID=""
+    fi
+    # Every client gone and seen gone by the server before the next start.
+    for _ in $(seq 100); do
+        [ "$(grep -c ' connected from' "$audit")" = "$(grep -c ' disconnected' "$audit")" ] && break
+        sleep 0.05
+    done
+    sleep 0.3
+done
+
+resets=$(awk -v pids=" ${pids[*]} " '
+    { match($0, /client [0-9]+/); client = substr($0, RSTART + 7, RLENGTH - 7) }
+    / connected from / {
+        match($0, /pid=[0-9]+/); p = owner[client] = substr($0, RSTART + 4, RLENGTH - 4); n++
+        if (p in left) { resets++; delete left[p] }
+    }
+    / disconnected$/ { if (--n == 0 && index(pids, " " owner[client] " ")) left[owner[client]] = 1 }
+    END { print resets + 0 }' "$audit")
+echo "starts: ${START_ROUNDS:-4}, aborted: $aborted, no window: $missing, server resets caused: $resets"
+[ "$aborted" -eq 0 ] && [ "$missing" -eq 0 ] && [ "$resets" -eq 0 ] || fail "the start raced the X server"
+
+# No display to be had: the failure message, exit value 0.
+status=0
+(cd "$DRAWER" && DISPLAY=:99999 "$SETTINGS_BIN") >/dev/null 2>"$E2E_DIR/nodisplay.err" || status=$?
+[ "$status" -eq 0 ] || fail "without a display Settings ended with exit value $status"
+grep -q "intuition.library" "$E2E_DIR/nodisplay.err" || fail "without a display no failure message was shown"
+echo "PASS"
