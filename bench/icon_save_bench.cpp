@@ -11,12 +11,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/program_state.h"
+#include "app/program_reset.h"
 #include "platform/formats/icon_maker.h"
 #include "platform/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
+#include "support/icon_test_util.h"
 #include "support/temp_dir.h"
 
 namespace {
