@@ -808,7 +808,7 @@ bool IconWritable(const char *name)
     std::string found;
     std::string target;
     struct stat st;
-    if (FindIconFile(name, found) != Lookup::Found || !FollowLinks(found, target) ||
+    if (FindIconFile(name, found) != Lookup::Found || FollowLinks(found, target) != 0 ||
         stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !ModeAllowsWrite(st)) {
         return false;
     }
