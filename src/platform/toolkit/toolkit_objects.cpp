@@ -507,6 +507,7 @@ Object *NewSpace(IPTR height)
     obj->value = std::clamp<IPTR>(height, 0, kMaxSpace);
     auto *gap = new QWidget;
     gap->setFixedHeight(int(obj->value));
+    gap->setProperty("muiSpace", true);  // a window too tall for its screen narrows it
     gap->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     return Finish(obj, gap);
 }

@@ -9,12 +9,14 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyle>
 #include <QRegularExpression>
 #include <QTextDocumentFragment>
 #include <QToolButton>
@@ -194,6 +196,38 @@ void FitIntoScreen(QWidget *w)
     w->move(x, y);
 }
 
+// A window too tall for its screen even at its smallest (a large scale on a
+// small screen) gets tighter spacing and narrower gaps, before it is first laid out.
+void CompactIfTooTall(QWidget *w)
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const int titleBar = w->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    if (w->minimumSizeHint().height() > area.height() - titleBar && !w->property("muiCompact").toBool()) {
+        w->setProperty("muiCompact", true);
+        for (QLayout *layout : w->findChildren<QLayout *>()) {
+            layout->setSpacing(std::min(layout->spacing(), 2));
+            const QMargins m = layout->contentsMargins();
+            layout->setContentsMargins(std::min(m.left(), 4), std::min(m.top(), 2), std::min(m.right(), 4),
+                                       std::min(m.bottom(), 2));
+        }
+        for (QWidget *gap : w->findChildren<QWidget *>()) {
+            if (gap->property("muiSpace").toBool()) {
+                gap->setFixedHeight(gap->minimumHeight() / 4);
+            }
+        }
+        // The layouts' sizes, kept by every parent, are worked out afresh.
+        for (QWidget *child : w->findChildren<QWidget *>()) {
+            child->updateGeometry();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        w->layout()->invalidate();
+    }
+}
+
 void OpenWindowObject(Window *win)
 {
     if (win->open || win->widget == nullptr) {
@@ -202,6 +236,7 @@ void OpenWindowObject(Window *win)
     QWidget *w = win->widget;
     if (!win->geometryRestored) {
         win->geometryRestored = true;
+        CompactIfTooTall(w);
         const QByteArray saved = LoadWindowGeometry(ApplicationBase(ApplicationOf(win)), win->windowId);
         if (saved.isEmpty() || !w->restoreGeometry(saved)) {
             w->adjustSize();
