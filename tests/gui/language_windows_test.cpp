@@ -5,11 +5,8 @@
 #include "gui/window_fixture.h"
 #include "gui/screen_mode.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QMenu>
 #include <QTreeWidget>
 
@@ -47,14 +44,9 @@ void AddEnglish(const Entry (&table)[N], const char *catalogName, std::vector<st
 
 void CollectTexts(QWidget *w, QStringList &texts)
 {
-    texts << w->windowTitle() << w->toolTip() << w->accessibleName();
-    if (auto *label = qobject_cast<QLabel *>(w)) {
-        texts << label->text();
-    } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
-        texts << button->text();
-    } else if (auto *box = qobject_cast<QGroupBox *>(w)) {
-        texts << box->title();
-    } else if (auto *combo = qobject_cast<QComboBox *>(w)) {
+    texts << w->windowTitle() << w->toolTip() << w->accessibleName() << w->property("text").toString()
+          << w->property("title").toString();  // labels, buttons; group frames
+    if (auto *combo = qobject_cast<QComboBox *>(w)) {
         for (int i = 0; i < combo->count(); ++i) {
             texts << combo->itemText(i);
         }
