@@ -1,5 +1,5 @@
 // catcomp NAME.cd LANG/NAME.ct -o OUT.catalog
-// catcomp NAME.cd --header OUT.h --table OUT.cpp
+// catcomp NAME.cd --header OUT.h --table OUT.cpp [--namespace NAME]
 // Compiles a catalog description and a translation into an Amiga catalog, or
 // makes the program's string ids and built-in texts from the description.
 #include <cstdio>
@@ -62,7 +62,7 @@ bool WriteReplacing(const char *path, const std::string &bytes)
 int Usage()
 {
     std::fputs("usage: catcomp NAME.cd LANG/NAME.ct -o OUT.catalog\n"
-               "       catcomp NAME.cd --header OUT.h --table OUT.cpp\n",
+               "       catcomp NAME.cd --header OUT.h --table OUT.cpp [--namespace NAME]\n",
                stderr);
     return 2;
 }
@@ -76,6 +76,7 @@ int main(int argc, char **argv)
     const char *outputPath = nullptr;
     const char *headerPath = nullptr;
     const char *tablePath = nullptr;
+    std::string space;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
             outputPath = argv[++i];
@@ -83,6 +84,8 @@ int main(int argc, char **argv)
             headerPath = argv[++i];
         } else if (std::strcmp(argv[i], "--table") == 0 && i + 1 < argc) {
             tablePath = argv[++i];
+        } else if (std::strcmp(argv[i], "--namespace") == 0 && i + 1 < argc) {
+            space = argv[++i];
         } else if (descriptionPath == nullptr) {
             descriptionPath = argv[i];
         } else if (translationPath == nullptr) {
@@ -113,8 +116,8 @@ int main(int argc, char **argv)
     if (strings) {
         // The table includes the header from its own folder.
         const std::string header = std::filesystem::path(headerPath).filename().string();
-        return WriteReplacing(headerPath, BuildStringHeader(description)) &&
-                       WriteReplacing(tablePath, BuildStringTable(description, header))
+        return WriteReplacing(headerPath, BuildStringHeader(description, space)) &&
+                       WriteReplacing(tablePath, BuildStringTable(description, header, space))
                    ? 0
                    : 1;
     }

@@ -14,7 +14,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -156,6 +159,12 @@ int main(int argc, char **argv)
     int qtArgc = 1;
     char *qtArgv[] = {argv[0], nullptr};
     QApplication application(qtArgc, qtArgv);
+    // Qt's own texts (context menus, standard buttons) in the user's language, where installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&qtTexts);
+    }
 
     ViewerWindow window;
     window.OpenDocument(path, std::move(document));

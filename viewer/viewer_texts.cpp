@@ -1,5 +1,7 @@
 #include "viewer_texts.h"
 
+#include "platform/locale.h"
+
 namespace {
 
 // In the order of ViewerTextId; UTF-8.
@@ -37,7 +39,18 @@ constexpr const char *kBuiltInTexts[TXT_COUNT] = {
 
 }  // namespace
 
+// The text of id from Vellumine/SettingsViewer.catalog in the user's language
+// (ISO-8859-1, the catalog ids are the text ids), else the built-in English.
 QString ViewerText(ViewerTextId id)
 {
-    return id >= 0 && id < TXT_COUNT ? QString::fromUtf8(kBuiltInTexts[id]) : QString();
+    if (id < 0 || id >= TXT_COUNT) {
+        return QString();
+    }
+    static Locale *const locale = OpenLocale(nullptr);
+    static Catalog *const catalog = OpenCatalog(locale, "Vellumine/SettingsViewer.catalog", nullptr);
+    const std::size_t length = GetCatalogStrLength(catalog, id);
+    if (length != 0) {
+        return QString::fromLatin1(GetCatalogStr(catalog, id, ""));
+    }
+    return QString::fromUtf8(kBuiltInTexts[id]);
 }

@@ -34,5 +34,6 @@ enum ViewerTextId {
     TXT_COUNT
 };
 
-// The text of id: the built-in English text.
+// The text of id in the user's language, from Vellumine/SettingsViewer.catalog
+// (catalogs/SettingsViewer.cd keeps the ids), else the built-in English text.
 QString ViewerText(ViewerTextId id);

@@ -45,6 +45,7 @@ int ChooseScreenMode()
     }
     int confirmed = AslRequestTags(requester,
                                    ASLSM_InitialDisplayID, AppSettings.modeId,
+                                   ASLSM_InitialDisplayDepth, AppSettings.depth,
                                    ASLSM_MinDepth, 8,
                                    ASLSM_MaxDepth, 32,
                                    ASLSM_Window, window,

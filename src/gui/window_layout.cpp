@@ -157,7 +157,8 @@ Object *BuildSettingsWindow()
                                          MUIA_Group_Child, fpsCheckmark,
                                          MUIA_Group_Child, limitText);
     Object *limitRow = MUI_NewObject(MUIC_Group, MUIA_Group_Child, limitColumns);
-    fpsSlider = Slider(1, 50, AppSettings.fpsLimit);
+    // No rate yet (the limit was never on): the slider offers the full rate.
+    fpsSlider = Slider(1, 50, AppSettings.fpsLimit > 0 ? AppSettings.fpsLimit : 50);
     Object *fpsLabel = Label(MSG_LABEL_FPS);
     Object *fpsRow = MUI_NewObject(MUIC_Group, MUIA_Group_Horiz, 1,
                                    MUIA_Group_Child, fpsSlider,

@@ -19,6 +19,8 @@
 #include <string>
 
 #include "platform/display.h"
+#include "platform/locale.h"
+#include "text/asl_strings.h"
 
 namespace {
 
@@ -34,6 +36,24 @@ struct ScreenModeOptions {
     QWidget *window = nullptr;
     Hook *intuiMsgFunc = nullptr;
 };
+
+// The requester's texts, from Sys/asl.catalog in the user's language while it is open.
+const Catalog *aslCatalog = nullptr;
+
+QString AslText(std::int32_t id)
+{
+    const char *builtIn = "";
+    for (const asl_text::StringEntry &entry : asl_text::builtInStrings) {
+        if (entry.id == id) {
+            builtIn = entry.text;
+        }
+    }
+    // An empty catalog text is an untranslated one.
+    if (GetCatalogStrLength(aslCatalog, id) == 0) {
+        return QString::fromLatin1(builtIn);
+    }
+    return QString::fromLatin1(GetCatalogStr(aslCatalog, id, builtIn));
+}
 
 struct ScreenModeRequest {
     ScreenModeRequester public_;  // first: the caller's view of the record
@@ -110,12 +130,14 @@ public:
     ScreenModeDialog(const ScreenModeOptions &options, QWidget *parent)
         : QDialog(parent), options_(options)
     {
-        setWindowTitle(QStringLiteral("Screen Mode"));
+        using namespace asl_text;
+        setWindowTitle(AslText(MSG_ASL_TITLE));
         setModal(true);
 
         modeList_ = new QTreeWidget(this);
         modeList_->setColumnCount(2);
-        modeList_->setHeaderLabels({QStringLiteral("Mode"), QStringLiteral("Resolution")});
+        modeList_->setHeaderLabels({AslText(MSG_ASL_MODE), AslText(MSG_ASL_RESOLUTION)});
+        modeList_->setAccessibleName(AslText(MSG_ASL_MODES));
         modeList_->setRootIsDecorated(false);
         modeList_->setUniformRowHeights(true);
         modeList_->setAllColumnsShowFocus(true);
@@ -125,12 +147,14 @@ public:
         resolutionLabel_ = new QLabel(this);
         depthBox_ = new QComboBox(this);
         auto *details = new QFormLayout;
-        details->addRow(QStringLiteral("Resolution:"), resolutionLabel_);
-        auto *depthLabel = new QLabel(QStringLiteral("&Depth:"), this);
+        details->addRow(AslText(MSG_ASL_RESOLUTION_LABEL), resolutionLabel_);
+        auto *depthLabel = new QLabel(AslText(MSG_ASL_DEPTH_LABEL), this);
         depthLabel->setBuddy(depthBox_);
         details->addRow(depthLabel, depthBox_);
 
         buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        buttons_->button(QDialogButtonBox::Ok)->setText(AslText(MSG_ASL_OK));
+        buttons_->button(QDialogButtonBox::Cancel)->setText(AslText(MSG_ASL_CANCEL));
         connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
         connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -307,10 +331,10 @@ private:
         if (mode != nullptr) {
             resolutionText_ = ResolutionLabel(*mode).toStdString();
             for (std::uint16_t depth : OfferedDepths(*mode)) {
-                QString label = depth <= 8 ? QStringLiteral("%1 bit (%2 colours)")
+                QString label = depth <= 8 ? AslText(asl_text::MSG_ASL_DEPTH_COLOURS)
                                                  .arg(depth)
                                                  .arg(1u << depth)
-                                           : QStringLiteral("%1 bit").arg(depth);
+                                           : AslText(asl_text::MSG_ASL_DEPTH_BITS).arg(depth);
                 depthBox_->addItem(label, static_cast<unsigned>(depth));
             }
             if (!SelectDepth(previous)) {
@@ -356,6 +380,21 @@ int AslRequest(void *requester, const TagItem *tags)
     auto *request = reinterpret_cast<ScreenModeRequest *>(requester);
     ApplyTags(request, tags);
 
+    // The user's language, open while the requester is.
+    struct OpenTexts {
+        OpenTexts() : locale(OpenLocale(nullptr)), catalog(OpenCatalog(locale, "Sys/asl.catalog", nullptr))
+        {
+            aslCatalog = catalog;
+        }
+        ~OpenTexts()
+        {
+            aslCatalog = nullptr;
+            CloseCatalog(catalog);
+            CloseLocale(locale);
+        }
+        Locale *locale;
+        Catalog *catalog;
+    } texts;
     QWidget *parent = request->options.window;
     ScreenModeDialog dialog(request->options, parent);
     RefreshForwarder forwarder(request, parent);

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <cstdlib>
 #include <cstring>
@@ -202,6 +204,12 @@ bool ConnectDisplay()
     }
     ownApplication = new QApplication(qtArgc, qtArgv);
     EndDisplayProbe();
+    // Qt's own texts (standard buttons, context menus) in the user's language, where installed.
+    auto *translator = new QTranslator(ownApplication);
+    if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    }
     return true;
 }
 

@@ -90,11 +90,19 @@ TEST_F(ScreenModeTest, ChooseReturnsOneOnlyForAConfirmedMode)
     EXPECT_EQ(ChooseScreenMode(), 0);
     EXPECT_EQ(AppSettings.depth, 8);
 
+    // A host mode opens on the depth held, not on its deepest.
+    AppSettings.modeId = HostModeId(800, 600);
+    AppSettings.depth = 24;
+    Answer(true);
+    EXPECT_EQ(ChooseScreenMode(), 1);
+    EXPECT_EQ(AppSettings.depth, 24);
+    AppSettings.modeId = NTSC_LORES;
+
     // A requester that cannot be made is a cancel.
     Answer(true, PAL_HIRES_LACED);
     AslFailAllocation(true);
     EXPECT_EQ(ChooseScreenMode(), 0);
-    EXPECT_EQ(shown, 3);
+    EXPECT_EQ(shown, 4);
     EXPECT_EQ(AppSettings.modeId, NTSC_LORES);
 }
 

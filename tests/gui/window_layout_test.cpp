@@ -38,7 +38,7 @@ std::string ExpectedTree(bool withSound)
               CheckMark selected=1 chain
               Text "Limit frames per second? (FPS)"
           Group horiz
-            Slider 1..50 value=1 chain
+            Slider 1..50 value=50 chain
             Label "FPS"
         Space 10
         Group horiz

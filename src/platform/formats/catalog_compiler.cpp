@@ -383,26 +383,41 @@ std::string CppLiteral(const std::string &text, const char *indent)
 
 }  // namespace
 
-std::string BuildStringHeader(const CatalogDescription &description)
+std::string BuildStringHeader(const CatalogDescription &description, const std::string &space)
 {
     std::string out = "// Made by catcomp from the catalog description; not to be edited.\n"
-                      "#pragma once\n\n#include <cstdint>\n\nenum : std::int32_t {\n";
+                      "#pragma once\n\n#include <cstdint>\n\n";
+    if (!space.empty()) {
+        out += "namespace " + space + " {\n\n";
+    }
+    out += "enum : std::int32_t {\n";
     for (const CatalogSourceEntry &entry : description.entries) {
         out += "    " + entry.label + " = " + std::to_string(entry.id) + ",\n";
     }
     out += "};\n\nstruct StringEntry {\n    std::int32_t id;\n    const char *text;\n};\n\n";
     out += "constexpr int STRING_COUNT = " + std::to_string(description.entries.size()) + ";\n";
     out += "extern const StringEntry builtInStrings[STRING_COUNT];\n";
+    if (!space.empty()) {
+        out += "\n}  // namespace " + space + "\n";
+    }
     return out;
 }
 
-std::string BuildStringTable(const CatalogDescription &description, const std::string &header)
+std::string BuildStringTable(const CatalogDescription &description, const std::string &header,
+                             const std::string &space)
 {
     std::string out = "// Made by catcomp from the catalog description; not to be edited.\n"
-                      "#include \"" + header + "\"\n\nconst StringEntry builtInStrings[STRING_COUNT] = {\n";
+                      "#include \"" + header + "\"\n\n";
+    if (!space.empty()) {
+        out += "namespace " + space + " {\n\n";
+    }
+    out += "const StringEntry builtInStrings[STRING_COUNT] = {\n";
     for (const CatalogSourceEntry &entry : description.entries) {
         out += "    {" + entry.label + ", " + CppLiteral(entry.text, "     ") + "},\n";
     }
     out += "};\n";
+    if (!space.empty()) {
+        out += "\n}  // namespace " + space + "\n";
+    }
     return out;
 }

@@ -50,5 +50,7 @@ std::string BuildCatalog(const CatalogDescription &description, const CatalogTra
 // with the MSG_ ids, STRING_COUNT, StringEntry and the declaration of
 // builtInStrings, and a source (including header, as the program names it) that
 // holds builtInStrings with every text of the description, in its order.
-std::string BuildStringHeader(const CatalogDescription &description);
-std::string BuildStringTable(const CatalogDescription &description, const std::string &header);
+// A non-empty space puts all of it in that namespace.
+std::string BuildStringHeader(const CatalogDescription &description, const std::string &space = "");
+std::string BuildStringTable(const CatalogDescription &description, const std::string &header,
+                             const std::string &space = "");

@@ -200,9 +200,60 @@ void SyncAttr(Gadget *obj, Tag tag)
     }
 }
 
+// A framed text that never widens its window past the screen: a text longer
+// than its room is cut with an ellipsis, shown whole in its tooltip and read
+// whole by a screen reader.
+class ElidingLabel : public QLabel {
+public:
+    void SetFullText(const QString &text)
+    {
+        full_ = text;
+        setAccessibleName(text);
+        updateGeometry();
+        Elide();
+    }
+
+    QSize sizeHint() const override
+    {
+        QSize hint = QLabel::sizeHint();
+        const int room = fontMetrics().averageCharWidth() * kWidestChars;
+        hint.setWidth(std::min(hint.width(), room));
+        return hint;
+    }
+
+    QSize minimumSizeHint() const override
+    {
+        QSize hint = QLabel::minimumSizeHint();
+        hint.setWidth(std::min(hint.width(), fontMetrics().averageCharWidth() * 12));
+        return hint;
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+private:
+    static constexpr int kWidestChars = 60;
+
+    void Elide()
+    {
+        const int room = contentsRect().width() - 2 * margin() - 2 * indent();
+        const QString shown = fontMetrics().elidedText(full_, Qt::ElideRight, std::max(room, 0));
+        setToolTip(shown != full_ ? full_ : QString());
+        if (text() != shown) {
+            setText(shown);
+        }
+    }
+
+    QString full_;
+};
+
 QLabel *NewTextLabel(const Gadget *obj)
 {
-    auto *label = new QLabel;
+    QLabel *label = obj->kind == Kind::Text && obj->frame == MUIV_Frame_Text ? new ElidingLabel : new QLabel;
     switch (obj->frame) {
     case MUIV_Frame_Text:
         label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -372,7 +423,11 @@ void ShowText(Object *object)
         label->setText(EscapesToHtml(full));
     } else {
         label->setTextFormat(Qt::PlainText);
-        label->setText(StripEscapes(full));
+        if (auto *eliding = dynamic_cast<ElidingLabel *>(label)) {
+            eliding->SetFullText(StripEscapes(full));
+        } else {
+            label->setText(StripEscapes(full));
+        }
     }
 }
 
@@ -452,6 +507,7 @@ Object *NewSpace(IPTR height)
     obj->value = std::clamp<IPTR>(height, 0, kMaxSpace);
     auto *gap = new QWidget;
     gap->setFixedHeight(int(obj->value));
+    gap->setProperty("muiSpace", true);  // a window too tall for its screen narrows it
     gap->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     return Finish(obj, gap);
 }

@@ -1,5 +1,6 @@
 // The toolkit's own settings file (window places and sizes, widget style and
-// font per application), its About window and its settings window.
+// font and colour scheme per application), its About window and its settings
+// window, whose texts come from Sys/muimaster.catalog in the user's language.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -7,6 +8,7 @@
 #include <QFontComboBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
@@ -16,7 +18,9 @@
 
 #include <memory>
 
+#include "platform/locale.h"
 #include "platform/toolkit/toolkit_internal.h"
+#include "text/muimaster_strings.h"
 
 namespace toolkit {
 
@@ -25,7 +29,93 @@ namespace {
 QString settingsFile;  // empty: the default place under the user's config folder
 QString defaultStyle;  // the look before any application's settings were applied
 QFont defaultFont;
+QPalette defaultPalette;
 bool defaultsKnown = false;
+
+// The toolkit's texts in the user's language while a window of its own is made.
+class ToolkitTexts {
+public:
+    ToolkitTexts() : locale_(OpenLocale(nullptr)), catalog_(OpenCatalog(locale_, "Sys/muimaster.catalog", nullptr)) {}
+    ~ToolkitTexts()
+    {
+        CloseCatalog(catalog_);
+        CloseLocale(locale_);
+    }
+    ToolkitTexts(const ToolkitTexts &) = delete;
+    ToolkitTexts &operator=(const ToolkitTexts &) = delete;
+
+    QString operator()(std::int32_t id) const
+    {
+        const char *builtIn = "";
+        for (const mui_text::StringEntry &entry : mui_text::builtInStrings) {
+            if (entry.id == id) {
+                builtIn = entry.text;
+            }
+        }
+        // An empty catalog text is an untranslated one.
+        if (GetCatalogStrLength(catalog_, id) == 0) {
+            return QString::fromLatin1(builtIn);
+        }
+        return QString::fromLatin1(GetCatalogStr(catalog_, id, builtIn));
+    }
+
+private:
+    Locale *locale_;
+    Catalog *catalog_;
+};
+
+// Colour schemes, as kept in the settings file.
+const char *const kSchemes[] = {"desktop", "light", "dark"};
+
+QPalette DarkPalette()
+{
+    QPalette dark;
+    const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230), disabled(127, 127, 127);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, window);
+    dark.setColor(QPalette::ToolTipBase, base);
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, window);
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::BrightText, Qt::red);
+    dark.setColor(QPalette::Link, QColor(42, 130, 218));
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    dark.setColor(QPalette::PlaceholderText, disabled);
+    dark.setColor(QPalette::Light, QColor(80, 80, 80));
+    dark.setColor(QPalette::Midlight, QColor(66, 66, 66));
+    dark.setColor(QPalette::Mid, QColor(40, 40, 40));
+    dark.setColor(QPalette::Dark, QColor(25, 25, 25));
+    dark.setColor(QPalette::Shadow, Qt::black);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        dark.setColor(QPalette::Disabled, role, disabled);
+    }
+    return dark;
+}
+
+// 0 follows the desktop, 1 is light, 2 dark.
+int SchemeIndex(const QString &name)
+{
+    for (int i = 0; i < 3; ++i) {
+        if (name == QLatin1String(kSchemes[i])) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+int currentScheme = 0;
+
+void ApplyScheme(int scheme)
+{
+    currentScheme = scheme;
+    QApplication::setPalette(scheme == 2   ? DarkPalette()
+                             : scheme == 1 ? QApplication::style()->standardPalette()
+                                           : defaultPalette);
+}
 
 std::unique_ptr<QSettings> OpenSettings()
 {
@@ -63,6 +153,7 @@ void RememberDefaults()
         defaultsKnown = true;
         defaultStyle = QApplication::style() != nullptr ? QApplication::style()->name() : QString();
         defaultFont = QApplication::font();
+        defaultPalette = QApplication::palette();
     }
 }
 
@@ -94,6 +185,7 @@ void SaveLook(Object *app)
     auto settings = OpenSettings();
     SetChanged(*settings, group + QStringLiteral("/style"), QApplication::style()->name());
     SetChanged(*settings, group + QStringLiteral("/font"), QApplication::font().toString());
+    SetChanged(*settings, group + QStringLiteral("/scheme"), QLatin1String(kSchemes[currentScheme]));
 }
 
 QWidget *ReferenceWidget(Object *app, Object *window)
@@ -109,38 +201,39 @@ QWidget *ReferenceWidget(Object *app, Object *window)
     return nullptr;
 }
 
-QString AboutText(Object *app)
+QString AboutText(Object *app, const ToolkitTexts &text)
 {
+    using namespace mui_text;
     QString version = FromLatin1(ApplicationText(app, MUIA_Application_Version));
     if (version.startsWith(QLatin1String("$VER: "))) {
         version.remove(0, 6);
     }
-    QString text = QStringLiteral(
-                       "<p><b>MUI-style toolkit on Qt</b></p>"
-                       "<p>Objects, attributes, notifications and input handling in the manner of MUI, "
-                       "realised on Qt Widgets.</p>"
-                       "<p>Qt %1 (built with Qt %2)<br>Widget style: %3</p>")
-                       .arg(QLatin1String(qVersion()), QLatin1String(QT_VERSION_STR),
-                            QApplication::style()->name().toHtmlEscaped());
-    text += QStringLiteral("<p>This application:<br><b>%1</b><br>%2<br>%3<br>%4</p>")
+    QString about = QStringLiteral("<p><b>%1</b></p><p>%2</p><p>%3<br>%4</p>")
+                        .arg(text(MSG_MUI_ABOUT_TOOLKIT).toHtmlEscaped(), text(MSG_MUI_ABOUT_DESCRIPTION).toHtmlEscaped(),
+                             text(MSG_MUI_ABOUT_QT).arg(QLatin1String(qVersion()), QLatin1String(QT_VERSION_STR)),
+                             text(MSG_MUI_ABOUT_STYLE).arg(QApplication::style()->name().toHtmlEscaped()));
+    about += QStringLiteral("<p>%5<br><b>%1</b><br>%2<br>%3<br>%4</p>")
                 .arg(FromLatin1(ApplicationText(app, MUIA_Application_Title)).toHtmlEscaped(),
                      version.toHtmlEscaped(),
                      FromLatin1(ApplicationText(app, MUIA_Application_Copyright)).toHtmlEscaped(),
-                     FromLatin1(ApplicationText(app, MUIA_Application_Description)).toHtmlEscaped());
-    return text;
+                     FromLatin1(ApplicationText(app, MUIA_Application_Description)).toHtmlEscaped(),
+                     text(MSG_MUI_ABOUT_APPLICATION).toHtmlEscaped());
+    return about;
 }
 
 QDialog *MakeAboutWindow(Object *app, QWidget *parent)
 {
+    const ToolkitTexts texts;
     auto *dialog = new QDialog(parent);
-    dialog->setWindowTitle(QStringLiteral("About MUI"));
+    dialog->setWindowTitle(texts(mui_text::MSG_MUI_ABOUT_TITLE));
     auto *layout = new QVBoxLayout(dialog);
-    auto *text = new QLabel(AboutText(app));
+    auto *text = new QLabel(AboutText(app, texts));
     text->setObjectName(QStringLiteral("aboutText"));
     text->setTextFormat(Qt::RichText);
     text->setTextInteractionFlags(Qt::NoTextInteraction);
     layout->addWidget(text);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    buttons->button(QDialogButtonBox::Close)->setText(texts(mui_text::MSG_MUI_CLOSE));
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     layout->addWidget(buttons);
     return dialog;
@@ -148,10 +241,12 @@ QDialog *MakeAboutWindow(Object *app, QWidget *parent)
 
 QDialog *MakeConfigWindow(Object *app, QWidget *parent)
 {
+    using namespace mui_text;
+    const ToolkitTexts texts;
     auto *dialog = new QDialog(parent);
     const QString title = FromLatin1(ApplicationText(app, MUIA_Application_Title));
-    dialog->setWindowTitle(title.isEmpty() ? QStringLiteral("MUI settings")
-                                           : QStringLiteral("MUI settings: %1").arg(title));
+    dialog->setWindowTitle(title.isEmpty() ? texts(MSG_MUI_SETTINGS_TITLE)
+                                           : texts(MSG_MUI_SETTINGS_TITLE_FOR).arg(title));
     auto *layout = new QVBoxLayout(dialog);
     auto *form = new QFormLayout;
     auto *style = new QComboBox;
@@ -165,11 +260,24 @@ QDialog *MakeConfigWindow(Object *app, QWidget *parent)
     size->setObjectName(QStringLiteral("fontSize"));
     size->setRange(6, 48);
     size->setValue(QApplication::font().pointSize() > 0 ? QApplication::font().pointSize() : 10);
-    form->addRow(QStringLiteral("Widget style"), style);
-    form->addRow(QStringLiteral("Font"), family);
-    form->addRow(QStringLiteral("Font size"), size);
+    auto *scheme = new QComboBox;
+    scheme->setObjectName(QStringLiteral("scheme"));
+    scheme->addItems({texts(MSG_MUI_SCHEME_DESKTOP), texts(MSG_MUI_SCHEME_LIGHT), texts(MSG_MUI_SCHEME_DARK)});
+    scheme->setCurrentIndex(currentScheme);
+    form->addRow(texts(MSG_MUI_WIDGET_STYLE), style);
+    form->addRow(texts(MSG_MUI_FONT), family);
+    form->addRow(texts(MSG_MUI_FONT_SIZE), size);
+    form->addRow(texts(MSG_MUI_COLOUR_SCHEME), scheme);
+    for (QWidget *field : {static_cast<QWidget *>(style), static_cast<QWidget *>(family), static_cast<QWidget *>(size),
+                           static_cast<QWidget *>(scheme)}) {
+        if (auto *label = qobject_cast<QLabel *>(form->labelForField(field))) {
+            field->setAccessibleName(label->text());
+        }
+    }
     layout->addLayout(form);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::RestoreDefaults | QDialogButtonBox::Close);
+    buttons->button(QDialogButtonBox::RestoreDefaults)->setText(texts(MSG_MUI_DEFAULTS));
+    buttons->button(QDialogButtonBox::Close)->setText(texts(MSG_MUI_CLOSE));
     layout->addWidget(buttons);
 
     // Every change takes effect at once and is saved for this application.
@@ -182,11 +290,19 @@ QDialog *MakeConfigWindow(Object *app, QWidget *parent)
     QObject::connect(style, &QComboBox::currentTextChanged, dialog, apply);
     QObject::connect(family, &QFontComboBox::currentFontChanged, dialog, apply);
     QObject::connect(size, &QSpinBox::valueChanged, dialog, apply);
+    QObject::connect(scheme, &QComboBox::currentIndexChanged, dialog, [app](int index) {
+        if (index >= 0 && index != currentScheme) {
+            ApplyScheme(index);
+            SaveLook(app);
+        }
+    });
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     QObject::connect(buttons->button(QDialogButtonBox::RestoreDefaults), &QPushButton::clicked, dialog,
-                     [app, style, family, size] {
-                         const QSignalBlocker b1(style), b2(family), b3(size);
+                     [app, style, family, size, scheme] {
+                         const QSignalBlocker b1(style), b2(family), b3(size), b4(scheme);
                          ApplyLook(app, defaultStyle, defaultFont);
+                         ApplyScheme(0);
+                         scheme->setCurrentIndex(0);
                          style->setCurrentIndex(style->findText(QApplication::style()->name(), Qt::MatchFixedString));
                          family->setCurrentFont(QApplication::font());
                          size->setValue(QApplication::font().pointSize() > 0 ? QApplication::font().pointSize() : 10);
@@ -194,6 +310,7 @@ QDialog *MakeConfigWindow(Object *app, QWidget *parent)
                          if (!group.isEmpty()) {
                              OpenSettings()->remove(group + QStringLiteral("/style"));
                              OpenSettings()->remove(group + QStringLiteral("/font"));
+                             OpenSettings()->remove(group + QStringLiteral("/scheme"));
                          }
                      });
     return dialog;
@@ -226,6 +343,10 @@ void RestoreApplicationPrefs(Object *app)
     QFont font;
     if (!fontText.isEmpty() && font.fromString(fontText)) {
         QApplication::setFont(font);
+    }
+    const int scheme = SchemeIndex(settings->value(group + QStringLiteral("/scheme")).toString());
+    if (scheme != currentScheme) {
+        ApplyScheme(scheme);
     }
 }
 

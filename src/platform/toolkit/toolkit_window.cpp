@@ -1,10 +1,25 @@
 // Windows: a top-level widget with a menu bar and the root group, the close
 // gadget, sleep, the focus order and the remembered place and size.
+#include <algorithm>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QStyle>
+#include <QRegularExpression>
+#include <QTextDocumentFragment>
+#include <QToolButton>
 
 #include "platform/toolkit/toolkit_internal.h"
 
@@ -32,12 +47,108 @@ protected:
             RequestClose(obj_);
             return;
         }
+        // Return presses the focused button, as Space does.
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        QWidget *focused = QApplication::focusWidget();
+        if (enter && (qobject_cast<QPushButton *>(focused) != nullptr || qobject_cast<QToolButton *>(focused) != nullptr) &&
+            focused->isEnabled() && isAncestorOf(focused)) {
+            event->accept();
+            static_cast<QAbstractButton *>(focused)->click();
+            return;
+        }
         QMainWindow::keyPressEvent(event);
     }
 
 private:
     Object *obj_;
 };
+
+// A click on a checkmark's text toggles the checkmark.
+class LabelClick : public QObject {
+public:
+    LabelClick(QLabel *label, QCheckBox *check) : QObject(label), check_(check) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease && check_ != nullptr && check_->isEnabled() &&
+            static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
+            !check_->window()->property("muiSleeping").toBool()) {
+            check_->click();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QPointer<QCheckBox> check_;
+};
+
+// The text that names a control: a label, or a text without a frame.
+QLabel *NamingLabel(Object *obj)
+{
+    const Gadget *gadget = As<Gadget>(obj);
+    if (gadget == nullptr || gadget->text.empty() ||
+        !(obj->kind == Kind::Label || (obj->kind == Kind::Text && gadget->frame == MUIV_Frame_None))) {
+        return nullptr;
+    }
+    return qobject_cast<QLabel *>(obj->widget.data());
+}
+
+// The control of obj still without a name: its own, or in a group the first of its children's.
+QWidget *UnnamedControl(Object *obj)
+{
+    if (obj->focusWidget != nullptr) {
+        return obj->focusWidget->accessibleName().isEmpty() ? obj->focusWidget.data() : nullptr;
+    }
+    if (obj->kind == Kind::Group) {
+        for (Object *child : obj->children) {
+            if (child->focusWidget != nullptr && child->focusWidget->accessibleName().isEmpty()) {
+                return child->focusWidget;
+            }
+        }
+    }
+    return nullptr;
+}
+
+// Every control takes its name from the label beside it (after it, else before
+// it): the label's text without escapes, shortcut marker or closing colon. The
+// label becomes its buddy; a checkmark's text toggles it; a pop-up button shows
+// its name as a tooltip.
+void NameControls(Object *obj)
+{
+    for (Object *child : obj->children) {
+        NameControls(child);
+    }
+    if (obj->kind != Kind::Group) {
+        return;
+    }
+    const std::vector<Object *> &row = obj->children;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        QWidget *control = UnnamedControl(row[i]);
+        if (control == nullptr) {
+            continue;
+        }
+        QLabel *label = i + 1 < row.size() ? NamingLabel(row[i + 1]) : nullptr;
+        if (label == nullptr && i > 0) {
+            label = NamingLabel(row[i - 1]);
+        }
+        if (label == nullptr) {
+            continue;
+        }
+        QString name = label->text();
+        if (label->textFormat() == Qt::RichText) {
+            name = QTextDocumentFragment::fromHtml(name).toPlainText();
+        }
+        name.remove(QRegularExpression(QStringLiteral("[&_](?=\\S)"))).remove(QRegularExpression(QStringLiteral("\\s*:\\s*$")));
+        control->setAccessibleName(name.trimmed());
+        label->setBuddy(control);
+        if (auto *check = qobject_cast<QCheckBox *>(control)) {
+            label->installEventFilter(new LabelClick(label, check));
+        } else if (qobject_cast<QToolButton *>(control) != nullptr) {
+            control->setToolTip(name.trimmed());
+        }
+    }
+}
 
 bool TakesChild(Object *child)
 {
@@ -63,6 +174,60 @@ void CollectChain(Object *obj, std::vector<QWidget *> &chain)
     }
 }
 
+// A size or place (remembered, or asked for by longer texts) that would put the
+// window or a part of it off the available screen area is brought inside it.
+void FitIntoScreen(QWidget *w)
+{
+    QScreen *screen = QGuiApplication::screenAt(w->geometry().center());
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QRect frame = w->frameGeometry();
+    const QSize decoration = frame.size() - w->size();
+    const QSize size = w->size().boundedTo(area.size() - decoration).expandedTo(w->minimumSizeHint());
+    w->resize(size);
+    const QSize outer = size + decoration;
+    const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - outer.width()));
+    const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - outer.height()));
+    w->move(x, y);
+}
+
+// A window too tall for its screen even at its smallest (a large scale on a
+// small screen) gets tighter spacing and narrower gaps, before it is first laid out.
+void CompactIfTooTall(QWidget *w)
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const int titleBar = w->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    if (w->minimumSizeHint().height() > area.height() - titleBar && !w->property("muiCompact").toBool()) {
+        w->setProperty("muiCompact", true);
+        for (QLayout *layout : w->findChildren<QLayout *>()) {
+            layout->setSpacing(std::min(layout->spacing(), 2));
+            const QMargins m = layout->contentsMargins();
+            layout->setContentsMargins(std::min(m.left(), 4), std::min(m.top(), 2), std::min(m.right(), 4),
+                                       std::min(m.bottom(), 2));
+        }
+        for (QWidget *gap : w->findChildren<QWidget *>()) {
+            if (gap->property("muiSpace").toBool()) {
+                gap->setFixedHeight(gap->minimumHeight() / 4);
+            }
+        }
+        // The layouts' sizes, kept by every parent, are worked out afresh.
+        for (QWidget *child : w->findChildren<QWidget *>()) {
+            child->updateGeometry();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        w->layout()->invalidate();
+    }
+}
+
 void OpenWindowObject(Window *win)
 {
     if (win->open || win->widget == nullptr) {
@@ -71,10 +236,12 @@ void OpenWindowObject(Window *win)
     QWidget *w = win->widget;
     if (!win->geometryRestored) {
         win->geometryRestored = true;
+        CompactIfTooTall(w);
         const QByteArray saved = LoadWindowGeometry(ApplicationBase(ApplicationOf(win)), win->windowId);
         if (saved.isEmpty() || !w->restoreGeometry(saved)) {
             w->adjustSize();
         }
+        FitIntoScreen(w);
     }
     UpdateTabOrder(win);
     win->open = true;
@@ -89,6 +256,7 @@ void OpenWindowObject(Window *win)
         }
     }
     w->show();
+    FitIntoScreen(w);  // again, with the frame now known
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
         w->raise();
     }
@@ -189,6 +357,16 @@ Object *NewWindow(const TagItem *tags)
     }
     RememberObject(obj);
     UpdateTabOrder(obj);
+    NameControls(root);
+    // F10 opens the menu bar; the arrow keys walk it.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), w);
+    QObject::connect(menuKey, &QShortcut::activated, w, [w] {
+        auto *bar = qobject_cast<QMenuBar *>(w->menuWidget());
+        if (bar != nullptr && !bar->actions().isEmpty() && !w->property("muiSleeping").toBool()) {
+            bar->setFocus(Qt::ShortcutFocusReason);
+            bar->setActiveAction(bar->actions().first());
+        }
+    });
     return obj;
 }
 

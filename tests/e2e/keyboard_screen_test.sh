@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The keyboard alone and a small screen: F10 opens the menu bar and the arrows
+# walk it to "Save prefs"; Return on the focused Cancel leaves without writing;
+# at QT_SCALE_FACTOR=2 on the 1024x768 screen the whole window, its Save and
+# Cancel buttons with it, lies inside the screen.
+source "$(dirname "$0")/lib.sh"
+
+e2e_start_display
+e2e_make_drawer
+
+e2e_start_settings
+e2e_keys Down                    # full screen, automatic mode
+e2e_keys F10 Right Left        # Prefs, back to Project and its first item
+e2e_keys Return
+e2e_expect_exit_zero
+cmp -s "$DRAWER/Starfield.info" "$E2E_DIR/before/Starfield.info" && fail "the menu did not save"
+e2e_expect_unchanged Settings
+cp -p "$DRAWER"/*.info "$E2E_DIR/before/"
+
+e2e_start_settings
+e2e_keys Down
+e2e_keys shift+Tab               # back round to Cancel, the last control
+e2e_keys Return
+e2e_expect_exit_zero
+e2e_expect_unchanged
+
+e2e_launch QT_SCALE_FACTOR=2
+WINDOW=$(e2e_wait_window "$E2E_TITLE") || fail "the settings window did not appear at scale 2"
+sleep 0.5
+read -r x y w h < <(xwininfo -id "$WINDOW" |
+    awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF}
+         END{print x, y, w, h}')
+[ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le 1024 ] && [ $((y + h)) -le 768 ] ||
+    fail "the window ${w}x${h}+${x}+${y} leaves the 1024x768 screen"
+[ -n "${E2E_SHOT:-}" ] && import -window root "$E2E_SHOT"
+e2e_focus "$WINDOW"
+e2e_keys Escape
+e2e_expect_exit_zero
+echo "PASS"
