@@ -20,11 +20,12 @@ trap 'kill "${busy[@]}" 2>/dev/null; e2e_cleanup' EXIT
 
 aborted=0 missing=0 pids=()
 for _ in $(seq "${START_ROUNDS:-4}"); do
-    e2e_launch SETTINGS_DUMP=1
+    e2e_launch
     pids+=("$SETTINGS_PID")
-    # The harness connects only once Qt holds its connection (the settings are printed then).
+    # The harness connects only once Qt holds its connection (the second one of the process).
     for _ in $(seq 600); do
-        grep -q '^windowTitle=' "$E2E_DIR/settings.out" || ! kill -0 "$SETTINGS_PID" 2>/dev/null && break
+        [ "$(grep -c " connected from .*pid=$SETTINGS_PID\b" "$audit")" -ge 2 ] ||
+            ! kill -0 "$SETTINGS_PID" 2>/dev/null && break
         sleep 0.05
     done
     if WINDOW=$(e2e_wait_window "$E2E_TITLE"); then
