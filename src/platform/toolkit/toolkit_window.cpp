@@ -189,11 +189,16 @@ void FitIntoScreen(QWidget *w)
     const QRect frame = w->frameGeometry();
     const QSize decoration = frame.size() - w->size();
     const QSize size = w->size().boundedTo(area.size() - decoration).expandedTo(w->minimumSizeHint());
-    w->resize(size);
+    // A window already inside is left alone, so that its remembered place stays as it was.
+    if (size != w->size()) {
+        w->resize(size);
+    }
     const QSize outer = size + decoration;
     const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - outer.width()));
     const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - outer.height()));
-    w->move(x, y);
+    if (QPoint(x, y) != frame.topLeft()) {
+        w->move(x, y);
+    }
 }
 
 // A window too tall for its screen even at its smallest (a large scale on a
