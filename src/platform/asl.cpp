@@ -20,7 +20,7 @@
 
 #include "platform/display.h"
 #include "platform/locale.h"
-#include "text/asl_strings.h"
+#include "platform/asl_strings.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "platform/asl.h"
 #include "platform/locale.h"
 #include "support/catalog_test_util.h"
-#include "text/asl_strings.h"
-#include "text/muimaster_strings.h"
+#include "platform/asl_strings.h"
+#include "platform/muimaster_strings.h"
 
 namespace {
 

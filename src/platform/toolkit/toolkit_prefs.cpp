@@ -20,7 +20,7 @@
 
 #include "platform/locale.h"
 #include "platform/toolkit/toolkit_internal.h"
-#include "text/muimaster_strings.h"
+#include "platform/muimaster_strings.h"
 
 namespace toolkit {
 
