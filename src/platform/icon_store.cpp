@@ -208,22 +208,6 @@ bool ReadIconBytes(const std::string &path, std::vector<std::uint8_t> &bytes)
     return ReadWholeFile(path.c_str(), kIconMaxFileSize, bytes) == FileReadStatus::Ok;
 }
 
-bool WriteAll(int fd, const std::string &bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
 // Judged from the mode bits alone, as the Amiga judges its protection bits: the
 // super-user is treated as the owner, not let through.
 bool ModeAllowsWrite(const struct stat &st)
@@ -535,7 +519,7 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
         }
         bool kept = existing != nullptr ? CopyAttributes(target, write.fd, *existing)
                                         : fchmod(write.fd, NewFileMode()) == 0;
-        if (!WriteAll(write.fd, bytes) || (!kept && existing == nullptr)) {
+        if (!WriteAllAt(write.fd, bytes) || (!kept && existing == nullptr)) {
             close(write.fd);
             unlink(write.temp.c_str());
             return false;
@@ -554,7 +538,7 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
         if (write.fd < 0) {
             return false;
         }
-        if (!WriteAll(write.fd, old)) {
+        if (!WriteAllAt(write.fd, old)) {
             close(write.fd);
             unlink(write.temp.c_str());
             return false;
