@@ -1,24 +1,19 @@
-// Every real icon of the shared corpus and of the folders in ICON_CORPUS: it reads,
-// writing it back with its own list gives the same bytes, and writing another list
-// or merging the settings changes nothing but the tooltype list.
+// Every real icon of the shared corpus: it reads, writing it back with its own list
+// gives the same bytes, and merging the settings changes nothing but the tooltypes.
 #include <gtest/gtest.h>
 
 #include <strings.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/program_reset.h"
-#include "e2e/icon_walk.h"
+#include "platform/formats/icon_file.h"
 #include "platform/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/settings_writer.h"
-#include "support/corpus_folders.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
 #include "support/test_paths.h"
@@ -29,79 +24,62 @@ namespace {
 
 using Entries = std::vector<std::string>;
 
-// The written icon differs from the original only in its tooltypes: list, then the
-// original's image block. The tooltype pointer only tells whether there is a list.
-void ExpectOnlyToolTypesChanged(const std::string &original, const std::string &written, const Entries &list)
+IconLayout Layout(const std::string &bytes)
 {
-    std::optional<IconSections> before = WalkIcon(original), after = WalkIcon(written);
-    ASSERT_TRUE(before.has_value() && after.has_value()) << "not an icon to the independent walk";
-    const std::uint32_t was = BigEndian(original, 54, 4), is = BigEndian(written, 54, 4);
-    EXPECT_TRUE(was != 0 ? is == was : (is != 0) == !list.empty()) << "tooltype pointer " << was << " -> " << is;
-    std::string head = original.substr(0, before->start), newHead = written.substr(0, after->start);
-    head.replace(54, 4, 4, '\0');
-    newHead.replace(54, 4, 4, '\0');
-    EXPECT_TRUE(head == newHead) << "bytes before the tooltypes changed";
-    EXPECT_TRUE(original.substr(before->end) == written.substr(after->end)) << "bytes after the tooltypes changed";
-    Entries section = list;
-    section.insert(section.end(), before->entries.begin() + static_cast<std::ptrdiff_t>(before->imageBlock),
-                   before->entries.end());
-    EXPECT_EQ(after->entries, section);
-    EXPECT_EQ(ReadToolTypes("Icon"), list);
+    IconLayout layout;
+    EXPECT_TRUE(ParseIcon(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(), layout));
+    return layout;
 }
 
-struct CorpusIcon {
-    fs::path path, relative;  // relative to its corpus folder
-};
+// The key of an entry without its leading spaces, in upper case.
+std::string KeyOf(const std::string &entry)
+{
+    std::string key = entry.substr(std::min(entry.find_first_not_of(' '), entry.size()));
+    key = key.substr(0, key.find('='));
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::toupper(c); });
+    return key;
+}
 
 class IconCorpus : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::vector<std::string> folders = FoldersFromEnvironment("ICON_CORPUS");
-        if (fs::path shared = fs::path(kSharedCorpusDir) / "icons"; fs::is_directory(shared)) {
-            folders.insert(folders.begin(), shared.string());
+        const fs::path folder = fs::path(kSharedCorpusDir) / "icons";
+        if (!fs::is_directory(folder)) {
+            GTEST_SKIP() << "no icon corpus in " << folder;
         }
-        for (const std::string &folder : folders) {
-            ASSERT_TRUE(fs::is_directory(folder)) << folder << " is not a folder";
-            for (const auto &item : fs::recursive_directory_iterator(folder)) {
-                const std::string name = item.path().filename().string();
-                if (item.is_regular_file() && name.size() > 5 && strcasecmp(name.c_str() + name.size() - 5, ".info") == 0) {
-                    icons_.push_back({item.path(), fs::relative(item.path(), folder)});
-                }
+        for (const auto &item : fs::recursive_directory_iterator(folder)) {
+            const std::string name = item.path().filename().string();
+            if (item.is_regular_file() && name.size() > 5 && strcasecmp(name.c_str() + name.size() - 5, ".info") == 0) {
+                icons_.push_back(item.path());
             }
         }
-        if (icons_.empty()) {
-            GTEST_SKIP() << "no icon corpus: neither " << kSharedCorpusDir << "/icons nor ICON_CORPUS";
-        }
+        ASSERT_FALSE(icons_.empty());
     }
     void TearDown() override { ResetProgramState(); }
 
-    // Copies the icon into a fresh current folder as "Icon.info"; returns its bytes.
-    std::string Stage(const CorpusIcon &icon)
+    // Copies the icon into the current folder as "Icon.info"; returns its bytes.
+    std::string Stage(const fs::path &icon)
     {
-        cd_.reset();
-        dir_.emplace();
-        const std::string bytes = ReadFileBytes(icon.path.string());
-        WriteFileBytes(dir_->file("Icon.info"), bytes);
-        cd_.emplace(dir_->path());
+        const std::string bytes = ReadFileBytes(icon.string());
+        WriteFileBytes(dir_.file("Icon.info"), bytes);
         return bytes;
     }
 
-    std::vector<CorpusIcon> icons_;
-    std::optional<TempDir> dir_;
-    std::optional<ScopedChdir> cd_;
+    std::vector<fs::path> icons_;
+    TempDir dir_;
+    ScopedChdir cd_{dir_.path()};
 };
 
 }  // namespace
 
 TEST_F(IconCorpus, EveryIconReadsAndWritesBackUnchanged)
 {
-    for (const CorpusIcon &icon : icons_) {
-        SCOPED_TRACE(icon.path.string());
+    for (const fs::path &icon : icons_) {
+        SCOPED_TRACE(icon.string());
         const std::string original = Stage(icon);
         DiskObject *object = GetDiskObject("Icon");
         ASSERT_NE(object, nullptr);
-        ASSERT_NE(object->do_ToolTypes, nullptr);
         EXPECT_EQ(object->do_Type, static_cast<std::uint8_t>(original[48]));
         EXPECT_TRUE(PutDiskObject("Icon", object));
         FreeDiskObject(object);
@@ -109,57 +87,40 @@ TEST_F(IconCorpus, EveryIconReadsAndWritesBackUnchanged)
     }
 }
 
-TEST_F(IconCorpus, AnotherListChangesOnlyTheToolTypes)
-{
-    const Entries lists[] = {
-        {}, {"WINDOW"}, {"DONOTWAIT", "", "MASTERVOLUME=40", "NOSOUND", "(WINDOWTITLE=Caf\xe9)", "FULLSCREEN"}};
-    for (const CorpusIcon &icon : icons_) {
-        for (const Entries &list : lists) {
-            SCOPED_TRACE(icon.path.string() + " with " + std::to_string(list.size()) + " tooltypes");
-            const std::string original = Stage(icon);
-            EXPECT_TRUE(WriteToolTypes("Icon", list));
-            ExpectOnlyToolTypesChanged(original, ReadFileBytes("Icon.info"), list);
-        }
-    }
-}
-
 // Merging displayMode 2, modeId 0x50031303, depth 24, limit 25 on, volume 40, sound
-// off: the kept entries without their leading spaces, then the settings. Each
-// merged icon is also written under ICON_CORPUS_OUT when it names a folder.
+// off: the kept entries without their leading spaces, the settings, then the
+// original's image block; the bytes around the section as they were (the tooltype
+// pointer only tells whether there is a list).
 TEST_F(IconCorpus, MergingTheSettingsChangesOnlyTheToolTypes)
 {
-    const Entries settings = {"MASTERVOLUME=40", "NOSOUND", "FPSLIMIT=25", "MODEID=1342378755", "DEPTH=24",
-                              "FULLSCREEN"};
-    const char *out = std::getenv("ICON_CORPUS_OUT");
-    for (const CorpusIcon &icon : icons_) {
-        SCOPED_TRACE(icon.path.string());
+    const Entries managed = {"MASTERVOLUME", "NOSOUND", "FPSLIMIT", "WINDOW", "FULLSCREEN", "MODEID", "DEPTH"};
+    for (const fs::path &icon : icons_) {
+        SCOPED_TRACE(icon.string());
         const std::string original = Stage(icon);
-        std::optional<IconSections> before = WalkIcon(original);
-        ASSERT_TRUE(before.has_value()) << "not an icon to the independent walk";
+        const IconLayout before = Layout(original);
         Entries expected;
-        for (std::size_t i = 0; i < before->imageBlock; ++i) {
-            const std::string &entry = before->entries[i];
-            std::string kept = entry.substr(std::min(entry.find_first_not_of(' '), entry.size()));
-            std::string key = kept.substr(0, kept.find('='));
-            for (char &c : key) {
-                c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-            }
-            if (key != "MASTERVOLUME" && key != "NOSOUND" && key != "FPSLIMIT" && key != "WINDOW" &&
-                key != "FULLSCREEN" && key != "MODEID" && key != "DEPTH") {
-                expected.push_back(kept);
+        for (std::size_t i = 0; i < before.imageBlockStart; ++i) {
+            const std::string &entry = before.entries[i];
+            if (std::find(managed.begin(), managed.end(), KeyOf(entry)) == managed.end()) {
+                expected.push_back(entry.substr(std::min(entry.find_first_not_of(' '), entry.size())));
             }
         }
-        expected.insert(expected.end(), settings.begin(), settings.end());
+        expected.insert(expected.end(), {"MASTERVOLUME=40", "NOSOUND", "FPSLIMIT=25", "MODEID=1342378755",
+                                         "DEPTH=24", "FULLSCREEN"});
+        expected.insert(expected.end(), before.entries.begin() + static_cast<std::ptrdiff_t>(before.imageBlockStart),
+                        before.entries.end());
 
         ResetProgramState();
         AppSettings = {2, 0x50031303, 24, 25, 1, 40, 0};
         EXPECT_EQ(WriteIconSettings("Icon"), 0);
-        const std::string merged = ReadFileBytes("Icon.info");
-        ExpectOnlyToolTypesChanged(original, merged, expected);
-        if (out != nullptr && out[0] != '\0') {
-            const fs::path target = fs::path(out) / icon.relative;
-            fs::create_directories(target.parent_path());
-            WriteFileBytes(target.string(), merged);
-        }
+        std::string merged = ReadFileBytes("Icon.info");
+        const IconLayout after = Layout(merged);
+        EXPECT_EQ(after.entries, expected);
+        std::string head = original.substr(0, before.toolTypesStart);
+        head.replace(kIconToolTypesOffset, 4, 4, '\0');
+        merged.replace(kIconToolTypesOffset, 4, 4, '\0');
+        EXPECT_TRUE(merged.substr(0, after.toolTypesStart) == head) << "bytes before the tooltypes changed";
+        EXPECT_TRUE(merged.substr(after.toolTypesEnd) == original.substr(before.toolTypesEnd))
+            << "bytes after the tooltypes changed";
     }
 }
