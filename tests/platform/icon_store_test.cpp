@@ -140,25 +140,6 @@ TEST_F(IconStore, NewIconsMarkerWithoutTheSpaceBeforeIt)
     EXPECT_EQ(ReadToolTypes("Plain"), Texts{"NEW"});
 }
 
-// The caller's list (on the stack: freeing it would be caught) is neither kept
-// nor freed, and the store's own list is unchanged.
-TEST_F(IconStore, TheCallersListIsNeitherKeptNorFreed)
-{
-    Make("Icon", Tool({"OWN"}));
-    DiskObject *icon = GetDiskObject("Icon");
-    ASSERT_NE(icon, nullptr);
-    char **own = icon->do_ToolTypes;
-    char first[] = "FIRST", second[] = "SECOND=2";
-    char *mine[] = {first, second, nullptr};
-    icon->do_ToolTypes = mine;
-    EXPECT_TRUE(PutDiskObject("Icon", icon));
-    icon->do_ToolTypes = own;
-    EXPECT_EQ(ToolTypesOf(icon->do_ToolTypes), Texts{"OWN"});
-    FreeDiskObject(icon);
-    EXPECT_EQ(ReadToolTypes("Icon"), (Texts{"FIRST", "SECOND=2"}));
-    EXPECT_FALSE(PutDiskObject("Icon", nullptr));
-}
-
 // Folders are matched exactly; the exact name wins; without it, two files
 // differing only in case are ambiguous: neither read nor written.
 TEST_F(IconStore, NamesMatchWithoutRegardToCaseAndWritesGoToTheFileFound)

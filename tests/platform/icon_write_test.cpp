@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <grp.h>
 #include <random>
 #include <sched.h>
 #include <string>
@@ -183,39 +182,6 @@ TEST_F(IconWrite, AFailedWriteLeavesTheOldIconAndNoTemporaryFile)
                (ReadFileBytes("Icon.info") != icon ? 2 : 0) | (FilesIn(".") != Texts{"Icon.info", "filler"} ? 4 : 0);
     });
     EXPECT_EQ(result, 0) << "1: reported as done, 2: old icon changed, 4: another file left";
-}
-
-// Not written into a folder nobody may change, nor when the mode refuses
-// nobody; a file nobody may write is written.
-TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
-{
-    if (geteuid() != 0) {
-        GTEST_SKIP() << "needs root to become another user";
-    }
-    ASSERT_EQ(chmod(dir_.path().c_str(), 0755), 0);
-    ASSERT_EQ(mkdir("open", 0777), 0);
-    ASSERT_EQ(chmod("open", 0777), 0);
-    WriteFileBytes("open/Theirs.info", old_);
-    ASSERT_EQ(chmod("open/Theirs.info", 0644), 0);
-    WriteFileBytes("open/Shared.info", old_);
-    ASSERT_EQ(chmod("open/Shared.info", 0666), 0);
-    ASSERT_EQ(chmod("Icon.info", 0666), 0);
-    int result = InChild([] {
-        // The folders above the test's may be closed to others (a private TMPDIR).
-        if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0 ||
-            ReadToolTypes("open/Shared") == Texts{"(no icon)"}) {
-            return kUnavailable;
-        }
-        return (WriteToolTypes("Icon", {"NEW"}) ? 1 : 0) | (WriteToolTypes("open/Theirs", {"NEW"}) ? 2 : 0) |
-               (WriteToolTypes("open/Shared", {"NEW"}) ? 0 : 4);
-    });
-    if (result == kUnavailable) {
-        GTEST_SKIP() << "cannot switch to the user nobody, or nobody cannot reach " << dir_.path();
-    }
-    EXPECT_EQ(result, 0) << "1: written into a closed folder, 2: mode ignored, 4: writable file not written";
-    EXPECT_EQ(ReadFileBytes("Icon.info"), old_);
-    EXPECT_EQ(ReadFileBytes("open/Theirs.info"), old_);
-    EXPECT_EQ(FilesIn("open"), (Texts{"Shared.info", "Theirs.info"}));
 }
 
 TEST_F(IconWrite, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewIcon)
