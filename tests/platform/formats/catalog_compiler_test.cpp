@@ -37,46 +37,6 @@ TEST(CatalogCompiler, EscapesAreResolved)
     EXPECT_EQ(ResolveEscapes("end\\"), "end\\");
 }
 
-TEST(CatalogCompiler, DescriptionIdsCommentsAndContinuations)
-{
-    const std::string cd =
-        "#language english\r\n#version 1\n; a comment\n"
-        "FIRST (//)\none\n"
-        "SECOND (/2/10)\ntwo \\\nlines\n\n"
-        "JUMP (100//)\nhundred\n"
-        "NEXT (//)\nhundred and one\\\\\n"  // an escaped backslash does not continue
-        "STEP(+4//)\n; not a comment: the text line\n";
-    CatalogDescription description;
-    std::string error;
-    ASSERT_TRUE(ParseCatalogDescription(cd, &description, &error)) << error;
-    std::vector<std::pair<std::int32_t, std::string>> entries;
-    for (const CatalogSourceEntry &entry : description.entries) {
-        entries.emplace_back(entry.id, entry.text);
-    }
-    EXPECT_EQ(entries, (std::vector<std::pair<std::int32_t, std::string>>{
-                           {0, "one"}, {1, "two lines"}, {100, "hundred"}, {101, "hundred and one\\"},
-                           {105, "; not a comment: the text line"}}));
-    ASSERT_EQ(description.entries.size(), 5u);
-    EXPECT_EQ(description.entries[1].minLength, 2);
-    EXPECT_EQ(description.entries[1].maxLength, 10);
-}
-
-TEST(CatalogCompiler, MalformedSourcesAreRefusedWithTheLine)
-{
-    CatalogDescription description;
-    std::string error;
-    EXPECT_FALSE(ParseCatalogDescription("A (//)\none\nB (x//)\ntwo\n", &description, &error));
-    EXPECT_NE(error.find("line 3"), std::string::npos) << error;
-    for (const char *cd : {"A (//)\none\nA (//)\nagain\n", "A (//)", "A one\n", "A (1)\none\n",
-                           "A (99999999999//)\none\n", "A (-5//)\none\n"}) {
-        EXPECT_FALSE(ParseCatalogDescription(cd, &description, &error)) << cd;
-    }
-    CatalogTranslation translation;
-    for (const char *ct : {"A B\ntext\n", "## codeset x\n", "## chunk TOOLONG x\n"}) {
-        EXPECT_FALSE(ParseCatalogTranslation(ct, &translation, &error)) << ct;
-    }
-}
-
 TEST(CatalogCompiler, CatalogHoldsTheHeaderAndTheChangedTexts)
 {
     const std::string cd =
