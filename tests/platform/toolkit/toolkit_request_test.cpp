@@ -17,8 +17,8 @@ QTextCharFormat FormatAt(const QTextBlock &block, int offset)
     return cursor.charFormat();
 }
 
-// ESC c centres the lines from its own on, ESC r only its own; ESC b and u carry
-// across lines until ESC n; other escapes show nothing; markup is text.
+// ESC c centres the lines from its own on; ESC b and u last until ESC n; markup
+// is shown as text.
 TEST_F(ToolkitRequestTest, EscapesAreRenderedAndEverythingElseIsShownAsWritten)
 {
     QTextDocument doc;
@@ -34,16 +34,6 @@ TEST_F(ToolkitRequestTest, EscapesAreRenderedAndEverythingElseIsShownAsWritten)
     EXPECT_FALSE(FormatAt(credit, 0).fontUnderline());
     EXPECT_NE(FormatAt(credit, 15).fontWeight(), QFont::Bold);  // inside the literal "<b>"
 
-    doc.setHtml(toolkit::EscapesToHtml("\033bbold\nstill\033n plain\033r\nright\033x\033I[6:1]\0332!\033-\033b"));
-    EXPECT_EQ(doc.toPlainText().toStdString(), "bold\nstill plain\nright!\033b");
-    const QTextBlock second = doc.begin().next();
-    EXPECT_EQ(FormatAt(second, 0).fontWeight(), QFont::Bold);
-    EXPECT_NE(FormatAt(second, 7).fontWeight(), QFont::Bold);
-    EXPECT_TRUE(second.blockFormat().alignment() & Qt::AlignRight);
-    EXPECT_TRUE(doc.begin().blockFormat().alignment() & Qt::AlignLeft);
-    EXPECT_EQ(toolkit::StripEscapes("\033cA\033bB\033"), QStringLiteral("AB"));
-    EXPECT_TRUE(toolkit::HasStyleEscapes("x\033uy"));
-    EXPECT_FALSE(toolkit::HasStyleEscapes("\033cx"));
 }
 
 // Missing arguments read as empty or 0; huge widths and long texts stay bounded;
