@@ -93,32 +93,3 @@ TEST(CatalogCorpus, CorpusCatalogsReadAndCompileAlike)
     }
     EXPECT_GT(catalogs, 0);
 }
-
-// The project's own translations compile without warnings and cover every id of Settings.cd.
-TEST(CatalogCorpus, ShippedTranslationsCompileAndAreComplete)
-{
-    const fs::path folder = fs::path(kSourceDir) / "catalogs";
-    CatalogDescription description;
-    std::string error;
-    ASSERT_TRUE(ParseCatalogDescription(ReadFileBytes(folder / "Settings.cd"), &description, &error)) << error;
-    ASSERT_EQ(description.entries.size(), 39u);
-    for (std::size_t i = 0; i < description.entries.size(); ++i) {
-        EXPECT_EQ(description.entries[i].id, static_cast<std::int32_t>(i));
-    }
-    int translations = 0;
-    for (const auto &language : fs::directory_iterator(folder)) {
-        const fs::path source = language.path() / "Settings.ct";
-        if (!fs::exists(source)) {
-            continue;
-        }
-        SCOPED_TRACE(source.string());
-        ++translations;
-        CatalogTranslation translation;
-        ASSERT_TRUE(ParseCatalogTranslation(ReadFileBytes(source), &translation, &error)) << error;
-        EXPECT_EQ(translation.entries.size(), description.entries.size());
-        std::vector<std::string> warnings;
-        BuildCatalog(description, translation, &warnings);
-        EXPECT_TRUE(warnings.empty()) << warnings.front();
-    }
-    EXPECT_GE(translations, 1);
-}
