@@ -1,8 +1,6 @@
-#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -13,7 +11,8 @@
 
 namespace {
 
-// Only existing, readable regular files, and only for reading; a FIFO without blocking.
+// Only existing, readable regular files, and only for reading; a FIFO without
+// blocking. (Processes are started and reaped by the help tests.)
 TEST(DosOpen, OpensOnlyExistingReadableFiles)
 {
     TempDir dir;
@@ -27,36 +26,6 @@ TEST(DosOpen, OpensOnlyExistingReadableFiles)
     }
     EXPECT_EQ(Open(nullptr, MODE_OLDFILE), 0);
     EXPECT_EQ(Open(dir.file("help.md").c_str(), 1006), 0);
-}
-
-std::atomic<int> entryRuns{0};
-char seenThreadName[32];
-
-void RecordingEntry()
-{
-    pthread_getname_np(pthread_self(), seenThreadName, sizeof seenThreadName);
-    entryRuns.fetch_add(1);
-}
-
-// The system keeps 15 characters of the name; processes are reaped as they end.
-TEST(DosProcess, RunsTheEntryUnderItsNameIsReapedOrReportsFailure)
-{
-    entryRuns = 0;
-    ASSERT_NE(CreateNewProcTags(NP_Entry, RecordingEntry, NP_Name, "Vellumine Settings subtask", NP_StackSize, 16384,
-                                TAG_DONE),
-              nullptr);
-    EXPECT_TRUE(WaitForProcesses(10000));
-    EXPECT_STREQ(seenThreadName, "Vellumine Setti");
-    for (int i = 0; i < 20; ++i) {
-        ASSERT_NE(CreateNewProcTags(NP_Entry, RecordingEntry, NP_Name, "p", TAG_DONE), nullptr);
-    }
-    EXPECT_TRUE(WaitForProcesses(10000));
-    EXPECT_EQ(entryRuns.load(), 21);
-    EXPECT_EQ(RunningProcessCount(), 0);
-    EXPECT_EQ(CreateNewProcTags(NP_Name, "no entry", TAG_DONE), nullptr);
-    DosFailProcessCreation(true);
-    EXPECT_EQ(CreateNewProcTags(NP_Entry, RecordingEntry, NP_Name, "x", TAG_DONE), nullptr);
-    DosFailProcessCreation(false);
 }
 
 // A program that writes its argument count and arguments, one a line, to log.

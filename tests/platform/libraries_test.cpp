@@ -11,7 +11,6 @@
 
 namespace {
 
-using Log = std::vector<std::string>;
 
 class LibrariesTest : public ::testing::Test {
 protected:
@@ -24,21 +23,6 @@ protected:
     }
     ScopedEnvVar platform_{"QT_QPA_PLATFORM", "offscreen"};
 };
-
-TEST_F(LibrariesTest, UnknownOrTooOldLibrariesAndOtherInterfacesAreRefused)
-{
-    EXPECT_EQ(OpenLibrary("exec.library", 0), nullptr);
-    EXPECT_EQ(OpenLibrary(nullptr, 0), nullptr);
-    EXPECT_EQ(OpenLibrary("asl.library", 999), nullptr);
-    Library *base = OpenLibrary("asl.library", 39);
-    ASSERT_NE(base, nullptr);
-    EXPECT_EQ(GetInterface(base, "private", 1, nullptr), nullptr);
-    EXPECT_EQ(GetInterface(base, "main", 2, nullptr), nullptr);
-    CloseLibrary(base);
-    EXPECT_EQ(LibraryCallLog(), (Log{"open-failed exec.library 0", "open-failed (null) 0",
-                                     "open-failed asl.library 999", "open asl.library 39",
-                                     "get-failed asl.library", "get-failed asl.library", "close asl.library"}));
-}
 
 // Without a reachable display intuition does not open and the process goes on;
 // requesters go to standard error.

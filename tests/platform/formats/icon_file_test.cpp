@@ -91,23 +91,6 @@ TEST(IconFile, CorruptLengthsAndCountsAreRefused)
     }
 }
 
-// As in real icons: six zero bytes after the classic part of an old drawer-data icon.
-TEST(IconFile, TrailingBytesOfNoKnownKindAreKept)
-{
-    IconSpec spec;
-    spec.drawerData = true;
-    spec.revision = 0;
-    spec.toolTypes = {"DONOTWAIT"};
-    const std::string bytes = MakeIcon(spec) + std::string(6, '\0');
-    IconLayout layout;
-    ASSERT_TRUE(Parses(bytes, &layout));
-    const char *list[] = {"X"};
-    std::string out;
-    ASSERT_TRUE(BuildIcon(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(), layout, list, 1, out));
-    spec.toolTypes = {"X"};
-    EXPECT_EQ(out, MakeIcon(spec) + std::string(6, '\0'));
-}
-
 TEST(IconFile, TheStoreNeitherReadsNorOverwritesAMalformedIcon)
 {
     TempDir dir;
