@@ -1,5 +1,6 @@
-// Writing icons safely: permissions and owner kept, links followed, protected icons
-// and failed writes leaving the old icon whole, a killed writer never leaving half.
+// Writing icons safely: permissions and owner kept, new icons under the umask,
+// links followed, protected icons and failed writes leaving the old icon whole
+// and no temporary file, a killed writer never leaving half.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <grp.h>
 #include <random>
 #include <sched.h>
 #include <string>
@@ -44,38 +44,40 @@ int InChild(const std::function<int()> &body)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
-// The files of a folder other than the given ones: leftovers of a write.
-Texts OtherFiles(const std::string &folder, const Texts &known)
+// The names in a folder; a write must leave no other.
+Texts FilesIn(const std::string &folder)
 {
-    Texts others;
+    Texts names;
     for (const auto &entry : std::filesystem::directory_iterator(folder)) {
-        std::string name = entry.path().filename();
-        if (std::find(known.begin(), known.end(), name) == known.end()) {
-            others.push_back(name);
-        }
+        names.push_back(entry.path().filename());
     }
-    return others;
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 mode_t ModeOf(const std::string &path)
 {
-    struct stat st {
-    };
+    struct stat st {};
     return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0xFFFF;
 }
 
-// A private mount namespace with path bind-mounted read-only onto itself.
-bool MountReadOnly(const std::string &path)
+// In a child with a private mount namespace: folder mounted with source, type and
+// options (a read-only bind when type is null), then body run inside it.
+int InMountedFolder(const std::string &folder, const char *type, const char *options, const std::function<int()> &body)
 {
-    return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-           mount(path.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
-           mount(nullptr, path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    return InChild([&] {
+        const bool mounted =
+            unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+            (type != nullptr ? mount("none", folder.c_str(), type, 0, options) == 0
+                             : mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+                                   mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
+        return mounted && chdir(folder.c_str()) == 0 ? body() : kUnavailable;
+    });
 }
 
-class IconWrite : public ::testing::Test
-{
-  protected:
-    IconWrite() : here_(dir_.path())
+class IconWrite : public ::testing::Test {
+protected:
+    IconWrite()
     {
         IconSpec spec;
         spec.toolTypes = {"OLD", "MASTERVOLUME=10"};
@@ -83,9 +85,8 @@ class IconWrite : public ::testing::Test
         WriteIcon("Icon.info", spec);
         old_ = ReadFileBytes("Icon.info");
     }
-
     TempDir dir_;
-    ScopedChdir here_;
+    ScopedChdir here_{dir_.path()};
     std::string old_;
 };
 
@@ -98,7 +99,7 @@ bool HasAttribute(const char *path)
     return getxattr(path, kAttribute, value, sizeof value) == 4 && std::string(value) == "kept";
 }
 
-TEST_F(IconWrite, PermissionsOwnerLinksAndAttributesAreKept)
+TEST_F(IconWrite, PermissionsOwnerLinksAndAttributesAreKeptAndNewIconsFollowTheUmask)
 {
     ASSERT_EQ(chmod("Icon.info", 0640), 0);
     const bool root = geteuid() == 0;  // only root may give the file away
@@ -115,8 +116,19 @@ TEST_F(IconWrite, PermissionsOwnerLinksAndAttributesAreKept)
         EXPECT_EQ(st.st_nlink, linked ? 2u : 1u);
         EXPECT_TRUE(!root || (st.st_uid == kNobody && st.st_gid == kNobody)) << st.st_uid << ":" << st.st_gid;
         EXPECT_TRUE(!attributes || HasAttribute("Icon.info"));
-        EXPECT_EQ(OtherFiles(dir_.path(), {"Icon.info", "Twin.info"}), Texts{});
+        EXPECT_EQ(FilesIn("."), linked ? Texts{"Icon.info", "Twin.info"} : Texts{"Icon.info"});
     }
+
+    DiskObject *icon = GetDiskObject("Icon");
+    ASSERT_NE(icon, nullptr);
+    for (mode_t mask : {002, 077}) {
+        const mode_t old = umask(mask);
+        const std::string name = "New" + std::to_string(mask);
+        EXPECT_TRUE(PutDiskObject(name.c_str(), icon));
+        umask(old);
+        EXPECT_EQ(ModeOf(name + ".info"), 0666 & ~mask) << name;
+    }
+    FreeDiskObject(icon);
 }
 
 TEST_F(IconWrite, AnIconWhoseModeForbidsWritingIsNotReplacedEvenForRoot)
@@ -127,10 +139,12 @@ TEST_F(IconWrite, AnIconWhoseModeForbidsWritingIsNotReplacedEvenForRoot)
         EXPECT_FALSE(WriteToolTypes("Icon", {"NEW"}));
         ASSERT_EQ(chmod("Icon.info", 0644), 0);
         EXPECT_EQ(ReadFileBytes("Icon.info"), old_);
-        EXPECT_EQ(OtherFiles(dir_.path(), {"Icon.info"}), Texts{});
+        EXPECT_EQ(FilesIn("."), Texts{"Icon.info"});
     }
 }
 
+// Relative links from their own folder, chains; a dangling link is no icon and a
+// write through it makes nothing.
 TEST_F(IconWrite, LinksAreFollowedAndStayLinks)
 {
     ASSERT_EQ(mkdir("real", 0755), 0);
@@ -139,70 +153,50 @@ TEST_F(IconWrite, LinksAreFollowedAndStayLinks)
     ASSERT_EQ(symlink("real/Target.info", "Link.info"), 0);
     ASSERT_EQ(symlink("Link.info", "Chain.info"), 0);
     ASSERT_EQ(mkdir("sub", 0755), 0);
-    ASSERT_EQ(symlink("../real/Target.info", "sub/Up.info"), 0); // relative to its own folder
-
+    ASSERT_EQ(symlink("../real/Target.info", "sub/Up.info"), 0);
     for (const char *name : {"Chain", "link", "sub/Up"}) {
         EXPECT_TRUE(WriteToolTypes(name, {name}));
         EXPECT_EQ(ReadToolTypes("real/Target"), Texts{name});
     }
     EXPECT_EQ(ModeOf("real/Target.info"), 0600u);
     for (const char *link : {"Link.info", "Chain.info", "sub/Up.info"}) {
-        struct stat st {
-        };
+        struct stat st {};
         ASSERT_EQ(lstat(link, &st), 0);
         EXPECT_TRUE(S_ISLNK(st.st_mode)) << link;
     }
-    EXPECT_EQ(OtherFiles(dir_.file("real"), {"Target.info"}), Texts{});
-
-    // A dangling link is no icon, and a write through it makes nothing.
+    EXPECT_EQ(FilesIn("real"), Texts{"Target.info"});
     ASSERT_EQ(symlink("real/Gone.info", "Dangling.info"), 0);
     EXPECT_EQ(GetDiskObject("Dangling"), nullptr);
     DiskObject *icon = GetDiskObject("Link");
-    ASSERT_NE(icon, nullptr);
     EXPECT_FALSE(PutDiskObject("Dangling", icon));
     FreeDiskObject(icon);
     EXPECT_NE(access("real/Gone.info", F_OK), 0);
 }
 
-TEST_F(IconWrite, AReadOnlyMountIsAFailedWriteThatLeavesTheIcon)
+// A read-only mount, and a full disk: failed writes that leave the old icon and
+// no temporary file (both need a private mount namespace, CAP_SYS_ADMIN).
+TEST_F(IconWrite, AFailedWriteLeavesTheOldIconAndNoTemporaryFile)
 {
-    std::string folder = dir_.path();
-    int result = InChild([&] {
-        // The mount covers the folder: enter it anew.
-        if (!MountReadOnly(folder) || chdir(folder.c_str()) != 0) {
-            return kUnavailable;
-        }
-        return WriteToolTypes("Icon", {"NEW"}) ? 1 : 0;
-    });
+    const std::string folder = dir_.path();
+    int result = InMountedFolder(folder, nullptr, nullptr, [] { return WriteToolTypes("Icon", {"NEW"}) ? 1 : 0; });
     if (result == kUnavailable) {
-        GTEST_SKIP() << "no private mount namespace here (needs CAP_SYS_ADMIN)";
+        GTEST_SKIP() << "no private mount namespace here";
     }
-    EXPECT_EQ(result, 0) << "the write must be reported as failed";
+    EXPECT_EQ(result, 0) << "a write to a read-only mount reported as done";
     EXPECT_EQ(ReadFileBytes("Icon.info"), old_);
-    EXPECT_EQ(OtherFiles(folder, {"Icon.info"}), Texts{});
-}
+    EXPECT_EQ(FilesIn("."), Texts{"Icon.info"});
 
-TEST_F(IconWrite, AFullDiskIsAFailedWriteThatLeavesNoTemporaryFile)
-{
     ASSERT_EQ(mkdir("small", 0755), 0);
-    std::string folder = dir_.file("small");
-    std::string icon = old_;
-    int result = InChild([&] {
-        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount("none", folder.c_str(), "tmpfs", 0, "size=64k") != 0 || chdir(folder.c_str()) != 0) {
-            return kUnavailable;
-        }
+    const std::string icon = old_;
+    result = InMountedFolder(dir_.file("small"), "tmpfs", "size=64k", [&icon] {
         WriteFileBytes("Icon.info", icon);
-        // Fill the rest of the disk.
         int fd = open("filler", O_WRONLY | O_CREAT, 0644);
         char block[4096] = {};
         while (write(fd, block, sizeof block) > 0) {
         }
         close(fd);
-        // Bit 1: reported as done; bit 2: old icon changed; bit 4: a temporary file left.
         return (WriteToolTypes("Icon", Texts(40, std::string(1000, 'x'))) ? 1 : 0) |
-               (ReadFileBytes("Icon.info") != icon ? 2 : 0) |
-               (OtherFiles(".", {"Icon.info", "filler"}).empty() ? 0 : 4);
+               (ReadFileBytes("Icon.info") != icon ? 2 : 0) | (FilesIn(".") != Texts{"Icon.info", "filler"} ? 4 : 0);
     });
     if (result == kUnavailable) {
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs CAP_SYS_ADMIN)";
@@ -249,21 +243,18 @@ TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
     EXPECT_EQ(st.st_uid, 0u);
     EXPECT_EQ(st.st_mode & 07777, 0666u);
     EXPECT_TRUE(!attributes || HasAttribute("open/Shared.info"));
-    EXPECT_EQ(OtherFiles(dir_.path(), {"Icon.info", "open"}), Texts{});
-    EXPECT_EQ(OtherFiles(dir_.file("open"), {"Theirs.info", "Shared.info"}), Texts{});
+    EXPECT_EQ(FilesIn("."), (Texts{"Icon.info", "open"}));
+    EXPECT_EQ(FilesIn("open"), (Texts{"Shared.info", "Theirs.info"}));
 }
 
 TEST_F(IconWrite, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewIcon)
 {
-    Texts first = {"FIRST", "MASTERVOLUME=10"};
-    Texts second(30, "SECOND=a somewhat longer entry, so that the icon grows");
+    const Texts first = {"FIRST"}, second(30, "SECOND=a somewhat longer entry, so that the icon grows");
     ASSERT_TRUE(WriteToolTypes("Icon", second));
-    std::string secondBytes = ReadFileBytes("Icon.info");
+    const std::string secondBytes = ReadFileBytes("Icon.info");
     ASSERT_TRUE(WriteToolTypes("Icon", first));
-    std::string firstBytes = ReadFileBytes("Icon.info");
-
+    const std::string firstBytes = ReadFileBytes("Icon.info");
     std::mt19937 random(12345);
-    std::uniform_int_distribution<int> delay(0, 15000);
     int broken = 0;
     for (int round = 0; round < 40; ++round) {
         pid_t pid = fork();
@@ -273,14 +264,13 @@ TEST_F(IconWrite, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewIcon)
                 WriteToolTypes("Icon", n % 2 == 0 ? second : first);
             }
         }
-        usleep(static_cast<useconds_t>(delay(random)));
+        usleep(static_cast<useconds_t>(random() % 15000));
         kill(pid, SIGKILL);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        std::string now = ReadFileBytes("Icon.info");
+        waitpid(pid, nullptr, 0);
+        const std::string now = ReadFileBytes("Icon.info");
         broken += now != firstBytes && now != secondBytes ? 1 : 0;
     }
     EXPECT_EQ(broken, 0);
 }
 
-} // namespace
+}  // namespace

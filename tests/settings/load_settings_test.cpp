@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "settings_fixture.h"
@@ -10,20 +11,16 @@ using LoadSettingsTest = SettingsStoreTest;
 
 const Settings kDefaults = {0, kScreenModeId, kScreenDepth, 0, 0, 40, 1};
 
-}  // namespace
-
-// Without a usable APPLICATION the tool icon gives nothing and no application icon is read.
+// No tool icon, or one without a usable APPLICATION (a name one too long for its
+// field is ignored, never cut): nothing else is taken, no application icon read.
 TEST_F(LoadSettingsTest, WithoutANamedApplicationOnlyTheScreenDefaultsAreTaken)
 {
-    const std::string longName(128, 'a');  // one too long for its field: ignored, never cut
-    const Entries toolIcons[] = {
-        {},
-        {"HELP=Starfield.guide", "HIDESOUND", "MORPHOS=Starfield_MOS", "application_name=X"},
-        {"APPLICATION=" + longName, "HELP=Starfield.guide", "HIDESOUND", "WARPOS=Starfield_WOS"},
-    };
+    const std::string longName(128, 'a');
     MakeIcon("Application", {"FULLSCREEN", "NOSOUND"});
     MakeIcon(longName.substr(0, 127), {"FULLSCREEN"});
-    for (const Entries &toolTypes : toolIcons) {
+    for (const Entries &toolTypes : {Entries{}, Entries{"HELP=Starfield.guide", "HIDESOUND", "MORPHOS=Starfield_MOS",
+                                                         "application_name=X"},
+                                     Entries{"APPLICATION=" + longName, "HELP=Starfield.guide", "WARPOS=W"}}) {
         SCOPED_TRACE(toolTypes.size());
         ResetAppSettings();
         ResetToolConfig();
@@ -57,20 +54,16 @@ TEST_F(LoadSettingsTest, TheToolIconFillsTheConfiguration)
     EXPECT_STREQ(ToolConfig.platformIcons[1], "");
     EXPECT_STREQ(ToolConfig.platformIcons[2], " Star field ");
     EXPECT_STREQ(ToolConfig.platformIcons[3], "");
-
-    MakeIcon("Settings", {"APPLICATION=Starfield", "HELP=docs/Star field.guide"});
-    LoadSettings();
-    EXPECT_STREQ(ToolConfig.appName, "Starfield");
-    EXPECT_STREQ(ToolConfig.helpFile, "docs/Star field.guide");
 }
 
 // The application icon's tooltypes over a record that starts with the defaults and
-// a frame limit of 30 turned on.
+// a frame limit of 30 turned on; the script icon only when the name has none.
 TEST_F(LoadSettingsTest, TheApplicationIconSetsTheRecord)
 {
     const struct {
         Entries toolTypes;
         Settings expected;
+        const char *icon = "Starfield";
     } cases[] = {
         // The display mode: WINDOW, then FULLSCREEN, then FULLSCREEN with MODEID (and DEPTH).
         {{}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
@@ -79,12 +72,11 @@ TEST_F(LoadSettingsTest, TheApplicationIconSetsTheRecord)
         {{"MODEID=1342378755", "FULLSCREEN"}, {2, 0x50031303, kScreenDepth, 30, 0, 40, 1}},
         {{"MODEID=1342378755", "DEPTH=24", "FULLSCREEN"}, {2, 0x50031303, 24, 30, 0, 40, 1}},
         {{"MODEID=1342378755", "DEPTH=24"}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
-        {{"MODEID=0x50031303", "FULLSCREEN"}, {2, 0, kScreenDepth, 30, 0, 40, 1}},
-        {{"MODEID=-2147483648", "FULLSCREEN"}, {2, 0x80000000, kScreenDepth, 30, 0, 40, 1}},
         {{"MODEID=-1", "DEPTH=", "FULLSCREEN"}, {2, 0xFFFFFFFF, 0, 30, 0, 40, 1}},
         // Frame limit and sound: a bare FPSLIMIT turns the limit on at 0; no range check.
         {{"FPSLIMIT= 25fps", "MASTERVOLUME=-5", "NOSOUND"}, {0, kScreenModeId, kScreenDepth, 25, 1, -5, 0}},
         {{"FPSLIMIT", "MASTERVOLUME=70"}, {0, kScreenModeId, kScreenDepth, 0, 1, 70, 1}},
+        {{"FULLSCREEN", "NOSOUND"}, {1, kScreenModeId, kScreenDepth, 30, 0, 40, 0}, "Starfield.vls"},
     };
     MakeIcon("Settings", {"APPLICATION=Starfield", "HIDESOUND"});  // sound values are read even when hidden
     for (const auto &c : cases) {
@@ -92,33 +84,14 @@ TEST_F(LoadSettingsTest, TheApplicationIconSetsTheRecord)
         ResetAppSettings();
         AppSettings.fpsLimit = 30;
         AppSettings.fpsLimitEnabled = 1;
-        MakeIcon("Starfield", c.toolTypes);
+        std::remove("Starfield.info");
+        MakeIcon(c.icon, c.toolTypes);
         LoadSettings();
         EXPECT_EQ(Fields(AppSettings), Fields(c.expected));
     }
-}
-
-TEST_F(LoadSettingsTest, TheScriptIconIsReadOnlyWhenTheApplicationHasNoIcon)
-{
-    MakeIcon("Settings", {"APPLICATION=Starfield"});
-    MakeIcon("Starfield.vls", {"FULLSCREEN", "NOSOUND"});
-    LoadSettings();
-    EXPECT_EQ(AppSettings.displayMode, 1);
-    EXPECT_EQ(AppSettings.soundEnabled, 0);
-
-    ResetAppSettings();
-    MakeIcon("Starfield", {"WINDOW"});
+    MakeIcon("Starfield", {"WINDOW"});  // the icon of the name wins over the script's
     LoadSettings();
     EXPECT_EQ(AppSettings.displayMode, 0);
-    EXPECT_EQ(AppSettings.soundEnabled, 1);
 }
 
-TEST_F(LoadSettingsTest, AMalformedApplicationIconLeavesTheDefaults)
-{
-    MakeIcon("Settings", {"APPLICATION=Starfield", "MORPHOS=Starfield_MOS"});
-    WriteFileBytes(dir_.file("Starfield.info"), "not an icon at all");
-    LoadSettings();
-    EXPECT_STREQ(ToolConfig.appName, "Starfield");
-    EXPECT_STREQ(ToolConfig.platformIcons[1], "Starfield_MOS");
-    EXPECT_EQ(Fields(AppSettings), Fields(kDefaults));
-}
+}  // namespace

@@ -37,48 +37,6 @@ TEST(CatalogCompiler, EscapesAreResolved)
     EXPECT_EQ(ResolveEscapes("end\\"), "end\\");
 }
 
-TEST(CatalogCompiler, DescriptionIdsCommentsAndContinuations)
-{
-    const std::string cd =
-        "#language english\r\n#version 1\n; a comment\n"
-        "FIRST (//)\none\n"
-        "SECOND (/2/10)\ntwo \\\nlines\n\n"
-        "JUMP (100//)\nhundred\n"
-        "NEXT (//)\nhundred and one\\\\\n"  // an escaped backslash does not continue
-        "STEP(+4//)\n; not a comment: the text line\n";
-    CatalogDescription description;
-    std::string error;
-    ASSERT_TRUE(ParseCatalogDescription(cd, &description, &error)) << error;
-    std::vector<std::pair<std::int32_t, std::string>> entries;
-    for (const CatalogSourceEntry &entry : description.entries) {
-        entries.emplace_back(entry.id, entry.text);
-    }
-    EXPECT_EQ(entries, (std::vector<std::pair<std::int32_t, std::string>>{
-                           {0, "one"}, {1, "two lines"}, {100, "hundred"}, {101, "hundred and one\\"},
-                           {105, "; not a comment: the text line"}}));
-    ASSERT_EQ(description.entries.size(), 5u);
-    EXPECT_EQ(description.entries[1].minLength, 2);
-    EXPECT_EQ(description.entries[1].maxLength, 10);
-}
-
-TEST(CatalogCompiler, MalformedDescriptionsAreRefusedWithTheLine)
-{
-    CatalogDescription description;
-    std::string error;
-    EXPECT_FALSE(ParseCatalogDescription("A (//)\none\nB (x//)\ntwo\n", &description, &error));
-    EXPECT_NE(error.find("line 3"), std::string::npos) << error;
-    EXPECT_FALSE(ParseCatalogDescription("A (//)\none\nA (//)\nagain\n", &description, &error));
-    EXPECT_FALSE(ParseCatalogDescription("A (//)", &description, &error));
-    EXPECT_FALSE(ParseCatalogDescription("A one\n", &description, &error));
-    EXPECT_FALSE(ParseCatalogDescription("A (1)\none\n", &description, &error));
-    EXPECT_FALSE(ParseCatalogDescription("A (99999999999//)\none\n", &description, &error));
-    EXPECT_FALSE(ParseCatalogDescription("A (-5//)\none\n", &description, &error));
-    CatalogTranslation translation;
-    EXPECT_FALSE(ParseCatalogTranslation("A B\ntext\n", &translation, &error));
-    EXPECT_FALSE(ParseCatalogTranslation("## codeset x\n", &translation, &error));
-    EXPECT_FALSE(ParseCatalogTranslation("## chunk TOOLONG x\n", &translation, &error));
-}
-
 TEST(CatalogCompiler, CatalogHoldsTheHeaderAndTheChangedTexts)
 {
     const std::string cd =
@@ -113,21 +71,6 @@ TEST(CatalogCompiler, CatalogHoldsTheHeaderAndTheChangedTexts)
     catalog = Compile("A (/3/5)\nabcd\nB (/3/5)\nabcd\n", "A\nab\nB\nabcdef\n", &warnings);
     EXPECT_EQ(TextOf(catalog, 0), "ab");
     EXPECT_EQ(warnings.size(), 2u);
-}
-
-TEST(CatalogCompiler, OutputIsTheFileLayoutOfRealCatalogs)
-{
-    CatalogDescription description;
-    CatalogTranslation translation;
-    std::string error;
-    ASSERT_TRUE(ParseCatalogDescription("A (5//)\nab\n", &description, &error));
-    ASSERT_TRUE(ParseCatalogTranslation("## language x\nA\nabc\n", &translation, &error));
-    std::string bytes = BuildCatalog(description, translation, nullptr);
-    const std::string expected = std::string("FORM\0\0\0\x4A" "CTLG", 12) +
-                                 std::string("LANG\0\0\0\x02x\0", 10) +
-                                 "CSET" + std::string("\0\0\0\x20", 4) + std::string(32, '\0') +
-                                 std::string("STRS\0\0\0\x0C\0\0\0\x05\0\0\0\x04" "abc\0", 20);
-    EXPECT_EQ(bytes, expected);
 }
 
 }  // namespace

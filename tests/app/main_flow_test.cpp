@@ -1,0 +1,119 @@
+// The whole run as a person starts it in the drawer: what is loaded and shown
+// when the window opens, the controls answering, the exit value 0 on every path.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/main_flow.h"
+#include "app/program_reset.h"
+#include "gui/window_layout.h"
+#include "platform/easy_request.h"
+#include "platform/formats/icon_maker.h"
+#include "platform/toolkit/toolkit_testing.h"
+#include "support/catalog_test_util.h"
+#include "support/icon_test_util.h"
+#include "support/temp_dir.h"
+#include "support/toolkit_util.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class MainFlowTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetProgramState(); }
+    void TearDown() override { ResetProgramState(); }
+
+    static void Icon(const char *name, Texts toolTypes)
+    {
+        IconSpec spec;
+        spec.toolTypes = std::move(toolTypes);
+        WriteIcon(std::string(name) + ".info", spec);
+    }
+
+    // Runs the tool; once its loop waits for input, look() sees the window as it
+    // came up and then acts on it, as a person would, to end the run.
+    static void RunAndLook(const std::function<void()> &look)
+    {
+        static int argc = 1;
+        static char name[] = "main_flow_test";
+        static char *argv[] = {name, nullptr};
+        bool looked = false, hung = false;
+        QApplication application(argc, argv);  // kept by the libraries: its timers run in the loop
+        QTimer::singleShot(0, [&] {
+            looked = true;
+            look();
+        });
+        QTimer::singleShot(5000, [&] {
+            hung = true;
+            DoMethod(app, MUIM_Application_ReturnID, -1);
+        });
+        EXPECT_EQ(SettingsMain(), 0);
+        EXPECT_TRUE(looked);
+        EXPECT_FALSE(hung) << "the window did not answer";
+        EXPECT_EQ(app, nullptr);
+    }
+
+    TempDir drawer_;
+    ScopedChdir here_{drawer_.path()};
+    ScopedCatalogEnvironment builtInTexts_{drawer_.path(), ""};
+};
+
+// The application's settings in the controls, the rules applied, the mode's name
+// shown; Cancel leaves without writing.
+TEST_F(MainFlowTest, TheWindowOpensWithTheLoadedSettings)
+{
+    Icon("Settings", {"APPLICATION=Starfield"});
+    Icon("Starfield", {"FULLSCREEN", "MODEID=167940", "DEPTH=8", "FPSLIMIT=30"});  // PAL:HighRes Laced
+    const std::string before = ReadFileBytes("Starfield.info");
+    RunAndLook([] {
+        EXPECT_STREQ(windowTitle, "Starfield Settings");
+        EXPECT_EQ(Attr(displayModeCycle, MUIA_Cycle_Active), 2);
+        EXPECT_EQ(Text(screenModeText), "PAL:HighRes Laced");
+        EXPECT_EQ(Attr(fpsSlider, MUIA_Numeric_Value), 30);
+        EXPECT_EQ(Attr(fpsSlider, MUIA_Disabled), 0);
+        EXPECT_TRUE(MUI_SimulateInput(cancelButton));
+    });
+    EXPECT_EQ(ReadFileBytes("Starfield.info"), before);
+}
+
+// A tool icon without APPLICATION: the default name, whose icon Save still writes;
+// the start screen's mode and its name; the rules ghost what means nothing.
+TEST_F(MainFlowTest, WithoutApplicationTheDefaultNameIsConfigured)
+{
+    Icon("Settings", {"HELP=Starfield.md", "HIDESOUND"});
+    Icon("Application", {"DONOTWAIT"});
+    RunAndLook([] {
+        EXPECT_STREQ(windowTitle, "Application Settings");
+        EXPECT_NE(soundCheckmark, nullptr);
+        EXPECT_EQ(Text(screenModeText).rfind("Display:", 0), 0u) << Text(screenModeText);
+        EXPECT_NE(Attr(fpsSlider, MUIA_Disabled), 0);
+        EXPECT_NE(Attr(screenModeButton, MUIA_Disabled), 0);
+        EXPECT_TRUE(MUI_SimulateInput(saveButton));
+    });
+    EXPECT_EQ(ReadToolTypes("Application"), (Texts{"DONOTWAIT", "MASTERVOLUME=40", "WINDOW"}));
+}
+
+// An object that cannot be made: the failure reported through code 2.
+TEST_F(MainFlowTest, AnObjectThatCannotBeMadeEndsTheRunWithCode2)
+{
+    ScopedEnvVar platform("QT_QPA_PLATFORM", "offscreen");
+    Texts errors;
+    SetEasyRequestHook([&errors](const char *, const char *body, const char *) {
+        errors.emplace_back(body);
+        return 0;
+    });
+    MUI_FailObjectCreation(2);  // the first after the menu strip
+    EXPECT_EQ(SettingsMain(), 0);
+    MUI_FailObjectCreation(0);
+    SetEasyRequestHook(nullptr);
+    EXPECT_EQ(errors, Texts{"Error creating application!"});
+    EXPECT_EQ(app, nullptr);
+}
+
+}  // namespace
