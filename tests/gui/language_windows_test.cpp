@@ -89,8 +89,8 @@ TEST_P(LanguageWindowsTest, NoWindowShowsEnglish)
     ChooseScreenMode();
     AslSetRequestHook(nullptr);
     DispatchCommand(ID_ABOUT);
-    for (const ShownRequest &request : requests) {
-        texts << QString::fromLatin1(request.title.c_str()) << QString::fromLatin1(request.body.c_str());
+    for (const std::string &request : requests) {
+        texts << QString::fromLatin1(request.c_str());
     }
     DoMethod(app, MUIM_Application_AboutMUI, mainWindow);
     DoMethod(app, MUIM_Application_OpenConfigWindow, 0);

@@ -80,7 +80,7 @@ TEST_F(ReachTest, ReturnPressesTheFocusedButton)
 {
     QWidget *window = Open();
     EXPECT_EQ(window->focusWidget(), window->findChild<QComboBox *>()) << "the first control starts";
-    DrainReturnIds();
+    DrainReturnIds(app);
     for (QPushButton *button : window->findChildren<QPushButton *>()) {
         if (button->text() == "Cancel") {
             button->setFocus();
@@ -88,7 +88,7 @@ TEST_F(ReachTest, ReturnPressesTheFocusedButton)
             QApplication::sendEvent(button, &key);
         }
     }
-    EXPECT_EQ(DrainReturnIds(), std::vector<std::int32_t>{ID_CANCEL});
+    EXPECT_EQ(DrainReturnIds(app), Ids{ID_CANCEL});
 }
 
 // A remembered size larger than the screen, or a place off it, comes back

@@ -56,6 +56,8 @@ TEST_F(IconStore, ReadsTypeAndListByteForByteAndRefusesWhatIsNoIcon)
     Texts texts = {"DONOTWAIT", "", "(WINDOWTITLE=Caf\xe9 \xbb\xff)", "  INDENTED", "\tTAB"};
     IconSpec spec = Tool(texts);
     spec.type = ICON_PROJECT;
+    spec.hasDefaultTool = true;
+    spec.defaultTool = "SYS:Utilities/MultiView";
     Make("Demo", spec);
     DiskObject *icon = GetDiskObject("Demo");
     ASSERT_NE(icon, nullptr);

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <grp.h>
 #include <random>
 #include <sched.h>
 #include <string>
@@ -116,7 +117,7 @@ TEST_F(IconWrite, PermissionsOwnerLinksAndAttributesAreKeptAndNewIconsFollowTheU
         EXPECT_EQ(st.st_nlink, linked ? 2u : 1u);
         EXPECT_TRUE(!root || (st.st_uid == kNobody && st.st_gid == kNobody)) << st.st_uid << ":" << st.st_gid;
         EXPECT_TRUE(!attributes || HasAttribute("Icon.info"));
-        EXPECT_EQ(FilesIn("."), linked ? Texts{"Icon.info", "Twin.info"} : Texts{"Icon.info"});
+        EXPECT_EQ(FilesIn("."), (linked ? Texts{"Icon.info", "Twin.info"} : Texts{"Icon.info"}));
     }
 
     DiskObject *icon = GetDiskObject("Icon");
