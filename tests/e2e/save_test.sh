@@ -2,18 +2,16 @@
 # Every setting changed with the keyboard alone, saved with Ctrl+S: the
 # application's icon and the three platform icons get the new settings, each keeps
 # its own other tooltypes and every other byte, and the tool's own icon is
-# untouched. The tool's icon and two platform icons are PNG icons: one with a
-# selected image, one without icOn.
+# untouched. The tool's icon and one platform icon, with a selected image, are PNG.
 source "$(dirname "$0")/lib.sh"
 
 E2E_APP_SETTINGS=(FULLSCREEN MODEID=167936 DEPTH=8 MASTERVOLUME=40)
 e2e_start_display
 e2e_make_drawer
-mkicon="$BUILD_DIR/tools/mkicon"
-"$mkicon" "$DRAWER/Settings.info" --png --type tool \
+E2E_MADE[Starfield_OS4]="--png --select-image --type tool --default-tool Starfield_OS4"
+"$MKICON" "$DRAWER/Settings.info" --png --type tool \
     APPLICATION=Starfield AMIGAOS3=Starfield_OS3 MORPHOS=Starfield_MOS AMIGAOS4=Starfield_OS4
-"$mkicon" "$DRAWER/Starfield_OS4.info" --png --select-image --type tool --default-tool Starfield_OS4 STACK=32768 WINDOW
-"$mkicon" "$DRAWER/Starfield_MOS.info" --png --no-icon-chunk --type project
+"$MKICON" "$DRAWER/Starfield_OS4.info" ${E2E_MADE[Starfield_OS4]} STACK=32768 WINDOW
 cp -p "$DRAWER"/*.info "$E2E_DIR/before/"
 e2e_start_settings
 # Focus starts on the display mode cycle: through "Window on Workbench" and
@@ -31,6 +29,6 @@ settings=(MASTERVOLUME=43 NOSOUND FPSLIMIT=48 MODEID=167936 DEPTH=8 FULLSCREEN)
 e2e_expect_tooltypes Starfield DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" "${settings[@]}"
 e2e_expect_tooltypes Starfield_OS3 STACK=16384 "${settings[@]}"
 e2e_expect_tooltypes Starfield_OS4 STACK=32768 "${settings[@]}"
-e2e_expect_tooltypes Starfield_MOS "${settings[@]}"
+e2e_expect_tooltypes Starfield_MOS PUBSCREEN=Workbench "${settings[@]}"
 e2e_expect_unchanged Settings
 echo "PASS"
