@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Help on the example's AmigaGuide manual: it opens at its first node while the
 # window sleeps; a link followed with the keyboard, Retrace, Browse, the Index,
-# a command link that runs nothing; closing the viewer wakes the window.
+# a command link that runs nothing; closing the viewer wakes the window. A help
+# document the viewer refuses (not a text) is reported in a box of its own.
 source "$(dirname "$0")/lib.sh"
 
 : "${SOURCE_DIR:?SOURCE_DIR must name the source tree}"
@@ -39,6 +40,14 @@ sleep 0.5
 
 e2e_keys Escape
 e2e_wait_gone "Tooltypes - Help"
+sleep 0.3
+printf 'PK\003\004\000\000' >"$DRAWER/Starfield.guide"
+e2e_focus "$WINDOW"
+e2e_keys ctrl+h
+refusal=$(e2e_wait_window "Starfield.guide - Help") || fail "the viewer's refusal was not shown"
+e2e_focus "$refusal"
+e2e_keys Return
+e2e_wait_gone "Starfield.guide - Help"
 sleep 0.3
 # Awake again: the window takes its Exit shortcut.
 e2e_focus "$WINDOW"

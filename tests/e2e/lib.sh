@@ -144,11 +144,11 @@ e2e_expect_unchanged() {
     done
 }
 
-# The icon holds exactly these tooltypes, every other byte (a NewIcons image
-# block included) as it was made.
+# The icon (or its script's icon, NAME.vls) holds exactly these tooltypes, every
+# other byte (a NewIcons image block included) as it was made.
 e2e_expect_tooltypes() {
     local name=$1
     shift
-    "$MKICON" "$E2E_DIR/expected.info" ${E2E_MADE[$name]} -- "$@"
+    "$MKICON" "$E2E_DIR/expected.info" ${E2E_MADE[${name%.vls}]} -- "$@"
     cmp -s "$DRAWER/$name.info" "$E2E_DIR/expected.info" || fail "$name.info is not as expected"
 }

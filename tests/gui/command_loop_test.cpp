@@ -1,9 +1,5 @@
 // The notifications, the dispatch of every command id, and the input loop.
-#include <sys/stat.h>
-
 #include "gui/window_fixture.h"
-#include "platform/formats/icon_maker.h"
-#include "support/icon_test_util.h"
 
 namespace {
 
@@ -78,69 +74,6 @@ TEST_F(CommandLoopTest, ThePrefsMenuOpensTheToolkitSettings)
     }
     EXPECT_TRUE(requests.empty());
     EXPECT_EQ(MUI_ToolkitWindowCount(app), 0);
-}
-
-// A drawer with the tool's application icon and two platform icons.
-class SaveCommandTest : public WindowTest {
-protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        SetAppName("Starfield");
-        for (int i = 0; i < 3; ++i) {
-            if (i > 0) {
-                std::snprintf(ToolConfig.platformIcons[i - 1], PLATFORM_ICON_SIZE, "%s", names_[i]);
-            }
-            IconSpec spec;
-            spec.toolTypes = {"DONOTWAIT", "WINDOW"};
-            WriteIcon(Icon(i), spec);
-            before_.push_back(ReadFileBytes(Icon(i)));
-        }
-        BuildAndStart();
-        SetAttrs(displayModeCycle, MUIA_Cycle_Active, 1);  // the user's edit
-    }
-
-    std::string Icon(int i) const { return dir_.file(std::string(names_[i]) + ".info"); }
-
-    // How many of the three icons differ from their bytes before.
-    int ChangedIcons() const
-    {
-        int changed = 0;
-        for (int i = 0; i < 3; ++i) {
-            changed += ReadFileBytes(Icon(i)) != before_[i];
-        }
-        return changed;
-    }
-
-    TempDir dir_;
-    ScopedChdir chdir_{dir_.path()};
-    const char *names_[3] = {"Starfield", "Starfield_OS3", "Starfield_MOS"};
-    std::vector<std::string> before_;
-};
-
-TEST_F(SaveCommandTest, CancelAndCloseEndTheLoopWithoutWriting)
-{
-    EXPECT_FALSE(DispatchCommand(ID_CANCEL));
-    EXPECT_FALSE(DispatchCommand(ID_QUIT));
-    EXPECT_EQ(ChangedIcons(), 0);
-    EXPECT_TRUE(requests.empty());
-}
-
-// The failed icon is named and the window stays open with the user's edits; once
-// the icon may be written, Save ends the loop.
-TEST_F(SaveCommandTest, AnIconThatCannotBeWrittenIsReportedAndTheWindowStaysOpen)
-{
-    ASSERT_EQ(chmod(Icon(1).c_str(), 0444), 0);
-    EXPECT_TRUE(DispatchCommand(ID_SAVE));
-    char expected[256];
-    std::snprintf(expected, sizeof expected, GetString(MSG_ERR_WRITE_ICONS), "Starfield_OS3");
-    EXPECT_EQ(requests, std::vector<std::string>{std::string("Starfield Settings|") + expected});
-    EXPECT_EQ(ChangedIcons(), 2);
-    EXPECT_EQ(Attr(displayModeCycle, MUIA_Cycle_Active), 1);
-    ASSERT_EQ(chmod(Icon(1).c_str(), 0644), 0);
-    EXPECT_FALSE(DispatchCommand(ID_SAVE));
-    EXPECT_EQ(requests.size(), 1u);
-    EXPECT_EQ(ChangedIcons(), 3);
 }
 
 }  // namespace

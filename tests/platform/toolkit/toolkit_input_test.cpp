@@ -1,6 +1,5 @@
-// Input: notifications producing return ids, the keyboard (cycle chain, Space,
-// arrows, Ctrl+key), sleeping windows, and return ids from other threads
-// waking a loop blocked in Wait.
+// Input: notifications producing return ids, sleeping windows, and return ids
+// from other threads waking a loop blocked in Wait.
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -91,40 +90,6 @@ TEST_F(ToolkitInputTest, EachNotificationProducesItsReturnId)
     EXPECT_EQ(DrainReturnIds(t.app), Ids{6});
     EXPECT_EQ(MUI_ToolkitWindowCount(t.app), 1);
     MUI_CloseToolkitWindows(t.app);
-}
-
-// Space, arrows, Ctrl+key for menu items (the key alone does nothing); Tab follows
-// the cycle chain in tree order; disabled controls take nothing.
-TEST_F(ToolkitInputTest, TheKeyboardOperatesFocusedControls)
-{
-    EXPECT_EQ(Main()->focusWidget(), t.cycle->focusWidget.data());  // the first control starts
-    t.cycle->focusWidget->setFocus();
-    std::vector<QWidget *> order;
-    for (int i = 0; i < 6; ++i) {
-        order.push_back(QApplication::focusWidget());
-        Key(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    EXPECT_EQ(order, (std::vector<QWidget *>{t.cycle->focusWidget, t.popUp->focusWidget, t.check->focusWidget,
-                                              t.slider->focusWidget, t.button->focusWidget, t.cycle->focusWidget}));
-    Key(t.check->focusWidget, Qt::Key_Space);
-    EXPECT_EQ(Attr(t.check, MUIA_Selected), 1);
-    Key(t.button->focusWidget, Qt::Key_Space);
-    Key(t.popUp->focusWidget, Qt::Key_Space);
-    Key(t.cycle->focusWidget, Qt::Key_Down);
-    Key(t.slider->focusWidget, Qt::Key_Left);
-    EXPECT_EQ(Attr(t.cycle, MUIA_Cycle_Active), 1);
-    EXPECT_EQ(Attr(t.slider, MUIA_Numeric_Value), 24);
-    t.check->focusWidget->setFocus();
-    Key(t.check->focusWidget, Qt::Key_S, Qt::ControlModifier);
-    Key(t.check->focusWidget, Qt::Key_S);
-    EXPECT_EQ(DrainReturnIds(t.app), (Ids{ID_GADGETS, ID_BUTTON, ID_POPUP, ID_GADGETS, 1}));
-
-    SetAttrs(t.check, MUIA_Disabled, 1);
-    Key(t.check->focusWidget, Qt::Key_Space);
-    Click(t.check->widget);
-    EXPECT_FALSE(MUI_SimulateInput(t.check));
-    EXPECT_EQ(Attr(t.check, MUIA_Selected), 1);
-    EXPECT_TRUE(DrainReturnIds(t.app).empty());
 }
 
 // Sleep nests; the program still sets attributes and return ids still arrive.
