@@ -7,10 +7,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 #include <QToolButton>
@@ -74,21 +72,6 @@ TEST_F(ReachTest, AClickOnACheckmarksTextTogglesIt)
     }
     EXPECT_NE(check->isChecked(), before);
     EXPECT_EQ(Attr(fpsCheckmark, MUIA_Selected), before ? 0 : 1);
-}
-
-TEST_F(ReachTest, ReturnPressesTheFocusedButton)
-{
-    QWidget *window = Open();
-    EXPECT_EQ(window->focusWidget(), window->findChild<QComboBox *>()) << "the first control starts";
-    DrainReturnIds(app);
-    for (QPushButton *button : window->findChildren<QPushButton *>()) {
-        if (button->text() == "Cancel") {
-            button->setFocus();
-            QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-            QApplication::sendEvent(button, &key);
-        }
-    }
-    EXPECT_EQ(DrainReturnIds(app), Ids{ID_CANCEL});
 }
 
 // A remembered size larger than the screen, or a place off it, comes back

@@ -55,29 +55,4 @@ TEST_F(WindowLayoutTest, TheControlsInOrderWithTheirTextsAndValues)
     }
 }
 
-// Every object but the menu strip is needed: failing it leaves no tree and
-// no handle into it. Without its menu strip the window is built without a menu.
-TEST_F(WindowLayoutTest, AFailureAnywhereInTheTreeGivesNoApplication)
-{
-    for (int hideSound : {0, 1}) {
-        ToolConfig.hideSound = hideSound;
-        int failedBuilds = 0, n = 1;
-        for (bool whole = false; !whole; ++n) {
-            SCOPED_TRACE(testing::Message() << "hideSound " << hideSound << ", failing creation " << n);
-            MUI_FailObjectCreation(n);
-            Object *built = Build();
-            MUI_FailObjectCreation(0);
-            whole = built != nullptr && menuStrip != nullptr;
-            failedBuilds += built == nullptr;
-            EXPECT_TRUE(built != nullptr || (mainWindow == nullptr && displayModeCycle == nullptr &&
-                                             soundCheckmark == nullptr && fpsSlider == nullptr &&
-                                             cancelButton == nullptr && menuStrip == nullptr));
-            EXPECT_TRUE(built == nullptr || whole || n == 1) << "only the menu strip may be missing";
-            Dispose();
-        }
-        EXPECT_EQ(failedBuilds, n - 3) << "every creation but the menu strip's";
-        EXPECT_GT(failedBuilds, 20);
-    }
-}
-
 }  // namespace

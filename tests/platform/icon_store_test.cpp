@@ -128,23 +128,6 @@ TEST_F(IconStore, AnIconWithoutListGetsOneOnlyWhenGivenEntries)
     EXPECT_EQ(outside, before);
 }
 
-// A marker without the space before it; a " " written before the marker is then
-// read as part of the block.
-TEST_F(IconStore, NewIconsMarkerWithoutTheSpaceBeforeIt)
-{
-    Texts all = {"KEEP", kNewIconsMarker};
-    for (const std::string &line : SampleNewIconsLines()) {
-        all.push_back(line);
-    }
-    Make("Plain", Tool(all));
-    EXPECT_EQ(ReadToolTypes("Plain"), Texts{"KEEP"});
-    EXPECT_TRUE(WriteToolTypes("Plain", {"NEW", " "}));
-    all[0] = " ";
-    all.insert(all.begin(), "NEW");
-    EXPECT_EQ(Bytes("Plain"), MakeIcon(Tool(all)));
-    EXPECT_EQ(ReadToolTypes("Plain"), Texts{"NEW"});
-}
-
 // Folders are matched exactly; the exact name wins; without it, two files
 // differing only in case are ambiguous: neither read nor written.
 TEST_F(IconStore, NamesMatchWithoutRegardToCaseAndWritesGoToTheFileFound)

@@ -1,6 +1,6 @@
 // Writing icons safely: permissions and owner kept, new icons under the umask,
 // links followed, protected icons and failed writes leaving the old icon whole
-// and no temporary file, a killed writer never leaving half.
+// and no temporary file, a killed writer never leaving half; saves of several icons.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,18 +31,24 @@ using Texts = std::vector<std::string>;
 constexpr int kUnavailable = 77;
 constexpr uid_t kNobody = 65534;
 
-// Runs body in a forked child; its result is the child's exit code (-signal when killed).
+// The exit code of the child pid, -signal when killed.
+int WaitFor(pid_t pid)
+{
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid) {
+        return -1000;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+// Runs body in a forked child; its result is the child's exit code.
 int InChild(const std::function<int()> &body)
 {
     pid_t pid = fork();
     if (pid == 0) {
         _exit(body());
     }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid) {
-        return -1000;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    return WaitFor(pid);
 }
 
 // The names in a folder; a write must leave no other.
@@ -272,6 +278,84 @@ TEST_F(IconWrite, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewIcon)
         broken += now != firstBytes && now != secondBytes ? 1 : 0;
     }
     EXPECT_EQ(broken, 0);
+}
+
+// Saves of several icons: the leftovers of a writer that is gone cleared by the
+// next save, and two saves at once each writing all their icons before the other.
+class IconSave : public ::testing::Test {
+protected:
+    IconSave()
+    {
+        IconSpec spec;
+        spec.toolTypes = {"OLD"};
+        for (const char *name : {"A.info", "B.info", "C.info"}) {
+            WriteIcon(name, spec);
+        }
+    }
+    TempDir dir_;
+    ScopedChdir here_{dir_.path()};
+};
+
+// A child that saves the three icons with tag; before putting them in place when
+// killed is true.
+pid_t StartSaver(const std::string &tag, bool killed, int ready)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        char go;
+        if (ready >= 0 && read(ready, &go, 1) != 1) {
+            _exit(2);
+        }
+        BeginIconSave();
+        bool ok = WriteToolTypes("A", {tag}) && WriteToolTypes("B", {tag}) && WriteToolTypes("C", {tag});
+        if (killed) {
+            _exit(ok ? 0 : 1);
+        }
+        _exit(ok && EndIconSave(nullptr, 0) == 3 ? 0 : 1);
+    }
+    return pid;
+}
+
+TEST_F(IconSave, TheNextSaveClearsWhatAWriterThatIsGoneLeft)
+{
+    const std::string old = ReadFileBytes("B.info");
+    pid_t gone = StartSaver("HALF", true, -1);
+    ASSERT_EQ(WaitFor(gone), 0);
+    const std::string mark = ".settings-" + std::to_string(gone) + "-";
+    Texts left = FilesIn(".");
+    ASSERT_EQ(left.size(), 6u) << "a new file beside each icon";
+    EXPECT_EQ(left[0].rfind(".A.info" + mark, 0), 0u) << left[0];
+    EXPECT_EQ(ReadToolTypes("A"), Texts{"OLD"});
+
+    // The backup of an icon that was being written in place goes back into it; what
+    // a writer that is still there (pid 1) has made stays.
+    WriteFileBytes("B.info", "torn");
+    WriteFileBytes(".B.info" + mark + "backup-x1y2z3", old);
+    WriteFileBytes(".C.info.settings-1-a1b2c3", "busy");
+    EXPECT_TRUE(WriteToolTypes("A", {"NEW"}));
+    EXPECT_EQ(FilesIn("."), (Texts{".C.info.settings-1-a1b2c3", "A.info", "B.info", "C.info"}));
+    EXPECT_EQ(ReadFileBytes("B.info"), old);
+    EXPECT_EQ(ReadToolTypes("A"), Texts{"NEW"});
+}
+
+TEST_F(IconSave, TwoSavesAtOnceEachWriteAllTheirIcons)
+{
+    int mixed = 0;
+    for (int round = 0; round < 20; ++round) {
+        int go[2];
+        ASSERT_EQ(pipe(go), 0);
+        pid_t first = StartSaver("FIRST", false, go[0]);
+        pid_t second = StartSaver("SECOND", false, go[0]);
+        ASSERT_EQ(write(go[1], "ab", 2), 2);
+        close(go[0]);
+        close(go[1]);
+        ASSERT_EQ(WaitFor(first), 0);
+        ASSERT_EQ(WaitFor(second), 0);
+        Texts a = ReadToolTypes("A");
+        mixed += ReadToolTypes("B") != a || ReadToolTypes("C") != a ? 1 : 0;
+    }
+    EXPECT_EQ(mixed, 0);
+    EXPECT_EQ(FilesIn("."), (Texts{"A.info", "B.info", "C.info"}));
 }
 
 }  // namespace

@@ -141,22 +141,6 @@ TEST_F(PngIcon, AWrongCrcOnIcOnIsReadAndMended)
     EXPECT_EQ(Bytes("Icon"), good);
 }
 
-TEST(PngIconFile, EveryTruncationIsRefusedButAfterTheFirstImage)
-{
-    const std::string bytes = MakeIcon(PngSpec({"A"}));
-    const std::size_t firstEnd = bytes.find(kSignature, 1);
-    ASSERT_TRUE(Parses(bytes));
-    for (std::size_t n = 0; n < bytes.size(); ++n) {
-        EXPECT_EQ(Parses(bytes.substr(0, n)), n == firstEnd) << "cut at " << n << " of " << bytes.size();
-    }
-    std::string most, over;
-    for (std::size_t i = 0; i < kPngIconMaxTags; ++i) {
-        most += Tag(ATTR_ICONX, 1);
-    }
-    EXPECT_TRUE(Parses(WithTags(most)));
-    EXPECT_FALSE(Parses(WithTags(most + Tag(ATTR_ICONY, 1)))) << "tags past the bound";
-}
-
 TEST_F(PngIcon, MalformedIconsAreNoIconsAndNeverWritten)
 {
     const std::string good = MakeIcon(PngSpec({"GOOD"}));

@@ -58,16 +58,4 @@ TEST_F(TextTest, LocalizeMenusWithBuiltInTextsRunsOnceUntilTheTableIsReset)
     ExpectLocalisedMenu();
 }
 
-TEST_F(TextTest, LocalizeMenusWithTranslatedTexts)
-{
-    OpenCatalogWith({
-        {MSG_MENU_PROJECT, "Projekt"},
-        {MSG_MENU_SAVE, MenuText('P', "Speichern")},  // another shortcut
-        {MSG_MENU_HELP, MenuText(' ', "Hilfe")},      // no shortcut
-        {MSG_MENU_EXIT, "Beenden"},                   // not two-part: the built-in text
-    });
-    LocalizeMenus();
-    ExpectLocalisedMenu();
-}
-
 }  // namespace

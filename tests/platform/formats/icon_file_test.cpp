@@ -1,5 +1,5 @@
-// Malformed icons: cut short in any section or with a corrupt length or count, they
-// are not icons: the store neither reads nor overwrites them.
+// Malformed icons: cut short in any section or with a corrupt length or count,
+// they are not icons.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,9 +7,7 @@
 
 #include "platform/formats/icon_file.h"
 #include "platform/formats/icon_maker.h"
-#include "platform/icon_store.h"
 #include "support/icon_test_util.h"
-#include "support/temp_dir.h"
 
 namespace {
 
@@ -89,24 +87,6 @@ TEST(IconFile, CorruptLengthsAndCountsAreRefused)
     for (const auto &[bytes, what] : corrupt) {
         EXPECT_FALSE(Parses(bytes)) << what;
     }
-}
-
-TEST(IconFile, TheStoreNeitherReadsNorOverwritesAMalformedIcon)
-{
-    TempDir dir;
-    ScopedChdir here(dir.path());
-    WriteIcon("Good.info", IconSpec{});
-    DiskObject *icon = GetDiskObject("Good");
-    ASSERT_NE(icon, nullptr);
-    const std::string full = MakeIcon(EverySection());
-    for (const std::string &bytes : {std::string(), std::string("plain text, not an icon\n"), full.substr(0, 77),
-                                     full.substr(0, full.size() - 1)}) {
-        WriteFileBytes("Bad.info", bytes);
-        EXPECT_EQ(GetDiskObject("Bad"), nullptr) << bytes.size() << " bytes";
-        EXPECT_FALSE(PutDiskObject("Bad", icon));
-        EXPECT_EQ(ReadFileBytes("Bad.info"), bytes);
-    }
-    FreeDiskObject(icon);
 }
 
 }  // namespace
