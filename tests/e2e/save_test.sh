@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Every setting changed with the keyboard alone, saved with Ctrl+S: the
+# Every setting changed with the keyboard alone, the screen mode in its requester,
+# saved with Ctrl+S: the
 # application's icon and the three platform icons get the new settings, each keeps
 # its own other tooltypes and every other byte, and the tool's own icon is
 # untouched. The tool's icon and one platform icon, with a selected image, are PNG.
 source "$(dirname "$0")/lib.sh"
 
-E2E_APP_SETTINGS=(FULLSCREEN MODEID=167936 DEPTH=8 MASTERVOLUME=40)
+E2E_APP_SETTINGS=(FULLSCREEN MODEID=167936 DEPTH=8 MASTERVOLUME=40)  # PAL:HighRes
 e2e_start_display
 e2e_make_drawer
 E2E_MADE[Starfield_OS4]="--png --select-image --type tool --default-tool Starfield_OS4"
@@ -17,15 +18,23 @@ e2e_start_settings
 # Focus starts on the display mode cycle: through "Window on Workbench" and
 # back to "Full screen (manual mode select)".
 e2e_keys Up Up Down Down
-# The screen mode button, then the sound checkmark and the volume slider.
-e2e_keys Tab Tab Tab Right Right Right
+# The screen mode button: the first mode (the smallest of the display) at the
+# deepest depth but one, 24 bits.
+e2e_keys Tab space
+requester=$(e2e_wait_window "Screen Mode") || fail "the screen mode requester did not open"
+e2e_focus "$requester"
+e2e_keys Home Tab End Up Return
+e2e_wait_gone "Screen Mode"
+e2e_focus "$WINDOW"
+# The sound checkmark and the volume slider.
+e2e_keys Tab Tab Right Right Right
 # Back to the sound checkmark: sound off ghosts the volume slider, which the
 # chain then leaves out: on to the fps checkmark and its slider.
 e2e_keys shift+Tab space Tab space Tab End Left Left
 e2e_keys ctrl+s
 e2e_expect_exit_zero
 
-settings=(MASTERVOLUME=43 NOSOUND FPSLIMIT=48 MODEID=167936 DEPTH=8 FULLSCREEN)
+settings=(MASTERVOLUME=43 NOSOUND FPSLIMIT=48 MODEID=$(((640 << 16) | 480)) DEPTH=24 FULLSCREEN)
 e2e_expect_tooltypes Starfield DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" "${settings[@]}"
 e2e_expect_tooltypes Starfield_OS3 STACK=16384 "${settings[@]}"
 e2e_expect_tooltypes Starfield_OS4 STACK=32768 "${settings[@]}"
