@@ -1,6 +1,6 @@
-// Every real icon, classic or PNG, of the shared corpus and of the folders in
-// ICON_CORPUS: written back with its own list it keeps every byte, and merging the
-// settings changes nothing but the tooltypes.
+// Every real icon, classic or PNG, of the shared corpus: written back with its
+// own list it keeps every byte, and merging the settings changes nothing but the
+// tooltypes.
 #include <gtest/gtest.h>
 
 #include <strings.h>
@@ -18,7 +18,6 @@
 #include "platform/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/settings_writer.h"
-#include "support/corpus_folders.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
 #include "support/test_paths.h"
@@ -73,23 +72,17 @@ class IconCorpus : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::vector<std::string> folders = FoldersFromEnvironment("ICON_CORPUS");
-        for (const char *kind : {"png-icons", "icons"}) {
-            if (fs::path shared = fs::path(kSharedCorpusDir) / kind; fs::is_directory(shared)) {
-                folders.insert(folders.begin(), shared.string());
+        for (const char *kind : {"icons", "png-icons"}) {
+            const fs::path folder = fs::path(kSharedCorpusDir) / kind;
+            if (!fs::is_directory(folder)) {
+                GTEST_SKIP() << "no icon corpus in " << folder;
             }
-        }
-        for (const std::string &folder : folders) {
-            ASSERT_TRUE(fs::is_directory(folder)) << folder << " is not a folder";
             for (const auto &item : fs::recursive_directory_iterator(folder)) {
                 const std::string name = item.path().filename().string();
                 if (item.is_regular_file() && name.size() > 5 && strcasecmp(name.c_str() + name.size() - 5, ".info") == 0) {
                     icons_.push_back(item.path());
                 }
             }
-        }
-        if (icons_.empty()) {
-            GTEST_SKIP() << "no icon corpus: neither " << kSharedCorpusDir << "/icons nor ICON_CORPUS";
         }
     }
     void TearDown() override { ResetProgramState(); }

@@ -129,17 +129,4 @@ TEST_F(HelpTest, TheWindowWakesWhenTheViewerCannotRun)
     EXPECT_TRUE(requests.empty());
 }
 
-// The loop ended another way: shutdown releases the help process and disposes
-// of the application while the viewer is open; its late end posts nothing.
-TEST_F(HelpTest, AfterShutdownTheViewerEndingPostsNothing)
-{
-    UseHelp("Starfield.md", true);
-    HelpCommand();
-    EXPECT_TRUE(Asleep());
-    Shutdown(0);
-    WriteFileBytes(dir_.file("release"), "");
-    EXPECT_TRUE(WaitForProcesses(10000));
-    EXPECT_EQ(Log(), "1\nStarfield.md\n");
-}
-
 }  // namespace
