@@ -67,13 +67,14 @@ protected:
     std::optional<ScopedEnvVar> viewer_;
 };
 
-// No HELP, a missing file, a folder, the longest path the configuration holds:
+// No HELP, a missing file, a folder, a FIFO, the longest path the configuration holds:
 // the requester says so and the window stays awake.
 TEST_F(HelpTest, WithoutAHelpFileTheRequesterSaysSo)
 {
     UseHelp("Exists.md", false);
     mkdir("Folder.md", 0755);
-    for (const std::string &help : {std::string(), std::string("Missing Help.md"), std::string("Folder.md"),
+    mkfifo("Pipe.md", 0600);
+    for (const std::string &help : {std::string(), std::string("Missing Help.md"), std::string("Folder.md"), std::string("Pipe.md"),
                                     std::string(HELP_FILE_SIZE - 1, 'h')}) {
         requests.clear();
         std::snprintf(ToolConfig.helpFile, sizeof ToolConfig.helpFile, "%s", help.c_str());

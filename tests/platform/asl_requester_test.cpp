@@ -1,7 +1,3 @@
-#include <QExposeEvent>
-#include <QWidget>
-#include <QWindow>
-
 #include <algorithm>
 #include <vector>
 
@@ -81,31 +77,6 @@ TEST_F(AslTest, ConfirmFillsTheResultWithAModeAndADepthItOffers)
         EXPECT_EQ(control.SelectedDisplayId(), control.ListedDisplayIds().front());
         return false;
     });
-}
-
-IPTR CountRefresh(Hook *hook, void *object, void *message)
-{
-    const bool refresh = static_cast<IntuiMessage *>(message)->Class == IDCMP_REFRESHWINDOW;
-    *static_cast<int *>(hook->h_Data) += refresh && static_cast<ScreenModeRequester *>(object)->sm_UserData == hook;
-    return 0;
-}
-
-// While open, and only then, the parent's refresh messages go to the hook.
-TEST_F(AslTest, RefreshMessagesOfTheParentGoToTheHookWhileOpen)
-{
-    QWidget parent;
-    parent.show();
-    int refreshes = 0;
-    Hook hook = {CountRefresh, nullptr, &refreshes};
-    AslSetRequestHook([](AslScreenModeControl &control) {
-        control.ExposeParent();
-        control.ExposeParent();
-        return false;
-    });
-    AslRequestTags(requester_, ASLSM_Window, &parent, ASLSM_IntuiMsgFunc, &hook, ASLSM_UserData, &hook, TAG_DONE);
-    QExposeEvent event(QRegion(parent.rect()));
-    QCoreApplication::sendEvent(parent.windowHandle(), &event);
-    EXPECT_EQ(refreshes, 2);
 }
 
 }  // namespace

@@ -11,23 +11,6 @@
 
 namespace {
 
-// Only existing, readable regular files, and only for reading; a FIFO without
-// blocking. (Processes are started and reaped by the help tests.)
-TEST(DosOpen, OpensOnlyExistingReadableFiles)
-{
-    TempDir dir;
-    WriteFileBytes(dir.file("help.md"), "# Help\n");
-    BPTR file = Open(dir.file("help.md").c_str(), MODE_OLDFILE);
-    EXPECT_NE(file, 0);
-    EXPECT_NE(Close(file), 0);
-    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
-    for (const std::string &name : {dir.file("missing"), dir.path(), dir.file("fifo")}) {
-        EXPECT_EQ(Open(name.c_str(), MODE_OLDFILE), 0) << name;
-    }
-    EXPECT_EQ(Open(nullptr, MODE_OLDFILE), 0);
-    EXPECT_EQ(Open(dir.file("help.md").c_str(), 1006), 0);
-}
-
 // A program that writes its argument count and arguments, one a line, to log.
 std::string Script(const TempDir &dir, const std::string &name, const std::string &body, mode_t mode = 0755)
 {
