@@ -6,6 +6,7 @@
 
 TEST(ToolTypeNumber, SignedDecimalWithoutHexClampedToThe32BitRange)
 {
+    // clang-format off
     const struct {
         const char *text;
         std::int32_t value;
@@ -22,6 +23,7 @@ TEST(ToolTypeNumber, SignedDecimalWithoutHexClampedToThe32BitRange)
         {"99999999999999999999999999", INT32_MAX}, {"-2147483648", INT32_MIN}, {"-2147483649", INT32_MIN},
         {"-99999999999999999999999999", INT32_MIN},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text != nullptr ? c.text : "(null)");
         EXPECT_EQ(ParseToolTypeNumber(c.text), c.value);

@@ -117,10 +117,12 @@ std::string Unquote(std::string_view rest)
     return std::string(rest);
 }
 
+// clang-format off
 enum class Command {
     Database, Node, EndNode, Title, Toc, Next, Prev, Index, Help, Font, WordWrap, SmartWrap, Tab,
     Macro, OnOpen, OnClose, Author, Copyright, Version, Master, Ignored
 };
+// clang-format on
 
 Command FindCommand(std::string_view name)
 {

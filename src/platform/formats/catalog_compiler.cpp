@@ -105,6 +105,7 @@ std::string ResolveEscapes(const std::string &text)
         }
         char e = text[++i];
         switch (e) {
+        // clang-format off
         case 'a': out.push_back('\a'); break;
         case 'b': out.push_back('\b'); break;
         case 'c': out.push_back(static_cast<char>(0x9B)); break;
@@ -114,6 +115,7 @@ std::string ResolveEscapes(const std::string &text)
         case 'r': out.push_back('\r'); break;
         case 't': out.push_back('\t'); break;
         case 'v': out.push_back('\v'); break;
+        // clang-format on
         case 'x': {
             int value = 0;
             int digits = 0;

@@ -26,6 +26,7 @@ std::vector<std::string> Names(const GuideDocument &document)
 
 TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
 {
+    // clang-format off
     const struct {
         const char *name;
         std::string document;
@@ -54,6 +55,7 @@ TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
          {"N| go  run\n"}},
         {"indents", "@database\n@node N\n@{lindent 4}a\n@{pari -2}b\n@{pard}c\n", {"N|    a\n  b\nc\n"}},
     };
+    // clang-format on
     for (const auto &each : cases) {
         SCOPED_TRACE(each.name);
         EXPECT_EQ(Names(Parse(each.document)), each.nodes);

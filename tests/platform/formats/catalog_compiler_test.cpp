@@ -43,7 +43,7 @@ TEST(CatalogCompiler, CatalogHoldsTheHeaderAndTheChangedTexts)
         "MSG_A (//)\nProject\nMSG_B (//)\nS\\000Save\nMSG_C (//)\nSame\nMSG_D (//)\nEmpty\nMSG_E (//)\nUntranslated\n";
     const std::string ct =
         "## version $VER: Test.catalog 1.2 (1.2.2024)\n"
-        "## language fran\xE7" "ais\n"
+        "## language fran\347ais\n"
         "## codeset 0\n"
         "## chunk AUTH Someone\n"
         "## rcsid whatever\n"
@@ -56,7 +56,7 @@ TEST(CatalogCompiler, CatalogHoldsTheHeaderAndTheChangedTexts)
     std::vector<std::string> warnings;
     CatalogFile catalog = Compile(cd, ct, &warnings);
     EXPECT_EQ(catalog.version, "$VER: Test.catalog 1.2 (1.2.2024)");
-    EXPECT_EQ(catalog.language, "fran\xE7" "ais");
+    EXPECT_EQ(catalog.language, "fran\347ais");
     EXPECT_EQ(catalog.codeset, 0u);
     EXPECT_EQ(TextOf(catalog, 0), "Projet");
     EXPECT_EQ(TextOf(catalog, 1), std::string("E\0Enregistrer", 13));

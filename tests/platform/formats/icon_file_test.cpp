@@ -72,6 +72,7 @@ TEST(IconFile, CorruptLengthsAndCountsAreRefused)
     zeroInside[entry + 4 + 1] = 0;
     tall[image + 6] = char(0xFF);
     deep[image + 8] = char(0xFF);
+    // clang-format off
     const std::pair<std::string, const char *> corrupt[] = {
         {magic, "magic"}, {noZero, "entry without its zero"}, {zeroInside, "entry with a zero inside"},
         {tall, "image height huge"}, {deep, "image depth huge"},
@@ -84,6 +85,7 @@ TEST(IconFile, CorruptLengthsAndCountsAreRefused)
         {WithU32(MakeIcon({}), kIconSecondImageOffset, 1), "a second image the file lacks"},
         {WithU32(MakeIcon({}), kIconDrawerDataOffset, 1), "drawer data the file lacks"},
     };
+    // clang-format on
     for (const auto &[bytes, what] : corrupt) {
         EXPECT_FALSE(Parses(bytes)) << what;
     }
