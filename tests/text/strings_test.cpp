@@ -92,6 +92,7 @@ struct Entry {
     std::int32_t text;
     std::int32_t command;
 };
+// clang-format off
 const Entry kMenu[] = {
     {NM_TITLE, MSG_MENU_PROJECT, ID_MENU_PROJECT}, {NM_ITEM, MSG_MENU_SAVE, ID_SAVE},
     {NM_ITEM, -1, 0},                              {NM_ITEM, MSG_MENU_HELP, ID_HELP},
@@ -100,6 +101,7 @@ const Entry kMenu[] = {
     {NM_ITEM, MSG_MENU_EXIT, ID_CANCEL},           {NM_TITLE, MSG_MENU_PREFS, ID_MENU_PREFS},
     {NM_ITEM, MSG_MENU_MUI_PREFS, ID_MUI_SETTINGS},
 };
+// clang-format on
 
 // The localised table against kMenu, with the texts GetString gives now (the
 // catalog's where it has them): a title's whole text, an item's label after its
