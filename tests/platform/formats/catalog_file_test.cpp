@@ -60,6 +60,8 @@ TEST(CatalogFile, MalformedInputIsRejected)
 {
     const std::string good = MakeCatalogBytes({{1, "eins"}, {2, "zwei"}});
     const std::size_t strs = good.find("STRS"), cset = good.find("CSET");
+    const auto strsSize = static_cast<std::uint32_t>(static_cast<unsigned char>(good[strs + 6]) << 8 |
+                                                     static_cast<unsigned char>(good[strs + 7]));
     std::vector<std::pair<std::string, const char *>> bad = {
         {"", "empty"},
         {good.substr(0, 11), "shorter than a header"},
@@ -77,7 +79,7 @@ TEST(CatalogFile, MalformedInputIsRejected)
         {4, 0xFFFFFFF0u, "FORM size past the end"},
         {strs + 4, 0x7FFFFFFFu, "chunk past the FORM"},
         {strs + 12, 0xFFFFFFFFu, "text length past the chunk"},
-        {strs + 12, 100, "text length past the chunk, small"},
+        {strs + 12, strsSize - 8 + 1, "text length one past the chunk"},
         {strs + 4, 20, "a partial entry header"},
         {cset + 4, 2, "CSET shorter than its code"},
     };
