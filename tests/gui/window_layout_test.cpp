@@ -55,4 +55,22 @@ TEST_F(WindowLayoutTest, TheControlsInOrderWithTheirTextsAndValues)
     }
 }
 
+// Every object but the menu strip is needed: failing any other leaves no tree and
+// no handle into it.
+TEST_F(WindowLayoutTest, AFailureAnywhereInTheTreeLeavesNoHandle)
+{
+    for (int n = 2;; ++n) {
+        MUI_FailObjectCreation(n);
+        Object *built = Build();
+        MUI_FailObjectCreation(0);
+        if (built != nullptr) {
+            EXPECT_GT(n, 20);
+            break;
+        }
+        EXPECT_TRUE(mainWindow == nullptr && displayModeCycle == nullptr && soundCheckmark == nullptr &&
+                    fpsSlider == nullptr && cancelButton == nullptr && menuStrip == nullptr)
+            << "creation " << n;
+    }
+}
+
 }  // namespace
