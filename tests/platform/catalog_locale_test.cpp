@@ -6,7 +6,6 @@
 #include "platform/locale.h"
 #include "support/catalog_test_util.h"
 #include "support/temp_dir.h"
-#include "support/test_paths.h"
 
 namespace {
 
@@ -100,16 +99,6 @@ TEST_F(CatalogSearch, LanguagesInTurnEachInBothFolders)
     catalog = OpenCatalog(nullptr, "Vellumine/Settings.catalog", tags);
     EXPECT_STREQ(GetCatalogStr(catalog, 1, "<default>"), "uno");
     CloseCatalog(catalog);
-}
-
-TEST(CatalogLocale, DefaultRootsAreTheProgramFolderThenTheDataFolders)
-{
-    ScopedEnvVar roots("SETTINGS_CATALOG_ROOTS", std::nullopt);
-    std::vector<std::string> found = CatalogRoots();
-    ASSERT_EQ(found.size(), 3u);
-    EXPECT_EQ(found[0], std::string(kBuildDir) + "/tests");
-    EXPECT_EQ(found[1], std::string(kBuildDir) + "/tests/../share/vellumine-settings");
-    EXPECT_NE(found[2].find("vellumine-settings"), std::string::npos);
 }
 
 }  // namespace
