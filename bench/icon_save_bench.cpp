@@ -28,8 +28,7 @@ bool SafeWrite(const std::string &folder, const std::string &name, const std::st
 {
     std::string temp = folder + "/." + name + ".XXXXXX";
     int fd = mkstemp(temp.data());
-    bool ok = fd >= 0 && write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
-              fsync(fd) == 0;
+    bool ok = fd >= 0 && write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) && fsync(fd) == 0;
     ok = fd >= 0 && close(fd) == 0 && ok && rename(temp.c_str(), (folder + "/" + name).c_str()) == 0;
     int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
     ok = dir >= 0 && fsync(dir) == 0 && ok;

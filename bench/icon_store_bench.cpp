@@ -26,8 +26,8 @@ std::vector<std::string> CopyCorpus(const TempDir &dir)
     std::vector<std::string> names;
     std::error_code ec;
     fs::path root = fs::path(kSharedCorpusDir) / "icons";
-    for (auto it = fs::recursive_directory_iterator(root, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
         if (it->is_regular_file() && it->path().extension() == ".info") {
             std::string name = dir.file("Icon" + std::to_string(names.size()));
             WriteFileBytes(name + ".info", ReadFileBytes(it->path().string()));
@@ -104,13 +104,13 @@ void BM_PutDiskObject(benchmark::State &state)
 }
 BENCHMARK(BM_PutDiskObject)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace
 
 // PNG icons: a save through the store (read, write back with a changed list,
 // flushed), beside its floor, a safe write of the very bytes the store writes.
 namespace {
 
-constexpr int kPngIcons = 9; // the PNG icons of the shared corpus
+constexpr int kPngIcons = 9;  // the PNG icons of the shared corpus
 
 // The corpus PNG icons copied into dir as Png0.info, ...; their names.
 std::vector<std::string> CopyPngCorpus(const TempDir &dir)
@@ -226,4 +226,4 @@ void BM_PngIconParseAndBuild(benchmark::State &state)
 }
 BENCHMARK(BM_PngIconParseAndBuild);
 
-} // namespace
+}  // namespace

@@ -86,7 +86,7 @@ void FuzzClassic(const std::uint8_t *data, std::size_t size)
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -94,10 +94,10 @@ int main(int argc, char **argv)
             return Usage();
         }
     }
-    const bool strings = headerPath != nullptr && tablePath != nullptr && translationPath == nullptr &&
-                         outputPath == nullptr;
-    const bool catalogFile = translationPath != nullptr && outputPath != nullptr && headerPath == nullptr &&
-                             tablePath == nullptr;
+    const bool strings =
+        headerPath != nullptr && tablePath != nullptr && translationPath == nullptr && outputPath == nullptr;
+    const bool catalogFile =
+        translationPath != nullptr && outputPath != nullptr && headerPath == nullptr && tablePath == nullptr;
     if (descriptionPath == nullptr || (!strings && !catalogFile)) {
         return Usage();
     }

@@ -18,11 +18,10 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr,
-                 "usage: mkicon OUT.info [--type tool|project|drawer|disk] [--default-tool TEXT]\n"
-                 "              [--tool-window TEXT] [--drawer-data] [--select-image] [--empty-list]\n"
-                 "              [--newicons] [--os35] [--revision N] [--png [--no-icon-chunk]]\n"
-                 "              [--] [TOOLTYPE ...]\n");
+    std::fprintf(stderr, "usage: mkicon OUT.info [--type tool|project|drawer|disk] [--default-tool TEXT]\n"
+                         "              [--tool-window TEXT] [--drawer-data] [--select-image] [--empty-list]\n"
+                         "              [--newicons] [--os35] [--revision N] [--png [--no-icon-chunk]]\n"
+                         "              [--] [TOOLTYPE ...]\n");
     return 2;
 }
 
@@ -31,8 +30,7 @@ bool KindFromName(const char *name, std::uint8_t &type)
     static const struct {
         const char *name;
         IconKind kind;
-    } kinds[] = {
-        {"disk", ICON_DISK}, {"drawer", ICON_DRAWER}, {"tool", ICON_TOOL}, {"project", ICON_PROJECT}};
+    } kinds[] = {{"disk", ICON_DISK}, {"drawer", ICON_DRAWER}, {"tool", ICON_TOOL}, {"project", ICON_PROJECT}};
     for (const auto &k : kinds) {
         if (std::strcmp(name, k.name) == 0) {
             type = k.kind;
@@ -42,7 +40,7 @@ bool KindFromName(const char *name, std::uint8_t &type)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -90,10 +88,10 @@ int main(int argc, char **argv)
         }
     }
     if (!spec.iconChunk && (!spec.png || !spec.toolTypes.empty())) {
-        return Usage(); // a PNG icon without icOn has no place for tooltypes
+        return Usage();  // a PNG icon without icOn has no place for tooltypes
     }
     if ((spec.type == ICON_DRAWER || spec.type == ICON_DISK) && !spec.drawerData) {
-        spec.drawerData = true; // drawers and disks open a window
+        spec.drawerData = true;  // drawers and disks open a window
     }
     const std::string bytes = MakeIcon(spec);
     std::ofstream file(out, std::ios::binary | std::ios::trunc);

@@ -19,7 +19,10 @@
 
 namespace {
 
-QString ErrorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString ErrorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 // Text has no NUL bytes and few control characters besides the usual layout ones.
 bool LooksBinary(const QByteArray &bytes)
@@ -30,8 +33,7 @@ bool LooksBinary(const QByteArray &bytes)
         if (byte == 0) {
             return true;
         }
-        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f' &&
-            byte != 0x1B) {
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f' && byte != 0x1B) {
             ++controls;
         }
     }
@@ -114,8 +116,7 @@ DocumentFormat DetectFormat(const QString &fileName, const QString &text)
         return DocumentFormat::PlainText;
     }
     const QString start = text.left(512).trimmed();
-    if (start.startsWith(u"<!doctype html", Qt::CaseInsensitive) ||
-        start.startsWith(u"<html", Qt::CaseInsensitive)) {
+    if (start.startsWith(u"<!doctype html", Qt::CaseInsensitive) || start.startsWith(u"<html", Qt::CaseInsensitive)) {
         return DocumentFormat::Html;
     }
     if (start.startsWith(u"# ")) {

@@ -14,10 +14,10 @@ enum class DocumentFormat { PlainText, Html, Markdown, AmigaGuide };
 
 struct Document {
     DocumentFormat format = DocumentFormat::PlainText;
-    QString text;       // empty for an AmigaGuide document
+    QString text;                                // empty for an AmigaGuide document
     std::shared_ptr<const GuideDocument> guide;  // an AmigaGuide document's nodes
-    QString fileName;   // for the window title
-    QString folder;     // where relative links and images are looked up
+    QString fileName;                            // for the window title
+    QString folder;                              // where relative links and images are looked up
 };
 
 // The largest document shown.

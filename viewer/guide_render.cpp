@@ -11,7 +11,10 @@
 
 namespace {
 
-QString Utf8(const std::string &text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString Utf8(const std::string &text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 Qt::Alignment Alignment(GuideAlign align)
 {
@@ -80,7 +83,10 @@ QColor GuidePenColor(GuidePen pen, const QPalette &palette)
     return palette.color(QPalette::Text);
 }
 
-QString GuideLinkAnchor(int link) { return QStringLiteral("link:%1").arg(link); }
+QString GuideLinkAnchor(int link)
+{
+    return QStringLiteral("link:%1").arg(link);
+}
 
 int GuideAnchorLink(const QString &anchor)
 {
@@ -123,8 +129,7 @@ QString GuideLinkToolTip(const GuideLink &link, const QByteArray &hostFolder, bo
     return QString();
 }
 
-void RenderGuideNode(QTextBrowser *browser, const GuideDocument &document, int index,
-                     const QByteArray &hostFolder)
+void RenderGuideNode(QTextBrowser *browser, const GuideDocument &document, int index, const QByteArray &hostFolder)
 {
     QTextDocument *out = browser->document();
     out->clear();

@@ -13,9 +13,9 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTranslator>
 
@@ -58,14 +58,16 @@ int ReportRefusal(char *program, const QByteArray &path, const QString &reason)
         int qtArgc = 1;
         char *qtArgv[] = {program, nullptr};
         QApplication application(qtArgc, qtArgv);
-        QMessageBox::warning(nullptr,
-                             ViewerText(TXT_WINDOW_TITLE).arg(QFileInfo(QFile::decodeName(path)).fileName()),
+        QMessageBox::warning(nullptr, ViewerText(TXT_WINDOW_TITLE).arg(QFileInfo(QFile::decodeName(path)).fileName()),
                              ViewerText(TXT_CANNOT_SHOW).arg(QFile::decodeName(path), reason));
     }
     return 1;
 }
 
-void Write(const std::string &text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void Write(const std::string &text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 // --nodes and --text: the document read without a display.
 int PrintDocument(const QByteArray &path, bool nodes, const QString *nodeName)
@@ -91,8 +93,8 @@ int PrintDocument(const QByteArray &path, bool nodes, const QString *nodeName)
     }
     int node = nodeName == nullptr ? (guide.nodes.empty() ? -1 : 0) : FindGuideNode(guide, nodeName->toStdString());
     if (node < 0) {
-        return CannotShow(path, ViewerText(TXT_NO_SUCH_NODE)
-                                    .arg(nodeName != nullptr ? *nodeName : QString(), document.fileName));
+        return CannotShow(
+            path, ViewerText(TXT_NO_SUCH_NODE).arg(nodeName != nullptr ? *nodeName : QString(), document.fileName));
     }
     Write(GuideNodeText(guide.nodes[static_cast<std::size_t>(node)]));
     return 0;

@@ -29,7 +29,10 @@ namespace {
 constexpr std::size_t kMaxHistory = 1000;
 constexpr std::size_t kMaxLoaded = 8;  // documents kept read besides the one shown
 
-QString Utf8(const std::string &text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString Utf8(const std::string &text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The absolute folder of a host path, as bytes.
 QByteArray HostFolder(const QByteArray &path)
@@ -88,14 +91,14 @@ ViewerWindow::ViewerWindow()
     index_ = AddAction(this, toolBar_, TXT_INDEX, {QKeySequence(Qt::ALT | Qt::Key_I)});
     help_ = AddAction(this, toolBar_, TXT_HELP, {QKeySequence(Qt::ALT | Qt::Key_H)});
     toolBar_->addSeparator();
-    retrace_ = AddAction(this, toolBar_, TXT_RETRACE,
-                         {QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::ALT | Qt::Key_R),
-                          QKeySequence(Qt::ALT | Qt::Key_Left)});
+    retrace_ = AddAction(
+        this, toolBar_, TXT_RETRACE,
+        {QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::ALT | Qt::Key_R), QKeySequence(Qt::ALT | Qt::Key_Left)});
     toolBar_->addSeparator();
-    previous_ = AddAction(this, toolBar_, TXT_BROWSE_PREVIOUS,
-                          {QKeySequence(Qt::Key_Less), QKeySequence(Qt::ALT | Qt::Key_P)});
-    next_ = AddAction(this, toolBar_, TXT_BROWSE_NEXT,
-                      {QKeySequence(Qt::Key_Greater), QKeySequence(Qt::ALT | Qt::Key_N)});
+    previous_ =
+        AddAction(this, toolBar_, TXT_BROWSE_PREVIOUS, {QKeySequence(Qt::Key_Less), QKeySequence(Qt::ALT | Qt::Key_P)});
+    next_ =
+        AddAction(this, toolBar_, TXT_BROWSE_NEXT, {QKeySequence(Qt::Key_Greater), QKeySequence(Qt::ALT | Qt::Key_N)});
     connect(contents_, &QAction::triggered, this, &ViewerWindow::ShowContents);
     connect(index_, &QAction::triggered, this, &ViewerWindow::ShowIndex);
     connect(help_, &QAction::triggered, this, &ViewerWindow::ShowHelp);
@@ -123,8 +126,8 @@ ViewerWindow::ViewerWindow()
     connect(findText_, &QLineEdit::returnPressed, this, [this] { Find(false); });
     connect(findPrevious, &QPushButton::clicked, this, [this] { Find(true); });
     connect(findNext, &QPushButton::clicked, this, [this] { Find(false); });
-    auto *findBack = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Return), findText_, nullptr, nullptr,
-                                   Qt::WidgetShortcut);
+    auto *findBack =
+        new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Return), findText_, nullptr, nullptr, Qt::WidgetShortcut);
     connect(findBack, &QShortcut::activated, this, [this] { Find(true); });
 
     auto *central = new QWidget;
@@ -256,7 +259,10 @@ void ViewerWindow::UpdateActions()
     next_->setEnabled(node != nullptr && (!node->next.empty() || static_cast<std::size_t>(node_) + 1 < count));
 }
 
-void ViewerWindow::Report(const QString &message) { statusBar()->showMessage(message); }
+void ViewerWindow::Report(const QString &message)
+{
+    statusBar()->showMessage(message);
+}
 
 bool ViewerWindow::FollowTarget(const std::string &target, int line)
 {

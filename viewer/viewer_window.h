@@ -56,8 +56,7 @@ private:
     };
 
     std::shared_ptr<const Document> Load(const QByteArray &path, QString *error);
-    void Show(std::shared_ptr<const Document> document, const QByteArray &folder, int node, int line,
-              bool remember);
+    void Show(std::shared_ptr<const Document> document, const QByteArray &folder, int node, int line, bool remember);
     bool FollowTarget(const std::string &target, int line);
     const GuideNode *Node() const;
     std::string NodeOrDocument(std::string GuideNode::*field, std::string GuideDocument::*global) const;

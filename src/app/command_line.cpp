@@ -69,26 +69,23 @@ const char *VersionText()
     return std::strncmp(versionString, prefix, length) == 0 ? versionString + length : versionString;
 }
 
-const char *const kDescription =
-    "Edits the run-time settings of a Vellumine application, kept in the tooltypes of\n"
-    "its Amiga icons. Without options it opens the settings window in DRAWER, the\n"
-    "folder that holds the tool's icon Settings.info and the application's icons (a\n"
-    "path to Settings.info is taken as its folder), or else in the current folder.";
+const char *const kDescription = "Edits the run-time settings of a Vellumine application, kept in the tooltypes of\n"
+                                 "its Amiga icons. Without options it opens the settings window in DRAWER, the\n"
+                                 "folder that holds the tool's icon Settings.info and the application's icons (a\n"
+                                 "path to Settings.info is taken as its folder), or else in the current folder.";
 
-const char *const kWordsHelp =
-    "With --save, any of: WINDOW, FULLSCREEN, MODEID=n (full screen in that mode), "
-    "DEPTH=n (8 to 32), FPSLIMIT=n (1 to 50), NOFPSLIMIT, MASTERVOLUME=n (0 to 64), "
-    "NOSOUND, SOUND; in any letter case. Settings not named keep their loaded values.";
+const char *const kWordsHelp = "With --save, any of: WINDOW, FULLSCREEN, MODEID=n (full screen in that mode), "
+                               "DEPTH=n (8 to 32), FPSLIMIT=n (1 to 50), NOFPSLIMIT, MASTERVOLUME=n (0 to 64), "
+                               "NOSOUND, SOUND; in any letter case. Settings not named keep their loaded values.";
 
-const char *const kAfterHelp =
-    "\n"
-    "Exit status:\n"
-    "  0   success\n"
-    "  1   an icon that exists could not be read or written (named on standard error)\n"
-    "  2   a bad argument, settings word or drawer; nothing was written\n"
-    "\n"
-    "Qt's own options for the window, such as -style NAME or -platform NAME, are\n"
-    "accepted too.\n";
+const char *const kAfterHelp = "\n"
+                               "Exit status:\n"
+                               "  0   success\n"
+                               "  1   an icon that exists could not be read or written (named on standard error)\n"
+                               "  2   a bad argument, settings word or drawer; nothing was written\n"
+                               "\n"
+                               "Qt's own options for the window, such as -style NAME or -platform NAME, are\n"
+                               "accepted too.\n";
 
 // Prints the help or the version with the program's own name in it.
 void PrintHelpOrVersion(const QCommandLineParser &parser, bool help)
@@ -142,25 +139,21 @@ CommandLine ParseCommandLine(int argc, char **argv)
                                   QStringLiteral("Displays this help and exits."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Displays the version and exits."));
-    const QCommandLineOption show(
-        QStringLiteral("show"),
-        QStringLiteral("Prints, without a window, what would be loaded: the tool's "
-                       "configuration, the settings, and each icon Save would write."));
-    const QCommandLineOption save(
-        QStringLiteral("save"),
-        QStringLiteral("Applies the WORDs to the settings loaded from DRAWER (required) "
-                       "and writes the application's icon and every platform icon as "
-                       "Save in the window does, without a window."));
-    const QCommandLineOption dryRun(
-        QStringLiteral("dry-run"),
-        QStringLiteral("With --save: prints each icon's tooltypes before and after, "
-                       "and writes nothing."));
+    const QCommandLineOption show(QStringLiteral("show"),
+                                  QStringLiteral("Prints, without a window, what would be loaded: the tool's "
+                                                 "configuration, the settings, and each icon Save would write."));
+    const QCommandLineOption save(QStringLiteral("save"),
+                                  QStringLiteral("Applies the WORDs to the settings loaded from DRAWER (required) "
+                                                 "and writes the application's icon and every platform icon as "
+                                                 "Save in the window does, without a window."));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+                                    QStringLiteral("With --save: prints each icon's tooltypes before and after, "
+                                                   "and writes nothing."));
     parser.addOptions({help, version, show, save, dryRun});
     parser.addPositionalArgument(QStringLiteral("drawer"),
                                  QStringLiteral("The application's drawer, or its Settings.info."),
                                  QStringLiteral("[drawer]"));
-    parser.addPositionalArgument(QStringLiteral("word"), QString::fromLatin1(kWordsHelp),
-                                 QStringLiteral("[word...]"));
+    parser.addPositionalArgument(QStringLiteral("word"), QString::fromLatin1(kWordsHelp), QStringLiteral("[word...]"));
 
     line.mode = RunMode::Done;
     line.exitValue = EXIT_USAGE;

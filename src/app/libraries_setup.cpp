@@ -25,19 +25,15 @@ struct LibraryRow {
 
 // The open order.
 const LibraryRow kLibraries[] = {
-    {"dos.library", 39, &DOSBase, &IDOS},
-    {"intuition.library", 39, &IntuitionBase, &IIntuition},
-    {"graphics.library", 39, &GfxBase, &IGraphics},
-    {"locale.library", 39, &LocaleBase, &ILocale},
-    {"icon.library", 39, &IconBase, &IIcon},
-    {"muimaster.library", 19, &MUIMasterBase, &IMUIMaster},
+    {"dos.library", 39, &DOSBase, &IDOS},           {"intuition.library", 39, &IntuitionBase, &IIntuition},
+    {"graphics.library", 39, &GfxBase, &IGraphics}, {"locale.library", 39, &LocaleBase, &ILocale},
+    {"icon.library", 39, &IconBase, &IIcon},        {"muimaster.library", 19, &MUIMasterBase, &IMUIMaster},
     {"asl.library", 39, &AslBase, &IAsl},
 };
 
 // The release order: not the reverse of the open order.
 const LibraryRow *const kReleaseOrder[] = {
-    &kLibraries[5], &kLibraries[6], &kLibraries[4], &kLibraries[3],
-    &kLibraries[1], &kLibraries[0], &kLibraries[2],
+    &kLibraries[5], &kLibraries[6], &kLibraries[4], &kLibraries[3], &kLibraries[1], &kLibraries[0], &kLibraries[2],
 };
 
 void CloseCatalogAndLocale()

@@ -259,8 +259,8 @@ bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<Setti
             }
             if (tooLarge || word.value < rule.min || word.value > rule.max) {
                 char range[80];
-                std::snprintf(range, sizeof range, "out of range (%lld to %lld)",
-                              static_cast<long long>(rule.min), static_cast<long long>(rule.max));
+                std::snprintf(range, sizeof range, "out of range (%lld to %lld)", static_cast<long long>(rule.min),
+                              static_cast<long long>(rule.max));
                 return WordError(text, range);
             }
         }
@@ -286,8 +286,7 @@ int ShowSettings()
     std::printf("toolIcon=%s\n", tool != nullptr ? "Settings.info" : "none");
     FreeDiskObject(tool);
 
-    static const char *const platformKeys[PLATFORM_ICON_COUNT] = {"AMIGAOS3", "MORPHOS", "WARPOS",
-                                                                  "AMIGAOS4"};
+    static const char *const platformKeys[PLATFORM_ICON_COUNT] = {"AMIGAOS3", "MORPHOS", "WARPOS", "AMIGAOS4"};
     std::printf("APPLICATION=");
     PrintLatin1(stdout, ToolConfig.appName);
     std::printf("\nHELP=");
@@ -310,8 +309,8 @@ int ShowSettings()
     mode.Name[sizeof mode.Name - 1] = '\0';
     std::printf("\ndisplayMode=%d\nmodeId=0x%08X (%s)\ndepth=%d\nfpsLimit=%d\nfpsLimitEnabled=%d\n"
                 "masterVolume=%d\nsoundEnabled=%d\n",
-                static_cast<int>(AppSettings.displayMode), static_cast<unsigned>(AppSettings.modeId),
-                mode.Name, static_cast<int>(AppSettings.depth), static_cast<int>(AppSettings.fpsLimit),
+                static_cast<int>(AppSettings.displayMode), static_cast<unsigned>(AppSettings.modeId), mode.Name,
+                static_cast<int>(AppSettings.depth), static_cast<int>(AppSettings.fpsLimit),
                 static_cast<int>(AppSettings.fpsLimitEnabled), static_cast<int>(AppSettings.masterVolume),
                 static_cast<int>(AppSettings.soundEnabled));
 
@@ -341,8 +340,8 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     if (ToolConfig.hideSound != 0) {
         for (const SettingsWord &word : words) {
             if (kWords[word.key].group == GROUP_VOLUME || kWords[word.key].group == GROUP_SOUND) {
-                std::fprintf(stderr, "%s: %s: the tool's icon hides the sound settings (HIDESOUND)\n",
-                             ProgramName(), kWords[word.key].key);
+                std::fprintf(stderr, "%s: %s: the tool's icon hides the sound settings (HIDESOUND)\n", ProgramName(),
+                             kWords[word.key].key);
                 ReleaseCatalog();
                 return EXIT_USAGE;
             }

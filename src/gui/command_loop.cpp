@@ -29,8 +29,8 @@ void ShowMessage(const char *format, const char *arg)
 void AboutCommand()
 {
     std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ABOUT_TEXT), ToolConfig.appName);
-    MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK),
-                "\033c\033b\033u%s\033n\n\n%s", windowTitle, scratchBuffer);
+    MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "\033c\033b\033u%s\033n\n\n%s", windowTitle,
+                scratchBuffer);
 }
 
 // Saves; true when every icon found was written. Otherwise the icons that could
@@ -61,12 +61,11 @@ void InstallNotifications()
     NotifyReturnId(displayModeCycle, MUIA_Cycle_Active, MUIV_EveryTime, ID_UPDATE_GADGETS);
 
     // A window without a menu strip has no About MUI item to watch.
-    auto *aboutMuiItem = menuStrip != nullptr
-                             ? reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_ABOUT_MUI))
-                             : nullptr;
+    auto *aboutMuiItem =
+        menuStrip != nullptr ? reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_ABOUT_MUI)) : nullptr;
     if (aboutMuiItem != nullptr) {
-        DoMethod(aboutMuiItem, MUIM_Notify, MUIA_Menuitem_Trigger, MUIV_EveryTime,
-                 MUIV_Notify_Application, 2, MUIM_Application_AboutMUI, mainWindow);
+        DoMethod(aboutMuiItem, MUIM_Notify, MUIA_Menuitem_Trigger, MUIV_EveryTime, MUIV_Notify_Application, 2,
+                 MUIM_Application_AboutMUI, mainWindow);
     }
 }
 

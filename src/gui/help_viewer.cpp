@@ -44,8 +44,7 @@ void HelpCommand()
     }
     BPTR file = Open(ToolConfig.helpFile, MODE_OLDFILE);
     if (file == 0) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_OPEN_FILE),
-                      ToolConfig.helpFile);
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_OPEN_FILE), ToolConfig.helpFile);
         ShowHelpMessage(scratchBuffer);
         return;
     }
@@ -66,12 +65,15 @@ void HelpCommand()
     }
 }
 
-void HelpDoneCommand() { SetAttrs(mainWindow, MUIA_Window_Sleep, 0, TAG_DONE); }
+void HelpDoneCommand()
+{
+    SetAttrs(mainWindow, MUIA_Window_Sleep, 0, TAG_DONE);
+}
 
 Process *StartHelpViewer()
 {
-    return CreateNewProcTags(NP_Entry, HelpViewerProcess, NP_Name, HELP_PROCESS_NAME,
-                             NP_StackSize, HELP_STACK_SIZE, TAG_DONE);
+    return CreateNewProcTags(NP_Entry, HelpViewerProcess, NP_Name, HELP_PROCESS_NAME, NP_StackSize, HELP_STACK_SIZE,
+                             TAG_DONE);
 }
 
 void HelpViewerProcess()

@@ -12,8 +12,8 @@ IPTR RefreshWindow(Hook *, void *object, void *message)
 {
     const auto *requester = static_cast<const ScreenModeRequester *>(object);
     const auto *intuiMessage = static_cast<const IntuiMessage *>(message);
-    if (requester != nullptr && intuiMessage != nullptr &&
-        intuiMessage->Class == IDCMP_REFRESHWINDOW && requester->sm_UserData != nullptr) {
+    if (requester != nullptr && intuiMessage != nullptr && intuiMessage->Class == IDCMP_REFRESHWINDOW &&
+        requester->sm_UserData != nullptr) {
         DoMethod(static_cast<Object *>(requester->sm_UserData), MUIM_Application_CheckRefresh);
     }
     return 0;
@@ -43,15 +43,9 @@ int ChooseScreenMode()
     if (requester == nullptr) {
         return 0;
     }
-    int confirmed = AslRequestTags(requester,
-                                   ASLSM_InitialDisplayID, AppSettings.modeId,
-                                   ASLSM_InitialDisplayDepth, AppSettings.depth,
-                                   ASLSM_MinDepth, 8,
-                                   ASLSM_MaxDepth, 32,
-                                   ASLSM_Window, window,
-                                   ASLSM_IntuiMsgFunc, &RequesterRefreshHook,
-                                   ASLSM_UserData, app,
-                                   TAG_DONE);
+    int confirmed = AslRequestTags(requester, ASLSM_InitialDisplayID, AppSettings.modeId, ASLSM_InitialDisplayDepth,
+                                   AppSettings.depth, ASLSM_MinDepth, 8, ASLSM_MaxDepth, 32, ASLSM_Window, window,
+                                   ASLSM_IntuiMsgFunc, &RequesterRefreshHook, ASLSM_UserData, app, TAG_DONE);
     if (!confirmed) {
         FreeAslRequest(requester);
         return 0;

@@ -18,9 +18,9 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/asl_strings.h"
 #include "platform/display.h"
 #include "platform/locale.h"
-#include "platform/asl_strings.h"
 
 namespace {
 
@@ -102,10 +102,7 @@ void ApplyTags(ScreenModeRequest *request, const TagItem *tags)
 // to the requester's message hook as refresh messages.
 class RefreshForwarder : public QObject {
 public:
-    RefreshForwarder(ScreenModeRequest *request, QWidget *window)
-        : request_(request), window_(window)
-    {
-    }
+    RefreshForwarder(ScreenModeRequest *request, QWidget *window) : request_(request), window_(window) {}
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
@@ -127,8 +124,7 @@ private:
 
 class ScreenModeDialog : public QDialog, public AslScreenModeControl {
 public:
-    ScreenModeDialog(const ScreenModeOptions &options, QWidget *parent)
-        : QDialog(parent), options_(options)
+    ScreenModeDialog(const ScreenModeOptions &options, QWidget *parent) : QDialog(parent), options_(options)
     {
         using namespace asl_text;
         setWindowTitle(AslText(MSG_ASL_TITLE));
@@ -166,8 +162,7 @@ public:
         FillModes();
         connect(modeList_, &QTreeWidget::currentItemChanged, this,
                 [this](QTreeWidgetItem *, QTreeWidgetItem *) { ModeChanged(); });
-        connect(modeList_, &QTreeWidget::itemDoubleClicked, this,
-                [this](QTreeWidgetItem *, int) { accept(); });
+        connect(modeList_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *, int) { accept(); });
         SelectInitialMode();
         modeList_->resizeColumnToContents(0);
         modeList_->setMinimumWidth(modeList_->columnWidth(0) * 2);
@@ -213,9 +208,7 @@ public:
 
     std::uint16_t SelectedDepth() const override
     {
-        return depthBox_->currentIndex() >= 0
-                   ? static_cast<std::uint16_t>(depthBox_->currentData().toUInt())
-                   : 0;
+        return depthBox_->currentIndex() >= 0 ? static_cast<std::uint16_t>(depthBox_->currentData().toUInt()) : 0;
     }
 
     bool SelectDepth(std::uint16_t depth) override
@@ -287,8 +280,7 @@ private:
         bool addInitial = !initialListed && FindDisplayMode(options_.initialDisplayId, &initial);
         for (int i = 0; i < count; ++i) {
             // Host modes come first, ordered by id, then the chipset modes.
-            if (addInitial &&
-                (records[i].modeId > initial.modeId || !IsHostModeId(records[i].modeId))) {
+            if (addInitial && (records[i].modeId > initial.modeId || !IsHostModeId(records[i].modeId))) {
                 AddMode(initial);
                 addInitial = false;
             }
@@ -331,9 +323,7 @@ private:
         if (mode != nullptr) {
             resolutionText_ = ResolutionLabel(*mode).toStdString();
             for (std::uint16_t depth : OfferedDepths(*mode)) {
-                QString label = depth <= 8 ? AslText(asl_text::MSG_ASL_DEPTH_COLOURS)
-                                                 .arg(depth)
-                                                 .arg(1u << depth)
+                QString label = depth <= 8 ? AslText(asl_text::MSG_ASL_DEPTH_COLOURS).arg(depth).arg(1u << depth)
                                            : AslText(asl_text::MSG_ASL_DEPTH_BITS).arg(depth);
                 depthBox_->addItem(label, static_cast<unsigned>(depth));
             }
@@ -427,6 +417,12 @@ int AslRequest(void *requester, const TagItem *tags)
     return 1;
 }
 
-void AslSetRequestHook(AslRequestHook hook) { requestHook = std::move(hook); }
+void AslSetRequestHook(AslRequestHook hook)
+{
+    requestHook = std::move(hook);
+}
 
-void AslFailAllocation(bool fail) { failAllocation = fail; }
+void AslFailAllocation(bool fail)
+{
+    failAllocation = fail;
+}

@@ -30,9 +30,9 @@ constexpr std::uint32_t ASL_FontRequest = 1;
 constexpr std::uint32_t ASL_ScreenModeRequest = 2;
 
 constexpr Tag ASL_TB = static_cast<Tag>(0x80000000u + 0x80000u);
-constexpr Tag ASLSM_Window = ASL_TB + 2;             // parent: a system window (MUIA_Window_Window)
-constexpr Tag ASLSM_UserData = ASL_TB + 52;          // copied to sm_UserData
-constexpr Tag ASLSM_IntuiMsgFunc = ASL_TB + 70;      // Hook * for the parent's messages
+constexpr Tag ASLSM_Window = ASL_TB + 2;         // parent: a system window (MUIA_Window_Window)
+constexpr Tag ASLSM_UserData = ASL_TB + 52;      // copied to sm_UserData
+constexpr Tag ASLSM_IntuiMsgFunc = ASL_TB + 70;  // Hook * for the parent's messages
 constexpr Tag ASLSM_InitialDisplayID = ASL_TB + 100;
 constexpr Tag ASLSM_InitialDisplayDepth = ASL_TB + 103;
 constexpr Tag ASLSM_MinDepth = ASL_TB + 120;
@@ -53,8 +53,7 @@ void *AllocAslRequest(std::uint32_t reqType, const TagItem *tags);
 int AslRequest(void *requester, const TagItem *tags);
 void FreeAslRequest(void *requester);
 
-template <typename... Args>
-int AslRequestTags(void *requester, Args... args)
+template <typename... Args> int AslRequestTags(void *requester, Args... args)
 {
     IPTR words[] = {ToIPTR(args)..., TAG_DONE, 0};
     return AslRequest(requester, reinterpret_cast<const TagItem *>(words));

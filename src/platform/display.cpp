@@ -51,10 +51,9 @@ constexpr std::uint16_t hostDepths[] = {8, 16, 24, 32};
 constexpr struct {
     std::uint16_t width, height;
 } commonResolutions[] = {
-    {640, 480},   {800, 600},   {1024, 768},  {1280, 720},  {1280, 800},  {1280, 1024},
-    {1366, 768},  {1440, 900},  {1600, 900},  {1600, 1200}, {1680, 1050}, {1920, 1080},
-    {1920, 1200}, {2560, 1080}, {2560, 1440}, {2560, 1600}, {3440, 1440}, {3840, 2160},
-    {5120, 2880}, {7680, 4320},
+    {640, 480},   {800, 600},   {1024, 768},  {1280, 720},  {1280, 800},  {1280, 1024}, {1366, 768},
+    {1440, 900},  {1600, 900},  {1600, 1200}, {1680, 1050}, {1920, 1080}, {1920, 1200}, {2560, 1080},
+    {2560, 1440}, {2560, 1600}, {3440, 1440}, {3840, 2160}, {5120, 2880}, {7680, 4320},
 };
 
 // A host id names a mode when both halves are plausible screen sizes.
@@ -101,8 +100,8 @@ std::vector<std::uint32_t> HostScreenModeIds()
     }
     for (const QScreen *screen : QGuiApplication::screens()) {
         QSize size = screen->geometry().size() * screen->devicePixelRatio();
-        std::uint32_t id = HostModeId(static_cast<std::uint32_t>(size.width()),
-                                      static_cast<std::uint32_t>(size.height()));
+        std::uint32_t id =
+            HostModeId(static_cast<std::uint32_t>(size.width()), static_cast<std::uint32_t>(size.height()));
         if (IsHostModeId(id)) {
             ids.push_back(id);
         }
@@ -143,11 +142,13 @@ bool IsHostModeId(std::uint32_t modeId)
 {
     std::uint32_t width = modeId >> 16;
     std::uint32_t height = modeId & 0xFFFF;
-    return width >= HOST_MIN_SIZE && width <= HOST_MAX_SIZE && height >= HOST_MIN_SIZE &&
-           height <= HOST_MAX_SIZE;
+    return width >= HOST_MIN_SIZE && width <= HOST_MAX_SIZE && height >= HOST_MIN_SIZE && height <= HOST_MAX_SIZE;
 }
 
-std::uint32_t LockIBase(std::uint32_t) { return 1; }
+std::uint32_t LockIBase(std::uint32_t)
+{
+    return 1;
+}
 void UnlockIBase(std::uint32_t) {}
 
 // The primary screen's mode and depth, read afresh on each call.
@@ -158,10 +159,9 @@ Screen *ActiveScreen()
     if (QGuiApplication::instance() != nullptr) {
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             QSize size = screen->geometry().size() * screen->devicePixelRatio();
-            if (size.width() > 0 && size.height() > 0 && size.width() <= 0xFFFF &&
-                size.height() <= 0xFFFF) {
-                modeId = HostModeId(static_cast<std::uint32_t>(size.width()),
-                                    static_cast<std::uint32_t>(size.height()));
+            if (size.width() > 0 && size.height() > 0 && size.width() <= 0xFFFF && size.height() <= 0xFFFF) {
+                modeId =
+                    HostModeId(static_cast<std::uint32_t>(size.width()), static_cast<std::uint32_t>(size.height()));
             }
             if (screen->depth() > 0) {
                 depth = static_cast<std::uint32_t>(screen->depth());
@@ -217,8 +217,7 @@ int ListDisplayModes(DisplayModeRecord *records, int capacity)
     return count;
 }
 
-std::uint32_t GetDisplayInfoData(void *, void *buffer, std::uint32_t size, std::uint32_t tagId,
-                                 std::uint32_t modeId)
+std::uint32_t GetDisplayInfoData(void *, void *buffer, std::uint32_t size, std::uint32_t tagId, std::uint32_t modeId)
 {
     if (buffer == nullptr || tagId != DTAG_NAME || size < sizeof(NameInfo)) {
         return 0;

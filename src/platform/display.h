@@ -38,8 +38,8 @@ static_assert(sizeof(NameInfo) == 56);
 
 // Fills the record for modeId; returns the number of bytes filled, 0 when none.
 // A mode unknown to the database gets its id in hexadecimal as its name.
-std::uint32_t GetDisplayInfoData(void *handle, void *buffer, std::uint32_t size,
-                                 std::uint32_t tagId, std::uint32_t modeId);
+std::uint32_t GetDisplayInfoData(void *handle, void *buffer, std::uint32_t size, std::uint32_t tagId,
+                                 std::uint32_t modeId);
 
 // The display database as the screen mode requester lists it.
 constexpr std::uint32_t INVALID_ID = 0xFFFFFFFF;

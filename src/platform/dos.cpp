@@ -58,8 +58,7 @@ void *ProcessMain(void *argument)
 {
     auto *slot = static_cast<ProcessSlot *>(argument);
     char threadName[THREAD_NAME_LENGTH + 1] = {};
-    std::memcpy(threadName, slot->record.name,
-                std::min(std::strlen(slot->record.name), THREAD_NAME_LENGTH));
+    std::memcpy(threadName, slot->record.name, std::min(std::strlen(slot->record.name), THREAD_NAME_LENGTH));
     pthread_setname_np(pthread_self(), threadName);
 
     slot->record.entry();
@@ -210,8 +209,7 @@ bool FindViewerProgram(char *buffer, std::size_t size)
     }
     buffer[0] = '\0';
     auto usable = [&](int written) {
-        return written > 0 && static_cast<std::size_t>(written) < size &&
-               ::access(buffer, X_OK) == 0;
+        return written > 0 && static_cast<std::size_t>(written) < size && ::access(buffer, X_OK) == 0;
     };
 
 #ifdef SETTINGS_TEST_SWITCHES
@@ -246,4 +244,7 @@ bool FindViewerProgram(char *buffer, std::size_t size)
     return false;
 }
 
-void DosFailProcessCreation(bool fail) { failProcessCreation = fail; }
+void DosFailProcessCreation(bool fail)
+{
+    failProcessCreation = fail;
+}

@@ -37,8 +37,7 @@ struct Process {
 // by the system once the entry has returned and the process has been reaped.
 Process *CreateNewProc(const TagItem *tags);
 
-template <typename... Args>
-Process *CreateNewProcTags(Args... args)
+template <typename... Args> Process *CreateNewProcTags(Args... args)
 {
     IPTR words[] = {ToIPTR(args)..., TAG_DONE, 0};
     return CreateNewProc(reinterpret_cast<const TagItem *>(words));

@@ -79,8 +79,7 @@ void SetEasyRequestHook(EasyRequestHook hook)
     requestHook = std::move(hook);
 }
 
-std::int32_t EasyRequestArgs(Window *, const EasyStruct *easyStruct, std::uint32_t *idcmp,
-                             const IPTR *args)
+std::int32_t EasyRequestArgs(Window *, const EasyStruct *easyStruct, std::uint32_t *idcmp, const IPTR *args)
 {
     if (idcmp != nullptr) {
         *idcmp = 0;
@@ -91,8 +90,7 @@ std::int32_t EasyRequestArgs(Window *, const EasyStruct *easyStruct, std::uint32
     int used = 0;
     std::string body = FormatText(easyStruct->es_TextFormat, args, &used);
     int gadgetArgs = 0;
-    std::string gadgets = FormatText(easyStruct->es_GadgetFormat, args != nullptr ? args + used : nullptr,
-                                     &gadgetArgs);
+    std::string gadgets = FormatText(easyStruct->es_GadgetFormat, args != nullptr ? args + used : nullptr, &gadgetArgs);
     const char *title = easyStruct->es_Title != nullptr ? easyStruct->es_Title : "";
 
     if (requestHook) {

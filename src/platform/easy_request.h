@@ -24,14 +24,12 @@ struct EasyStruct {
 // are; otherwise "%s" (and "%ld", "%d") take the args in turn, "%%" is a '%'.
 // Without a display, or with SETTINGS_REQUEST_ANSWER=n in the environment, the
 // title and body go to standard error and 0 (or n) is returned.
-std::int32_t EasyRequestArgs(Window *window, const EasyStruct *easyStruct, std::uint32_t *idcmp,
-                             const IPTR *args);
+std::int32_t EasyRequestArgs(Window *window, const EasyStruct *easyStruct, std::uint32_t *idcmp, const IPTR *args);
 
 // Tests: answer requesters without showing them. The hook gets the title, the
 // body and the buttons as they would be shown and returns the answer. Null
 // restores real requesters.
-using EasyRequestHook =
-    std::function<std::int32_t(const char *title, const char *body, const char *gadgets)>;
+using EasyRequestHook = std::function<std::int32_t(const char *title, const char *body, const char *gadgets)>;
 void SetEasyRequestHook(EasyRequestHook hook);
 
 // Writes an ISO-8859-1 message to standard error as UTF-8, with a line feed.

@@ -27,9 +27,9 @@
 // tooltype list handed out (pointing into the layout's texts).
 struct IconFile {
     std::vector<std::uint8_t> bytes;
-    bool png = false;        // a PNG icon; otherwise a classic one
-    IconLayout layout;       // a classic icon's sections
-    PngIconLayout pngLayout; // a PNG icon's chunks and tags
+    bool png = false;         // a PNG icon; otherwise a classic one
+    IconLayout layout;        // a classic icon's sections
+    PngIconLayout pngLayout;  // a PNG icon's chunks and tags
     std::vector<char *> list;
     struct stat read;  // the file read: a write compares its identity, size and time
 };
@@ -54,13 +54,26 @@ DiskObject *NewDiskObject(IconFile &file)
         for (PngIconTagEntry &tag : file.pngLayout.tags) {
             auto value = static_cast<std::int32_t>(tag.value);
             switch (tag.tag) {
-            case ATTR_TOOLTYPE: file.list.push_back(tag.text.data()); break;
-            case ATTR_DEFAULTTOOL: icon.do_DefaultTool = tag.text.data(); break;
-            case ATTR_STACKSIZE: icon.do_StackSize = value; break;
-            case ATTR_ICONX: icon.do_CurrentX = value; break;
-            case ATTR_ICONY: icon.do_CurrentY = value; break;
-            case ATTR_TYPE: icon.do_Type = tag.value <= 0xFF ? static_cast<std::uint8_t>(tag.value) : 0; break;
-            default: break;
+            case ATTR_TOOLTYPE:
+                file.list.push_back(tag.text.data());
+                break;
+            case ATTR_DEFAULTTOOL:
+                icon.do_DefaultTool = tag.text.data();
+                break;
+            case ATTR_STACKSIZE:
+                icon.do_StackSize = value;
+                break;
+            case ATTR_ICONX:
+                icon.do_CurrentX = value;
+                break;
+            case ATTR_ICONY:
+                icon.do_CurrentY = value;
+                break;
+            case ATTR_TYPE:
+                icon.do_Type = tag.value <= 0xFF ? static_cast<std::uint8_t>(tag.value) : 0;
+                break;
+            default:
+                break;
             }
         }
     } else {
@@ -171,7 +184,7 @@ std::int32_t FollowLinks(const std::string &path, std::string &target)
         std::vector<char> link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 2);
         ssize_t length = readlink(target.c_str(), link.data(), link.size());
         if (length <= 0 || static_cast<std::size_t>(length) >= link.size()) {
-            return ERROR_IS_SOFT_LINK; // empty, or changed while being read
+            return ERROR_IS_SOFT_LINK;  // empty, or changed while being read
         }
         std::string next(link.data(), static_cast<std::size_t>(length));
         std::size_t slash = target.rfind('/');
@@ -387,11 +400,11 @@ bool CopyAttributes(const std::string &path, int fd, const struct stat &st)
 // put in place; or, when the file must keep its inode, the backup of the old one.
 struct PendingWrite {
     std::string target;
-    std::string temp;      // the new file, or the backup when written in place
-    int fd = -1;           // temp's
-    bool create = false;   // no file before: one made meanwhile is never replaced
+    std::string temp;     // the new file, or the backup when written in place
+    int fd = -1;          // temp's
+    bool create = false;  // no file before: one made meanwhile is never replaced
     bool inPlace = false;
-    std::string bytes;     // in place: the new bytes
+    std::string bytes;  // in place: the new bytes
     bool ok = true;
 };
 
@@ -517,8 +530,8 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
         if (write.fd < 0) {
             return false;
         }
-        bool kept = existing != nullptr ? CopyAttributes(target, write.fd, *existing)
-                                        : fchmod(write.fd, NewFileMode()) == 0;
+        bool kept =
+            existing != nullptr ? CopyAttributes(target, write.fd, *existing) : fchmod(write.fd, NewFileMode()) == 0;
         if (!WriteAllAt(write.fd, bytes) || (!kept && existing == nullptr)) {
             close(write.fd);
             unlink(write.temp.c_str());
@@ -574,15 +587,14 @@ std::vector<std::string> FoldersOf(bool inPlaceOnly)
     std::vector<std::string> folders;
     for (const PendingWrite &write : pendingWrites) {
         std::string folder = FolderOf(write.target);
-        if ((!inPlaceOnly || write.inPlace) &&
-            std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+        if ((!inPlaceOnly || write.inPlace) && std::find(folders.begin(), folders.end(), folder) == folders.end()) {
             folders.push_back(folder);
         }
     }
     return folders;
 }
 
-} // namespace
+}  // namespace
 
 void BeginIconSave()
 {
@@ -614,8 +626,8 @@ int EndIconSave(bool *written, int capacity)
             }
             continue;
         }
-        write.ok = write.ok && (write.create ? renameat2(AT_FDCWD, write.temp.c_str(), AT_FDCWD,
-                                                         write.target.c_str(), RENAME_NOREPLACE) == 0
+        write.ok = write.ok && (write.create ? renameat2(AT_FDCWD, write.temp.c_str(), AT_FDCWD, write.target.c_str(),
+                                                         RENAME_NOREPLACE) == 0
                                              : rename(write.temp.c_str(), write.target.c_str()) == 0);
         if (!write.ok) {
             unlink(write.temp.c_str());
@@ -652,7 +664,7 @@ std::int32_t IconIoErr()
 
 namespace {
 
-} // namespace
+}  // namespace
 
 DiskObject *GetDiskObject(const char *name)
 {
@@ -702,7 +714,7 @@ char *FindToolType(char **toolTypes, const char *key)
             ++k;
         }
         if (*k == '\0' && *e == '\0') {
-            return *entry + (e - *entry); // a bare key: its empty end
+            return *entry + (e - *entry);  // a bare key: its empty end
         }
         if (*k == '\0' && *e == '=') {
             return *entry + (e - *entry) + 1;
@@ -733,10 +745,9 @@ bool PutDiskObject(const char *name, DiskObject *icon)
     }
     try {
         std::string bytes;
-        if (!(file.png ? BuildPngIcon(file.bytes.data(), file.bytes.size(), file.pngLayout, icon->do_ToolTypes,
-                                      count, bytes)
-                       : BuildIcon(file.bytes.data(), file.bytes.size(), file.layout, icon->do_ToolTypes, count,
-                                   bytes))) {
+        if (!(file.png
+                  ? BuildPngIcon(file.bytes.data(), file.bytes.size(), file.pngLayout, icon->do_ToolTypes, count, bytes)
+                  : BuildIcon(file.bytes.data(), file.bytes.size(), file.layout, icon->do_ToolTypes, count, bytes))) {
             return false;
         }
         std::string found;

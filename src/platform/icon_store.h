@@ -10,13 +10,13 @@ struct IconFile;  // the parsed file, owned by the store
 constexpr std::int32_t NO_ICON_POSITION = INT32_MIN;
 
 struct DiskObject {
-    std::uint8_t do_Type;   // 1 disk, 2 drawer, 3 tool, 4 project, 5 garbage, 6 device, 7 kick, 8 appicon;
-                            // 0 for a PNG icon that does not say
-    char *do_DefaultTool;   // null when the icon has none
-    char **do_ToolTypes;    // null-terminated list; never null for an icon from the store
-    std::int32_t do_CurrentX, do_CurrentY; // NO_ICON_POSITION when not placed
-    std::int32_t do_StackSize;             // 0 for a PNG icon that does not say
-    IconFile *file;         // store-private
+    std::uint8_t do_Type;  // 1 disk, 2 drawer, 3 tool, 4 project, 5 garbage, 6 device, 7 kick, 8 appicon;
+                           // 0 for a PNG icon that does not say
+    char *do_DefaultTool;  // null when the icon has none
+    char **do_ToolTypes;   // null-terminated list; never null for an icon from the store
+    std::int32_t do_CurrentX, do_CurrentY;  // NO_ICON_POSITION when not placed
+    std::int32_t do_StackSize;              // 0 for a PNG icon that does not say
+    IconFile *file;                         // store-private
 };
 
 // Reads "name.info", a classic icon or a PNG icon as its content says (relative

@@ -24,9 +24,8 @@ struct Service {
 };
 
 constexpr Service kServices[] = {
-    {"dos.library", 53, 1},   {"intuition.library", 53, 1}, {"graphics.library", 54, 1},
-    {"locale.library", 53, 1}, {"icon.library", 53, 1},    {"muimaster.library", 21, 1},
-    {"asl.library", 53, 1},
+    {"dos.library", 53, 1},  {"intuition.library", 53, 1}, {"graphics.library", 54, 1}, {"locale.library", 53, 1},
+    {"icon.library", 53, 1}, {"muimaster.library", 21, 1}, {"asl.library", 53, 1},
 };
 constexpr int kServiceCount = sizeof kServices / sizeof kServices[0];
 
@@ -297,8 +296,7 @@ void CloseLibrary(Library *base)
 bool DisplayIsOpen()
 {
     int index = ServiceIndex("intuition.library");
-    return bases[index].lib_OpenCnt > 0 &&
-           qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+    return bases[index].lib_OpenCnt > 0 && qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
 }
 
 const std::vector<std::string> &LibraryCallLog()

@@ -34,8 +34,7 @@ struct Interface {
 // the display and creates the Qt application unless one exists.
 Library *OpenLibrary(const char *name, std::uint32_t version);
 // The named interface ("main", version 1) of an open library, or null.
-Interface *GetInterface(Library *base, const char *name, std::uint32_t version,
-                        const TagItem *tags);
+Interface *GetInterface(Library *base, const char *name, std::uint32_t version, const TagItem *tags);
 void DropInterface(Interface *iface);
 void CloseLibrary(Library *base);
 

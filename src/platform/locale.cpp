@@ -28,17 +28,14 @@ struct LanguageName {
 };
 
 const LanguageName kLanguages[] = {
-    {"ca", "catalan", "català"},       {"cs", "czech", "czech"},
-    {"da", "danish", "dansk"},         {"de", "german", "deutsch"},
-    {"el", "greek", "greek"},          {"es", "spanish", "español"},
-    {"fi", "finnish", "suomi"},        {"fr", "french", "français"},
-    {"hr", "croatian", "hrvatski"},    {"hu", "hungarian", "magyar"},
-    {"it", "italian", "italiano"},     {"nb", "norwegian", "norsk"},
-    {"nl", "dutch", "nederlands"},     {"nn", "norwegian", "norsk"},
-    {"no", "norwegian", "norsk"},      {"pl", "polish", "polski"},
-    {"pt", "portuguese", "português"}, {"ru", "russian", "russian"},
-    {"sl", "slovenian", "slovensko"},  {"sr", "serbian", "srpski"},
-    {"sv", "swedish", "svenska"},      {"tr", "turkish", "türkçe"},
+    {"ca", "catalan", "català"},      {"cs", "czech", "czech"},          {"da", "danish", "dansk"},
+    {"de", "german", "deutsch"},      {"el", "greek", "greek"},          {"es", "spanish", "español"},
+    {"fi", "finnish", "suomi"},       {"fr", "french", "français"},      {"hr", "croatian", "hrvatski"},
+    {"hu", "hungarian", "magyar"},    {"it", "italian", "italiano"},     {"nb", "norwegian", "norsk"},
+    {"nl", "dutch", "nederlands"},    {"nn", "norwegian", "norsk"},      {"no", "norwegian", "norsk"},
+    {"pl", "polish", "polski"},       {"pt", "portuguese", "português"}, {"ru", "russian", "russian"},
+    {"sl", "slovenian", "slovensko"}, {"sr", "serbian", "srpski"},       {"sv", "swedish", "svenska"},
+    {"tr", "turkish", "türkçe"},
 };
 
 std::string Lower(std::string text)
@@ -227,8 +224,7 @@ Catalog *OpenCatalog(const Locale *locale, const char *name, const TagItem *tags
             languages.push_back(language);
         }
     }
-    const std::vector<std::string> preferred = locale != nullptr ? locale->preferredLanguages
-                                                                 : UserLanguages();
+    const std::vector<std::string> preferred = locale != nullptr ? locale->preferredLanguages : UserLanguages();
     languages.insert(languages.end(), preferred.begin(), preferred.end());
 
     const std::vector<std::string> roots = CatalogRoots();

@@ -16,8 +16,7 @@ constexpr Tag TAG_DONE = 0;
 constexpr Tag TAG_END = 0;
 
 // Turns one argument of a variadic tag call into a tag-list word.
-template <typename T>
-inline IPTR ToIPTR(T value)
+template <typename T> inline IPTR ToIPTR(T value)
 {
     if constexpr (std::is_pointer_v<T>) {
         return reinterpret_cast<IPTR>(value);

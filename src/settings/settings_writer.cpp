@@ -159,7 +159,8 @@ int WriteIconSettings(const char *name)
 
     // The settings, in their fixed order.
     if (ToolConfig.hideSound == 0) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "MASTERVOLUME=%d", static_cast<int>(AppSettings.masterVolume));
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "MASTERVOLUME=%d",
+                      static_cast<int>(AppSettings.masterVolume));
         AddToolType(scratchBuffer);
         if (AppSettings.soundEnabled == 0) {
             AddToolType("NOSOUND");

@@ -26,9 +26,7 @@ std::int32_t ParseToolTypeNumber(const char *text)
         ++p;
     }
     if (negative) {
-        return magnitude >= limit ? std::numeric_limits<std::int32_t>::min()
-                                  : static_cast<std::int32_t>(-magnitude);
+        return magnitude >= limit ? std::numeric_limits<std::int32_t>::min() : static_cast<std::int32_t>(-magnitude);
     }
-    return magnitude >= limit ? std::numeric_limits<std::int32_t>::max()
-                              : static_cast<std::int32_t>(magnitude);
+    return magnitude >= limit ? std::numeric_limits<std::int32_t>::max() : static_cast<std::int32_t>(magnitude);
 }

@@ -37,9 +37,8 @@ bool localized = false;
 }  // namespace
 
 NewMenu menuTable[MENU_TABLE_SIZE] = {
-    kMenuTemplate[0], kMenuTemplate[1], kMenuTemplate[2],  kMenuTemplate[3],
-    kMenuTemplate[4], kMenuTemplate[5], kMenuTemplate[6],  kMenuTemplate[7],
-    kMenuTemplate[8], kMenuTemplate[9], kMenuTemplate[10], kMenuTemplate[11],
+    kMenuTemplate[0], kMenuTemplate[1], kMenuTemplate[2], kMenuTemplate[3], kMenuTemplate[4],  kMenuTemplate[5],
+    kMenuTemplate[6], kMenuTemplate[7], kMenuTemplate[8], kMenuTemplate[9], kMenuTemplate[10], kMenuTemplate[11],
 };
 
 void LocalizeMenus()

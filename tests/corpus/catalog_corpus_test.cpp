@@ -64,7 +64,7 @@ void CheckSet(const fs::path &set, int *catalogs)
                 // Left out of the catalog: only a translation identical to the original.
                 EXPECT_EQ(entry.text, original->second->text);
             } else {
-                EXPECT_EQ(text->text, real.codeset == CATALOG_CODESET_UTF8 ? Utf8ToLatin1(entry.text)
+                EXPECT_EQ(text->text, real.codeset == CATALOG_CODESET_UTF8          ? Utf8ToLatin1(entry.text)
                                       : real.codeset == CATALOG_CODESET_WINDOWS1252 ? Windows1252ToLatin1(entry.text)
                                                                                     : entry.text);
             }

@@ -79,7 +79,8 @@ protected:
             }
             for (const auto &item : fs::recursive_directory_iterator(folder)) {
                 const std::string name = item.path().filename().string();
-                if (item.is_regular_file() && name.size() > 5 && strcasecmp(name.c_str() + name.size() - 5, ".info") == 0) {
+                if (item.is_regular_file() && name.size() > 5 &&
+                    strcasecmp(name.c_str() + name.size() - 5, ".info") == 0) {
                     icons_.push_back(item.path());
                 }
             }
@@ -136,8 +137,8 @@ TEST_F(IconCorpus, WritingBackKeepsEveryByteAndMergingChangesOnlyTheToolTypes)
                 expected.push_back(kept);
             }
         }
-        expected.insert(expected.end(), {"MASTERVOLUME=40", "NOSOUND", "FPSLIMIT=25", "MODEID=1342378755",
-                                         "DEPTH=24", "FULLSCREEN"});
+        expected.insert(expected.end(),
+                        {"MASTERVOLUME=40", "NOSOUND", "FPSLIMIT=25", "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"});
         ResetProgramState();
         AppSettings = {2, 0x50031303, 24, 25, 1, 40, 0};
         EXPECT_EQ(WriteIconSettings("Icon"), 1);

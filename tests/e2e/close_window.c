@@ -33,8 +33,8 @@ int main(int argc, char **argv)
     event.type = intern(c, "WM_PROTOCOLS");
     event.data.data32[0] = intern(c, "WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_generic_error_t *error = xcb_request_check(
-        c, xcb_send_event_checked(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, (const char *)&event));
+    xcb_generic_error_t *error =
+        xcb_request_check(c, xcb_send_event_checked(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, (const char *)&event));
     int status = xcb_connection_has_error(c) || error != NULL || event.type == XCB_ATOM_NONE;
     if (status != 0) {
         fprintf(stderr, "%s: cannot close window %s\n", argv[0], argv[1]);

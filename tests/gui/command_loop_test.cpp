@@ -15,8 +15,10 @@ TEST_F(CommandLoopTest, EachNotificationProducesItsReturnId)
 
         SetAttrs(mainWindow, MUIA_Window_CloseRequest, 1);
         EXPECT_EQ(DrainReturnIds(app), Ids{ID_QUIT});
-        const std::pair<Object *, IPTR> buttons[] = {{saveButton, ID_SAVE},     {helpButton, ID_HELP},
-                                                     {aboutButton, ID_ABOUT},   {cancelButton, ID_CANCEL},
+        const std::pair<Object *, IPTR> buttons[] = {{saveButton, ID_SAVE},
+                                                     {helpButton, ID_HELP},
+                                                     {aboutButton, ID_ABOUT},
+                                                     {cancelButton, ID_CANCEL},
                                                      {screenModeButton, ID_SCREEN_MODE}};
         for (const auto &[button, id] : buttons) {
             // Pressing alone is no click; releasing over the button completes it.
@@ -69,7 +71,8 @@ TEST_F(CommandLoopTest, ThePrefsMenuOpensTheToolkitSettings)
     EXPECT_TRUE(DispatchCommand(ids[0]));
     EXPECT_EQ(MUI_ToolkitWindowCount(app), 1);
     MUI_CloseToolkitWindows(app);
-    for (std::int32_t id : std::initializer_list<std::int32_t>{0, ID_ABOUT_MUI, ID_MENU_PROJECT, ID_MENU_PREFS, 12, -2, 0x7fffffff}) {
+    for (std::int32_t id :
+         std::initializer_list<std::int32_t>{0, ID_ABOUT_MUI, ID_MENU_PROJECT, ID_MENU_PREFS, 12, -2, 0x7fffffff}) {
         EXPECT_TRUE(DispatchCommand(id)) << id;
     }
     EXPECT_TRUE(requests.empty());

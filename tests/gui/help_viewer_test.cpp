@@ -74,14 +74,14 @@ TEST_F(HelpTest, WithoutAHelpFileTheRequesterSaysSo)
     UseHelp("Exists.md", false);
     mkdir("Folder.md", 0755);
     mkfifo("Pipe.md", 0600);
-    for (const std::string &help : {std::string(), std::string("Missing Help.md"), std::string("Folder.md"), std::string("Pipe.md"),
-                                    std::string(HELP_FILE_SIZE - 1, 'h')}) {
+    for (const std::string &help : {std::string(), std::string("Missing Help.md"), std::string("Folder.md"),
+                                    std::string("Pipe.md"), std::string(HELP_FILE_SIZE - 1, 'h')}) {
         requests.clear();
         std::snprintf(ToolConfig.helpFile, sizeof ToolConfig.helpFile, "%s", help.c_str());
         EXPECT_TRUE(DispatchCommand(ID_HELP));
-        EXPECT_EQ(requests, std::vector<std::string>{"Application Settings|" +
-                                                     (help.empty() ? "Help is not available!"
-                                                                   : "Cannot open file " + help + "!")});
+        EXPECT_EQ(requests, std::vector<std::string>{
+                                "Application Settings|" +
+                                (help.empty() ? "Help is not available!" : "Cannot open file " + help + "!")});
         EXPECT_FALSE(Asleep());
     }
     EXPECT_EQ(Log(), "");

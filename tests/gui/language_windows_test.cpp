@@ -2,8 +2,8 @@
 // built-in tables: the settings window, its About requester, the screen mode
 // requester and the toolkit's About and settings windows.
 // The fixture first: Qt's "signals" macro would clash with it.
-#include "gui/window_fixture.h"
 #include "gui/screen_mode.h"
+#include "gui/window_fixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,10 +11,10 @@
 #include <QTreeWidget>
 
 #include "platform/asl.h"
-#include "platform/locale.h"
-#include "support/catalog_test_util.h"
 #include "platform/asl_strings.h"
+#include "platform/locale.h"
 #include "platform/muimaster_strings.h"
+#include "support/catalog_test_util.h"
 
 namespace {
 
@@ -29,7 +29,8 @@ void AddEnglish(const Entry (&table)[N], const char *catalogName, std::vector<st
     for (const Entry &entry : table) {
         const std::size_t length = GetCatalogStrLength(catalog, entry.id);
         const std::string english = entry.text + (entry.text[0] != '\0' && entry.text[1] == '\0' ? 2 : 0);
-        if (length == 0 || std::string(GetCatalogStr(catalog, entry.id, ""), length).find(english) != std::string::npos) {
+        if (length == 0 ||
+            std::string(GetCatalogStr(catalog, entry.id, ""), length).find(english) != std::string::npos) {
             continue;  // the same word in both languages
         }
         for (const QString &piece : QString::fromLatin1(english).split(QRegularExpression("%[0-9sd]|\n"))) {

@@ -1,7 +1,7 @@
 // The settings window for a screen reader, the keyboard and a small screen.
 // The fixture first: Qt's "signals" macro would clash with it.
-#include "gui/window_fixture.h"
 #include "gui/screen_mode.h"
+#include "gui/window_fixture.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -12,7 +12,6 @@
 #include <QScreen>
 #include <QSlider>
 #include <QToolButton>
-
 
 namespace {
 
@@ -65,8 +64,8 @@ TEST_F(ReachTest, AClickOnACheckmarksTextTogglesIt)
     const bool before = check->isChecked();
     for (QLabel *label : window->findChildren<QLabel *>()) {
         if (label->buddy() == check) {
-            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
-                                Qt::NoButton, Qt::NoModifier);
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::NoButton,
+                                Qt::NoModifier);
             QApplication::sendEvent(label, &release);
         }
     }
@@ -92,8 +91,8 @@ TEST_F(ReachTest, TheWindowStaysInsideItsScreen)
     Dispose();
     window = Open();
     const QRect frame = window->frameGeometry();
-    EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
-                                      << frame.height() << " in " << area.width() << "x" << area.height();
+    EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height()
+                                      << " in " << area.width() << "x" << area.height();
 }
 
 }  // namespace

@@ -71,5 +71,5 @@ protected:
     }
 
     ScopedCatalogEnvironment builtInTexts_{"", ""};  // whatever the developer's locale
-    std::vector<std::string> requests;  // title|body of each requester shown
+    std::vector<std::string> requests;               // title|body of each requester shown
 };

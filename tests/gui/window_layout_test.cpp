@@ -33,12 +33,14 @@ TEST_F(WindowLayoutTest, TheControlsInOrderWithTheirTextsAndValues)
                 }
             }
         }
-        std::vector<std::string> expected = {
-            "Application base=\"VELLUMINESETTINGS\"", "Window id=0x53455453 title=\"Starfield Settings\"",
-            "Text \"\\ecStarfield Settings\" framed big", "Group horiz frame " + Quoted(MSG_GROUP_DISPLAY),
-            "Cycle " + Quoted(MSG_MODE_WINDOW) + " " + Quoted(MSG_MODE_FULLSCREEN_AUTO) + " " +
-                Quoted(MSG_MODE_FULLSCREEN_MANUAL) + " active=0 chain",
-            "PopUp chain"};
+        std::vector<std::string> expected = {"Application base=\"VELLUMINESETTINGS\"",
+                                             "Window id=0x53455453 title=\"Starfield Settings\"",
+                                             "Text \"\\ecStarfield Settings\" framed big",
+                                             "Group horiz frame " + Quoted(MSG_GROUP_DISPLAY),
+                                             "Cycle " + Quoted(MSG_MODE_WINDOW) + " " +
+                                                 Quoted(MSG_MODE_FULLSCREEN_AUTO) + " " +
+                                                 Quoted(MSG_MODE_FULLSCREEN_MANUAL) + " active=0 chain",
+                                             "PopUp chain"};
         if (hideSound == 0) {
             expected.insert(expected.end(), {"Group frame " + Quoted(MSG_GROUP_SOUND), "CheckMark selected=0 chain",
                                              "Slider 0..64 value=17 chain"});

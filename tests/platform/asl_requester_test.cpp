@@ -29,8 +29,8 @@ protected:
     int Request(std::uint32_t initialId, AslRequestHook answer, std::int32_t minDepth = 8, std::int32_t maxDepth = 32)
     {
         AslSetRequestHook(std::move(answer));
-        return AslRequestTags(requester_, ASLSM_InitialDisplayID, initialId, ASLSM_MinDepth, minDepth,
-                              ASLSM_MaxDepth, maxDepth, TAG_DONE);
+        return AslRequestTags(requester_, ASLSM_InitialDisplayID, initialId, ASLSM_MinDepth, minDepth, ASLSM_MaxDepth,
+                              maxDepth, TAG_DONE);
     }
     ScreenModeRequester *requester_ = nullptr;
 };

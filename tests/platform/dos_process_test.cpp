@@ -25,9 +25,9 @@ TEST(DosRunProgram, PassesTheArgumentWholeWithoutAShellAndReturnsTheStatus)
 {
     TempDir dir;
     const std::string logger = Script(dir, "logger.sh", "printf '%s\\n' \"$#\" \"$@\" > '" + dir.file("log") + "'");
-    for (const std::string &argument : {std::string("My Help Files/Star field.md"), "a; touch '" + dir.file("ran") + "'",
-                                        "$(touch " + dir.file("ran") + ")", std::string("`id` | cat > x & \"q\" *"),
-                                        std::string("-rf"), std::string("")}) {
+    for (const std::string &argument : {std::string("My Help Files/Star field.md"),
+                                        "a; touch '" + dir.file("ran") + "'", "$(touch " + dir.file("ran") + ")",
+                                        std::string("`id` | cat > x & \"q\" *"), std::string("-rf"), std::string("")}) {
         ASSERT_EQ(RunProgram(logger.c_str(), argument.c_str()), 0) << argument;
         EXPECT_EQ(ReadFileBytes(dir.file("log")), "1\n" + argument + "\n");
     }

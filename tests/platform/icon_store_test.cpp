@@ -34,8 +34,8 @@ IconSpec Tool(Texts toolTypes)
 
 TEST(FindToolType, FirstEntryOfTheKeyWinsWithoutRegardToCase)
 {
-    char e0[] = "DONOTWAIT", e1[] = "WINDOWTITLE=Demo", e2[] = "window=first", e3[] = "WINDOW=second",
-         e4[] = "NOSOUND", e5[] = "MODEID=-12=3", e6[] = "", e7[] = "caf\xe9=1";
+    char e0[] = "DONOTWAIT", e1[] = "WINDOWTITLE=Demo", e2[] = "window=first", e3[] = "WINDOW=second", e4[] = "NOSOUND",
+         e5[] = "MODEID=-12=3", e6[] = "", e7[] = "caf\xe9=1";
     char *list[] = {e0, e1, e2, e3, e4, e5, e6, e7, nullptr};
     EXPECT_STREQ(FindToolType(list, "WINDOW"), "first");
     EXPECT_STREQ(FindToolType(list, "NOSOUND"), "");

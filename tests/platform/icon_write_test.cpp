@@ -75,9 +75,10 @@ int InMountedFolder(const std::string &folder, const char *type, const char *opt
     return InChild([&] {
         const bool mounted =
             unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-            (type != nullptr ? mount("none", folder.c_str(), type, 0, options) == 0
-                             : mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
-                                   mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
+            (type != nullptr
+                 ? mount("none", folder.c_str(), type, 0, options) == 0
+                 : mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+                       mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
         return mounted && chdir(folder.c_str()) == 0 ? body() : kUnavailable;
     });
 }
@@ -116,8 +117,7 @@ TEST_F(IconWrite, PermissionsOwnerLinksAndAttributesAreKeptAndNewIconsFollowTheU
         ASSERT_EQ(linked ? link("Icon.info", "Twin.info") : 0, 0);
         EXPECT_TRUE(WriteToolTypes("Icon", {"NEW"}));
         EXPECT_EQ(ReadToolTypes(linked ? "Twin" : "Icon"), Texts{"NEW"});
-        struct stat st {
-        };
+        struct stat st {};
         ASSERT_EQ(stat("Icon.info", &st), 0);
         EXPECT_EQ(st.st_mode & 07777, 0640u);
         EXPECT_EQ(st.st_nlink, linked ? 2u : 1u);
@@ -221,11 +221,11 @@ TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
     ASSERT_EQ(mkdir("open", 0777), 0);
     ASSERT_EQ(chmod("open", 0777), 0);
     WriteFileBytes("open/Theirs.info", old_);
-    ASSERT_EQ(chmod("open/Theirs.info", 0644), 0); // root's, not writable by others
+    ASSERT_EQ(chmod("open/Theirs.info", 0644), 0);  // root's, not writable by others
     WriteFileBytes("open/Shared.info", old_);
     ASSERT_EQ(chmod("open/Shared.info", 0666), 0);
     const bool attributes = setxattr("open/Shared.info", kAttribute, "kept", 4, 0) == 0;
-    ASSERT_EQ(chmod("Icon.info", 0666), 0); // writable, in a folder nobody may not change
+    ASSERT_EQ(chmod("Icon.info", 0666), 0);  // writable, in a folder nobody may not change
 
     int result = InChild([] {
         // The folders above the test's may be closed to others (a private TMPDIR).
@@ -244,8 +244,7 @@ TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
     EXPECT_EQ(ReadFileBytes("open/Theirs.info"), old_);
     // Written by another user: root's still, with its attributes.
     EXPECT_EQ(ReadToolTypes("open/Shared"), Texts{"NEW"});
-    struct stat st {
-    };
+    struct stat st {};
     ASSERT_EQ(stat("open/Shared.info", &st), 0);
     EXPECT_EQ(st.st_uid, 0u);
     EXPECT_EQ(st.st_mode & 07777, 0666u);

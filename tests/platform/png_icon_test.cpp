@@ -31,13 +31,22 @@ std::string Chunk(const std::string &type, const std::string &data)
            U32(static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(body.data()), body.size())));
 }
 
-std::string Tag(std::uint32_t tag, std::uint32_t value) { return U32(tag) + U32(value); }
-std::string Text(std::uint32_t tag, const std::string &text) { return U32(tag) + text + '\0'; }
+std::string Tag(std::uint32_t tag, std::uint32_t value)
+{
+    return U32(tag) + U32(value);
+}
+std::string Text(std::uint32_t tag, const std::string &text)
+{
+    return U32(tag) + text + '\0';
+}
 
 const std::string kIend = Chunk("IEND", "");
 
 // An image of nothing but an icOn chunk with these tags.
-std::string WithTags(const std::string &tags) { return kSignature + Chunk("icOn", tags) + kIend; }
+std::string WithTags(const std::string &tags)
+{
+    return kSignature + Chunk("icOn", tags) + kIend;
+}
 
 bool Parses(const std::string &bytes)
 {
@@ -56,9 +65,8 @@ IconSpec PngSpec(Texts toolTypes)
     return spec;
 }
 
-class PngIcon : public ::testing::Test
-{
-  protected:
+class PngIcon : public ::testing::Test {
+protected:
     PngIcon() : here_(dir_.path()) {}
     std::string Bytes(const std::string &name) const { return ReadFileBytes(dir_.file(name + ".info")); }
     void Put(const std::string &name, const std::string &bytes) { WriteFileBytes(dir_.file(name + ".info"), bytes); }
@@ -111,7 +119,7 @@ TEST_F(PngIcon, NewToolTypesTakeTheOldOnesPlacesAndEveryOtherTagStays)
         {{"1", "2", "3"}, tt("1") + stack + tt("2") + tt("3") + unknown},
         {{"1"}, tt("1") + stack + unknown},
         {{}, stack + unknown},
-        {{"N", ""}, stack + unknown + tt("N") + tt("")}, // none left: after the other tags
+        {{"N", ""}, stack + unknown + tt("N") + tt("")},  // none left: after the other tags
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.list));
@@ -134,7 +142,7 @@ TEST_F(PngIcon, AWrongCrcOnIcOnIsReadAndMended)
 {
     const std::string tags = Text(ATTR_TOOLTYPE, "OLD") + Tag(ATTR_ICONX, 5), good = WithTags(tags);
     std::string bad = good;
-    bad[8 + 8 + tags.size()] ^= 0x40; // the icOn's CRC
+    bad[8 + 8 + tags.size()] ^= 0x40;  // the icOn's CRC
     Put("Icon", bad);
     EXPECT_EQ(ReadToolTypes("Icon"), Texts{"OLD"});
     EXPECT_TRUE(WriteToolTypes("Icon", {"OLD"}));
@@ -145,7 +153,9 @@ TEST_F(PngIcon, MalformedIconsAreNoIconsAndNeverWritten)
 {
     const std::string good = MakeIcon(PngSpec({"GOOD"}));
     const std::size_t idat = good.find("IDAT") - 4;
-    auto changed = [&](std::size_t at, const std::string &with) { return std::string(good).replace(at, with.size(), with); };
+    auto changed = [&](std::size_t at, const std::string &with) {
+        return std::string(good).replace(at, with.size(), with);
+    };
     const struct {
         const char *what;
         std::string bytes;
@@ -174,4 +184,4 @@ TEST_F(PngIcon, MalformedIconsAreNoIconsAndNeverWritten)
     FreeDiskObject(icon);
 }
 
-} // namespace
+}  // namespace

@@ -18,9 +18,9 @@ TEST_F(LoadSettingsTest, WithoutANamedApplicationOnlyTheScreenDefaultsAreTaken)
     const std::string longName(128, 'a');
     MakeIcon("Application", {"FULLSCREEN", "NOSOUND"});
     MakeIcon(longName.substr(0, 127), {"FULLSCREEN"});
-    for (const Entries &toolTypes : {Entries{}, Entries{"HELP=Starfield.guide", "HIDESOUND", "MORPHOS=Starfield_MOS",
-                                                         "application_name=X"},
-                                     Entries{"APPLICATION=" + longName, "HELP=Starfield.guide", "WARPOS=W"}}) {
+    for (const Entries &toolTypes :
+         {Entries{}, Entries{"HELP=Starfield.guide", "HIDESOUND", "MORPHOS=Starfield_MOS", "application_name=X"},
+          Entries{"APPLICATION=" + longName, "HELP=Starfield.guide", "WARPOS=W"}}) {
         SCOPED_TRACE(toolTypes.size());
         ResetAppSettings();
         ResetToolConfig();

@@ -13,8 +13,8 @@ namespace {
 
 // Every settings entry is written for this record.
 const Settings kAllOn = {2, 0x50031303, 24, 25, 1, 40, 0};
-const Entries kAllSettings = {"MASTERVOLUME=40", "NOSOUND", "FPSLIMIT=25", "MODEID=1342378755", "DEPTH=24",
-                              "FULLSCREEN"};
+const Entries kAllSettings = {"MASTERVOLUME=40",   "NOSOUND",  "FPSLIMIT=25",
+                              "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"};
 
 Entries Concat(Entries a, const Entries &b)
 {
@@ -61,7 +61,8 @@ TEST_F(SaveSettingsTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
          {"WINDOWTITLE=Starfield deluxe", "DEPTHCUE", "MODEIDS=1,2", "NOSOUNDFX", "(WINDOW)", "FULLSCREEN2=yes",
           "MODEID =5", "X=WINDOW", ""}},
         // Leading spaces are dropped, tabs are not.
-        {{"   DONOTWAIT", "\tWINDOW", " ", "  (FULLSCREEN)", "   depth=3"}, {"DONOTWAIT", "\tWINDOW", "", "(FULLSCREEN)"}},
+        {{"   DONOTWAIT", "\tWINDOW", " ", "  (FULLSCREEN)", "   depth=3"},
+         {"DONOTWAIT", "\tWINDOW", "", "(FULLSCREEN)"}},
         {Concat(Many(120), {"WINDOW"}), Many(120)},
         {Many(44), Many(44)},  // the list is rebuilt from empty for every icon
         {Many(94), Many(94)},
@@ -74,8 +75,8 @@ TEST_F(SaveSettingsTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
 
 TEST_F(SaveSettingsTest, EachSettingWritesItsOwnEntries)
 {
-    const Entries old = {"KEEP", "MODEID=5", "DEPTH=8", "FULLSCREEN", "WINDOW", "FPSLIMIT=50", "MASTERVOLUME=12",
-                         "NOSOUND"};
+    const Entries old = {"KEEP",   "MODEID=5",    "DEPTH=8",         "FULLSCREEN",
+                         "WINDOW", "FPSLIMIT=50", "MASTERVOLUME=12", "NOSOUND"};
     const struct {
         Settings record;
         std::int32_t hideSound;
@@ -178,4 +179,3 @@ TEST_F(SaveSettingsTest, IconsThatCannotBeReadOrWhoseListLostATextAreNamed)
     EXPECT_EQ(ReadFileBytes(dir_.file("Bad.info")), "not an icon");
     EXPECT_FALSE(std::filesystem::exists(dir_.file("Missing.info")));
 }
-

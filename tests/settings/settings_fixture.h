@@ -26,8 +26,7 @@ using Entries = std::vector<std::string>;
 // A record's fields, for comparing and printing whole records.
 inline auto Fields(const Settings &s)
 {
-    return std::tuple(s.displayMode, s.modeId, s.depth, s.fpsLimit, s.fpsLimitEnabled, s.masterVolume,
-                      s.soundEnabled);
+    return std::tuple(s.displayMode, s.modeId, s.depth, s.fpsLimit, s.fpsLimitEnabled, s.masterVolume, s.soundEnabled);
 }
 
 class SettingsStoreTest : public testing::Test {

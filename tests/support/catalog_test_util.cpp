@@ -6,8 +6,8 @@
 #include "platform/formats/iff.h"
 #include "support/temp_dir.h"
 
-std::string MakeCatalogBytes(const std::vector<std::pair<std::int32_t, std::string>> &texts,
-                             std::uint32_t codeset, const std::string &language, bool countZero)
+std::string MakeCatalogBytes(const std::vector<std::pair<std::int32_t, std::string>> &texts, std::uint32_t codeset,
+                             const std::string &language, bool countZero)
 {
     std::string strings, body, cset;
     for (const auto &[id, text] : texts) {
@@ -54,9 +54,7 @@ ScopedEnvVar::~ScopedEnvVar()
 
 ScopedCatalogEnvironment::ScopedCatalogEnvironment(const std::string &root, const std::string &languages)
     : language_("LANGUAGE", languages.empty() ? std::nullopt : std::optional<std::string>(languages)),
-      all_("LC_ALL", std::nullopt),
-      messages_("LC_MESSAGES", std::nullopt),
-      lang_("LANG", std::nullopt),
+      all_("LC_ALL", std::nullopt), messages_("LC_MESSAGES", std::nullopt), lang_("LANG", std::nullopt),
       roots_("SETTINGS_CATALOG_ROOTS", root)
 {
 }

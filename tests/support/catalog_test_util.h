@@ -9,9 +9,8 @@
 
 // A FORM CTLG catalog from (id, text) pairs; each length counts a terminating
 // zero when countZero is set.
-std::string MakeCatalogBytes(const std::vector<std::pair<std::int32_t, std::string>> &texts,
-                             std::uint32_t codeset = 0, const std::string &language = "deutsch",
-                             bool countZero = true);
+std::string MakeCatalogBytes(const std::vector<std::pair<std::int32_t, std::string>> &texts, std::uint32_t codeset = 0,
+                             const std::string &language = "deutsch", bool countZero = true);
 
 // Writes bytes as ROOT/Catalogs/LANGUAGE/Vellumine/Settings.catalog.
 void InstallCatalog(const std::string &root, const std::string &language, const std::string &bytes);

@@ -14,7 +14,10 @@ inline IPTR Attr(Object *obj, Tag attr)
     return value;
 }
 
-inline bool Disabled(Object *obj) { return Attr(obj, MUIA_Disabled) != 0; }
+inline bool Disabled(Object *obj)
+{
+    return Attr(obj, MUIA_Disabled) != 0;
+}
 
 inline std::string Text(Object *obj)
 {

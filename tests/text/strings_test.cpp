@@ -38,13 +38,13 @@ TEST_F(TextTest, CatalogTextsReplaceBuiltInOnesWhereThereAreSome)
 TEST_F(TextTest, FormatTextsWithOtherConversionsAreNotUsed)
 {
     OpenCatalogWith({
-        {MSG_ERR_OPEN_LIBRARY, "%s %s"},               // two arguments
-        {MSG_ERR_OPEN_FILE, "Datei %d"},               // another conversion
+        {MSG_ERR_OPEN_LIBRARY, "%s %s"},                // two arguments
+        {MSG_ERR_OPEN_FILE, "Datei %d"},                // another conversion
         {MSG_WINDOW_TITLE, "Einstellungen f\xFCr %s"},  // fine
-        {MSG_ABOUT_TEXT, "%s\n%n"},                    // a writing conversion
-        {MSG_ERR_WRITE_ICONS, "100%% nicht in %s"},    // a literal percent: fine
-        {MSG_ERR_NO_HELP, "Hilfe zu 100% %s"},         // never a format: as it is
-        {MSG_ERR_CREATE_APP, "Fehler 100%"},           // not a format: as it is
+        {MSG_ABOUT_TEXT, "%s\n%n"},                     // a writing conversion
+        {MSG_ERR_WRITE_ICONS, "100%% nicht in %s"},     // a literal percent: fine
+        {MSG_ERR_NO_HELP, "Hilfe zu 100% %s"},          // never a format: as it is
+        {MSG_ERR_CREATE_APP, "Fehler 100%"},            // not a format: as it is
     });
     EXPECT_STREQ(GetString(MSG_ERR_OPEN_LIBRARY), "Cannot open library %s !");
     EXPECT_STREQ(GetString(MSG_ERR_OPEN_FILE), "Cannot open file %s!");
@@ -68,8 +68,8 @@ TEST_F(TextTest, FormatTextsWithOtherConversionsAreNotUsed)
 TEST_F(TextTest, MenuItemTextsNotOfTheTwoPartFormAreNotUsed)
 {
     OpenCatalogWith({
-        {MSG_MENU_SAVE, "Speichern"},             // no zero byte
-        {MSG_MENU_HELP, "H"},                     // the label is missing
+        {MSG_MENU_SAVE, "Speichern"},                // no zero byte
+        {MSG_MENU_HELP, "H"},                        // the label is missing
         {MSG_MENU_ABOUT, std::string("I\0\0A", 4)},  // an empty label
         {MSG_MENU_ABOUT_MUI, MenuText('\0', "MUI")},
         {MSG_MENU_EXIT, MenuText('B', "Beenden")},

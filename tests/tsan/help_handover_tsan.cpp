@@ -92,11 +92,9 @@ int main(int argc, char **argv)
 
     Object *text = MUI_NewObject(MUIC_Text, MUIA_Text_Contents, "help", TAG_DONE);
     Object *group = MUI_NewObject(MUIC_Group, MUIA_Group_Child, text, TAG_DONE);
-    mainWindow = MUI_NewObject(MUIC_Window, MUIA_Window_Title, windowTitle,
-                               MUIA_Window_RootObject, group, TAG_DONE);
-    app = MUI_NewObject(MUIC_Application, MUIA_Application_Title, "Handover",
-                        MUIA_Application_Base, "HANDOVER", MUIA_Application_Window, mainWindow,
-                        TAG_DONE);
+    mainWindow = MUI_NewObject(MUIC_Window, MUIA_Window_Title, windowTitle, MUIA_Window_RootObject, group, TAG_DONE);
+    app = MUI_NewObject(MUIC_Application, MUIA_Application_Title, "Handover", MUIA_Application_Base, "HANDOVER",
+                        MUIA_Application_Window, mainWindow, TAG_DONE);
     if (app == nullptr) {
         std::fprintf(stderr, "FAILED: no application object\n");
         return 1;

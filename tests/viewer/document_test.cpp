@@ -86,8 +86,8 @@ TEST_F(ViewerTest, RefusesWhatItCannotShow)
     QString error;
     const std::string fifo = dir_ + "/pipe.txt";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string &path : {dir_ + "/missing.md", dir_, Write("image.md", std::string("PNG\0\0\x01\x02", 7)),
-                                    fifo, std::string()}) {
+    for (const std::string &path :
+         {dir_ + "/missing.md", dir_, Write("image.md", std::string("PNG\0\0\x01\x02", 7)), fifo, std::string()}) {
         EXPECT_FALSE(ReadDocument(path.c_str(), &document, &error)) << path;
     }
     EXPECT_TRUE(ReadDocument(Write("empty.txt", "").c_str(), &document, &error));
@@ -103,8 +103,8 @@ TEST_F(ViewerTest, ShowsMarkdownAndHtmlRendered)
     Document document;
     QString error;
     for (const auto &[file, text, shown] : {std::tuple("help.md", "# Stars\n\nSome *stars*.\n", "Stars\nSome stars."),
-                                           std::tuple("help.html", "<h1>Stars</h1><p>a &amp; b</p>", "Stars\na & b"),
-                                           std::tuple("help.txt", "<b>kept</b> # as is", "<b>kept</b> # as is")}) {
+                                            std::tuple("help.html", "<h1>Stars</h1><p>a &amp; b</p>", "Stars\na & b"),
+                                            std::tuple("help.txt", "<b>kept</b> # as is", "<b>kept</b> # as is")}) {
         ASSERT_TRUE(ReadDocument(Write(file, text).c_str(), &document, &error));
         ShowDocument(&browser, document);
         EXPECT_EQ(browser.toPlainText().toStdString(), shown) << file;
@@ -219,7 +219,7 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
         {[&] { window.BrowsePrevious(); }, "Second - Help"},
         {[&] { window.BrowseNext(); }, "Main title - Help"},
         {[&] { window.BrowseNext(); }, "Idx - Help"},
-        {[&] { window.BrowseNext(); }, "Main title - Help"},     // as @next says
+        {[&] { window.BrowseNext(); }, "Main title - Help"},  // as @next says
         {[&] { window.ShowIndex(); }, "Idx - Help"},
         {[&] { window.ShowContents(); }, "Main title - Help"},
     };

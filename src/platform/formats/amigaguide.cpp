@@ -62,7 +62,10 @@ std::string Latin1ToUtf8(const unsigned char *p, std::size_t size)
     return text;
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {
@@ -77,7 +80,10 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix)
     return true;
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // The lines of the text: split at LF, a CR before it dropped, lines longer
 // than kGuideMaxLine split where a UTF-8 character starts.
@@ -130,12 +136,12 @@ Command FindCommand(std::string_view name)
         std::string_view name;
         Command command;
     } table[] = {
-        {"database", Command::Database}, {"node", Command::Node},       {"endnode", Command::EndNode},
-        {"title", Command::Title},       {"toc", Command::Toc},         {"next", Command::Next},
-        {"prev", Command::Prev},         {"index", Command::Index},     {"help", Command::Help},
+        {"database", Command::Database}, {"node", Command::Node},         {"endnode", Command::EndNode},
+        {"title", Command::Title},       {"toc", Command::Toc},           {"next", Command::Next},
+        {"prev", Command::Prev},         {"index", Command::Index},       {"help", Command::Help},
         {"font", Command::Font},         {"wordwrap", Command::WordWrap}, {"smartwrap", Command::SmartWrap},
-        {"tab", Command::Tab},           {"macro", Command::Macro},     {"onopen", Command::OnOpen},
-        {"onclose", Command::OnClose},   {"author", Command::Author},   {"(c)", Command::Copyright},
+        {"tab", Command::Tab},           {"macro", Command::Macro},       {"onopen", Command::OnOpen},
+        {"onclose", Command::OnClose},   {"author", Command::Author},     {"(c)", Command::Copyright},
         {"$ver:", Command::Version},     {"master", Command::Master},
     };
     for (const auto &entry : table) {
@@ -244,9 +250,8 @@ bool IsAmigaGuide(const char *data, std::size_t size)
         text.remove_prefix(3);
     }
     constexpr std::string_view kMark = "@database";
-    return StartsWithNoCase(text, kMark) &&
-           (text.size() == kMark.size() || IsSpace(text[kMark.size()]) || text[kMark.size()] == '\r' ||
-            text[kMark.size()] == '\n');
+    return StartsWithNoCase(text, kMark) && (text.size() == kMark.size() || IsSpace(text[kMark.size()]) ||
+                                             text[kMark.size()] == '\r' || text[kMark.size()] == '\n');
 }
 
 bool ParseAmigaGuide(const char *data, std::size_t size, GuideDocument *out)
@@ -273,7 +278,7 @@ bool ParseAmigaGuide(const char *data, std::size_t size, GuideDocument *out)
     GuideMacros documentMacros;
     GuideWrap documentWrap = GuideWrap::Lines;
     int documentTab = kGuideDefaultTab;
-    GuideNode *node = nullptr;    // the open node; text outside nodes is not shown
+    GuideNode *node = nullptr;  // the open node; text outside nodes is not shown
     SourceNode *source = nullptr;
     for (std::string_view line : SplitLines(view)) {
         if (line.empty() || line.front() != '@' || (line.size() > 1 && line[1] == '{')) {

@@ -11,14 +11,14 @@
 
 // Hard limits. A larger document is refused; past the other limits the rest is
 // left out and the document is marked truncated.
-constexpr std::size_t kGuideMaxSize = 16u << 20;        // bytes of a document
+constexpr std::size_t kGuideMaxSize = 16u << 20;  // bytes of a document
 constexpr std::size_t kGuideMaxNodes = 10000;
-constexpr std::size_t kGuideMaxLine = 16u << 10;        // bytes of a source line; longer lines are split
-constexpr std::size_t kGuideMaxNodeLines = 100000;      // lines shown of one node
-constexpr int kGuideMaxMacroDepth = 8;                  // macros expanded within macros
+constexpr std::size_t kGuideMaxLine = 16u << 10;           // bytes of a source line; longer lines are split
+constexpr std::size_t kGuideMaxNodeLines = 100000;         // lines shown of one node
+constexpr int kGuideMaxMacroDepth = 8;                     // macros expanded within macros
 constexpr std::size_t kGuideMaxLineExpansion = 64u << 10;  // bytes macros add to one source line
-constexpr std::size_t kGuideMaxExpansion = 1u << 20;    // bytes macros add to the whole document
-constexpr int kGuideMaxIndent = 200;                    // @{lindent} and @{pari}, in characters
+constexpr std::size_t kGuideMaxExpansion = 1u << 20;       // bytes macros add to the whole document
+constexpr int kGuideMaxIndent = 200;                       // @{lindent} and @{pari}, in characters
 constexpr int kGuideDefaultTab = 8;
 
 // Source lines as written (default), each line wrapped at the window's width
@@ -58,7 +58,7 @@ struct GuideLine {
     int indent = 0;       // left indent in characters (@{lindent})
     int firstIndent = 0;  // added to indent on the first line of a paragraph (@{pari})
     GuideAlign align = GuideAlign::Left;
-    bool wrap = false;    // wrapped at the window's width; else shown as written
+    bool wrap = false;  // wrapped at the window's width; else shown as written
 };
 
 struct GuideLink {
@@ -73,7 +73,7 @@ struct GuideNode {
     std::string title;  // the name when the document gives none
     // As written; empty: the document's own, or none.
     std::string toc, next, prev, index, help;
-    std::string font;   // a hint: name and size
+    std::string font;  // a hint: name and size
     int fontSize = 0;
     GuideWrap wrap = GuideWrap::Lines;
     int tabSize = kGuideDefaultTab;
@@ -87,11 +87,11 @@ struct GuideDocument {
     std::string toc, index, help;  // as written; empty: none
     std::string font;
     int fontSize = 0;
-    std::string onOpen, onClose;   // never run
-    std::vector<GuideNode> nodes;  // in file order
+    std::string onOpen, onClose;            // never run
+    std::vector<GuideNode> nodes;           // in file order
     std::map<std::string, int> nodeByName;  // folded name: the first node of that name
-    bool latin1 = false;     // the bytes were not UTF-8 and were read as ISO-8859-1
-    bool truncated = false;  // a limit was reached
+    bool latin1 = false;                    // the bytes were not UTF-8 and were read as ISO-8859-1
+    bool truncated = false;                 // a limit was reached
 };
 
 // True when the bytes start with @database (any letter case), after a UTF-8 byte-order mark.

@@ -32,6 +32,5 @@ std::string_view TrimGuideSpace(std::string_view text);
 int ParseGuideNumber(std::string_view text, int least, int most, int otherwise);
 
 // Turns a node's text lines into its styled lines and links.
-void BuildGuideLines(GuideNode *node, const std::vector<std::string_view> &text,
-                     const GuideMacros &nodeMacros, const GuideMacros &documentMacros,
-                     GuideBudget *budget);
+void BuildGuideLines(GuideNode *node, const std::vector<std::string_view> &text, const GuideMacros &nodeMacros,
+                     const GuideMacros &documentMacros, GuideBudget *budget);

@@ -24,8 +24,8 @@ GuidePen PenByName(std::string_view name)
         std::string_view name;
         GuidePen pen;
     } pens[] = {
-        {"text", GuidePen::Text},         {"shine", GuidePen::Shine},           {"shadow", GuidePen::Shadow},
-        {"fill", GuidePen::Fill},         {"filltext", GuidePen::FillText},     {"background", GuidePen::Background},
+        {"text", GuidePen::Text},           {"shine", GuidePen::Shine},       {"shadow", GuidePen::Shadow},
+        {"fill", GuidePen::Fill},           {"filltext", GuidePen::FillText}, {"background", GuidePen::Background},
         {"highlight", GuidePen::Highlight},
     };
     const std::string lower = LowerAscii(name);
@@ -69,8 +69,7 @@ private:
 
 class LineBuilder {
 public:
-    LineBuilder(GuideNode *node, const GuideMacros &nodeMacros, const GuideMacros &documentMacros,
-                GuideBudget *budget)
+    LineBuilder(GuideNode *node, const GuideMacros &nodeMacros, const GuideMacros &documentMacros, GuideBudget *budget)
         : node_(node), nodeMacros_(nodeMacros), documentMacros_(documentMacros), budget_(budget)
     {
     }
@@ -243,8 +242,8 @@ private:
         } else if (command == "code" || command == "body") {
             code_ = command == "code";
         } else if (command == "jleft" || command == "jcenter" || command == "jright") {
-            align_ = command == "jleft" ? GuideAlign::Left
-                                        : (command == "jcenter" ? GuideAlign::Center : GuideAlign::Right);
+            align_ =
+                command == "jleft" ? GuideAlign::Left : (command == "jcenter" ? GuideAlign::Center : GuideAlign::Right);
         } else if (command == "lindent") {
             indent_ = ParseGuideNumber(rest, 0, kGuideMaxIndent, 0);
         } else if (command == "pari") {
@@ -268,12 +267,11 @@ private:
             link.target = std::string(NextGuideArg(&rest));
             link.line = ParseGuideNumber(rest, 0, 1 << 30, 0);
         } else if (action == "system" || action == "rx" || action == "rxs") {
-            link.action = action == "system" ? GuideAction::System
-                                             : (action == "rx" ? GuideAction::Rx : GuideAction::Rxs);
+            link.action =
+                action == "system" ? GuideAction::System : (action == "rx" ? GuideAction::Rx : GuideAction::Rxs);
             rest = TrimGuideSpace(rest);
-            link.target = std::string(rest.size() >= 2 && rest.front() == '"' && rest.back() == '"'
-                                          ? rest.substr(1, rest.size() - 2)
-                                          : rest);
+            link.target = std::string(
+                rest.size() >= 2 && rest.front() == '"' && rest.back() == '"' ? rest.substr(1, rest.size() - 2) : rest);
         } else if (action == "beep") {
             link.action = GuideAction::Beep;
         } else if (action == "close") {
@@ -343,20 +341,19 @@ private:
     GuideAlign align_ = GuideAlign::Left;
     int indent_ = 0;
     int firstIndent_ = 0;
-    bool code_ = false;       // @{code}: lines as written until @{body}
+    bool code_ = false;  // @{code}: lines as written until @{body}
     GuideWrap mode_ = GuideWrap::Lines;
-    bool open_ = false;       // the last line takes more text
+    bool open_ = false;  // the last line takes more text
     bool openedByBreak_ = false;
-    bool full_ = false;       // kGuideMaxNodeLines reached
+    bool full_ = false;  // kGuideMaxNodeLines reached
     int source_ = 0;
     std::size_t lineLeft_ = kGuideMaxLineExpansion;
 };
 
 }  // namespace
 
-void BuildGuideLines(GuideNode *node, const std::vector<std::string_view> &text,
-                     const GuideMacros &nodeMacros, const GuideMacros &documentMacros,
-                     GuideBudget *budget)
+void BuildGuideLines(GuideNode *node, const std::vector<std::string_view> &text, const GuideMacros &nodeMacros,
+                     const GuideMacros &documentMacros, GuideBudget *budget)
 {
     LineBuilder(node, nodeMacros, documentMacros, budget).Build(text);
 }

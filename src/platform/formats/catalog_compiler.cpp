@@ -119,8 +119,7 @@ std::string ResolveEscapes(const std::string &text)
         case 'x': {
             int value = 0;
             int digits = 0;
-            while (digits < 2 && i + 1 < text.size() &&
-                   std::isxdigit(static_cast<unsigned char>(text[i + 1])) != 0) {
+            while (digits < 2 && i + 1 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) != 0) {
                 char h = static_cast<char>(std::tolower(static_cast<unsigned char>(text[++i])));
                 value = value * 16 + (h <= '9' ? h - '0' : h - 'a' + 10);
                 ++digits;
@@ -324,8 +323,8 @@ std::string BuildCatalog(const CatalogDescription &description, const CatalogTra
         auto length = static_cast<std::int32_t>(text.size());
         if (warnings != nullptr && ((original->minLength >= 0 && length < original->minLength) ||
                                     (original->maxLength > 0 && length > original->maxLength))) {
-            warnings->push_back(LineError(found->second->line,
-                                          "text of " + original->label + " is outside its length bounds"));
+            warnings->push_back(
+                LineError(found->second->line, "text of " + original->label + " is outside its length bounds"));
         }
         std::string stored = text + '\0';
         PutBE32(strings, static_cast<std::uint32_t>(original->id));
@@ -405,11 +404,11 @@ std::string BuildStringHeader(const CatalogDescription &description, const std::
     return out;
 }
 
-std::string BuildStringTable(const CatalogDescription &description, const std::string &header,
-                             const std::string &space)
+std::string BuildStringTable(const CatalogDescription &description, const std::string &header, const std::string &space)
 {
     std::string out = "// Made by catcomp from the catalog description; not to be edited.\n"
-                      "#include \"" + header + "\"\n\n";
+                      "#include \"" +
+                      header + "\"\n\n";
     if (!space.empty()) {
         out += "namespace " + space + " {\n\n";
     }

@@ -8,7 +8,7 @@
 
 struct CatalogSourceEntry {
     std::string label;
-    std::int32_t id = 0;  // from the description; unused in a translation
+    std::int32_t id = 0;          // from the description; unused in a translation
     std::int32_t minLength = -1;  // -1: no bound
     std::int32_t maxLength = -1;
     std::string text;  // escapes resolved; may hold zero bytes

@@ -27,8 +27,8 @@ struct CatalogFile {
 
 enum class CatalogStatus {
     Ok,
-    Malformed,        // not a well-formed CTLG: a length or a chunk is wrong
-    UnknownCodeset,   // well-formed, in a character set that cannot be converted
+    Malformed,       // not a well-formed CTLG: a length or a chunk is wrong
+    UnknownCodeset,  // well-formed, in a character set that cannot be converted
 };
 
 // Parses a catalog held in memory; texts are converted to ISO-8859-1. On any

@@ -24,7 +24,7 @@ bool SkipImage(ByteReader &c)
     std::uint64_t width = ReadBE16(header + 4);
     std::uint64_t height = ReadBE16(header + 6);
     std::uint64_t depth = ReadBE16(header + 8);
-    std::uint64_t planes = (width + 15) / 16 * 2 * height * depth; // at most 2^46: no overflow
+    std::uint64_t planes = (width + 15) / 16 * 2 * height * depth;  // at most 2^46: no overflow
     return planes <= c.Left() && c.Skip(static_cast<std::size_t>(planes));
 }
 
@@ -37,7 +37,7 @@ bool ReadToolTypes(ByteReader &c, std::vector<std::string> &entries)
         return false;
     }
     std::size_t count = countWord / 4 - 1;
-    if (count > c.Left() / 5) { // each entry takes at least a length and a zero
+    if (count > c.Left() / 5) {  // each entry takes at least a length and a zero
         return false;
     }
     entries.reserve(count);
@@ -67,7 +67,7 @@ std::size_t FindImageBlock(const std::vector<std::string> &entries)
     return entries.size();
 }
 
-} // namespace
+}  // namespace
 
 bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout)
 {

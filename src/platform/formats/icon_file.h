@@ -33,13 +33,13 @@ constexpr std::size_t kIconMaxFileSize = 16u << 20;
 struct IconLayout {
     std::uint8_t type = 0;
     bool hasDefaultTool = false;
-    std::string defaultTool;          // up to its first zero
+    std::string defaultTool;  // up to its first zero
     std::int32_t currentX = 0, currentY = 0, stackSize = 0;
-    bool hasToolTypes = false;        // the tooltypes pointer is non-zero
-    std::size_t toolTypesStart = 0;   // where the tooltype section starts (or would start)
-    std::size_t toolTypesEnd = 0;     // where it ends; == toolTypesStart when there is none
-    std::vector<std::string> entries; // every entry of the section, without its zero
-    std::size_t imageBlockStart = 0;  // index of the NewIcons block in entries (== size when none)
+    bool hasToolTypes = false;         // the tooltypes pointer is non-zero
+    std::size_t toolTypesStart = 0;    // where the tooltype section starts (or would start)
+    std::size_t toolTypesEnd = 0;      // where it ends; == toolTypesStart when there is none
+    std::vector<std::string> entries;  // every entry of the section, without its zero
+    std::size_t imageBlockStart = 0;   // index of the NewIcons block in entries (== size when none)
 };
 
 // Parses an icon. Returns false, leaving layout unspecified, when the bytes are not

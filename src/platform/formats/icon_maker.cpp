@@ -42,14 +42,14 @@ void PutText(std::string &out, const std::string &text)
 // An Image structure and its planes; inverted gives the selected look.
 void PutImage(std::string &out, bool inverted)
 {
-    PutBE16(out, 0); // left
-    PutBE16(out, 0); // top
+    PutBE16(out, 0);  // left
+    PutBE16(out, 0);  // top
     PutBE16(out, kImageWidth);
     PutBE16(out, kImageHeight);
     PutBE16(out, kImageDepth);
     PutBE32(out, 1);                                           // image data pointer
-    out.push_back(static_cast<char>((1 << kImageDepth) - 1)); // plane pick
-    out.push_back(0);                                         // plane on/off
+    out.push_back(static_cast<char>((1 << kImageDepth) - 1));  // plane pick
+    out.push_back(0);                                          // plane on/off
     PutBE32(out, 0);                                           // next image
     for (int plane = 0; plane < kImageDepth; ++plane) {
         for (int y = 0; y < kImageHeight; ++y) {
@@ -82,14 +82,14 @@ void PutChunk(std::string &out, const char *type, const std::string &data)
 // valid image needs no compression, and the formats need no zlib.
 std::string StoredZlib(const std::string &bytes)
 {
-    std::string out("\x78\x01\x01", 3); // deflate, 32K window; final stored block
+    std::string out("\x78\x01\x01", 3);  // deflate, 32K window; final stored block
     auto length = static_cast<std::uint16_t>(bytes.size());
     for (std::uint16_t v : {length, static_cast<std::uint16_t>(~length)}) {
-        out.push_back(static_cast<char>(v & 0xFF)); // little-endian, as deflate stores them
+        out.push_back(static_cast<char>(v & 0xFF));  // little-endian, as deflate stores them
         out.push_back(static_cast<char>(v >> 8));
     }
     out += bytes;
-    std::uint32_t a = 1, b = 0; // Adler-32
+    std::uint32_t a = 1, b = 0;  // Adler-32
     for (unsigned char c : bytes) {
         a = (a + c) % 65521;
         b = (b + a) % 65521;
@@ -119,13 +119,13 @@ void PutPngImage(std::string &out, bool inverted, const std::string &icOn, bool 
     std::string header;
     PutBE32(header, kImageWidth);
     PutBE32(header, kImageHeight);
-    header += std::string("\x08\x03\x00\x00\x00", 5); // depth 8, palette, deflate, no interlace
+    header += std::string("\x08\x03\x00\x00\x00", 5);  // depth 8, palette, deflate, no interlace
     PutChunk(out, "IHDR", header);
     PutChunk(out, "PLTE", std::string("\x95\x95\x95\x00\x00\x00\xff\xff\xff\x3b\x67\xa2", 12));
     PutChunk(out, "tRNS", std::string(1, '\0'));
     std::string rows;
     for (int y = 0; y < kImageHeight; ++y) {
-        rows.push_back(0); // no filter
+        rows.push_back(0);  // no filter
         for (int x = 0; x < kImageWidth; ++x) {
             char c = kStar[y][x];
             unsigned pen = c == '.' ? 0 : static_cast<unsigned>(c - '0');
@@ -179,7 +179,7 @@ std::string MakePngIcon(const IconSpec &spec)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 std::string MakeIcon(const IconSpec &spec)
 {
@@ -188,41 +188,41 @@ std::string MakeIcon(const IconSpec &spec)
     }
     bool section = spec.toolTypeSection || !spec.toolTypes.empty() || !spec.newIconsLines.empty();
     std::string out;
-    PutBE16(out, 0xE310); // magic
-    PutBE16(out, 1);      // version
+    PutBE16(out, 0xE310);  // magic
+    PutBE16(out, 1);       // version
     // The gadget.
-    PutBE32(out, 0);                                 // next gadget
-    PutBE16(out, 0);                                 // left
-    PutBE16(out, 0);                                 // top
-    PutBE16(out, kImageWidth);                       // width
-    PutBE16(out, kImageHeight + 1);                  // height
-    PutBE16(out, spec.selectImage ? 6 : 5);          // flags: image, with a select image or backfill
-    PutBE16(out, 3);                                 // activation: relverify, immediate
-    PutBE16(out, 1);                                 // boolean gadget
-    PutBE32(out, 0x00421000);                        // gadget render
-    PutBE32(out, spec.selectImage ? 0x00421100 : 0); // select render
-    PutBE32(out, 0);                                 // gadget text
-    PutBE32(out, 0);                                 // mutual exclude
-    PutBE32(out, 0);                                 // special info
-    PutBE16(out, 0);                                 // gadget id
-    PutBE32(out, spec.revision);                     // user data: the revision
+    PutBE32(out, 0);                                  // next gadget
+    PutBE16(out, 0);                                  // left
+    PutBE16(out, 0);                                  // top
+    PutBE16(out, kImageWidth);                        // width
+    PutBE16(out, kImageHeight + 1);                   // height
+    PutBE16(out, spec.selectImage ? 6 : 5);           // flags: image, with a select image or backfill
+    PutBE16(out, 3);                                  // activation: relverify, immediate
+    PutBE16(out, 1);                                  // boolean gadget
+    PutBE32(out, 0x00421000);                         // gadget render
+    PutBE32(out, spec.selectImage ? 0x00421100 : 0);  // select render
+    PutBE32(out, 0);                                  // gadget text
+    PutBE32(out, 0);                                  // mutual exclude
+    PutBE32(out, 0);                                  // special info
+    PutBE16(out, 0);                                  // gadget id
+    PutBE32(out, spec.revision);                      // user data: the revision
     // The rest of the DiskObject.
     out.push_back(static_cast<char>(spec.type));
     out.push_back(0);
     PutBE32(out, spec.hasDefaultTool ? 0x00422000 : 0);
     PutBE32(out, section ? 0x00423000 : 0);
-    PutBE32(out, 0x80000000u); // current x: no position
-    PutBE32(out, 0x80000000u); // current y
+    PutBE32(out, 0x80000000u);  // current x: no position
+    PutBE32(out, 0x80000000u);  // current y
     PutBE32(out, spec.drawerData ? 0x00424000 : 0);
     PutBE32(out, spec.hasToolWindow ? 0x00425000 : 0);
-    PutBE32(out, spec.type == ICON_TOOL || spec.type == ICON_PROJECT ? 4096 : 0); // stack
+    PutBE32(out, spec.type == ICON_TOOL || spec.type == ICON_PROJECT ? 4096 : 0);  // stack
 
     if (spec.drawerData) {
         // A NewWindow (48 bytes) and the drawer's scroll position (8 bytes).
-        PutBE16(out, 60);  // left
-        PutBE16(out, 40);  // top
-        PutBE16(out, 400); // width
-        PutBE16(out, 200); // height
+        PutBE16(out, 60);   // left
+        PutBE16(out, 40);   // top
+        PutBE16(out, 400);  // width
+        PutBE16(out, 200);  // height
         out.push_back(static_cast<char>(0xFF));
         out.push_back(static_cast<char>(0xFF));
         out.append(48 - 10, '\0');
@@ -257,8 +257,8 @@ std::string MakeIcon(const IconSpec &spec)
         PutText(out, spec.toolWindow);
     }
     if (spec.drawerData && spec.revision == 1) {
-        PutBE32(out, 0); // flags: as the system prefers
-        PutBE16(out, 1); // view by icon
+        PutBE32(out, 0);  // flags: as the system prefers
+        PutBE16(out, 1);  // view by icon
     }
     if (spec.os35) {
         // FORM ICON with one FACE chunk: width - 1, height - 1, flags, aspect, palette size - 1.

@@ -121,7 +121,7 @@ bool WalkImage(ByteReader &r, PngIconLayout *layout)
     }
 }
 
-} // namespace
+}  // namespace
 
 std::uint32_t PngCrc32(std::uint32_t crc, const std::uint8_t *data, std::size_t size)
 {
@@ -156,8 +156,8 @@ bool ParsePngIcon(const std::uint8_t *data, std::size_t size, PngIconLayout &lay
     return true;
 }
 
-bool BuildPngIcon(const std::uint8_t *data, std::size_t size, const PngIconLayout &layout,
-                  const char *const *list, std::size_t count, std::string &out)
+bool BuildPngIcon(const std::uint8_t *data, std::size_t size, const PngIconLayout &layout, const char *const *list,
+                  std::size_t count, std::string &out)
 {
     std::size_t chunkStart = layout.hasIcOn ? layout.icOnStart : layout.firstIendStart;
     std::size_t chunkEnd = layout.hasIcOn ? layout.icOnEnd : layout.firstIendStart;
@@ -188,7 +188,7 @@ bool BuildPngIcon(const std::uint8_t *data, std::size_t size, const PngIconLayou
 
     // The chunk's type and tags: the CRC covers both.
     std::string chunk = "icOn";
-    std::size_t next = 0; // the next text of list to place
+    std::size_t next = 0;  // the next text of list to place
     auto putToolTypes = [&](std::size_t upTo) {
         for (; next < upTo && next < count; ++next) {
             PutBE32(chunk, ATTR_TOOLTYPE);

@@ -48,16 +48,16 @@ std::uint32_t PngCrc32(std::uint32_t crc, const std::uint8_t *data, std::size_t 
 struct PngIconTagEntry {
     std::uint32_t tag = 0;
     std::size_t start = 0, end = 0;
-    std::uint32_t value = 0; // a value tag's value
-    std::string text;        // a text tag's text, without its zero
+    std::uint32_t value = 0;  // a value tag's value
+    std::string text;         // a text tag's text, without its zero
 };
 
 struct PngIconLayout {
-    bool hasIcOn = false;           // the first image has an icOn chunk
-    bool icOnCrcValid = false;      // and its CRC is right
-    std::size_t icOnStart = 0;      // its length word
-    std::size_t icOnEnd = 0;        // after its CRC
-    std::size_t firstIendStart = 0; // the first image's IEND chunk: where a new icOn goes
+    bool hasIcOn = false;            // the first image has an icOn chunk
+    bool icOnCrcValid = false;       // and its CRC is right
+    std::size_t icOnStart = 0;       // its length word
+    std::size_t icOnEnd = 0;         // after its CRC
+    std::size_t firstIendStart = 0;  // the first image's IEND chunk: where a new icOn goes
     std::vector<PngIconTagEntry> tags;
 };
 
@@ -79,5 +79,5 @@ bool ParsePngIcon(const std::uint8_t *data, std::size_t size, PngIconLayout &lay
 // tags when there were none; the chunk's length and CRC are new, every other byte
 // as it was. An icon without icOn gets one, holding just the list, before the
 // first IEND, unless the list is empty. False when the result would break a bound.
-bool BuildPngIcon(const std::uint8_t *data, std::size_t size, const PngIconLayout &layout,
-                  const char *const *list, std::size_t count, std::string &out);
+bool BuildPngIcon(const std::uint8_t *data, std::size_t size, const PngIconLayout &layout, const char *const *list,
+                  std::size_t count, std::string &out);

@@ -94,8 +94,8 @@ void Notify(Object *obj, Tag attr, IPTR value)
 void ChangeAttr(Object *obj, Tag attr, IPTR value)
 {
     IPTR old = 0;
-    const bool known = attr != MUIA_Window_CloseRequest && attr != MUIA_Menuitem_Trigger &&
-                       GetAttr(attr, obj, &old) != 0;
+    const bool known =
+        attr != MUIA_Window_CloseRequest && attr != MUIA_Menuitem_Trigger && GetAttr(attr, obj, &old) != 0;
     switch (obj->kind) {
     case Kind::Application:
         ApplyApplicationAttr(obj, attr, value);

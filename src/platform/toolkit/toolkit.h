@@ -37,10 +37,10 @@ enum : Tag {
     MUIA_Window_Menustrip,
     MUIA_Window_RootObject,
     MUIA_Window_Open,
-    MUIA_Window_Sleep,  // nests: each true needs its false before the window wakes
+    MUIA_Window_Sleep,         // nests: each true needs its false before the window wakes
     MUIA_Window_CloseRequest,  // set by the close gadget and by Escape
-    MUIA_Window_Window,  // the system window (opaque handle), or 0 while closed;
-                         // for platform code it is the window's QWidget *
+    MUIA_Window_Window,        // the system window (opaque handle), or 0 while closed;
+                               // for platform code it is the window's QWidget *
     // Group
     MUIA_Group_Child,  // repeatable
     MUIA_Group_Horiz,
@@ -114,15 +114,15 @@ constexpr IPTR MUIV_NotTriggerValue = 0x49893133;
 // Methods, sent with DoMethod.
 enum : IPTR {
     MUIM_Base = 0x80420000,
-    MUIM_Notify,                         // attr, trigger, target, count, method, arg...
-    MUIM_FindUData,                      // udata -> Object* (menu item), or 0
-    MUIM_Application_ReturnID,           // id; safe from any thread
-    MUIM_Application_NewInput,           // uint32_t *signals -> return id or 0
-    MUIM_Application_AboutMUI,           // reference window
-    MUIM_Application_OpenConfigWindow,   // flags
-    MUIM_Application_CheckRefresh,       // -
-    MUIM_Set,                            // attr, value (notifications run)
-    MUIM_NoNotifySet,                    // attr, value (no notification)
+    MUIM_Notify,                        // attr, trigger, target, count, method, arg...
+    MUIM_FindUData,                     // udata -> Object* (menu item), or 0
+    MUIM_Application_ReturnID,          // id; safe from any thread
+    MUIM_Application_NewInput,          // uint32_t *signals -> return id or 0
+    MUIM_Application_AboutMUI,          // reference window
+    MUIM_Application_OpenConfigWindow,  // flags
+    MUIM_Application_CheckRefresh,      // -
+    MUIM_Set,                           // attr, value (notifications run)
+    MUIM_NoNotifySet,                   // attr, value (no notification)
 };
 constexpr IPTR MUIV_Application_ReturnID_Quit = -1;
 
@@ -143,11 +143,11 @@ constexpr std::uint8_t NM_ITEM = 2;
 
 struct NewMenu {
     std::uint8_t nm_Type;
-    const char *nm_Label;       // text, or a string id before localisation, or NM_BARLABEL
-    const char *nm_CommKey;     // one-character text, or null
+    const char *nm_Label;    // text, or a string id before localisation, or NM_BARLABEL
+    const char *nm_CommKey;  // one-character text, or null
     std::uint16_t nm_Flags;
     std::int32_t nm_MutualExclude;
-    void *nm_UserData;          // the command id
+    void *nm_UserData;  // the command id
 };
 
 // Object creation. The variadic forms take tag/value pairs closed by TAG_DONE.
@@ -157,15 +157,13 @@ Object *MUI_NewObjectA(const char *className, const TagItem *tags);
 Object *MUI_MakeObjectA(IPTR type, const IPTR *params);
 void MUI_DisposeObject(Object *obj);
 
-template <typename... Args>
-Object *MUI_NewObject(const char *className, Args... args)
+template <typename... Args> Object *MUI_NewObject(const char *className, Args... args)
 {
     IPTR words[] = {ToIPTR(args)..., TAG_DONE, 0};
     return MUI_NewObjectA(className, reinterpret_cast<const TagItem *>(words));
 }
 
-template <typename... Args>
-Object *MUI_MakeObject(IPTR type, Args... args)
+template <typename... Args> Object *MUI_MakeObject(IPTR type, Args... args)
 {
     IPTR params[] = {ToIPTR(args)..., 0};
     return MUI_MakeObjectA(type, params);
@@ -175,8 +173,7 @@ Object *MUI_MakeObject(IPTR type, Args... args)
 std::uint32_t SetAttrsA(Object *obj, const TagItem *tags);
 std::uint32_t GetAttr(Tag attr, Object *obj, IPTR *storage);
 
-template <typename... Args>
-std::uint32_t SetAttrs(Object *obj, Args... args)
+template <typename... Args> std::uint32_t SetAttrs(Object *obj, Args... args)
 {
     IPTR words[] = {ToIPTR(args)..., TAG_DONE, 0};
     return SetAttrsA(obj, reinterpret_cast<const TagItem *>(words));
@@ -185,8 +182,7 @@ std::uint32_t SetAttrs(Object *obj, Args... args)
 // Methods.
 IPTR DoMethodA(Object *obj, const IPTR *msg);
 
-template <typename... Args>
-IPTR DoMethod(Object *obj, Args... args)
+template <typename... Args> IPTR DoMethod(Object *obj, Args... args)
 {
     IPTR msg[] = {ToIPTR(args)..., 0};
     return DoMethodA(obj, msg);
@@ -205,16 +201,15 @@ std::uint32_t Wait(std::uint32_t signalSet);
 // (the last button is 0, as the toolkit counts).
 // The format is filled printf-style from args (%s, %d, %ld, %u, %x, %c with
 // flags, width and precision); a button text starting with '*' is the default.
-int MUI_RequestA(Object *app, Object *window, std::uint32_t flags, const char *title,
-                 const char *buttons, const char *format, const IPTR *args);
+int MUI_RequestA(Object *app, Object *window, std::uint32_t flags, const char *title, const char *buttons,
+                 const char *format, const IPTR *args);
 // As MUI_RequestA, reading no more than argCount arguments.
-int MUI_RequestArgs(Object *app, Object *window, std::uint32_t flags, const char *title,
-                    const char *buttons, const char *format, const IPTR *args,
-                    std::size_t argCount);
+int MUI_RequestArgs(Object *app, Object *window, std::uint32_t flags, const char *title, const char *buttons,
+                    const char *format, const IPTR *args, std::size_t argCount);
 
 template <typename... Args>
-int MUI_Request(Object *app, Object *window, std::uint32_t flags, const char *title,
-                const char *buttons, const char *format, Args... args)
+int MUI_Request(Object *app, Object *window, std::uint32_t flags, const char *title, const char *buttons,
+                const char *format, Args... args)
 {
     IPTR params[] = {ToIPTR(args)..., 0};
     return MUI_RequestArgs(app, window, flags, title, buttons, format, params, sizeof...(Args));

@@ -23,8 +23,8 @@ struct AppState {
     std::string author;
     std::string description;
     std::string base;
-    std::deque<IPTR> queue;       // guarded by registryLock
-    QObject *waker = nullptr;     // guarded by registryLock; lives in the main thread
+    std::deque<IPTR> queue;    // guarded by registryLock
+    QObject *waker = nullptr;  // guarded by registryLock; lives in the main thread
     QPointer<QDialog> about;
     QPointer<QDialog> config;
 };
@@ -325,8 +325,14 @@ std::string ApplicationText(Object *app, Tag tag)
     return reinterpret_cast<const char *>(value);
 }
 
-QPointer<QDialog> &AboutWindowOf(Object *app) { return StateOf(app)->about; }
-QPointer<QDialog> &ConfigWindowOf(Object *app) { return StateOf(app)->config; }
+QPointer<QDialog> &AboutWindowOf(Object *app)
+{
+    return StateOf(app)->about;
+}
+QPointer<QDialog> &ConfigWindowOf(Object *app)
+{
+    return StateOf(app)->config;
+}
 
 IPTR ApplicationMethod(Object *app, const IPTR *msg)
 {

@@ -124,21 +124,24 @@ struct Application : Object {
 };
 
 // The object as its kind's record, or null when it is of another kind.
-template <typename Record>
-Record *As(Object *obj)
+template <typename Record> Record *As(Object *obj)
 {
     return dynamic_cast<Record *>(obj);
 }
-template <typename Record>
-const Record *As(const Object *obj)
+template <typename Record> const Record *As(const Object *obj)
 {
     return dynamic_cast<const Record *>(obj);
 }
 
-
 // Text conversion: the toolkit's texts are ISO-8859-1.
-inline QString FromLatin1(const std::string &text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
-inline QString FromLatin1(const char *text) { return text != nullptr ? QString::fromLatin1(text) : QString(); }
+inline QString FromLatin1(const std::string &text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+inline QString FromLatin1(const char *text)
+{
+    return text != nullptr ? QString::fromLatin1(text) : QString();
+}
 
 // The toolkit's text escapes (ESC c/l/r alignment, b bold, u underline, i italic,
 // n plain) as rich text; every other character is HTML-escaped.

@@ -105,8 +105,7 @@ bool StoreAttr(Gadget *obj, Tag tag, IPTR data)
             return false;
         }
         StoreEntries(cycle, data);
-        cycle->active =
-            cycle->entries.empty() ? 0 : std::min<IPTR>(cycle->active, IPTR(cycle->entries.size()) - 1);
+        cycle->active = cycle->entries.empty() ? 0 : std::min<IPTR>(cycle->active, IPTR(cycle->entries.size()) - 1);
         return true;
     case MUIA_Cycle_Active:
         if (cycle == nullptr) {
@@ -126,8 +125,9 @@ bool StoreAttr(Gadget *obj, Tag tag, IPTR data)
         if (numeric == nullptr) {
             return false;
         }
-        (tag == MUIA_Numeric_Min ? numeric->minimum : tag == MUIA_Numeric_Max ? numeric->maximum : numeric->value) =
-            data;
+        (tag == MUIA_Numeric_Min   ? numeric->minimum
+         : tag == MUIA_Numeric_Max ? numeric->maximum
+                                   : numeric->value) = data;
         return true;
     default:
         return false;
@@ -379,8 +379,8 @@ Kind GadgetKind(Kind classKind, const Gadget *obj)
 // Shows every stored attribute in a new widget.
 void SyncAll(Gadget *obj)
 {
-    for (Tag tag : {MUIA_Cycle_Entries, MUIA_Numeric_Value, MUIA_Selected, MUIA_Text_Contents,
-                    MUIA_Font, MUIA_CycleChain, MUIA_Disabled}) {
+    for (Tag tag : {MUIA_Cycle_Entries, MUIA_Numeric_Value, MUIA_Selected, MUIA_Text_Contents, MUIA_Font,
+                    MUIA_CycleChain, MUIA_Disabled}) {
         SyncAttr(obj, tag);
     }
 }
@@ -521,8 +521,8 @@ Object *NewGroup(const TagItem *tags)
     for (const TagItem *item = tags; item != nullptr && item->ti_Tag != TAG_DONE; ++item) {
         if (item->ti_Tag == MUIA_Group_Child) {
             Object *child = reinterpret_cast<Object *>(item->ti_Data);
-            if (child == nullptr || !IsLiveObject(child) || child->parent != nullptr ||
-                child->widget == nullptr || child->kind == Kind::Application || child->kind == Kind::Window) {
+            if (child == nullptr || !IsLiveObject(child) || child->parent != nullptr || child->widget == nullptr ||
+                child->kind == Kind::Application || child->kind == Kind::Window) {
                 missingChild = true;
             } else {
                 children.push_back(child);

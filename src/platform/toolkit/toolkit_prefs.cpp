@@ -19,8 +19,8 @@
 #include <memory>
 
 #include "platform/locale.h"
-#include "platform/toolkit/toolkit_internal.h"
 #include "platform/muimaster_strings.h"
+#include "platform/toolkit/toolkit_internal.h"
 
 namespace toolkit {
 
@@ -208,16 +208,16 @@ QString AboutText(Object *app, const ToolkitTexts &text)
     if (version.startsWith(QLatin1String("$VER: "))) {
         version.remove(0, 6);
     }
-    QString about = QStringLiteral("<p><b>%1</b></p><p>%2</p><p>%3<br>%4</p>")
-                        .arg(text(MSG_MUI_ABOUT_TOOLKIT).toHtmlEscaped(), text(MSG_MUI_ABOUT_DESCRIPTION).toHtmlEscaped(),
-                             text(MSG_MUI_ABOUT_QT).arg(QLatin1String(qVersion()), QLatin1String(QT_VERSION_STR)),
-                             text(MSG_MUI_ABOUT_STYLE).arg(QApplication::style()->name().toHtmlEscaped()));
+    QString about =
+        QStringLiteral("<p><b>%1</b></p><p>%2</p><p>%3<br>%4</p>")
+            .arg(text(MSG_MUI_ABOUT_TOOLKIT).toHtmlEscaped(), text(MSG_MUI_ABOUT_DESCRIPTION).toHtmlEscaped(),
+                 text(MSG_MUI_ABOUT_QT).arg(QLatin1String(qVersion()), QLatin1String(QT_VERSION_STR)),
+                 text(MSG_MUI_ABOUT_STYLE).arg(QApplication::style()->name().toHtmlEscaped()));
     about += QStringLiteral("<p>%5<br><b>%1</b><br>%2<br>%3<br>%4</p>")
-                .arg(FromLatin1(ApplicationText(app, MUIA_Application_Title)).toHtmlEscaped(),
-                     version.toHtmlEscaped(),
-                     FromLatin1(ApplicationText(app, MUIA_Application_Copyright)).toHtmlEscaped(),
-                     FromLatin1(ApplicationText(app, MUIA_Application_Description)).toHtmlEscaped(),
-                     text(MSG_MUI_ABOUT_APPLICATION).toHtmlEscaped());
+                 .arg(FromLatin1(ApplicationText(app, MUIA_Application_Title)).toHtmlEscaped(), version.toHtmlEscaped(),
+                      FromLatin1(ApplicationText(app, MUIA_Application_Copyright)).toHtmlEscaped(),
+                      FromLatin1(ApplicationText(app, MUIA_Application_Description)).toHtmlEscaped(),
+                      text(MSG_MUI_ABOUT_APPLICATION).toHtmlEscaped());
     return about;
 }
 

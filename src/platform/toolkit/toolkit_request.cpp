@@ -165,8 +165,8 @@ const char *FormatOne(const char *fmt, const IPTR *args, std::size_t count, std:
     case 'X':
     case 'o': {
         const IPTR v = take();
-        const unsigned long long n = wide ? static_cast<unsigned long long>(v)
-                                          : static_cast<unsigned long long>(static_cast<std::uint32_t>(v));
+        const unsigned long long n =
+            wide ? static_cast<unsigned long long>(v) : static_cast<unsigned long long>(static_cast<std::uint32_t>(v));
         std::snprintf(piece, sizeof piece, (spec + "ll" + conv).c_str(), n);
         break;
     }
@@ -225,7 +225,8 @@ QString EscapesToHtml(const std::string &text)
             }
             ++end;
         }
-        html += QStringLiteral("<div align=\"%1\" style=\"white-space:pre-wrap\">").arg(QLatin1String(AlignName(align)));
+        html +=
+            QStringLiteral("<div align=\"%1\" style=\"white-space:pre-wrap\">").arg(QLatin1String(AlignName(align)));
         for (const char *tag : open) {
             html += QStringLiteral("<%1>").arg(QLatin1String(tag));
         }
@@ -237,12 +238,16 @@ QString EscapesToHtml(const std::string &text)
         bool empty = true;
         for (std::size_t k = i; k < end; ++k) {
             const Token &t = tokens[k];
-            const char *tag = t.type == Token::Bold ? "b" : t.type == Token::Underline ? "u" : t.type == Token::Italic ? "i" : nullptr;
+            const char *tag = t.type == Token::Bold        ? "b"
+                              : t.type == Token::Underline ? "u"
+                              : t.type == Token::Italic    ? "i"
+                                                           : nullptr;
             if (t.type == Token::Char) {
                 line += QChar(char16_t(static_cast<unsigned char>(t.c)));
                 empty = false;
             } else if (tag != nullptr) {
-                if (std::find_if(open.begin(), open.end(), [&](const char *o) { return std::strcmp(o, tag) == 0; }) == open.end()) {
+                if (std::find_if(open.begin(), open.end(), [&](const char *o) { return std::strcmp(o, tag) == 0; }) ==
+                    open.end()) {
                     flush();
                     open.push_back(tag);
                     html += QStringLiteral("<%1>").arg(QLatin1String(tag));
@@ -354,8 +359,8 @@ int MUI_RequestArgs(Object *app, Object *window, std::uint32_t, const char *titl
     box.setIcon(QMessageBox::NoIcon);
     std::vector<QPushButton *> pushButtons;
     for (const std::string &label : labels) {
-        pushButtons.push_back(box.addButton(FromLatin1(label).replace(QLatin1Char('&'), QLatin1String("&&")),
-                                            QMessageBox::AcceptRole));
+        pushButtons.push_back(
+            box.addButton(FromLatin1(label).replace(QLatin1Char('&'), QLatin1String("&&")), QMessageBox::AcceptRole));
     }
     box.setDefaultButton(pushButtons[std::size_t(defaultButton)]);
     box.setEscapeButton(pushButtons.back());

@@ -14,10 +14,10 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
-#include <QRegularExpression>
 #include <QTextDocumentFragment>
 #include <QToolButton>
 
@@ -50,7 +50,8 @@ protected:
         // Return presses the focused button, as Space does.
         const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
         QWidget *focused = QApplication::focusWidget();
-        if (enter && (qobject_cast<QPushButton *>(focused) != nullptr || qobject_cast<QToolButton *>(focused) != nullptr) &&
+        if (enter &&
+            (qobject_cast<QPushButton *>(focused) != nullptr || qobject_cast<QToolButton *>(focused) != nullptr) &&
             focused->isEnabled() && isAncestorOf(focused)) {
             event->accept();
             static_cast<QAbstractButton *>(focused)->click();
@@ -139,7 +140,8 @@ void NameControls(Object *obj)
         if (label->textFormat() == Qt::RichText) {
             name = QTextDocumentFragment::fromHtml(name).toPlainText();
         }
-        name.remove(QRegularExpression(QStringLiteral("[&_](?=\\S)"))).remove(QRegularExpression(QStringLiteral("\\s*:\\s*$")));
+        name.remove(QRegularExpression(QStringLiteral("[&_](?=\\S)")))
+            .remove(QRegularExpression(QStringLiteral("\\s*:\\s*$")));
         control->setAccessibleName(name.trimmed());
         label->setBuddy(control);
         if (auto *check = qobject_cast<QCheckBox *>(control)) {

@@ -64,16 +64,17 @@ TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
 
 TEST(AmigaGuideTest, StylesLinksAndNodeAttributes)
 {
-    GuideDocument document = Parse(
-        "@database \"x\"\n@$VER: x 1.0\n@index Idx\n@help Hlp\n@font topaz.font 8\n"
-        "@node Main \"Main title\"\n@toc Contents\n@next Two\n@prev One\n@title Better\n@tab 4\n@onopen \"run\"\n"
-        "@{b}B@{ub}@{i}@{u}IU@{plain}@{fg shine}@{bg fill}S@{fg bogus}@{unknown}T\n@{jcenter}C\n@{jright}R\n"
-        "@{\"n\" link Two 7}@{\"f\" LINK \"/a b/x.guide/Start\"}@{\"s\" system \"OpenURL http://x\"}"
-        "@{\"r\" rx \"s.rexx\"}@{\"q\" rxs quit}@{\"b\" beep}@{\"c\" close}@{\"x\" quit}@{\"u\" odd}\n");
+    GuideDocument document =
+        Parse("@database \"x\"\n@$VER: x 1.0\n@index Idx\n@help Hlp\n@font topaz.font 8\n"
+              "@node Main \"Main title\"\n@toc Contents\n@next Two\n@prev One\n@title Better\n@tab 4\n@onopen \"run\"\n"
+              "@{b}B@{ub}@{i}@{u}IU@{plain}@{fg shine}@{bg fill}S@{fg bogus}@{unknown}T\n@{jcenter}C\n@{jright}R\n"
+              "@{\"n\" link Two 7}@{\"f\" LINK \"/a b/x.guide/Start\"}@{\"s\" system \"OpenURL http://x\"}"
+              "@{\"r\" rx \"s.rexx\"}@{\"q\" rxs quit}@{\"b\" beep}@{\"c\" close}@{\"x\" quit}@{\"u\" odd}\n");
     ASSERT_EQ(document.nodes.size(), 1u);
     const GuideNode &node = document.nodes[0];
     EXPECT_EQ(document.database + document.version + document.index + document.help, "xx 1.0IdxHlp");
-    EXPECT_EQ(node.title + node.toc + node.next + node.prev + node.font + node.onOpen, "BetterContentsTwoOnetopaz.fontrun");
+    EXPECT_EQ(node.title + node.toc + node.next + node.prev + node.font + node.onOpen,
+              "BetterContentsTwoOnetopaz.fontrun");
     EXPECT_EQ(node.fontSize * 10 + node.tabSize, 84);
 
     ASSERT_EQ(node.lines.size(), 4u);
@@ -90,10 +91,15 @@ TEST(AmigaGuideTest, StylesLinksAndNodeAttributes)
         GuideAction action;
         const char *target;
         int line;
-    } links[] = {{GuideAction::Link, "Two", 7}, {GuideAction::Link, "/a b/x.guide/Start", 0},
-                 {GuideAction::System, "OpenURL http://x", 0}, {GuideAction::Rx, "s.rexx", 0},
-                 {GuideAction::Rxs, "quit", 0}, {GuideAction::Beep, "", 0}, {GuideAction::Close, "", 0},
-                 {GuideAction::Quit, "", 0}, {GuideAction::Unknown, "", 0}};
+    } links[] = {{GuideAction::Link, "Two", 7},
+                 {GuideAction::Link, "/a b/x.guide/Start", 0},
+                 {GuideAction::System, "OpenURL http://x", 0},
+                 {GuideAction::Rx, "s.rexx", 0},
+                 {GuideAction::Rxs, "quit", 0},
+                 {GuideAction::Beep, "", 0},
+                 {GuideAction::Close, "", 0},
+                 {GuideAction::Quit, "", 0},
+                 {GuideAction::Unknown, "", 0}};
     ASSERT_EQ(node.links.size(), std::size(links));
     for (std::size_t i = 0; i < node.links.size(); ++i) {
         EXPECT_EQ(node.links[i].action, links[i].action) << i;
@@ -129,7 +135,8 @@ TEST(AmigaGuideTest, RecognitionAndLimits)
     EXPECT_TRUE(document.truncated);
 
     // A macro that multiplies itself ends within its budget; a long line is split.
-    document = Parse("@database\n@macro w \"@{w}@{w}@{w}@{w}xx\"\n@node N\n@{w}\n" + std::string(kGuideMaxLine + 5, 'y'));
+    document =
+        Parse("@database\n@macro w \"@{w}@{w}@{w}@{w}xx\"\n@node N\n@{w}\n" + std::string(kGuideMaxLine + 5, 'y'));
     EXPECT_TRUE(document.truncated);
     ASSERT_GE(document.nodes[0].lines.size(), 3u);
     EXPECT_EQ(document.nodes[0].lines.back().runs[0].text, "yyyyy");

@@ -41,18 +41,17 @@ TEST(CatalogCompiler, CatalogHoldsTheHeaderAndTheChangedTexts)
 {
     const std::string cd =
         "MSG_A (//)\nProject\nMSG_B (//)\nS\\000Save\nMSG_C (//)\nSame\nMSG_D (//)\nEmpty\nMSG_E (//)\nUntranslated\n";
-    const std::string ct =
-        "## version $VER: Test.catalog 1.2 (1.2.2024)\n"
-        "## language fran\347ais\n"
-        "## codeset 0\n"
-        "## chunk AUTH Someone\n"
-        "## rcsid whatever\n"
-        ";\n"
-        "MSG_A\nProjet\n; Project\n"
-        "MSG_B (//)\nE\\000Enregistrer\n"
-        "MSG_C\nSame\n"
-        "MSG_D\n\n"
-        "MSG_UNKNOWN\nnobody\n";
+    const std::string ct = "## version $VER: Test.catalog 1.2 (1.2.2024)\n"
+                           "## language fran\347ais\n"
+                           "## codeset 0\n"
+                           "## chunk AUTH Someone\n"
+                           "## rcsid whatever\n"
+                           ";\n"
+                           "MSG_A\nProjet\n; Project\n"
+                           "MSG_B (//)\nE\\000Enregistrer\n"
+                           "MSG_C\nSame\n"
+                           "MSG_D\n\n"
+                           "MSG_UNKNOWN\nnobody\n";
     std::vector<std::string> warnings;
     CatalogFile catalog = Compile(cd, ct, &warnings);
     EXPECT_EQ(catalog.version, "$VER: Test.catalog 1.2 (1.2.2024)");

@@ -32,10 +32,10 @@ TEST(CatalogFile, ReadsHeaderChunksAndTexts)
     const std::string menu = std::string("S\0Speichern", 11);
     for (bool countZero : {true, false}) {
         CatalogFile catalog;
-        ASSERT_EQ(Parse(MakeCatalogBytes({{3, "drei"}, {1, menu}, {20, ""}, {3, "second"}}, 0, "fran\347ais",
-                                         countZero),
-                        &catalog),
-                  CatalogStatus::Ok);
+        ASSERT_EQ(
+            Parse(MakeCatalogBytes({{3, "drei"}, {1, menu}, {20, ""}, {3, "second"}}, 0, "fran\347ais", countZero),
+                  &catalog),
+            CatalogStatus::Ok);
         EXPECT_EQ(catalog.version, "$VER: Settings.catalog 1.0 (1.1.24)");
         EXPECT_EQ(catalog.language, "fran\347ais");
         EXPECT_EQ(TextOf(catalog, 3), "drei");
@@ -49,7 +49,10 @@ TEST(CatalogFile, ReadsHeaderChunksAndTexts)
 // without its padding are fine.
 TEST(CatalogFile, UnknownChunksMissingOptionalOnesAndMissingPaddingAreFine)
 {
-    std::string bytes = std::string("FORM\0\0\0\043CTLG" "AUTH\0\0\0\x03me\0\0" "STRS\0\0\0\x0B", 32) +
+    std::string bytes = std::string("FORM\0\0\0\043CTLG"
+                                    "AUTH\0\0\0\x03me\0\0"
+                                    "STRS\0\0\0\x0B",
+                                    32) +
                         std::string("\0\0\0\x07\0\0\0\003ab\0", 11);
     CatalogFile catalog;
     ASSERT_EQ(Parse(bytes, &catalog), CatalogStatus::Ok);
@@ -114,8 +117,8 @@ TEST(CatalogFile, CharacterSetsAreConvertedToLatin1)
     EXPECT_TRUE(catalog.texts.empty());
 
     const std::pair<const char *, const char *> broken[] = {
-        {"a\xC3", "a?"}, {"\xC3x", "?x"}, {"\xC0\x80", "?"}, {"\xED\xA0\x80", "?"}, {"\x80\xFF", "??"},
-        {"\xF4\x90\x80\x80", "?"},  // cut short, overlong, a surrogate, stray bytes, beyond Unicode
+        {"a\xC3", "a?"},    {"\xC3x", "?x"},           {"\xC0\x80", "?"}, {"\xED\xA0\x80", "?"},
+        {"\x80\xFF", "??"}, {"\xF4\x90\x80\x80", "?"},  // cut short, overlong, a surrogate, stray bytes, beyond Unicode
     };
     for (const auto &[in, out] : broken) {
         EXPECT_EQ(Utf8ToLatin1(in), out) << in;

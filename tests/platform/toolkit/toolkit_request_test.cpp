@@ -22,7 +22,8 @@ QTextCharFormat FormatAt(const QTextBlock &block, int offset)
 TEST_F(ToolkitRequestTest, EscapesAreRenderedAndEverythingElseIsShownAsWritten)
 {
     QTextDocument doc;
-    doc.setHtml(toolkit::EscapesToHtml("\033c\033b\033uTom & <Jerry>\033n\n\nThanks to \xe9mile <b>not bold</b> &amp;"));
+    doc.setHtml(
+        toolkit::EscapesToHtml("\033c\033b\033uTom & <Jerry>\033n\n\nThanks to \xe9mile <b>not bold</b> &amp;"));
     EXPECT_EQ(doc.toPlainText().toStdString(), "Tom & <Jerry>\n \nThanks to \u00e9mile <b>not bold</b> &amp;");
     ASSERT_EQ(doc.blockCount(), 3);
     const QTextBlock title = doc.begin(), credit = title.next().next();
@@ -33,7 +34,6 @@ TEST_F(ToolkitRequestTest, EscapesAreRenderedAndEverythingElseIsShownAsWritten)
     EXPECT_NE(FormatAt(credit, 0).fontWeight(), QFont::Bold);
     EXPECT_FALSE(FormatAt(credit, 0).fontUnderline());
     EXPECT_NE(FormatAt(credit, 15).fontWeight(), QFont::Bold);  // inside the literal "<b>"
-
 }
 
 // Missing arguments read as empty or 0; huge widths and long texts stay bounded;

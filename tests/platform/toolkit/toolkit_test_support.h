@@ -61,28 +61,28 @@ inline Tree BuildTree()
     t.cycle = MUI_NewObject(MUIC_Cycle, MUIA_Cycle_Entries, kEntries, MUIA_CycleChain, 1);
     Object *label = MUI_MakeObject(MUIO_Label, "Mode", MUIO_Label_SingleFrame | MUIO_Label_LeftAligned);
     t.text = MUI_NewObject(MUIC_Text, MUIA_Frame, MUIV_Frame_Text);
-    t.popUp = MUI_NewObject(MUIC_Image, MUIA_Frame, MUIV_Frame_Button, MUIA_Image_Spec, MUII_PopUp,
-                            MUIA_InputMode, MUIV_InputMode_RelVerify, MUIA_CycleChain, 1);
+    t.popUp = MUI_NewObject(MUIC_Image, MUIA_Frame, MUIV_Frame_Button, MUIA_Image_Spec, MUII_PopUp, MUIA_InputMode,
+                            MUIV_InputMode_RelVerify, MUIA_CycleChain, 1);
     Object *row = MUI_NewObject(MUIC_Group, MUIA_Group_Horiz, 1, MUIA_Group_Child, t.text, MUIA_Group_Child, t.popUp);
-    Object *columns = MUI_NewObject(MUIC_Group, MUIA_Group_Columns, 2, MUIA_Group_Child, t.cycle,
-                                    MUIA_Group_Child, label, MUIA_Group_Child, row);
+    Object *columns = MUI_NewObject(MUIC_Group, MUIA_Group_Columns, 2, MUIA_Group_Child, t.cycle, MUIA_Group_Child,
+                                    label, MUIA_Group_Child, row);
     t.unchained = MUI_NewObject(MUIC_Image, MUIA_InputMode, MUIV_InputMode_Toggle, MUIA_Image_Spec, MUII_CheckMark);
     t.check = MUI_NewObject(MUIC_Image, MUIA_Frame, MUIV_Frame_ImageButton, MUIA_InputMode, MUIV_InputMode_Toggle,
                             MUIA_Image_Spec, MUII_CheckMark, MUIA_CycleChain, 1);
     t.slider = MUI_NewObject(MUIC_Slider, MUIA_Numeric_Min, 1, MUIA_Numeric_Max, 50, MUIA_Numeric_Value, 25,
                              MUIA_CycleChain, 1);
-    Object *framed = MUI_NewObject(MUIC_Group, MUIA_Frame, MUIV_Frame_Group, MUIA_FrameTitle, "Settings",
-                                   MUIA_Group_Child, columns, MUIA_Group_Child, t.unchained, MUIA_Group_Child,
-                                   t.check, MUIA_Group_Child, t.slider);
+    Object *framed =
+        MUI_NewObject(MUIC_Group, MUIA_Frame, MUIV_Frame_Group, MUIA_FrameTitle, "Settings", MUIA_Group_Child, columns,
+                      MUIA_Group_Child, t.unchained, MUIA_Group_Child, t.check, MUIA_Group_Child, t.slider);
     t.button = MUI_NewObject(MUIC_Text, MUIA_Frame, MUIV_Frame_Button, MUIA_Text_Contents, "Save", MUIA_Text_PreParse,
                              "\033c", MUIA_InputMode, MUIV_InputMode_RelVerify, MUIA_CycleChain, 1);
-    Object *root = MUI_NewObject(MUIC_Group, MUIA_Group_Child, banner, MUIA_Group_Child, gap, MUIA_Group_Child,
-                                 framed, MUIA_Group_Child, t.button);
+    Object *root = MUI_NewObject(MUIC_Group, MUIA_Group_Child, banner, MUIA_Group_Child, gap, MUIA_Group_Child, framed,
+                                 MUIA_Group_Child, t.button);
     t.window = MUI_NewObject(MUIC_Window, MUIA_Window_Title, "Test window", MUIA_Window_Menustrip, t.strip,
                              MUIA_Window_ID, 0x54455354, MUIA_Window_RootObject, root);
     t.app = MUI_NewObject(MUIC_Application, MUIA_Application_Title, "Test", MUIA_Application_Version,
-                          "$VER: Test 1.3 (13.03.05)", MUIA_Application_Base, "TOOLKITTEST",
-                          MUIA_Application_Window, t.window);
+                          "$VER: Test 1.3 (13.03.05)", MUIA_Application_Base, "TOOLKITTEST", MUIA_Application_Window,
+                          t.window);
     return t;
 }
 

@@ -97,7 +97,8 @@ TEST_F(ToolkitTreeTest, AttributesAreSetAndReadBackAndMenuItemsFound)
     EXPECT_FALSE(t.window->widget->isVisible());
 
     // Menu items are found by their user data; unknown attributes and objects are refused.
-    EXPECT_EQ(toolkit::As<toolkit::Gadget>(reinterpret_cast<Object *>(DoMethod(t.strip, MUIM_FindUData, 6)))->text, "About MUI");
+    EXPECT_EQ(toolkit::As<toolkit::Gadget>(reinterpret_cast<Object *>(DoMethod(t.strip, MUIM_FindUData, 6)))->text,
+              "About MUI");
     EXPECT_EQ(DoMethod(t.strip, MUIM_FindUData, 77), 0);
     IPTR v = 0;
     EXPECT_EQ(GetAttr(MUIA_Cycle_Active, t.check, &v), 0u);
