@@ -112,14 +112,14 @@ enum class Lookup { Found, Absent, Failed };
 // The file holding the icon of name: "name.info" when it exists (a link, even a
 // dangling one, counts), otherwise the single regular file of its folder whose
 // name matches without regard to case. Only the last part of the name is matched
-// that way. Several such files are Failed: none of them is the icon.
-Lookup FindIconFile(const char *name, std::string &path)
+// that way. Several such files are Failed: none of them is the icon. st holds the
+// status of the file found, of a link itself.
+Lookup FindIconFile(const char *name, std::string &path, struct stat &st)
 {
     if (name == nullptr || name[0] == '\0') {
         return Lookup::Failed;
     }
     std::string exact = std::string(name) + kIconSuffix;
-    struct stat st;
     if (lstat(exact.c_str(), &st) == 0) {
         path = exact;
         return Lookup::Found;
@@ -150,21 +150,18 @@ Lookup FindIconFile(const char *name, std::string &path)
         return matches == 0 ? Lookup::Absent : Lookup::Failed;
     }
     path = found;
-    return Lookup::Found;
+    return lstat(path.c_str(), &st) == 0 ? Lookup::Found : Lookup::Failed;
 }
 
 // The file a path names once the links at its end are followed, as a path the
 // folders of which are those the links name (relative links taken from the folder
-// of the link). Needs no access to the folders above the current one. Returns 0,
+// of the link). Needs no access to the folders above the current one. st holds
+// the status of path (of a link itself), then that of the file reached. Returns 0,
 // or why there is no such file: a dangling link, a loop of links, no access.
-std::int32_t FollowLinks(const std::string &path, std::string &target)
+std::int32_t FollowLinks(const std::string &path, std::string &target, struct stat &st)
 {
     target = path;
     for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (lstat(target.c_str(), &st) != 0) {
-            return hops > 0 && errno == ENOENT ? ERROR_IS_SOFT_LINK : ERROR_READ_PROTECTED;
-        }
         if (!S_ISLNK(st.st_mode)) {
             return 0;
         }
@@ -179,6 +176,9 @@ std::int32_t FollowLinks(const std::string &path, std::string &target)
             next = target.substr(0, slash + 1) + next;
         }
         target = next;
+        if (lstat(target.c_str(), &st) != 0) {
+            return errno == ENOENT ? ERROR_IS_SOFT_LINK : ERROR_READ_PROTECTED;
+        }
     }
     return ERROR_TOO_MANY_LEVELS;
 }
@@ -657,9 +657,10 @@ namespace {
 DiskObject *GetDiskObject(const char *name)
 {
     std::string path, target;
-    Lookup lookup = FindIconFile(name, path);
+    struct stat st;
+    Lookup lookup = FindIconFile(name, path, st);
     lastError = lookup == Lookup::Absent ? ERROR_OBJECT_NOT_FOUND : ERROR_READ_PROTECTED;
-    if (lookup != Lookup::Found || (lastError = FollowLinks(path, target)) != 0) {
+    if (lookup != Lookup::Found || (lastError = FollowLinks(path, target, st)) != 0) {
         return nullptr;
     }
     // A save reads its icons under the lock of their folders.
@@ -740,7 +741,8 @@ bool PutDiskObject(const char *name, DiskObject *icon)
             return false;
         }
         std::string found;
-        Lookup lookup = FindIconFile(name, found);
+        struct stat st;
+        Lookup lookup = FindIconFile(name, found, st);
         if (lookup == Lookup::Failed) {
             return false;
         }
@@ -750,11 +752,7 @@ bool PutDiskObject(const char *name, DiskObject *icon)
         }
         // A link is followed: its target is replaced and the link stays.
         std::string target;
-        if (FollowLinks(found, target) != 0) {
-            return false;
-        }
-        struct stat st;
-        if (stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !ModeAllowsWrite(st)) {
+        if (FollowLinks(found, target, st) != 0 || !S_ISREG(st.st_mode) || !ModeAllowsWrite(st)) {
             return false;
         }
         // What is there now must be an icon: anything else is never overwritten. The
@@ -784,7 +782,8 @@ void FreeDiskObject(DiskObject *icon)
 bool IconFilePresent(const char *name)
 {
     std::string path;
-    return name != nullptr && name[0] != '\0' && FindIconFile(name, path) != Lookup::Absent;
+    struct stat st;
+    return name != nullptr && name[0] != '\0' && FindIconFile(name, path, st) != Lookup::Absent;
 }
 
 bool IconWritable(const char *name)
@@ -792,8 +791,8 @@ bool IconWritable(const char *name)
     std::string found;
     std::string target;
     struct stat st;
-    if (FindIconFile(name, found) != Lookup::Found || FollowLinks(found, target) != 0 ||
-        stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !ModeAllowsWrite(st)) {
+    if (FindIconFile(name, found, st) != Lookup::Found || FollowLinks(found, target, st) != 0 ||
+        !S_ISREG(st.st_mode) || !ModeAllowsWrite(st)) {
         return false;
     }
     std::size_t slash = target.rfind('/');
