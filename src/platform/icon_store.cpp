@@ -295,17 +295,6 @@ bool WriteAllAt(int fd, const std::string &bytes)
     return true;
 }
 
-bool SyncFolder(const std::string &folder)
-{
-    int fd = open(OpenableFolder(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    bool synced = fsync(fd) == 0 || errno == EINVAL;
-    close(fd);
-    return synced;
-}
-
 // Overwrites the file itself (its inode, owner, links and attributes stay) and flushes it.
 bool WriteInPlace(const std::string &path, const std::string &bytes)
 {
@@ -389,6 +378,7 @@ struct PendingWrite {
     std::string target;
     std::string temp;      // the new file, or the backup when written in place
     int fd = -1;           // temp's
+    int folder = -1;       // the locked folder's
     bool create = false;   // no file before: one made meanwhile is never replaced
     bool inPlace = false;
     std::string bytes;     // in place: the new bytes
@@ -396,6 +386,7 @@ struct PendingWrite {
 };
 
 struct FolderLock {
+    std::string folder;  // as the save named it
     dev_t dev;
     ino_t ino;
     int fd;
@@ -413,18 +404,21 @@ bool ProcessIsGone(pid_t pid)
 
 // Puts back or removes what writers that are gone left beside the icons of the
 // folder: a new icon never renamed is removed; a backup is written back into its
-// icon (that save never finished) and then removed.
-void ClearLeftovers(const std::string &folder)
+// icon (that save never finished) and then removed. fd is the folder's, not yet read.
+void ClearLeftovers(const std::string &folder, int fd)
 {
-    DIR *dir = opendir(OpenableFolder(folder).c_str());
-    if (dir == nullptr) {
-        return;
-    }
     std::vector<std::string> names;
-    while (struct dirent *entry = readdir(dir)) {
-        names.emplace_back(entry->d_name);
+    alignas(struct dirent64) char buffer[16384];
+    ssize_t got;
+    while ((got = getdents64(fd, buffer, sizeof buffer)) > 0) {
+        for (ssize_t at = 0; at < got;) {
+            const auto *entry = reinterpret_cast<const struct dirent64 *>(buffer + at);
+            at += entry->d_reclen;
+            if (entry->d_name[0] == '.' && std::strstr(entry->d_name, kTempTag) != nullptr) {
+                names.emplace_back(entry->d_name);
+            }
+        }
     }
-    closedir(dir);
     for (const std::string &name : names) {
         std::size_t tag = name.rfind(kTempTag);
         if (name[0] != '.' || tag == std::string::npos || tag < 1 + std::strlen(kIconSuffix) ||
@@ -458,21 +452,27 @@ void ClearLeftovers(const std::string &folder)
 // which leaves no file behind, needs no write permission and ends with its holder.
 // The first folder is waited for; further ones for a few seconds, so that two saves
 // that take folders in other orders never wait for each other for ever. Then the
-// leftovers of writers that are gone are cleared.
-bool LockFolder(const std::string &folder)
+// leftovers of writers that are gone are cleared. Returns the folder's descriptor,
+// kept until the end of the save, or -1.
+int LockFolder(const std::string &folder)
 {
+    for (const FolderLock &lock : lockedFolders) {
+        if (lock.folder == folder) {
+            return lock.fd;
+        }
+    }
     int fd = open(OpenableFolder(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0) {
         if (fd >= 0) {
             close(fd);
         }
-        return false;
+        return -1;
     }
     for (const FolderLock &lock : lockedFolders) {
         if (lock.dev == st.st_dev && lock.ino == st.st_ino) {
             close(fd);
-            return true;
+            return lock.fd;
         }
     }
     const bool wait = lockedFolders.empty();
@@ -485,15 +485,15 @@ bool LockFolder(const std::string &folder)
         }
         if ((errno != EINTR && errno != EWOULDBLOCK) || tries >= 100) {
             close(fd);
-            return false;
+            return -1;
         }
         if (errno == EWOULDBLOCK) {
             usleep(50000);
         }
     }
-    lockedFolders.push_back({st.st_dev, st.st_ino, fd});
-    ClearLeftovers(folder);
-    return true;
+    lockedFolders.push_back({folder, st.st_dev, st.st_ino, fd});
+    ClearLeftovers(folder, fd);
+    return fd;
 }
 
 // Prepares the replacement of target by bytes. Normally a new file beside it,
@@ -504,10 +504,11 @@ bool LockFolder(const std::string &folder)
 // failure nothing is left behind.
 bool ReplaceFile(const std::string &target, const struct stat *existing, const std::string &bytes)
 {
-    if (!LockFolder(FolderOf(target))) {
+    PendingWrite write;
+    write.folder = LockFolder(FolderOf(target));
+    if (write.folder < 0) {
         return false;
     }
-    PendingWrite write;
     write.target = target;
     write.create = existing == nullptr;
     write.inPlace = existing != nullptr && existing->st_nlink > 1;
@@ -568,18 +569,24 @@ void SyncPendingFiles()
     }
 }
 
-// The folders of the given writes, each once.
-std::vector<std::string> FoldersOf(bool inPlaceOnly)
+// Flushes the folders of the given writes, each once; the writes of a folder that
+// fails fail.
+void SyncFolders(bool inPlaceOnly)
 {
-    std::vector<std::string> folders;
+    std::vector<int> folders;
     for (const PendingWrite &write : pendingWrites) {
-        std::string folder = FolderOf(write.target);
         if ((!inPlaceOnly || write.inPlace) &&
-            std::find(folders.begin(), folders.end(), folder) == folders.end()) {
-            folders.push_back(folder);
+            std::find(folders.begin(), folders.end(), write.folder) == folders.end()) {
+            folders.push_back(write.folder);
         }
     }
-    return folders;
+    for (int folder : folders) {
+        if (fsync(folder) != 0 && errno != EINVAL) {
+            for (PendingWrite &write : pendingWrites) {
+                write.ok = write.ok && !((!inPlaceOnly || write.inPlace) && write.folder == folder);
+            }
+        }
+    }
 }
 
 } // namespace
@@ -595,13 +602,7 @@ int EndIconSave(bool *written, int capacity)
     // The new files and the backups reach the disk together; a backup's name too
     // before its icon is overwritten.
     SyncPendingFiles();
-    for (const std::string &folder : FoldersOf(true)) {
-        if (!SyncFolder(folder)) {
-            for (PendingWrite &write : pendingWrites) {
-                write.ok = write.ok && !(write.inPlace && FolderOf(write.target) == folder);
-            }
-        }
-    }
+    SyncFolders(true);
     for (PendingWrite &write : pendingWrites) {
         write.ok = close(write.fd) == 0 && write.ok;
         if (write.inPlace) {
@@ -622,13 +623,7 @@ int EndIconSave(bool *written, int capacity)
         }
     }
     // One flush of each folder for its renames and removed backups.
-    for (const std::string &folder : FoldersOf(false)) {
-        if (!SyncFolder(folder)) {
-            for (PendingWrite &write : pendingWrites) {
-                write.ok = write.ok && FolderOf(write.target) != folder;
-            }
-        }
-    }
+    SyncFolders(false);
     int count = 0;
     for (std::size_t i = 0; i < pendingWrites.size(); ++i) {
         count += pendingWrites[i].ok ? 1 : 0;
@@ -665,7 +660,7 @@ DiskObject *GetDiskObject(const char *name)
     }
     // A save reads its icons under the lock of their folders.
     lastError = ERROR_READ_PROTECTED;
-    if (saving && !LockFolder(FolderOf(target))) {
+    if (saving && LockFolder(FolderOf(target)) < 0) {
         return nullptr;
     }
     try {
