@@ -319,8 +319,8 @@ bool ListAttributes(ssize_t (*list)(const void *, char *, std::size_t), const vo
 {
     names.clear();
     ssize_t size = list(file, nullptr, 0);
-    if (size < 0) {
-        return errno == ENOTSUP;
+    if (size <= 0) {
+        return size == 0 || errno == ENOTSUP;
     }
     std::vector<char> buffer(static_cast<std::size_t>(size) + 1);
     size = list(file, buffer.data(), buffer.size());
