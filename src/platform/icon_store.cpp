@@ -461,7 +461,13 @@ int LockFolder(const std::string &folder)
             return lock.fd;
         }
     }
-    int fd = open(OpenableFolder(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Reading the folder for leftovers leaves its access time alone where the process
+    // may ask that (its owner, or privileged): a changed time costs each flush a write.
+    const std::string openable = OpenableFolder(folder);
+    int fd = open(openable.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOATIME);
+    if (fd < 0 && errno == EPERM) {
+        fd = open(openable.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0) {
         if (fd >= 0) {
