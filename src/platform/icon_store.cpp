@@ -125,14 +125,14 @@ enum class Lookup { Found, Absent, Failed };
 // The file holding the icon of name: "name.info" when it exists (a link, even a
 // dangling one, counts), otherwise the single regular file of its folder whose
 // name matches without regard to case. Only the last part of the name is matched
-// that way. Several such files are Failed: none of them is the icon.
-Lookup FindIconFile(const char *name, std::string &path)
+// that way. Several such files are Failed: none of them is the icon. st holds the
+// status of the file found, of a link itself.
+Lookup FindIconFile(const char *name, std::string &path, struct stat &st)
 {
     if (name == nullptr || name[0] == '\0') {
         return Lookup::Failed;
     }
     std::string exact = std::string(name) + kIconSuffix;
-    struct stat st;
     if (lstat(exact.c_str(), &st) == 0) {
         path = exact;
         return Lookup::Found;
@@ -163,21 +163,18 @@ Lookup FindIconFile(const char *name, std::string &path)
         return matches == 0 ? Lookup::Absent : Lookup::Failed;
     }
     path = found;
-    return Lookup::Found;
+    return lstat(path.c_str(), &st) == 0 ? Lookup::Found : Lookup::Failed;
 }
 
 // The file a path names once the links at its end are followed, as a path the
 // folders of which are those the links name (relative links taken from the folder
-// of the link). Needs no access to the folders above the current one. Returns 0,
+// of the link). Needs no access to the folders above the current one. st holds
+// the status of path (of a link itself), then that of the file reached. Returns 0,
 // or why there is no such file: a dangling link, a loop of links, no access.
-std::int32_t FollowLinks(const std::string &path, std::string &target)
+std::int32_t FollowLinks(const std::string &path, std::string &target, struct stat &st)
 {
     target = path;
     for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (lstat(target.c_str(), &st) != 0) {
-            return hops > 0 && errno == ENOENT ? ERROR_IS_SOFT_LINK : ERROR_READ_PROTECTED;
-        }
         if (!S_ISLNK(st.st_mode)) {
             return 0;
         }
@@ -192,6 +189,9 @@ std::int32_t FollowLinks(const std::string &path, std::string &target)
             next = target.substr(0, slash + 1) + next;
         }
         target = next;
+        if (lstat(target.c_str(), &st) != 0) {
+            return errno == ENOENT ? ERROR_IS_SOFT_LINK : ERROR_READ_PROTECTED;
+        }
     }
     return ERROR_TOO_MANY_LEVELS;
 }
@@ -308,17 +308,6 @@ bool WriteAllAt(int fd, const std::string &bytes)
     return true;
 }
 
-bool SyncFolder(const std::string &folder)
-{
-    int fd = open(OpenableFolder(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    bool synced = fsync(fd) == 0 || errno == EINVAL;
-    close(fd);
-    return synced;
-}
-
 // Overwrites the file itself (its inode, owner, links and attributes stay) and flushes it.
 bool WriteInPlace(const std::string &path, const std::string &bytes)
 {
@@ -343,8 +332,8 @@ bool ListAttributes(ssize_t (*list)(const void *, char *, std::size_t), const vo
 {
     names.clear();
     ssize_t size = list(file, nullptr, 0);
-    if (size < 0) {
-        return errno == ENOTSUP;
+    if (size <= 0) {
+        return size == 0 || errno == ENOTSUP;
     }
     std::vector<char> buffer(static_cast<std::size_t>(size) + 1);
     size = list(file, buffer.data(), buffer.size());
@@ -402,6 +391,7 @@ struct PendingWrite {
     std::string target;
     std::string temp;     // the new file, or the backup when written in place
     int fd = -1;          // temp's
+    int folder = -1;      // the locked folder's
     bool create = false;  // no file before: one made meanwhile is never replaced
     bool inPlace = false;
     std::string bytes;  // in place: the new bytes
@@ -409,6 +399,7 @@ struct PendingWrite {
 };
 
 struct FolderLock {
+    std::string folder;  // as the save named it
     dev_t dev;
     ino_t ino;
     int fd;
@@ -426,18 +417,21 @@ bool ProcessIsGone(pid_t pid)
 
 // Puts back or removes what writers that are gone left beside the icons of the
 // folder: a new icon never renamed is removed; a backup is written back into its
-// icon (that save never finished) and then removed.
-void ClearLeftovers(const std::string &folder)
+// icon (that save never finished) and then removed. fd is the folder's, not yet read.
+void ClearLeftovers(const std::string &folder, int fd)
 {
-    DIR *dir = opendir(OpenableFolder(folder).c_str());
-    if (dir == nullptr) {
-        return;
-    }
     std::vector<std::string> names;
-    while (struct dirent *entry = readdir(dir)) {
-        names.emplace_back(entry->d_name);
+    alignas(struct dirent64) char buffer[16384];
+    ssize_t got;
+    while ((got = getdents64(fd, buffer, sizeof buffer)) > 0) {
+        for (ssize_t at = 0; at < got;) {
+            const auto *entry = reinterpret_cast<const struct dirent64 *>(buffer + at);
+            at += entry->d_reclen;
+            if (entry->d_name[0] == '.' && std::strstr(entry->d_name, kTempTag) != nullptr) {
+                names.emplace_back(entry->d_name);
+            }
+        }
     }
-    closedir(dir);
     for (const std::string &name : names) {
         std::size_t tag = name.rfind(kTempTag);
         if (name[0] != '.' || tag == std::string::npos || tag < 1 + std::strlen(kIconSuffix) ||
@@ -471,21 +465,33 @@ void ClearLeftovers(const std::string &folder)
 // which leaves no file behind, needs no write permission and ends with its holder.
 // The first folder is waited for; further ones for a few seconds, so that two saves
 // that take folders in other orders never wait for each other for ever. Then the
-// leftovers of writers that are gone are cleared.
-bool LockFolder(const std::string &folder)
+// leftovers of writers that are gone are cleared. Returns the folder's descriptor,
+// kept until the end of the save, or -1.
+int LockFolder(const std::string &folder)
 {
-    int fd = open(OpenableFolder(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const FolderLock &lock : lockedFolders) {
+        if (lock.folder == folder) {
+            return lock.fd;
+        }
+    }
+    // Reading the folder for leftovers leaves its access time alone where the process
+    // may ask that (its owner, or privileged): a changed time costs each flush a write.
+    const std::string openable = OpenableFolder(folder);
+    int fd = open(openable.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOATIME);
+    if (fd < 0 && errno == EPERM) {
+        fd = open(openable.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0) {
         if (fd >= 0) {
             close(fd);
         }
-        return false;
+        return -1;
     }
     for (const FolderLock &lock : lockedFolders) {
         if (lock.dev == st.st_dev && lock.ino == st.st_ino) {
             close(fd);
-            return true;
+            return lock.fd;
         }
     }
     const bool wait = lockedFolders.empty();
@@ -498,15 +504,15 @@ bool LockFolder(const std::string &folder)
         }
         if ((errno != EINTR && errno != EWOULDBLOCK) || tries >= 100) {
             close(fd);
-            return false;
+            return -1;
         }
         if (errno == EWOULDBLOCK) {
             usleep(50000);
         }
     }
-    lockedFolders.push_back({st.st_dev, st.st_ino, fd});
-    ClearLeftovers(folder);
-    return true;
+    lockedFolders.push_back({folder, st.st_dev, st.st_ino, fd});
+    ClearLeftovers(folder, fd);
+    return fd;
 }
 
 // Prepares the replacement of target by bytes. Normally a new file beside it,
@@ -517,10 +523,11 @@ bool LockFolder(const std::string &folder)
 // failure nothing is left behind.
 bool ReplaceFile(const std::string &target, const struct stat *existing, const std::string &bytes)
 {
-    if (!LockFolder(FolderOf(target))) {
+    PendingWrite write;
+    write.folder = LockFolder(FolderOf(target));
+    if (write.folder < 0) {
         return false;
     }
-    PendingWrite write;
     write.target = target;
     write.create = existing == nullptr;
     write.inPlace = existing != nullptr && existing->st_nlink > 1;
@@ -581,17 +588,24 @@ void SyncPendingFiles()
     }
 }
 
-// The folders of the given writes, each once.
-std::vector<std::string> FoldersOf(bool inPlaceOnly)
+// Flushes the folders of the given writes, each once; the writes of a folder that
+// fails fail.
+void SyncFolders(bool inPlaceOnly)
 {
-    std::vector<std::string> folders;
+    std::vector<int> folders;
     for (const PendingWrite &write : pendingWrites) {
-        std::string folder = FolderOf(write.target);
-        if ((!inPlaceOnly || write.inPlace) && std::find(folders.begin(), folders.end(), folder) == folders.end()) {
-            folders.push_back(folder);
+        if ((!inPlaceOnly || write.inPlace) &&
+            std::find(folders.begin(), folders.end(), write.folder) == folders.end()) {
+            folders.push_back(write.folder);
         }
     }
-    return folders;
+    for (int folder : folders) {
+        if (fsync(folder) != 0 && errno != EINVAL) {
+            for (PendingWrite &write : pendingWrites) {
+                write.ok = write.ok && !((!inPlaceOnly || write.inPlace) && write.folder == folder);
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -607,13 +621,7 @@ int EndIconSave(bool *written, int capacity)
     // The new files and the backups reach the disk together; a backup's name too
     // before its icon is overwritten.
     SyncPendingFiles();
-    for (const std::string &folder : FoldersOf(true)) {
-        if (!SyncFolder(folder)) {
-            for (PendingWrite &write : pendingWrites) {
-                write.ok = write.ok && !(write.inPlace && FolderOf(write.target) == folder);
-            }
-        }
-    }
+    SyncFolders(true);
     for (PendingWrite &write : pendingWrites) {
         write.ok = close(write.fd) == 0 && write.ok;
         if (write.inPlace) {
@@ -634,13 +642,7 @@ int EndIconSave(bool *written, int capacity)
         }
     }
     // One flush of each folder for its renames and removed backups.
-    for (const std::string &folder : FoldersOf(false)) {
-        if (!SyncFolder(folder)) {
-            for (PendingWrite &write : pendingWrites) {
-                write.ok = write.ok && FolderOf(write.target) != folder;
-            }
-        }
-    }
+    SyncFolders(false);
     int count = 0;
     for (std::size_t i = 0; i < pendingWrites.size(); ++i) {
         count += pendingWrites[i].ok ? 1 : 0;
@@ -669,14 +671,15 @@ namespace {
 DiskObject *GetDiskObject(const char *name)
 {
     std::string path, target;
-    Lookup lookup = FindIconFile(name, path);
+    struct stat st;
+    Lookup lookup = FindIconFile(name, path, st);
     lastError = lookup == Lookup::Absent ? ERROR_OBJECT_NOT_FOUND : ERROR_READ_PROTECTED;
-    if (lookup != Lookup::Found || (lastError = FollowLinks(path, target)) != 0) {
+    if (lookup != Lookup::Found || (lastError = FollowLinks(path, target, st)) != 0) {
         return nullptr;
     }
     // A save reads its icons under the lock of their folders.
     lastError = ERROR_READ_PROTECTED;
-    if (saving && !LockFolder(FolderOf(target))) {
+    if (saving && LockFolder(FolderOf(target)) < 0) {
         return nullptr;
     }
     try {
@@ -751,7 +754,8 @@ bool PutDiskObject(const char *name, DiskObject *icon)
             return false;
         }
         std::string found;
-        Lookup lookup = FindIconFile(name, found);
+        struct stat st;
+        Lookup lookup = FindIconFile(name, found, st);
         if (lookup == Lookup::Failed) {
             return false;
         }
@@ -761,11 +765,7 @@ bool PutDiskObject(const char *name, DiskObject *icon)
         }
         // A link is followed: its target is replaced and the link stays.
         std::string target;
-        if (FollowLinks(found, target) != 0) {
-            return false;
-        }
-        struct stat st;
-        if (stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !ModeAllowsWrite(st)) {
+        if (FollowLinks(found, target, st) != 0 || !S_ISREG(st.st_mode) || !ModeAllowsWrite(st)) {
             return false;
         }
         // What is there now must be an icon: anything else is never overwritten. The
@@ -795,7 +795,8 @@ void FreeDiskObject(DiskObject *icon)
 bool IconFilePresent(const char *name)
 {
     std::string path;
-    return name != nullptr && name[0] != '\0' && FindIconFile(name, path) != Lookup::Absent;
+    struct stat st;
+    return name != nullptr && name[0] != '\0' && FindIconFile(name, path, st) != Lookup::Absent;
 }
 
 bool IconWritable(const char *name)
@@ -803,8 +804,8 @@ bool IconWritable(const char *name)
     std::string found;
     std::string target;
     struct stat st;
-    if (FindIconFile(name, found) != Lookup::Found || FollowLinks(found, target) != 0 ||
-        stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !ModeAllowsWrite(st)) {
+    if (FindIconFile(name, found, st) != Lookup::Found || FollowLinks(found, target, st) != 0 || !S_ISREG(st.st_mode) ||
+        !ModeAllowsWrite(st)) {
         return false;
     }
     std::size_t slash = target.rfind('/');

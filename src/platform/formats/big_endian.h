@@ -25,10 +25,9 @@ inline void PutBE16(std::string &out, std::uint16_t v)
 
 inline void PutBE32(std::string &out, std::uint32_t v)
 {
-    out.push_back(static_cast<char>(v >> 24));
-    out.push_back(static_cast<char>(v >> 16));
-    out.push_back(static_cast<char>(v >> 8));
-    out.push_back(static_cast<char>(v));
+    const char bytes[4] = {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                           static_cast<char>(v)};
+    out.append(bytes, 4);
 }
 
 // A reading position in bytes held in memory. Every read says whether it

@@ -134,20 +134,9 @@ bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &lay
     }
     bool section = layout.hasToolTypes || total > 0;
 
-    std::size_t sectionSize = section ? 4 : 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        std::size_t length = std::strlen(list[i]) + 1;
-        if (length > kMax32) {
-            return false;
-        }
-        sectionSize += 4 + length;
-    }
-    for (std::size_t i = layout.imageBlockStart; i < layout.entries.size(); ++i) {
-        sectionSize += 4 + layout.entries[i].size() + 1;
-    }
-
+    // One pass over the texts: the old size is room enough for a list like the old one.
     out.clear();
-    out.reserve(size - (layout.toolTypesEnd - layout.toolTypesStart) + sectionSize);
+    out.reserve(size + 4);
     out.append(reinterpret_cast<const char *>(data), layout.toolTypesStart);
     if (section && !layout.hasToolTypes) {
         // The pointer's value means nothing on disk; only that it is not zero.
@@ -156,9 +145,13 @@ bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &lay
     if (section) {
         PutBE32(out, static_cast<std::uint32_t>((total + 1) * 4));
         for (std::size_t i = 0; i < count; ++i) {
-            std::size_t length = std::strlen(list[i]);
-            PutBE32(out, static_cast<std::uint32_t>(length + 1));
-            out.append(list[i], length + 1);
+            std::size_t length = std::strlen(list[i]) + 1;
+            if (length > kMax32) {
+                out.clear();
+                return false;
+            }
+            PutBE32(out, static_cast<std::uint32_t>(length));
+            out.append(list[i], length);
         }
         for (std::size_t i = layout.imageBlockStart; i < layout.entries.size(); ++i) {
             const std::string &entry = layout.entries[i];
