@@ -42,17 +42,7 @@ const Catalog *aslCatalog = nullptr;
 
 QString AslText(std::int32_t id)
 {
-    const char *builtIn = "";
-    for (const asl_text::StringEntry &entry : asl_text::builtInStrings) {
-        if (entry.id == id) {
-            builtIn = entry.text;
-        }
-    }
-    // An empty catalog text is an untranslated one.
-    if (GetCatalogStrLength(aslCatalog, id) == 0) {
-        return QString::fromLatin1(builtIn);
-    }
-    return QString::fromLatin1(GetCatalogStr(aslCatalog, id, builtIn));
+    return QString::fromLatin1(CatalogTextOr(aslCatalog, id, asl_text::builtInStrings));
 }
 
 struct ScreenModeRequest {

@@ -41,6 +41,20 @@ const char *GetCatalogStr(const Catalog *catalog, std::int32_t id, const char *d
 // The length of the catalog's text for id, zero bytes within included; 0 when absent.
 std::size_t GetCatalogStrLength(const Catalog *catalog, std::int32_t id);
 
+// The catalog's text for id, or the built-in table's (entries of id and text) where
+// the catalog has none or an empty one: an empty catalog text is an untranslated one.
+template <typename Entry, std::size_t N>
+const char *CatalogTextOr(const Catalog *catalog, std::int32_t id, const Entry (&builtInTable)[N])
+{
+    const char *builtIn = "";
+    for (const Entry &entry : builtInTable) {
+        if (entry.id == id) {
+            builtIn = entry.text;
+        }
+    }
+    return GetCatalogStrLength(catalog, id) == 0 ? builtIn : GetCatalogStr(catalog, id, builtIn);
+}
+
 // The catalog's language name as stored in it, and the file it came from.
 const char *CatalogLanguage(const Catalog *catalog);
 const char *CatalogPath(const Catalog *catalog);

@@ -46,17 +46,7 @@ public:
 
     QString operator()(std::int32_t id) const
     {
-        const char *builtIn = "";
-        for (const mui_text::StringEntry &entry : mui_text::builtInStrings) {
-            if (entry.id == id) {
-                builtIn = entry.text;
-            }
-        }
-        // An empty catalog text is an untranslated one.
-        if (GetCatalogStrLength(catalog_, id) == 0) {
-            return QString::fromLatin1(builtIn);
-        }
-        return QString::fromLatin1(GetCatalogStr(catalog_, id, builtIn));
+        return QString::fromLatin1(CatalogTextOr(catalog_, id, mui_text::builtInStrings));
     }
 
 private:
