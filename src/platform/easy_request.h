@@ -10,7 +10,7 @@ struct Screen;
 struct Window;
 
 struct EasyStruct {
-    std::uint32_t es_StructSize;  // 28, as the platform counts it
+    std::uint32_t es_StructSize;  // the structure's size in bytes on the Amiga (28)
     std::uint32_t es_Flags;
     const char *es_Title;
     const char *es_TextFormat;    // ISO-8859-1
