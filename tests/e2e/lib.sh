@@ -24,10 +24,7 @@ e2e_cleanup() {
     for pid in $SETTINGS_PID $XVFB_PID; do
         kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
     done
-    if [ -n "$E2E_DIR" ]; then
-        chmod -R u+w "$E2E_DIR" 2>/dev/null || true
-        rm -rf "$E2E_DIR"
-    fi
+    [ -z "$E2E_DIR" ] || { chmod -R u+w "$E2E_DIR" 2>/dev/null || true; rm -rf "$E2E_DIR"; }
 }
 trap e2e_cleanup EXIT
 
