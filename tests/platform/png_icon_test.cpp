@@ -48,12 +48,6 @@ std::string WithTags(const std::string &tags)
     return kSignature + Chunk("icOn", tags) + kIend;
 }
 
-bool Parses(const std::string &bytes)
-{
-    PngIconLayout layout;
-    return ParsePngIcon(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(), layout);
-}
-
 IconSpec PngSpec(Texts toolTypes)
 {
     IconSpec spec;
