@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,8 @@
 #include <fcntl.h>
 #include <memory>
 #include <new>
+#include <pthread.h>
+#include <random>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -243,24 +246,6 @@ bool ModeAllowsWrite(const struct stat &st)
     return (st.st_mode & (inGroup ? S_IWGRP : S_IWOTH)) != 0;
 }
 
-// The permission bits a newly made file gets: 0666 less the process's umask.
-mode_t NewFileMode()
-{
-    mode_t mask = 022;
-    if (FILE *status = std::fopen("/proc/self/status", "re")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, status) != nullptr) {
-            unsigned int value;
-            if (std::sscanf(line, "Umask: %o", &value) == 1) {
-                mask = static_cast<mode_t>(value);
-                break;
-            }
-        }
-        std::fclose(status);
-    }
-    return 0666 & ~mask;
-}
-
 // The folder part of a path ("" or ending in '/'), its last part, and the folder
 // as a name that can be opened.
 std::string FolderOf(const std::string &path)
@@ -286,10 +271,38 @@ std::string OpenableFolder(const std::string &folder)
 constexpr const char *kTempTag = ".settings-";
 constexpr const char *kBackupTag = "backup-";
 
-std::string TempPattern(const std::string &target, bool backup)
+// The process's id, asked once and again after a fork.
+pid_t ownPid = 0;
+
+pid_t OwnPid()
 {
-    return FolderOf(target) + "." + BaseOf(target) + kTempTag + std::to_string(getpid()) + "-" +
-           (backup ? kBackupTag : "") + "XXXXXX";
+    static const bool forksForget = pthread_atfork(nullptr, nullptr, [] { ownPid = 0; }) == 0;
+    if (ownPid == 0 || !forksForget) {
+        ownPid = getpid();
+    }
+    return ownPid;
+}
+
+// Makes a new temporary file of this writer beside target, with the given
+// permission bits less the umask; its name goes to path. -1 when none can be made.
+int MakeTempFile(const std::string &target, bool backup, mode_t mode, std::string &path)
+{
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::minstd_rand random(
+        static_cast<std::uint_fast32_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^ OwnPid()));
+    const std::string stem = FolderOf(target) + "." + BaseOf(target) + kTempTag + std::to_string(OwnPid()) + "-" +
+                             (backup ? kBackupTag : "");
+    for (int tries = 0; tries < 100; ++tries) {
+        path = stem;
+        for (int i = 0; i < 6; ++i) {
+            path += kLetters[random() % (sizeof kLetters - 1)];
+        }
+        int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
 }
 
 bool WriteAllAt(int fd, const std::string &bytes)
@@ -361,17 +374,27 @@ ssize_t ListOfDescriptor(const void *file, char *buffer, std::size_t size)
 bool CopyAttributes(const std::string &path, int fd, const struct stat &st)
 {
     struct stat made;
-    if (fstat(fd, &made) != 0 ||
-        ((made.st_uid != st.st_uid || made.st_gid != st.st_gid) && fchown(fd, st.st_uid, st.st_gid) != 0)) {
+    if (fstat(fd, &made) != 0) {
         return false;
+    }
+    // A new owner or attribute can change the mode; it is set again last.
+    bool modeSet = (made.st_mode & 07777) == (st.st_mode & 07777);
+    if (made.st_uid != st.st_uid || made.st_gid != st.st_gid) {
+        if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+            return false;
+        }
+        modeSet = false;
     }
     std::vector<std::string> names, own;
     if (!ListAttributes(ListOfPath, path.c_str(), names) || !ListAttributes(ListOfDescriptor, &fd, own)) {
         return false;
     }
     for (const std::string &name : own) {
-        if (std::find(names.begin(), names.end(), name) == names.end() && fremovexattr(fd, name.c_str()) != 0) {
-            return false;
+        if (std::find(names.begin(), names.end(), name) == names.end()) {
+            if (fremovexattr(fd, name.c_str()) != 0) {
+                return false;
+            }
+            modeSet = false;
         }
     }
     for (const std::string &name : names) {
@@ -381,8 +404,9 @@ bool CopyAttributes(const std::string &path, int fd, const struct stat &st)
         if (size < 0 || fsetxattr(fd, name.c_str(), value.data(), static_cast<std::size_t>(size), 0) != 0) {
             return false;
         }
+        modeSet = false;
     }
-    return fchmod(fd, st.st_mode & 07777) == 0;
+    return modeSet || fchmod(fd, st.st_mode & 07777) == 0;
 }
 
 // One icon of the save being made: its new file written, waiting to be flushed and
@@ -400,9 +424,10 @@ struct PendingWrite {
 
 struct FolderLock {
     std::string folder;  // as the save named it
-    dev_t dev;
-    ino_t ino;
     int fd;
+    bool known = false;  // its identity, asked for once a save locks a second folder
+    dev_t dev = 0;
+    ino_t ino = 0;
 };
 
 bool saving = false;
@@ -412,7 +437,19 @@ std::int32_t lastError = 0;
 
 bool ProcessIsGone(pid_t pid)
 {
-    return pid == getpid() || (kill(pid, 0) != 0 && errno == ESRCH);
+    return pid == OwnPid() || (kill(pid, 0) != 0 && errno == ESRCH);
+}
+
+// Fills in the identity of a locked folder, false when it cannot be had.
+bool KnowFolder(FolderLock &lock)
+{
+    struct stat st;
+    if (!lock.known && fstat(lock.fd, &st) == 0) {
+        lock.known = true;
+        lock.dev = st.st_dev;
+        lock.ino = st.st_ino;
+    }
+    return lock.known;
 }
 
 // Puts back or removes what writers that are gone left beside the icons of the
@@ -481,15 +518,16 @@ int LockFolder(const std::string &folder)
     if (fd < 0 && errno == EPERM) {
         fd = open(openable.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     }
-    struct stat st;
-    if (fd < 0 || fstat(fd, &st) != 0) {
-        if (fd >= 0) {
-            close(fd);
-        }
+    if (fd < 0) {
         return -1;
     }
-    for (const FolderLock &lock : lockedFolders) {
-        if (lock.dev == st.st_dev && lock.ino == st.st_ino) {
+    FolderLock made{folder, fd};
+    if (!lockedFolders.empty() && !KnowFolder(made)) {
+        close(fd);
+        return -1;
+    }
+    for (FolderLock &lock : lockedFolders) {
+        if (KnowFolder(lock) && lock.dev == made.dev && lock.ino == made.ino) {
             close(fd);
             return lock.fd;
         }
@@ -510,7 +548,7 @@ int LockFolder(const std::string &folder)
             usleep(50000);
         }
     }
-    lockedFolders.push_back({folder, st.st_dev, st.st_ino, fd});
+    lockedFolders.push_back(made);
     ClearLeftovers(folder, fd);
     return fd;
 }
@@ -532,14 +570,13 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
     write.create = existing == nullptr;
     write.inPlace = existing != nullptr && existing->st_nlink > 1;
     if (!write.inPlace) {
-        write.temp = TempPattern(target, false);
-        write.fd = mkostemp(write.temp.data(), O_CLOEXEC);
+        // A new icon gets what the umask and the folder's default ACL give any new file.
+        write.fd = MakeTempFile(target, false, existing != nullptr ? existing->st_mode & 07777 : 0666, write.temp);
         if (write.fd < 0) {
             return false;
         }
-        bool kept =
-            existing != nullptr ? CopyAttributes(target, write.fd, *existing) : fchmod(write.fd, NewFileMode()) == 0;
-        if (!WriteAllAt(write.fd, bytes) || (!kept && existing == nullptr)) {
+        bool kept = existing == nullptr || CopyAttributes(target, write.fd, *existing);
+        if (!WriteAllAt(write.fd, bytes)) {
             close(write.fd);
             unlink(write.temp.c_str());
             return false;
@@ -553,8 +590,7 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
     if (write.inPlace) {
         bool read = false;
         std::string old = ReadAll(target, read);
-        write.temp = TempPattern(target, true);
-        write.fd = read ? mkostemp(write.temp.data(), O_CLOEXEC) : -1;
+        write.fd = read ? MakeTempFile(target, true, 0600, write.temp) : -1;
         if (write.fd < 0) {
             return false;
         }

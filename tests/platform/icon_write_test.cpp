@@ -132,8 +132,12 @@ TEST_F(IconWrite, PermissionsOwnerLinksAndAttributesAreKeptAndNewIconsFollowTheU
         const mode_t old = umask(mask);
         const std::string name = "New" + std::to_string(mask);
         EXPECT_TRUE(PutDiskObject(name.c_str(), icon));
-        umask(old);
         EXPECT_EQ(ModeOf(name + ".info"), 0666 & ~mask) << name;
+        // A file's own mode is kept whatever the umask.
+        ASSERT_EQ(chmod((name + ".info").c_str(), 0666), 0);
+        EXPECT_TRUE(PutDiskObject(name.c_str(), icon));
+        EXPECT_EQ(ModeOf(name + ".info"), 0666u) << name;
+        umask(old);
     }
     FreeDiskObject(icon);
 }
@@ -306,7 +310,8 @@ pid_t StartSaver(const std::string &tag, bool killed, int ready)
             _exit(2);
         }
         BeginIconSave();
-        bool ok = WriteToolTypes("A", {tag}) && WriteToolTypes("B", {tag}) && WriteToolTypes("C", {tag});
+        // B under another name of the same folder.
+        bool ok = WriteToolTypes("A", {tag}) && WriteToolTypes("./B", {tag}) && WriteToolTypes("C", {tag});
         if (killed) {
             _exit(ok ? 0 : 1);
         }
@@ -318,6 +323,7 @@ pid_t StartSaver(const std::string &tag, bool killed, int ready)
 TEST_F(IconSave, TheNextSaveClearsWhatAWriterThatIsGoneLeft)
 {
     const std::string old = ReadFileBytes("B.info");
+    ASSERT_TRUE(WriteToolTypes("C", {"OLD"}));  // the saver is the child of a process that saved
     pid_t gone = StartSaver("HALF", true, -1);
     ASSERT_EQ(WaitFor(gone), 0);
     const std::string mark = ".settings-" + std::to_string(gone) + "-";
