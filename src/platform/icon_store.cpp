@@ -575,12 +575,14 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
         if (write.fd < 0) {
             return false;
         }
-        bool kept = existing == nullptr || CopyAttributes(target, write.fd, *existing);
         if (!WriteAllAt(write.fd, bytes)) {
             close(write.fd);
             unlink(write.temp.c_str());
             return false;
         }
+        // The new bytes start for the disk while the attributes are copied.
+        sync_file_range(write.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        bool kept = existing == nullptr || CopyAttributes(target, write.fd, *existing);
         if (!kept) {
             close(write.fd);
             unlink(write.temp.c_str());
