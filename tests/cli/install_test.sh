@@ -38,12 +38,9 @@ version=$(dpkg-deb -f "$deb" Version)
 # The installation in ROOT with the prefix PREFIX.
 check_tree() {
     local tree=$1$2 file out program
-    for file in bin/vellumine-settings bin/vellumine-settings-viewer \
-        share/vellumine-settings/Catalogs/deutsch/Vellumine/Settings.catalog \
-        share/applications/org.vellumine.Settings.desktop share/metainfo/org.vellumine.Settings.metainfo.xml \
-        share/mime/packages/vellumine-settings.xml share/icons/hicolor/scalable/apps/vellumine-settings.svg \
-        share/man/man1/vellumine-settings-viewer.1.gz share/doc/vellumine-settings/README.md \
-        share/doc/vellumine-settings/copyright; do
+    # The files that nothing below runs or reads.
+    for file in share/icons/hicolor/scalable/apps/vellumine-settings.svg share/man/man1/vellumine-settings-viewer.1.gz \
+        share/doc/vellumine-settings/README.md share/doc/vellumine-settings/copyright; do
         [ -s "$tree/$file" ] || fail "$tree: no $file"
     done
     out=$(zcat "$tree/share/man/man1/vellumine-settings.1.gz")
