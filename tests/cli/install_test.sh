@@ -15,7 +15,7 @@ fail() {
     exit 1
 }
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM LANGUAGE LC_ALL LC_MESSAGES XDG_CURRENT_DESKTOP
-mkdir "$work/drawer" "$work/files"
+mkdir "$work/drawer"
 "$BUILD_DIR/tools/mkicon" "$work/drawer/Settings.info" --type tool APPLICATION=Starfield
 
 # Nothing of the tests or benchmarks is looked for.
@@ -70,21 +70,18 @@ dpkg-deb -x "$deb" "$root"
 check_tree "$root" /usr
 
 # What a file manager sees once the package is installed (as its triggers do):
-# classic and PNG icons, an icon named Settings.info, are Amiga icons opened by the
-# desktop entry; a text file named .info and a plain PNG are not.
+# classic and PNG icons are Amiga icons, opened by the desktop entry; a text file
+# named Settings.info and a plain PNG are not.
 update-mime-database "$root/usr/share/mime" >/dev/null 2>&1
 update-desktop-database "$root/usr/share/applications"
 export XDG_DATA_HOME="$work/home" XDG_CONFIG_HOME="$work/home" XDG_CONFIG_DIRS="$work/home" \
     XDG_DATA_DIRS="$root/usr/share:/usr/share"
 corpus="$SOURCE_DIR/../shared/corpus"
-cp "$corpus/icons/DockBot/Install.info" "$work/files/Settings.info"
-cp "$corpus/png-icons/CPU-M/CPU-M.info" "$work/files/"
-echo "Not an icon" >"$work/files/text.info"
-cp "$SOURCE_DIR/docs/viewer.png" "$work/files/plain.png"
-for file in Settings.info:application/x-amiga-icon CPU-M.info:application/x-amiga-icon text.info:text/plain \
-    plain.png:image/png; do
-    type=$(xdg-mime query filetype "$work/files/${file%%:*}")
-    [ "$type" = "${file#*:}" ] || fail "${file%%:*} is of the type $type"
+echo "Not an icon" >"$work/Settings.info"
+for file in "$corpus/icons/DockBot/Install.info:application/x-amiga-icon" "$work/Settings.info:text/plain" \
+    "$corpus/png-icons/CPU-M/CPU-M.info:application/x-amiga-icon" "$SOURCE_DIR/docs/viewer.png:image/png"; do
+    type=$(xdg-mime query filetype "${file%:*}")
+    [ "$type" = "${file##*:}" ] || fail "${file%:*} is of the type $type"
 done
 [ "$(xdg-mime query default application/x-amiga-icon)" = org.vellumine.Settings.desktop ] ||
     fail "the desktop entry does not open Amiga icons"
