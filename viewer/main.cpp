@@ -2,9 +2,10 @@
 // in a window until the user closes it; lists or prints an AmigaGuide
 // document's nodes without a display.
 //
-//   SettingsViewer [--] FILE             (one argument is always the document)
+//   SettingsViewer [--] FILE             (one argument is the document, but --help or --version)
 //   SettingsViewer --nodes FILE          one line per node: its name
 //   SettingsViewer --text FILE [NODE]    the node (default: the first) as plain text
+//   SettingsViewer --help | --version
 //
 // Exit status: 0 when the window was closed or the output written, 1 when the
 // document or node cannot be shown (the reason on standard error; for the window,
@@ -100,6 +101,50 @@ int PrintDocument(const QByteArray &path, bool nodes, const QString *nodeName)
     return 0;
 }
 
+// The program's name as it was run.
+const char *ProgramName(const char *argv0)
+{
+    const char *slash = std::strrchr(argv0, '/');
+    return slash != nullptr ? slash + 1 : argv0;
+}
+
+int PrintHelp(const char *program)
+{
+    std::printf("Usage: %s [--] FILE\n"
+                "  or:  %s --nodes FILE\n"
+                "  or:  %s --text FILE [NODE]\n"
+                "Shows a plain text, HTML, Markdown or AmigaGuide document in a window until it\n"
+                "is closed, or lists and prints the nodes of an AmigaGuide document without a\n"
+                "display. Links that would run a command are shown and never run.\n"
+                "\n"
+                "Options:\n"
+                "  --nodes FILE         print the name of each node of FILE, one a line\n"
+                "  --text FILE [NODE]   print NODE of FILE (by default the first) as plain text\n"
+                "  --help               display this help and exit\n"
+                "  --version            display the version and exit\n"
+                "\n"
+                "A single argument is always the document, whatever it looks like, except\n"
+                "--help and --version; \"--\" before it opens a document of either name.\n"
+                "\n"
+                "Exit status:\n"
+                "  0   the window was closed, or the output written\n"
+                "  1   the document or node cannot be shown (the reason on standard error)\n"
+                "  2   wrong usage\n",
+                program, program, program);
+    return 0;
+}
+
+int PrintVersion()
+{
+    std::printf("%s %s\n"
+                "Copyright (C) 2026 The Settings developers.\n"
+                "License MIT: <https://opensource.org/licenses/MIT>.\n"
+                "This is free software: you are free to change and redistribute it.\n"
+                "There is NO WARRANTY, to the extent permitted by law.\n",
+                SETTINGS_VIEWER_NAME, SETTINGS_VERSION);
+    return 0;
+}
+
 int Usage()
 {
     std::fputs(ViewerText(TXT_USAGE).toLocal8Bit().constData(), stderr);
@@ -110,8 +155,15 @@ int Usage()
 
 int main(int argc, char **argv)
 {
-    // The help process gives the document's path as the one argument, whatever it looks like.
+    // The help process gives the document's path as the one argument, whatever it
+    // looks like but --help and --version.
     QByteArray path;
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        return PrintHelp(ProgramName(argv[0]));
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        return PrintVersion();
+    }
     if (argc == 2 && std::strncmp(argv[1], "--nodes=", 8) != 0 && std::strncmp(argv[1], "--text=", 7) != 0) {
         path = argv[1];
     } else {

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <strings.h>
 
 #include "app/main_flow.h"
@@ -61,12 +62,12 @@ void PrintUsageError(const QString &text)
                  text.toLocal8Bit().constData(), programName.c_str());
 }
 
-// The version text of the version string: what follows "$VER: ".
-const char *VersionText()
+// The version number of the version string "$VER: NAME VERSION (DATE)".
+std::string_view VersionNumber()
 {
-    const char *prefix = "$VER: ";
-    std::size_t length = std::strlen(prefix);
-    return std::strncmp(versionString, prefix, length) == 0 ? versionString + length : versionString;
+    std::string_view text = versionString;
+    text = text.substr(0, text.rfind(" ("));
+    return text.substr(text.rfind(' ') + 1);  // npos + 1 is 0
 }
 
 const char *const kDescription = "Edits the run-time settings of a Vellumine application, kept in the tooltypes of\n"
@@ -91,7 +92,12 @@ const char *const kAfterHelp = "\n"
 void PrintHelpOrVersion(const QCommandLineParser &parser, bool help)
 {
     if (!help) {
-        std::printf("%s\n", VersionText());
+        std::printf("vellumine-settings %.*s\n"
+                    "Copyright (C) 2026 The Settings developers.\n"
+                    "License MIT: <https://opensource.org/licenses/MIT>.\n"
+                    "This is free software: you are free to change and redistribute it.\n"
+                    "There is NO WARRANTY, to the extent permitted by law.\n",
+                    static_cast<int>(VersionNumber().size()), VersionNumber().data());
         return;
     }
     int argc = 1;

@@ -130,6 +130,7 @@ TEST_F(ViewerTest, ListsAndPrintsGuideNodesAndRefusesWithoutDisplay)
         {"'" + dir_ + "/missing file.md'", 1, "no such file"},
         {dir_, 1, "it is a folder"},
         {"-platform", 1, "-platform"},
+        {"-- --help", 1, "cannot show --help"},
         {"--nodes " + guide + " extra", 2, "Usage"},
         {"", 2, "Usage"},
     };
