@@ -2,7 +2,6 @@
 // own file, which is written only when a place changed.
 #include <sys/stat.h>
 
-#include "platform/toolkit/toolkit_internal.h"
 #include "platform/toolkit/toolkit_test_support.h"
 
 namespace {
