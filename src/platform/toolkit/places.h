@@ -2,17 +2,19 @@
 // window id, in the toolkit's settings file.
 #pragma once
 
-#include <QByteArray>
+#include <QRect>
 
+#include <optional>
 #include <string>
 
 #include "platform/toolkit/toolkit.h"
 
 namespace toolkit {
 
-// The place saved for the window (as QWidget::saveGeometry), empty when none.
-QByteArray LoadWindowPlace(const std::string &base, IPTR windowId);
+// The place saved for the window: its frame's top left corner and the size
+// inside the frame; none when none was saved.
+std::optional<QRect> LoadWindowPlace(const std::string &base, IPTR windowId);
 // Saves it; the file is not written when the place is the one saved.
-void SaveWindowPlace(const std::string &base, IPTR windowId, const QByteArray &geometry);
+void SaveWindowPlace(const std::string &base, IPTR windowId, const QRect &place);
 
 }  // namespace toolkit

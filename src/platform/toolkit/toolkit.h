@@ -84,8 +84,7 @@ enum : IPTR {
     MUIV_Frame_Group,
 };
 enum : IPTR {
-    MUII_WindowBack = 0,
-    MUII_PageBack,
+    MUII_PageBack = 1,
     MUII_TextBack,
     MUII_GroupBack,
     MUII_ButtonBack,

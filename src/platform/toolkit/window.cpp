@@ -339,8 +339,11 @@ void OpenWindowObject(Window *win)
     if (!win->geometryRestored) {
         win->geometryRestored = true;
         CompactIfTooTall(w);
-        const QByteArray saved = LoadWindowPlace(TextAttr(ApplicationOf(win), MUIA_Application_Base), win->windowId);
-        if (saved.isEmpty() || !w->restoreGeometry(saved)) {
+        const auto place = LoadWindowPlace(TextAttr(ApplicationOf(win), MUIA_Application_Base), win->windowId);
+        if (place) {
+            w->resize(place->size());
+            w->move(place->topLeft());
+        } else {
             w->adjustSize();
         }
         FitIntoScreen(w);
@@ -407,7 +410,8 @@ void Window::Close()
         open = false;
         return;
     }
-    SaveWindowPlace(TextAttr(ApplicationOf(this), MUIA_Application_Base), windowId, widget->saveGeometry());
+    SaveWindowPlace(TextAttr(ApplicationOf(this), MUIA_Application_Base), windowId,
+                    QRect(widget->pos(), widget->size()));
     open = false;
     widget->hide();
 }
