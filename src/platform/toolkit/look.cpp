@@ -82,6 +82,12 @@ QPalette DarkPalette()
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
         dark.setColor(QPalette::Disabled, role, disabled);
     }
+    // Disabled controls: the filled part of a slider or progress bar, selections
+    // and buttons lose their colour, as in the light scheme.
+    dark.setColor(QPalette::Disabled, QPalette::Highlight, QColor(80, 80, 80));
+    dark.setColor(QPalette::Disabled, QPalette::HighlightedText, disabled);
+    dark.setColor(QPalette::Disabled, QPalette::Button, QColor(45, 45, 45));
+    dark.setColor(QPalette::Disabled, QPalette::Base, window);
     return dark;
 }
 
