@@ -2,6 +2,9 @@
 // own file, which is written only when a place changed.
 #include <sys/stat.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "platform/toolkit/toolkit_test_support.h"
 
 namespace {
@@ -38,6 +41,16 @@ TEST_F(ToolkitPrefsTest, AWindowOpensWhereItWasLeftAndAnUnchangedPlaceIsNotWritt
     EXPECT_EQ(openWith("PLACES", id), second) << "disposed of while open";
     EXPECT_NE(openWith("OTHER", id, QRect(5, 5, 1, 1)), second);
     EXPECT_NE(openWith("PLACES", 0x41424344, QRect(5, 5, 1, 1)), second);
+
+    // A place off the screen, or larger than it, is brought inside it.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QRect away : {QRect(area.right() + 50, area.bottom() + 50, 300, 200), QRect(-400, -300, 300, 200),
+                             QRect(area.topLeft(), area.size() * 2)}) {
+        openWith("AWAY", id, away);
+        const QRect opened = openWith("AWAY", id);
+        EXPECT_TRUE(area.contains(opened))
+            << opened.x() << "," << opened.y() << " " << opened.width() << "x" << opened.height();
+    }
 
     // A rewrite replaces the file: a new inode, whatever the clock says.
     const std::string file = settingsDir_.file("toolkit.ini");
