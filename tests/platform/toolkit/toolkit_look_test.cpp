@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/muimaster_strings.h"
+#include "platform/toolkit/application.h"
 #include "platform/toolkit/toolkit_test_support.h"
 #include "support/catalog_test_util.h"
 
@@ -53,10 +54,7 @@ TEST_F(ToolkitLookTest, TheToolkitsWindowShowsBuiltInTextsForEmptyCatalogTexts)
     t.app = MUI_NewObject(MUIC_Application, MUIA_Application_Window, window);
     ASSERT_NE(t.app, nullptr);
     DoMethod(t.app, MUIM_Application_OpenConfigWindow, 0);
-    QDialog *dialog = nullptr;
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        dialog = top->isVisible() && qobject_cast<QDialog *>(top) != nullptr ? qobject_cast<QDialog *>(top) : dialog;
-    }
+    const QDialog *dialog = toolkit::As<toolkit::Application>(t.app)->config;
     ASSERT_NE(dialog, nullptr);
     QStringList texts;
     for (const QLabel *label : dialog->findChildren<QLabel *>()) {
