@@ -315,14 +315,18 @@ void SetBigFont(QWidget *widget)
     widget->setFont(big);
 }
 
-// Keeps a big text big, and of the application's family, when the application's font changes.
-class BigFont : public QObject {
+// Keeps big texts big, and of the application's family, when the application's font changes.
+class BigFonts : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::ApplicationFontChange && watched->isWidgetType()) {
-            SetBigFont(static_cast<QWidget *>(watched));
+        if (event->type() == QEvent::ApplicationFontChange && watched == QCoreApplication::instance()) {
+            for (QWidget *widget : QApplication::allWidgets()) {
+                if (widget->property("muiBigFont").toBool()) {
+                    SetBigFont(widget);
+                }
+            }
         }
         return false;
     }
@@ -334,10 +338,13 @@ void ApplyFont(Object *obj)
     if (gadget == nullptr || obj->widget == nullptr || gadget->font != MUIV_Font_Big) {
         return;
     }
-    SetBigFont(obj->widget);
-    if (obj->widget->findChild<BigFont *>(QString(), Qt::FindDirectChildrenOnly) == nullptr) {
-        obj->widget->installEventFilter(new BigFont(obj->widget));
+    static QPointer<BigFonts> follower;
+    if (follower.isNull()) {
+        follower = new BigFonts(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(follower);
     }
+    obj->widget->setProperty("muiBigFont", true);
+    SetBigFont(obj->widget);
 }
 
 void ConnectButton(Object *obj, QAbstractButton *button)

@@ -41,6 +41,21 @@ TEST_F(ToolkitLookTest, ADisabledSliderLooksDisabledInEveryScheme)
     }
 }
 
+// A big text stays big, and bold, in the application's font when that changes.
+TEST_F(ToolkitLookTest, ABigTextFollowsTheApplicationFont)
+{
+    t = BuildTree();
+    ASSERT_NE(t.app, nullptr);
+    const QFont before = QApplication::font();
+    QFont font(QStringLiteral("DejaVu Serif"), 30);
+    QApplication::setFont(font);
+    const QFont big = t.window->widget->findChild<QLabel *>()->font();
+    QApplication::setFont(before);
+    EXPECT_EQ(big.family(), font.family());
+    EXPECT_GT(big.pointSizeF(), 30);
+    EXPECT_TRUE(big.bold());
+}
+
 // The settings window takes its texts from the toolkit's catalog, and the
 // built-in text where the catalog's is empty.
 TEST_F(ToolkitLookTest, TheToolkitsWindowShowsBuiltInTextsForEmptyCatalogTexts)
