@@ -15,7 +15,8 @@ namespace {
 using ToolkitTreeTest = ToolkitTest;
 
 // Menus: '&' shown, not a mnemonic; shortcuts are Ctrl+key. Texts are ISO-8859-1.
-TEST_F(ToolkitTreeTest, BuildsTheWidgetsAndDisposesOfAllOfIt)
+// (Disposal of the whole tree: the failure test's last round.)
+TEST_F(ToolkitTreeTest, BuildsTheMenusAndTexts)
 {
     t = BuildTree();
     ASSERT_NE(t.app, nullptr);
@@ -30,11 +31,6 @@ TEST_F(ToolkitTreeTest, BuildsTheWidgetsAndDisposesOfAllOfIt)
     EXPECT_TRUE(items[1]->isSeparator());
     EXPECT_EQ(menus[1]->menu()->actions()[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
     EXPECT_EQ(qobject_cast<QComboBox *>(t.cycle->widget.data())->itemText(2), QStringLiteral("Full screen \u00e9"));
-
-    MUI_DisposeObject(t.app);
-    t = Tree();
-    EXPECT_EQ(toolkit::LiveObjectCount(), 0u);
-    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }
 
 // A missing menu strip gives a window without a menu; counting ends with the
