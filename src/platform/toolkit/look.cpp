@@ -1,6 +1,6 @@
-// The toolkit's own settings file (window places and sizes, widget style and
-// font and colour scheme per application), its About window and its settings
-// window, whose texts come from Sys/muimaster.catalog in the user's language.
+// The toolkit's look per application (widget style, font and colour scheme,
+// kept in its settings file), its About window and its settings window, whose
+// texts come from Sys/muimaster.catalog in the user's language.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
