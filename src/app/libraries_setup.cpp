@@ -5,9 +5,9 @@
 
 #include "gui/help_viewer.h"
 #include "gui/window_layout.h"
-#include "platform/easy_request.h"
 #include "platform/libraries.h"
 #include "platform/locale.h"
+#include "platform/message_requester.h"
 #include "platform/toolkit/toolkit.h"
 #include "text/strings.h"
 

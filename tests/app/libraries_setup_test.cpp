@@ -5,9 +5,9 @@
 
 #include "app/libraries_setup.h"
 #include "app/program_reset.h"
-#include "platform/easy_request.h"
 #include "platform/libraries.h"
 #include "platform/locale.h"
+#include "platform/toolkit/testing/toolkit_testing.h"
 #include "support/catalog_test_util.h"
 #include "support/temp_dir.h"
 #include "text/strings.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/toolkit/toolkit_testing.h"
+#include "platform/toolkit/testing/toolkit_testing.h"
 
 // The attribute's value, or -12345 when the object does not give it.
 inline IPTR Attr(Object *obj, Tag attr)

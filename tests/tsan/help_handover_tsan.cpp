@@ -14,7 +14,7 @@
 #include "gui/help_viewer.h"
 #include "gui/window_layout.h"
 #include "platform/dos.h"
-#include "platform/toolkit/toolkit_testing.h"
+#include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
 #include "text/strings.h"

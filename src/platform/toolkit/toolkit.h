@@ -1,6 +1,6 @@
 // The widget toolkit: MUI-style objects, attributes, notifications and input
-// handling, realised on Qt 6 Widgets (toolkit*.cpp). No Qt type appears here;
-// what only tests use is in toolkit_testing.h.
+// handling, realised on Qt 6 Widgets. No Qt type appears here; what only tests
+// use is in testing/toolkit_testing.h, a library of its own.
 #pragma once
 
 #include <cstddef>
@@ -84,8 +84,7 @@ enum : IPTR {
     MUIV_Frame_Group,
 };
 enum : IPTR {
-    MUII_WindowBack = 0,
-    MUII_PageBack,
+    MUII_PageBack = 1,
     MUII_TextBack,
     MUII_GroupBack,
     MUII_ButtonBack,
@@ -197,13 +196,10 @@ constexpr std::uint32_t MUIV_Application_InputSignal = 1u << 30;
 std::uint32_t Wait(std::uint32_t signalSet);
 
 // A modal requester with the toolkit's text escapes (ESC c, b, u, n) rendered.
-// buttons holds the button texts separated by '|'. Returns the button number
-// (the last button is 0, as the toolkit counts).
-// The format is filled printf-style from args (%s, %d, %ld, %u, %x, %c with
-// flags, width and precision); a button text starting with '*' is the default.
-int MUI_RequestA(Object *app, Object *window, std::uint32_t flags, const char *title, const char *buttons,
-                 const char *format, const IPTR *args);
-// As MUI_RequestA, reading no more than argCount arguments.
+// buttons holds the button texts separated by '|'; one starting with '*' is the
+// default. Returns the button number (the last button is 0, as the toolkit
+// counts). The format is filled printf-style from no more than argCount args
+// (%s, %d, %ld, %u, %x, %c with flags, width and precision).
 int MUI_RequestArgs(Object *app, Object *window, std::uint32_t flags, const char *title, const char *buttons,
                     const char *format, const IPTR *args, std::size_t argCount);
 

@@ -4,7 +4,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "platform/message_requester.h"
 #include "platform/toolkit/toolkit_test_support.h"
+#include "support/catalog_test_util.h"
 
 namespace {
 
@@ -58,6 +60,25 @@ TEST_F(ToolkitRequestTest, TheBodyIsFilledWithinBounds)
     });
     EXPECT_EQ(MUI_Request(nullptr, nullptr, 0, "t", "OK", "Cannot open file %s! %s %s", "a"), 1);
     EXPECT_EQ(body, "Cannot open file a!  ");
+}
+
+// Both requesters, answered from the environment, write the same line to
+// standard error: the title and the body without escapes, in UTF-8.
+TEST_F(ToolkitRequestTest, BothRequestersAnswerFromTheEnvironmentAlike)
+{
+    const ScopedEnvVar answer("SETTINGS_REQUEST_ANSWER", "2");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(MUI_Request(nullptr, nullptr, 0, "T\xe9", "A|B|C", "\033c\033bB\xf6\033ndy %s", "x"), 2);
+    const EasyStruct easy{28,
+                          0,
+                          "T\xe9",
+                          "B\xf6"
+                          "dy x",
+                          "A|B|C",
+                          nullptr,
+                          nullptr};
+    EXPECT_EQ(EasyRequestArgs(nullptr, &easy, nullptr, nullptr), 2);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "T\u00e9: B\u00f6dy x\nT\u00e9: B\u00f6dy x\n");
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/toolkit/toolkit_internal.h"
+#include "platform/toolkit/escapes.h"
+#include "platform/toolkit/gadget.h"
+#include "platform/toolkit/request.h"
 #include "support/temp_dir.h"
 #include "support/toolkit_util.h"
 

@@ -5,7 +5,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "platform/toolkit/toolkit_internal.h"
+#include "platform/toolkit/gadget.h"
+#include "platform/toolkit/menu.h"
 
 namespace toolkit {
 
@@ -41,7 +42,7 @@ void ItemChosen(Gadget *item)
     ChangeAttr(item, MUIA_Menuitem_Trigger, reinterpret_cast<IPTR>(item));
     Object *app = ApplicationOf(item);
     if (app != nullptr && item->userData != 0) {
-        QueueReturnId(app, item->userData);
+        DoMethod(app, MUIM_Application_ReturnID, item->userData);
     }
 }
 
@@ -57,7 +58,7 @@ Gadget *Adopt(Object *parent, Gadget *child)
 
 Object *NewMenustrip(const NewMenu *menu)
 {
-    if (CreationFails() || !HaveQApplication() || menu == nullptr) {
+    if (CreationFails() || menu == nullptr) {
         return nullptr;
     }
     auto *strip = new Gadget(Kind::Menustrip);

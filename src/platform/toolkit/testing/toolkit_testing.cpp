@@ -1,13 +1,18 @@
-// Test hooks of the toolkit: user input without a display server, the object
-// tree as text, the toolkit's own windows.
+// Test hooks of the toolkit: failure switches, user input without a display
+// server, the object tree as text, the toolkit's own windows.
+#include "platform/toolkit/testing/toolkit_testing.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QSlider>
 
+#include <algorithm>
 #include <cstdio>
 
-#include "platform/toolkit/toolkit_internal.h"
+#include "platform/toolkit/application.h"
+#include "platform/toolkit/gadget.h"
+#include "platform/toolkit/window.h"
 
 using namespace toolkit;
 
@@ -39,7 +44,7 @@ std::string Describe(const Object *obj)
     const Numeric *numeric = As<Numeric>(obj);
     switch (obj->kind) {
     case Kind::Application:
-        line = "Application base=" + Quoted(ApplicationBase(const_cast<Object *>(obj)));
+        line = "Application base=" + Quoted(As<Application>(obj)->base);
         break;
     case Kind::Window:
         std::snprintf(number, sizeof number, "0x%08lx", static_cast<unsigned long>(win->windowId));
@@ -137,6 +142,35 @@ void DescribeInto(const Object *obj, int depth, std::string &out)
 
 }  // namespace
 
+void MUI_FailObjectCreation(int n)
+{
+    seams::failCountdown = n > 0 ? n : 0;
+}
+
+void MUI_SetRequestHook(MuiRequestHook hook)
+{
+    if (!hook) {
+        seams::requesterHook = nullptr;
+        return;
+    }
+    seams::requesterHook = [hook](const char *title, const char *body, const char *) { return hook(title, body); };
+}
+
+void SetEasyRequestHook(EasyRequestHook hook)
+{
+    seams::requesterHook = std::move(hook);
+}
+
+void MUI_SetToolkitSettingsFile(const char *path)
+{
+    seams::settingsFile = path != nullptr ? QString::fromLocal8Bit(path) : QString();
+}
+
+std::size_t MUI_LiveObjectCount()
+{
+    return LiveObjectCount();
+}
+
 bool MUI_SimulateInput(Object *obj, IPTR value)
 {
     if (obj == nullptr || !IsLiveObject(obj) || ObjectSleeps(obj)) {
@@ -144,7 +178,7 @@ bool MUI_SimulateInput(Object *obj, IPTR value)
     }
     switch (obj->kind) {
     case Kind::Window:
-        RequestClose(obj);
+        ChangeAttr(obj, MUIA_Window_CloseRequest, 1);
         return true;
     case Kind::MenuItem:
         if (obj->action == nullptr || obj->action->isSeparator() || !obj->action->isEnabled()) {
@@ -194,15 +228,26 @@ std::string MUI_DescribeTree(Object *obj)
 
 int MUI_ToolkitWindowCount(Object *app)
 {
-    if (app == nullptr || !IsLiveObject(app) || app->kind != Kind::Application) {
+    const Application *application = IsLiveObject(app) ? As<Application>(app) : nullptr;
+    if (application == nullptr) {
         return 0;
     }
-    return OpenToolkitWindowCount(app);
+    int count = 0;
+    for (const QDialog *dialog : {application->about.data(), application->config.data()}) {
+        count += dialog != nullptr && dialog->isVisible() ? 1 : 0;
+    }
+    return count;
 }
 
 void MUI_CloseToolkitWindows(Object *app)
 {
-    if (app != nullptr && IsLiveObject(app) && app->kind == Kind::Application) {
-        CloseToolkitWindows(app);
+    Application *application = IsLiveObject(app) ? As<Application>(app) : nullptr;
+    if (application == nullptr) {
+        return;
+    }
+    for (QDialog *dialog : {application->about.data(), application->config.data()}) {
+        if (dialog != nullptr) {
+            dialog->hide();
+        }
     }
 }

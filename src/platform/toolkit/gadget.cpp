@@ -19,19 +19,14 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/toolkit/toolkit_internal.h"
+#include "platform/toolkit/escapes.h"
+#include "platform/toolkit/gadget.h"
 
 namespace toolkit {
 
 namespace {
 
 constexpr IPTR kMaxSpace = 4096;  // pixels; a larger gap is cut to this
-
-std::string CopyText(IPTR data)
-{
-    const char *text = reinterpret_cast<const char *>(data);
-    return text != nullptr ? std::string(text) : std::string();
-}
 
 bool IsTextLike(const Object *obj)
 {
@@ -133,6 +128,9 @@ bool StoreAttr(Gadget *obj, Tag tag, IPTR data)
         return false;
     }
 }
+
+void ShowText(Object *object);
+void ApplyFont(Object *obj);
 
 // Brings the widget in line with one stored attribute, without emitting signals.
 void SyncAttr(Gadget *obj, Tag tag)
@@ -272,6 +270,83 @@ QLabel *NewTextLabel(const Gadget *obj)
     return label;
 }
 
+void ShowText(Object *object)
+{
+    const Gadget *obj = As<Gadget>(object);
+    if (obj == nullptr) {
+        return;
+    }
+    const std::string full = obj->preParse + obj->text;
+    if (auto *button = qobject_cast<QAbstractButton *>(obj->widget.data())) {
+        button->setText(StripEscapes(full).replace(QLatin1Char('&'), QLatin1String("&&")));
+        return;
+    }
+    auto *label = qobject_cast<QLabel *>(obj->widget.data());
+    if (label == nullptr) {
+        return;
+    }
+    Qt::Alignment fallback = Qt::AlignLeft;
+    if (obj->kind == Kind::Label && (obj->labelFlags & MUIO_Label_LeftAligned) == 0) {
+        fallback = Qt::AlignRight;
+    }
+    label->setAlignment(EscapeAlignment(full, fallback) | Qt::AlignVCenter);
+    if (HasStyleEscapes(full)) {
+        label->setTextFormat(Qt::RichText);
+        label->setText(EscapesToHtml(full));
+    } else {
+        label->setTextFormat(Qt::PlainText);
+        if (auto *eliding = dynamic_cast<ElidingLabel *>(label)) {
+            eliding->SetFullText(StripEscapes(full));
+        } else {
+            label->setText(StripEscapes(full));
+        }
+    }
+}
+
+void SetBigFont(QWidget *widget)
+{
+    QFont big = QApplication::font();
+    big.setBold(true);
+    if (big.pointSizeF() > 0) {
+        big.setPointSizeF(big.pointSizeF() * 1.4);
+    } else if (big.pixelSize() > 0) {
+        big.setPixelSize(big.pixelSize() * 14 / 10);
+    }
+    widget->setFont(big);
+}
+
+// Keeps big texts big, and of the application's family, when the application's font changes.
+class BigFonts : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::ApplicationFontChange && watched == QCoreApplication::instance()) {
+            for (QWidget *widget : QApplication::allWidgets()) {
+                if (widget->property("muiBigFont").toBool()) {
+                    SetBigFont(widget);
+                }
+            }
+        }
+        return false;
+    }
+};
+
+void ApplyFont(Object *obj)
+{
+    const Gadget *gadget = As<Gadget>(obj);
+    if (gadget == nullptr || obj->widget == nullptr || gadget->font != MUIV_Font_Big) {
+        return;
+    }
+    static QPointer<BigFonts> follower;
+    if (follower.isNull()) {
+        follower = new BigFonts(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(follower);
+    }
+    obj->widget->setProperty("muiBigFont", true);
+    SetBigFont(obj->widget);
+}
+
 void ConnectButton(Object *obj, QAbstractButton *button)
 {
     // A completed click, by mouse or keyboard: pressed, then released over it.
@@ -398,66 +473,9 @@ Object *Finish(Gadget *obj, QWidget *widget)
 
 }  // namespace
 
-void ShowText(Object *object)
+Object *NewGadget(Kind kind, const TagItem *tags)
 {
-    const Gadget *obj = As<Gadget>(object);
-    if (obj == nullptr) {
-        return;
-    }
-    const std::string full = obj->preParse + obj->text;
-    if (auto *button = qobject_cast<QAbstractButton *>(obj->widget.data())) {
-        button->setText(StripEscapes(full).replace(QLatin1Char('&'), QLatin1String("&&")));
-        return;
-    }
-    auto *label = qobject_cast<QLabel *>(obj->widget.data());
-    if (label == nullptr) {
-        return;
-    }
-    Qt::Alignment fallback = Qt::AlignLeft;
-    if (obj->kind == Kind::Label && (obj->labelFlags & MUIO_Label_LeftAligned) == 0) {
-        fallback = Qt::AlignRight;
-    }
-    label->setAlignment(EscapeAlignment(full, fallback) | Qt::AlignVCenter);
-    if (HasStyleEscapes(full)) {
-        label->setTextFormat(Qt::RichText);
-        label->setText(EscapesToHtml(full));
-    } else {
-        label->setTextFormat(Qt::PlainText);
-        if (auto *eliding = dynamic_cast<ElidingLabel *>(label)) {
-            eliding->SetFullText(StripEscapes(full));
-        } else {
-            label->setText(StripEscapes(full));
-        }
-    }
-}
-
-void ApplyFont(Object *obj)
-{
-    const Gadget *gadget = As<Gadget>(obj);
-    if (gadget == nullptr || obj->widget == nullptr || gadget->font != MUIV_Font_Big) {
-        return;
-    }
-    QFont big = QApplication::font();
-    big.setBold(true);
-    if (big.pointSizeF() > 0) {
-        big.setPointSizeF(big.pointSizeF() * 1.4);
-    } else if (big.pixelSize() > 0) {
-        big.setPixelSize(big.pixelSize() * 14 / 10);
-    }
-    obj->widget->setFont(big);
-}
-
-void RefreshFonts(Object *obj)
-{
-    ApplyFont(obj);
-    for (Object *child : obj->children) {
-        RefreshFonts(child);
-    }
-}
-
-Object *NewGadget(Kind kind, const char *, const TagItem *tags)
-{
-    if (CreationFails() || !HaveQApplication()) {
+    if (CreationFails()) {
         return nullptr;
     }
     Gadget *obj = kind == Kind::Cycle ? new Cycle : kind == Kind::Slider ? new Numeric(kind) : new Gadget(kind);
@@ -489,7 +507,7 @@ Object *NewGadget(Kind kind, const char *, const TagItem *tags)
 
 Object *NewLabel(const char *text, IPTR flags)
 {
-    if (CreationFails() || !HaveQApplication()) {
+    if (CreationFails()) {
         return nullptr;
     }
     auto *obj = new Gadget(Kind::Label);
@@ -500,7 +518,7 @@ Object *NewLabel(const char *text, IPTR flags)
 
 Object *NewSpace(IPTR height)
 {
-    if (CreationFails() || !HaveQApplication()) {
+    if (CreationFails()) {
         return nullptr;
     }
     auto *obj = new Numeric(Kind::Space);
@@ -534,7 +552,7 @@ Object *NewGroup(const TagItem *tags)
         }
     }
     const bool fails = CreationFails();
-    if (missingChild || fails || !HaveQApplication()) {
+    if (missingChild || fails) {
         for (Object *child : children) {
             MUI_DisposeObject(child);
         }
@@ -583,12 +601,9 @@ Object *NewGroup(const TagItem *tags)
     return Finish(obj, box);
 }
 
-void ApplyGadgetAttr(Object *object, Tag tag, IPTR data)
+void Gadget::Set(Tag tag, IPTR data)
 {
-    Gadget *obj = As<Gadget>(object);
-    if (obj == nullptr) {
-        return;
-    }
+    Gadget *obj = this;
     if (obj->kind == Kind::Group && (tag == MUIA_Group_Child || tag == MUIA_Group_Horiz || tag == MUIA_Group_Columns)) {
         return;  // fixed at creation
     }
@@ -605,12 +620,9 @@ void ApplyGadgetAttr(Object *object, Tag tag, IPTR data)
     SyncAttr(obj, tag);
 }
 
-bool GetGadgetAttr(Object *object, Tag tag, IPTR *storage)
+bool Gadget::Get(Tag tag, IPTR *storage)
 {
-    const Gadget *obj = As<Gadget>(object);
-    if (obj == nullptr) {
-        return false;
-    }
+    const Gadget *obj = this;
     switch (tag) {
     case MUIA_Disabled:
         *storage = obj->disabled ? 1 : 0;

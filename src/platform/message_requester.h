@@ -1,8 +1,8 @@
-// intuition's easy requester: a modal message with a row of buttons.
+// The message requester (intuition's EasyRequest): a modal message with a row
+// of buttons, shown by the toolkit's requester engine.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include "platform/tags.h"
 
@@ -25,12 +25,6 @@ struct EasyStruct {
 // Without a display, or with SETTINGS_REQUEST_ANSWER=n in the environment, the
 // title and body go to standard error and 0 (or n) is returned.
 std::int32_t EasyRequestArgs(Window *window, const EasyStruct *easyStruct, std::uint32_t *idcmp, const IPTR *args);
-
-// Tests: answer requesters without showing them. The hook gets the title, the
-// body and the buttons as they would be shown and returns the answer. Null
-// restores real requesters.
-using EasyRequestHook = std::function<std::int32_t(const char *title, const char *body, const char *gadgets)>;
-void SetEasyRequestHook(EasyRequestHook hook);
 
 // Writes an ISO-8859-1 message to standard error as UTF-8, with a line feed.
 void WriteLatin1ToStderr(const char *title, const char *body);

@@ -1,6 +1,6 @@
-// The toolkit's own settings file (window places and sizes, widget style and
-// font and colour scheme per application), its About window and its settings
-// window, whose texts come from Sys/muimaster.catalog in the user's language.
+// The toolkit's look per application (widget style, font and colour scheme,
+// kept in its settings file), its About window and its settings window, whose
+// texts come from Sys/muimaster.catalog in the user's language.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -16,17 +16,16 @@
 #include <QStyleFactory>
 #include <QVBoxLayout>
 
-#include <memory>
-
 #include "platform/locale.h"
 #include "platform/muimaster_strings.h"
-#include "platform/toolkit/toolkit_internal.h"
+#include "platform/toolkit/look.h"
+#include "platform/toolkit/object.h"
+#include "platform/toolkit/settings_file.h"
 
 namespace toolkit {
 
 namespace {
 
-QString settingsFile;  // empty: the default place under the user's config folder
 QString defaultStyle;  // the look before any application's settings were applied
 QFont defaultFont;
 QPalette defaultPalette;
@@ -83,6 +82,12 @@ QPalette DarkPalette()
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
         dark.setColor(QPalette::Disabled, role, disabled);
     }
+    // Disabled controls: the filled part of a slider or progress bar, selections
+    // and buttons lose their colour, as in the light scheme.
+    dark.setColor(QPalette::Disabled, QPalette::Highlight, QColor(80, 80, 80));
+    dark.setColor(QPalette::Disabled, QPalette::HighlightedText, disabled);
+    dark.setColor(QPalette::Disabled, QPalette::Button, QColor(45, 45, 45));
+    dark.setColor(QPalette::Disabled, QPalette::Base, window);
     return dark;
 }
 
@@ -107,36 +112,6 @@ void ApplyScheme(int scheme)
                                            : defaultPalette);
 }
 
-std::unique_ptr<QSettings> OpenSettings()
-{
-    if (!settingsFile.isEmpty()) {
-        return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
-    }
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("muiqt"),
-                                       QStringLiteral("toolkit"));
-}
-
-// Sets a value only when it differs from the stored one: an unchanged file is not written.
-void SetChanged(QSettings &settings, const QString &key, const QVariant &value)
-{
-    if (settings.value(key) != value) {
-        settings.setValue(key, value);
-    }
-}
-
-// The settings group of an application base name; empty when it has none.
-QString GroupOf(const std::string &base)
-{
-    QString group = FromLatin1(base);
-    group.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
-    return group;
-}
-
-QString WindowKey(const QString &group, IPTR windowId)
-{
-    return QStringLiteral("%1/window-%2/geometry").arg(group).arg(qulonglong(windowId), 8, 16, QLatin1Char('0'));
-}
-
 void RememberDefaults()
 {
     if (!defaultsKnown) {
@@ -157,18 +132,17 @@ void ApplyStyle(const QString &name)
     }
 }
 
-void ApplyLook(Object *app, const QString &style, const QFont &font)
+void ApplyLook(const QString &style, const QFont &font)
 {
     if (!style.isEmpty()) {
         ApplyStyle(style);
     }
     QApplication::setFont(font);
-    RefreshFonts(app);
 }
 
 void SaveLook(Object *app)
 {
-    const QString group = GroupOf(ApplicationBase(app));
+    const QString group = GroupOf(TextAttr(app, MUIA_Application_Base));
     if (group.isEmpty()) {
         return;
     }
@@ -178,23 +152,10 @@ void SaveLook(Object *app)
     SetChanged(*settings, group + QStringLiteral("/scheme"), QLatin1String(kSchemes[currentScheme]));
 }
 
-QWidget *ReferenceWidget(Object *app, Object *window)
-{
-    if (window != nullptr && IsLiveObject(window) && window->kind == Kind::Window && As<Window>(window)->open) {
-        return window->widget;
-    }
-    for (Object *win : app->children) {
-        if (win->kind == Kind::Window && As<Window>(win)->open) {
-            return win->widget;
-        }
-    }
-    return nullptr;
-}
-
 QString AboutText(Object *app, const ToolkitTexts &text)
 {
     using namespace mui_text;
-    QString version = FromLatin1(ApplicationText(app, MUIA_Application_Version));
+    QString version = FromLatin1(TextAttr(app, MUIA_Application_Version));
     if (version.startsWith(QLatin1String("$VER: "))) {
         version.remove(0, 6);
     }
@@ -204,9 +165,9 @@ QString AboutText(Object *app, const ToolkitTexts &text)
                  text(MSG_MUI_ABOUT_QT).arg(QLatin1String(qVersion()), QLatin1String(QT_VERSION_STR)),
                  text(MSG_MUI_ABOUT_STYLE).arg(QApplication::style()->name().toHtmlEscaped()));
     about += QStringLiteral("<p>%5<br><b>%1</b><br>%2<br>%3<br>%4</p>")
-                 .arg(FromLatin1(ApplicationText(app, MUIA_Application_Title)).toHtmlEscaped(), version.toHtmlEscaped(),
-                      FromLatin1(ApplicationText(app, MUIA_Application_Copyright)).toHtmlEscaped(),
-                      FromLatin1(ApplicationText(app, MUIA_Application_Description)).toHtmlEscaped(),
+                 .arg(FromLatin1(TextAttr(app, MUIA_Application_Title)).toHtmlEscaped(), version.toHtmlEscaped(),
+                      FromLatin1(TextAttr(app, MUIA_Application_Copyright)).toHtmlEscaped(),
+                      FromLatin1(TextAttr(app, MUIA_Application_Description)).toHtmlEscaped(),
                       text(MSG_MUI_ABOUT_APPLICATION).toHtmlEscaped());
     return about;
 }
@@ -234,7 +195,7 @@ QDialog *MakeConfigWindow(Object *app, QWidget *parent)
     using namespace mui_text;
     const ToolkitTexts texts;
     auto *dialog = new QDialog(parent);
-    const QString title = FromLatin1(ApplicationText(app, MUIA_Application_Title));
+    const QString title = FromLatin1(TextAttr(app, MUIA_Application_Title));
     dialog->setWindowTitle(title.isEmpty() ? texts(MSG_MUI_SETTINGS_TITLE)
                                            : texts(MSG_MUI_SETTINGS_TITLE_FOR).arg(title));
     auto *layout = new QVBoxLayout(dialog);
@@ -274,7 +235,7 @@ QDialog *MakeConfigWindow(Object *app, QWidget *parent)
     auto apply = [app, style, family, size] {
         QFont font = family->currentFont();
         font.setPointSize(size->value());
-        ApplyLook(app, style->currentText(), font);
+        ApplyLook(style->currentText(), font);
         SaveLook(app);
     };
     QObject::connect(style, &QComboBox::currentTextChanged, dialog, apply);
@@ -290,13 +251,13 @@ QDialog *MakeConfigWindow(Object *app, QWidget *parent)
     QObject::connect(buttons->button(QDialogButtonBox::RestoreDefaults), &QPushButton::clicked, dialog,
                      [app, style, family, size, scheme] {
                          const QSignalBlocker b1(style), b2(family), b3(size), b4(scheme);
-                         ApplyLook(app, defaultStyle, defaultFont);
+                         ApplyLook(defaultStyle, defaultFont);
                          ApplyScheme(0);
                          scheme->setCurrentIndex(0);
                          style->setCurrentIndex(style->findText(QApplication::style()->name(), Qt::MatchFixedString));
                          family->setCurrentFont(QApplication::font());
                          size->setValue(QApplication::font().pointSize() > 0 ? QApplication::font().pointSize() : 10);
-                         const QString group = GroupOf(ApplicationBase(app));
+                         const QString group = GroupOf(TextAttr(app, MUIA_Application_Base));
                          if (!group.isEmpty()) {
                              OpenSettings()->remove(group + QStringLiteral("/style"));
                              OpenSettings()->remove(group + QStringLiteral("/font"));
@@ -317,10 +278,10 @@ void Present(QDialog *dialog)
 
 }  // namespace
 
-void RestoreApplicationPrefs(Object *app)
+void RestoreLook(const std::string &base)
 {
     RememberDefaults();
-    const QString group = GroupOf(ApplicationBase(app));
+    const QString group = GroupOf(base);
     if (group.isEmpty()) {
         return;
     }
@@ -340,63 +301,20 @@ void RestoreApplicationPrefs(Object *app)
     }
 }
 
-QByteArray LoadWindowGeometry(const std::string &base, IPTR windowId)
+void ShowAboutWindow(QPointer<QDialog> &window, Object *app, QWidget *parent)
 {
-    const QString group = GroupOf(base);
-    if (group.isEmpty() || windowId == 0) {
-        return {};
+    if (window.isNull()) {
+        window = MakeAboutWindow(app, parent);
     }
-    return OpenSettings()->value(WindowKey(group, windowId)).toByteArray();
+    Present(window);
 }
 
-void SaveWindowGeometry(const std::string &base, IPTR windowId, const QByteArray &geometry)
+void ShowSettingsWindow(QPointer<QDialog> &window, Object *app, QWidget *parent)
 {
-    const QString group = GroupOf(base);
-    if (group.isEmpty() || windowId == 0) {
-        return;
+    if (window.isNull()) {
+        window = MakeConfigWindow(app, parent);
     }
-    SetChanged(*OpenSettings(), WindowKey(group, windowId), geometry);
-}
-
-void ShowAboutWindow(Object *app, Object *window)
-{
-    QPointer<QDialog> &about = AboutWindowOf(app);
-    if (about.isNull()) {
-        about = MakeAboutWindow(app, ReferenceWidget(app, window));
-    }
-    Present(about);
-}
-
-void ShowConfigWindow(Object *app)
-{
-    QPointer<QDialog> &config = ConfigWindowOf(app);
-    if (config.isNull()) {
-        config = MakeConfigWindow(app, ReferenceWidget(app, nullptr));
-    }
-    Present(config);
-}
-
-int OpenToolkitWindowCount(Object *app)
-{
-    int count = 0;
-    for (QDialog *dialog : {AboutWindowOf(app).data(), ConfigWindowOf(app).data()}) {
-        count += dialog != nullptr && dialog->isVisible() ? 1 : 0;
-    }
-    return count;
-}
-
-void CloseToolkitWindows(Object *app)
-{
-    for (QDialog *dialog : {AboutWindowOf(app).data(), ConfigWindowOf(app).data()}) {
-        if (dialog != nullptr) {
-            dialog->hide();
-        }
-    }
+    Present(window);
 }
 
 }  // namespace toolkit
-
-void MUI_SetToolkitSettingsFile(const char *path)
-{
-    toolkit::settingsFile = path != nullptr ? QString::fromLocal8Bit(path) : QString();
-}

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -21,11 +22,106 @@
 #include <QTextDocumentFragment>
 #include <QToolButton>
 
-#include "platform/toolkit/toolkit_internal.h"
+#include "platform/toolkit/gadget.h"
+#include "platform/toolkit/places.h"
+#include "platform/toolkit/window.h"
 
 namespace toolkit {
 
 namespace {
+
+// True when the widget belongs to a sleeping window, directly or through a menu.
+bool WidgetSleeps(const QWidget *widget)
+{
+    while (widget != nullptr) {
+        const QWidget *top = widget->window();
+        if (top->property("muiSleeping").toBool()) {
+            return true;
+        }
+        // A menu pop-up is a window of its own; it belongs to its menu bar's window.
+        if (qobject_cast<const QMenu *>(top) == nullptr) {
+            return false;
+        }
+        widget = top->parentWidget();
+    }
+    return false;
+}
+
+bool IsBlockedInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Drops user input for sleeping windows: their widgets and their menus.
+class SleepFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *e) override
+    {
+        if (!IsBlockedInput(e->type())) {
+            return false;
+        }
+        // Menu items chosen by shortcut are held back where they are chosen.
+        return watched->isWidgetType() && WidgetSleeps(static_cast<QWidget *>(watched));
+    }
+};
+
+QPointer<SleepFilter> sleepFilter;
+
+void InstallSleepFilter()
+{
+    if (sleepFilter.isNull()) {
+        sleepFilter = new SleepFilter(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(sleepFilter);
+    }
+}
+
+// The close gadget pressed on a window (ignored while it sleeps).
+void RequestClose(Object *obj)
+{
+    const Window *win = As<Window>(obj);
+    if (win == nullptr || win->sleepCount > 0) {
+        return;
+    }
+    ChangeAttr(obj, MUIA_Window_CloseRequest, 1);
+}
+
+void CollectChain(Object *obj, std::vector<QWidget *> &chain);
+
+void UpdateTabOrder(Window *win)
+{
+    std::vector<QWidget *> chain;
+    if (win->Root() != nullptr) {
+        CollectChain(win->Root(), chain);
+    }
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    }
+}
 
 class WindowWidget : public QMainWindow {
 public:
@@ -72,8 +168,7 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::MouseButtonRelease && check_ != nullptr && check_->isEnabled() &&
-            static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
-            !check_->window()->property("muiSleeping").toBool()) {
+            static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && !WidgetSleeps(check_)) {
             check_->click();
             return true;
         }
@@ -244,8 +339,11 @@ void OpenWindowObject(Window *win)
     if (!win->geometryRestored) {
         win->geometryRestored = true;
         CompactIfTooTall(w);
-        const QByteArray saved = LoadWindowGeometry(ApplicationBase(ApplicationOf(win)), win->windowId);
-        if (saved.isEmpty() || !w->restoreGeometry(saved)) {
+        const auto place = LoadWindowPlace(TextAttr(ApplicationOf(win), MUIA_Application_Base), win->windowId);
+        if (place) {
+            w->resize(place->size());
+            w->move(place->topLeft());
+        } else {
             w->adjustSize();
         }
         FitIntoScreen(w);
@@ -255,8 +353,8 @@ void OpenWindowObject(Window *win)
     // The first control of the cycle chain starts with the keyboard.
     if (w->focusWidget() == nullptr) {
         std::vector<QWidget *> chain;
-        if (win->root != nullptr) {
-            CollectChain(win->root, chain);
+        if (win->Root() != nullptr) {
+            CollectChain(win->Root(), chain);
         }
         if (!chain.empty()) {
             chain.front()->setFocus();
@@ -286,40 +384,36 @@ void SetSleep(Window *win, bool sleep)
 
 }  // namespace
 
-void RequestClose(Object *obj)
+Object *Window::Root() const
 {
-    const Window *win = As<Window>(obj);
-    if (win == nullptr || win->sleepCount > 0) {
-        return;
+    for (Object *child : children) {
+        if (child->kind != Kind::Menustrip) {
+            return child;
+        }
     }
-    ChangeAttr(obj, MUIA_Window_CloseRequest, 1);
+    return nullptr;
 }
 
-void UpdateTabOrder(Object *obj)
+Object *Window::Menustrip() const
 {
-    const Window *win = As<Window>(obj);
-    std::vector<QWidget *> chain;
-    if (win != nullptr && win->root != nullptr) {
-        CollectChain(win->root, chain);
+    for (Object *child : children) {
+        if (child->kind == Kind::Menustrip) {
+            return child;
+        }
     }
-    for (std::size_t i = 1; i < chain.size(); ++i) {
-        QWidget::setTabOrder(chain[i - 1], chain[i]);
-    }
+    return nullptr;
 }
 
-void CloseWindowObject(Object *obj)
+void Window::Close()
 {
-    Window *win = As<Window>(obj);
-    if (win == nullptr) {
+    if (!open || widget == nullptr) {
+        open = false;
         return;
     }
-    if (!win->open || win->widget == nullptr) {
-        win->open = false;
-        return;
-    }
-    SaveWindowGeometry(ApplicationBase(ApplicationOf(win)), win->windowId, win->widget->saveGeometry());
-    win->open = false;
-    win->widget->hide();
+    SaveWindowPlace(TextAttr(ApplicationOf(this), MUIA_Application_Base), windowId,
+                    QRect(widget->pos(), widget->size()));
+    open = false;
+    widget->hide();
 }
 
 Object *NewWindow(const TagItem *tags)
@@ -338,7 +432,7 @@ Object *NewWindow(const TagItem *tags)
         }
     }
     const bool fails = CreationFails();
-    if (!rootGiven || root == nullptr || fails || !HaveQApplication()) {
+    if (!rootGiven || root == nullptr || fails) {
         MUI_DisposeObject(root);
         MUI_DisposeObject(strip);
         return nullptr;
@@ -349,19 +443,18 @@ Object *NewWindow(const TagItem *tags)
     obj->widget = w;
     w->setCentralWidget(root->widget);
     root->parent = obj;
-    obj->root = root;
     obj->children.push_back(root);
     if (strip != nullptr) {
         w->setMenuBar(qobject_cast<QMenuBar *>(strip->widget.data()));
         strip->parent = obj;
-        obj->menustrip = strip;
         obj->children.push_back(strip);
     }
     for (const TagItem *item = tags; item != nullptr && item->ti_Tag != TAG_DONE; ++item) {
         if (item->ti_Tag == MUIA_Window_Title || item->ti_Tag == MUIA_Window_ID) {
-            ApplyWindowAttr(obj, item->ti_Tag, item->ti_Data);
+            obj->Set(item->ti_Tag, item->ti_Data);
         }
     }
+    InstallSleepFilter();
     RememberObject(obj);
     UpdateTabOrder(obj);
     NameControls(root);
@@ -369,7 +462,7 @@ Object *NewWindow(const TagItem *tags)
     auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), w);
     QObject::connect(menuKey, &QShortcut::activated, w, [w] {
         auto *bar = qobject_cast<QMenuBar *>(w->menuWidget());
-        if (bar != nullptr && !bar->actions().isEmpty() && !w->property("muiSleeping").toBool()) {
+        if (bar != nullptr && !bar->actions().isEmpty() && !WidgetSleeps(w)) {
             bar->setFocus(Qt::ShortcutFocusReason);
             bar->setActiveAction(bar->actions().first());
         }
@@ -377,12 +470,9 @@ Object *NewWindow(const TagItem *tags)
     return obj;
 }
 
-void ApplyWindowAttr(Object *object, Tag tag, IPTR data)
+void Window::Set(Tag tag, IPTR data)
 {
-    Window *obj = As<Window>(object);
-    if (obj == nullptr) {
-        return;
-    }
+    Window *obj = this;
     switch (tag) {
     case MUIA_Window_Title: {
         const char *title = reinterpret_cast<const char *>(data);
@@ -399,7 +489,7 @@ void ApplyWindowAttr(Object *object, Tag tag, IPTR data)
         if (data != 0) {
             OpenWindowObject(obj);
         } else {
-            CloseWindowObject(obj);
+            Close();
         }
         break;
     case MUIA_Window_Sleep:
@@ -410,12 +500,9 @@ void ApplyWindowAttr(Object *object, Tag tag, IPTR data)
     }
 }
 
-bool GetWindowAttr(Object *object, Tag tag, IPTR *storage)
+bool Window::Get(Tag tag, IPTR *storage)
 {
-    const Window *obj = As<Window>(object);
-    if (obj == nullptr) {
-        return false;
-    }
+    const Window *obj = this;
     switch (tag) {
     case MUIA_Window_Title:
         *storage = reinterpret_cast<IPTR>(obj->title.c_str());
@@ -433,10 +520,10 @@ bool GetWindowAttr(Object *object, Tag tag, IPTR *storage)
         *storage = obj->open ? reinterpret_cast<IPTR>(obj->widget.data()) : 0;
         return true;
     case MUIA_Window_RootObject:
-        *storage = reinterpret_cast<IPTR>(obj->root);
+        *storage = reinterpret_cast<IPTR>(Root());
         return true;
     case MUIA_Window_Menustrip:
-        *storage = reinterpret_cast<IPTR>(obj->menustrip);
+        *storage = reinterpret_cast<IPTR>(Menustrip());
         return true;
     default:
         return false;

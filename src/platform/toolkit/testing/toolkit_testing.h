@@ -1,7 +1,9 @@
-// What only tests use of the toolkit: failure switches, requesters answered by a
-// hook, a private settings file, simulated input and the object tree as text.
+// What only tests use of the toolkit (library settings_toolkit_testing, which
+// the program does not link): failure switches, requesters answered by a hook,
+// a private settings file, simulated input and the object tree as text.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -9,10 +11,14 @@
 
 // Make the n-th object creation from now (1 = the next one) fail; 0 turns it off.
 void MUI_FailObjectCreation(int n);
-// Answer requesters without showing them: the hook gets the title and the body
-// (escapes still in it) and returns the button number. Null restores real requesters.
+// Answer every requester (the toolkit's and the message requester) without
+// showing it: the hook gets the title and the body (escapes still in it) and
+// returns the button number. Null restores real requesters.
 using MuiRequestHook = std::function<int(const char *title, const char *body)>;
 void MUI_SetRequestHook(MuiRequestHook hook);
+// As MUI_SetRequestHook, the hook getting the button texts too ('|' between them).
+using EasyRequestHook = std::function<std::int32_t(const char *title, const char *body, const char *gadgets)>;
+void SetEasyRequestHook(EasyRequestHook hook);
 // The toolkit's own settings file (window places, style and font); null
 // restores the default under the user's config folder.
 void MUI_SetToolkitSettingsFile(const char *path);
@@ -29,3 +35,5 @@ std::string MUI_DescribeTree(Object *obj);
 // The toolkit's About and settings windows of an application now open, and closing them.
 int MUI_ToolkitWindowCount(Object *app);
 void MUI_CloseToolkitWindows(Object *app);
+// The number of objects made and not yet disposed of.
+std::size_t MUI_LiveObjectCount();

@@ -1,0 +1,19 @@
+// The toolkit's own settings file: window places, style, font and colour
+// scheme, in groups per application base name.
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+namespace toolkit {
+
+std::unique_ptr<QSettings> OpenSettings();
+// Sets a value only when it differs from the stored one: an unchanged file is not written.
+void SetChanged(QSettings &settings, const QString &key, const QVariant &value);
+// The settings group of an application base name; empty when it has none.
+QString GroupOf(const std::string &base);
+
+}  // namespace toolkit
