@@ -39,7 +39,7 @@ void Check(bool condition)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     GuideDocument document;
-    if (!ParseAmigaGuide(reinterpret_cast<const char *>(data), size, &document)) {
+    if (!ParseAmigaGuide({reinterpret_cast<const char *>(data), size}, &document)) {
         Check(document.nodes.empty());
         return 0;
     }

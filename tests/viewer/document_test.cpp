@@ -160,7 +160,7 @@ TEST_F(ViewerTest, GuideRendersStylesPensAndLinks)
     GuideDocument guide;
     const std::string bytes = "@database\n@node N\n@{b}Bold@{ub} @{fg shine}@{bg fill}Pen@{fg text}\n\n"
                               "@{jcenter}@{\"go\" link M}@{\"run\" system \"cmd arg\"}\n";
-    ASSERT_TRUE(ParseAmigaGuide(bytes.data(), bytes.size(), &guide));
+    ASSERT_TRUE(ParseAmigaGuide(bytes, &guide));
     QTextBrowser browser;
     RenderGuideNode(&browser, guide, 0, "/tmp");
     const QPalette palette = browser.palette();

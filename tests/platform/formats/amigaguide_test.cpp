@@ -11,7 +11,7 @@ namespace {
 GuideDocument Parse(const std::string &bytes)
 {
     GuideDocument document;
-    EXPECT_TRUE(ParseAmigaGuide(bytes.data(), bytes.size(), &document)) << bytes;
+    EXPECT_TRUE(ParseAmigaGuide(bytes, &document)) << bytes;
     return document;
 }
 
@@ -115,12 +115,12 @@ TEST(AmigaGuideTest, StylesLinksAndNodeAttributes)
 TEST(AmigaGuideTest, RecognitionAndLimits)
 {
     for (const std::string &bytes : {std::string("@DataBase"), std::string("\xEF\xBB\xBF@database x\n")}) {
-        EXPECT_TRUE(IsAmigaGuide(bytes.data(), bytes.size())) << bytes;
+        EXPECT_TRUE(IsAmigaGuide(bytes)) << bytes;
     }
     GuideDocument document;
     for (const std::string &bytes : {std::string("hello"), std::string("@databases\n"), std::string(" @database"),
                                      "@database\n" + std::string(kGuideMaxSize, 'x')}) {
-        EXPECT_FALSE(ParseAmigaGuide(bytes.data(), bytes.size(), &document)) << bytes.substr(0, 20);
+        EXPECT_FALSE(ParseAmigaGuide(bytes, &document)) << bytes.substr(0, 20);
     }
 
     std::string many = "@database\n";
