@@ -15,11 +15,12 @@ GuideDocument Parse(const std::string &bytes)
     return document;
 }
 
+// Each node as title|text: a node without a title is titled by its name.
 std::vector<std::string> Names(const GuideDocument &document)
 {
     std::vector<std::string> names;
     for (const GuideNode &node : document.nodes) {
-        names.push_back(node.name + "|" + GuideNodeText(node));
+        names.push_back(node.title + "|" + GuideNodeText(node));
     }
     return names;
 }
@@ -30,11 +31,11 @@ TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
     const struct {
         const char *name;
         std::string document;
-        std::vector<std::string> nodes;  // name|text of each node
+        std::vector<std::string> nodes;  // title|text of each node
     } cases[] = {
-        {"line ends, letter case, escapes, @ as text",
-         "@DATABASE x\r\n@Node Main \"T\"\r\nA \\@{b} \\\\ \\x mail@host @\r\n@rem hidden\r\n@EndNode",
-         {"Main|A @{b} \\ \\x mail@host @\n"}},
+        {"line ends, letter case, escapes, @ as text, control characters left out",
+         "@DATABASE x\r\n@Node Main \"T\"\r\nA \\@{b} \\\\ \\x\x01 mail@host\x7F @\r\n@rem hidden\r\n@EndNode",
+         {"T|A @{b} \\ \\x mail@host @\n"}},
         {"no @endnode, stray @endnode, text outside nodes, nameless and duplicate nodes",
          "@database\nbefore\n@node A\na\n@node B\nb\n@endnode\n@endnode\nbetween\n@node\nn\n@node a\nd\n",
          {"A|a\n", "B|b\n", "|n\n", "a|d\n"}},
@@ -44,9 +45,9 @@ TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
         {"a node's own wrap, code until body",
          "@database\n@node N\n@smartwrap\na\nb@{code}\n x\n y@{body}\nc\nd\n", {"N|a b\n x\n y\nc d\n"}},
         {"macros with arguments, a node's own over the document's",
-         "@database\n@macro em \"<$1|$2|$3>\"\n@macro b \"[$1]\"\n@node N\n@macro em \"($2)\"\n@{em x \"y z\"}@{b w}\n"
+         "@database\n@macro em \"<$1|$2|$3>$\"\n@macro b \"[$1]\"\n@node N\n@macro em \"($2)\"\n@{em x \"y z\"}@{b w}\n"
          "@node M\n@{em 1 \"2 3\"}\n",
-         {"N|(y z)[w]\n", "M|<1|2 3|>\n"}},
+         {"N|(y z)[w]\n", "M|<1|2 3|>$\n"}},
         {"a macro that expands itself stops", "@database\n@macro loop \"a@{loop}\"\n@node N\n@{loop}\n",
          {"N|aaaaaaaa\n"}},
         {"ISO-8859-1 when not UTF-8", "@database\n@node \xC4rger\n\xE9t\xE9 \xA0\n", {"\xC3\x84rger|\xC3\xA9t\xC3\xA9 \xC2\xA0\n"}},
@@ -65,7 +66,7 @@ TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
 TEST(AmigaGuideTest, StylesLinksAndNodeAttributes)
 {
     GuideDocument document =
-        Parse("@database \"x\"\n@$VER: x 1.0\n@index Idx\n@help Hlp\n@font topaz.font 8\n"
+        Parse("@database \"x\"\n@database y\n@$VER: x 1.0\n@index Idx\n@help Hlp\n@font topaz.font 8\n"
               "@node Main \"Main title\"\n@toc Contents\n@next Two\n@prev One\n@title Better\n@tab 4\n@onopen \"run\"\n"
               "@{b}B@{ub}@{i}@{u}IU@{plain}@{fg shine}@{bg fill}S@{fg bogus}@{unknown}T\n@{jcenter}C\n@{jright}R\n"
               "@{\"n\" link Two 7}@{\"f\" LINK \"/a b/x.guide/Start\"}@{\"s\" system \"OpenURL http://x\"}"
