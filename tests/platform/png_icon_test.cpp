@@ -143,6 +143,33 @@ TEST_F(PngIcon, AWrongCrcOnIcOnIsReadAndMended)
     EXPECT_EQ(Bytes("Icon"), good);
 }
 
+// Only the first icOn of the first image is the icon's; a second one stays as it is.
+TEST_F(PngIcon, ASecondIcOnIsNotTheIcons)
+{
+    const std::string second = Chunk("icOn", Text(ATTR_TOOLTYPE, "SECOND"));
+    Put("Icon", kSignature + Chunk("icOn", Text(ATTR_TOOLTYPE, "FIRST")) + second + kIend);
+    EXPECT_EQ(ReadToolTypes("Icon"), Texts{"FIRST"});
+    EXPECT_TRUE(WriteToolTypes("Icon", {"NEW"}));
+    EXPECT_EQ(Bytes("Icon"), kSignature + Chunk("icOn", Text(ATTR_TOOLTYPE, "NEW")) + second + kIend);
+}
+
+// As many tags as the limit are read and written; a write that would make one
+// more is refused (reading one more is among the malformed icons).
+TEST_F(PngIcon, TagsUpToTheLimit)
+{
+    std::string others;
+    for (std::uint32_t i = 1; i < kPngIconMaxTags; ++i) {
+        others += Tag(ATTR_ICONX, i);
+    }
+    Put("Icon", WithTags(others + Text(ATTR_TOOLTYPE, "A")));
+    EXPECT_EQ(ReadToolTypes("Icon"), Texts{"A"});
+    EXPECT_TRUE(WriteToolTypes("Icon", {"B"}));
+    const std::string full = Bytes("Icon");
+    EXPECT_EQ(full, WithTags(others + Text(ATTR_TOOLTYPE, "B")));
+    EXPECT_FALSE(WriteToolTypes("Icon", {"B", "C"}));
+    EXPECT_EQ(Bytes("Icon"), full);
+}
+
 TEST_F(PngIcon, MalformedIconsAreNoIconsAndNeverWritten)
 {
     const std::string good = MakeIcon(PngSpec({"GOOD"}));
@@ -164,6 +191,7 @@ TEST_F(PngIcon, MalformedIconsAreNoIconsAndNeverWritten)
         {"tooltype without its zero", WithTags(Text(ATTR_TOOLTYPE, "A") + U32(ATTR_TOOLTYPE) + "ABC")},
         {"default tool without its zero", WithTags(U32(ATTR_DEFAULTTOOL) + "C:X")},
         {"tool window without its zero", WithTags(U32(ATTR_TOOLWINDOW) + "CON:")},
+        {"one tag more than the limit", WithTags(std::string(8 * (kPngIconMaxTags + 1), '\x01'))},
     };
     Put("Good", good);
     DiskObject *icon = GetDiskObject("Good");
