@@ -95,24 +95,6 @@ TEST_F(ViewerTest, RefusesWhatItCannotShow)
     EXPECT_TRUE(ReadDocument(Write("empty.txt", "").c_str(), &document, &error));
 }
 
-// Markdown and HTML rendered, plain text as it is.
-TEST_F(ViewerTest, ShowsMarkdownAndHtmlRendered)
-{
-    int argc = 1;
-    char name[] = "test_viewer", *argv[] = {name, nullptr};
-    QApplication application(argc, argv);
-    QTextBrowser browser;
-    Document document;
-    QString error;
-    for (const auto &[file, text, shown] : {std::tuple("help.md", "# Stars\n\nSome *stars*.\n", "Stars\nSome stars."),
-                                            std::tuple("help.html", "<h1>Stars</h1><p>a &amp; b</p>", "Stars\na & b"),
-                                            std::tuple("help.txt", "<b>kept</b> # as is", "<b>kept</b> # as is")}) {
-        ASSERT_TRUE(ReadDocument(Write(file, text).c_str(), &document, &error));
-        ShowDocument(&browser, document);
-        EXPECT_EQ(browser.toPlainText().toStdString(), shown) << file;
-    }
-}
-
 // Without a display: guide nodes listed and printed; what cannot be shown named,
 // with 1; wrong usage 2; a name that looks like an option is still a file name.
 TEST_F(ViewerTest, ListsAndPrintsGuideNodesAndRefusesWithoutDisplay)
@@ -154,16 +136,27 @@ QTextCharFormat FormatOf(QTextBrowser &browser, const QString &text)
     return found.charFormat();
 }
 
-TEST_F(ViewerTest, GuideRendersStylesPensAndLinks)
+// Markdown and HTML rendered, plain text as it is; a guide's styles, pens and links.
+TEST_F(ViewerTest, RendersEachFormat)
 {
     int argc = 1;
     char name[] = "test_viewer", *argv[] = {name, nullptr};
     QApplication application(argc, argv);
+    QTextBrowser browser;
+    Document document;
+    QString error;
+    for (const auto &[file, text, shown] : {std::tuple("help.md", "# Stars\n\nSome *stars*.\n", "Stars\nSome stars."),
+                                            std::tuple("help.html", "<h1>Stars</h1><p>a &amp; b</p>", "Stars\na & b"),
+                                            std::tuple("help.txt", "<b>kept</b> # as is", "<b>kept</b> # as is")}) {
+        ASSERT_TRUE(ReadDocument(Write(file, text).c_str(), &document, &error));
+        ShowDocument(&browser, document);
+        EXPECT_EQ(browser.toPlainText().toStdString(), shown) << file;
+    }
+
     GuideDocument guide;
     const std::string bytes = "@database\n@node N\n@{b}Bold@{ub} @{fg shine}@{bg fill}Pen@{fg text}\n\n"
                               "@{jcenter}@{\"go\" link M}@{\"run\" system \"cmd arg\"}\n";
     ASSERT_TRUE(ParseAmigaGuide(bytes, &guide));
-    QTextBrowser browser;
     RenderGuideNode(&browser, guide, 0, "/tmp");
     const QPalette palette = browser.palette();
 
