@@ -189,7 +189,7 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
         "@{\"notes\" link Notes.txt}@{\"nowhere\" link Nowhere}\n"
         "@node Idx\n@next Main\n@toc Two\nindex\n@node Hlp\n@prev Main\nhelp\n");
     // clang-format on
-    Write("docs/sub/other.guide", "@database\n@node Start \"Other start\"\nhello\n");
+    Write("docs/sub/other.guide", "@database\n@node Start \"Other start\"\n@{\"main\" link main}\n");
     Write("up.txt", "plain up");
     Write("docs/notes.txt", "notes");
     ViewerWindow window;
@@ -214,6 +214,8 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
         {[&] { window.Retrace(); }, "Second", "CIHR->"},
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
         {[&] { window.ActivateLink(1); }, "Other start", "C--R--"},  // Amiga names ignore letter case
+        {[&] { window.ActivateLink(0); }, "Other start", "C--R--"},  // "main": the first node when none is so called
+        {[&] { window.Retrace(); }, "Other start", "C--R--"},
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
         {[&] { window.ActivateLink(2); }, "up.txt", "---R--"},
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
@@ -244,9 +246,9 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
             EXPECT_EQ(window.browser()->textCursor().blockNumber(), 40);  // the link's line
         } else if (i == 5) {
             EXPECT_EQ(window.browser()->verticalScrollBar()->value(), scrolled);  // where it was left
-        } else if (i == 9) {
-            EXPECT_EQ(window.browser()->toPlainText(), QStringLiteral("plain up"));
         } else if (i == 11) {
+            EXPECT_EQ(window.browser()->toPlainText(), QStringLiteral("plain up"));
+        } else if (i == 13) {
             EXPECT_TRUE(window.statusBar()->currentMessage().contains("Work:"));
         }
     }
