@@ -1,7 +1,6 @@
 // A node's text: inline markup into lines of styled runs and links, the
 // wrapping modes, and macros expanded within bounds.
 #include <algorithm>
-#include <optional>
 
 #include "platform/formats/amigaguide_internal.h"
 
@@ -48,33 +47,45 @@ GuidePen PenByName(std::string_view name)
 }
 
 // Where the inline commands of a text end: the '}' that closes a command whose
-// body starts at a place, outside quoted text (which may hold '}'). Made in one
-// pass, so that a line of unclosed commands costs no more than its length.
+// body starts at a place, outside quoted text (which may hold '}'), is the
+// first '}' after it with as many quotes, counted in twos, before both. Asked
+// for places in increasing order, it reads the text no more than a few times
+// in all, so that a line of unclosed commands costs no more than its length.
 class Closes {
 public:
-    explicit Closes(std::string_view text) : quoted_(text.size() + 1), next_{}
+    explicit Closes(std::string_view text) : text_(text), nextQuote_(text.find('"')) {}
+
+    std::size_t After(std::size_t from)
     {
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            quoted_[i + 1] = quoted_[i] ^ (text[i] == '"');
+        while (nextQuote_ < from) {
+            quoted_ = !quoted_;
+            nextQuote_ = text_.find('"', nextQuote_ + 1);
         }
-        // A '}' at k closes a body that starts at j when as many quotes, counted
-        // in twos, lie before both.
-        for (auto &next : next_) {
-            next.assign(text.size() + 1, std::string_view::npos);
-        }
-        for (std::size_t k = text.size(); k-- > 0;) {
-            next_[0][k] = next_[0][k + 1];
-            next_[1][k] = next_[1][k + 1];
-            if (text[k] == '}') {
-                next_[quoted_[k]][k] = k;
+        std::size_t &close = close_[quoted_];
+        if (close == kUnknown || (close != kNone && close < from)) {
+            close = kNone;
+            bool quoted = quoted_;  // the parity of the quotes before k
+            std::size_t quote = nextQuote_;
+            for (std::size_t k = text_.find('}', from); k != kNone; k = text_.find('}', k + 1)) {
+                for (; quote < k; quote = text_.find('"', quote + 1)) {
+                    quoted = !quoted;
+                }
+                if (quoted == quoted_) {
+                    close = k;
+                    break;
+                }
             }
         }
+        return close;
     }
-    std::size_t After(std::size_t from) const { return next_[quoted_[from]][from]; }
 
 private:
-    std::vector<unsigned char> quoted_;  // the parity of the quotes before each place
-    std::vector<std::size_t> next_[2];
+    static constexpr std::size_t kNone = std::string_view::npos, kUnknown = kNone - 1;
+    std::string_view text_;
+    std::size_t nextQuote_;  // the first quote at or after the last place asked for
+    bool quoted_ = false;    // the parity of the quotes before it
+    // For each parity: the close found for the last place asked for, kNone, or kUnknown.
+    std::size_t close_[2] = {kUnknown, kUnknown};
 };
 
 class LineBuilder {
@@ -200,7 +211,7 @@ private:
     void Inline(std::string_view text, int depth)
     {
         constexpr std::size_t npos = std::string_view::npos;
-        std::optional<Closes> closes;
+        Closes closes(text);
         std::size_t start = 0;  // of the text not yet appended
         std::size_t at = text.find('@'), backslash = text.find('\\');
         for (std::size_t i = 0;;) {
@@ -218,10 +229,7 @@ private:
                 continue;
             }
             if (text[i] == '@' && next == '{') {
-                if (!closes) {
-                    closes.emplace(text);
-                }
-                const std::size_t close = closes->After(i + 2);
+                const std::size_t close = closes.After(i + 2);
                 if (close != npos) {
                     Append(text.substr(start, i - start), -1);
                     Command(text.substr(i + 2, close - i - 2), depth);
