@@ -33,9 +33,9 @@ TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
         std::string document;
         std::vector<std::string> nodes;  // title|text of each node
     } cases[] = {
-        {"line ends, letter case, escapes, @ as text, control characters left out",
-         "@DATABASE x\r\n@Node Main \"T\"\r\nA \\@{b} \\\\ \\x\x01 mail@host\x7F @\r\n@rem hidden\r\n@EndNode",
-         {"T|A @{b} \\ \\x mail@host @\n"}},
+        {"line ends, letter case, escapes, @ as text, control characters left out, a quote before a command",
+         "@DATABASE x\r\n@Node Main \"T\"\r\nA \\@{b} \\\\ \\x\x01 mail@host\x7F @ 5\"@{b}\r\n@rem hidden\r\n@EndNode",
+         {"T|A @{b} \\ \\x mail@host @ 5\"\n"}},
         {"no @endnode, stray @endnode, text outside nodes, nameless and duplicate nodes",
          "@database\nbefore\n@node A\na\n@node B\nb\n@endnode\n@endnode\nbetween\n@node\nn\n@node a\nd\n",
          {"A|a\n", "B|b\n", "|n\n", "a|d\n"}},
@@ -52,8 +52,8 @@ TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
          {"N|aaaaaaaa\n"}},
         {"ISO-8859-1 when not UTF-8", "@database\n@node \xC4rger\n\xE9t\xE9 \xA0\n", {"\xC3\x84rger|\xC3\xA9t\xC3\xA9 \xC2\xA0\n"}},
         {"UTF-8 as is", "@database\n@node N\n\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\n", {"N|\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\n"}},
-        {"links show their labels", "@database\n@node N\n@{\" go \" link M 3} @{\"run\" system \"rm -rf /\"}\n",
-         {"N| go  run\n"}},
+        {"links show their labels, which may hold '}'",
+         "@database\n@node N\n@{\" go} \" link M 3} @{\"run\" system \"rm -rf /\"}\n", {"N| go}  run\n"}},
         {"indents", "@database\n@node N\n@{lindent 4}a\n@{pari -2}b\n@{pard}c\n", {"N|    a\n  b\nc\n"}},
     };
     // clang-format on
