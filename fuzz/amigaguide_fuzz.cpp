@@ -1,6 +1,8 @@
 // Reads the input as an AmigaGuide document. What is read holds valid UTF-8,
 // links within its node's list, indents within bounds, names that are found
-// again, and link paths that resolve to clean absolute paths.
+// again, and link paths that resolve to clean absolute paths. Inputs are held
+// to a few kilobytes (the seeds are a node or a few commands each), so that
+// millions are tried; the limits on larger documents are unit tests'.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -8,6 +10,8 @@
 #include "platform/formats/amigaguide.h"
 
 namespace {
+
+constexpr std::size_t kMaxInput = 4096;
 
 bool ValidUtf8(const std::string &text)
 {
@@ -38,8 +42,11 @@ void Check(bool condition)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    if (size > kMaxInput) {
+        return 0;
+    }
     GuideDocument document;
-    if (!ParseAmigaGuide(reinterpret_cast<const char *>(data), size, &document)) {
+    if (!ParseAmigaGuide({reinterpret_cast<const char *>(data), size}, &document)) {
         Check(document.nodes.empty());
         return 0;
     }
@@ -59,7 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 Check(ValidUtf8(run.text));
             }
         }
-        Check(ValidUtf8(GuideNodeText(node)));
         for (const GuideLink &link : node.links) {
             std::string file, target;
             SplitGuideTarget(link.target, &file, &target);

@@ -85,9 +85,9 @@ bool ReadDocument(const char *path, Document *document, QString *error)
     QFileInfo fileInfo(QFile::decodeName(path));
     document->fileName = fileInfo.fileName();
     document->folder = fileInfo.absolutePath();
-    if (IsAmigaGuide(bytes.constData(), static_cast<std::size_t>(bytes.size()))) {
+    if (IsAmigaGuide(bytes)) {
         auto guide = std::make_shared<GuideDocument>();
-        ParseAmigaGuide(bytes.constData(), static_cast<std::size_t>(bytes.size()), guide.get());
+        ParseAmigaGuide(bytes, guide.get());
         document->guide = std::move(guide);
         document->text.clear();
         document->format = DocumentFormat::AmigaGuide;

@@ -51,6 +51,17 @@ int StartNode(const Document &document)
     return main >= 0 ? main : 0;
 }
 
+// The node a link names in a guide: the first node of that name, or the guide's
+// first node for "main" when none is called so; the start node for no name.
+int LinkedNode(const Document &document, const std::string &name)
+{
+    if (name.empty()) {
+        return StartNode(document);
+    }
+    const int node = FindGuideNode(*document.guide, name);
+    return node < 0 && Utf8(name).compare(QLatin1String("main"), Qt::CaseInsensitive) == 0 ? 0 : node;
+}
+
 // The path, or a name in its folder that differs only in letter case (Amiga
 // names ignore it).
 QByteArray FindIgnoringCase(const QByteArray &path)
@@ -273,8 +284,8 @@ bool ViewerWindow::FollowTarget(const std::string &target, int line)
     std::string nodeName;
     SplitGuideTarget(target, &file, &nodeName);
     if (file.empty()) {
-        int node = FindGuideNode(*current_->guide, nodeName);
-        if (node >= 0) {
+        const int node = LinkedNode(*current_, nodeName);
+        if (node >= 0 && !nodeName.empty()) {
             Show(current_, folder_, node, line, true);
             return true;
         }
@@ -303,10 +314,7 @@ bool ViewerWindow::FollowTarget(const std::string &target, int line)
     }
     int node = -1;
     if (document->guide != nullptr && !document->guide->nodes.empty()) {
-        node = nodeName.empty() ? StartNode(*document) : FindGuideNode(*document->guide, nodeName);
-        if (node < 0 && Utf8(nodeName).compare(QLatin1String("main"), Qt::CaseInsensitive) == 0) {
-            node = 0;  // "main" names a document's first node when none is called so
-        }
+        node = LinkedNode(*document, nodeName);
         if (node < 0) {
             Report(ViewerText(TXT_LINK_FAILED)
                        .arg(Utf8(target), ViewerText(TXT_NO_SUCH_NODE).arg(Utf8(nodeName), document->fileName)));

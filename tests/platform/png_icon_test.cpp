@@ -82,19 +82,6 @@ TEST_F(PngIcon, GivesTheTypeDefaultToolStackPositionAndToolTypesOfItsFirstImage)
     EXPECT_EQ(icon->do_CurrentY, 24);
     EXPECT_EQ(ToolTypesOf(icon->do_ToolTypes), texts);
     FreeDiskObject(icon);
-
-    IconSpec bare = PngSpec({});
-    bare.iconChunk = false;
-    Put("Bare", MakeIcon(bare));
-    icon = GetDiskObject("Bare");
-    ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(icon->do_Type, 0);
-    EXPECT_EQ(icon->do_DefaultTool, nullptr);
-    EXPECT_EQ(icon->do_StackSize, 0);
-    EXPECT_EQ(icon->do_CurrentX, NO_ICON_POSITION);
-    ASSERT_NE(icon->do_ToolTypes, nullptr);
-    EXPECT_EQ(icon->do_ToolTypes[0], nullptr);
-    FreeDiskObject(icon);
 }
 
 // The i-th text takes the i-th tooltype tag's place, more follow the last one;
@@ -121,11 +108,12 @@ TEST_F(PngIcon, NewToolTypesTakeTheOldOnesPlacesAndEveryOtherTagStays)
         EXPECT_EQ(Bytes("Icon"), file(c.tags));
     }
 
-    // An icon without icOn gets one before its first IEND, only for a list.
+    // An icon without icOn has no tooltypes and gets one before its first IEND, only for a list.
     IconSpec bare = PngSpec({});
     bare.iconChunk = false;
     const std::string original = MakeIcon(bare), first = original.substr(0, original.find("IEND") - 4);
     Put("Bare", original);
+    EXPECT_EQ(ReadToolTypes("Bare"), Texts{});
     EXPECT_TRUE(WriteToolTypes("Bare", {}));
     EXPECT_EQ(Bytes("Bare"), original);
     EXPECT_TRUE(WriteToolTypes("Bare", {"WINDOW"}));
@@ -141,6 +129,31 @@ TEST_F(PngIcon, AWrongCrcOnIcOnIsReadAndMended)
     EXPECT_EQ(ReadToolTypes("Icon"), Texts{"OLD"});
     EXPECT_TRUE(WriteToolTypes("Icon", {"OLD"}));
     EXPECT_EQ(Bytes("Icon"), good);
+}
+
+// Only the first icOn of the first image is the icon's; a second one stays as it is.
+TEST_F(PngIcon, ASecondIcOnIsNotTheIcons)
+{
+    const std::string second = Chunk("icOn", Text(ATTR_TOOLTYPE, "SECOND"));
+    Put("Icon", kSignature + Chunk("icOn", Text(ATTR_TOOLTYPE, "FIRST")) + second + kIend);
+    EXPECT_EQ(ReadToolTypes("Icon"), Texts{"FIRST"});
+    EXPECT_TRUE(WriteToolTypes("Icon", {"NEW"}));
+    EXPECT_EQ(Bytes("Icon"), kSignature + Chunk("icOn", Text(ATTR_TOOLTYPE, "NEW")) + second + kIend);
+}
+
+// As many tags as the limit are read and written; a write that would make one
+// more is refused (reading one more is among the malformed icons).
+TEST_F(PngIcon, TagsUpToTheLimit)
+{
+    std::string others;
+    for (std::uint32_t i = 1; i < kPngIconMaxTags; ++i) {
+        others += Tag(ATTR_ICONX, i);
+    }
+    const std::string full = WithTags(others + Text(ATTR_TOOLTYPE, "B"));
+    Put("Icon", WithTags(others + Text(ATTR_TOOLTYPE, "A")));
+    EXPECT_TRUE(WriteToolTypes("Icon", {"B"}));
+    EXPECT_FALSE(WriteToolTypes("Icon", {"B", "C"}));
+    EXPECT_EQ(Bytes("Icon"), full);
 }
 
 TEST_F(PngIcon, MalformedIconsAreNoIconsAndNeverWritten)
@@ -164,6 +177,7 @@ TEST_F(PngIcon, MalformedIconsAreNoIconsAndNeverWritten)
         {"tooltype without its zero", WithTags(Text(ATTR_TOOLTYPE, "A") + U32(ATTR_TOOLTYPE) + "ABC")},
         {"default tool without its zero", WithTags(U32(ATTR_DEFAULTTOOL) + "C:X")},
         {"tool window without its zero", WithTags(U32(ATTR_TOOLWINDOW) + "CON:")},
+        {"one tag more than the limit", WithTags(std::string(8 * (kPngIconMaxTags + 1), '\x01'))},
     };
     Put("Good", good);
     DiskObject *icon = GetDiskObject("Good");

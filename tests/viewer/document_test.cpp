@@ -4,7 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -93,24 +95,6 @@ TEST_F(ViewerTest, RefusesWhatItCannotShow)
     EXPECT_TRUE(ReadDocument(Write("empty.txt", "").c_str(), &document, &error));
 }
 
-// Markdown and HTML rendered, plain text as it is.
-TEST_F(ViewerTest, ShowsMarkdownAndHtmlRendered)
-{
-    int argc = 1;
-    char name[] = "test_viewer", *argv[] = {name, nullptr};
-    QApplication application(argc, argv);
-    QTextBrowser browser;
-    Document document;
-    QString error;
-    for (const auto &[file, text, shown] : {std::tuple("help.md", "# Stars\n\nSome *stars*.\n", "Stars\nSome stars."),
-                                            std::tuple("help.html", "<h1>Stars</h1><p>a &amp; b</p>", "Stars\na & b"),
-                                            std::tuple("help.txt", "<b>kept</b> # as is", "<b>kept</b> # as is")}) {
-        ASSERT_TRUE(ReadDocument(Write(file, text).c_str(), &document, &error));
-        ShowDocument(&browser, document);
-        EXPECT_EQ(browser.toPlainText().toStdString(), shown) << file;
-    }
-}
-
 // Without a display: guide nodes listed and printed; what cannot be shown named,
 // with 1; wrong usage 2; a name that looks like an option is still a file name.
 TEST_F(ViewerTest, ListsAndPrintsGuideNodesAndRefusesWithoutDisplay)
@@ -153,16 +137,27 @@ QTextCharFormat FormatOf(QTextBrowser &browser, const QString &text)
     return found.charFormat();
 }
 
-TEST_F(ViewerTest, GuideRendersStylesPensAndLinks)
+// Markdown and HTML rendered, plain text as it is; a guide's styles, pens and links.
+TEST_F(ViewerTest, RendersEachFormat)
 {
     int argc = 1;
     char name[] = "test_viewer", *argv[] = {name, nullptr};
     QApplication application(argc, argv);
+    QTextBrowser browser;
+    Document document;
+    QString error;
+    for (const auto &[file, text, shown] : {std::tuple("help.md", "# Stars\n\nSome *stars*.\n", "Stars\nSome stars."),
+                                            std::tuple("help.html", "<h1>Stars</h1><p>a &amp; b</p>", "Stars\na & b"),
+                                            std::tuple("help.txt", "<b>kept</b> # as is", "<b>kept</b> # as is")}) {
+        ASSERT_TRUE(ReadDocument(Write(file, text).c_str(), &document, &error));
+        ShowDocument(&browser, document);
+        EXPECT_EQ(browser.toPlainText().toStdString(), shown) << file;
+    }
+
     GuideDocument guide;
     const std::string bytes = "@database\n@node N\n@{b}Bold@{ub} @{fg shine}@{bg fill}Pen@{fg text}\n\n"
                               "@{jcenter}@{\"go\" link M}@{\"run\" system \"cmd arg\"}\n";
-    ASSERT_TRUE(ParseAmigaGuide(bytes.data(), bytes.size(), &guide));
-    QTextBrowser browser;
+    ASSERT_TRUE(ParseAmigaGuide(bytes, &guide));
     RenderGuideNode(&browser, guide, 0, "/tmp");
     const QPalette palette = browser.palette();
 
@@ -178,6 +173,9 @@ TEST_F(ViewerTest, GuideRendersStylesPensAndLinks)
     EXPECT_TRUE(command.toolTip().contains("cmd arg")) << command.toolTip().toStdString();
 }
 
+// Each step's window title and the buttons it leaves enabled (Contents, Index,
+// Help, Retrace, Browse < and >; '-' for a disabled one). A button that is
+// disabled does nothing: at either end of the nodes, and Retrace with no history.
 TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
 {
     int argc = 1;
@@ -186,55 +184,76 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
     // clang-format off
     const std::string main = Write(
         "docs/main.guide",
-        "@database\n@index Idx\n@node Two \"Second\"\n0\n1\n2\n3\n4\n@node Main \"Main title\"\n"
-        "@{\"two\" link two 3}@{\"other\" link sub/Other.GUIDE/Start}@{\"up\" link /up.txt/main}"
+        "@database\n@index Idx\n@help Hlp\n@node Two \"Second\"\n" + std::string(80, '\n') + "@node Main \"Main title\"\n"
+        "@{\"two\" link two 40}@{\"other\" link sub/Other.GUIDE/Start}@{\"up\" link /up.txt/main}"
         "@{\"vol\" link Work:x.guide/main}@{\"run\" system \"touch " + dir_ + "/ran\"}@{\"bye\" close}"
-        "@{\"notes\" link Notes.txt}\n"
-        "@node Idx\n@next Main\nindex\n");
+        "@{\"notes\" link Notes.txt}@{\"nowhere\" link Nowhere}\n"
+        "@node Idx\n@next Main\n@toc Two\nindex\n@node Hlp\n@prev Main\nhelp\n");
     // clang-format on
-    Write("docs/sub/other.guide", "@database\n@node Start \"Other start\"\nhello\n");
+    Write("docs/sub/other.guide", "@database\n@node Start \"Other start\"\n@{\"main\" link main}\n");
     Write("up.txt", "plain up");
     Write("docs/notes.txt", "notes");
     ViewerWindow window;
     QString error;
     ASSERT_TRUE(window.OpenDocument(main.c_str(), &error)) << error.toStdString();
+    window.resize(400, 300);
     window.show();
+    const QList<QAction *> buttons = window.actions();
+    ASSERT_EQ(buttons.size(), 6);
+    int scrolled = 0;
 
     const struct {
         std::function<void()> step;
-        const char *title;
+        const char *title, *enabled;
     } steps[] = {
-        {[] {}, "Main title - Help"},  // MAIN, not the first node
-        {[&] { window.ActivateLink(0); }, "Second - Help"},
-        {[&] { window.BrowseNext(); }, "Main title - Help"},
-        {[&] { window.Retrace(); }, "Second - Help"},
-        {[&] { window.Retrace(); }, "Main title - Help"},
-        {[&] { window.ActivateLink(1); }, "Other start - Help"},  // Amiga names ignore letter case
-        {[&] { window.Retrace(); }, "Main title - Help"},
-        {[&] { window.ActivateLink(2); }, "up.txt - Help"},
-        {[&] { window.Retrace(); }, "Main title - Help"},
-        {[&] { window.ActivateLink(3); }, "Main title - Help"},  // no such volume here
-        {[&] { window.ActivateLink(4); }, "Main title - Help"},  // never run
-        {[&] { window.ActivateLink(6); }, "notes.txt - Help"},   // no such node: the file beside
-        {[&] { window.Retrace(); }, "Main title - Help"},
-        {[&] { window.BrowsePrevious(); }, "Second - Help"},
-        {[&] { window.BrowseNext(); }, "Main title - Help"},
-        {[&] { window.BrowseNext(); }, "Idx - Help"},
-        {[&] { window.BrowseNext(); }, "Main title - Help"},  // as @next says
-        {[&] { window.ShowIndex(); }, "Idx - Help"},
-        {[&] { window.ShowContents(); }, "Main title - Help"},
+        {[] {}, "Main title", "CIH-<>"},  // MAIN, not the first node
+        {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
+        {[&] { window.ActivateLink(0); }, "Second", "CIHR->"},
+        {[&] { scrolled = window.browser()->verticalScrollBar()->value(), window.BrowsePrevious(); }, "Second",
+         "CIHR->"},
+        {[&] { window.BrowseNext(); }, "Main title", "CIHR<>"},
+        {[&] { window.Retrace(); }, "Second", "CIHR->"},
+        {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
+        {[&] { window.ActivateLink(1); }, "Other start", "C--R--"},  // Amiga names ignore letter case
+        {[&] { window.ActivateLink(0); }, "Other start", "C--R--"},  // "main": the first node when none is so called
+        {[&] { window.Retrace(); }, "Other start", "C--R--"},
+        {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
+        {[&] { window.ActivateLink(2); }, "up.txt", "---R--"},
+        {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
+        {[&] { window.ActivateLink(3); }, "Main title", "CIH-<>"},  // no such volume here
+        {[&] { window.ActivateLink(4); }, "Main title", "CIH-<>"},  // never run
+        {[&] { window.ActivateLink(7); }, "Main title", "CIH-<>"},  // no such node nor file
+        {[&] { window.ActivateLink(6); }, "notes.txt", "---R--"},   // no such node: the file beside
+        {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
+        {[&] { window.ShowHelp(); }, "Hlp", "CIHR<-"},
+        {[&] { window.BrowseNext(); }, "Hlp", "CIHR<-"},
+        {[&] { window.BrowsePrevious(); }, "Main title", "CIHR<>"},  // as @prev says
+        {[&] { window.BrowseNext(); }, "Idx", "CIHR<>"},
+        {[&] { window.BrowseNext(); }, "Main title", "CIHR<>"},  // as @next says
+        {[&] { window.ShowIndex(); }, "Idx", "CIHR<>"},
+        {[&] { window.ShowContents(); }, "Second", "CIHR->"},  // as the node's @toc says
+        {[&] { window.ShowContents(); }, "Main title", "CIHR<>"},
     };
     for (std::size_t i = 0; i < std::size(steps); ++i) {
         steps[i].step();
-        EXPECT_EQ(window.windowTitle().toStdString(), steps[i].title) << "step " << i;
-        if (i == 1) {
-            EXPECT_EQ(window.browser()->textCursor().blockNumber(), 3);  // the link's line
-        } else if (i == 7) {
+        std::string enabled = "CIHR<>";
+        for (int k = 0; k < 6; ++k) {
+            enabled[k] = buttons[k]->isEnabled() ? enabled[k] : '-';
+        }
+        EXPECT_EQ(window.windowTitle().toStdString() + " " + enabled,
+                  std::string(steps[i].title) + " - Help " + steps[i].enabled)
+            << "step " << i;
+        if (i == 2) {
+            EXPECT_EQ(window.browser()->textCursor().blockNumber(), 40);  // the link's line
+        } else if (i == 5) {
+            EXPECT_EQ(window.browser()->verticalScrollBar()->value(), scrolled);  // where it was left
+        } else if (i == 11) {
             EXPECT_EQ(window.browser()->toPlainText(), QStringLiteral("plain up"));
-        } else if (i == 9) {
+        } else if (i == 13) {
             EXPECT_TRUE(window.statusBar()->currentMessage().contains("Work:"));
         }
     }
+    EXPECT_GT(scrolled, 0);
     EXPECT_FALSE(std::filesystem::exists(dir_ + "/ran"));
     window.ActivateLink(5);
     EXPECT_FALSE(window.isVisible());

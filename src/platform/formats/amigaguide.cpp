@@ -4,16 +4,17 @@
 
 #include <algorithm>
 #include <optional>
+#include <span>
 
 #include "platform/formats/amigaguide_internal.h"
 
 namespace {
 
-bool IsUtf8(const unsigned char *p, std::size_t size)
+bool IsUtf8(std::span<const unsigned char> bytes)
 {
     std::size_t i = 0;
-    while (i < size) {
-        unsigned c = p[i];
+    while (i < bytes.size()) {
+        unsigned c = bytes[i];
         if (c < 0x80) {
             ++i;
             continue;
@@ -30,14 +31,14 @@ bool IsUtf8(const unsigned char *p, std::size_t size)
         } else {
             return false;
         }
-        if (size - i < length) {
+        if (bytes.size() - i < length) {
             return false;
         }
         for (std::size_t k = 1; k < length; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80) {
+            if ((bytes[i + k] & 0xC0) != 0x80) {
                 return false;
             }
-            code = code << 6 | (p[i + k] & 0x3F);
+            code = code << 6 | (bytes[i + k] & 0x3F);
         }
         if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
             return false;
@@ -47,17 +48,28 @@ bool IsUtf8(const unsigned char *p, std::size_t size)
     return true;
 }
 
-std::string Latin1ToUtf8(const unsigned char *p, std::size_t size)
+// The bytes as UTF-8 text: as they are when they are UTF-8, else read as ISO-8859-1.
+std::string DecodeText(std::span<const char> bytes, bool *latin1)
 {
+    const std::span u(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
+    *latin1 = !IsUtf8(u);
+    if (!*latin1) {
+        return std::string(bytes.begin(), bytes.end());
+    }
     std::string text;
-    text.reserve(size + size / 8);
-    for (std::size_t i = 0; i < size; ++i) {
-        if (p[i] < 0x80) {
-            text += static_cast<char>(p[i]);
-        } else {
-            text += static_cast<char>(0xC0 | p[i] >> 6);
-            text += static_cast<char>(0x80 | (p[i] & 0x3F));
+    text.reserve(bytes.size() + bytes.size() / 8);
+    for (std::size_t i = 0; i < u.size();) {
+        std::size_t ascii = i;
+        while (ascii < u.size() && u[ascii] < 0x80) {
+            ++ascii;
         }
+        text.append(bytes.data() + i, ascii - i);
+        if (ascii < u.size()) {
+            text += static_cast<char>(0xC0 | u[ascii] >> 6);
+            text += static_cast<char>(0x80 | (u[ascii] & 0x3F));
+            ++ascii;
+        }
+        i = ascii;
     }
     return text;
 }
@@ -130,12 +142,14 @@ enum class Command {
 };
 // clang-format on
 
+// A command by its name, letter case ignored. The name is put in lower case
+// once and compared whole, not a character at a time.
 Command FindCommand(std::string_view name)
 {
-    static const struct {
+    static constexpr struct {
         std::string_view name;
         Command command;
-    } table[] = {
+    } kTable[] = {
         {"database", Command::Database}, {"node", Command::Node},         {"endnode", Command::EndNode},
         {"title", Command::Title},       {"toc", Command::Toc},           {"next", Command::Next},
         {"prev", Command::Prev},         {"index", Command::Index},       {"help", Command::Help},
@@ -144,8 +158,14 @@ Command FindCommand(std::string_view name)
         {"onclose", Command::OnClose},   {"author", Command::Author},     {"(c)", Command::Copyright},
         {"$ver:", Command::Version},     {"master", Command::Master},
     };
-    for (const auto &entry : table) {
-        if (name.size() == entry.name.size() && StartsWithNoCase(name, entry.name)) {
+    char lower[16];
+    if (name.size() > sizeof lower) {
+        return Command::Ignored;
+    }
+    std::transform(name.begin(), name.end(), lower, Lower);
+    const std::string_view folded(lower, name.size());
+    for (const auto &entry : kTable) {
+        if (folded == entry.name) {
             return entry.command;
         }
     }
@@ -165,6 +185,198 @@ void SetFont(std::string_view rest, std::string *font, int *size)
     *font = std::string(NextGuideArg(&rest));
     *size = ParseGuideNumber(rest, 0, 999, 0);
 }
+
+// @macro NAME "BODY": the body without its quotes.
+void SetMacro(std::string_view rest, GuideMacros *macros)
+{
+    std::string name = FoldGuideName(NextGuideArg(&rest));
+    std::string_view body = TrimGuideSpace(rest);
+    if (body.size() >= 2 && body.front() == '"' && body.back() == '"') {
+        body = body.substr(1, body.size() - 2);
+    }
+    if (!name.empty()) {
+        (*macros)[std::move(name)] = std::string(body);
+    }
+}
+
+// A document's lines read in order: the commands in column 0 set the
+// document's and the open node's attributes; other lines are the open node's text.
+class Reader {
+public:
+    explicit Reader(GuideDocument *document) : document_(*document) {}
+
+    void Line(std::string_view line)
+    {
+        if (line.empty() || line.front() != '@' || (line.size() > 1 && line[1] == '{')) {
+            if (source_ != nullptr) {
+                source_->text.push_back(line);
+            }
+            return;
+        }
+        std::string_view rest = line.substr(1);
+        const std::size_t nameEnd = std::min(rest.find_first_of(" \t"), rest.size());
+        const Command command = FindCommand(rest.substr(0, nameEnd));
+        rest = TrimGuideSpace(rest.substr(nameEnd));
+        if (command == Command::Node || command == Command::EndNode) {
+            node_ = nullptr, source_ = nullptr;  // a stray @endnode closes nothing
+            if (command == Command::Node) {
+                OpenNode(rest);
+            }
+        } else if (node_ != nullptr) {
+            NodeCommand(command, rest);
+        } else {
+            DocumentCommand(command, rest);
+        }
+    }
+
+    // Each node's lines built, with what the document sets for nodes that set nothing themselves.
+    void Finish()
+    {
+        GuideBudget budget;
+        for (std::size_t i = 0; i < document_.nodes.size(); ++i) {
+            GuideNode &node = document_.nodes[i];
+            SourceNode &source = sources_[i];
+            node.wrap = source.wrap.value_or(wrap_);
+            node.tabSize = source.tabSize.value_or(tabSize_);
+            if (node.font.empty()) {
+                node.font = document_.font, node.fontSize = document_.fontSize;
+            }
+            BuildGuideLines(&node, source.text, source.macros, macros_, &budget);
+            if (!node.name.empty()) {
+                document_.nodeByName.emplace(FoldGuideName(node.name), static_cast<int>(i));
+            }
+        }
+        document_.truncated = document_.truncated || budget.exhausted;
+    }
+
+private:
+    void OpenNode(std::string_view rest)
+    {
+        if (document_.nodes.size() >= kGuideMaxNodes) {
+            document_.truncated = true;
+            return;
+        }
+        node_ = &document_.nodes.emplace_back();
+        source_ = &sources_.emplace_back();
+        node_->name = std::string(NextGuideArg(&rest));
+        node_->title = Unquote(rest);
+        if (node_->title.empty()) {
+            node_->title = node_->name;
+        }
+    }
+
+    // A command within a node: what a node sets itself goes to it, the rest to the document.
+    void NodeCommand(Command command, std::string_view rest)
+    {
+        switch (command) {
+        case Command::Title:
+            node_->title = Unquote(rest);
+            break;
+        case Command::Toc:
+            node_->toc = std::string(NextGuideArg(&rest));
+            break;
+        case Command::Next:
+            node_->next = std::string(NextGuideArg(&rest));
+            break;
+        case Command::Prev:
+            node_->prev = std::string(NextGuideArg(&rest));
+            break;
+        case Command::Index:
+            node_->index = std::string(NextGuideArg(&rest));
+            break;
+        case Command::Help:
+            node_->help = std::string(NextGuideArg(&rest));
+            break;
+        case Command::Font:
+            SetFont(rest, &node_->font, &node_->fontSize);
+            break;
+        case Command::WordWrap:
+            source_->wrap = GuideWrap::Word;
+            break;
+        case Command::SmartWrap:
+            source_->wrap = GuideWrap::Smart;
+            break;
+        case Command::Tab:
+            source_->tabSize = ParseGuideNumber(rest, 1, 32, kGuideDefaultTab);
+            break;
+        case Command::Macro:
+            SetMacro(rest, &source_->macros);
+            break;
+        case Command::OnOpen:
+            node_->onOpen = Unquote(rest);
+            break;
+        case Command::OnClose:
+            node_->onClose = Unquote(rest);
+            break;
+        default:
+            DocumentCommand(command, rest);
+            break;
+        }
+    }
+
+    void DocumentCommand(Command command, std::string_view rest)
+    {
+        switch (command) {
+        case Command::Database:
+            if (document_.database.empty()) {
+                document_.database = Unquote(rest);
+            }
+            break;
+        case Command::Toc:
+            document_.toc = std::string(NextGuideArg(&rest));
+            break;
+        case Command::Index:
+            document_.index = std::string(NextGuideArg(&rest));
+            break;
+        case Command::Help:
+            document_.help = std::string(NextGuideArg(&rest));
+            break;
+        case Command::Font:
+            SetFont(rest, &document_.font, &document_.fontSize);
+            break;
+        case Command::WordWrap:
+            wrap_ = GuideWrap::Word;
+            break;
+        case Command::SmartWrap:
+            wrap_ = GuideWrap::Smart;
+            break;
+        case Command::Tab:
+            tabSize_ = ParseGuideNumber(rest, 1, 32, kGuideDefaultTab);
+            break;
+        case Command::Macro:
+            SetMacro(rest, &macros_);
+            break;
+        case Command::OnOpen:
+            document_.onOpen = Unquote(rest);
+            break;
+        case Command::OnClose:
+            document_.onClose = Unquote(rest);
+            break;
+        case Command::Author:
+            document_.author = Unquote(rest);
+            break;
+        case Command::Copyright:
+            document_.copyright = Unquote(rest);
+            break;
+        case Command::Version:
+            document_.version = std::string(rest);
+            break;
+        case Command::Master:
+            document_.master = Unquote(rest);
+            break;
+        default:  // @title, @next and @prev outside a node, and the commands this reader has no use for
+            break;
+        }
+    }
+
+    GuideDocument &document_;
+    std::vector<SourceNode> sources_;  // one for each node
+    GuideMacros macros_;               // the document's own
+    GuideWrap wrap_ = GuideWrap::Lines;
+    int tabSize_ = kGuideDefaultTab;
+    GuideNode *node_ = nullptr;  // the open node; text outside nodes is not shown
+    SourceNode *source_ = nullptr;
+};
 
 }  // namespace
 
@@ -243,9 +455,9 @@ std::string FoldGuideName(std::string_view name)
     return folded;
 }
 
-bool IsAmigaGuide(const char *data, std::size_t size)
+bool IsAmigaGuide(std::span<const char> bytes)
 {
-    std::string_view text(data, size);
+    std::string_view text(bytes.data(), bytes.size());
     if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3);
     }
@@ -254,161 +466,22 @@ bool IsAmigaGuide(const char *data, std::size_t size)
                                              text[kMark.size()] == '\r' || text[kMark.size()] == '\n');
 }
 
-bool ParseAmigaGuide(const char *data, std::size_t size, GuideDocument *out)
+bool ParseAmigaGuide(std::span<const char> bytes, GuideDocument *out)
 {
     *out = GuideDocument();
-    if (size > kGuideMaxSize || !IsAmigaGuide(data, size)) {
+    if (bytes.size() > kGuideMaxSize || !IsAmigaGuide(bytes)) {
         return false;
     }
-    const auto *bytes = reinterpret_cast<const unsigned char *>(data);
-    GuideDocument &document = *out;
-    std::string text;
-    if (IsUtf8(bytes, size)) {
-        text.assign(data, size);
-    } else {
-        text = Latin1ToUtf8(bytes, size);
-        document.latin1 = true;
-    }
+    const std::string text = DecodeText(bytes, &out->latin1);
     std::string_view view = text;
     if (view.substr(0, 3) == "\xEF\xBB\xBF") {
         view.remove_prefix(3);
     }
-
-    std::vector<SourceNode> sources;
-    GuideMacros documentMacros;
-    GuideWrap documentWrap = GuideWrap::Lines;
-    int documentTab = kGuideDefaultTab;
-    GuideNode *node = nullptr;  // the open node; text outside nodes is not shown
-    SourceNode *source = nullptr;
+    Reader reader(out);
     for (std::string_view line : SplitLines(view)) {
-        if (line.empty() || line.front() != '@' || (line.size() > 1 && line[1] == '{')) {
-            if (source != nullptr) {
-                source->text.push_back(line);
-            }
-            continue;
-        }
-        std::string_view rest = line.substr(1);
-        std::size_t nameEnd = 0;
-        while (nameEnd < rest.size() && !IsSpace(rest[nameEnd])) {
-            ++nameEnd;
-        }
-        const Command command = FindCommand(rest.substr(0, nameEnd));
-        rest = TrimGuideSpace(rest.substr(nameEnd));
-        switch (command) {
-        case Command::Database:
-            if (document.database.empty()) {
-                document.database = Unquote(rest);
-            }
-            break;
-        case Command::Node:
-            node = nullptr, source = nullptr;
-            if (document.nodes.size() >= kGuideMaxNodes) {
-                document.truncated = true;
-                break;
-            }
-            node = &document.nodes.emplace_back();
-            source = &sources.emplace_back();
-            node->name = std::string(NextGuideArg(&rest));
-            node->title = Unquote(rest);
-            if (node->title.empty()) {
-                node->title = node->name;
-            }
-            break;
-        case Command::EndNode:
-            node = nullptr, source = nullptr;  // a stray one closes nothing
-            break;
-        case Command::Title:
-            if (node != nullptr) {
-                node->title = Unquote(rest);
-            }
-            break;
-        case Command::Toc:
-            (node != nullptr ? node->toc : document.toc) = std::string(NextGuideArg(&rest));
-            break;
-        case Command::Next:
-        case Command::Prev:
-            if (node != nullptr) {
-                (command == Command::Next ? node->next : node->prev) = std::string(NextGuideArg(&rest));
-            }
-            break;
-        case Command::Index:
-            (node != nullptr ? node->index : document.index) = std::string(NextGuideArg(&rest));
-            break;
-        case Command::Help:
-            (node != nullptr ? node->help : document.help) = std::string(NextGuideArg(&rest));
-            break;
-        case Command::Font:
-            if (node != nullptr) {
-                SetFont(rest, &node->font, &node->fontSize);
-            } else {
-                SetFont(rest, &document.font, &document.fontSize);
-            }
-            break;
-        case Command::WordWrap:
-        case Command::SmartWrap: {
-            const GuideWrap wrap = command == Command::WordWrap ? GuideWrap::Word : GuideWrap::Smart;
-            if (source != nullptr) {
-                source->wrap = wrap;
-            } else {
-                documentWrap = wrap;
-            }
-            break;
-        }
-        case Command::Tab:
-            if (source != nullptr) {
-                source->tabSize = ParseGuideNumber(rest, 1, 32, kGuideDefaultTab);
-            } else {
-                documentTab = ParseGuideNumber(rest, 1, 32, kGuideDefaultTab);
-            }
-            break;
-        case Command::Macro: {
-            std::string name = FoldGuideName(NextGuideArg(&rest));
-            std::string_view body = TrimGuideSpace(rest);
-            if (body.size() >= 2 && body.front() == '"' && body.back() == '"') {
-                body = body.substr(1, body.size() - 2);
-            }
-            if (!name.empty()) {
-                (source != nullptr ? source->macros : documentMacros)[name] = std::string(body);
-            }
-            break;
-        }
-        case Command::OnOpen:
-            (node != nullptr ? node->onOpen : document.onOpen) = Unquote(rest);
-            break;
-        case Command::OnClose:
-            (node != nullptr ? node->onClose : document.onClose) = Unquote(rest);
-            break;
-        case Command::Author:
-            document.author = Unquote(rest);
-            break;
-        case Command::Copyright:
-            document.copyright = Unquote(rest);
-            break;
-        case Command::Version:
-            document.version = std::string(rest);
-            break;
-        case Command::Master:
-            document.master = Unquote(rest);
-            break;
-        case Command::Ignored:
-            break;
-        }
+        reader.Line(line);
     }
-
-    GuideBudget budget;
-    for (std::size_t i = 0; i < document.nodes.size(); ++i) {
-        GuideNode &each = document.nodes[i];
-        each.wrap = sources[i].wrap.value_or(documentWrap);
-        each.tabSize = sources[i].tabSize.value_or(documentTab);
-        if (each.font.empty()) {
-            each.font = document.font, each.fontSize = document.fontSize;
-        }
-        BuildGuideLines(&each, sources[i].text, sources[i].macros, documentMacros, &budget);
-        if (!each.name.empty()) {
-            document.nodeByName.emplace(FoldGuideName(each.name), static_cast<int>(i));
-        }
-    }
-    document.truncated = document.truncated || budget.exhausted;
+    reader.Finish();
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,11 +96,11 @@ struct GuideDocument {
 };
 
 // True when the bytes start with @database (any letter case), after a UTF-8 byte-order mark.
-bool IsAmigaGuide(const char *data, std::size_t size);
+bool IsAmigaGuide(std::span<const char> bytes);
 
 // Reads a document. False, with out empty, when it is not an AmigaGuide
 // document or is larger than kGuideMaxSize; broken structure is read as far as it goes.
-bool ParseAmigaGuide(const char *data, std::size_t size, GuideDocument *out);
+bool ParseAmigaGuide(std::span<const char> bytes, GuideDocument *out);
 
 // The first node of that name (letter case ignored), or -1.
 int FindGuideNode(const GuideDocument &document, std::string_view name);

@@ -1,22 +1,31 @@
 // A node's text: inline markup into lines of styled runs and links, the
 // wrapping modes, and macros expanded within bounds.
 #include <algorithm>
-#include <optional>
 
 #include "platform/formats/amigaguide_internal.h"
 
 namespace {
 
-std::string LowerAscii(std::string_view text)
-{
-    std::string lower(text);
-    for (char &c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
+// A command's name in lower case, held in its own buffer; a name longer than
+// any known one reads as none.
+class LowerName {
+public:
+    explicit LowerName(std::string_view name)
+    {
+        if (name.size() <= sizeof buffer_) {
+            for (std::size_t i = 0; i < name.size(); ++i) {
+                const char c = name[i];
+                buffer_[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            }
+            size_ = name.size();
         }
     }
-    return lower;
-}
+    std::string_view view() const { return {buffer_, size_}; }
+
+private:
+    char buffer_[16];
+    std::size_t size_ = 0;
+};
 
 GuidePen PenByName(std::string_view name)
 {
@@ -28,9 +37,9 @@ GuidePen PenByName(std::string_view name)
         {"fill", GuidePen::Fill},           {"filltext", GuidePen::FillText}, {"background", GuidePen::Background},
         {"highlight", GuidePen::Highlight},
     };
-    const std::string lower = LowerAscii(name);
+    const LowerName lower(name);
     for (const auto &entry : pens) {
-        if (lower == entry.name) {
+        if (lower.view() == entry.name) {
             return entry.pen;
         }
     }
@@ -38,33 +47,45 @@ GuidePen PenByName(std::string_view name)
 }
 
 // Where the inline commands of a text end: the '}' that closes a command whose
-// body starts at a place, outside quoted text (which may hold '}'). Made in one
-// pass, so that a line of unclosed commands costs no more than its length.
+// body starts at a place, outside quoted text (which may hold '}'), is the
+// first '}' after it with as many quotes, counted in twos, before both. Asked
+// for places in increasing order, it reads the text no more than a few times
+// in all, so that a line of unclosed commands costs no more than its length.
 class Closes {
 public:
-    explicit Closes(std::string_view text) : quoted_(text.size() + 1), next_{}
+    explicit Closes(std::string_view text) : text_(text), nextQuote_(text.find('"')) {}
+
+    std::size_t After(std::size_t from)
     {
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            quoted_[i + 1] = quoted_[i] ^ (text[i] == '"');
+        while (nextQuote_ < from) {
+            quoted_ = !quoted_;
+            nextQuote_ = text_.find('"', nextQuote_ + 1);
         }
-        // A '}' at k closes a body that starts at j when as many quotes, counted
-        // in twos, lie before both.
-        for (auto &next : next_) {
-            next.assign(text.size() + 1, std::string_view::npos);
-        }
-        for (std::size_t k = text.size(); k-- > 0;) {
-            next_[0][k] = next_[0][k + 1];
-            next_[1][k] = next_[1][k + 1];
-            if (text[k] == '}') {
-                next_[quoted_[k]][k] = k;
+        std::size_t &close = close_[quoted_];
+        if (close == kUnknown || (close != kNone && close < from)) {
+            close = kNone;
+            bool quoted = quoted_;  // the parity of the quotes before k
+            std::size_t quote = nextQuote_;
+            for (std::size_t k = text_.find('}', from); k != kNone; k = text_.find('}', k + 1)) {
+                for (; quote < k; quote = text_.find('"', quote + 1)) {
+                    quoted = !quoted;
+                }
+                if (quoted == quoted_) {
+                    close = k;
+                    break;
+                }
             }
         }
+        return close;
     }
-    std::size_t After(std::size_t from) const { return next_[quoted_[from]][from]; }
 
 private:
-    std::vector<unsigned char> quoted_;  // the parity of the quotes before each place
-    std::vector<std::size_t> next_[2];
+    static constexpr std::size_t kNone = std::string_view::npos, kUnknown = kNone - 1;
+    std::string_view text_;
+    std::size_t nextQuote_;  // the first quote at or after the last place asked for
+    bool quoted_ = false;    // the parity of the quotes before it
+    // For each parity: the close found for the last place asked for, kNone, or kUnknown.
+    std::size_t close_[2] = {kUnknown, kUnknown};
 };
 
 class LineBuilder {
@@ -154,14 +175,12 @@ private:
     // Text in the current style; control characters other than tabs are left out.
     void Append(std::string_view text, int link)
     {
-        std::string kept;
-        for (char c : text) {
-            auto byte = static_cast<unsigned char>(c);
-            if ((byte >= 0x20 && byte != 0x7F) || c == '\t') {
-                kept += c;
-            }
+        auto shown = [](char c) { return static_cast<unsigned char>(c) >= 0x20 ? c != 0x7F : c == '\t'; };
+        std::size_t first = 0;
+        while (first < text.size() && !shown(text[first])) {
+            ++first;
         }
-        if (kept.empty() && link < 0) {
+        if (first == text.size() && link < 0) {
             return;
         }
         if (!open_) {
@@ -174,38 +193,53 @@ private:
         if (runs.empty() || runs.back().style != style_ || runs.back().link != -1 || link != -1) {
             runs.push_back(GuideRun{std::string(), style_, link});
         }
-        runs.back().text += kept;
+        std::string &kept = runs.back().text;
+        for (std::size_t i = first; i < text.size();) {
+            std::size_t end = i;
+            while (end < text.size() && shown(text[end])) {
+                ++end;
+            }
+            kept.append(text.substr(i, end - i));
+            i = end;
+            while (i < text.size() && !shown(text[i])) {
+                ++i;
+            }
+        }
     }
 
+    // Text with inline commands and escapes (\@, \\); the text between them appended as it is.
     void Inline(std::string_view text, int depth)
     {
-        std::optional<Closes> closes;
-        std::string plain;
-        std::size_t i = 0;
-        while (i < text.size()) {
-            const char c = text[i];
-            if (c == '\\' && i + 1 < text.size() && (text[i + 1] == '@' || text[i + 1] == '\\')) {
-                plain += text[i + 1];
+        constexpr std::size_t npos = std::string_view::npos;
+        Closes closes(text);
+        std::size_t start = 0;  // of the text not yet appended
+        std::size_t at = text.find('@'), backslash = text.find('\\');
+        for (std::size_t i = 0;;) {
+            at = at < i ? text.find('@', i) : at;
+            backslash = backslash < i ? text.find('\\', i) : backslash;
+            i = std::min(at, backslash);
+            if (i == npos || i + 1 >= text.size()) {
+                break;
+            }
+            const char next = text[i + 1];
+            if (text[i] == '\\' && (next == '@' || next == '\\')) {
+                Append(text.substr(start, i - start), -1);
+                start = i + 1;  // the escaped character starts the text that follows
                 i += 2;
                 continue;
             }
-            if (c == '@' && i + 1 < text.size() && text[i + 1] == '{') {
-                if (!closes) {
-                    closes.emplace(text);
-                }
-                const std::size_t close = closes->After(i + 2);
-                if (close != std::string_view::npos) {
-                    Append(plain, -1);
-                    plain.clear();
+            if (text[i] == '@' && next == '{') {
+                const std::size_t close = closes.After(i + 2);
+                if (close != npos) {
+                    Append(text.substr(start, i - start), -1);
                     Command(text.substr(i + 2, close - i - 2), depth);
-                    i = close + 1;
+                    start = i = close + 1;
                     continue;
                 }
             }
-            plain += c;
             ++i;
         }
-        Append(plain, -1);
+        Append(text.substr(start), -1);
     }
 
     void Command(std::string_view body, int depth)
@@ -220,7 +254,8 @@ private:
         if (Expand(name, rest, depth)) {
             return;
         }
-        const std::string command = LowerAscii(name);
+        const LowerName lower(name);
+        const std::string_view command = lower.view();
         if (command == "b" || command == "ub") {
             style_.bold = command == "b";
         } else if (command == "i" || command == "ui") {
@@ -261,7 +296,8 @@ private:
         GuideLink link;
         std::string_view rest = body;
         link.label = std::string(NextGuideArg(&rest));
-        const std::string action = LowerAscii(NextGuideArg(&rest));
+        const LowerName lower(NextGuideArg(&rest));
+        const std::string_view action = lower.view();
         if (action == "link" || action == "alink") {
             link.action = GuideAction::Link;
             link.target = std::string(NextGuideArg(&rest));
@@ -289,6 +325,9 @@ private:
     // replaced by the arguments, read as text again.
     bool Expand(std::string_view name, std::string_view rest, int depth)
     {
+        if (nodeMacros_.empty() && documentMacros_.empty()) {
+            return false;
+        }
         const std::string folded = FoldGuideName(name);
         auto found = nodeMacros_.find(folded);
         if (found == nodeMacros_.end()) {
@@ -308,15 +347,20 @@ private:
         const std::size_t limit = std::min(lineLeft_, budget_->left);
         const std::string &macro = found->second;
         std::string expansion;
-        for (std::size_t i = 0; i < macro.size() && expansion.size() <= limit; ++i) {
-            if (macro[i] != '$' || i + 1 >= macro.size() || macro[i + 1] < '1' || macro[i + 1] > '9') {
-                expansion += macro[i];
+        for (std::size_t i = 0; i < macro.size() && expansion.size() <= limit;) {
+            const std::size_t dollar = std::min(macro.find('$', i), macro.size());
+            expansion.append(macro, i, std::min(dollar - i, limit + 1 - expansion.size()));
+            i = dollar;
+            if (i + 1 >= macro.size() || macro[i + 1] < '1' || macro[i + 1] > '9') {
+                expansion.append(macro, i, 1);  // a '$' without a number, or nothing at the end
+                ++i;
                 continue;
             }
             std::size_t number = 0;
             while (i + 1 < macro.size() && macro[i + 1] >= '0' && macro[i + 1] <= '9' && number < 1000) {
                 number = number * 10 + static_cast<std::size_t>(macro[++i] - '0');
             }
+            ++i;
             if (number <= args.size()) {
                 expansion.append(args[number - 1].substr(0, limit + 1 - std::min(limit + 1, expansion.size())));
             }

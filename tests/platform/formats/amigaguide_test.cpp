@@ -11,15 +11,16 @@ namespace {
 GuideDocument Parse(const std::string &bytes)
 {
     GuideDocument document;
-    EXPECT_TRUE(ParseAmigaGuide(bytes.data(), bytes.size(), &document)) << bytes;
+    EXPECT_TRUE(ParseAmigaGuide(bytes, &document)) << bytes;
     return document;
 }
 
+// Each node as title|text: a node without a title is titled by its name.
 std::vector<std::string> Names(const GuideDocument &document)
 {
     std::vector<std::string> names;
     for (const GuideNode &node : document.nodes) {
-        names.push_back(node.name + "|" + GuideNodeText(node));
+        names.push_back(node.title + "|" + GuideNodeText(node));
     }
     return names;
 }
@@ -30,11 +31,11 @@ TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
     const struct {
         const char *name;
         std::string document;
-        std::vector<std::string> nodes;  // name|text of each node
+        std::vector<std::string> nodes;  // title|text of each node
     } cases[] = {
-        {"line ends, letter case, escapes, @ as text",
-         "@DATABASE x\r\n@Node Main \"T\"\r\nA \\@{b} \\\\ \\x mail@host @\r\n@rem hidden\r\n@EndNode",
-         {"Main|A @{b} \\ \\x mail@host @\n"}},
+        {"line ends, letter case, escapes, @ as text, control characters left out, a quote before a command",
+         "@DATABASE x\r\n@Node Main \"T\"\r\nA \\@{b} \\\\ \\x\x01 mail@host\x7F @ 5\"@{b}\r\n@rem hidden\r\n@EndNode",
+         {"T|A @{b} \\ \\x mail@host @ 5\"\n"}},
         {"no @endnode, stray @endnode, text outside nodes, nameless and duplicate nodes",
          "@database\nbefore\n@node A\na\n@node B\nb\n@endnode\n@endnode\nbetween\n@node\nn\n@node a\nd\n",
          {"A|a\n", "B|b\n", "|n\n", "a|d\n"}},
@@ -44,15 +45,15 @@ TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
         {"a node's own wrap, code until body",
          "@database\n@node N\n@smartwrap\na\nb@{code}\n x\n y@{body}\nc\nd\n", {"N|a b\n x\n y\nc d\n"}},
         {"macros with arguments, a node's own over the document's",
-         "@database\n@macro em \"<$1|$2|$3>\"\n@macro b \"[$1]\"\n@node N\n@macro em \"($2)\"\n@{em x \"y z\"}@{b w}\n"
+         "@database\n@macro em \"<$1|$2|$3>$\"\n@macro b \"[$1]\"\n@node N\n@macro em \"($2)\"\n@{em x \"y z\"}@{b w}\n"
          "@node M\n@{em 1 \"2 3\"}\n",
-         {"N|(y z)[w]\n", "M|<1|2 3|>\n"}},
+         {"N|(y z)[w]\n", "M|<1|2 3|>$\n"}},
         {"a macro that expands itself stops", "@database\n@macro loop \"a@{loop}\"\n@node N\n@{loop}\n",
          {"N|aaaaaaaa\n"}},
         {"ISO-8859-1 when not UTF-8", "@database\n@node \xC4rger\n\xE9t\xE9 \xA0\n", {"\xC3\x84rger|\xC3\xA9t\xC3\xA9 \xC2\xA0\n"}},
         {"UTF-8 as is", "@database\n@node N\n\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\n", {"N|\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\n"}},
-        {"links show their labels", "@database\n@node N\n@{\" go \" link M 3} @{\"run\" system \"rm -rf /\"}\n",
-         {"N| go  run\n"}},
+        {"links show their labels, which may hold '}'",
+         "@database\n@node N\n@{\" go} \" link M 3} @{\"run\" system \"rm -rf /\"}\n", {"N| go}  run\n"}},
         {"indents", "@database\n@node N\n@{lindent 4}a\n@{pari -2}b\n@{pard}c\n", {"N|    a\n  b\nc\n"}},
     };
     // clang-format on
@@ -65,7 +66,7 @@ TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
 TEST(AmigaGuideTest, StylesLinksAndNodeAttributes)
 {
     GuideDocument document =
-        Parse("@database \"x\"\n@$VER: x 1.0\n@index Idx\n@help Hlp\n@font topaz.font 8\n"
+        Parse("@database \"x\"\n@database y\n@$VER: x 1.0\n@index Idx\n@help Hlp\n@font topaz.font 8\n"
               "@node Main \"Main title\"\n@toc Contents\n@next Two\n@prev One\n@title Better\n@tab 4\n@onopen \"run\"\n"
               "@{b}B@{ub}@{i}@{u}IU@{plain}@{fg shine}@{bg fill}S@{fg bogus}@{unknown}T\n@{jcenter}C\n@{jright}R\n"
               "@{\"n\" link Two 7}@{\"f\" LINK \"/a b/x.guide/Start\"}@{\"s\" system \"OpenURL http://x\"}"
@@ -115,12 +116,12 @@ TEST(AmigaGuideTest, StylesLinksAndNodeAttributes)
 TEST(AmigaGuideTest, RecognitionAndLimits)
 {
     for (const std::string &bytes : {std::string("@DataBase"), std::string("\xEF\xBB\xBF@database x\n")}) {
-        EXPECT_TRUE(IsAmigaGuide(bytes.data(), bytes.size())) << bytes;
+        EXPECT_TRUE(IsAmigaGuide(bytes)) << bytes;
     }
     GuideDocument document;
     for (const std::string &bytes : {std::string("hello"), std::string("@databases\n"), std::string(" @database"),
                                      "@database\n" + std::string(kGuideMaxSize, 'x')}) {
-        EXPECT_FALSE(ParseAmigaGuide(bytes.data(), bytes.size(), &document)) << bytes.substr(0, 20);
+        EXPECT_FALSE(ParseAmigaGuide(bytes, &document)) << bytes.substr(0, 20);
     }
 
     std::string many = "@database\n";
