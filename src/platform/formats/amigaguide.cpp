@@ -6,61 +6,9 @@
 #include <optional>
 
 #include "platform/formats/amigaguide_internal.h"
+#include "platform/formats/charset.h"
 
 namespace {
-
-bool IsUtf8(const unsigned char *p, std::size_t size)
-{
-    std::size_t i = 0;
-    while (i < size) {
-        unsigned c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length;
-        unsigned least;
-        unsigned code;
-        if ((c & 0xE0) == 0xC0) {
-            length = 2, least = 0x80, code = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            length = 3, least = 0x800, code = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            length = 4, least = 0x10000, code = c & 0x07;
-        } else {
-            return false;
-        }
-        if (size - i < length) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80) {
-                return false;
-            }
-            code = code << 6 | (p[i + k] & 0x3F);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
-std::string Latin1ToUtf8(const unsigned char *p, std::size_t size)
-{
-    std::string text;
-    text.reserve(size + size / 8);
-    for (std::size_t i = 0; i < size; ++i) {
-        if (p[i] < 0x80) {
-            text += static_cast<char>(p[i]);
-        } else {
-            text += static_cast<char>(0xC0 | p[i] >> 6);
-            text += static_cast<char>(0x80 | (p[i] & 0x3F));
-        }
-    }
-    return text;
-}
 
 char Lower(char c)
 {
@@ -260,13 +208,12 @@ bool ParseAmigaGuide(const char *data, std::size_t size, GuideDocument *out)
     if (size > kGuideMaxSize || !IsAmigaGuide(data, size)) {
         return false;
     }
-    const auto *bytes = reinterpret_cast<const unsigned char *>(data);
     GuideDocument &document = *out;
     std::string text;
-    if (IsUtf8(bytes, size)) {
+    if (IsUtf8(std::string_view(data, size))) {
         text.assign(data, size);
     } else {
-        text = Latin1ToUtf8(bytes, size);
+        text = Latin1ToUtf8(std::string_view(data, size));
         document.latin1 = true;
     }
     std::string_view view = text;
