@@ -297,8 +297,7 @@ int ShowSettings()
         PrintLatin1(stdout, ToolConfig.platformIcons[i]);
         std::printf("\n");
     }
-    std::printf("windowTitle=");
-    PrintLatin1(stdout, windowTitle);
+    std::printf("windowTitle=%s", windowTitle);  // UTF-8 already
     // Where the texts and the help's viewer come from.
     char viewer[PATH_MAX];
     std::printf("\ncatalog=%s\nviewer=%s", catalogHandle != nullptr ? CatalogPath(catalogHandle) : "none",

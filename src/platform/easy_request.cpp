@@ -45,30 +45,15 @@ std::string FormatText(const char *format, const IPTR *args, int *used)
     return out;
 }
 
-std::string Latin1ToUtf8(const char *text)
-{
-    std::string out;
-    for (const char *p = text; p != nullptr && *p != '\0'; ++p) {
-        auto c = static_cast<unsigned char>(*p);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
-void WriteLatin1ToStderr(const char *title, const char *body)
+void WriteRequestToStderr(const char *title, const char *body)
 {
-    std::string line = Latin1ToUtf8(title);
+    std::string line = title != nullptr ? title : "";
     if (!line.empty()) {
         line += ": ";
     }
-    line += Latin1ToUtf8(body);
+    line += body != nullptr ? body : "";
     line += '\n';
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
@@ -98,11 +83,11 @@ std::int32_t EasyRequestArgs(Window *, const EasyStruct *easyStruct, std::uint32
     }
     const char *answer = std::getenv("SETTINGS_REQUEST_ANSWER");
     if (answer != nullptr && answer[0] != '\0') {
-        WriteLatin1ToStderr(title, body.c_str());
+        WriteRequestToStderr(title, body.c_str());
         return static_cast<std::int32_t>(std::atoi(answer));
     }
     if (qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr) {
-        WriteLatin1ToStderr(title, body.c_str());
+        WriteRequestToStderr(title, body.c_str());
         return 0;
     }
 
@@ -118,13 +103,13 @@ std::int32_t EasyRequestArgs(Window *, const EasyStruct *easyStruct, std::uint32
     }
 
     QMessageBox box;
-    box.setWindowTitle(QString::fromLatin1(title));
-    box.setText(QString::fromLatin1(body.c_str()));
+    box.setWindowTitle(QString::fromUtf8(title));
+    box.setText(QString::fromUtf8(body.c_str()));
     box.setTextFormat(Qt::PlainText);
     box.setIcon(QMessageBox::NoIcon);
     std::vector<QPushButton *> buttons;
     for (const std::string &label : labels) {
-        buttons.push_back(box.addButton(QString::fromLatin1(label.c_str()), QMessageBox::AcceptRole));
+        buttons.push_back(box.addButton(QString::fromUtf8(label.c_str()), QMessageBox::AcceptRole));
     }
     box.setDefaultButton(buttons.front());
     box.setEscapeButton(buttons.back());

@@ -32,5 +32,10 @@ std::int32_t EasyRequestArgs(Window *window, const EasyStruct *easyStruct, std::
 using EasyRequestHook = std::function<std::int32_t(const char *title, const char *body, const char *gadgets)>;
 void SetEasyRequestHook(EasyRequestHook hook);
 
-// Writes an ISO-8859-1 message to standard error as UTF-8, with a line feed.
-void WriteLatin1ToStderr(const char *title, const char *body);
+// Writes a requester's title and body (UTF-8) to standard error, with a line feed.
+void WriteRequestToStderr(const char *title, const char *body);
+// The same, under the name its older callers use.
+inline void WriteLatin1ToStderr(const char *title, const char *body)
+{
+    WriteRequestToStderr(title, body);
+}

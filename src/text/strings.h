@@ -17,10 +17,11 @@ extern Locale *localeHandle;
 extern Catalog *catalogHandle;
 
 // The text for id: the catalog's where it has one of the form the id needs,
-// else the built-in one, else null. Menu item texts (MSG_MENU_SAVE to
-// MSG_MENU_EXIT, MSG_MENU_MUI_PREFS) are two-part: shortcut character, zero
-// byte, label. Format texts (MSG_ERR_OPEN_LIBRARY, MSG_ERR_OPEN_FILE,
-// MSG_WINDOW_TITLE, MSG_ABOUT_TEXT, MSG_ERR_WRITE_ICONS) hold exactly one "%s".
+// else the built-in one, else null; UTF-8, valid while the catalog is open.
+// Menu item texts (MSG_MENU_SAVE to MSG_MENU_EXIT, MSG_MENU_MUI_PREFS) are
+// two-part: shortcut character (one, of one or more bytes), zero byte, label.
+// Format texts (MSG_ERR_OPEN_LIBRARY, MSG_ERR_OPEN_FILE, MSG_WINDOW_TITLE,
+// MSG_ABOUT_TEXT, MSG_ERR_WRITE_ICONS) hold exactly one "%s".
 const char *GetString(std::int32_t id);
 
 // Whether text (length bytes, zero bytes included) may stand for id's built-in text.

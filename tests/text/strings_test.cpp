@@ -48,7 +48,7 @@ TEST_F(TextTest, FormatTextsWithOtherConversionsAreNotUsed)
     });
     EXPECT_STREQ(GetString(MSG_ERR_OPEN_LIBRARY), "Cannot open library %s !");
     EXPECT_STREQ(GetString(MSG_ERR_OPEN_FILE), "Cannot open file %s!");
-    EXPECT_STREQ(GetString(MSG_WINDOW_TITLE), "Einstellungen f\xFCr %s");
+    EXPECT_STREQ(GetString(MSG_WINDOW_TITLE), "Einstellungen f\xC3\xBCr %s");  // as UTF-8
     EXPECT_STREQ(GetString(MSG_ABOUT_TEXT), builtInStrings[MSG_ABOUT_TEXT].text);
     EXPECT_STREQ(GetString(MSG_ERR_WRITE_ICONS), "100%% nicht in %s");
     EXPECT_STREQ(GetString(MSG_ERR_NO_HELP), "Hilfe zu 100% %s");
@@ -72,14 +72,14 @@ TEST_F(TextTest, MenuItemTextsNotOfTheTwoPartFormAreNotUsed)
         {MSG_MENU_HELP, "H"},                        // the label is missing
         {MSG_MENU_ABOUT, std::string("I\0\0A", 4)},  // an empty label
         {MSG_MENU_ABOUT_MUI, MenuText('\0', "MUI")},
-        {MSG_MENU_EXIT, MenuText('B', "Beenden")},
+        {MSG_MENU_EXIT, MenuText('\xC4', "Ende")},  // a key of two bytes in UTF-8
         {MSG_MENU_MUI_PREFS, MenuText(' ', "MUI...")},
         {MSG_MENU_PROJECT, "Projekt"},  // a title is a plain text
     });
     const std::pair<std::int32_t, std::string> expected[] = {
-        {MSG_MENU_SAVE, MenuText('S', "Save prefs")}, {MSG_MENU_HELP, MenuText('H', "Help")},
-        {MSG_MENU_ABOUT, MenuText('A', "About")},     {MSG_MENU_ABOUT_MUI, MenuText('M', "About MUI")},
-        {MSG_MENU_EXIT, MenuText('B', "Beenden")},    {MSG_MENU_MUI_PREFS, MenuText(' ', "MUI...")}};
+        {MSG_MENU_SAVE, MenuText('S', "Save prefs")},      {MSG_MENU_HELP, MenuText('H', "Help")},
+        {MSG_MENU_ABOUT, MenuText('A', "About")},          {MSG_MENU_ABOUT_MUI, MenuText('M', "About MUI")},
+        {MSG_MENU_EXIT, std::string("\xC3\x84\0Ende", 7)}, {MSG_MENU_MUI_PREFS, MenuText(' ', "MUI...")}};
     for (const auto &[id, text] : expected) {
         EXPECT_EQ(std::string(GetString(id), text.size() + 1), text + '\0') << id;
     }
@@ -120,7 +120,7 @@ void ExpectLocalisedMenu()
         }
         const char *text = GetString(kMenu[i].text);
         const bool item = kMenu[i].type == NM_ITEM;
-        EXPECT_STREQ(entry.nm_Label, item ? text + 2 : text);
+        EXPECT_STREQ(entry.nm_Label, item ? text + std::strlen(text) + 1 : text);
         EXPECT_EQ(entry.nm_CommKey, item && text[0] != ' ' ? text : nullptr);
     }
 }

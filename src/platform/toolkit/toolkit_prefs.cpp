@@ -46,7 +46,7 @@ public:
 
     QString operator()(std::int32_t id) const
     {
-        return QString::fromLatin1(CatalogTextOr(catalog_, id, mui_text::builtInStrings));
+        return QString::fromUtf8(CatalogTextOr(catalog_, id, mui_text::builtInStrings));
     }
 
 private:
@@ -127,7 +127,7 @@ void SetChanged(QSettings &settings, const QString &key, const QVariant &value)
 // The settings group of an application base name; empty when it has none.
 QString GroupOf(const std::string &base)
 {
-    QString group = FromLatin1(base);
+    QString group = FromUtf8(base);
     group.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
     return group;
 }
@@ -194,7 +194,7 @@ QWidget *ReferenceWidget(Object *app, Object *window)
 QString AboutText(Object *app, const ToolkitTexts &text)
 {
     using namespace mui_text;
-    QString version = FromLatin1(ApplicationText(app, MUIA_Application_Version));
+    QString version = FromUtf8(ApplicationText(app, MUIA_Application_Version));
     if (version.startsWith(QLatin1String("$VER: "))) {
         version.remove(0, 6);
     }
@@ -204,9 +204,9 @@ QString AboutText(Object *app, const ToolkitTexts &text)
                  text(MSG_MUI_ABOUT_QT).arg(QLatin1String(qVersion()), QLatin1String(QT_VERSION_STR)),
                  text(MSG_MUI_ABOUT_STYLE).arg(QApplication::style()->name().toHtmlEscaped()));
     about += QStringLiteral("<p>%5<br><b>%1</b><br>%2<br>%3<br>%4</p>")
-                 .arg(FromLatin1(ApplicationText(app, MUIA_Application_Title)).toHtmlEscaped(), version.toHtmlEscaped(),
-                      FromLatin1(ApplicationText(app, MUIA_Application_Copyright)).toHtmlEscaped(),
-                      FromLatin1(ApplicationText(app, MUIA_Application_Description)).toHtmlEscaped(),
+                 .arg(FromUtf8(ApplicationText(app, MUIA_Application_Title)).toHtmlEscaped(), version.toHtmlEscaped(),
+                      FromUtf8(ApplicationText(app, MUIA_Application_Copyright)).toHtmlEscaped(),
+                      FromUtf8(ApplicationText(app, MUIA_Application_Description)).toHtmlEscaped(),
                       text(MSG_MUI_ABOUT_APPLICATION).toHtmlEscaped());
     return about;
 }
@@ -234,7 +234,7 @@ QDialog *MakeConfigWindow(Object *app, QWidget *parent)
     using namespace mui_text;
     const ToolkitTexts texts;
     auto *dialog = new QDialog(parent);
-    const QString title = FromLatin1(ApplicationText(app, MUIA_Application_Title));
+    const QString title = FromUtf8(ApplicationText(app, MUIA_Application_Title));
     dialog->setWindowTitle(title.isEmpty() ? texts(MSG_MUI_SETTINGS_TITLE)
                                            : texts(MSG_MUI_SETTINGS_TITLE_FOR).arg(title));
     auto *layout = new QVBoxLayout(dialog);

@@ -230,9 +230,9 @@ QString EscapesToHtml(const std::string &text)
         for (const char *tag : open) {
             html += QStringLiteral("<%1>").arg(QLatin1String(tag));
         }
-        QString line;
+        std::string line;  // UTF-8
         auto flush = [&] {
-            html += line.toHtmlEscaped();
+            html += FromUtf8(line).toHtmlEscaped();
             line.clear();
         };
         bool empty = true;
@@ -243,7 +243,7 @@ QString EscapesToHtml(const std::string &text)
                               : t.type == Token::Italic    ? "i"
                                                            : nullptr;
             if (t.type == Token::Char) {
-                line += QChar(char16_t(static_cast<unsigned char>(t.c)));
+                line += t.c;
                 empty = false;
             } else if (tag != nullptr) {
                 if (std::find_if(open.begin(), open.end(), [&](const char *o) { return std::strcmp(o, tag) == 0; }) ==
@@ -278,15 +278,15 @@ QString EscapesToHtml(const std::string &text)
 
 QString StripEscapes(const std::string &text)
 {
-    QString plain;
+    std::string plain;
     for (const Token &t : Tokenize(text)) {
         if (t.type == Token::Char) {
-            plain += QChar(char16_t(static_cast<unsigned char>(t.c)));
+            plain += t.c;
         } else if (t.type == Token::Newline) {
-            plain += QLatin1Char('\n');
+            plain += '\n';
         }
     }
-    return plain;
+    return FromUtf8(plain);
 }
 
 bool HasStyleEscapes(const std::string &text)
@@ -353,14 +353,14 @@ int MUI_RequestArgs(Object *app, Object *window, std::uint32_t, const char *titl
         parent = window->widget;
     }
     QMessageBox box(parent);
-    box.setWindowTitle(FromLatin1(heading));
+    box.setWindowTitle(FromUtf8(heading));
     box.setTextFormat(Qt::RichText);
     box.setText(EscapesToHtml(body));
     box.setIcon(QMessageBox::NoIcon);
     std::vector<QPushButton *> pushButtons;
     for (const std::string &label : labels) {
         pushButtons.push_back(
-            box.addButton(FromLatin1(label).replace(QLatin1Char('&'), QLatin1String("&&")), QMessageBox::AcceptRole));
+            box.addButton(FromUtf8(label).replace(QLatin1Char('&'), QLatin1String("&&")), QMessageBox::AcceptRole));
     }
     box.setDefaultButton(pushButtons[std::size_t(defaultButton)]);
     box.setEscapeButton(pushButtons.back());

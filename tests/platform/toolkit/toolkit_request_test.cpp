@@ -23,7 +23,7 @@ TEST_F(ToolkitRequestTest, EscapesAreRenderedAndEverythingElseIsShownAsWritten)
 {
     QTextDocument doc;
     doc.setHtml(
-        toolkit::EscapesToHtml("\033c\033b\033uTom & <Jerry>\033n\n\nThanks to \xe9mile <b>not bold</b> &amp;"));
+        toolkit::EscapesToHtml("\033c\033b\033uTom & <Jerry>\033n\n\nThanks to \xC3\xA9mile <b>not bold</b> &amp;"));
     EXPECT_EQ(doc.toPlainText().toStdString(), "Tom & <Jerry>\n \nThanks to \u00e9mile <b>not bold</b> &amp;");
     ASSERT_EQ(doc.blockCount(), 3);
     const QTextBlock title = doc.begin(), credit = title.next().next();
