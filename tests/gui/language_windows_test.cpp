@@ -215,7 +215,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CharacterSetCase{"ru", "русский", 2251, "windows-1251", "Настройки", "Громкость"},  // no %s
                       CharacterSetCase{"ru", "русский", CODESET_AMIGA1251, "windows-1251", "Настройки %s", "Громкость",
                                        false},
-                      CharacterSetCase{"ru", "русский", 106, nullptr, "\xD0%s", "\xFF", false}),  // not UTF-8
+                      CharacterSetCase{"ru", "русский", 106, nullptr, "\xD0%s", "\xFF", false},       // not UTF-8
+                      CharacterSetCase{"el", "ελληνικά", 10, nullptr, "\xD1%s", "\xC1\xFF", false}),  // 0xFF: none
     [](const auto &info) { return "Codeset" + std::to_string(info.param.codeset) + "_" + std::to_string(info.index); });
 
 }  // namespace

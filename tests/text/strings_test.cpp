@@ -81,7 +81,8 @@ TEST_F(TextTest, MenuItemTextsNotOfTheTwoPartFormAreNotUsed)
         {MSG_MENU_ABOUT, MenuText('A', "About")},          {MSG_MENU_ABOUT_MUI, MenuText('M', "About MUI")},
         {MSG_MENU_EXIT, std::string("\xC3\x84\0Ende", 7)}, {MSG_MENU_MUI_PREFS, MenuText(' ', "MUI...")}};
     for (const auto &[id, text] : expected) {
-        EXPECT_EQ(std::string(GetString(id), text.size() + 1), text + '\0') << id;
+        const char *got = GetString(id);
+        EXPECT_EQ(std::string(got) + '\0' + (got + std::strlen(got) + 1), text) << id;
     }
     EXPECT_STREQ(GetString(MSG_MENU_PROJECT), "Projekt");
 }
