@@ -13,6 +13,7 @@
 #include "app/main_flow.h"
 #include "platform/display.h"
 #include "platform/dos.h"
+#include "platform/formats/charset.h"
 #include "platform/icon_store.h"
 #include "platform/libraries.h"
 #include "platform/locale.h"
@@ -148,7 +149,8 @@ void LoadAsTheWindowDoes()
     startScreen = ActiveScreen();
     UnlockIBase(lock);
     ToolConfig.helpFile[0] = '\0';
-    std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s", GetString(MSG_DEFAULT_APP_NAME));
+    std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s",
+                  Utf8ToLatin1(GetString(MSG_DEFAULT_APP_NAME)).c_str());  // held as in icons
     LoadSettings();
     FormatWindowTexts();
 }
