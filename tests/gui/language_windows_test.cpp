@@ -185,6 +185,7 @@ TEST_P(CharacterSetTest, CatalogsInEverySetAreShownAsTheirUnicodeTexts)
     EXPECT_TRUE(texts.contains(titled ? QString::fromUtf8(set.title).replace("%s", "Stärfield")
                                       : QStringLiteral("Stärfield Settings")))
         << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("\n\nStärfield\n"))) << "the About text names the application";
     const bool shown = set.convertible;
     for (const QString &text :
          {shown ? label : QStringLiteral("Display settings"), shown ? label + " A" : QStringLiteral("Screen Mode"),
