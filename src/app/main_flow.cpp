@@ -55,7 +55,7 @@ int SettingsMain()
 
     // Configuration defaults, in place before the icons are read.
     ToolConfig.helpFile[0] = '\0';
-    CopyText(ToolConfig.appName, Utf8ToLatin1(GetString(MSG_DEFAULT_APP_NAME)).c_str(), sizeof ToolConfig.appName);
+    CopyText(ToolConfig.appName, DefaultAppName().c_str(), sizeof ToolConfig.appName);
 
     // The tool's own icon, then the application's icon.
     LoadSettings();

@@ -13,7 +13,6 @@
 #include "app/main_flow.h"
 #include "platform/display.h"
 #include "platform/dos.h"
-#include "platform/formats/charset.h"
 #include "platform/icon_store.h"
 #include "platform/libraries.h"
 #include "platform/locale.h"
@@ -149,8 +148,7 @@ void LoadAsTheWindowDoes()
     startScreen = ActiveScreen();
     UnlockIBase(lock);
     ToolConfig.helpFile[0] = '\0';
-    std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s",
-                  Utf8ToLatin1(GetString(MSG_DEFAULT_APP_NAME)).c_str());  // held as in icons
+    std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s", DefaultAppName().c_str());
     LoadSettings();
     FormatWindowTexts();
 }

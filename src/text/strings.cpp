@@ -97,3 +97,13 @@ const char *GetString(std::int32_t id)
     const std::size_t length = GetCatalogStrLength(catalogHandle, id);
     return length != 0 && CatalogTextFits(id, text, length) ? text : builtIn;
 }
+
+std::string DefaultAppName()
+{
+    const char *name = GetString(MSG_DEFAULT_APP_NAME);
+    const std::string latin1 = Utf8ToLatin1(name);
+    if (Latin1ToUtf8(latin1) == name) {
+        return latin1;
+    }
+    return CatalogTextOr(nullptr, MSG_DEFAULT_APP_NAME, builtInStrings);
+}

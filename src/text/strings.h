@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The MSG_ ids and the built-in English table (builtInStrings), made at build
 // time from catalogs/Settings.cd.
@@ -23,6 +24,10 @@ extern Catalog *catalogHandle;
 // Format texts (MSG_ERR_OPEN_LIBRARY, MSG_ERR_OPEN_FILE, MSG_WINDOW_TITLE,
 // MSG_ABOUT_TEXT, MSG_ERR_WRITE_ICONS) hold exactly one "%s".
 const char *GetString(std::int32_t id);
+
+// The default application name as icons hold names (ISO-8859-1): the catalog's
+// where each of its characters has a form there, else the built-in one.
+std::string DefaultAppName();
 
 // Whether text (length bytes, zero bytes included) may stand for id's built-in text.
 bool CatalogTextFits(std::int32_t id, const char *text, std::size_t length);

@@ -87,6 +87,18 @@ TEST_F(TextTest, MenuItemTextsNotOfTheTwoPartFormAreNotUsed)
     EXPECT_STREQ(GetString(MSG_MENU_PROJECT), "Projekt");
 }
 
+// The default name is held as icons hold names, in ISO-8859-1; a name that
+// has no form there gives way to the built-in one.
+TEST_F(TextTest, TheDefaultAppNameIsHeldInLatin1)
+{
+    OpenCatalogWith({{MSG_DEFAULT_APP_NAME, "Anwendung \xC3\xA4"}}, CODESET_UTF8);
+    EXPECT_EQ(DefaultAppName(), "Anwendung \xE4");
+    CloseCatalog(catalogHandle);
+    CloseLocale(localeHandle);
+    OpenCatalogWith({{MSG_DEFAULT_APP_NAME, "\xD0\x9F\xD1\x80\xD0\xBE"}}, CODESET_UTF8);
+    EXPECT_EQ(DefaultAppName(), "Application");
+}
+
 // Localised once: a second call would read text pointers as ids; a reset
 // table is localised again. An item's label follows its shortcut key.
 TEST_F(TextTest, LocalizeMenusRunsOnceUntilTheTableIsReset)
