@@ -120,7 +120,7 @@ int ShowError(const char *format, const char *arg)
     };
     if (IIntuition == nullptr) {
         // No display to show a requester on: the message goes to standard error.
-        WriteLatin1ToStderr(easyStruct.es_Title, body);
+        WriteRequestToStderr(easyStruct.es_Title, body);
         return 0;
     }
     return EasyRequestArgs(nullptr, &easyStruct, nullptr, nullptr);

@@ -9,6 +9,7 @@
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
 #include "platform/display.h"
+#include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
@@ -28,7 +29,9 @@ void CopyText(char *dst, const char *src, std::size_t size)
 
 void FormatWindowTexts()
 {
-    std::snprintf(windowTitle, sizeof windowTitle, GetString(MSG_WINDOW_TITLE), ToolConfig.appName);
+    // The name comes from an icon (ISO-8859-1); the texts are UTF-8.
+    std::snprintf(windowTitle, sizeof windowTitle, GetString(MSG_WINDOW_TITLE),
+                  Latin1ToUtf8(ToolConfig.appName).c_str());
     displayModeLabels[0] = GetString(MSG_MODE_WINDOW);
     displayModeLabels[1] = GetString(MSG_MODE_FULLSCREEN_AUTO);
     displayModeLabels[2] = GetString(MSG_MODE_FULLSCREEN_MANUAL);
@@ -52,7 +55,7 @@ int SettingsMain()
 
     // Configuration defaults, in place before the icons are read.
     ToolConfig.helpFile[0] = '\0';
-    CopyText(ToolConfig.appName, GetString(MSG_DEFAULT_APP_NAME), sizeof ToolConfig.appName);
+    CopyText(ToolConfig.appName, DefaultAppName().c_str(), sizeof ToolConfig.appName);
 
     // The tool's own icon, then the application's icon.
     LoadSettings();

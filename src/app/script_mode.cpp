@@ -148,7 +148,7 @@ void LoadAsTheWindowDoes()
     startScreen = ActiveScreen();
     UnlockIBase(lock);
     ToolConfig.helpFile[0] = '\0';
-    std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s", GetString(MSG_DEFAULT_APP_NAME));
+    std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s", DefaultAppName().c_str());
     LoadSettings();
     FormatWindowTexts();
 }
@@ -297,8 +297,7 @@ int ShowSettings()
         PrintLatin1(stdout, ToolConfig.platformIcons[i]);
         std::printf("\n");
     }
-    std::printf("windowTitle=");
-    PrintLatin1(stdout, windowTitle);
+    std::printf("windowTitle=%s", windowTitle);  // UTF-8 already
     // Where the texts and the help's viewer come from.
     char viewer[PATH_MAX];
     std::printf("\ncatalog=%s\nviewer=%s", catalogHandle != nullptr ? CatalogPath(catalogHandle) : "none",

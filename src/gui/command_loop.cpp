@@ -6,6 +6,7 @@
 #include "gui/help_viewer.h"
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
+#include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
@@ -28,7 +29,9 @@ void ShowMessage(const char *format, const char *arg)
 
 void AboutCommand()
 {
-    std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ABOUT_TEXT), ToolConfig.appName);
+    // The name comes from an icon (ISO-8859-1); the texts are UTF-8.
+    std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ABOUT_TEXT),
+                  Latin1ToUtf8(ToolConfig.appName).c_str());
     MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "\033c\033b\033u%s\033n\n\n%s", windowTitle,
                 scratchBuffer);
 }

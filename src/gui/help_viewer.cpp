@@ -7,6 +7,7 @@
 #include "gui/command_loop.h"
 #include "gui/window_layout.h"
 #include "platform/dos.h"
+#include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
@@ -44,7 +45,8 @@ void HelpCommand()
     }
     BPTR file = Open(ToolConfig.helpFile, MODE_OLDFILE);
     if (file == 0) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_OPEN_FILE), ToolConfig.helpFile);
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_OPEN_FILE),
+                      Latin1ToUtf8(ToolConfig.helpFile).c_str());
         ShowHelpMessage(scratchBuffer);
         return;
     }

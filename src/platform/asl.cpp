@@ -42,7 +42,7 @@ const Catalog *aslCatalog = nullptr;
 
 QString AslText(std::int32_t id)
 {
-    return QString::fromLatin1(CatalogTextOr(aslCatalog, id, asl_text::builtInStrings));
+    return QString::fromUtf8(CatalogTextOr(aslCatalog, id, asl_text::builtInStrings));
 }
 
 struct ScreenModeRequest {

@@ -2,12 +2,14 @@
 
 #include <unistd.h>
 
+#include <QStringDecoder>
+
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <sys/stat.h>
 
 #include "platform/formats/catalog_file.h"
+#include "platform/formats/charset.h"
 #include "platform/whole_file.h"
 
 #ifndef SETTINGS_DATA_DIR
@@ -24,24 +26,28 @@ namespace {
 struct LanguageName {
     const char *code;     // ISO 639-1
     const char *english;  // the English name, accepted too
-    const char *amiga;    // the Amiga name (UTF-8 here; tried in ISO-8859-1 as well)
+    const char *amiga;    // the catalogs' folder (UTF-8 here; tried in ISO-8859-1 as well)
 };
 
+// A language's folder may also be spelt as its English name ("russian").
 const LanguageName kLanguages[] = {
-    {"ca", "catalan", "català"},      {"cs", "czech", "czech"},          {"da", "danish", "dansk"},
-    {"de", "german", "deutsch"},      {"el", "greek", "greek"},          {"es", "spanish", "español"},
+    {"ca", "catalan", "català"},      {"cs", "czech", "čeština"},        {"da", "danish", "dansk"},
+    {"de", "german", "deutsch"},      {"el", "greek", "ελληνικά"},       {"es", "spanish", "español"},
     {"fi", "finnish", "suomi"},       {"fr", "french", "français"},      {"hr", "croatian", "hrvatski"},
     {"hu", "hungarian", "magyar"},    {"it", "italian", "italiano"},     {"nb", "norwegian", "norsk"},
     {"nl", "dutch", "nederlands"},    {"nn", "norwegian", "norsk"},      {"no", "norwegian", "norsk"},
-    {"pl", "polish", "polski"},       {"pt", "portuguese", "português"}, {"ru", "russian", "russian"},
+    {"pl", "polish", "polski"},       {"pt", "portuguese", "português"}, {"ru", "russian", "русский"},
     {"sl", "slovenian", "slovensko"}, {"sr", "serbian", "srpski"},       {"sv", "swedish", "svenska"},
     {"tr", "turkish", "türkçe"},
 };
 
+// ASCII letters in lower case; other bytes (UTF-8 among them) as they are.
 std::string Lower(std::string text)
 {
     for (char &c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
     }
     return text;
 }
@@ -101,13 +107,20 @@ bool IsRegularFile(const std::string &path)
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// The spellings of a language's folder: as given, and in ISO-8859-1 when it differs.
+// The spellings of a language's folder: as given, in ISO-8859-1 when it differs,
+// and the language's English name.
 std::vector<std::string> FolderSpellings(const std::string &language)
 {
     std::vector<std::string> spellings{language};
     std::string latin1 = Utf8ToLatin1(language);
     if (latin1 != language && latin1.find('?') == std::string::npos) {
         spellings.push_back(latin1);
+    }
+    for (const LanguageName &entry : kLanguages) {
+        if (language == entry.amiga && language != entry.english) {
+            spellings.push_back(entry.english);
+            break;
+        }
     }
     return spellings;
 }
@@ -280,6 +293,47 @@ const char *CatalogPath(const Catalog *catalog)
     return catalog != nullptr ? catalog->path.c_str() : nullptr;
 }
 
+bool ConvertCatalogTexts(CatalogFile *catalog)
+{
+    const std::uint32_t set = catalog->codeset;
+    std::vector<std::string> converted;
+    converted.reserve(catalog->texts.size());
+    if (set == CODESET_DEFAULT || set == CODESET_ASCII || set == CODESET_LATIN1) {
+        // ASCII catalogs with 8-bit texts are read as the Amiga's own set.
+        for (const CatalogText &text : catalog->texts) {
+            converted.push_back(Latin1ToUtf8(text.text));
+        }
+    } else if (set == CODESET_UTF8) {
+        for (const CatalogText &text : catalog->texts) {
+            if (!IsUtf8(text.text)) {
+                return false;
+            }
+            converted.push_back(text.text);
+        }
+    } else {
+        const char *name = CodesetName(set);
+        if (name == nullptr) {
+            return false;
+        }
+        for (const CatalogText &text : catalog->texts) {
+            QStringDecoder decoder(name, QStringDecoder::Flag::Stateless);
+            if (!decoder.isValid()) {
+                return false;
+            }
+            const QString decoded = decoder(QByteArrayView(text.text.data(), qsizetype(text.text.size())));
+            if (decoder.hasError()) {
+                return false;
+            }
+            const QByteArray utf8 = decoded.toUtf8();
+            converted.emplace_back(utf8.constData(), std::size_t(utf8.size()));
+        }
+    }
+    for (std::size_t i = 0; i < converted.size(); ++i) {
+        catalog->texts[i].text = std::move(converted[i]);
+    }
+    return true;
+}
+
 CatalogStatus ReadCatalogFile(const std::string &path, CatalogFile *out)
 {
     *out = CatalogFile{};
@@ -287,5 +341,10 @@ CatalogStatus ReadCatalogFile(const std::string &path, CatalogFile *out)
     if (ReadWholeFile(path.c_str(), kMaxCatalogFileSize, bytes) != FileReadStatus::Ok) {
         return CatalogStatus::Malformed;
     }
-    return ParseCatalog(bytes.data(), bytes.size(), out);
+    const CatalogStatus status = ParseCatalog(bytes.data(), bytes.size(), out);
+    if (status == CatalogStatus::Ok && !ConvertCatalogTexts(out)) {
+        *out = CatalogFile{};
+        return CatalogStatus::UnknownCodeset;
+    }
+    return status;
 }

@@ -8,7 +8,7 @@
 // ../share/vellumine-settings from the program (an installation, wherever it was
 // moved), then under the data folder it was built for; SETTINGS_CATALOG_ROOTS
 // (colon-separated folders) replaces those.
-// The first well-formed catalog found is used.
+// The first well-formed catalog found whose texts convert to UTF-8 is used.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +36,8 @@ Catalog *OpenCatalog(const Locale *locale, const char *name, const TagItem *tags
 void CloseCatalog(Catalog *catalog);
 
 // The catalog's text for id, or defaultText when the catalog is null or lacks it.
-// Texts are ISO-8859-1 and may hold zero bytes of their own (see GetCatalogStrLength).
+// Texts are UTF-8, whatever set the catalog is in, and may hold zero bytes of
+// their own (see GetCatalogStrLength); they stay valid while the catalog is open.
 const char *GetCatalogStr(const Catalog *catalog, std::int32_t id, const char *defaultText);
 // The length of the catalog's text for id, zero bytes within included; 0 when absent.
 std::size_t GetCatalogStrLength(const Catalog *catalog, std::int32_t id);
@@ -62,8 +63,13 @@ const char *CatalogPath(const Catalog *catalog);
 // Catalog files larger than this are not read.
 constexpr std::size_t kMaxCatalogFileSize = 16u << 20;
 
-// Reads and parses a catalog file; a file that cannot be read is Malformed.
+// Reads and parses a catalog file and converts its texts to UTF-8; a file that
+// cannot be read is Malformed, one whose set cannot be converted or whose texts
+// do not decode in it is UnknownCodeset.
 CatalogStatus ReadCatalogFile(const std::string &path, CatalogFile *out);
+// Converts a parsed catalog's texts from its character set to UTF-8; false, and
+// the texts untouched, when the set is unknown or a text does not decode in it.
+bool ConvertCatalogTexts(CatalogFile *catalog);
 
 // Amiga language names for the user's languages in the environment, in order
 // of preference; empty when the built-in texts are wanted.

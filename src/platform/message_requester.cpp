@@ -41,9 +41,9 @@ std::string FormatText(const char *format, const IPTR *args, int *used)
 
 }  // namespace
 
-void WriteLatin1ToStderr(const char *title, const char *body)
+void WriteRequestToStderr(const char *title, const char *body)
 {
-    toolkit::WriteLatin1ToStderr(title != nullptr ? title : "", body != nullptr ? body : "");
+    toolkit::WriteRequestToStderr(title != nullptr ? title : "", body != nullptr ? body : "");
 }
 
 std::int32_t EasyRequestArgs(Window *, const EasyStruct *easyStruct, std::uint32_t *idcmp, const IPTR *args)

@@ -13,7 +13,7 @@ struct EasyStruct {
     std::uint32_t es_StructSize;  // the structure's size in bytes on the Amiga (28)
     std::uint32_t es_Flags;
     const char *es_Title;
-    const char *es_TextFormat;    // ISO-8859-1
+    const char *es_TextFormat;    // UTF-8
     const char *es_GadgetFormat;  // button texts separated by '|'
     Screen *es_Screen;
     TagItem *es_TagList;
@@ -26,5 +26,5 @@ struct EasyStruct {
 // title and body go to standard error and 0 (or n) is returned.
 std::int32_t EasyRequestArgs(Window *window, const EasyStruct *easyStruct, std::uint32_t *idcmp, const IPTR *args);
 
-// Writes an ISO-8859-1 message to standard error as UTF-8, with a line feed.
-void WriteLatin1ToStderr(const char *title, const char *body);
+// Writes a requester's title and body (UTF-8) to standard error, with a line feed.
+void WriteRequestToStderr(const char *title, const char *body);

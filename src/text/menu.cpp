@@ -1,5 +1,7 @@
 #include "text/menu.h"
 
+#include <cstring>
+
 #include "state/commands.h"
 #include "text/strings.h"
 
@@ -63,7 +65,7 @@ void LocalizeMenus()
         }
         // Item: shortcut character, zero byte, label (GetString keeps that form).
         entry->nm_CommKey = text[0] == ' ' ? nullptr : text;
-        entry->nm_Label = text + 2;
+        entry->nm_Label = text + std::strlen(text) + 1;
     }
 }
 

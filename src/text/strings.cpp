@@ -1,7 +1,9 @@
 #include "text/strings.h"
 
 #include <cstring>
+#include <string_view>
 
+#include "platform/formats/charset.h"
 #include "platform/locale.h"
 #include "state/program_state.h"
 
@@ -71,7 +73,9 @@ bool CatalogTextFits(std::int32_t id, const char *text, std::size_t length)
         return false;
     }
     if (IsMenuItemId(id)) {
-        return length >= 3 && text[0] != '\0' && text[1] == '\0' && text[2] != '\0';
+        // One character (UTF-8), a zero byte, a label.
+        const std::size_t key = Utf8CharLength(std::string_view(text, length));
+        return key > 0 && text[0] != '\0' && key + 2 <= length && text[key] == '\0' && text[key + 1] != '\0';
     }
     int wanted = RequiredStringConversions(id);
     return wanted < 0 || HasStringConversions(text, length, wanted);
@@ -89,11 +93,17 @@ const char *GetString(std::int32_t id)
     if (LocaleBase == nullptr || ILocale == nullptr) {
         return builtIn;
     }
-    const char *text = GetCatalogStr(catalogHandle, id, builtIn);
-    // An empty catalog text is an untranslated one.
-    std::size_t length = GetCatalogStrLength(catalogHandle, id);
-    if (text != builtIn && (length == 0 || !CatalogTextFits(id, text, length))) {
-        return builtIn;
+    const char *text = CatalogTextOr(catalogHandle, id, builtInStrings);
+    const std::size_t length = GetCatalogStrLength(catalogHandle, id);
+    return length != 0 && CatalogTextFits(id, text, length) ? text : builtIn;
+}
+
+std::string DefaultAppName()
+{
+    const char *name = GetString(MSG_DEFAULT_APP_NAME);
+    const std::string latin1 = Utf8ToLatin1(name);
+    if (Latin1ToUtf8(latin1) == name) {
+        return latin1;
     }
-    return text;
+    return CatalogTextOr(nullptr, MSG_DEFAULT_APP_NAME, builtInStrings);
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The MSG_ ids and the built-in English table (builtInStrings), made at build
 // time from catalogs/Settings.cd.
@@ -17,11 +18,16 @@ extern Locale *localeHandle;
 extern Catalog *catalogHandle;
 
 // The text for id: the catalog's where it has one of the form the id needs,
-// else the built-in one, else null. Menu item texts (MSG_MENU_SAVE to
-// MSG_MENU_EXIT, MSG_MENU_MUI_PREFS) are two-part: shortcut character, zero
-// byte, label. Format texts (MSG_ERR_OPEN_LIBRARY, MSG_ERR_OPEN_FILE,
-// MSG_WINDOW_TITLE, MSG_ABOUT_TEXT, MSG_ERR_WRITE_ICONS) hold exactly one "%s".
+// else the built-in one, else null; UTF-8, valid while the catalog is open.
+// Menu item texts (MSG_MENU_SAVE to MSG_MENU_EXIT, MSG_MENU_MUI_PREFS) are
+// two-part: shortcut character (one, of one or more bytes), zero byte, label.
+// Format texts (MSG_ERR_OPEN_LIBRARY, MSG_ERR_OPEN_FILE, MSG_WINDOW_TITLE,
+// MSG_ABOUT_TEXT, MSG_ERR_WRITE_ICONS) hold exactly one "%s".
 const char *GetString(std::int32_t id);
+
+// The default application name as icons hold names (ISO-8859-1): the catalog's
+// where each of its characters has a form there, else the built-in one.
+std::string DefaultAppName();
 
 // Whether text (length bytes, zero bytes included) may stand for id's built-in text.
 bool CatalogTextFits(std::int32_t id, const char *text, std::size_t length);

@@ -1,17 +1,22 @@
-// Under German and French no window or requester shows an English text of the
-// built-in tables: the settings window, its About requester, the screen mode
-// requester and the toolkit's About and settings windows.
+// The windows' texts in other languages: under German and French no English
+// text of the built-in tables; catalogs in every character set shown right.
 // The fixture first: Qt's "signals" macro would clash with it.
 #include "gui/screen_mode.h"
 #include "gui/window_fixture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QMenu>
+#include <QStringEncoder>
 #include <QTreeWidget>
+
+#include <cstring>
+#include <filesystem>
 
 #include "platform/asl.h"
 #include "platform/asl_strings.h"
+#include "platform/formats/catalog_compiler.h"
 #include "platform/locale.h"
 #include "platform/muimaster_strings.h"
 #include "support/catalog_test_util.h"
@@ -33,7 +38,7 @@ void AddEnglish(const Entry (&table)[N], const char *catalogName, std::vector<st
             std::string(GetCatalogStr(catalog, entry.id, ""), length).find(english) != std::string::npos) {
             continue;  // the same word in both languages
         }
-        for (const QString &piece : QString::fromLatin1(english).split(QRegularExpression("%[0-9sd]|\n"))) {
+        for (const QString &piece : QString::fromUtf8(english).split(QRegularExpression("%[0-9sd]|\n"))) {
             if (piece.trimmed().size() >= 4) {
                 out.push_back(piece.trimmed().toStdString());
             }
@@ -66,45 +71,56 @@ void CollectTexts(QWidget *w, QStringList &texts)
     }
 }
 
-class LanguageWindowsTest : public WindowTest, public ::testing::WithParamInterface<const char *> {};
+// The settings window, its About requester, the screen mode requester and the
+// toolkit's About and settings windows, shown in the languages of the environment.
+class ShownTextsTest : public WindowTest {
+protected:
+    // Every text the windows show.
+    QStringList ShownTexts()
+    {
+        Shutdown(0);
+        ResetProgramState();
+        EXPECT_EQ(OpenLibraries(), 0);
+        SetAppName("St\xE4rfield");  // ISO-8859-1, as icons hold it
+        BuildAndStart();
+        SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
+        QStringList texts;
+        AslSetRequestHook([&texts](AslScreenModeControl &control) {
+            CollectTexts(dynamic_cast<QWidget *>(&control), texts);
+            return false;
+        });
+        ChooseScreenMode();
+        AslSetRequestHook(nullptr);
+        DispatchCommand(ID_ABOUT);
+        for (const std::string &request : requests) {
+            texts << QString::fromUtf8(request.c_str());
+        }
+        DoMethod(app, MUIM_Application_AboutMUI, mainWindow);
+        DoMethod(app, MUIM_Application_OpenConfigWindow, 0);
+        EXPECT_EQ(MUI_ToolkitWindowCount(app), 2);
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->isVisible()) {
+                CollectTexts(window, texts);
+            }
+        }
+        MUI_CloseToolkitWindows(app);
+        return texts;
+    }
+};
+
+class LanguageWindowsTest : public ShownTextsTest, public ::testing::WithParamInterface<const char *> {};
 
 TEST_P(LanguageWindowsTest, NoWindowShowsEnglish)
 {
     ScopedCatalogEnvironment environment(BUILD_DIR, GetParam());
-    Shutdown(0);
-    ResetProgramState();
-    ASSERT_EQ(OpenLibraries(), 0);
-    SetAppName(GetString(MSG_DEFAULT_APP_NAME));
     std::vector<std::string> english;
     AddEnglish(builtInStrings, "Vellumine/Settings.catalog", english);
     AddEnglish(asl_text::builtInStrings, "Sys/asl.catalog", english);
     AddEnglish(mui_text::builtInStrings, "Sys/muimaster.catalog", english);
-
-    BuildAndStart();
-    SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
-    QStringList texts;
-    AslSetRequestHook([&texts](AslScreenModeControl &control) {
-        CollectTexts(dynamic_cast<QWidget *>(&control), texts);
-        return false;
-    });
-    ChooseScreenMode();
-    AslSetRequestHook(nullptr);
-    DispatchCommand(ID_ABOUT);
-    for (const std::string &request : requests) {
-        texts << QString::fromLatin1(request.c_str());
-    }
-    DoMethod(app, MUIM_Application_AboutMUI, mainWindow);
-    DoMethod(app, MUIM_Application_OpenConfigWindow, 0);
-    EXPECT_EQ(MUI_ToolkitWindowCount(app), 2);
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window->isVisible()) {
-            CollectTexts(window, texts);
-        }
-    }
-    MUI_CloseToolkitWindows(app);
+    const QStringList texts = ShownTexts();
     // The application's title is a name, the same in every language.
     const QString all = texts.join(QLatin1Char('\n')).remove("Vellumine Application Settings");
-    EXPECT_TRUE(all.contains(QString::fromLatin1(GetString(MSG_BUTTON_CANCEL))));
+    EXPECT_TRUE(all.contains(QString::fromUtf8(GetString(MSG_BUTTON_CANCEL))));
     for (const std::string &text : english) {
         EXPECT_FALSE(all.contains(QString::fromStdString(text))) << "English \"" << text << "\" in\n"
                                                                  << all.toStdString();
@@ -112,5 +128,96 @@ TEST_P(LanguageWindowsTest, NoWindowShowsEnglish)
 }
 
 INSTANTIATE_TEST_SUITE_P(GermanAndFrench, LanguageWindowsTest, ::testing::Values("de", "fr"));
+
+// A catalog set: the language, the catalogs' folder, the set (MIBenum and the
+// name the sources are written in; null: the bytes as given) and two texts.
+struct CharacterSetCase {
+    const char *language;
+    const char *folder;
+    std::uint32_t codeset;
+    const char *encoding;
+    const char *title;  // UTF-8
+    const char *label;
+    bool convertible = true;  // false: no catalog can be used
+};
+
+class CharacterSetTest : public ShownTextsTest, public ::testing::WithParamInterface<CharacterSetCase> {};
+
+// Translations in each set, made by the catalog compiler, are shown as the
+// Unicode texts they stand for: the title, a frame's title, a menu item with its
+// shortcut, the requester's and the toolkit's texts. Empty texts leave the
+// built-in ones; an unknown set or a text that does not decode leaves every
+// built-in text, a title without its %s the built-in title.
+TEST_P(CharacterSetTest, CatalogsInEverySetAreShownAsTheirUnicodeTexts)
+{
+    const CharacterSetCase &set = GetParam();
+    TempDir root;
+    const QString label = QString::fromUtf8(set.label);
+    const std::string key = label.left(1).toStdString();
+    const std::pair<std::string, std::string> sources[] = {
+        {"Vellumine/Settings", std::string("MSG_WINDOW_TITLE\n") + set.title + "\nMSG_GROUP_DISPLAY\n" + set.label +
+                                   "\nMSG_MENU_SAVE\n" + key + "\\000" + set.label + " S\nMSG_GROUP_SOUND\n\n"},
+        {"Sys/asl", std::string("MSG_ASL_TITLE\n") + set.label + " A\nMSG_ASL_MODES\n\n"},
+        {"Sys/muimaster", std::string("MSG_MUI_FONT\n") + set.label + " M\nMSG_MUI_DEFAULTS\n\n"},
+    };
+    for (const auto &[name, texts] : sources) {
+        std::string source = "## codeset " + std::to_string(set.codeset) + "\n" + texts;
+        if (set.encoding != nullptr) {
+            QStringEncoder encode(set.encoding);
+            ASSERT_TRUE(encode.isValid()) << set.encoding;
+            source = QByteArray(encode(QString::fromUtf8(source))).toStdString();
+        }
+        CatalogDescription description;
+        CatalogTranslation translation;
+        std::string error;
+        const std::string cd = SOURCE_DIR "/catalogs/" + name.substr(name.find('/') + 1) + ".cd";
+        ASSERT_TRUE(ParseCatalogDescription(ReadFileBytes(cd), &description, &error)) << error;
+        ASSERT_TRUE(ParseCatalogTranslation(source, &translation, &error)) << error;
+        const std::string path = root.path() + "/Catalogs/" + set.folder + "/" + name + ".catalog";
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        WriteFileBytes(path, BuildCatalog(description, translation, nullptr));
+    }
+    ScopedCatalogEnvironment environment(root.path(), set.language);
+    const QStringList texts = ShownTexts();
+    const QString all = texts.join(QLatin1Char('\n'));
+
+    const bool titled = set.convertible && std::strstr(set.title, "%s") != nullptr;
+    EXPECT_TRUE(texts.contains(titled ? QString::fromUtf8(set.title).replace("%s", "Stärfield")
+                                      : QStringLiteral("Stärfield Settings")))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("\n\nStärfield\n"))) << "the About text names the application";
+    const bool shown = set.convertible;
+    for (const QString &text :
+         {shown ? label : QStringLiteral("Display settings"), shown ? label + " A" : QStringLiteral("Screen Mode"),
+          shown ? label + " M" : QStringLiteral("Font"), QStringLiteral("Sound settings"),
+          QStringLiteral("Display modes"), QStringLiteral("Restore defaults")}) {
+        EXPECT_TRUE(texts.contains(text)) << text.toStdString() << " not in\n" << all.toStdString();
+    }
+    QKeySequence shortcut;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        for (QAction *action : window->findChildren<QAction *>()) {
+            if (action->text() == (shown ? label + " S" : QStringLiteral("Save prefs"))) {
+                shortcut = action->shortcut();
+            }
+        }
+    }
+    const QChar keyChar = shown ? label[0].toUpper() : QLatin1Char('S');
+    EXPECT_EQ(shortcut, QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(keyChar.unicode()))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sets, CharacterSetTest,
+    ::testing::Values(CharacterSetCase{"pl", "polski", 5, "ISO-8859-2", "Ustawienia %s: gęślą jaźń", "Żółw głośności"},
+                      CharacterSetCase{"el", "ελληνικά", 10, "ISO-8859-7", "Ρυθμίσεις του %s", "Ένταση ήχου"},
+                      CharacterSetCase{"ru", "русский", 2251, "windows-1251", "Настройки %s", "Громкость"},
+                      CharacterSetCase{"ru", "русский", 2084, "KOI8-R", "Параметры %s", "ёлка и ЁЛКА"},
+                      CharacterSetCase{"fr", "français", 111, "ISO-8859-15", "Réglages de %s (€)", "Œuvre"},
+                      CharacterSetCase{"ru", "русский", 106, "UTF-8", "Настройки %s ✓", "Звук 設定"},
+                      CharacterSetCase{"ru", "русский", 2251, "windows-1251", "Настройки", "Громкость"},  // no %s
+                      CharacterSetCase{"ru", "русский", CODESET_AMIGA1251, "windows-1251", "Настройки %s", "Громкость",
+                                       false},
+                      CharacterSetCase{"ru", "русский", 106, nullptr, "\xD0%s", "\xFF", false},       // not UTF-8
+                      CharacterSetCase{"el", "ελληνικά", 10, nullptr, "\xD1%s", "\xC1\xFF", false}),  // 0xFF: none
+    [](const auto &info) { return "Codeset" + std::to_string(info.param.codeset) + "_" + std::to_string(info.index); });
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST_F(TextTest, FormatTextsWithOtherConversionsAreNotUsed)
     });
     EXPECT_STREQ(GetString(MSG_ERR_OPEN_LIBRARY), "Cannot open library %s !");
     EXPECT_STREQ(GetString(MSG_ERR_OPEN_FILE), "Cannot open file %s!");
-    EXPECT_STREQ(GetString(MSG_WINDOW_TITLE), "Einstellungen f\xFCr %s");
+    EXPECT_STREQ(GetString(MSG_WINDOW_TITLE), "Einstellungen f\xC3\xBCr %s");  // as UTF-8
     EXPECT_STREQ(GetString(MSG_ABOUT_TEXT), builtInStrings[MSG_ABOUT_TEXT].text);
     EXPECT_STREQ(GetString(MSG_ERR_WRITE_ICONS), "100%% nicht in %s");
     EXPECT_STREQ(GetString(MSG_ERR_NO_HELP), "Hilfe zu 100% %s");
@@ -72,70 +72,45 @@ TEST_F(TextTest, MenuItemTextsNotOfTheTwoPartFormAreNotUsed)
         {MSG_MENU_HELP, "H"},                        // the label is missing
         {MSG_MENU_ABOUT, std::string("I\0\0A", 4)},  // an empty label
         {MSG_MENU_ABOUT_MUI, MenuText('\0', "MUI")},
-        {MSG_MENU_EXIT, MenuText('B', "Beenden")},
+        {MSG_MENU_EXIT, MenuText('\xC4', "Ende")},  // a key of two bytes in UTF-8
         {MSG_MENU_MUI_PREFS, MenuText(' ', "MUI...")},
         {MSG_MENU_PROJECT, "Projekt"},  // a title is a plain text
     });
     const std::pair<std::int32_t, std::string> expected[] = {
-        {MSG_MENU_SAVE, MenuText('S', "Save prefs")}, {MSG_MENU_HELP, MenuText('H', "Help")},
-        {MSG_MENU_ABOUT, MenuText('A', "About")},     {MSG_MENU_ABOUT_MUI, MenuText('M', "About MUI")},
-        {MSG_MENU_EXIT, MenuText('B', "Beenden")},    {MSG_MENU_MUI_PREFS, MenuText(' ', "MUI...")}};
+        {MSG_MENU_SAVE, MenuText('S', "Save prefs")},      {MSG_MENU_HELP, MenuText('H', "Help")},
+        {MSG_MENU_ABOUT, MenuText('A', "About")},          {MSG_MENU_ABOUT_MUI, MenuText('M', "About MUI")},
+        {MSG_MENU_EXIT, std::string("\xC3\x84\0Ende", 7)}, {MSG_MENU_MUI_PREFS, MenuText(' ', "MUI...")}};
     for (const auto &[id, text] : expected) {
-        EXPECT_EQ(std::string(GetString(id), text.size() + 1), text + '\0') << id;
+        const char *got = GetString(id);
+        EXPECT_EQ(std::string(got) + '\0' + (got + std::strlen(got) + 1), text) << id;
     }
     EXPECT_STREQ(GetString(MSG_MENU_PROJECT), "Projekt");
 }
 
-// The menu strip in order: each entry's kind, string id (-1 for a bar) and command.
-struct Entry {
-    int type;
-    std::int32_t text;
-    std::int32_t command;
-};
-// clang-format off
-const Entry kMenu[] = {
-    {NM_TITLE, MSG_MENU_PROJECT, ID_MENU_PROJECT}, {NM_ITEM, MSG_MENU_SAVE, ID_SAVE},
-    {NM_ITEM, -1, 0},                              {NM_ITEM, MSG_MENU_HELP, ID_HELP},
-    {NM_ITEM, -1, 0},                              {NM_ITEM, MSG_MENU_ABOUT, ID_ABOUT},
-    {NM_ITEM, MSG_MENU_ABOUT_MUI, ID_ABOUT_MUI},   {NM_ITEM, -1, 0},
-    {NM_ITEM, MSG_MENU_EXIT, ID_CANCEL},           {NM_TITLE, MSG_MENU_PREFS, ID_MENU_PREFS},
-    {NM_ITEM, MSG_MENU_MUI_PREFS, ID_MUI_SETTINGS},
-};
-// clang-format on
-
-// The localised table against kMenu, with the texts GetString gives now (the
-// catalog's where it has them): a title's whole text, an item's label after its
-// shortcut (none when blank).
-void ExpectLocalisedMenu()
+// The default name is held as icons hold names, in ISO-8859-1; a name that
+// has no form there gives way to the built-in one.
+TEST_F(TextTest, TheDefaultAppNameIsHeldInLatin1)
 {
-    ASSERT_EQ(menuTable[std::size(kMenu)].nm_Type, NM_END);
-    for (std::size_t i = 0; i < std::size(kMenu); ++i) {
-        const NewMenu &entry = menuTable[i];
-        SCOPED_TRACE(i);
-        EXPECT_EQ(entry.nm_Type, kMenu[i].type);
-        EXPECT_EQ(reinterpret_cast<IPTR>(entry.nm_UserData), kMenu[i].command);
-        if (kMenu[i].text < 0) {
-            EXPECT_EQ(entry.nm_Label, NM_BARLABEL);
-            continue;
-        }
-        const char *text = GetString(kMenu[i].text);
-        const bool item = kMenu[i].type == NM_ITEM;
-        EXPECT_STREQ(entry.nm_Label, item ? text + 2 : text);
-        EXPECT_EQ(entry.nm_CommKey, item && text[0] != ' ' ? text : nullptr);
-    }
+    OpenCatalogWith({{MSG_DEFAULT_APP_NAME, "Anwendung \xC3\xA4"}}, CODESET_UTF8);
+    EXPECT_EQ(DefaultAppName(), "Anwendung \xE4");
+    CloseCatalog(catalogHandle);
+    CloseLocale(localeHandle);
+    OpenCatalogWith({{MSG_DEFAULT_APP_NAME, "\xD0\x9F\xD1\x80\xD0\xBE"}}, CODESET_UTF8);
+    EXPECT_EQ(DefaultAppName(), "Application");
 }
 
 // Localised once: a second call would read text pointers as ids; a reset
-// table is localised again.
-TEST_F(TextTest, LocalizeMenusWithBuiltInTextsRunsOnceUntilTheTableIsReset)
+// table is localised again. An item's label follows its shortcut key.
+TEST_F(TextTest, LocalizeMenusRunsOnceUntilTheTableIsReset)
 {
-    LocalizeMenus();
-    LocalizeMenus();
-    ExpectLocalisedMenu();
-    ResetMenuTable();
-    EXPECT_EQ(reinterpret_cast<IPTR>(menuTable[1].nm_Label), MSG_MENU_SAVE);
-    LocalizeMenus();
-    ExpectLocalisedMenu();
+    for (int pass = 0; pass < 2; ++pass) {
+        LocalizeMenus();
+        LocalizeMenus();
+        EXPECT_STREQ(menuTable[1].nm_Label, "Save prefs");
+        EXPECT_STREQ(menuTable[1].nm_CommKey, "S");
+        ResetMenuTable();
+        EXPECT_EQ(reinterpret_cast<IPTR>(menuTable[1].nm_Label), MSG_MENU_SAVE);
+    }
 }
 
 }  // namespace

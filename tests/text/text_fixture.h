@@ -30,10 +30,10 @@ protected:
     }
 
     // Opens the locale library and a catalog holding texts (none when empty).
-    void OpenCatalogWith(const std::vector<std::pair<std::int32_t, std::string>> &texts)
+    void OpenCatalogWith(const std::vector<std::pair<std::int32_t, std::string>> &texts, std::uint32_t codeset = 0)
     {
         if (!texts.empty()) {
-            InstallCatalog(dir_.path(), "deutsch", MakeCatalogBytes(texts));
+            InstallCatalog(dir_.path(), "deutsch", MakeCatalogBytes(texts, codeset));
         }
         LocaleBase = OpenLibrary("locale.library", 39);
         ASSERT_NE(LocaleBase, nullptr);

@@ -23,6 +23,8 @@
 #include <gtest/gtest.h>
 
 #include "guide_render.h"
+#include "platform/formats/catalog_compiler.h"
+#include "viewer_texts.h"
 #include "viewer_window.h"
 
 namespace {
@@ -257,6 +259,32 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
     EXPECT_FALSE(std::filesystem::exists(dir_ + "/ran"));
     window.ActivateLink(5);
     EXPECT_FALSE(window.isVisible());
+}
+
+// The viewer's catalog is read in its own set (windows-1251 here, in a folder
+// named in English); an empty text leaves the built-in one.
+TEST_F(ViewerTest, CatalogTextsAreDecodedInTheCatalogsSet)
+{
+    CatalogDescription description;
+    CatalogTranslation translation;
+    std::string error;
+    ASSERT_TRUE(
+        ParseCatalogDescription("TXT_CONTENTS (12//)\n&Contents\nTXT_INDEX (13//)\n&Index\n", &description, &error));
+    ASSERT_TRUE(ParseCatalogTranslation("## codeset 2251\nTXT_CONTENTS\n&\xD1\xEE\xE4\xE5\xF0\xE6\xE0\xED\xE8\xE5\n"
+                                        "TXT_INDEX\n\n",
+                                        &translation, &error));
+    Write("Catalogs/russian/Vellumine/SettingsViewer.catalog", BuildCatalog(description, translation, nullptr));
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        unsetenv(name);
+    }
+    setenv("LANGUAGE", "ru", 1);
+    setenv("SETTINGS_CATALOG_ROOTS", dir_.c_str(), 1);
+    CloseViewerCatalog();
+    EXPECT_EQ(ViewerText(TXT_CONTENTS), QString::fromUtf8("&Содержание"));
+    EXPECT_EQ(ViewerText(TXT_INDEX), QStringLiteral("&Index"));
+    unsetenv("LANGUAGE");
+    unsetenv("SETTINGS_CATALOG_ROOTS");
+    CloseViewerCatalog();
 }
 
 }  // namespace

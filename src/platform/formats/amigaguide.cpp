@@ -7,71 +7,16 @@
 #include <span>
 
 #include "platform/formats/amigaguide_internal.h"
+#include "platform/formats/charset.h"
 
 namespace {
-
-bool IsUtf8(std::span<const unsigned char> bytes)
-{
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        unsigned c = bytes[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length;
-        unsigned least;
-        unsigned code;
-        if ((c & 0xE0) == 0xC0) {
-            length = 2, least = 0x80, code = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            length = 3, least = 0x800, code = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            length = 4, least = 0x10000, code = c & 0x07;
-        } else {
-            return false;
-        }
-        if (bytes.size() - i < length) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((bytes[i + k] & 0xC0) != 0x80) {
-                return false;
-            }
-            code = code << 6 | (bytes[i + k] & 0x3F);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
 
 // The bytes as UTF-8 text: as they are when they are UTF-8, else read as ISO-8859-1.
 std::string DecodeText(std::span<const char> bytes, bool *latin1)
 {
-    const std::span u(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
-    *latin1 = !IsUtf8(u);
-    if (!*latin1) {
-        return std::string(bytes.begin(), bytes.end());
-    }
-    std::string text;
-    text.reserve(bytes.size() + bytes.size() / 8);
-    for (std::size_t i = 0; i < u.size();) {
-        std::size_t ascii = i;
-        while (ascii < u.size() && u[ascii] < 0x80) {
-            ++ascii;
-        }
-        text.append(bytes.data() + i, ascii - i);
-        if (ascii < u.size()) {
-            text += static_cast<char>(0xC0 | u[ascii] >> 6);
-            text += static_cast<char>(0x80 | (u[ascii] & 0x3F));
-            ++ascii;
-        }
-        i = ascii;
-    }
-    return text;
+    const std::string_view view(bytes.data(), bytes.size());
+    *latin1 = !IsUtf8(view);
+    return *latin1 ? Latin1ToUtf8(view) : std::string(view);
 }
 
 char Lower(char c)

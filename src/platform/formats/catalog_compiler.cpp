@@ -7,6 +7,7 @@
 #include <map>
 
 #include "platform/formats/big_endian.h"
+#include "platform/formats/charset.h"
 #include "platform/formats/iff.h"
 
 namespace {
@@ -326,6 +327,9 @@ std::string BuildCatalog(const CatalogDescription &description, const CatalogTra
             warnings->push_back(
                 LineError(found->second->line, "text of " + original->label + " is outside its length bounds"));
         }
+        if (warnings != nullptr && translation.codeset == CODESET_UTF8 && !IsUtf8(text)) {
+            warnings->push_back(LineError(found->second->line, "text of " + original->label + " is not UTF-8"));
+        }
         std::string stored = text + '\0';
         PutBE32(strings, static_cast<std::uint32_t>(original->id));
         PutBE32(strings, static_cast<std::uint32_t>(stored.size()));
@@ -335,6 +339,9 @@ std::string BuildCatalog(const CatalogDescription &description, const CatalogTra
         }
     }
 
+    if (warnings != nullptr && CodesetName(translation.codeset) == nullptr) {
+        warnings->push_back("codeset " + std::to_string(translation.codeset) + " cannot be read back");
+    }
     std::string body;
     if (!translation.version.empty()) {
         PutIffChunk(body, "FVER", translation.version + '\0');

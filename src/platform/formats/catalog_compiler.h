@@ -42,7 +42,8 @@ std::string ResolveEscapes(const std::string &text);
 // chunks, CSET (32 bytes) and STRS in id order, each length counting the text's
 // terminating zero. A translation identical to the original, or for a label the
 // description lacks, is left out (an empty one is kept, as other compilers do);
-// warnings tells about the last and about texts outside MINLEN/MAXLEN.
+// warnings tells about the last, about texts outside MINLEN/MAXLEN, texts of a
+// UTF-8 translation that are not UTF-8, and a codeset the reader cannot convert.
 std::string BuildCatalog(const CatalogDescription &description, const CatalogTranslation &translation,
                          std::vector<std::string> *warnings);
 

@@ -43,70 +43,6 @@ bool ParseStrings(const unsigned char *data, std::size_t size, std::vector<Catal
 
 }  // namespace
 
-std::string Utf8ToLatin1(const std::string &text)
-{
-    std::string out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    const std::size_t n = text.size();
-    while (i < n) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            ++i;
-            continue;
-        }
-        int follow;
-        std::uint32_t code;
-        std::uint32_t minimum;
-        if ((c & 0xE0) == 0xC0) {
-            follow = 1;
-            code = c & 0x1F;
-            minimum = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            follow = 2;
-            code = c & 0x0F;
-            minimum = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            follow = 3;
-            code = c & 0x07;
-            minimum = 0x10000;
-        } else {
-            out.push_back('?');  // a stray continuation byte or an invalid lead
-            ++i;
-            continue;
-        }
-        int taken = 0;
-        while (taken < follow && i + 1 + taken < n &&
-               (static_cast<unsigned char>(text[i + 1 + taken]) & 0xC0) == 0x80) {
-            code = (code << 6) | (static_cast<unsigned char>(text[i + 1 + taken]) & 0x3F);
-            ++taken;
-        }
-        if (taken < follow) {
-            out.push_back('?');  // cut short: the bytes read so far stand for one character
-            i += 1 + taken;
-            continue;
-        }
-        i += 1 + follow;
-        bool valid = code >= minimum && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-        out.push_back(valid && code <= 0xFF ? static_cast<char>(code) : '?');
-    }
-    return out;
-}
-
-std::string Windows1252ToLatin1(const std::string &text)
-{
-    // Every character of 0x80-0x9F in windows-1252 lies outside ISO-8859-1.
-    std::string out = text;
-    for (char &c : out) {
-        auto u = static_cast<unsigned char>(c);
-        if (u >= 0x80 && u <= 0x9F) {
-            c = '?';
-        }
-    }
-    return out;
-}
-
 CatalogStatus ParseCatalog(const unsigned char *data, std::size_t size, CatalogFile *out)
 {
     *out = CatalogFile{};
@@ -137,22 +73,7 @@ CatalogStatus ParseCatalog(const unsigned char *data, std::size_t size, CatalogF
         return CatalogStatus::Malformed;
     }
 
-    switch (parsed.codeset) {
-    case CATALOG_CODESET_DEFAULT:
-    case CATALOG_CODESET_ASCII:
-    case CATALOG_CODESET_LATIN1:
-        break;
-    case CATALOG_CODESET_UTF8:
-        for (CatalogText &t : parsed.texts) {
-            t.text = Utf8ToLatin1(t.text);
-        }
-        break;
-    case CATALOG_CODESET_WINDOWS1252:
-        for (CatalogText &t : parsed.texts) {
-            t.text = Windows1252ToLatin1(t.text);
-        }
-        break;
-    default:
+    if (CodesetName(parsed.codeset) == nullptr) {
         return CatalogStatus::UnknownCodeset;
     }
 

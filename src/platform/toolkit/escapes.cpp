@@ -118,9 +118,9 @@ QString EscapesToHtml(const std::string &text)
         for (const char *tag : open) {
             html += QStringLiteral("<%1>").arg(QLatin1String(tag));
         }
-        QString line;
+        std::string line;  // UTF-8
         auto flush = [&] {
-            html += line.toHtmlEscaped();
+            html += QString::fromStdString(line).toHtmlEscaped();
             line.clear();
         };
         bool empty = true;
@@ -131,7 +131,7 @@ QString EscapesToHtml(const std::string &text)
                               : t.type == Token::Italic    ? "i"
                                                            : nullptr;
             if (t.type == Token::Char) {
-                line += QChar(char16_t(static_cast<unsigned char>(t.c)));
+                line += t.c;
                 empty = false;
             } else if (tag != nullptr) {
                 if (std::find_if(open.begin(), open.end(), [&](const char *o) { return std::strcmp(o, tag) == 0; }) ==
@@ -166,15 +166,15 @@ QString EscapesToHtml(const std::string &text)
 
 QString StripEscapes(const std::string &text)
 {
-    QString plain;
+    std::string plain;  // UTF-8
     for (const Token &t : Tokenize(text)) {
         if (t.type == Token::Char) {
-            plain += QChar(char16_t(static_cast<unsigned char>(t.c)));
+            plain += t.c;
         } else if (t.type == Token::Newline) {
-            plain += QLatin1Char('\n');
+            plain += '\n';
         }
     }
-    return plain;
+    return QString::fromStdString(plain);
 }
 
 bool HasStyleEscapes(const std::string &text)

@@ -167,7 +167,7 @@ void SyncAttr(Gadget *obj, Tag tag)
             const QSignalBlocker block(combo);
             combo->clear();
             for (const std::string &entry : As<Cycle>(obj)->entries) {
-                combo->addItem(FromLatin1(entry));
+                combo->addItem(FromUtf8(entry));
             }
             combo->setCurrentIndex(int(As<Cycle>(obj)->active));
         }
@@ -571,7 +571,7 @@ Object *NewGroup(const TagItem *tags)
     QWidget *box = nullptr;
     const bool framed = obj->frame == MUIV_Frame_Group || !obj->frameTitle.empty();
     if (framed) {
-        box = new QGroupBox(FromLatin1(obj->frameTitle));
+        box = new QGroupBox(FromUtf8(obj->frameTitle));
     } else {
         box = new QWidget;
     }

@@ -45,7 +45,7 @@ public:
 
     QString operator()(std::int32_t id) const
     {
-        return QString::fromLatin1(CatalogTextOr(catalog_, id, mui_text::builtInStrings));
+        return QString::fromUtf8(CatalogTextOr(catalog_, id, mui_text::builtInStrings));
     }
 
 private:
@@ -155,7 +155,7 @@ void SaveLook(Object *app)
 QString AboutText(Object *app, const ToolkitTexts &text)
 {
     using namespace mui_text;
-    QString version = FromLatin1(TextAttr(app, MUIA_Application_Version));
+    QString version = FromUtf8(TextAttr(app, MUIA_Application_Version));
     if (version.startsWith(QLatin1String("$VER: "))) {
         version.remove(0, 6);
     }
@@ -165,9 +165,9 @@ QString AboutText(Object *app, const ToolkitTexts &text)
                  text(MSG_MUI_ABOUT_QT).arg(QLatin1String(qVersion()), QLatin1String(QT_VERSION_STR)),
                  text(MSG_MUI_ABOUT_STYLE).arg(QApplication::style()->name().toHtmlEscaped()));
     about += QStringLiteral("<p>%5<br><b>%1</b><br>%2<br>%3<br>%4</p>")
-                 .arg(FromLatin1(TextAttr(app, MUIA_Application_Title)).toHtmlEscaped(), version.toHtmlEscaped(),
-                      FromLatin1(TextAttr(app, MUIA_Application_Copyright)).toHtmlEscaped(),
-                      FromLatin1(TextAttr(app, MUIA_Application_Description)).toHtmlEscaped(),
+                 .arg(FromUtf8(TextAttr(app, MUIA_Application_Title)).toHtmlEscaped(), version.toHtmlEscaped(),
+                      FromUtf8(TextAttr(app, MUIA_Application_Copyright)).toHtmlEscaped(),
+                      FromUtf8(TextAttr(app, MUIA_Application_Description)).toHtmlEscaped(),
                       text(MSG_MUI_ABOUT_APPLICATION).toHtmlEscaped());
     return about;
 }
@@ -195,7 +195,7 @@ QDialog *MakeConfigWindow(Object *app, QWidget *parent)
     using namespace mui_text;
     const ToolkitTexts texts;
     auto *dialog = new QDialog(parent);
-    const QString title = FromLatin1(TextAttr(app, MUIA_Application_Title));
+    const QString title = FromUtf8(TextAttr(app, MUIA_Application_Title));
     dialog->setWindowTitle(title.isEmpty() ? texts(MSG_MUI_SETTINGS_TITLE)
                                            : texts(MSG_MUI_SETTINGS_TITLE_FOR).arg(title));
     auto *layout = new QVBoxLayout(dialog);

@@ -16,7 +16,7 @@ constexpr int kMaxEntries = 4096;  // a table without its end marker stops here
 
 QString MenuText(const char *label)
 {
-    return FromLatin1(label).replace(QLatin1Char('&'), QLatin1String("&&"));
+    return FromUtf8(label).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
 // Ctrl and the key's character; none for a missing, blank or control character.
@@ -25,12 +25,13 @@ QKeySequence Shortcut(const char *commKey)
     if (commKey == nullptr) {
         return {};
     }
-    const auto c = static_cast<unsigned char>(commKey[0]);
-    if (c <= ' ' || c == 0x7f || (c >= 0x80 && c < 0xa0)) {
+    const QString text = FromUtf8(commKey);
+    const char16_t c = text.isEmpty() ? 0 : text[0].unicode();
+    if (c <= ' ' || c == 0x7f || (c >= 0x80 && c < 0xa0) || text[0].isSurrogate()) {
         return {};
     }
-    // Letters, digits and the Latin-1 letters: the key code is the upper-case character.
-    const char16_t key = QChar(char16_t(c)).toUpper().unicode();
+    // Letters, digits and other characters: the key code is the upper-case character.
+    const char16_t key = QChar(c).toUpper().unicode();
     return QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(key)));
 }
 

@@ -86,14 +86,14 @@ template <typename Record> const Record *As(const Object *obj)
     return dynamic_cast<const Record *>(obj);
 }
 
-// Text conversion: the toolkit's texts are ISO-8859-1.
-inline QString FromLatin1(const std::string &text)
+// Text conversion: the toolkit's texts are UTF-8.
+inline QString FromUtf8(const std::string &text)
 {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
-inline QString FromLatin1(const char *text)
+inline QString FromUtf8(const char *text)
 {
-    return text != nullptr ? QString::fromLatin1(text) : QString();
+    return text != nullptr ? QString::fromUtf8(text) : QString();
 }
 inline std::string CopyText(IPTR data)
 {

@@ -53,13 +53,13 @@ QWidget *ParentOf(Object *window)
 
 }  // namespace
 
-void WriteLatin1ToStderr(const std::string &title, const std::string &body)
+void WriteRequestToStderr(const std::string &title, const std::string &body)
 {
-    QString line = FromLatin1(title);
+    QString line = FromUtf8(title);
     if (!line.isEmpty()) {
         line += QLatin1String(": ");
     }
-    line += FromLatin1(body);
+    line += FromUtf8(body);
     line += QLatin1Char('\n');
     std::fputs(line.toUtf8().constData(), stderr);
     std::fflush(stderr);
@@ -71,33 +71,33 @@ int ShowRequester(Object *window, const std::string &title, const std::string &b
     if (seams::requesterHook) {
         return seams::requesterHook(title.c_str(), body.c_str(), buttons.c_str());
     }
-    const std::string plainBody = kind == RequestText::Escapes ? StripEscapes(body).toLatin1().toStdString() : body;
+    const std::string plainBody = kind == RequestText::Escapes ? StripEscapes(body).toUtf8().toStdString() : body;
     const char *answer = std::getenv("SETTINGS_REQUEST_ANSWER");
     if (answer != nullptr && answer[0] != '\0') {
-        WriteLatin1ToStderr(title, plainBody);
+        WriteRequestToStderr(title, plainBody);
         return std::atoi(answer);
     }
     if (qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr) {
-        WriteLatin1ToStderr(title, plainBody);
+        WriteRequestToStderr(title, plainBody);
         return 0;
     }
 
     std::size_t defaultButton = 0;
     const std::vector<std::string> labels = SplitButtons(buttons, kind, defaultButton);
     QMessageBox box(ParentOf(window));
-    box.setWindowTitle(FromLatin1(title));
+    box.setWindowTitle(FromUtf8(title));
     if (kind == RequestText::Escapes) {
         box.setTextFormat(Qt::RichText);
         box.setText(EscapesToHtml(body));
     } else {
         box.setTextFormat(Qt::PlainText);
-        box.setText(FromLatin1(body));
+        box.setText(FromUtf8(body));
     }
     box.setIcon(QMessageBox::NoIcon);
     std::vector<QPushButton *> pushButtons;
     for (const std::string &label : labels) {
         // '&' is shown, not taken as a shortcut marker.
-        const QString text = FromLatin1(label).replace(QLatin1Char('&'), QLatin1String("&&"));
+        const QString text = FromUtf8(label).replace(QLatin1Char('&'), QLatin1String("&&"));
         pushButtons.push_back(box.addButton(text, QMessageBox::AcceptRole));
     }
     box.setDefaultButton(pushButtons[defaultButton]);

@@ -22,7 +22,7 @@ void SetChanged(QSettings &settings, const QString &key, const QVariant &value)
 
 QString GroupOf(const std::string &base)
 {
-    QString group = FromLatin1(base);
+    QString group = FromUtf8(base);
     group.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
     return group;
 }

@@ -478,7 +478,7 @@ void Window::Set(Tag tag, IPTR data)
         const char *title = reinterpret_cast<const char *>(data);
         obj->title = title != nullptr ? title : "";
         if (obj->widget != nullptr) {
-            obj->widget->setWindowTitle(FromLatin1(obj->title));
+            obj->widget->setWindowTitle(FromUtf8(obj->title));
         }
         break;
     }

@@ -65,11 +65,20 @@ TEST(CatalogCompiler, CatalogHoldsTheHeaderAndTheChangedTexts)
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].find("MSG_UNKNOWN"), std::string::npos);
 
-    // Texts outside a description's length bounds are kept, with a warning.
+    // Texts outside a description's length bounds, or not in the set the
+    // translation names, and a set the reader lacks are kept, with a warning.
     warnings.clear();
-    catalog = Compile("A (/3/5)\nabcd\nB (/3/5)\nabcd\n", "A\nab\nB\nabcdef\n", &warnings);
+    catalog = Compile("A (/3/5)\nabcd\nB (/3/5)\nabcd\n", "## codeset 106\nA\nab\nB\nabcd\xE9\n", &warnings);
     EXPECT_EQ(TextOf(catalog, 0), "ab");
     EXPECT_EQ(warnings.size(), 2u);
+    CatalogDescription description;
+    CatalogTranslation translation;
+    std::string error;
+    ASSERT_TRUE(ParseCatalogDescription("A (//)\na\n", &description, &error));
+    ASSERT_TRUE(ParseCatalogTranslation("## codeset 2104\nA\nb\n", &translation, &error));
+    warnings.clear();
+    BuildCatalog(description, translation, &warnings);
+    EXPECT_EQ(warnings.size(), 1u);
 }
 
 }  // namespace

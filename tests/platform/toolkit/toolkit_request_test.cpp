@@ -25,7 +25,7 @@ TEST_F(ToolkitRequestTest, EscapesAreRenderedAndEverythingElseIsShownAsWritten)
 {
     QTextDocument doc;
     doc.setHtml(
-        toolkit::EscapesToHtml("\033c\033b\033uTom & <Jerry>\033n\n\nThanks to \xe9mile <b>not bold</b> &amp;"));
+        toolkit::EscapesToHtml("\033c\033b\033uTom & <Jerry>\033n\n\nThanks to \xC3\xA9mile <b>not bold</b> &amp;"));
     EXPECT_EQ(doc.toPlainText().toStdString(), "Tom & <Jerry>\n \nThanks to \u00e9mile <b>not bold</b> &amp;");
     ASSERT_EQ(doc.blockCount(), 3);
     const QTextBlock title = doc.begin(), credit = title.next().next();
@@ -68,15 +68,8 @@ TEST_F(ToolkitRequestTest, BothRequestersAnswerFromTheEnvironmentAlike)
 {
     const ScopedEnvVar answer("SETTINGS_REQUEST_ANSWER", "2");
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(MUI_Request(nullptr, nullptr, 0, "T\xe9", "A|B|C", "\033c\033bB\xf6\033ndy %s", "x"), 2);
-    const EasyStruct easy{28,
-                          0,
-                          "T\xe9",
-                          "B\xf6"
-                          "dy x",
-                          "A|B|C",
-                          nullptr,
-                          nullptr};
+    EXPECT_EQ(MUI_Request(nullptr, nullptr, 0, "T\u00e9", "A|B|C", "\033c\033bB\u00f6\033ndy %s", "x"), 2);
+    const EasyStruct easy{28, 0, "T\u00e9", "B\u00f6dy x", "A|B|C", nullptr, nullptr};
     EXPECT_EQ(EasyRequestArgs(nullptr, &easy, nullptr, nullptr), 2);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "T\u00e9: B\u00f6dy x\nT\u00e9: B\u00f6dy x\n");
 }

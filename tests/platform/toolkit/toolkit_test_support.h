@@ -36,7 +36,7 @@ public:
 inline ::testing::Environment *const toolkitQtEnvironment =
     ::testing::AddGlobalTestEnvironment(new ToolkitQtEnvironment);
 
-inline const char *const kEntries[] = {"Window", "Full screen", "Full screen \xe9", nullptr};
+inline const char *const kEntries[] = {"Window", "Full screen", "Full screen \xC3\xA9", nullptr};
 inline NewMenu kMenu[] = {
     {NM_TITLE, "Project", nullptr, 0, 0, reinterpret_cast<void *>(8)},
     {NM_ITEM, "Save & go", "S", 0, 0, reinterpret_cast<void *>(1)},

@@ -1,0 +1,154 @@
+#include "platform/formats/charset.h"
+
+#include <cstring>
+
+const char *CodesetName(std::uint32_t mibEnum)
+{
+    // MIBenum 0 is no IANA number: it stands for a catalog that names no set.
+    if (mibEnum >= 4 && mibEnum <= 12) {
+        static const char *const kIso8859[] = {"ISO-8859-1", "ISO-8859-2", "ISO-8859-3", "ISO-8859-4", "ISO-8859-5",
+                                               "ISO-8859-6", "ISO-8859-7", "ISO-8859-8", "ISO-8859-9"};
+        return kIso8859[mibEnum - 4];
+    }
+    if (mibEnum >= 2250 && mibEnum <= 2258) {
+        static const char *const kWindows[] = {"windows-1250", "windows-1251", "windows-1252",
+                                               "windows-1253", "windows-1254", "windows-1255",
+                                               "windows-1256", "windows-1257", "windows-1258"};
+        return kWindows[mibEnum - 2250];
+    }
+    switch (mibEnum) {
+    // clang-format off
+    case CODESET_DEFAULT: return "ISO-8859-1";
+    case CODESET_ASCII: return "US-ASCII";
+    case 13: return "ISO-8859-10";
+    case CODESET_UTF8: return "UTF-8";
+    case 109: return "ISO-8859-13";
+    case 110: return "ISO-8859-14";
+    case 111: return "ISO-8859-15";
+    case 112: return "ISO-8859-16";
+    case 2084: return "KOI8-R";
+    case 2088: return "KOI8-U";
+    // clang-format on
+    default:
+        return nullptr;
+    }
+}
+
+std::string Latin1ToUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char ch : text) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out.push_back(ch);
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::size_t Utf8CharLength(std::string_view text)
+{
+    if (text.empty()) {
+        return 0;
+    }
+    auto c = static_cast<unsigned char>(text[0]);
+    if (c < 0x80) {
+        return 1;
+    }
+    std::size_t length;
+    std::uint32_t least;
+    std::uint32_t code;
+    if ((c & 0xE0) == 0xC0) {
+        length = 2, least = 0x80, code = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        length = 3, least = 0x800, code = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        length = 4, least = 0x10000, code = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        auto follow = static_cast<unsigned char>(text[k]);
+        if ((follow & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = code << 6 | (follow & 0x3F);
+    }
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        return 0;
+    }
+    return length;
+}
+
+bool IsUtf8(std::string_view text)
+{
+    while (!text.empty()) {
+        std::size_t length = Utf8CharLength(text);
+        if (length == 0) {
+            return false;
+        }
+        text.remove_prefix(length);
+    }
+    return true;
+}
+
+std::string Utf8ToLatin1(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        std::size_t length = Utf8CharLength(text);
+        if (length == 0) {
+            out.push_back('?');
+            text.remove_prefix(1);
+            continue;
+        }
+        auto lead = static_cast<unsigned char>(text[0]);
+        if (length == 1) {
+            out.push_back(text[0]);
+        } else if (length == 2 && lead <= 0xC3) {
+            out.push_back(static_cast<char>((lead & 0x1F) << 6 | (static_cast<unsigned char>(text[1]) & 0x3F)));
+        } else {
+            out.push_back('?');
+        }
+        text.remove_prefix(length);
+    }
+    return out;
+}
+
+unsigned char FoldLatin1(unsigned char c)
+{
+    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
+        return static_cast<unsigned char>(c - 0x20);
+    }
+    return c;
+}
+
+int CompareNoCase(const char *a, const char *b, std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i) {
+        int ca = FoldLatin1(static_cast<unsigned char>(a[i]));
+        int cb = FoldLatin1(static_cast<unsigned char>(b[i]));
+        if (ca != cb || ca == 0) {
+            return ca - cb;
+        }
+    }
+    return 0;
+}
+
+bool ToolTypeKeyIs(const char *toolType, const char *key)
+{
+    if (toolType == nullptr || key == nullptr) {
+        return false;
+    }
+    const char *end = std::strchr(toolType, '=');
+    const std::size_t length = end != nullptr ? static_cast<std::size_t>(end - toolType) : std::strlen(toolType);
+    return std::strlen(key) == length && CompareNoCase(toolType, key, length) == 0;
+}

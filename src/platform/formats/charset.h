@@ -1,0 +1,42 @@
+// Character sets: ISO-8859-1 and UTF-8 conversion, letter case folding as the
+// Amiga's locale does it for ISO-8859-1, and the IANA numbers (MIBenum) of the
+// sets a catalog may name.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Character sets by IANA MIBenum, as a catalog's CSET chunk names them.
+constexpr std::uint32_t CODESET_DEFAULT = 0;  // ISO-8859-1, the Amiga's own set
+constexpr std::uint32_t CODESET_ASCII = 3;
+constexpr std::uint32_t CODESET_LATIN1 = 4;
+constexpr std::uint32_t CODESET_UTF8 = 106;
+constexpr std::uint32_t CODESET_AMIGA1251 = 2104;
+
+// The name a converter knows the set by ("ISO-8859-2", "windows-1251", ...), or
+// null for a set that has none here.
+const char *CodesetName(std::uint32_t mibEnum);
+
+// ISO-8859-1 text as UTF-8.
+std::string Latin1ToUtf8(std::string_view text);
+// UTF-8 text as ISO-8859-1; characters it lacks, and bytes that are no UTF-8,
+// become '?'.
+std::string Utf8ToLatin1(std::string_view text);
+// Whether text is well-formed UTF-8 (no overlong forms, surrogates or values
+// beyond U+10FFFF).
+bool IsUtf8(std::string_view text);
+// The length in bytes of the UTF-8 character text starts with, 0 when text does
+// not start with a well-formed one.
+std::size_t Utf8CharLength(std::string_view text);
+
+// The upper-case form of an ISO-8859-1 character: a-z and the accented small
+// letters but the German sharp s and y with diaeresis, which have none in the set.
+unsigned char FoldLatin1(unsigned char c);
+// Compares at most n characters of two ISO-8859-1 texts without regard to letter
+// case, as strncmp does: <0, 0 or >0.
+int CompareNoCase(const char *a, const char *b, std::size_t n);
+// Whether a tooltype's key (its text up to '=' or its end) is key, without
+// regard to letter case.
+bool ToolTypeKeyIs(const char *toolType, const char *key);

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "platform/formats/charset.h"
+
+namespace {
+
+// Broken UTF-8 (cut short, overlong, a surrogate, stray bytes, beyond Unicode)
+// is refused and read as '?'; Latin-1 makes the round trip.
+TEST(Charset, Utf8IsCheckedAndLatin1RoundTrips)
+{
+    const std::pair<const char *, const char *> broken[] = {
+        {"a\xC3", "a?"},         {"\xC3x", "?x"},    {"\xC0\x80", "??"},
+        {"\xED\xA0\x80", "???"}, {"\x80\xFF", "??"}, {"\xF4\x90\x80\x80", "????"},
+    };
+    for (const auto &[in, out] : broken) {
+        EXPECT_FALSE(IsUtf8(in)) << in;
+        EXPECT_EQ(Utf8ToLatin1(in), out) << in;
+    }
+    EXPECT_EQ(Utf8ToLatin1("Gr\xC3\xB6\xC3\x9F"
+                           "e \xE2\x82\xAC \xF0\x9F\x98\x80"),
+              "Gr\xF6\xDF"
+              "e ? ?");
+    std::string all;
+    for (int c = 1; c < 256; ++c) {
+        all.push_back(static_cast<char>(c));
+    }
+    EXPECT_TRUE(IsUtf8(Latin1ToUtf8(all)));
+    EXPECT_EQ(Utf8ToLatin1(Latin1ToUtf8(all)), all);
+}
+
+// Keys compare as the Amiga's locale folds Latin-1: the accented letters but
+// the sharp s, and not the division sign; the key ends at '='.
+TEST(Charset, ToolTypeKeysFoldLatin1Letters)
+{
+    EXPECT_TRUE(ToolTypeKeyIs("fpsLimit=25", "FPSLIMIT"));
+    EXPECT_TRUE(ToolTypeKeyIs("\xE4rger", "\xC4RGER"));
+    EXPECT_FALSE(ToolTypeKeyIs("FPSLIMITS=2", "FPSLIMIT"));
+    EXPECT_FALSE(ToolTypeKeyIs("FPS=2", "FPSLIMIT"));
+    EXPECT_FALSE(ToolTypeKeyIs("\xF7", "\xD7"));
+    EXPECT_FALSE(ToolTypeKeyIs("\xFF", "\xDF"));
+    EXPECT_EQ(CompareNoCase("abc\xE9x", "ABC\xC9y", 4), 0);
+    EXPECT_LT(CompareNoCase("abc", "abd", 3), 0);
+}
+
+}  // namespace
