@@ -5,6 +5,7 @@
 
 #include "app/libraries_setup.h"
 #include "gui/command_loop.h"
+#include "gui/edit_commands.h"
 #include "gui/gadget_rules.h"
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
@@ -71,6 +72,7 @@ int SettingsMain()
     InstallNotifications();
     SetAttrs(displayModeCycle, MUIA_Cycle_Active, AppSettings.displayMode, TAG_DONE);
     ApplyGadgetRules();
+    RememberOpeningSettings();
     SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
     ShowScreenModeName();
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "gui/edit_commands.h"
 #include "gui/gadget_rules.h"
 #include "gui/help_viewer.h"
 #include "gui/screen_mode.h"
@@ -96,6 +97,15 @@ bool DispatchCommand(std::int32_t id)
         break;
     case ID_HELP_DONE:
         HelpDoneCommand();
+        break;
+    case ID_RESET_DEFAULTS:
+        ResetToDefaultsCommand();
+        break;
+    case ID_LAST_SAVED:
+        LastSavedCommand();
+        break;
+    case ID_RESTORE:
+        RestoreCommand();
         break;
     default:
         // ID_ABOUT_MUI (its notification does the work), the menu titles, 0 and

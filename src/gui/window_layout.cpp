@@ -74,6 +74,11 @@ Object *Button(std::int32_t id)
 
 }  // namespace
 
+std::int32_t FpsSliderValue(std::int32_t fpsLimit)
+{
+    return fpsLimit > 0 ? fpsLimit : 50;
+}
+
 Object *BuildSoundGroup()
 {
     soundCheckmark = nullptr;
@@ -157,8 +162,7 @@ Object *BuildSettingsWindow()
                                          MUIA_Group_Child, fpsCheckmark,
                                          MUIA_Group_Child, limitText);
     Object *limitRow = MUI_NewObject(MUIC_Group, MUIA_Group_Child, limitColumns);
-    // No rate yet (the limit was never on): the slider offers the full rate.
-    fpsSlider = Slider(1, 50, AppSettings.fpsLimit > 0 ? AppSettings.fpsLimit : 50);
+    fpsSlider = Slider(1, 50, FpsSliderValue(AppSettings.fpsLimit));
     Object *fpsLabel = Label(MSG_LABEL_FPS);
     Object *fpsRow = MUI_NewObject(MUIC_Group, MUIA_Group_Horiz, 1,
                                    MUIA_Group_Child, fpsSlider,
