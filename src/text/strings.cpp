@@ -35,6 +35,7 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_WINDOW_TITLE:
     case MSG_ABOUT_TEXT:
     case MSG_ERR_WRITE_ICONS:
+    case MSG_ERR_READ_ICON:
         return 1;
     default:
         return -1;

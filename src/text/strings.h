@@ -20,7 +20,8 @@ extern Catalog *catalogHandle;
 // else the built-in one, else null. Menu item texts (MSG_MENU_SAVE to
 // MSG_MENU_EXIT, MSG_MENU_MUI_PREFS) are two-part: shortcut character, zero
 // byte, label. Format texts (MSG_ERR_OPEN_LIBRARY, MSG_ERR_OPEN_FILE,
-// MSG_WINDOW_TITLE, MSG_ABOUT_TEXT, MSG_ERR_WRITE_ICONS) hold exactly one "%s".
+// MSG_WINDOW_TITLE, MSG_ABOUT_TEXT, MSG_ERR_WRITE_ICONS, MSG_ERR_READ_ICON) hold
+// exactly one "%s".
 const char *GetString(std::int32_t id);
 
 // Whether text (length bytes, zero bytes included) may stand for id's built-in text.
