@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/libraries_setup.h"
 #include "gui/command_loop.h"
@@ -14,6 +15,7 @@
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
+#include "text/icon_problem_text.h"
 #include "text/menu.h"
 #include "text/strings.h"
 
@@ -43,7 +45,7 @@ int SettingsMain()
     failureCode = OpenLibraries();
     if (failureCode != 0) {
         Shutdown(failureCode);
-        return 0;
+        return 1;
     }
 
     // The screen that is active at start: the window opens on it.
@@ -65,7 +67,13 @@ int SettingsMain()
     LocalizeMenus();
     if (BuildSettingsWindow() == nullptr) {
         Shutdown(2);
-        return 0;
+        return 1;
+    }
+
+    // Defaults shown for an icon that is there but could not be read are said so.
+    if (loadFailure.problem != IconProblem::None) {
+        std::string icon = loadFailure.icon + ": " + IconProblemText(loadFailure.problem);
+        MUI_Request(app, nullptr, 0, windowTitle, GetString(MSG_REQ_OK), GetString(MSG_ERR_READ_ICON), icon.c_str());
     }
 
     // Notifications, the controls' initial states, then the window.

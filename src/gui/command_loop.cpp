@@ -1,6 +1,7 @@
 #include "gui/command_loop.h"
 
 #include <cstdio>
+#include <string>
 
 #include "gui/edit_commands.h"
 #include "gui/gadget_rules.h"
@@ -34,14 +35,20 @@ void AboutCommand()
                 scratchBuffer);
 }
 
-// Saves; true when every icon found was written. Otherwise the icons that could
-// not be written are named and the window stays open, keeping the user's edits.
+// Saves; true when every icon found was written. Otherwise the icons that were
+// not written are named with the reason of each and the window stays open,
+// keeping the user's edits.
 bool SaveCommand()
 {
     if (SaveSettings() == 0) {
         return true;
     }
-    ShowMessage(GetString(MSG_ERR_WRITE_ICONS), failedIcons);
+    std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_WRITE_ICONS), FailedIconNames().c_str());
+    std::string text = std::string(scratchBuffer) + "\n\n" + FailedIconReasons();
+    if (writtenIcons > 0) {
+        text += std::string("\n") + GetString(MSG_OTHER_ICONS_WRITTEN);
+    }
+    ShowMessage("%s", text.c_str());
     return false;
 }
 

@@ -1,7 +1,5 @@
 #include "settings/settings_reader.h"
 
-#include <cstdio>
-
 #include "platform/display.h"
 #include "platform/icon_store.h"
 #include "settings/app_settings.h"
@@ -20,18 +18,34 @@ void ReadScreenDefaults()
     }
 }
 
+DiskObject *FindSettingsIcon(const char *name, std::string &foundName, IconProblem &problem)
+{
+    foundName = name;
+    DiskObject *icon = GetDiskObject(name);
+    if (icon == nullptr && IconReadProblem() == IconProblem::Absent) {
+        foundName += ".vls";
+        icon = GetDiskObject(foundName.c_str());
+        if (icon == nullptr && IconReadProblem() == IconProblem::Absent) {
+            foundName = name;
+        }
+    }
+    problem = IconReadProblem();
+    return icon;
+}
+
 void ReadApplicationSettings()
 {
     if (ToolConfig.appName[0] == '\0') {
         return;  // an empty name names no icon
     }
-    DiskObject *icon = GetDiskObject(ToolConfig.appName);
+    std::string foundName;
+    IconProblem problem;
+    DiskObject *icon = FindSettingsIcon(ToolConfig.appName, foundName, problem);
     if (icon == nullptr) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s.vls", ToolConfig.appName);
-        icon = GetDiskObject(scratchBuffer);
-        if (icon == nullptr) {
-            return;
+        if (problem != IconProblem::Absent) {
+            loadFailure = {foundName + ".info", problem};
         }
+        return;
     }
     char *none[] = {nullptr};
     char **toolTypes = icon->do_ToolTypes != nullptr ? icon->do_ToolTypes : none;

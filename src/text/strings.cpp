@@ -39,6 +39,7 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_WINDOW_TITLE:
     case MSG_ABOUT_TEXT:
     case MSG_ERR_WRITE_ICONS:
+    case MSG_ERR_READ_ICON:
     case MSG_ICONS_NOT_WRITABLE:
         return 1;
     default:

@@ -21,7 +21,8 @@ extern Catalog *catalogHandle;
 // MSG_MENU_EXIT, MSG_MENU_MUI_PREFS, the Edit items, MSG_MENU_ICONS) are
 // two-part: shortcut character, zero byte, label. Format texts
 // (MSG_ERR_OPEN_LIBRARY, MSG_ERR_OPEN_FILE, MSG_WINDOW_TITLE, MSG_ABOUT_TEXT,
-// MSG_ERR_WRITE_ICONS, MSG_ICONS_NOT_WRITABLE) hold exactly one "%s".
+// MSG_ERR_WRITE_ICONS, MSG_ERR_READ_ICON, MSG_ICONS_NOT_WRITABLE) hold exactly
+// one "%s".
 const char *GetString(std::int32_t id);
 
 // Whether text (length bytes, zero bytes included) may stand for id's built-in text.
