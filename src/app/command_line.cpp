@@ -14,6 +14,7 @@
 #include "app/main_flow.h"
 #include "app/mode_list.h"
 #include "app/script_mode.h"
+#include "app/show_json.h"
 #include "gui/window_layout.h"
 #include "platform/libraries.h"
 
@@ -154,7 +155,7 @@ CommandLine ParseCommandLine(int argc, char **argv)
                                        QStringLiteral("Prints the screen modes the screen mode requester offers: "
                                                       "id in hexadecimal and decimal, name, size, depths."));
     const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("With --list-modes: prints JSON (UTF-8) for programs."));
+                                  QStringLiteral("With --show or --list-modes: prints JSON (UTF-8) for programs."));
     parser.addOptions({help, version, show, save, dryRun, listModes, json});
     parser.addPositionalArgument(QStringLiteral("drawer"),
                                  QStringLiteral("The application's drawer, or its Settings.info."),
@@ -181,8 +182,8 @@ CommandLine ParseCommandLine(int argc, char **argv)
         PrintUsageError(QStringLiteral("--list-modes takes no drawer and goes with no other mode."));
         return line;
     }
-    if (parser.isSet(json) && !parser.isSet(listModes)) {
-        PrintUsageError(QStringLiteral("--json goes with --list-modes."));
+    if (parser.isSet(json) && !parser.isSet(show) && !parser.isSet(listModes)) {
+        PrintUsageError(QStringLiteral("--json goes with --show or --list-modes."));
         return line;
     }
     if (parser.isSet(dryRun) && !parser.isSet(save)) {
@@ -257,7 +258,7 @@ int RunCommandLine(int argc, char **argv)
     }
     switch (line.mode) {
     case RunMode::Show:
-        return ShowSettings();
+        return line.json ? ShowSettingsJson(stdout) : ShowSettings();
     case RunMode::ListModes:
         return ListModes(stdout, line.json);
     case RunMode::Save:

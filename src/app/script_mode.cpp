@@ -368,3 +368,13 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     ReleaseCatalog();
     return notWritten != 0 ? EXIT_ICON_FAILED : 0;
 }
+
+void LoadForScripts()
+{
+    LoadAsTheWindowDoes();
+}
+
+void ReleaseForScripts()
+{
+    ReleaseCatalog();
+}

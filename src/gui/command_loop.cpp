@@ -6,6 +6,7 @@
 #include "gui/edit_commands.h"
 #include "gui/gadget_rules.h"
 #include "gui/help_viewer.h"
+#include "gui/icons_overview.h"
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
 #include "platform/toolkit/toolkit.h"
@@ -68,6 +69,8 @@ void InstallNotifications()
     }
     NotifyReturnId(displayModeCycle, MUIA_Cycle_Active, MUIV_EveryTime, ID_UPDATE_GADGETS);
 
+    InstallIconsNotifications();
+
     // A window without a menu strip has no About MUI item to watch.
     auto *aboutMuiItem =
         menuStrip != nullptr ? reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_ABOUT_MUI)) : nullptr;
@@ -113,6 +116,12 @@ bool DispatchCommand(std::int32_t id)
         break;
     case ID_RESTORE:
         RestoreCommand();
+        break;
+    case ID_ICONS:
+        ShowIconsOverview();
+        break;
+    case ID_ICONS_CLOSE:
+        CloseIconsOverview();
         break;
     default:
         // ID_ABOUT_MUI (its notification does the work), the menu titles, 0 and

@@ -1,5 +1,6 @@
 #include "gui/window_layout.h"
 
+#include "gui/icons_overview.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
@@ -204,6 +205,7 @@ Object *BuildSettingsWindow()
                                MUIA_Window_Menustrip, menuStrip,
                                MUIA_Window_ID, kWindowId,
                                MUIA_Window_RootObject, root);
+    Object *overview = BuildIconsWindow();
 
     app = MUI_NewObject(MUIC_Application,
                         MUIA_Application_Title, kAppTitle,
@@ -212,10 +214,12 @@ Object *BuildSettingsWindow()
                         MUIA_Application_Author, kAppAuthor,
                         MUIA_Application_Description, description,
                         MUIA_Application_Base, kAppBase,
-                        MUIA_Application_Window, mainWindow);
+                        MUIA_Application_Window, mainWindow,
+                        MUIA_Application_Window, overview);
     if (app == nullptr) {
         // The failed tree has been disposed of: no handle may point into it.
         ResetWindowHandles();
+        iconsWindow = nullptr;
     }
     return app;
 }

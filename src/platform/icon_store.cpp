@@ -1025,3 +1025,16 @@ IconProblem IconWriteProblem(const char *name)
     const auto room = static_cast<std::uintmax_t>(geteuid() == 0 ? fs.f_bfree : fs.f_bavail) * fs.f_frsize;
     return known && room < static_cast<std::uintmax_t>(st.st_size) ? IconProblem::NoSpace : IconProblem::None;
 }
+
+IconImageFormat IconImageKind(const DiskObject *icon)
+{
+    const IconFile &file = *icon->file;
+    if (file.png) {
+        return IconImageFormat::Png;
+    }
+    if (file.layout.iconForm) {
+        return IconImageFormat::OS35;
+    }
+    return file.layout.imageBlockStart < file.layout.entries.size() ? IconImageFormat::NewIcons
+                                                                    : IconImageFormat::Classic;
+}

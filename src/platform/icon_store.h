@@ -86,3 +86,8 @@ IconProblem IconReadProblem();
 // Whether PutDiskObject would refuse to replace the icon now, and why: None when
 // it is an icon that may be written. Absent when there is no file. Writes nothing.
 IconProblem IconWriteProblem(const char *name);
+
+// The richest image format an icon's file holds: PNG, an OS 3.5 FORM ICON, a
+// NewIcons block, or the classic planar images alone.
+enum class IconImageFormat { Classic, NewIcons, OS35, Png };
+IconImageFormat IconImageKind(const DiskObject *icon);

@@ -33,6 +33,48 @@ DiskObject *FindSettingsIcon(const char *name, std::string &foundName, IconProbl
     return icon;
 }
 
+void ReadSettingsToolTypes(char **toolTypes, Settings &settings)
+{
+    char *none[] = {nullptr};
+    toolTypes = toolTypes != nullptr ? toolTypes : none;
+
+    const char *window = FindToolType(toolTypes, "WINDOW");
+    const char *fullScreen = FindToolType(toolTypes, "FULLSCREEN");
+    const char *modeId = FindToolType(toolTypes, "MODEID");
+    const char *depth = FindToolType(toolTypes, "DEPTH");
+    const char *fpsLimit = FindToolType(toolTypes, "FPSLIMIT");
+    const char *masterVolume = FindToolType(toolTypes, "MASTERVOLUME");
+    const char *noSound = FindToolType(toolTypes, "NOSOUND");
+
+    if (window != nullptr) {
+        settings.displayMode = 0;
+    } else if (fullScreen != nullptr) {
+        if (modeId != nullptr) {
+            settings.displayMode = 2;
+            // Written as signed decimal; the same 32 bits come back.
+            settings.modeId = static_cast<std::uint32_t>(ParseToolTypeNumber(modeId));
+            if (depth != nullptr) {
+                settings.depth = ParseToolTypeNumber(depth);
+            }
+        } else {
+            settings.displayMode = 1;
+        }
+    }
+
+    if (fpsLimit != nullptr) {
+        settings.fpsLimitEnabled = 1;
+        settings.fpsLimit = ParseToolTypeNumber(fpsLimit);
+    } else {
+        settings.fpsLimitEnabled = 0;
+    }
+    if (masterVolume != nullptr) {
+        settings.masterVolume = ParseToolTypeNumber(masterVolume);
+    }
+    if (noSound != nullptr) {
+        settings.soundEnabled = 0;
+    }
+}
+
 void ReadApplicationSettings()
 {
     if (ToolConfig.appName[0] == '\0') {
@@ -47,44 +89,6 @@ void ReadApplicationSettings()
         }
         return;
     }
-    char *none[] = {nullptr};
-    char **toolTypes = icon->do_ToolTypes != nullptr ? icon->do_ToolTypes : none;
-
-    const char *window = FindToolType(toolTypes, "WINDOW");
-    const char *fullScreen = FindToolType(toolTypes, "FULLSCREEN");
-    const char *modeId = FindToolType(toolTypes, "MODEID");
-    const char *depth = FindToolType(toolTypes, "DEPTH");
-    const char *fpsLimit = FindToolType(toolTypes, "FPSLIMIT");
-    const char *masterVolume = FindToolType(toolTypes, "MASTERVOLUME");
-    const char *noSound = FindToolType(toolTypes, "NOSOUND");
-
-    if (window != nullptr) {
-        AppSettings.displayMode = 0;
-    } else if (fullScreen != nullptr) {
-        if (modeId != nullptr) {
-            AppSettings.displayMode = 2;
-            // Written as signed decimal; the same 32 bits come back.
-            AppSettings.modeId = static_cast<std::uint32_t>(ParseToolTypeNumber(modeId));
-            if (depth != nullptr) {
-                AppSettings.depth = ParseToolTypeNumber(depth);
-            }
-        } else {
-            AppSettings.displayMode = 1;
-        }
-    }
-
-    if (fpsLimit != nullptr) {
-        AppSettings.fpsLimitEnabled = 1;
-        AppSettings.fpsLimit = ParseToolTypeNumber(fpsLimit);
-    } else {
-        AppSettings.fpsLimitEnabled = 0;
-    }
-    if (masterVolume != nullptr) {
-        AppSettings.masterVolume = ParseToolTypeNumber(masterVolume);
-    }
-    if (noSound != nullptr) {
-        AppSettings.soundEnabled = 0;
-    }
-
+    ReadSettingsToolTypes(icon->do_ToolTypes, AppSettings);
     FreeDiskObject(icon);
 }

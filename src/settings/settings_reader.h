@@ -5,8 +5,14 @@
 
 #include "platform/icon_store.h"
 
+struct Settings;
+
 // modeId and depth from the screen that was active at start (kept when there is none).
 void ReadScreenDefaults();
+
+// The settings a tooltype list holds, over those in settings (a key that is
+// absent keeps its value, but an absent FPSLIMIT turns the limit off).
+void ReadSettingsToolTypes(char **toolTypes, Settings &settings);
 
 // The application's icon, appName or else "appName.vls", into AppSettings. Silent
 // when neither exists; an icon that exists but cannot be read is noted in loadFailure.
