@@ -30,7 +30,7 @@ enum ViewerTextId {
     TXT_RUNS_AREXX,          // %1 the script
     TXT_NOT_RUN,             // %1 the command or script
     TXT_VOLUME_UNAVAILABLE,  // %1 the volume or assign
-    TXT_LINK_FAILED,         // %1 the target, %2 the reason
+    TXT_LINK_FAILED,         // %1 the target or document, %2 the reason
     TXT_COUNT
 };
 
