@@ -97,7 +97,7 @@ Object *BuildIconsWindow()
         rows += name[0] != '\0' ? 1 : 0;
     }
     // A two-dimensional table: the headings, then a row of empty texts for each icon.
-    std::vector<IPTR> tags = {MUIA_Group_Columns, kColumns};
+    std::vector<IPTR> tags = {MUIA_Group_Columns, kColumns, MUIA_Frame, MUIV_Frame_Group};
     for (std::int32_t id : {MSG_ICONS_ROLE, MSG_ICONS_FILE, MSG_ICONS_KIND, MSG_ICONS_WRITABLE, MSG_ICONS_SETTINGS}) {
         tags.insert(tags.end(), {MUIA_Group_Child, ToIPTR(Cell(GetString(id), "\033b"))});
     }
