@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTreeWidget>
@@ -194,7 +195,9 @@ public:
         modeList_->setMinimumHeight(ListHeight(kMinimumRows));
         QSize kept = OpenToolkitSettings()->value(kSizeKey).toSize();
         if (kept.isValid()) {
-            resize(kept.expandedTo(minimumSizeHint()));
+            // Never larger than the screen it opens on, which may be smaller now.
+            QSize room = screen() != nullptr ? screen()->availableSize() : kept;
+            resize(kept.boundedTo(room).expandedTo(minimumSizeHint()));
         }
         modeList_->setFocus();
     }

@@ -88,7 +88,7 @@ TEST_F(AslTest, ConfirmFillsTheResultWithAModeAndADepthItOffers)
 TEST_F(AslTest, TheRequesterShowsIdsInTwentyRowsAndKeepsItsSize)
 {
     QSettings(QSettings::IniFormat, QSettings::UserScope, "muiqt", "toolkit").remove("ScreenModeRequester/size");
-    const QSize left(900, 700);
+    const QSize left(640, 580);  // within the 800x600 offscreen screen
     Request(PAL_HIRES, [&left](AslScreenModeControl &control) {
         auto *dialog = dynamic_cast<QDialog *>(&control);
         auto *list = dialog->findChild<QTreeWidget *>();
