@@ -1000,9 +1000,6 @@ IconProblem IconWriteProblem(const char *name)
     const std::string folder = OpenableFolder(FolderOf(target));
     struct statvfs fs;
     const bool known = statvfs(folder.c_str(), &fs) == 0;
-    if (known && (fs.f_flag & ST_RDONLY) != 0) {
-        return IconProblem::ReadOnlyFileSystem;
-    }
     if (!ModeAllowsWrite(st)) {
         return IconProblem::PermissionDenied;
     }

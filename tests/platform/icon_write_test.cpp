@@ -210,12 +210,13 @@ TEST_F(IconWrite, AFailedWriteLeavesTheOldIconAndNoTemporaryFile)
         }
         close(fd);
         return (WriteToolTypes("Icon", Texts(40, std::string(1000, 'x'))) ? 1 : 0) |
-               (ReadFileBytes("Icon.info") != icon ? 2 : 0) | (FilesIn(".") != Texts{"Icon.info", "filler"} ? 4 : 0);
+               (ReadFileBytes("Icon.info") != icon ? 2 : 0) | (FilesIn(".") != Texts{"Icon.info", "filler"} ? 4 : 0) |
+               (IconPutProblem() != IconProblem::NoSpace || IconWriteProblem("Icon") != IconProblem::NoSpace ? 8 : 0);
     });
     if (result == kUnavailable) {
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs CAP_SYS_ADMIN)";
     }
-    EXPECT_EQ(result, 0) << "1: reported as done, 2: old icon changed, 4: temporary file left";
+    EXPECT_EQ(result, 0) << "1: reported as done, 2: old icon changed, 4: temporary file left, 8: not said why";
 }
 
 TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
