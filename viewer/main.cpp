@@ -59,8 +59,10 @@ int ReportRefusal(char *program, const QByteArray &path, const QString &reason)
         int qtArgc = 1;
         char *qtArgv[] = {program, nullptr};
         QApplication application(qtArgc, qtArgv);
+        // In a window the message does not start with the program's name, as on
+        // standard error: it is the words a link that cannot be shown gets.
         QMessageBox::warning(nullptr, ViewerText(TXT_WINDOW_TITLE).arg(QFileInfo(QFile::decodeName(path)).fileName()),
-                             ViewerText(TXT_CANNOT_SHOW).arg(QFile::decodeName(path), reason));
+                             ViewerText(TXT_LINK_FAILED).arg(QFile::decodeName(path), reason));
     }
     return 1;
 }

@@ -13,7 +13,9 @@
 #include <strings.h>
 
 #include "app/main_flow.h"
+#include "app/mode_list.h"
 #include "app/script_mode.h"
+#include "app/show_json.h"
 #include "gui/window_layout.h"
 #include "platform/libraries.h"
 
@@ -155,7 +157,12 @@ CommandLine ParseCommandLine(int argc, char **argv)
     const QCommandLineOption dryRun(QStringLiteral("dry-run"),
                                     QStringLiteral("With --save: prints each icon's tooltypes before and after, "
                                                    "and writes nothing."));
-    parser.addOptions({help, version, show, save, dryRun});
+    const QCommandLineOption listModes(QStringLiteral("list-modes"),
+                                       QStringLiteral("Prints the screen modes the screen mode requester offers: "
+                                                      "id in hexadecimal and decimal, name, size, depths."));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("With --show or --list-modes: prints JSON (UTF-8) for programs."));
+    parser.addOptions({help, version, show, save, dryRun, listModes, json});
     parser.addPositionalArgument(QStringLiteral("drawer"),
                                  QStringLiteral("The application's drawer, or its Settings.info."),
                                  QStringLiteral("[drawer]"));
@@ -177,6 +184,14 @@ CommandLine ParseCommandLine(int argc, char **argv)
         PrintUsageError(QStringLiteral("--show and --save cannot be used together."));
         return line;
     }
+    if (parser.isSet(listModes) && (parser.isSet(show) || parser.isSet(save) || !positional.isEmpty())) {
+        PrintUsageError(QStringLiteral("--list-modes takes no drawer and goes with no other mode."));
+        return line;
+    }
+    if (parser.isSet(json) && !parser.isSet(show) && !parser.isSet(listModes)) {
+        PrintUsageError(QStringLiteral("--json goes with --show or --list-modes."));
+        return line;
+    }
     if (parser.isSet(dryRun) && !parser.isSet(save)) {
         PrintUsageError(QStringLiteral("--dry-run goes with --save."));
         return line;
@@ -191,8 +206,12 @@ CommandLine ParseCommandLine(int argc, char **argv)
     }
 
     line.exitValue = 0;
-    line.mode = parser.isSet(save) ? RunMode::Save : parser.isSet(show) ? RunMode::Show : RunMode::Window;
+    line.mode = parser.isSet(save)        ? RunMode::Save
+                : parser.isSet(show)      ? RunMode::Show
+                : parser.isSet(listModes) ? RunMode::ListModes
+                                          : RunMode::Window;
     line.dryRun = parser.isSet(dryRun);
+    line.json = parser.isSet(json);
     if (!positional.isEmpty()) {
         line.drawer = positional.takeFirst().toLocal8Bit().toStdString();
     }
@@ -245,7 +264,9 @@ int RunCommandLine(int argc, char **argv)
     }
     switch (line.mode) {
     case RunMode::Show:
-        return ShowSettings();
+        return line.json ? ShowSettingsJson(stdout) : ShowSettings();
+    case RunMode::ListModes:
+        return ListModes(stdout, line.json);
     case RunMode::Save:
         return SaveFromCommandLine(words, line.dryRun);
     default:

@@ -1,12 +1,12 @@
 // The program's arguments: the drawer to run in, --help and --version, the modes
-// without a window (--show, --save, --dry-run), and Qt's own options, which are
+// without a window (--show, --save, --dry-run, --list-modes, --json), and Qt's own options, which are
 // kept for the window's Qt application.
 #pragma once
 
 #include <string>
 #include <vector>
 
-enum class RunMode { Window, Show, Save, Done };
+enum class RunMode { Window, Show, Save, ListModes, Done };
 
 struct CommandLine {
     RunMode mode = RunMode::Window;
@@ -14,6 +14,7 @@ struct CommandLine {
     std::string drawer;              // empty: the current folder
     std::vector<std::string> words;  // the settings words of --save
     bool dryRun = false;
+    bool json = false;                // --show and --list-modes: JSON for programs
     std::vector<char *> qtArguments;  // the program's name, Qt's options, then a null
 };
 

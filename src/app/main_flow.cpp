@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/libraries_setup.h"
 #include "gui/command_loop.h"
+#include "gui/edit_commands.h"
 #include "gui/gadget_rules.h"
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
@@ -14,6 +16,7 @@
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
+#include "text/icon_problem_text.h"
 #include "text/menu.h"
 #include "text/strings.h"
 
@@ -45,7 +48,7 @@ int SettingsMain()
     failureCode = OpenLibraries();
     if (failureCode != 0) {
         Shutdown(failureCode);
-        return 0;
+        return 1;
     }
 
     // The screen that is active at start: the window opens on it.
@@ -67,13 +70,20 @@ int SettingsMain()
     LocalizeMenus();
     if (BuildSettingsWindow() == nullptr) {
         Shutdown(2);
-        return 0;
+        return 1;
+    }
+
+    // Defaults shown for an icon that is there but could not be read are said so.
+    if (loadFailure.problem != IconProblem::None) {
+        std::string icon = loadFailure.icon + ": " + IconProblemText(loadFailure.problem);
+        MUI_Request(app, nullptr, 0, windowTitle, GetString(MSG_REQ_OK), GetString(MSG_ERR_READ_ICON), icon.c_str());
     }
 
     // Notifications, the controls' initial states, then the window.
     InstallNotifications();
     SetAttrs(displayModeCycle, MUIA_Cycle_Active, AppSettings.displayMode, TAG_DONE);
     ApplyGadgetRules();
+    RememberOpeningSettings();
     SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
     ShowScreenModeName();
 

@@ -17,9 +17,11 @@
 #include "platform/libraries.h"
 #include "platform/locale.h"
 #include "settings/app_settings.h"
+#include "settings/settings_reader.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
+#include "text/icon_problem_text.h"
 #include "text/strings.h"
 
 namespace {
@@ -107,31 +109,6 @@ template <typename Visit> void ForEachSaveIcon(Visit visit)
     }
 }
 
-// The icon as WriteIconSettings finds it: under name, else "name.vls"; foundName
-// then holds that name. Null when neither is a readable icon.
-DiskObject *FindSaveIcon(const char *name, char *foundName, std::size_t size)
-{
-    std::snprintf(foundName, size, "%s", name);
-    DiskObject *icon = GetDiskObject(foundName);
-    if (icon == nullptr) {
-        std::snprintf(foundName, size, "%s.vls", name);
-        icon = GetDiskObject(foundName);
-    }
-    return icon;
-}
-
-// A file stands under the icon's name but is not an icon that can be read.
-bool UnreadableIcon(const char *name)
-{
-    char foundName[APP_NAME_SIZE + 8];
-    DiskObject *icon = FindSaveIcon(name, foundName, sizeof foundName);
-    if (icon != nullptr) {
-        FreeDiskObject(icon);
-        return false;
-    }
-    return IconFilePresent(name) || IconFilePresent(foundName);
-}
-
 // The start of the window's run without the display: locale.library and the
 // catalog (not the other services: intuition.library is the display), the screen
 // that is active at start, the configuration defaults, the icons.
@@ -184,7 +161,7 @@ bool ShowNewToolTypes(const char *name, DiskObject *icon)
     PrintToolTypes(name, "before", old != nullptr ? old->do_ToolTypes : nullptr);
     PrintToolTypes(name, "after", icon->do_ToolTypes);
     FreeDiskObject(old);
-    return IconWritable(name);
+    return IconWriteProblem(name) == IconProblem::None;
 }
 
 void ApplySettingsWords(const std::vector<SettingsWord> &words)
@@ -263,6 +240,9 @@ bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<Setti
                               static_cast<long long>(rule.max));
                 return WordError(text, range);
             }
+            if (index == WORD_MODEID && static_cast<std::uint32_t>(word.value) == INVALID_ID) {
+                return WordError(text, "names no display mode (0xFFFFFFFF is the invalid mode id)");
+            }
         }
         for (const SettingsWord &earlier : words) {
             bool fullScreenMode = (earlier.key == WORD_FULLSCREEN && index == WORD_MODEID) ||
@@ -317,16 +297,22 @@ int ShowSettings()
     ForEachSaveIcon([](const char *name) {
         std::printf("icon ");
         PrintLatin1(stdout, name);
-        char foundName[APP_NAME_SIZE + 8];
-        DiskObject *icon = FindSaveIcon(name, foundName, sizeof foundName);
+        std::string foundName;
+        IconProblem problem;
+        DiskObject *icon = FindSettingsIcon(name, foundName, problem);
         if (icon == nullptr) {
-            std::printf(UnreadableIcon(name) ? ": cannot be read\n" : ": none\n");
+            std::printf(": ");
+            PrintLatin1(stdout, problem == IconProblem::Absent ? "none" : IconProblemText(problem));
+            std::printf("\n");
             return;
         }
         std::printf(": ");
-        PrintLatin1(stdout, foundName);
-        std::printf(".info, %s icon, %s\n", kIconKinds[icon->do_Type < 9 ? icon->do_Type : 0],
-                    IconWritable(foundName) ? "can be written" : "cannot be written");
+        PrintLatin1(stdout, foundName.c_str());
+        IconProblem write = IconWriteProblem(foundName.c_str());
+        std::printf(".info, %s icon, %s", kIconKinds[icon->do_Type < 9 ? icon->do_Type : 0],
+                    write == IconProblem::None ? "can be written" : "cannot be written: ");
+        PrintLatin1(stdout, IconProblemText(write));
+        std::printf("\n");
         FreeDiskObject(icon);
     });
     ReleaseCatalog();
@@ -335,16 +321,34 @@ int ShowSettings()
 
 int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
 {
+    // Read, merged and written under the locks of the icons' folders, so that a save
+    // waiting for another keeps its changes.
+    BeginIconSave();
     LoadAsTheWindowDoes();
-    if (ToolConfig.hideSound != 0) {
+    int exitValue = 0;
+    if (loadFailure.problem != IconProblem::None) {
+        std::fprintf(stderr, "%s: ", ProgramName());
+        PrintLatin1(stderr, (loadFailure.icon + ": " + IconProblemText(loadFailure.problem)).c_str());
+        std::fprintf(stderr, "\n%s: nothing was written\n", ProgramName());
+        exitValue = EXIT_ICON_FAILED;
+    } else if (!IconFilePresent("Settings")) {
+        std::fprintf(stderr, "%s: no Settings.info in the drawer: it names the application to configure\n",
+                     ProgramName());
+        exitValue = EXIT_USAGE;
+    } else if (ToolConfig.hideSound != 0) {
         for (const SettingsWord &word : words) {
             if (kWords[word.key].group == GROUP_VOLUME || kWords[word.key].group == GROUP_SOUND) {
                 std::fprintf(stderr, "%s: %s: the tool's icon hides the sound settings (HIDESOUND)\n", ProgramName(),
                              kWords[word.key].key);
-                ReleaseCatalog();
-                return EXIT_USAGE;
+                exitValue = EXIT_USAGE;
+                break;
             }
         }
+    }
+    if (exitValue != 0) {
+        EndIconSave();
+        ReleaseCatalog();
+        return exitValue;
     }
     ApplySettingsWords(words);
 
@@ -354,12 +358,22 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     }
     int notWritten = WriteAllIconSettings();
     PutIcon = PutDiskObject;
-    if (notWritten != 0) {
-        std::fprintf(stderr, "%s: %s: ", ProgramName(), dryRun ? "cannot be written" : "not written");
-        PrintLatin1(stderr, failedIcons);
+    for (const IconFailure &failure : failedIcons) {
+        std::fprintf(stderr, "%s: ", ProgramName());
+        PrintLatin1(stderr, (failure.icon + ": " + IconProblemText(failure.problem)).c_str());
         std::fprintf(stderr, "\n");
     }
     std::fflush(stdout);
     ReleaseCatalog();
     return notWritten != 0 ? EXIT_ICON_FAILED : 0;
+}
+
+void LoadForScripts()
+{
+    LoadAsTheWindowDoes();
+}
+
+void ReleaseForScripts()
+{
+    ReleaseCatalog();
 }

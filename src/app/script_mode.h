@@ -28,3 +28,8 @@ int ShowSettings();
 // and writes nothing. Returns 0, or EXIT_ICON_FAILED when an icon that exists
 // could not be read or written (each is named on standard error).
 int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun);
+
+// The start of the window's run without the display (the catalog, the start
+// screen, the configuration and the settings), and the release of the catalog.
+void LoadForScripts();
+void ReleaseForScripts();

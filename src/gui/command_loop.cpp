@@ -1,9 +1,12 @@
 #include "gui/command_loop.h"
 
 #include <cstdio>
+#include <string>
 
+#include "gui/edit_commands.h"
 #include "gui/gadget_rules.h"
 #include "gui/help_viewer.h"
+#include "gui/icons_overview.h"
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
 #include "platform/formats/charset.h"
@@ -36,14 +39,20 @@ void AboutCommand()
                 scratchBuffer);
 }
 
-// Saves; true when every icon found was written. Otherwise the icons that could
-// not be written are named and the window stays open, keeping the user's edits.
+// Saves; true when every icon found was written. Otherwise the icons that were
+// not written are named with the reason of each and the window stays open,
+// keeping the user's edits.
 bool SaveCommand()
 {
     if (SaveSettings() == 0) {
         return true;
     }
-    ShowMessage(GetString(MSG_ERR_WRITE_ICONS), failedIcons);
+    std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_WRITE_ICONS), FailedIconNames().c_str());
+    std::string text = std::string(scratchBuffer) + "\n\n" + FailedIconReasons();
+    if (writtenIcons > 0) {
+        text += std::string("\n") + GetString(MSG_OTHER_ICONS_WRITTEN);
+    }
+    ShowMessage("%s", text.c_str());
     return false;
 }
 
@@ -62,6 +71,8 @@ void InstallNotifications()
         NotifyReturnId(soundCheckmark, MUIA_Selected, MUIV_EveryTime, ID_UPDATE_GADGETS);
     }
     NotifyReturnId(displayModeCycle, MUIA_Cycle_Active, MUIV_EveryTime, ID_UPDATE_GADGETS);
+
+    InstallIconsNotifications();
 
     // A window without a menu strip has no About MUI item to watch.
     auto *aboutMuiItem =
@@ -99,6 +110,21 @@ bool DispatchCommand(std::int32_t id)
         break;
     case ID_HELP_DONE:
         HelpDoneCommand();
+        break;
+    case ID_RESET_DEFAULTS:
+        ResetToDefaultsCommand();
+        break;
+    case ID_LAST_SAVED:
+        LastSavedCommand();
+        break;
+    case ID_RESTORE:
+        RestoreCommand();
+        break;
+    case ID_ICONS:
+        ShowIconsOverview();
+        break;
+    case ID_ICONS_CLOSE:
+        CloseIconsOverview();
         break;
     default:
         // ID_ABOUT_MUI (its notification does the work), the menu titles, 0 and

@@ -43,9 +43,10 @@ int ChooseScreenMode()
     if (requester == nullptr) {
         return 0;
     }
-    int confirmed = AslRequestTags(requester, ASLSM_InitialDisplayID, AppSettings.modeId, ASLSM_InitialDisplayDepth,
-                                   AppSettings.depth, ASLSM_MinDepth, 8, ASLSM_MaxDepth, 32, ASLSM_Window, window,
-                                   ASLSM_IntuiMsgFunc, &RequesterRefreshHook, ASLSM_UserData, app, TAG_DONE);
+    int confirmed =
+        AslRequestTags(requester, ASLSM_InitialDisplayID, AppSettings.modeId, ASLSM_InitialDisplayDepth,
+                       AppSettings.depth, ASLSM_MinDepth, SCREEN_MODE_MIN_DEPTH, ASLSM_MaxDepth, SCREEN_MODE_MAX_DEPTH,
+                       ASLSM_Window, window, ASLSM_IntuiMsgFunc, &RequesterRefreshHook, ASLSM_UserData, app, TAG_DONE);
     if (!confirmed) {
         FreeAslRequest(requester);
         return 0;

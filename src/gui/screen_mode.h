@@ -3,6 +3,10 @@
 
 struct Hook;
 
+// The depths the requester offers.
+constexpr int SCREEN_MODE_MIN_DEPTH = 8;
+constexpr int SCREEN_MODE_MAX_DEPTH = 32;
+
 // Shows the name of AppSettings.modeId in screenModeText.
 void ShowScreenModeName();
 

@@ -1,5 +1,6 @@
 #include "gui/window_layout.h"
 
+#include "gui/icons_overview.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
@@ -73,6 +74,11 @@ Object *Button(std::int32_t id)
 }
 
 }  // namespace
+
+std::int32_t FpsSliderValue(std::int32_t fpsLimit)
+{
+    return fpsLimit > 0 ? fpsLimit : 50;
+}
 
 Object *BuildSoundGroup()
 {
@@ -157,8 +163,7 @@ Object *BuildSettingsWindow()
                                          MUIA_Group_Child, fpsCheckmark,
                                          MUIA_Group_Child, limitText);
     Object *limitRow = MUI_NewObject(MUIC_Group, MUIA_Group_Child, limitColumns);
-    // No rate yet (the limit was never on): the slider offers the full rate.
-    fpsSlider = Slider(1, 50, AppSettings.fpsLimit > 0 ? AppSettings.fpsLimit : 50);
+    fpsSlider = Slider(1, 50, FpsSliderValue(AppSettings.fpsLimit));
     Object *fpsLabel = Label(MSG_LABEL_FPS);
     Object *fpsRow = MUI_NewObject(MUIC_Group, MUIA_Group_Horiz, 1,
                                    MUIA_Group_Child, fpsSlider,
@@ -200,6 +205,7 @@ Object *BuildSettingsWindow()
                                MUIA_Window_Menustrip, menuStrip,
                                MUIA_Window_ID, kWindowId,
                                MUIA_Window_RootObject, root);
+    Object *overview = BuildIconsWindow();
 
     app = MUI_NewObject(MUIC_Application,
                         MUIA_Application_Title, kAppTitle,
@@ -208,10 +214,12 @@ Object *BuildSettingsWindow()
                         MUIA_Application_Author, kAppAuthor,
                         MUIA_Application_Description, description,
                         MUIA_Application_Base, kAppBase,
-                        MUIA_Application_Window, mainWindow);
+                        MUIA_Application_Window, mainWindow,
+                        MUIA_Application_Window, overview);
     if (app == nullptr) {
         // The failed tree has been disposed of: no handle may point into it.
         ResetWindowHandles();
+        iconsWindow = nullptr;
     }
     return app;
 }

@@ -10,12 +10,16 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "platform/asl_strings.h"
@@ -49,6 +53,31 @@ struct ScreenModeRequest {
     ScreenModeRequester public_;  // first: the caller's view of the record
     ScreenModeOptions options;
 };
+
+// Rows the mode list shows when the requester first opens; it is resizable, and
+// its size is kept in the toolkit's settings file for the next time.
+constexpr int kInitialRows = 20;
+constexpr int kMinimumRows = 6;
+
+std::unique_ptr<QSettings> OpenToolkitSettings()
+{
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("muiqt"),
+                                       QStringLiteral("toolkit"));
+}
+const QString kSizeKey = QStringLiteral("ScreenModeRequester/size");
+
+// Only the depths of mode between the limits; false when none is.
+bool KeepOfferedDepths(DisplayModeRecord &mode, int minDepth, int maxDepth)
+{
+    int kept = 0;
+    for (int i = 0; i < mode.depthCount && i < DISPLAY_MODE_MAX_DEPTHS; ++i) {
+        if (mode.depths[i] >= minDepth && mode.depths[i] <= maxDepth) {
+            mode.depths[kept++] = mode.depths[i];
+        }
+    }
+    mode.depthCount = kept;
+    return kept > 0;
+}
 
 std::int32_t ClampDepth(IPTR value)
 {
@@ -121,8 +150,8 @@ public:
         setModal(true);
 
         modeList_ = new QTreeWidget(this);
-        modeList_->setColumnCount(2);
-        modeList_->setHeaderLabels({AslText(MSG_ASL_MODE), AslText(MSG_ASL_RESOLUTION)});
+        modeList_->setColumnCount(3);
+        modeList_->setHeaderLabels({AslText(MSG_ASL_MODE), AslText(MSG_ASL_RESOLUTION), AslText(MSG_ASL_MODE_ID)});
         modeList_->setAccessibleName(AslText(MSG_ASL_MODES));
         modeList_->setRootIsDecorated(false);
         modeList_->setUniformRowHeights(true);
@@ -154,11 +183,26 @@ public:
                 [this](QTreeWidgetItem *, QTreeWidgetItem *) { ModeChanged(); });
         connect(modeList_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *, int) { accept(); });
         SelectInitialMode();
-        modeList_->resizeColumnToContents(0);
-        modeList_->setMinimumWidth(modeList_->columnWidth(0) * 2);
-        modeList_->setMinimumHeight(modeList_->fontMetrics().height() * 18);
+        int width = 2 * modeList_->frameWidth() + modeList_->verticalScrollBar()->sizeHint().width();
+        for (int column = 0; column < modeList_->columnCount(); ++column) {
+            modeList_->resizeColumnToContents(column);
+            width += modeList_->columnWidth(column);
+        }
+        modeList_->setMinimumWidth(width);
+        // Opens with room for kInitialRows rows, or at the size it had last time.
+        modeList_->setMinimumHeight(ListHeight(kInitialRows));
+        adjustSize();
+        modeList_->setMinimumHeight(ListHeight(kMinimumRows));
+        QSize kept = OpenToolkitSettings()->value(kSizeKey).toSize();
+        if (kept.isValid()) {
+            // Never larger than the screen it opens on, which may be smaller now.
+            QSize room = screen() != nullptr ? screen()->availableSize() : kept;
+            resize(kept.boundedTo(room).expandedTo(minimumSizeHint()));
+        }
         modeList_->setFocus();
     }
+
+    ~ScreenModeDialog() override { OpenToolkitSettings()->setValue(kSizeKey, size()); }
 
     std::uint32_t SelectedDisplayId() const override
     {
@@ -226,6 +270,13 @@ public:
     bool HasChoice() const { return SelectedDisplayId() != INVALID_ID && SelectedDepth() != 0; }
 
 private:
+    int ListHeight(int rows) const
+    {
+        int row = modeList_->topLevelItemCount() > 0 ? modeList_->sizeHintForRow(0) : modeList_->fontMetrics().height();
+        return modeList_->header()->sizeHint().height() + row * rows + 2 * modeList_->frameWidth() +
+               modeList_->horizontalScrollBar()->sizeHint().height();
+    }
+
     static QString ResolutionLabel(const DisplayModeRecord &mode)
     {
         return QStringLiteral("%1 × %2").arg(mode.width).arg(mode.height);
@@ -251,15 +302,15 @@ private:
         auto *item = new QTreeWidgetItem(modeList_);
         item->setText(0, QString::fromLatin1(mode.name));
         item->setText(1, ResolutionLabel(mode));
+        item->setText(2, QString::asprintf("0x%08X", static_cast<unsigned>(mode.modeId)));
         item->setData(0, Qt::UserRole, static_cast<unsigned>(mode.modeId));
         modes_.push_back(mode);
     }
 
     void FillModes()
     {
-        int count = ListDisplayModes(nullptr, 0);
-        std::vector<DisplayModeRecord> records(static_cast<std::size_t>(count));
-        count = std::min(count, ListDisplayModes(records.data(), count));
+        std::vector<DisplayModeRecord> records = ScreenModeChoices(options_.minDepth, options_.maxDepth);
+        const int count = static_cast<int>(records.size());
         bool initialListed = false;
         for (int i = 0; i < count; ++i) {
             initialListed = initialListed || records[i].modeId == options_.initialDisplayId;
@@ -335,6 +386,16 @@ private:
 };
 
 }  // namespace
+
+std::vector<DisplayModeRecord> ScreenModeChoices(int minDepth, int maxDepth)
+{
+    int count = ListDisplayModes(nullptr, 0);
+    std::vector<DisplayModeRecord> records(static_cast<std::size_t>(count));
+    count = std::min(count, ListDisplayModes(records.data(), count));
+    records.resize(static_cast<std::size_t>(std::max(count, 0)));
+    std::erase_if(records, [&](DisplayModeRecord &mode) { return !KeepOfferedDepths(mode, minDepth, maxDepth); });
+    return records;
+}
 
 void *AllocAslRequest(std::uint32_t reqType, const TagItem *tags)
 {

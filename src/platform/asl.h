@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/display.h"
 #include "platform/tags.h"
 
 // A call-back with its own data; called as h_Entry(hook, object, message).
@@ -58,6 +59,10 @@ template <typename... Args> int AslRequestTags(void *requester, Args... args)
     IPTR words[] = {ToIPTR(args)..., TAG_DONE, 0};
     return AslRequest(requester, reinterpret_cast<const TagItem *>(words));
 }
+
+// The modes the screen mode requester lists for these depth limits, in the
+// display database's order, each with only the depths it offers between them.
+std::vector<DisplayModeRecord> ScreenModeChoices(int minDepth, int maxDepth);
 
 // Test hooks.
 // The open dialog, as a test hook operates it instead of a person.

@@ -15,6 +15,7 @@
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/xattr.h>
 #include <system_error>
 #include <thread>
@@ -123,6 +124,40 @@ bool IsRegularFile(const std::string &path)
 }
 
 enum class Lookup { Found, Absent, Failed };
+
+// The problem a failed write's error number names.
+IconProblem WriteProblem(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return IconProblem::PermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+        return IconProblem::NoSpace;
+    case EROFS:
+        return IconProblem::ReadOnlyFileSystem;
+    case EISDIR:
+        return IconProblem::Folder;
+    default:
+        return IconProblem::WriteFailed;
+    }
+}
+
+IconProblem ReadProblem(FileReadStatus status)
+{
+    switch (status) {
+    case FileReadStatus::Ok:
+        return IconProblem::None;
+    case FileReadStatus::Missing:
+    case FileReadStatus::Failed:
+        return IconProblem::Unreadable;
+    case FileReadStatus::Folder:
+        return IconProblem::Folder;
+    default:
+        return IconProblem::NotAnIcon;
+    }
+}
 
 // The file holding the icon of name: "name.info" when it exists (a link, even a
 // dangling one, counts), otherwise the single regular file of its folder whose
@@ -313,6 +348,7 @@ bool WriteAllAt(int fd, const std::string &bytes)
             continue;
         }
         if (put <= 0) {
+            errno = put == 0 ? ENOSPC : errno;
             return false;
         }
         done += static_cast<std::size_t>(put);
@@ -320,22 +356,57 @@ bool WriteAllAt(int fd, const std::string &bytes)
     return true;
 }
 
-// Overwrites the file itself (its inode, owner, links and attributes stay) and flushes it.
-bool WriteInPlace(const std::string &path, const std::string &bytes)
+// Overwrites the file itself (its inode, owner, links and attributes stay) and
+// flushes it. IconProblem::None, or why it failed.
+IconProblem WriteInPlace(const std::string &path, const std::string &bytes)
 {
-    int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = WriteAllAt(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && fsync(fd) == 0;
-    return close(fd) == 0 && ok;
+    FileDescriptor file(open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    const bool ok = file.valid() && WriteAllAt(file.get(), bytes) &&
+                    ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0 && fsync(file.get()) == 0;
+    return ok ? IconProblem::None : WriteProblem(errno);
 }
 
-std::string ReadAll(const std::string &path, bool &ok)
+// A backup holds the old bytes followed by a seal: a mark, their length and their
+// checksum, so that one cut short by a writer's death is known and never put back.
+constexpr char kSealMark[8] = {'S', 'E', 'T', 'B', 'A', 'C', 'K', '1'};
+constexpr std::size_t kSealSize = sizeof kSealMark + 16;
+
+std::uint64_t Checksum(const char *bytes, std::size_t size)
+{
+    std::uint64_t hash = 14695981039346656037u;  // 64-bit FNV-1a
+    for (std::size_t i = 0; i < size; ++i) {
+        hash = (hash ^ static_cast<unsigned char>(bytes[i])) * 1099511628211u;
+    }
+    return hash;
+}
+
+void PutNumber(std::string &out, std::uint64_t value)
+{
+    for (int i = 0; i < 8; ++i) {
+        out += static_cast<char>(value >> (8 * i));
+    }
+}
+
+std::string SealedBackup(const std::string &old)
+{
+    std::string sealed = old;
+    sealed.append(kSealMark, sizeof kSealMark);
+    PutNumber(sealed, old.size());
+    PutNumber(sealed, Checksum(old.data(), old.size()));
+    return sealed;
+}
+
+// The old bytes of a whole backup; false for one that is cut short or not sealed.
+bool OpenBackup(const std::string &path, std::string &old)
 {
     std::vector<std::uint8_t> bytes;
-    ok = ReadIconBytes(path, bytes);
-    return std::string(bytes.begin(), bytes.end());
+    if (!ReadIconBytes(path, bytes) || bytes.size() < kSealSize) {
+        return false;
+    }
+    old.assign(bytes.begin(), bytes.end() - kSealSize);
+    std::string seal(bytes.end() - kSealSize, bytes.end());
+    std::string expected = SealedBackup(old).substr(old.size());
+    return seal == expected;
 }
 
 // The extended attributes of a file (ACLs among them), by name.
@@ -418,7 +489,9 @@ struct PendingWrite {
     bool create = false;  // no file before: one made meanwhile is never replaced
     bool inPlace = false;
     std::string bytes;  // in place: the new bytes
-    bool ok = true;
+    std::string old;    // in place: the old bytes, as the backup holds them
+    IconProblem problem = IconProblem::None;
+    void Fail(IconProblem why) { problem = problem == IconProblem::None ? why : problem; }
 };
 
 struct FolderLock {
@@ -433,6 +506,8 @@ bool saving = false;
 std::vector<FolderLock> lockedFolders;
 std::vector<PendingWrite> pendingWrites;
 std::int32_t lastError = 0;
+IconProblem lastProblem = IconProblem::None;
+IconProblem putProblem = IconProblem::None;
 
 bool ProcessIsGone(pid_t pid)
 {
@@ -452,8 +527,10 @@ bool KnowFolder(FolderLock &lock)
 }
 
 // Puts back or removes what writers that are gone left beside the icons of the
-// folder: a new icon never renamed is removed; a backup is written back into its
-// icon (that save never finished) and then removed. fd is the folder's, not yet read.
+// folder: a new icon never renamed is removed; a whole backup is written back into
+// its icon (that save never finished, the icon may be torn) and then removed; a
+// backup cut short is removed, its icon untouched (the writer died before it began
+// to write the icon). fd is the folder's, not yet read.
 void ClearLeftovers(const std::string &folder, int fd)
 {
     std::vector<std::string> names;
@@ -486,12 +563,16 @@ void ClearLeftovers(const std::string &folder, int fd)
             continue;
         }
         std::string icon = folder + name.substr(1, tag - 1);
-        struct stat st;
-        bool ok = false;
-        std::string old = ReadAll(leftover, ok);
-        if (ok && lstat(icon.c_str(), &st) != 0 && errno == ENOENT) {
-            rename(leftover.c_str(), icon.c_str());
-        } else if (ok && WriteInPlace(icon, old)) {
+        std::string old, now;
+        if (!OpenBackup(leftover, old)) {
+            unlink(leftover.c_str());
+            continue;
+        }
+        // An icon removed since is left removed; one still whole is not written.
+        std::vector<std::uint8_t> bytes;
+        FileReadStatus status = ReadWholeFile(icon.c_str(), kIconMaxFileSize, bytes);
+        bool same = status == FileReadStatus::Ok && std::equal(bytes.begin(), bytes.end(), old.begin(), old.end());
+        if (status == FileReadStatus::Missing || same || WriteInPlace(icon, old) == IconProblem::None) {
             unlink(leftover.c_str());
         }
     }
@@ -558,11 +639,13 @@ int LockFolder(const std::string &folder)
 // the old bytes are copied into a backup beside it and the file is later written in
 // place. existing holds the old file's status, or null when there is none. On
 // failure nothing is left behind.
-bool ReplaceFile(const std::string &target, const struct stat *existing, const std::string &bytes)
+bool ReplaceFile(const std::string &target, const struct stat *existing, const std::string &bytes,
+                 const std::vector<std::uint8_t> *read)
 {
     PendingWrite write;
     write.folder = LockFolder(FolderOf(target));
     if (write.folder < 0) {
+        putProblem = WriteProblem(errno);
         return false;
     }
     write.target = target;
@@ -572,9 +655,11 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
         // A new icon gets what the umask and the folder's default ACL give any new file.
         write.fd = MakeTempFile(target, false, existing != nullptr ? existing->st_mode & 07777 : 0666, write.temp);
         if (write.fd < 0) {
+            putProblem = WriteProblem(errno);
             return false;
         }
         if (!WriteAllAt(write.fd, bytes)) {
+            putProblem = WriteProblem(errno);
             close(write.fd);
             unlink(write.temp.c_str());
             return false;
@@ -589,15 +674,20 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
         }
     }
     if (write.inPlace) {
-        bool read = false;
-        std::string old = ReadAll(target, read);
-        write.fd = read ? MakeTempFile(target, true, 0600, write.temp) : -1;
-        if (write.fd < 0) {
+        // The old bytes as read, or read again when the file read is not this one.
+        std::vector<std::uint8_t> again;
+        if (read == nullptr && !ReadIconBytes(target, again)) {
+            putProblem = IconProblem::Unreadable;
             return false;
         }
-        if (!WriteAllAt(write.fd, old)) {
-            close(write.fd);
-            unlink(write.temp.c_str());
+        write.old.assign((read != nullptr ? read : &again)->begin(), (read != nullptr ? read : &again)->end());
+        write.fd = MakeTempFile(target, true, 0600, write.temp);
+        if (write.fd < 0 || !WriteAllAt(write.fd, SealedBackup(write.old))) {
+            putProblem = WriteProblem(errno);
+            if (write.fd >= 0) {
+                close(write.fd);
+                unlink(write.temp.c_str());
+            }
             return false;
         }
         write.bytes = bytes;
@@ -606,19 +696,26 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
     return true;
 }
 
+void SyncPending(PendingWrite &write)
+{
+    if (fsync(write.fd) != 0) {
+        write.Fail(WriteProblem(errno));
+    }
+}
+
 void SyncPendingFiles()
 {
     std::vector<std::thread> syncs;
     for (std::size_t i = 1; i < pendingWrites.size(); ++i) {
         PendingWrite *write = &pendingWrites[i];
         try {
-            syncs.emplace_back([write] { write->ok = fsync(write->fd) == 0; });
+            syncs.emplace_back([write] { SyncPending(*write); });
         } catch (const std::system_error &) {
-            write->ok = fsync(write->fd) == 0;
+            SyncPending(*write);
         }
     }
     if (!pendingWrites.empty()) {
-        pendingWrites[0].ok = fsync(pendingWrites[0].fd) == 0;
+        SyncPending(pendingWrites[0]);
     }
     for (std::thread &sync : syncs) {
         sync.join();
@@ -638,8 +735,11 @@ void SyncFolders(bool inPlaceOnly)
     }
     for (int folder : folders) {
         if (fsync(folder) != 0 && errno != EINVAL) {
+            const IconProblem problem = WriteProblem(errno);
             for (PendingWrite &write : pendingWrites) {
-                write.ok = write.ok && !((!inPlaceOnly || write.inPlace) && write.folder == folder);
+                if ((!inPlaceOnly || write.inPlace) && write.folder == folder) {
+                    write.Fail(problem);
+                }
             }
         }
     }
@@ -649,43 +749,54 @@ void SyncFolders(bool inPlaceOnly)
 
 void BeginIconSave()
 {
-    EndIconSave(nullptr, 0);
     saving = true;
 }
 
-int EndIconSave(bool *written, int capacity)
+std::vector<IconProblem> EndIconSave()
 {
     // The new files and the backups reach the disk together; a backup's name too
     // before its icon is overwritten.
     SyncPendingFiles();
     SyncFolders(true);
     for (PendingWrite &write : pendingWrites) {
-        write.ok = close(write.fd) == 0 && write.ok;
+        if (close(write.fd) != 0) {
+            write.Fail(WriteProblem(errno));
+        }
         if (write.inPlace) {
-            // A failed write puts the old bytes back; the backup stays while they may not be.
-            bool restored = false;
-            write.ok = write.ok && WriteInPlace(write.target, write.bytes);
-            std::string old = write.ok ? std::string() : ReadAll(write.temp, restored);
-            if (write.ok || (restored && WriteInPlace(write.target, old))) {
-                unlink(write.temp.c_str());
+            // A failed write puts the old bytes back at once; the backup stays while
+            // they may not be, for the next save to put back.
+            if (write.problem == IconProblem::None) {
+                write.Fail(WriteInPlace(write.target, write.bytes));
+                if (write.problem != IconProblem::None) {
+                    bool restored = false;
+                    for (int tries = 0; tries < 3 && !restored; ++tries) {
+                        restored = WriteInPlace(write.target, write.old) == IconProblem::None;
+                    }
+                    if (!restored) {
+                        continue;
+                    }
+                }
             }
+            unlink(write.temp.c_str());
             continue;
         }
-        write.ok = write.ok && (write.create ? renameat2(AT_FDCWD, write.temp.c_str(), AT_FDCWD, write.target.c_str(),
-                                                         RENAME_NOREPLACE) == 0
-                                             : rename(write.temp.c_str(), write.target.c_str()) == 0);
-        if (!write.ok) {
+        if (write.problem == IconProblem::None) {
+            const bool renamed = write.create ? renameat2(AT_FDCWD, write.temp.c_str(), AT_FDCWD, write.target.c_str(),
+                                                          RENAME_NOREPLACE) == 0
+                                              : rename(write.temp.c_str(), write.target.c_str()) == 0;
+            if (!renamed) {
+                write.Fail(write.create && errno == EEXIST ? IconProblem::Changed : WriteProblem(errno));
+            }
+        }
+        if (write.problem != IconProblem::None) {
             unlink(write.temp.c_str());
         }
     }
     // One flush of each folder for its renames and removed backups.
     SyncFolders(false);
-    int count = 0;
-    for (std::size_t i = 0; i < pendingWrites.size(); ++i) {
-        count += pendingWrites[i].ok ? 1 : 0;
-        if (written != nullptr && static_cast<int>(i) < capacity) {
-            written[i] = pendingWrites[i].ok;
-        }
+    std::vector<IconProblem> problems;
+    for (const PendingWrite &write : pendingWrites) {
+        problems.push_back(write.problem);
     }
     pendingWrites.clear();
     for (const FolderLock &lock : lockedFolders) {
@@ -693,7 +804,7 @@ int EndIconSave(bool *written, int capacity)
     }
     lockedFolders.clear();
     saving = false;
-    return count;
+    return problems;
 }
 
 std::int32_t IconIoErr()
@@ -701,16 +812,13 @@ std::int32_t IconIoErr()
     return lastError;
 }
 
-namespace {
-
-}  // namespace
-
 DiskObject *GetDiskObject(const char *name)
 {
     std::string path, target;
     struct stat st;
     Lookup lookup = FindIconFile(name, path, st);
     lastError = lookup == Lookup::Absent ? ERROR_OBJECT_NOT_FOUND : ERROR_READ_PROTECTED;
+    lastProblem = lookup == Lookup::Absent ? IconProblem::Absent : IconProblem::Unreadable;
     if (lookup != Lookup::Found || (lastError = FollowLinks(path, target, st)) != 0) {
         return nullptr;
     }
@@ -724,20 +832,29 @@ DiskObject *GetDiskObject(const char *name)
         FileReadStatus status;
         if (!ReadIconBytes(target, file->bytes, file->read, &status)) {
             lastError = status == FileReadStatus::Failed ? ERROR_READ_PROTECTED : ERROR_OBJECT_WRONG_TYPE;
+            lastProblem = ReadProblem(status);
             return nullptr;
         }
         lastError = ERROR_OBJECT_WRONG_TYPE;
+        lastProblem = IconProblem::NotAnIcon;
         if (!ParseIconFile(*file)) {
             return nullptr;
         }
         DiskObject *icon = NewDiskObject(*file);
         file.release();
         lastError = 0;
+        lastProblem = IconProblem::None;
         return icon;
     } catch (const std::bad_alloc &) {
         lastError = ERROR_NO_FREE_STORE;
+        lastProblem = IconProblem::Unreadable;
         return nullptr;
     }
+}
+
+IconProblem IconReadProblem()
+{
+    return lastProblem;
 }
 
 char *FindToolType(char **toolTypes, const char *key)
@@ -765,6 +882,7 @@ char *FindToolType(char **toolTypes, const char *key)
 
 bool PutDiskObject(const char *name, DiskObject *icon)
 {
+    putProblem = IconProblem::WriteFailed;
     if (name == nullptr || icon == nullptr || icon->file == nullptr) {
         return false;
     }
@@ -772,9 +890,11 @@ bool PutDiskObject(const char *name, DiskObject *icon)
         // A save of its own.
         BeginIconSave();
         bool prepared = PutDiskObject(name, icon);
-        bool written = false;
-        EndIconSave(&written, 1);
-        return prepared && written;
+        std::vector<IconProblem> problems = EndIconSave();
+        if (prepared && problems.size() == 1) {
+            putProblem = problems[0];
+        }
+        return putProblem == IconProblem::None;
     }
     const IconFile &file = *icon->file;
     std::size_t count = 0;
@@ -793,16 +913,25 @@ bool PutDiskObject(const char *name, DiskObject *icon)
         std::string found;
         struct stat st;
         Lookup lookup = FindIconFile(name, found, st);
+        putProblem = IconProblem::Unreadable;
         if (lookup == Lookup::Failed) {
             return false;
         }
         if (lookup == Lookup::Absent) {
             // No icon yet: a new one, made in one step like a replacement.
-            return ReplaceFile(std::string(name) + kIconSuffix, nullptr, bytes);
+            return ReplaceFile(std::string(name) + kIconSuffix, nullptr, bytes, nullptr);
         }
         // A link is followed: its target is replaced and the link stays.
         std::string target;
-        if (FollowLinks(found, target, st) != 0 || !S_ISREG(st.st_mode) || !ModeAllowsWrite(st)) {
+        if (FollowLinks(found, target, st) != 0) {
+            return false;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            putProblem = S_ISDIR(st.st_mode) ? IconProblem::Folder : IconProblem::NotAnIcon;
+            return false;
+        }
+        if (!ModeAllowsWrite(st)) {
+            putProblem = IconProblem::PermissionDenied;
             return false;
         }
         // What is there now must be an icon: anything else is never overwritten. The
@@ -811,13 +940,28 @@ bool PutDiskObject(const char *name, DiskObject *icon)
         bool same = st.st_dev == read.st_dev && st.st_ino == read.st_ino && st.st_size == read.st_size &&
                     st.st_mtim.tv_sec == read.st_mtim.tv_sec && st.st_mtim.tv_nsec == read.st_mtim.tv_nsec;
         IconFile old;
-        if (!same && (!ReadIconBytes(target, old.bytes) || !ParseIconFile(old))) {
-            return false;
+        if (!same) {
+            FileReadStatus status;
+            if (!ReadIconBytes(target, old.bytes, old.read, &status)) {
+                putProblem = ReadProblem(status);
+                return false;
+            }
+            if (!ParseIconFile(old)) {
+                putProblem = IconProblem::NotAnIcon;
+                return false;
+            }
         }
-        return ReplaceFile(target, &st, bytes);
+        putProblem = IconProblem::None;
+        return ReplaceFile(target, &st, bytes, same ? &file.bytes : &old.bytes);
     } catch (const std::bad_alloc &) {
+        putProblem = IconProblem::WriteFailed;
         return false;
     }
+}
+
+IconProblem IconPutProblem()
+{
+    return putProblem;
 }
 
 void FreeDiskObject(DiskObject *icon)
@@ -836,16 +980,58 @@ bool IconFilePresent(const char *name)
     return name != nullptr && name[0] != '\0' && FindIconFile(name, path, st) != Lookup::Absent;
 }
 
-bool IconWritable(const char *name)
+IconProblem IconWriteProblem(const char *name)
 {
-    std::string found;
-    std::string target;
+    std::string found, target;
     struct stat st;
-    if (FindIconFile(name, found, st) != Lookup::Found || FollowLinks(found, target, st) != 0 || !S_ISREG(st.st_mode) ||
-        !ModeAllowsWrite(st)) {
-        return false;
+    Lookup lookup = FindIconFile(name, found, st);
+    if (lookup != Lookup::Found) {
+        return lookup == Lookup::Absent ? IconProblem::Absent : IconProblem::Unreadable;
     }
-    std::size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
-    return access(folder.c_str(), W_OK | X_OK) == 0;
+    if (FollowLinks(found, target, st) != 0) {
+        return IconProblem::Unreadable;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return IconProblem::Folder;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return IconProblem::NotAnIcon;
+    }
+    const std::string folder = OpenableFolder(FolderOf(target));
+    struct statvfs fs;
+    const bool known = statvfs(folder.c_str(), &fs) == 0;
+    if (!ModeAllowsWrite(st)) {
+        return IconProblem::PermissionDenied;
+    }
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        return errno == EROFS ? IconProblem::ReadOnlyFileSystem : IconProblem::PermissionDenied;
+    }
+    try {
+        IconFile file;
+        FileReadStatus status;
+        if (!ReadIconBytes(target, file.bytes, file.read, &status)) {
+            return ReadProblem(status);
+        }
+        if (!ParseIconFile(file)) {
+            return IconProblem::NotAnIcon;
+        }
+    } catch (const std::bad_alloc &) {
+        return IconProblem::Unreadable;
+    }
+    // The new file needs about as much room as the old one.
+    const auto room = static_cast<std::uintmax_t>(geteuid() == 0 ? fs.f_bfree : fs.f_bavail) * fs.f_frsize;
+    return known && room < static_cast<std::uintmax_t>(st.st_size) ? IconProblem::NoSpace : IconProblem::None;
+}
+
+IconImageFormat IconImageKind(const DiskObject *icon)
+{
+    const IconFile &file = *icon->file;
+    if (file.png) {
+        return IconImageFormat::Png;
+    }
+    if (file.layout.iconForm) {
+        return IconImageFormat::OS35;
+    }
+    return file.layout.imageBlockStart < file.layout.entries.size() ? IconImageFormat::NewIcons
+                                                                    : IconImageFormat::Classic;
 }

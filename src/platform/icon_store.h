@@ -3,11 +3,26 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 struct IconFile;  // the parsed file, owned by the store
 
 // The position of an icon the user has not placed.
 constexpr std::int32_t NO_ICON_POSITION = INT32_MIN;
+
+// Why an icon cannot be read or written.
+enum class IconProblem {
+    None,
+    Absent,              // no file under the name
+    Folder,              // the name is a folder's
+    NotAnIcon,           // not an icon, or a damaged one
+    Unreadable,          // the file cannot be read (an I/O error, a dangling link, no access)
+    PermissionDenied,    // its mode bits or its folder's forbid the write
+    NoSpace,             // no room left on its file system
+    ReadOnlyFileSystem,  // its file system is mounted read-only
+    Changed,             // replaced or changed by another program while being saved
+    WriteFailed,         // any other failure of the write
+};
 
 struct DiskObject {
     std::uint8_t do_Type;  // 1 disk, 2 drawer, 3 tool, 4 project, 5 garbage, 6 device, 7 kick, 8 appicon;
@@ -42,19 +57,21 @@ char *FindToolType(char **toolTypes, const char *key);
 
 // Writes the icon under "name.info" with the tooltype list it holds now (the
 // store's NewIcons image block, if any, follows the list). Returns false, leaving
-// the old file whole, when the icon may not or could not be written. Owner, group,
-// mode, hard links and extended attributes (ACLs) of the file are kept, and what a
-// writer that is gone left beside it is cleared. Within a save (BeginIconSave),
-// true means only that the icon is ready to be put in place.
+// the old file whole, when the icon may not or could not be written; IconPutProblem
+// tells why. Owner, group, mode, hard links and extended attributes (ACLs) of the
+// file are kept, and what a writer that is gone left beside it is cleared. Within
+// a save (BeginIconSave), true means only that the icon is ready to be put in place.
 bool PutDiskObject(const char *name, DiskObject *icon);
+IconProblem IconPutProblem();
 
 // A save of several icons. Until EndIconSave, GetDiskObject holds the lock of each
 // icon's folder, so that another save of the same icons waits, and PutDiskObject
 // prepares each new file. EndIconSave flushes them together, puts them in place,
-// flushes each folder once and releases the locks. It returns the number of icons
-// written; written[i] (i < capacity) tells whether the i-th prepared one was.
+// flushes each folder once and releases the locks. It returns, for each icon
+// prepared in order, IconProblem::None when it was written, else why not (the icon
+// then holds its old bytes). BeginIconSave within a save continues it.
 void BeginIconSave();
-int EndIconSave(bool *written, int capacity);
+std::vector<IconProblem> EndIconSave();
 
 void FreeDiskObject(DiskObject *icon);
 
@@ -62,6 +79,15 @@ void FreeDiskObject(DiskObject *icon);
 // matching it without regard to case count too).
 bool IconFilePresent(const char *name);
 
-// Whether PutDiskObject may replace the icon now: it exists, and neither its mode
-// bits nor its folder forbid the write. Writes nothing.
-bool IconWritable(const char *name);
+// Why the last GetDiskObject gave no icon: None when it gave one, Absent when no
+// file has the name.
+IconProblem IconReadProblem();
+
+// Whether PutDiskObject would refuse to replace the icon now, and why: None when
+// it is an icon that may be written. Absent when there is no file. Writes nothing.
+IconProblem IconWriteProblem(const char *name);
+
+// The richest image format an icon's file holds: PNG, an OS 3.5 FORM ICON, a
+// NewIcons block, or the classic planar images alone.
+enum class IconImageFormat { Classic, NewIcons, OS35, Png };
+IconImageFormat IconImageKind(const DiskObject *icon);

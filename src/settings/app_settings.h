@@ -15,5 +15,5 @@ struct Settings {
 
 extern Settings AppSettings;
 
-// Back to the defaults a run starts with (for tests).
+// Back to the defaults a run starts with.
 void ResetAppSettings();

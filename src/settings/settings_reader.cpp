@@ -1,7 +1,5 @@
 #include "settings/settings_reader.h"
 
-#include <cstdio>
-
 #include "platform/display.h"
 #include "platform/icon_store.h"
 #include "settings/app_settings.h"
@@ -20,21 +18,25 @@ void ReadScreenDefaults()
     }
 }
 
-void ReadApplicationSettings()
+DiskObject *FindSettingsIcon(const char *name, std::string &foundName, IconProblem &problem)
 {
-    if (ToolConfig.appName[0] == '\0') {
-        return;  // an empty name names no icon
-    }
-    DiskObject *icon = GetDiskObject(ToolConfig.appName);
-    if (icon == nullptr) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s.vls", ToolConfig.appName);
-        icon = GetDiskObject(scratchBuffer);
-        if (icon == nullptr) {
-            return;
+    foundName = name;
+    DiskObject *icon = GetDiskObject(name);
+    if (icon == nullptr && IconReadProblem() == IconProblem::Absent) {
+        foundName += ".vls";
+        icon = GetDiskObject(foundName.c_str());
+        if (icon == nullptr && IconReadProblem() == IconProblem::Absent) {
+            foundName = name;
         }
     }
+    problem = IconReadProblem();
+    return icon;
+}
+
+void ReadSettingsToolTypes(char **toolTypes, Settings &settings)
+{
     char *none[] = {nullptr};
-    char **toolTypes = icon->do_ToolTypes != nullptr ? icon->do_ToolTypes : none;
+    toolTypes = toolTypes != nullptr ? toolTypes : none;
 
     const char *window = FindToolType(toolTypes, "WINDOW");
     const char *fullScreen = FindToolType(toolTypes, "FULLSCREEN");
@@ -45,32 +47,48 @@ void ReadApplicationSettings()
     const char *noSound = FindToolType(toolTypes, "NOSOUND");
 
     if (window != nullptr) {
-        AppSettings.displayMode = 0;
+        settings.displayMode = 0;
     } else if (fullScreen != nullptr) {
         if (modeId != nullptr) {
-            AppSettings.displayMode = 2;
+            settings.displayMode = 2;
             // Written as signed decimal; the same 32 bits come back.
-            AppSettings.modeId = static_cast<std::uint32_t>(ParseToolTypeNumber(modeId));
+            settings.modeId = static_cast<std::uint32_t>(ParseToolTypeNumber(modeId));
             if (depth != nullptr) {
-                AppSettings.depth = ParseToolTypeNumber(depth);
+                settings.depth = ParseToolTypeNumber(depth);
             }
         } else {
-            AppSettings.displayMode = 1;
+            settings.displayMode = 1;
         }
     }
 
     if (fpsLimit != nullptr) {
-        AppSettings.fpsLimitEnabled = 1;
-        AppSettings.fpsLimit = ParseToolTypeNumber(fpsLimit);
+        settings.fpsLimitEnabled = 1;
+        settings.fpsLimit = ParseToolTypeNumber(fpsLimit);
     } else {
-        AppSettings.fpsLimitEnabled = 0;
+        settings.fpsLimitEnabled = 0;
     }
     if (masterVolume != nullptr) {
-        AppSettings.masterVolume = ParseToolTypeNumber(masterVolume);
+        settings.masterVolume = ParseToolTypeNumber(masterVolume);
     }
     if (noSound != nullptr) {
-        AppSettings.soundEnabled = 0;
+        settings.soundEnabled = 0;
     }
+}
 
+void ReadApplicationSettings()
+{
+    if (ToolConfig.appName[0] == '\0') {
+        return;  // an empty name names no icon
+    }
+    std::string foundName;
+    IconProblem problem;
+    DiskObject *icon = FindSettingsIcon(ToolConfig.appName, foundName, problem);
+    if (icon == nullptr) {
+        if (problem != IconProblem::Absent) {
+            loadFailure = {foundName + ".info", problem};
+        }
+        return;
+    }
+    ReadSettingsToolTypes(icon->do_ToolTypes, AppSettings);
     FreeDiskObject(icon);
 }

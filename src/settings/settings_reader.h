@@ -1,8 +1,25 @@
 // The stages of LoadSettings that concern AppSettings (internal to the settings store).
 #pragma once
 
+#include <string>
+
+#include "platform/icon_store.h"
+
+struct Settings;
+
 // modeId and depth from the screen that was active at start (kept when there is none).
 void ReadScreenDefaults();
 
-// The application's icon, appName or else "appName.vls", into AppSettings. Silent.
+// The settings a tooltype list holds, over those in settings (a key that is
+// absent keeps its value, but an absent FPSLIMIT turns the limit off).
+void ReadSettingsToolTypes(char **toolTypes, Settings &settings);
+
+// The application's icon, appName or else "appName.vls", into AppSettings. Silent
+// when neither exists; an icon that exists but cannot be read is noted in loadFailure.
 void ReadApplicationSettings();
+
+// The icon that holds an application's settings: "name", else "name.vls" when no
+// file has the name. foundName is the name it was found under (without ".info"),
+// or the one that failed; problem why there is no icon (Absent when neither name
+// has a file).
+DiskObject *FindSettingsIcon(const char *name, std::string &foundName, IconProblem &problem);

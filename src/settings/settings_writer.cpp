@@ -7,11 +7,14 @@
 #include "platform/icon_store.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
+#include "settings/settings_reader.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
 #include "state/window_handles.h"
+#include "text/icon_problem_text.h"
 
-char failedIcons[FAILED_ICONS_SIZE];
+std::vector<IconFailure> failedIcons;
+int writtenIcons = 0;
 bool (*PutIcon)(const char *name, DiskObject *icon) = PutDiskObject;
 
 namespace {
@@ -69,13 +72,6 @@ void FreeNewToolTypes()
     newToolTypeLost = false;
 }
 
-// Appends name to failedIcons, after ", " when it is not the first; cut at the buffer's end.
-void NoteFailedIcon(const char *name)
-{
-    std::size_t used = std::strlen(failedIcons);
-    std::snprintf(failedIcons + used, sizeof failedIcons - used, "%s%s", used != 0 ? ", " : "", name);
-}
-
 // Takes one control's value into a record field when the control exists (the
 // window has been built) and knows the attribute.
 void ReadControl(Tag attribute, Object *control, std::int32_t *field)
@@ -120,30 +116,22 @@ void AddToolType(const char *text)
     newToolTypes[newToolTypeCount++] = copy;
 }
 
-int WriteIconSettings(const char *name)
+int WriteIconSettings(const char *name, IconFailure *failure)
 {
     FreeNewToolTypes();
     if (name == nullptr || name[0] == '\0') {
         return 0;
     }
 
-    // The name the icon was found under: room for the longest configured name and ".vls".
-    char foundName[APP_NAME_SIZE + 4];
-    DiskObject *icon = nullptr;
-    bool unreadable = false;
-    std::size_t nameLength = std::strlen(name);
-    if (nameLength < APP_NAME_SIZE) {
-        std::memcpy(foundName, name, nameLength + 1);
-        icon = GetDiskObject(foundName);
-        if (icon == nullptr) {
-            unreadable = IconIoErr() != ERROR_OBJECT_NOT_FOUND;
-            std::snprintf(foundName, sizeof foundName, "%s.vls", name);
-            icon = GetDiskObject(foundName);
-        }
+    std::string foundName;
+    IconProblem problem = IconProblem::Unreadable;
+    DiskObject *icon = std::strlen(name) < APP_NAME_SIZE ? FindSettingsIcon(name, foundName, problem) : nullptr;
+    if (failure != nullptr) {
+        *failure = {(foundName.empty() ? std::string(name) : foundName) + ".info", problem};
     }
     if (icon == nullptr) {
         // Silent only when neither name has a file; one that holds no readable icon fails.
-        return nameLength < APP_NAME_SIZE && (unreadable || IconIoErr() != ERROR_OBJECT_NOT_FOUND) ? -1 : 0;
+        return problem == IconProblem::Absent ? 0 : -1;
     }
 
     // Every entry that is not managed is kept, in order, without its leading spaces.
@@ -193,9 +181,15 @@ int WriteIconSettings(const char *name)
     char *none[] = {nullptr};
     char **ownList = icon->do_ToolTypes;
     icon->do_ToolTypes = newToolTypes != nullptr ? newToolTypes : none;
-    bool written = !newToolTypeLost && PutIcon(foundName, icon);
+    bool written = !newToolTypeLost && PutIcon(foundName.c_str(), icon);
     icon->do_ToolTypes = ownList;
     FreeDiskObject(icon);
+    if (failure != nullptr) {
+        failure->problem = written                    ? IconProblem::None
+                           : newToolTypeLost          ? IconProblem::WriteFailed
+                           : PutIcon == PutDiskObject ? IconPutProblem()
+                                                      : IconWriteProblem(foundName.c_str());
+    }
     FreeNewToolTypes();
     return written ? 1 : -1;
 }
@@ -219,30 +213,54 @@ int SaveSettings()
 
 int WriteAllIconSettings()
 {
-    failedIcons[0] = '\0';
+    failedIcons.clear();
+    writtenIcons = 0;
     // The icons are read and prepared under the lock of their folders, then put in
     // place together.
     const char *names[1 + PLATFORM_ICON_COUNT] = {ToolConfig.appName};
     for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
         names[1 + i] = ToolConfig.platformIcons[i];
     }
+    IconFailure outcomes[1 + PLATFORM_ICON_COUNT];
     int results[1 + PLATFORM_ICON_COUNT];
-    int prepared = 0;
     BeginIconSave();
     for (int i = 0; i <= PLATFORM_ICON_COUNT; ++i) {
-        results[i] = names[i][0] != '\0' ? WriteIconSettings(names[i]) : 0;
-        prepared += results[i] > 0 ? 1 : 0;
+        results[i] = WriteIconSettings(names[i], &outcomes[i]);
     }
     // A stand-in for PutDiskObject (--dry-run) prepares nothing.
     bool preparing = PutIcon == PutDiskObject;
-    bool written[1 + PLATFORM_ICON_COUNT] = {};
-    EndIconSave(written, prepared);
-    int failures = 0;
-    for (int i = 0, next = 0; i <= PLATFORM_ICON_COUNT; ++i) {
-        if (results[i] < 0 || (results[i] > 0 && preparing && !written[next++])) {
-            NoteFailedIcon(names[i]);
-            ++failures;
+    std::vector<IconProblem> problems = EndIconSave();
+    std::size_t next = 0;
+    for (int i = 0; i <= PLATFORM_ICON_COUNT; ++i) {
+        if (results[i] > 0 && preparing) {
+            outcomes[i].problem = next < problems.size() ? problems[next++] : IconProblem::WriteFailed;
+        }
+        if (results[i] < 0 || (results[i] > 0 && outcomes[i].problem != IconProblem::None)) {
+            failedIcons.push_back(outcomes[i]);
+        } else if (results[i] > 0) {
+            ++writtenIcons;
         }
     }
-    return failures;
+    if (writtenIcons == 0 && failedIcons.empty()) {
+        failedIcons.push_back({std::string(ToolConfig.appName) + ".info", IconProblem::Absent});
+    }
+    return static_cast<int>(failedIcons.size());
+}
+
+std::string FailedIconNames()
+{
+    std::string names;
+    for (const IconFailure &failure : failedIcons) {
+        names += (names.empty() ? "" : ", ") + failure.icon;
+    }
+    return names;
+}
+
+std::string FailedIconReasons()
+{
+    std::string lines;
+    for (const IconFailure &failure : failedIcons) {
+        lines += failure.icon + ": " + IconProblemText(failure.problem) + "\n";
+    }
+    return lines;
 }

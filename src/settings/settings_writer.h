@@ -2,21 +2,37 @@
 // configured platform icon, keeping every other tooltype.
 #pragma once
 
-constexpr int FAILED_ICONS_SIZE = 1024;
+#include <string>
+#include <vector>
 
-// Names (as configured) of the icons that exist but could not be read or written
-// by the last SaveSettings, separated by ", ". Empty when every icon found was written.
-extern char failedIcons[FAILED_ICONS_SIZE];
+#include "platform/icon_store.h"
+
+// An icon that exists but was not written by the last save, and why; its name as
+// found (with ".info"), or as configured when none was found.
+struct IconFailure {
+    std::string icon;
+    IconProblem problem;
+};
+extern std::vector<IconFailure> failedIcons;
+// The number of icons the last save wrote.
+extern int writtenIcons;
+
+// The names of failedIcons, separated by ", ".
+std::string FailedIconNames();
+// One line "name: why" for each of failedIcons, in the catalog's words.
+std::string FailedIconReasons();
 
 struct DiskObject;
 
 // Reads the window's controls into AppSettings (when the window exists) and writes
-// every icon. Returns the number of icons that exist but could not be written.
+// every icon. Returns the number of icons in failedIcons.
 int SaveSettings();
 
 // Writes AppSettings into the application's icon and every configured platform
-// icon, noting in failedIcons those that exist but could not be written; returns
-// how many those are.
+// icon, noting in failedIcons those that exist but could not be written; when no
+// icon at all was written, the application's icon is noted as absent. Returns how
+// many icons were noted. Within an icon save begun by the caller (BeginIconSave),
+// which may have read the settings under its locks, it ends that save.
 int WriteAllIconSettings();
 
 // Where WriteIconSettings hands each merged icon: PutDiskObject, or a stand-in
@@ -26,8 +42,9 @@ extern bool (*PutIcon)(const char *name, DiskObject *icon);
 // Merges AppSettings into the icon "name" (or "name.vls"). Returns 1 when it was
 // written (within a save of the icon store: made ready), 0 when neither name has a
 // file, -1 when one has but it holds no readable icon, a text of its list could not
-// be copied, or it could not be written.
-int WriteIconSettings(const char *name);
+// be copied, or it could not be written. failure, when given, then names the icon
+// and why.
+int WriteIconSettings(const char *name, IconFailure *failure = nullptr);
 
 // Appends a copy of text to the list being built for the icon being written.
 void AddToolType(const char *text);

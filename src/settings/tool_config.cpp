@@ -6,6 +6,7 @@
 #include "settings/settings_reader.h"
 
 ToolConfigRecord ToolConfig;
+LoadFailure loadFailure;
 
 namespace {
 
@@ -29,6 +30,9 @@ bool ReadToolIcon()
 {
     DiskObject *icon = GetDiskObject("Settings");
     if (icon == nullptr) {
+        if (IconReadProblem() != IconProblem::Absent) {
+            loadFailure = {"Settings.info", IconReadProblem()};
+        }
         return false;
     }
     char *none[] = {nullptr};
@@ -55,6 +59,7 @@ bool ReadToolIcon()
 
 void LoadSettings()
 {
+    loadFailure = {};
     ReadScreenDefaults();
     if (!ReadToolIcon()) {
         return;
@@ -65,4 +70,5 @@ void LoadSettings()
 void ResetToolConfig()
 {
     std::memset(&ToolConfig, 0, sizeof ToolConfig);
+    loadFailure = {};
 }

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+#include "platform/icon_store.h"
 
 constexpr int APP_NAME_SIZE = 128;
 constexpr int HELP_FILE_SIZE = 128;
@@ -17,8 +20,17 @@ struct ToolConfigRecord {
 
 extern ToolConfigRecord ToolConfig;
 
-// Screen defaults, then the tool's icon, then the application's icon. Silent.
+// An icon LoadSettings found but could not read (the tool's or the application's),
+// with ".info", and why; problem is None when every icon was read or is absent.
+struct LoadFailure {
+    std::string icon;
+    IconProblem problem = IconProblem::None;
+};
+extern LoadFailure loadFailure;
+
+// Screen defaults, then the tool's icon, then the application's icon. Silent but
+// for loadFailure: the settings left are then the defaults.
 void LoadSettings();
 
-// Back to the initial, empty configuration (for tests).
+// Back to the initial, empty configuration, loadFailure cleared (for tests).
 void ResetToolConfig();

@@ -17,4 +17,10 @@ enum : std::int32_t {
     ID_MENU_PREFS = 9,
     ID_SCREEN_MODE = 10,
     ID_HELP_DONE = 11,
+    ID_MENU_EDIT = 12,
+    ID_RESET_DEFAULTS = 13,
+    ID_LAST_SAVED = 14,
+    ID_RESTORE = 15,
+    ID_ICONS = 16,
+    ID_ICONS_CLOSE = 17,
 };

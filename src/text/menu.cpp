@@ -21,6 +21,7 @@ void *UserData(std::int32_t commandId)
 const NewMenu kMenuTemplate[MENU_TABLE_SIZE] = {
     {NM_TITLE, Id(MSG_MENU_PROJECT), nullptr, 0, 0, UserData(ID_MENU_PROJECT)},
     {NM_ITEM, Id(MSG_MENU_SAVE), nullptr, 0, 0, UserData(ID_SAVE)},
+    {NM_ITEM, Id(MSG_MENU_ICONS), nullptr, 0, 0, UserData(ID_ICONS)},
     {NM_ITEM, NM_BARLABEL, nullptr, 0, 0, nullptr},
     {NM_ITEM, Id(MSG_MENU_HELP), nullptr, 0, 0, UserData(ID_HELP)},
     {NM_ITEM, NM_BARLABEL, nullptr, 0, 0, nullptr},
@@ -28,6 +29,10 @@ const NewMenu kMenuTemplate[MENU_TABLE_SIZE] = {
     {NM_ITEM, Id(MSG_MENU_ABOUT_MUI), nullptr, 0, 0, UserData(ID_ABOUT_MUI)},
     {NM_ITEM, NM_BARLABEL, nullptr, 0, 0, nullptr},
     {NM_ITEM, Id(MSG_MENU_EXIT), nullptr, 0, 0, UserData(ID_CANCEL)},
+    {NM_TITLE, Id(MSG_MENU_EDIT), nullptr, 0, 0, UserData(ID_MENU_EDIT)},
+    {NM_ITEM, Id(MSG_MENU_RESET_DEFAULTS), nullptr, 0, 0, UserData(ID_RESET_DEFAULTS)},
+    {NM_ITEM, Id(MSG_MENU_LAST_SAVED), nullptr, 0, 0, UserData(ID_LAST_SAVED)},
+    {NM_ITEM, Id(MSG_MENU_RESTORE), nullptr, 0, 0, UserData(ID_RESTORE)},
     {NM_TITLE, Id(MSG_MENU_PREFS), nullptr, 0, 0, UserData(ID_MENU_PREFS)},
     {NM_ITEM, Id(MSG_MENU_MUI_PREFS), nullptr, 0, 0, UserData(ID_MUI_SETTINGS)},
     {NM_END, nullptr, nullptr, 0, 0, nullptr},
@@ -39,8 +44,9 @@ bool localized = false;
 }  // namespace
 
 NewMenu menuTable[MENU_TABLE_SIZE] = {
-    kMenuTemplate[0], kMenuTemplate[1], kMenuTemplate[2], kMenuTemplate[3], kMenuTemplate[4],  kMenuTemplate[5],
-    kMenuTemplate[6], kMenuTemplate[7], kMenuTemplate[8], kMenuTemplate[9], kMenuTemplate[10], kMenuTemplate[11],
+    kMenuTemplate[0],  kMenuTemplate[1],  kMenuTemplate[2],  kMenuTemplate[3],  kMenuTemplate[4],  kMenuTemplate[5],
+    kMenuTemplate[6],  kMenuTemplate[7],  kMenuTemplate[8],  kMenuTemplate[9],  kMenuTemplate[10], kMenuTemplate[11],
+    kMenuTemplate[12], kMenuTemplate[13], kMenuTemplate[14], kMenuTemplate[15], kMenuTemplate[16],
 };
 
 void LocalizeMenus()

@@ -21,6 +21,10 @@ bool IsMenuItemId(std::int32_t id)
     case MSG_MENU_ABOUT_MUI:
     case MSG_MENU_EXIT:
     case MSG_MENU_MUI_PREFS:
+    case MSG_MENU_RESET_DEFAULTS:
+    case MSG_MENU_LAST_SAVED:
+    case MSG_MENU_RESTORE:
+    case MSG_MENU_ICONS:
         return true;
     default:
         return false;
@@ -37,6 +41,8 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_WINDOW_TITLE:
     case MSG_ABOUT_TEXT:
     case MSG_ERR_WRITE_ICONS:
+    case MSG_ERR_READ_ICON:
+    case MSG_ICONS_NOT_WRITABLE:
         return 1;
     default:
         return -1;

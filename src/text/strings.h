@@ -19,10 +19,11 @@ extern Catalog *catalogHandle;
 
 // The text for id: the catalog's where it has one of the form the id needs,
 // else the built-in one, else null; UTF-8, valid while the catalog is open.
-// Menu item texts (MSG_MENU_SAVE to MSG_MENU_EXIT, MSG_MENU_MUI_PREFS) are
-// two-part: shortcut character (one, of one or more bytes), zero byte, label.
-// Format texts (MSG_ERR_OPEN_LIBRARY, MSG_ERR_OPEN_FILE, MSG_WINDOW_TITLE,
-// MSG_ABOUT_TEXT, MSG_ERR_WRITE_ICONS) hold exactly one "%s".
+// Menu item texts (MSG_MENU_SAVE to MSG_MENU_EXIT, MSG_MENU_MUI_PREFS, the Edit
+// items, MSG_MENU_ICONS) are two-part: shortcut character (one, of one or more
+// bytes), zero byte, label. Format texts (MSG_ERR_OPEN_LIBRARY, MSG_ERR_OPEN_FILE,
+// MSG_WINDOW_TITLE, MSG_ABOUT_TEXT, MSG_ERR_WRITE_ICONS, MSG_ERR_READ_ICON,
+// MSG_ICONS_NOT_WRITABLE) hold exactly one "%s".
 const char *GetString(std::int32_t id);
 
 // The default application name as icons hold names (ISO-8859-1): the catalog's

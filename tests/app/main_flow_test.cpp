@@ -1,5 +1,5 @@
 // The whole run as a person starts it in the drawer: what is loaded and shown
-// when the window opens, the controls answering, the exit value 0 on every path.
+// when the window opens, the controls answering, the exit value 1 when it cannot start.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -98,6 +98,30 @@ TEST_F(MainFlowTest, WithoutApplicationTheDefaultNameIsConfigured)
     EXPECT_EQ(ReadToolTypes("Application"), (Texts{"DONOTWAIT", "MASTERVOLUME=40", "WINDOW"}));
 }
 
+// An application's icon that is there but cannot be read: a requester says so
+// before the window opens with the defaults; Save names it with why, and the
+// window stays open.
+TEST_F(MainFlowTest, AnIconThatCannotBeReadIsToldBeforeTheWindowOpens)
+{
+    Icon("Settings", {"APPLICATION=Starfield"});
+    WriteFileBytes("Starfield.info", "damaged");
+    Texts requests;
+    MUI_SetRequestHook([&requests](const char *, const char *body) {
+        requests.emplace_back(std::string(body) + (Attr(mainWindow, MUIA_Window_Open) != 0 ? " (open)" : ""));
+        return 0;
+    });
+    RunAndLook([] {
+        EXPECT_TRUE(MUI_SimulateInput(saveButton));
+        EXPECT_TRUE(MUI_SimulateInput(cancelButton));
+    });
+    MUI_SetRequestHook(nullptr);
+    EXPECT_EQ(requests, (Texts{"Cannot read the settings from Starfield.info: is not an icon or is damaged!\n"
+                               "The values shown are the defaults.",
+                               "Cannot save the settings into Starfield.info!\n\n"
+                               "Starfield.info: is not an icon or is damaged\n (open)"}));
+    EXPECT_EQ(ReadFileBytes("Starfield.info"), "damaged");
+}
+
 // An object that cannot be made: the failure reported through code 2.
 TEST_F(MainFlowTest, AnObjectThatCannotBeMadeEndsTheRunWithCode2)
 {
@@ -108,7 +132,7 @@ TEST_F(MainFlowTest, AnObjectThatCannotBeMadeEndsTheRunWithCode2)
         return 0;
     });
     MUI_FailObjectCreation(2);  // the first after the menu strip
-    EXPECT_EQ(SettingsMain(), 0);
+    EXPECT_EQ(SettingsMain(), 1);
     MUI_FailObjectCreation(0);
     SetEasyRequestHook(nullptr);
     EXPECT_EQ(errors, Texts{"Error creating application!"});

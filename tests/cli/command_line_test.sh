@@ -50,6 +50,8 @@ done <<BAD
 --save $DRAWER MASTERVOLUME=-1
 --save $DRAWER MASTERVOLUME=65
 --save $DRAWER MODEID=4294967296
+--save $DRAWER MODEID=-1
+--save $DRAWER MODEID=0xffffffff
 --save $DRAWER MODEID=12abc
 --save $DRAWER FPSLIMIT=
 --save $DRAWER DEPTH
@@ -76,7 +78,7 @@ FULLSCREEN MASTERVOLUME=0|displayMode=1 masterVolume=0
 mastervolume=64 NoSound FPSLIMIT=1|masterVolume=64 soundEnabled=0 fpsLimitEnabled=1 fpsLimit=1
 MODEID=167936 fullscreen DEPTH=8|displayMode=2 modeId=0x00029000 depth=8
 fpslimit=50 sound|fpsLimit=50 soundEnabled=1 displayMode=2
-ModeId=-1 depth=32|modeId=0xFFFFFFFF depth=32
+ModeId=-2 depth=32|modeId=0xFFFFFFFE depth=32
 Window NOFPSLIMIT|displayMode=0 fpsLimitEnabled=0
 MODEID=0x07800438|displayMode=2 modeId=0x07800438 depth=24
 GOOD
@@ -91,11 +93,41 @@ chmod 0444 "$DRAWER/Starfield_OS3.info"
 echo "not an icon" >"$DRAWER/Starfield_MOS.info"
 settings --save "$DRAWER" NOSOUND --dry-run
 expect_status 1 --dry-run
-grep -q "Starfield_OS3" "$E2E_DIR/err" && grep -q "Starfield_MOS" "$E2E_DIR/err" || fail "the failed icons are not named"
+grep -q "Starfield_OS3.info: permission denied" "$E2E_DIR/err" &&
+    grep -q "Starfield_MOS.info: is not an icon or is damaged" "$E2E_DIR/err" || fail "the failed icons are not named with why"
 expect_line "Starfield.info after:" --dry-run
 expect_line "    NOSOUND" --dry-run
 e2e_expect_unchanged Settings Starfield Starfield_OS3
 [ "$(cat "$DRAWER/Starfield_MOS.info")" = "not an icon" ] || fail "--dry-run wrote into what is no icon"
+
+# An application's icon that is there but cannot be read, or the tool's: its
+# settings were never loaded, so nothing is written (exit value 1). A drawer
+# without Settings.info names no application (2); one whose icons are all absent
+# has nothing written (1); a platform icon that is absent is a build not shipped.
+restore_drawer
+for broken in Starfield Settings; do
+    printf 'damaged' >"$DRAWER/$broken.info"
+    settings --save "$DRAWER" FPSLIMIT=31
+    expect_status 1 "unreadable $broken.info"
+    grep -q "$broken.info: is not an icon" "$E2E_DIR/err" || fail "$broken.info is not named: $(cat "$E2E_DIR/err")"
+    e2e_expect_unchanged Starfield_OS3 Starfield_MOS
+    restore_drawer
+done
+mkdir "$E2E_DIR/empty"
+settings --save "$E2E_DIR/empty" WINDOW
+expect_status 2 "a drawer without Settings.info"
+rm "$DRAWER/Starfield_MOS.info"
+settings --save "$DRAWER" WINDOW
+expect_status 0 "a platform icon absent"
+rm "$DRAWER/Starfield.info" "$DRAWER/Starfield_OS3.info"
+settings --save "$DRAWER" WINDOW
+expect_status 1 "no icon at all"
+grep -q "Starfield.info: does not exist" "$E2E_DIR/err" || fail "no icon written, not said"
+
+# Without a display the window cannot start: its message, exit value 1.
+restore_drawer
+settings "$DRAWER"
+expect_status 1 "the window without a display"
 
 # The application's icon found as the icon of its script file, in a drawer given as
 # its Settings.info from elsewhere.

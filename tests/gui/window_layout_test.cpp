@@ -26,6 +26,9 @@ TEST_F(WindowLayoutTest, TheControlsInOrderWithTheirTextsAndValues)
         std::istringstream tree(MUI_DescribeTree(app));
         for (std::string line; std::getline(tree, line);) {
             line = line.substr(line.find_first_not_of(' '));
+            if (line.starts_with("Window id=0x53455449")) {
+                break;  // the icons overview's window
+            }
             for (const char *mark : {"Application ", "Window ", " big", "frame \"", " chain"}) {
                 if (line.find(mark) != std::string::npos) {
                     lines.push_back(line);

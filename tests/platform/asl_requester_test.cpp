@@ -1,3 +1,7 @@
+#include <QDialog>
+#include <QSettings>
+#include <QTreeWidget>
+
 #include <algorithm>
 #include <vector>
 
@@ -75,6 +79,29 @@ TEST_F(AslTest, ConfirmFillsTheResultWithAModeAndADepthItOffers)
     });
     Request(0xDEADBEEF, [](AslScreenModeControl &control) {
         EXPECT_EQ(control.SelectedDisplayId(), control.ListedDisplayIds().front());
+        return false;
+    });
+}
+
+// The list shows each mode's id and has room for twenty rows; the requester can
+// be resized, and opens the next time at the size it was left at.
+TEST_F(AslTest, TheRequesterShowsIdsInTwentyRowsAndKeepsItsSize)
+{
+    QSettings(QSettings::IniFormat, QSettings::UserScope, "muiqt", "toolkit").remove("ScreenModeRequester/size");
+    const QSize left(640, 580);  // within the 800x600 offscreen screen
+    Request(PAL_HIRES, [&left](AslScreenModeControl &control) {
+        auto *dialog = dynamic_cast<QDialog *>(&control);
+        auto *list = dialog->findChild<QTreeWidget *>();
+        dialog->show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(list->currentItem()->text(2), "0x00029000");
+        EXPECT_GE(list->viewport()->height(), 20 * list->sizeHintForRow(0));
+        EXPECT_LT(dialog->minimumSizeHint().height(), dialog->height());
+        dialog->resize(left);
+        return false;
+    });
+    Request(PAL_HIRES, [&left](AslScreenModeControl &control) {
+        EXPECT_EQ(dynamic_cast<QDialog *>(&control)->size(), left);
         return false;
     });
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 #include "platform/formats/icon_file.h"
@@ -72,9 +73,19 @@ TEST_F(IconStore, ReadsTypeAndListByteForByteAndRefusesWhatIsNoIcon)
 
     ASSERT_EQ(mkdir("Folder.info", 0755), 0);
     ASSERT_EQ(mkfifo("Pipe.info", 0644), 0);
-    for (const char *name : {"Nothing", "Folder", "Pipe"}) {
+    WriteFileBytes("Torn.info", ReadFileBytes("Demo.info").substr(0, 60));
+    const std::pair<const char *, IconProblem> problems[] = {{"Nothing", IconProblem::Absent},
+                                                             {"Folder", IconProblem::Folder},
+                                                             {"Pipe", IconProblem::NotAnIcon},
+                                                             {"Torn", IconProblem::NotAnIcon}};
+    for (auto [name, problem] : problems) {
         EXPECT_EQ(GetDiskObject(name), nullptr) << name;
+        EXPECT_EQ(IconReadProblem(), problem) << name;
+        EXPECT_EQ(IconWriteProblem(name), problem) << name;
     }
+    EXPECT_EQ(IconWriteProblem("Demo"), IconProblem::None);
+    ASSERT_EQ(chmod("Demo.info", 0444), 0);
+    EXPECT_EQ(IconWriteProblem("Demo"), IconProblem::PermissionDenied);
     EXPECT_EQ(GetDiskObject(nullptr), nullptr);
 }
 

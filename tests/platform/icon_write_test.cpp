@@ -189,11 +189,14 @@ TEST_F(IconWrite, LinksAreFollowedAndStayLinks)
 TEST_F(IconWrite, AFailedWriteLeavesTheOldIconAndNoTemporaryFile)
 {
     const std::string folder = dir_.path();
-    int result = InMountedFolder(folder, nullptr, nullptr, [] { return WriteToolTypes("Icon", {"NEW"}) ? 1 : 0; });
+    int result = InMountedFolder(folder, nullptr, nullptr, [] {
+        return (WriteToolTypes("Icon", {"NEW"}) ? 1 : 0) |
+               (IconWriteProblem("Icon") != IconProblem::ReadOnlyFileSystem ? 2 : 0);
+    });
     if (result == kUnavailable) {
         GTEST_SKIP() << "no private mount namespace here";
     }
-    EXPECT_EQ(result, 0) << "a write to a read-only mount reported as done";
+    EXPECT_EQ(result, 0) << "1: a write to a read-only mount reported as done, 2: not said why";
     EXPECT_EQ(ReadFileBytes("Icon.info"), old_);
     EXPECT_EQ(FilesIn("."), Texts{"Icon.info"});
 
@@ -207,12 +210,13 @@ TEST_F(IconWrite, AFailedWriteLeavesTheOldIconAndNoTemporaryFile)
         }
         close(fd);
         return (WriteToolTypes("Icon", Texts(40, std::string(1000, 'x'))) ? 1 : 0) |
-               (ReadFileBytes("Icon.info") != icon ? 2 : 0) | (FilesIn(".") != Texts{"Icon.info", "filler"} ? 4 : 0);
+               (ReadFileBytes("Icon.info") != icon ? 2 : 0) | (FilesIn(".") != Texts{"Icon.info", "filler"} ? 4 : 0) |
+               (IconPutProblem() != IconProblem::NoSpace || IconWriteProblem("Icon") != IconProblem::NoSpace ? 8 : 0);
     });
     if (result == kUnavailable) {
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs CAP_SYS_ADMIN)";
     }
-    EXPECT_EQ(result, 0) << "1: reported as done, 2: old icon changed, 4: temporary file left";
+    EXPECT_EQ(result, 0) << "1: reported as done, 2: old icon changed, 4: temporary file left, 8: not said why";
 }
 
 TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
@@ -257,6 +261,8 @@ TEST_F(IconWrite, AnUnprivilegedUserIsRefusedByModeAndByFolder)
     EXPECT_EQ(FilesIn("open"), (Texts{"Shared.info", "Theirs.info"}));
 }
 
+// Killed at random moments, in place too (a hard-linked icon): after the next save
+// in its folder the icon is the old or the new one, its links kept, nothing left.
 TEST_F(IconWrite, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewIcon)
 {
     const Texts first = {"FIRST"}, second(30, "SECOND=a somewhat longer entry, so that the icon grows");
@@ -264,23 +270,32 @@ TEST_F(IconWrite, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewIcon)
     const std::string secondBytes = ReadFileBytes("Icon.info");
     ASSERT_TRUE(WriteToolTypes("Icon", first));
     const std::string firstBytes = ReadFileBytes("Icon.info");
+    WriteFileBytes("Other.info", firstBytes);
     std::mt19937 random(12345);
-    int broken = 0;
-    for (int round = 0; round < 40; ++round) {
-        pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            for (unsigned n = 0;; ++n) {
-                WriteToolTypes("Icon", n % 2 == 0 ? second : first);
+    for (bool linked : {false, true}) {
+        ASSERT_EQ(linked ? link("Icon.info", "Twin.info") : 0, 0);
+        int broken = 0;
+        for (int round = 0; round < 40; ++round) {
+            pid_t pid = fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                for (unsigned n = 0;; ++n) {
+                    WriteToolTypes("Icon", n % 2 == 0 ? second : first);
+                }
             }
+            usleep(static_cast<useconds_t>(random() % 15000));
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            ASSERT_TRUE(WriteToolTypes("Other", first));
+            const std::string now = ReadFileBytes("Icon.info");
+            broken += now != firstBytes && now != secondBytes ? 1 : 0;
         }
-        usleep(static_cast<useconds_t>(random() % 15000));
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-        const std::string now = ReadFileBytes("Icon.info");
-        broken += now != firstBytes && now != secondBytes ? 1 : 0;
+        EXPECT_EQ(broken, 0) << "linked: " << linked;
+        EXPECT_EQ(FilesIn("."),
+                  (linked ? Texts{"Icon.info", "Other.info", "Twin.info"} : Texts{"Icon.info", "Other.info"}));
+        struct stat st {};
+        EXPECT_TRUE(stat("Icon.info", &st) == 0 && st.st_nlink == (linked ? 2u : 1u));
     }
-    EXPECT_EQ(broken, 0);
 }
 
 // Saves of several icons: the leftovers of a writer that is gone cleared by the
@@ -315,7 +330,7 @@ pid_t StartSaver(const std::string &tag, bool killed, int ready)
         if (killed) {
             _exit(ok ? 0 : 1);
         }
-        _exit(ok && EndIconSave(nullptr, 0) == 3 ? 0 : 1);
+        _exit(ok && EndIconSave() == std::vector<IconProblem>(3, IconProblem::None) ? 0 : 1);
     }
     return pid;
 }
@@ -323,23 +338,31 @@ pid_t StartSaver(const std::string &tag, bool killed, int ready)
 TEST_F(IconSave, TheNextSaveClearsWhatAWriterThatIsGoneLeft)
 {
     const std::string old = ReadFileBytes("B.info");
+    ASSERT_EQ(link("B.info", "Twin.info"), 0);  // B is written in place, after a backup
     ASSERT_TRUE(WriteToolTypes("C", {"OLD"}));  // the saver is the child of a process that saved
     pid_t gone = StartSaver("HALF", true, -1);
     ASSERT_EQ(WaitFor(gone), 0);
     const std::string mark = ".settings-" + std::to_string(gone) + "-";
     Texts left = FilesIn(".");
-    ASSERT_EQ(left.size(), 6u) << "a new file beside each icon";
+    ASSERT_EQ(left.size(), 7u) << "a new file beside A and C, a backup beside B";
     EXPECT_EQ(left[0].rfind(".A.info" + mark, 0), 0u) << left[0];
+    const std::string backup = left[1];
+    ASSERT_EQ(backup.rfind(".B.info" + mark + "backup-", 0), 0u) << backup;
     EXPECT_EQ(ReadToolTypes("A"), Texts{"OLD"});
 
-    // The backup of an icon that was being written in place goes back into it; what
-    // a writer that is still there (pid 1) has made stays.
-    WriteFileBytes("B.info", "torn");
-    WriteFileBytes(".B.info" + mark + "backup-x1y2z3", old);
+    // A whole backup goes back into its torn icon. One cut short (empty, a prefix)
+    // is removed and its icon, which its writer never began to write, left alone.
+    // What a writer that is still there (pid 1) has made stays.
+    const std::string whole = ReadFileBytes(backup);
     WriteFileBytes(".C.info.settings-1-a1b2c3", "busy");
-    EXPECT_TRUE(WriteToolTypes("A", {"NEW"}));
-    EXPECT_EQ(FilesIn("."), (Texts{".C.info.settings-1-a1b2c3", "A.info", "B.info", "C.info"}));
-    EXPECT_EQ(ReadFileBytes("B.info"), old);
+    for (std::size_t cut : {whole.size(), std::size_t{0}, old.size() / 2, whole.size() - 1}) {
+        SCOPED_TRACE(cut);
+        WriteFileBytes(backup, whole.substr(0, cut));
+        WriteFileBytes("B.info", cut == whole.size() ? std::string("torn") : old);
+        EXPECT_TRUE(WriteToolTypes("A", {"NEW"}));
+        EXPECT_EQ(FilesIn("."), (Texts{".C.info.settings-1-a1b2c3", "A.info", "B.info", "C.info", "Twin.info"}));
+        EXPECT_EQ(ReadFileBytes("Twin.info"), old);
+    }
     EXPECT_EQ(ReadToolTypes("A"), Texts{"NEW"});
 }
 

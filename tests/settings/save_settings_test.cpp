@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "settings/settings_writer.h"
 #include "settings_fixture.h"
@@ -137,7 +138,8 @@ TEST_F(SaveSettingsTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
     const std::string before = ReadFileBytes(dir_.file("Starfield.info"));
 
     EXPECT_EQ(SaveSettings(), 2);
-    EXPECT_STREQ(failedIcons, "Starfield, Starfield_WOS");
+    EXPECT_EQ(FailedIconReasons(), "Starfield.info: permission denied (read-only)\n"
+                                   "Starfield_WOS.vls.info: permission denied (read-only)\n");
     EXPECT_EQ(ReadFileBytes(dir_.file("Starfield.info")), before);
     EXPECT_EQ(ReadToolTypes("Starfield_WOS.vls"), Entries{"C"});
     EXPECT_EQ(ReadToolTypes("Starfield_OS3"), Concat({"B"}, kAllSettings));
@@ -147,7 +149,7 @@ TEST_F(SaveSettingsTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
     chmod(dir_.file("Starfield.info").c_str(), 0644);
     chmod(dir_.file("Starfield_WOS.vls.info").c_str(), 0644);
     EXPECT_EQ(SaveSettings(), 0);
-    EXPECT_STREQ(failedIcons, "");
+    EXPECT_EQ(FailedIconNames(), "");
     EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
 }
 
@@ -166,13 +168,21 @@ TEST_F(SaveSettingsTest, IconsThatCannotBeReadOrWhoseListLostATextAreNamed)
     symlink("Loop.info", dir_.file("Loop.info").c_str());
     std::strcpy(ToolConfig.platformIcons[0], "Starfield");
     std::strcpy(ToolConfig.platformIcons[1], "Missing");
-    for (const char *kind : {"Bad", "Garbled", "Folder", "Pipe", "Dangling", "Loop", "Lost"}) {
+    const std::pair<const char *, const char *> kinds[] = {{"Bad", "Bad.info: is not an icon or is damaged"},
+                                                           {"Garbled", "Garbled.info: is not an icon or is damaged"},
+                                                           {"Folder", "Folder.info: is a folder"},
+                                                           {"Pipe", "Pipe.vls.info: is not an icon or is damaged"},
+                                                           {"Dangling", "Dangling.info: could not be read"},
+                                                           {"Loop", "Loop.info: could not be read"},
+                                                           {"Lost", "Lost.info: could not be written"}};
+    for (auto [kind, reason] : kinds) {
         SCOPED_TRACE(kind);
         MakeIcon("Starfield", {"A"});
         std::strcpy(ToolConfig.appName, kind);
         FailToolTypeCopy(std::strcmp(kind, "Lost") == 0 ? 2 : 0);
         EXPECT_EQ(SaveSettings(), 1);
-        EXPECT_STREQ(failedIcons, kind);
+        EXPECT_EQ(FailedIconReasons(), std::string(reason) + "\n");
+        EXPECT_EQ(writtenIcons, 1);
         EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
     }
     EXPECT_EQ(ReadFileBytes(dir_.file("Lost.info")), lost);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "state/commands.h"
 #include "text/text_fixture.h"
@@ -34,7 +35,7 @@ TEST_F(TextTest, CatalogTextsReplaceBuiltInOnesWhereThereAreSome)
 }
 
 // A format text is used only with exactly as many %s as its use fills and no
-// other conversion; the built-in format texts pass that check too.
+// other conversion; every built-in text passes the check of its id.
 TEST_F(TextTest, FormatTextsWithOtherConversionsAreNotUsed)
 {
     OpenCatalogWith({
@@ -53,9 +54,10 @@ TEST_F(TextTest, FormatTextsWithOtherConversionsAreNotUsed)
     EXPECT_STREQ(GetString(MSG_ERR_WRITE_ICONS), "100%% nicht in %s");
     EXPECT_STREQ(GetString(MSG_ERR_NO_HELP), "Hilfe zu 100% %s");
     EXPECT_STREQ(GetString(MSG_ERR_CREATE_APP), "Fehler 100%");
-    for (std::int32_t id : {MSG_ERR_OPEN_LIBRARY, MSG_ERR_OPEN_FILE, MSG_ABOUT_TEXT, MSG_ERR_WRITE_ICONS}) {
-        const char *text = builtInStrings[id].text;
-        EXPECT_TRUE(CatalogTextFits(id, text, std::strlen(text))) << id;
+    for (const StringEntry &entry : builtInStrings) {  // a menu item's: shortcut, zero byte, label
+        std::size_t length = std::strlen(entry.text);
+        length += length == 1 ? 1 + std::strlen(entry.text + 2) : 0;
+        EXPECT_TRUE(CatalogTextFits(entry.id, entry.text, length)) << entry.id;
     }
     // Flags, widths, a trailing percent; past a zero byte printf reads nothing.
     EXPECT_FALSE(CatalogTextFits(MSG_WINDOW_TITLE, "%-20s", 5));

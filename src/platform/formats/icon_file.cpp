@@ -116,7 +116,11 @@ bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout)
     }
     // Whatever follows is kept as it is; an OS 3.5 FORM there must be whole (a
     // trailer that is only the start of "FORM" is one cut short).
-    return !IffLooksLikeForm(c.Here(), c.Left()) || IffFormFits(c.Here(), c.Left());
+    if (!IffLooksLikeForm(c.Here(), c.Left())) {
+        return true;
+    }
+    layout.iconForm = c.Left() >= 12 && std::memcmp(c.Here() + 8, "ICON", 4) == 0;
+    return IffFormFits(c.Here(), c.Left());
 }
 
 bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &layout, const char *const *list,

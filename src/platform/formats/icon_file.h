@@ -40,6 +40,7 @@ struct IconLayout {
     std::size_t toolTypesEnd = 0;      // where it ends; == toolTypesStart when there is none
     std::vector<std::string> entries;  // every entry of the section, without its zero
     std::size_t imageBlockStart = 0;   // index of the NewIcons block in entries (== size when none)
+    bool iconForm = false;             // an OS 3.5 FORM ICON follows the classic part
 };
 
 // Parses an icon. Returns false, leaving layout unspecified, when the bytes are not

@@ -1,0 +1,157 @@
+#include "gui/icons_overview.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/toolkit/toolkit.h"
+#include "settings/icon_survey.h"
+#include "settings/tool_config.h"
+#include "state/commands.h"
+#include "state/program_state.h"
+#include "state/window_handles.h"
+#include "text/icon_problem_text.h"
+#include "text/strings.h"
+
+Object *iconsWindow = nullptr;
+
+namespace {
+
+constexpr IPTR kIconsWindowId = 0x53455449;  // 'SETI'
+constexpr int kColumns = 5;
+
+// The text objects of the rows, kColumns a row, in the order Save writes the icons.
+std::vector<Object *> cells;
+Object *closeButton = nullptr;
+
+const char *const kPlatformNames[PLATFORM_ICON_COUNT] = {"AmigaOS 3", "MorphOS", "WarpOS", "AmigaOS 4"};
+
+const char *KindName(IconImageFormat kind)
+{
+    switch (kind) {
+    case IconImageFormat::Png:
+        return "PNG";
+    case IconImageFormat::OS35:
+        return "OS 3.5";
+    case IconImageFormat::NewIcons:
+        return "NewIcons";
+    default:
+        return GetString(MSG_ICONS_CLASSIC);
+    }
+}
+
+bool Differs(const SurveyedIcon &icon, int field)
+{
+    return (icon.differs >> field & 1) != 0;
+}
+
+// The settings of an icon that differ from the application's, as the words that
+// set them (those of --save).
+std::string DifferingWords(const SurveyedIcon &icon)
+{
+    const Settings &s = icon.settings;
+    std::string words;
+    auto add = [&words](const char *format, long long value = 0) {
+        char word[48];
+        std::snprintf(word, sizeof word, format, value);
+        words += (words.empty() ? "" : " ") + std::string(word);
+    };
+    if (Differs(icon, 0)) {
+        add(s.displayMode == 0 ? "WINDOW" : "FULLSCREEN");
+    }
+    // A mode id and depth mean something only for a full screen in that mode.
+    if (Differs(icon, 1) && s.displayMode == 2) {
+        add("MODEID=0x%08llX", s.modeId);
+    }
+    if (Differs(icon, 2) && s.displayMode == 2) {
+        add("DEPTH=%lld", s.depth);
+    }
+    if (Differs(icon, 4) || (Differs(icon, 3) && s.fpsLimitEnabled != 0)) {
+        add(s.fpsLimitEnabled != 0 ? "FPSLIMIT=%lld" : "NOFPSLIMIT", s.fpsLimit);
+    }
+    if (Differs(icon, 5)) {
+        add("MASTERVOLUME=%lld", s.masterVolume);
+    }
+    if (Differs(icon, 6)) {
+        add(s.soundEnabled != 0 ? "SOUND" : "NOSOUND");
+    }
+    return words;
+}
+
+Object *Cell(const char *text, const char *preParse = "")
+{
+    return MUI_NewObject(MUIC_Text, MUIA_Text_Contents, text, MUIA_Text_PreParse, preParse);
+}
+
+void SetCell(int row, int column, const std::string &text)
+{
+    SetAttrs(cells[static_cast<std::size_t>(row * kColumns + column)], MUIA_Text_Contents, text.c_str());
+}
+
+}  // namespace
+
+Object *BuildIconsWindow()
+{
+    int rows = 1;
+    for (const char *name : ToolConfig.platformIcons) {
+        rows += name[0] != '\0' ? 1 : 0;
+    }
+    // A two-dimensional table: the headings, then a row of empty texts for each icon.
+    std::vector<IPTR> tags = {MUIA_Group_Columns, kColumns, MUIA_Frame, MUIV_Frame_Group};
+    for (std::int32_t id : {MSG_ICONS_ROLE, MSG_ICONS_FILE, MSG_ICONS_KIND, MSG_ICONS_WRITABLE, MSG_ICONS_SETTINGS}) {
+        tags.insert(tags.end(), {MUIA_Group_Child, ToIPTR(Cell(GetString(id), "\033b"))});
+    }
+    cells.clear();
+    for (int i = 0; i < rows * kColumns; ++i) {
+        cells.push_back(Cell(""));
+        tags.insert(tags.end(), {MUIA_Group_Child, ToIPTR(cells.back())});
+    }
+    tags.insert(tags.end(), {TAG_DONE, 0});
+    Object *table = MUI_NewObjectA(MUIC_Group, reinterpret_cast<const TagItem *>(tags.data()));
+    closeButton =
+        MUI_NewObject(MUIC_Text, MUIA_Frame, MUIV_Frame_Button, MUIA_Font, MUIV_Font_Button, MUIA_Text_Contents,
+                      GetString(MSG_BUTTON_CLOSE), MUIA_Text_PreParse, "\033c", MUIA_InputMode,
+                      MUIV_InputMode_RelVerify, MUIA_Background, MUII_ButtonBack, MUIA_CycleChain, 1);
+    Object *root = MUI_NewObject(MUIC_Group, MUIA_Group_Child, table, MUIA_Group_Child, closeButton);
+    iconsWindow = MUI_NewObject(MUIC_Window, MUIA_Window_Title, windowTitle, MUIA_Window_ID, kIconsWindowId,
+                                MUIA_Window_RootObject, root);
+    if (iconsWindow == nullptr) {
+        cells.clear();
+        closeButton = nullptr;
+    }
+    return iconsWindow;
+}
+
+void InstallIconsNotifications()
+{
+    DoMethod(iconsWindow, MUIM_Notify, MUIA_Window_CloseRequest, 1, app, 2, MUIM_Application_ReturnID, ID_ICONS_CLOSE);
+    DoMethod(closeButton, MUIM_Notify, MUIA_Pressed, 0, app, 2, MUIM_Application_ReturnID, ID_ICONS_CLOSE);
+}
+
+void ShowIconsOverview()
+{
+    const std::vector<SurveyedIcon> icons = SurveyIcons();
+    for (std::size_t i = 0; i < icons.size() && (i + 1) * kColumns <= cells.size(); ++i) {
+        const SurveyedIcon &icon = icons[i];
+        const int row = static_cast<int>(i);
+        SetCell(row, 0,
+                icon.role == IconRole::Application ? GetString(MSG_ICONS_APPLICATION)
+                                                   : kPlatformNames[static_cast<int>(icon.role) - 1]);
+        SetCell(row, 1, icon.file.empty() ? GetString(MSG_ICONS_NO_FILE) : icon.file);
+        SetCell(row, 2, icon.readable ? KindName(icon.kind) : "");
+        char writable[256];
+        std::snprintf(writable, sizeof writable, GetString(MSG_ICONS_NOT_WRITABLE), IconProblemText(icon.problem));
+        SetCell(row, 3, icon.writable ? GetString(MSG_ICONS_YES) : writable);
+        const std::string words = DifferingWords(icon);
+        SetCell(row, 4,
+                !icon.readable || icon.role == IconRole::Application ? ""
+                : words.empty()                                      ? GetString(MSG_ICONS_SAME)
+                                                                     : words);
+    }
+    SetAttrs(iconsWindow, MUIA_Window_Open, 1);
+}
+
+void CloseIconsOverview()
+{
+    SetAttrs(iconsWindow, MUIA_Window_Open, 0);
+}

@@ -1,0 +1,85 @@
+#include "settings/icon_survey.h"
+
+#include "settings/settings_reader.h"
+#include "settings/tool_config.h"
+
+const char *const settingsFieldNames[SETTINGS_FIELD_COUNT] = {
+    "displayMode", "modeId", "depth", "fpsLimit", "fpsLimitEnabled", "masterVolume", "soundEnabled"};
+
+std::int64_t SettingsField(const Settings &settings, int field)
+{
+    switch (field) {
+    case 0:
+        return settings.displayMode;
+    case 1:
+        return settings.modeId;
+    case 2:
+        return settings.depth;
+    case 3:
+        return settings.fpsLimit;
+    case 4:
+        return settings.fpsLimitEnabled;
+    case 5:
+        return settings.masterVolume;
+    default:
+        return settings.soundEnabled;
+    }
+}
+
+namespace {
+
+// What a window would start with when this icon were the application's: the
+// defaults, the start screen's mode, then the icon's tooltypes.
+Settings SettingsOf(char **toolTypes)
+{
+    const Settings kept = AppSettings;
+    ResetAppSettings();
+    ReadScreenDefaults();
+    Settings settings = AppSettings;
+    AppSettings = kept;
+    ReadSettingsToolTypes(toolTypes, settings);
+    return settings;
+}
+
+SurveyedIcon Survey(IconRole role, const char *name)
+{
+    SurveyedIcon row{role, name, "", IconImageFormat::Classic, false, false, IconProblem::None, {}, 0};
+    if (name[0] == '\0') {
+        row.problem = IconProblem::Absent;  // an empty name names no icon
+        return row;
+    }
+    std::string found;
+    DiskObject *icon = FindSettingsIcon(name, found, row.problem);
+    if (row.problem == IconProblem::Absent) {
+        return row;
+    }
+    row.file = found + ".info";
+    if (icon == nullptr) {
+        return row;
+    }
+    row.readable = true;
+    row.kind = IconImageKind(icon);
+    row.settings = SettingsOf(icon->do_ToolTypes);
+    FreeDiskObject(icon);
+    row.problem = IconWriteProblem(found.c_str());
+    row.writable = row.problem == IconProblem::None;
+    for (int field = 0; field < SETTINGS_FIELD_COUNT; ++field) {
+        if (SettingsField(row.settings, field) != SettingsField(AppSettings, field)) {
+            row.differs |= 1u << field;
+        }
+    }
+    return row;
+}
+
+}  // namespace
+
+std::vector<SurveyedIcon> SurveyIcons()
+{
+    std::vector<SurveyedIcon> rows{Survey(IconRole::Application, ToolConfig.appName)};
+    for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
+        if (ToolConfig.platformIcons[i][0] != '\0') {
+            rows.push_back(Survey(static_cast<IconRole>(i + 1), ToolConfig.platformIcons[i]));
+        }
+    }
+    return rows;
+}

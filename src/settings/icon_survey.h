@@ -1,0 +1,35 @@
+// Each icon Save writes, in the order it writes them, as it is on disk now: the
+// file found, its kind, whether it can be read and written, and the settings it
+// holds. For the icons overview and --show --json.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/icon_store.h"
+#include "settings/app_settings.h"
+
+// The fields of the settings record, in its order, by name.
+constexpr int SETTINGS_FIELD_COUNT = 7;
+extern const char *const settingsFieldNames[SETTINGS_FIELD_COUNT];
+std::int64_t SettingsField(const Settings &settings, int field);
+
+// The application's icon, then the platform icons in the tool's order.
+enum class IconRole { Application, AmigaOS3, MorphOS, WarpOS, AmigaOS4 };
+
+struct SurveyedIcon {
+    IconRole role;
+    std::string name;      // as configured
+    std::string file;      // "NAME.info" or "NAME.vls.info", as found; empty when absent
+    IconImageFormat kind;  // when readable
+    bool readable;
+    bool writable;
+    IconProblem problem;    // why it cannot be read or written; None when it can
+    Settings settings;      // when readable: what a window reading only it would start with
+    std::uint32_t differs;  // bit n: field n differs from AppSettings (the application icon's)
+};
+
+// Every icon Save writes, a configured one that does not exist too. Needs the
+// settings loaded (ToolConfig, AppSettings); changes neither.
+std::vector<SurveyedIcon> SurveyIcons();
