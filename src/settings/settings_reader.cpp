@@ -5,6 +5,7 @@
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 #include "settings/tooltype_number.h"
+#include "settings/tooltypes.h"
 #include "state/program_state.h"
 
 void ReadScreenDefaults()
@@ -50,26 +51,26 @@ void ReadApplicationSettings()
     char *none[] = {nullptr};
     char **toolTypes = icon->do_ToolTypes != nullptr ? icon->do_ToolTypes : none;
 
-    const char *window = FindToolType(toolTypes, "WINDOW");
-    const char *fullScreen = FindToolType(toolTypes, "FULLSCREEN");
-    const char *modeId = FindToolType(toolTypes, "MODEID");
-    const char *depth = FindToolType(toolTypes, "DEPTH");
-    const char *fpsLimit = FindToolType(toolTypes, "FPSLIMIT");
-    const char *masterVolume = FindToolType(toolTypes, "MASTERVOLUME");
-    const char *noSound = FindToolType(toolTypes, "NOSOUND");
+    const char *window = FindToolType(toolTypes, KEY_WINDOW);
+    const char *fullScreen = FindToolType(toolTypes, KEY_FULLSCREEN);
+    const char *modeId = FindToolType(toolTypes, KEY_MODEID);
+    const char *depth = FindToolType(toolTypes, KEY_DEPTH);
+    const char *fpsLimit = FindToolType(toolTypes, KEY_FPSLIMIT);
+    const char *masterVolume = FindToolType(toolTypes, KEY_MASTERVOLUME);
+    const char *noSound = FindToolType(toolTypes, KEY_NOSOUND);
 
     if (window != nullptr) {
-        AppSettings.displayMode = 0;
+        AppSettings.displayMode = DISPLAY_WINDOW;
     } else if (fullScreen != nullptr) {
         if (modeId != nullptr) {
-            AppSettings.displayMode = 2;
+            AppSettings.displayMode = DISPLAY_FULLSCREEN_MODE;
             // Written as signed decimal; the same 32 bits come back.
             AppSettings.modeId = static_cast<std::uint32_t>(ParseToolTypeNumber(modeId));
             if (depth != nullptr) {
                 AppSettings.depth = ParseToolTypeNumber(depth);
             }
         } else {
-            AppSettings.displayMode = 1;
+            AppSettings.displayMode = DISPLAY_FULLSCREEN_AUTO;
         }
     }
 

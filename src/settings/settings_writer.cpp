@@ -9,6 +9,7 @@
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"
 #include "settings/tool_config.h"
+#include "settings/tooltypes.h"
 #include "state/program_state.h"
 #include "state/window_handles.h"
 #include "text/icon_problem_text.h"
@@ -31,10 +32,6 @@ bool newToolTypeLost = false;
 // Test hook: the copy that fails (1 the next one), 0 none.
 int failingCopy = 0;
 
-// The keys this tool manages; an entry is managed only when its key is one of them.
-const char *const managedKeywords[] = {"MASTERVOLUME", "NOSOUND", "FPSLIMIT", "WINDOW",
-                                       "FULLSCREEN",   "MODEID",  "DEPTH"};
-
 char FoldCase(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -45,7 +42,7 @@ char FoldCase(char c)
 bool IsManagedEntry(const char *text)
 {
     std::size_t keyLength = std::strcspn(text, "=");
-    for (const char *keyword : managedKeywords) {
+    for (const char *keyword : MANAGED_KEYS) {
         if (std::strlen(keyword) != keyLength) {
             continue;
         }
@@ -147,32 +144,33 @@ int WriteIconSettings(const char *name, IconFailure *failure)
 
     // The settings, in their fixed order.
     if (ToolConfig.hideSound == 0) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "MASTERVOLUME=%d",
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_MASTERVOLUME,
                       static_cast<int>(AppSettings.masterVolume));
         AddToolType(scratchBuffer);
         if (AppSettings.soundEnabled == 0) {
-            AddToolType("NOSOUND");
+            AddToolType(KEY_NOSOUND);
         }
     }
     if (AppSettings.fpsLimitEnabled != 0) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "FPSLIMIT=%d", static_cast<int>(AppSettings.fpsLimit));
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_FPSLIMIT,
+                      static_cast<int>(AppSettings.fpsLimit));
         AddToolType(scratchBuffer);
     }
     switch (AppSettings.displayMode) {
-    case 0:
-        AddToolType("WINDOW");
+    case DISPLAY_WINDOW:
+        AddToolType(KEY_WINDOW);
         break;
-    case 1:
-        AddToolType("FULLSCREEN");
+    case DISPLAY_FULLSCREEN_AUTO:
+        AddToolType(KEY_FULLSCREEN);
         break;
-    case 2:
+    case DISPLAY_FULLSCREEN_MODE:
         // Signed decimal: a mode id of 2147483648 or more is written negative.
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "MODEID=%d",
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_MODEID,
                       static_cast<int>(static_cast<std::int32_t>(AppSettings.modeId)));
         AddToolType(scratchBuffer);
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "DEPTH=%d", static_cast<int>(AppSettings.depth));
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_DEPTH, static_cast<int>(AppSettings.depth));
         AddToolType(scratchBuffer);
-        AddToolType("FULLSCREEN");
+        AddToolType(KEY_FULLSCREEN);
         break;
     default:
         break;

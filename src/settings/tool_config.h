@@ -32,5 +32,10 @@ extern LoadFailure loadFailure;
 // for loadFailure: the settings left are then the defaults.
 void LoadSettings();
 
+// The start of a run, with or without the window: the screen active now, the
+// configuration's defaults (the default application name from the catalog), then
+// LoadSettings.
+void LoadSettingsForRun();
+
 // Back to the initial, empty configuration, loadFailure cleared (for tests).
 void ResetToolConfig();
