@@ -1,8 +1,8 @@
 #include "settings/settings_writer.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "platform/icon_store.h"
 #include "platform/toolkit/toolkit.h"
@@ -20,13 +20,8 @@ bool (*PutIcon)(const char *name, DiskObject *icon) = PutDiskObject;
 
 namespace {
 
-constexpr int INITIAL_SLOTS = 50;
-
-// The tooltype list being built for the icon being written: newToolTypeCount texts
-// in separately allocated blocks, always followed by at least one empty slot.
-char **newToolTypes = nullptr;
-int newToolTypeSlots = 0;
-int newToolTypeCount = 0;
+// The tooltype list being built for the icon being written.
+std::vector<std::string> newToolTypes;
 // A text could not be copied into the list: the icon is not written without it.
 bool newToolTypeLost = false;
 // Test hook: the copy that fails (1 the next one), 0 none.
@@ -59,13 +54,7 @@ bool IsManagedEntry(const char *text)
 
 void FreeNewToolTypes()
 {
-    for (int i = 0; i < newToolTypeSlots; ++i) {
-        std::free(newToolTypes[i]);
-    }
-    std::free(newToolTypes);
-    newToolTypes = nullptr;
-    newToolTypeSlots = 0;
-    newToolTypeCount = 0;
+    newToolTypes.clear();
     newToolTypeLost = false;
 }
 
@@ -89,28 +78,15 @@ void AddToolType(const char *text)
     if (text == nullptr) {
         return;
     }
-    // Room for one more text and the empty slot after it.
-    if (newToolTypeCount + 1 >= newToolTypeSlots) {
-        int slots = newToolTypeSlots == 0 ? INITIAL_SLOTS : newToolTypeSlots * 2;
-        auto *grown = static_cast<char **>(std::realloc(newToolTypes, sizeof(char *) * slots));
-        if (grown == nullptr) {
-            newToolTypeLost = true;
-            return;
-        }
-        for (int i = newToolTypeSlots; i < slots; ++i) {
-            grown[i] = nullptr;
-        }
-        newToolTypes = grown;
-        newToolTypeSlots = slots;
-    }
-    std::size_t length = std::strlen(text);
-    auto *copy = failingCopy > 0 && --failingCopy == 0 ? nullptr : static_cast<char *>(std::malloc(length + 1));
-    if (copy == nullptr) {
+    if (failingCopy > 0 && --failingCopy == 0) {
         newToolTypeLost = true;
         return;
     }
-    std::memcpy(copy, text, length + 1);
-    newToolTypes[newToolTypeCount++] = copy;
+    try {
+        newToolTypes.emplace_back(text);
+    } catch (const std::bad_alloc &) {
+        newToolTypeLost = true;
+    }
 }
 
 int WriteIconSettings(const char *name, IconFailure *failure)
@@ -176,9 +152,19 @@ int WriteIconSettings(const char *name, IconFailure *failure)
         break;
     }
 
-    char *none[] = {nullptr};
+    // The list handed to the store ends in an empty slot.
+    std::vector<char *> list;
+    try {
+        for (std::string &text : newToolTypes) {
+            list.push_back(text.data());
+        }
+        list.push_back(nullptr);
+    } catch (const std::bad_alloc &) {
+        newToolTypeLost = true;
+        list.assign(1, nullptr);
+    }
     char **ownList = icon->do_ToolTypes;
-    icon->do_ToolTypes = newToolTypes != nullptr ? newToolTypes : none;
+    icon->do_ToolTypes = list.data();
     bool written = !newToolTypeLost && PutIcon(foundName.c_str(), icon);
     icon->do_ToolTypes = ownList;
     FreeDiskObject(icon);
