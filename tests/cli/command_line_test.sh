@@ -33,6 +33,8 @@ expect_status 0 --version
 expect_line "Vellumine Application Settings 1.3 (13.03.05)" --version
 settings -style fusion --show "$DRAWER"  # Qt's own options are left to Qt
 expect_status 0 --show
+settings -style=fusion --show "$DRAWER"  # a value given with = takes nothing after it
+expect_status 0 "--show after -style=fusion"
 for line in APPLICATION=Starfield HIDESOUND=0 "windowTitle=Starfield Settings" displayMode=0 masterVolume=40 \
     "icon Starfield: Starfield.info, tool icon, can be written" \
     "icon Starfield_MOS: Starfield_MOS.info, project icon, can be written"; do
@@ -91,6 +93,15 @@ GOOD
 settings=(MASTERVOLUME=64 MODEID=125830200 DEPTH=24 FULLSCREEN)
 e2e_expect_tooltypes Starfield DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" "${settings[@]}"
 e2e_expect_tooltypes Starfield_MOS PUBSCREEN=Workbench "${settings[@]}"
+
+# The sound words when the tool's icon hides the sound settings: exit value 2.
+restore_drawer
+"$MKICON" "$DRAWER/Settings.info" --type tool APPLICATION=Starfield AMIGAOS3=Starfield_OS3 MORPHOS=Starfield_MOS HIDESOUND
+for word in MASTERVOLUME=3 NOSOUND SOUND; do
+    settings --save "$DRAWER" FPSLIMIT=9 $word
+    expect_status 2 "$word with HIDESOUND"
+    e2e_expect_unchanged Starfield Starfield_OS3 Starfield_MOS
+done
 
 # --dry-run shows the new lists and writes nothing; its exit value is the save's,
 # with an icon that may not be written and one that is no icon named.

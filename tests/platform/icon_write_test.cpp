@@ -366,6 +366,19 @@ TEST_F(IconSave, TheNextSaveClearsWhatAWriterThatIsGoneLeft)
     EXPECT_EQ(ReadToolTypes("A"), Texts{"NEW"});
 }
 
+TEST_F(IconSave, ANewIconNeverReplacesAFileMadeWhileItWasPrepared)
+{
+    DiskObject *icon = GetDiskObject("A");
+    ASSERT_NE(icon, nullptr);
+    BeginIconSave();
+    EXPECT_TRUE(PutDiskObject("New", icon));
+    WriteFileBytes("New.info", "theirs");
+    EXPECT_EQ(EndIconSave(), std::vector<IconProblem>{IconProblem::Changed});
+    FreeDiskObject(icon);
+    EXPECT_EQ(ReadFileBytes("New.info"), "theirs");
+    EXPECT_EQ(FilesIn("."), (Texts{"A.info", "B.info", "C.info", "New.info"}));
+}
+
 TEST_F(IconSave, TwoSavesAtOnceEachWriteAllTheirIcons)
 {
     int mixed = 0;
