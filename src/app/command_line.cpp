@@ -11,8 +11,8 @@
 #include <cstring>
 #include <strings.h>
 
+#include "app/command_line_modes.h"
 #include "app/main_flow.h"
-#include "app/script_mode.h"
 #include "gui/window_layout.h"
 #include "platform/libraries.h"
 #include "settings/tooltypes.h"

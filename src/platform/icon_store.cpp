@@ -206,19 +206,19 @@ Lookup FindIconFile(const char *name, std::string &path, struct stat &st)
 // The file a path names once the links at its end are followed, as a path the
 // folders of which are those the links name (relative links taken from the folder
 // of the link). Needs no access to the folders above the current one. st holds
-// the status of path (of a link itself), then that of the file reached. Returns 0,
-// or why there is no such file: a dangling link, a loop of links, no access.
-std::int32_t FollowLinks(const std::string &path, std::string &target, struct stat &st)
+// the status of path (of a link itself), then that of the file reached. False
+// when there is no such file: a dangling link, a loop of links, no access.
+bool FollowLinks(const std::string &path, std::string &target, struct stat &st)
 {
     target = path;
     for (int hops = 0; hops < 40; ++hops) {
         if (!S_ISLNK(st.st_mode)) {
-            return 0;
+            return true;
         }
         std::vector<char> link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 2);
         ssize_t length = readlink(target.c_str(), link.data(), link.size());
         if (length <= 0 || static_cast<std::size_t>(length) >= link.size()) {
-            return ERROR_IS_SOFT_LINK;  // empty, or changed while being read
+            return false;  // empty, or changed while being read
         }
         std::string next(link.data(), static_cast<std::size_t>(length));
         std::size_t slash = target.rfind('/');
@@ -227,10 +227,10 @@ std::int32_t FollowLinks(const std::string &path, std::string &target, struct st
         }
         target = next;
         if (lstat(target.c_str(), &st) != 0) {
-            return errno == ENOENT ? ERROR_IS_SOFT_LINK : ERROR_READ_PROTECTED;
+            return false;
         }
     }
-    return ERROR_TOO_MANY_LEVELS;
+    return false;
 }
 
 // Reads a whole regular file of at most kIconMaxFileSize bytes; the status of the
@@ -505,7 +505,6 @@ struct FolderLock {
 bool saving = false;
 std::vector<FolderLock> lockedFolders;
 std::vector<PendingWrite> pendingWrites;
-std::int32_t lastError = 0;
 IconProblem lastProblem = IconProblem::None;
 IconProblem putProblem = IconProblem::None;
 
@@ -807,23 +806,16 @@ std::vector<IconProblem> EndIconSave()
     return problems;
 }
 
-std::int32_t IconIoErr()
-{
-    return lastError;
-}
-
 DiskObject *GetDiskObject(const char *name)
 {
     std::string path, target;
     struct stat st;
     Lookup lookup = FindIconFile(name, path, st);
-    lastError = lookup == Lookup::Absent ? ERROR_OBJECT_NOT_FOUND : ERROR_READ_PROTECTED;
     lastProblem = lookup == Lookup::Absent ? IconProblem::Absent : IconProblem::Unreadable;
-    if (lookup != Lookup::Found || (lastError = FollowLinks(path, target, st)) != 0) {
+    if (lookup != Lookup::Found || !FollowLinks(path, target, st)) {
         return nullptr;
     }
     // A save reads its icons under the lock of their folders.
-    lastError = ERROR_READ_PROTECTED;
     if (saving && LockFolder(FolderOf(target)) < 0) {
         return nullptr;
     }
@@ -831,22 +823,18 @@ DiskObject *GetDiskObject(const char *name)
         auto file = std::make_unique<IconFile>();
         FileReadStatus status;
         if (!ReadIconBytes(target, file->bytes, file->read, &status)) {
-            lastError = status == FileReadStatus::Failed ? ERROR_READ_PROTECTED : ERROR_OBJECT_WRONG_TYPE;
             lastProblem = ReadProblem(status);
             return nullptr;
         }
-        lastError = ERROR_OBJECT_WRONG_TYPE;
         lastProblem = IconProblem::NotAnIcon;
         if (!ParseIconFile(*file)) {
             return nullptr;
         }
         DiskObject *icon = NewDiskObject(*file);
         file.release();
-        lastError = 0;
         lastProblem = IconProblem::None;
         return icon;
     } catch (const std::bad_alloc &) {
-        lastError = ERROR_NO_FREE_STORE;
         lastProblem = IconProblem::Unreadable;
         return nullptr;
     }
@@ -923,7 +911,7 @@ bool PutDiskObject(const char *name, DiskObject *icon)
         }
         // A link is followed: its target is replaced and the link stays.
         std::string target;
-        if (FollowLinks(found, target, st) != 0) {
+        if (!FollowLinks(found, target, st)) {
             return false;
         }
         if (!S_ISREG(st.st_mode)) {
@@ -988,7 +976,7 @@ IconProblem IconWriteProblem(const char *name)
     if (lookup != Lookup::Found) {
         return lookup == Lookup::Absent ? IconProblem::Absent : IconProblem::Unreadable;
     }
-    if (FollowLinks(found, target, st) != 0) {
+    if (!FollowLinks(found, target, st)) {
         return IconProblem::Unreadable;
     }
     if (S_ISDIR(st.st_mode)) {

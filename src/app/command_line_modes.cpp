@@ -1,4 +1,4 @@
-#include "app/script_mode.h"
+#include "app/command_line_modes.h"
 
 #include <unistd.h>
 
