@@ -141,11 +141,6 @@ settings --save "$DRAWER" WINDOW
 expect_status 1 "no icon at all"
 grep -q "Starfield.info: does not exist" "$E2E_DIR/err" || fail "no icon written, not said"
 
-# Without a display the window cannot start: its message, exit value 1.
-restore_drawer
-settings "$DRAWER"
-expect_status 1 "the window without a display"
-
 # The application's icon found as the icon of its script file, in a drawer given as
 # its Settings.info from elsewhere.
 restore_drawer
