@@ -8,12 +8,19 @@
 #include <utility>
 
 #include "settings/settings_writer.h"
+#include "settings/tooltypes.h"
 #include "settings_fixture.h"
 
 namespace {
 
 // Every settings entry is written for this record.
-const Settings kAllOn = {2, 0x50031303, 24, 25, 1, 40, 0};
+const Settings kAllOn = {.displayMode = DISPLAY_FULLSCREEN_MODE,
+                         .modeId = 0x50031303,
+                         .depth = 24,
+                         .fpsLimit = 25,
+                         .fpsLimitEnabled = 1,
+                         .masterVolume = 40,
+                         .soundEnabled = 0};
 const Entries kAllSettings = {"MASTERVOLUME=40",   "NOSOUND",  "FPSLIMIT=25",
                               "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"};
 
@@ -81,10 +88,42 @@ TEST_F(SaveSettingsTest, EachSettingWritesItsOwnEntries)
         std::int32_t hideSound;
         Entries written;
     } cases[] = {
-        {{0, 0x50031303, 24, 25, 0, 40, 1}, 0, {"MASTERVOLUME=40", "WINDOW"}},
-        {{1, 0x50031303, 24, 25, 0, 40, 1}, 0, {"MASTERVOLUME=40", "FULLSCREEN"}},
-        {{7, 0x50031303, 24, 25, 0, 40, 1}, 0, {"MASTERVOLUME=40"}},
-        {{2, 0x80000000, -1, 25, 0, -5, 1}, 0, {"MASTERVOLUME=-5", "MODEID=-2147483648", "DEPTH=-1", "FULLSCREEN"}},
+        {{.displayMode = DISPLAY_WINDOW,
+          .modeId = 0x50031303,
+          .depth = 24,
+          .fpsLimit = 25,
+          .fpsLimitEnabled = 0,
+          .masterVolume = 40,
+          .soundEnabled = 1},
+         0,
+         {"MASTERVOLUME=40", "WINDOW"}},
+        {{.displayMode = DISPLAY_FULLSCREEN_AUTO,
+          .modeId = 0x50031303,
+          .depth = 24,
+          .fpsLimit = 25,
+          .fpsLimitEnabled = 0,
+          .masterVolume = 40,
+          .soundEnabled = 1},
+         0,
+         {"MASTERVOLUME=40", "FULLSCREEN"}},
+        {{.displayMode = 7,
+          .modeId = 0x50031303,
+          .depth = 24,
+          .fpsLimit = 25,
+          .fpsLimitEnabled = 0,
+          .masterVolume = 40,
+          .soundEnabled = 1},
+         0,
+         {"MASTERVOLUME=40"}},
+        {{.displayMode = DISPLAY_FULLSCREEN_MODE,
+          .modeId = 0x80000000,
+          .depth = -1,
+          .fpsLimit = 25,
+          .fpsLimitEnabled = 0,
+          .masterVolume = -5,
+          .soundEnabled = 1},
+         0,
+         {"MASTERVOLUME=-5", "MODEID=-2147483648", "DEPTH=-1", "FULLSCREEN"}},
         // The hidden sound settings are removed and not written.
         {kAllOn, 1, {"FPSLIMIT=25", "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"}},
     };
