@@ -13,7 +13,7 @@
 #include "app/main_flow.h"
 #include "platform/display.h"
 #include "platform/dos.h"
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "platform/libraries.h"
 #include "platform/locale.h"
 #include "settings/app_settings.h"

@@ -1,7 +1,7 @@
 #include "settings/settings_reader.h"
 
 #include "platform/display.h"
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 #include "settings/tooltype_number.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 
 // modeId and depth from the screen that was active at start (kept when there is none).
 void ReadScreenDefaults();

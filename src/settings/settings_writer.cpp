@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"

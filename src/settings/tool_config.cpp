@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/display.h"
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "settings/settings_reader.h"
 #include "settings/tooltypes.h"
 #include "state/program_state.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 
 constexpr int APP_NAME_SIZE = 128;
 constexpr int HELP_FILE_SIZE = 128;

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/formats/icon_maker.h"
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
 
