@@ -84,7 +84,7 @@ pid_t OwnPid()
 
 // Makes a new temporary file of this writer beside target, with the given
 // permission bits less the umask; its name goes to path. -1 when none can be made.
-int MakeTempFile(const std::string &target, bool backup, mode_t mode, std::string &path)
+FileDescriptor MakeTempFile(const std::string &target, bool backup, mode_t mode, std::string &path)
 {
     static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     static std::minstd_rand random(
@@ -96,12 +96,12 @@ int MakeTempFile(const std::string &target, bool backup, mode_t mode, std::strin
         for (int i = 0; i < 6; ++i) {
             path += kLetters[random() % (sizeof kLetters - 1)];
         }
-        int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
+        FileDescriptor file(open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
+        if (file.valid() || errno != EEXIST) {
+            return file;
         }
     }
-    return -1;
+    return FileDescriptor();
 }
 
 bool WriteAllAt(int fd, const std::string &bytes)
@@ -249,8 +249,8 @@ bool CopyAttributes(const std::string &path, int fd, const struct stat &st)
 struct PendingWrite {
     std::string target;
     std::string temp;     // the new file, or the backup when written in place
-    int fd = -1;          // temp's
-    int folder = -1;      // the locked folder's
+    FileDescriptor file;  // temp's
+    int folder = -1;      // the locked folder's (held by its FolderLock)
     bool create = false;  // no file before: one made meanwhile is never replaced
     bool inPlace = false;
     std::string bytes;  // in place: the new bytes
@@ -261,7 +261,7 @@ struct PendingWrite {
 
 struct FolderLock {
     std::string folder;  // as the save named it
-    int fd;
+    FileDescriptor fd;
     bool known = false;  // its identity, asked for once a save locks a second folder
     dev_t dev = 0;
     ino_t ino = 0;
@@ -280,7 +280,7 @@ bool ProcessIsGone(pid_t pid)
 bool KnowFolder(FolderLock &lock)
 {
     struct stat st;
-    if (!lock.known && fstat(lock.fd, &st) == 0) {
+    if (!lock.known && fstat(lock.fd.get(), &st) == 0) {
         lock.known = true;
         lock.dev = st.st_dev;
         lock.ino = st.st_ino;
@@ -349,7 +349,7 @@ void ClearLeftovers(const std::string &folder, int fd)
 
 void SyncPending(PendingWrite &write)
 {
-    if (fsync(write.fd) != 0) {
+    if (fsync(write.file.get()) != 0) {
         write.Fail(WriteProblem(errno));
     }
 }
@@ -413,30 +413,25 @@ int LockFolder(const std::string &folder)
 {
     for (const FolderLock &lock : lockedFolders) {
         if (lock.folder == folder) {
-            return lock.fd;
+            return lock.fd.get();
         }
     }
     // Reading the folder for leftovers leaves its access time alone where the process
     // may ask that (its owner, or privileged): a changed time costs each flush a write.
     const std::string openable = OpenableFolder(folder);
-    int fd = open(openable.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOATIME);
-    if (fd < 0 && errno == EPERM) {
-        fd = open(openable.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    FolderLock made{folder, FileDescriptor(open(openable.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOATIME))};
+    if (!made.fd.valid() && errno == EPERM) {
+        made.fd = FileDescriptor(open(openable.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }
-    if (fd < 0) {
-        return -1;
-    }
-    FolderLock made{folder, fd};
-    if (!lockedFolders.empty() && !KnowFolder(made)) {
-        close(fd);
+    if (!made.fd.valid() || (!lockedFolders.empty() && !KnowFolder(made))) {
         return -1;
     }
     for (FolderLock &lock : lockedFolders) {
         if (KnowFolder(lock) && lock.dev == made.dev && lock.ino == made.ino) {
-            close(fd);
-            return lock.fd;
+            return lock.fd.get();
         }
     }
+    const int fd = made.fd.get();
     const bool wait = lockedFolders.empty();
     for (int tries = 0;; ++tries) {
         if (flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB) == 0) {
@@ -446,14 +441,13 @@ int LockFolder(const std::string &folder)
             break;  // a file system without locks: written unlocked
         }
         if ((errno != EINTR && errno != EWOULDBLOCK) || tries >= 100) {
-            close(fd);
             return -1;
         }
         if (errno == EWOULDBLOCK) {
             usleep(50000);
         }
     }
-    lockedFolders.push_back(made);
+    lockedFolders.push_back(std::move(made));
     ClearLeftovers(folder, fd);
     return fd;
 }
@@ -472,22 +466,22 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
     write.inPlace = existing != nullptr && existing->st_nlink > 1;
     if (!write.inPlace) {
         // A new icon gets what the umask and the folder's default ACL give any new file.
-        write.fd = MakeTempFile(target, false, existing != nullptr ? existing->st_mode & 07777 : 0666, write.temp);
-        if (write.fd < 0) {
+        write.file = MakeTempFile(target, false, existing != nullptr ? existing->st_mode & 07777 : 0666, write.temp);
+        if (!write.file.valid()) {
             problem = WriteProblem(errno);
             return false;
         }
-        if (!WriteAllAt(write.fd, bytes)) {
+        if (!WriteAllAt(write.file.get(), bytes)) {
             problem = WriteProblem(errno);
-            close(write.fd);
+            write.file.Close();
             unlink(write.temp.c_str());
             return false;
         }
         // The new bytes start for the disk while the attributes are copied.
-        sync_file_range(write.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-        bool kept = existing == nullptr || CopyAttributes(target, write.fd, *existing);
+        sync_file_range(write.file.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+        bool kept = existing == nullptr || CopyAttributes(target, write.file.get(), *existing);
         if (!kept) {
-            close(write.fd);
+            write.file.Close();
             unlink(write.temp.c_str());
             write.inPlace = true;
         }
@@ -500,11 +494,11 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
             return false;
         }
         write.old.assign((read != nullptr ? read : &again)->begin(), (read != nullptr ? read : &again)->end());
-        write.fd = MakeTempFile(target, true, 0600, write.temp);
-        if (write.fd < 0 || !WriteAllAt(write.fd, SealedBackup(write.old))) {
+        write.file = MakeTempFile(target, true, 0600, write.temp);
+        if (!write.file.valid() || !WriteAllAt(write.file.get(), SealedBackup(write.old))) {
             problem = WriteProblem(errno);
-            if (write.fd >= 0) {
-                close(write.fd);
+            if (write.file.valid()) {
+                write.file.Close();
                 unlink(write.temp.c_str());
             }
             return false;
@@ -531,7 +525,7 @@ std::vector<IconProblem> EndIconSave()
     SyncPendingFiles();
     SyncFolders(true);
     for (PendingWrite &write : pendingWrites) {
-        if (close(write.fd) != 0) {
+        if (!write.file.Close()) {
             write.Fail(WriteProblem(errno));
         }
         if (write.inPlace) {
@@ -571,9 +565,6 @@ std::vector<IconProblem> EndIconSave()
         problems.push_back(write.problem);
     }
     pendingWrites.clear();
-    for (const FolderLock &lock : lockedFolders) {
-        close(lock.fd);
-    }
     lockedFolders.clear();
     saving = false;
     return problems;
