@@ -135,27 +135,6 @@ TEST_F(SaveSettingsTest, EachSettingWritesItsOwnEntries)
     }
 }
 
-// The icon of the name wins over its script icon "name.vls.info"; a file that is
-// not an icon is never written, nor is a script icon made for it.
-TEST_F(SaveSettingsTest, TheScriptIconIsWrittenOnlyWhenTheNameHasNoIcon)
-{
-    const std::string longest(127, 'n');
-    MakeIcon(longest + ".vls", {"A"});
-    EXPECT_EQ(WriteIconSettings(longest.c_str()), 1);
-    EXPECT_EQ(ReadToolTypes((longest + ".vls").c_str()), Concat({"A"}, kAllSettings));
-
-    MakeIcon("Starfield", {"A"});
-    MakeIcon("Starfield.vls", {"B"});
-    EXPECT_EQ(WriteIconSettings("Starfield"), 1);
-    EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
-    EXPECT_EQ(ReadToolTypes("Starfield.vls"), Entries{"B"});
-
-    WriteFileBytes(dir_.file("Bad.info"), "garbage");
-    EXPECT_EQ(WriteIconSettings("Bad"), -1);
-    EXPECT_EQ(ReadFileBytes(dir_.file("Bad.info")), "garbage");
-    EXPECT_FALSE(std::filesystem::exists(dir_.file("Bad.vls.info")));
-}
-
 // Save writes the application's icon and every platform icon that exists, classic
 // or PNG (without the window, from the record as it is); icons that exist but
 // cannot be written are named, the others still written, and each save reports afresh.
