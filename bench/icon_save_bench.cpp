@@ -18,7 +18,7 @@
 
 #include "app/program_reset.h"
 #include "platform/formats/icon_maker.h"
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"

@@ -12,7 +12,7 @@
 
 #include "platform/formats/icon_file.h"
 #include "platform/formats/png_icon.h"
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "support/temp_dir.h"
 #include "support/test_paths.h"
 

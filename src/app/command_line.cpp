@@ -12,12 +12,13 @@
 #include <string_view>
 #include <strings.h>
 
+#include "app/command_line_modes.h"
 #include "app/main_flow.h"
 #include "app/mode_list.h"
-#include "app/script_mode.h"
 #include "app/show_json.h"
 #include "gui/window_layout.h"
 #include "platform/libraries.h"
+#include "settings/tooltypes.h"
 
 namespace {
 
@@ -77,9 +78,16 @@ const char *const kDescription = "Edits the run-time settings of a Vellumine app
                                  "folder that holds the tool's icon Settings.info and the application's icons (a\n"
                                  "path to Settings.info is taken as its folder), or else in the current folder.";
 
-const char *const kWordsHelp = "With --save, any of: WINDOW, FULLSCREEN, MODEID=n (full screen in that mode), "
-                               "DEPTH=n (8 to 32), FPSLIMIT=n (1 to 50), NOFPSLIMIT, MASTERVOLUME=n (0 to 64), "
-                               "NOSOUND, SOUND; in any letter case. Settings not named keep their loaded values.";
+// The settings words of --save.
+QString WordsHelp()
+{
+    return QString::asprintf("With --save, any of: %s, %s, %s=n (full screen in that mode), %s=n (%d to %d), "
+                             "%s=n (%d to %d), NOFPSLIMIT, %s=n (%d to %d), %s, SOUND; in any letter case. "
+                             "Settings not named keep their loaded values.",
+                             KEY_WINDOW, KEY_FULLSCREEN, KEY_MODEID, KEY_DEPTH, DEPTH_RANGE.min, DEPTH_RANGE.max,
+                             KEY_FPSLIMIT, FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max, KEY_MASTERVOLUME,
+                             MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max, KEY_NOSOUND);
+}
 
 const char *const kAfterHelp = "\n"
                                "Exit status:\n"
@@ -166,7 +174,7 @@ CommandLine ParseCommandLine(int argc, char **argv)
     parser.addPositionalArgument(QStringLiteral("drawer"),
                                  QStringLiteral("The application's drawer, or its Settings.info."),
                                  QStringLiteral("[drawer]"));
-    parser.addPositionalArgument(QStringLiteral("word"), QString::fromLatin1(kWordsHelp), QStringLiteral("[word...]"));
+    parser.addPositionalArgument(QStringLiteral("word"), WordsHelp(), QStringLiteral("[word...]"));
 
     line.mode = RunMode::Done;
     line.exitValue = EXIT_USAGE;

@@ -10,7 +10,6 @@
 #include "gui/gadget_rules.h"
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
-#include "platform/display.h"
 #include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
@@ -19,16 +18,6 @@
 #include "text/icon_problem_text.h"
 #include "text/menu.h"
 #include "text/strings.h"
-
-namespace {
-
-// Copies src into a buffer of the given size, cut at its end.
-void CopyText(char *dst, const char *src, std::size_t size)
-{
-    std::snprintf(dst, size, "%s", src != nullptr ? src : "");
-}
-
-}  // namespace
 
 void FormatWindowTexts()
 {
@@ -51,17 +40,9 @@ int SettingsMain()
         return 1;
     }
 
-    // The screen that is active at start: the window opens on it.
-    std::uint32_t lock = LockIBase(0);
-    startScreen = ActiveScreen();
-    UnlockIBase(lock);
-
-    // Configuration defaults, in place before the icons are read.
-    ToolConfig.helpFile[0] = '\0';
-    CopyText(ToolConfig.appName, DefaultAppName().c_str(), sizeof ToolConfig.appName);
-
-    // The tool's own icon, then the application's icon.
-    LoadSettings();
+    // The screen that is active at start (the window opens on it), the
+    // configuration's defaults, the tool's own icon, then the application's icon.
+    LoadSettingsForRun();
 
     // The window's texts need the application's name from the tool's icon.
     FormatWindowTexts();

@@ -8,7 +8,7 @@
 
 #include <climits>
 
-#include "app/script_mode.h"
+#include "app/command_line_modes.h"
 #include "settings/icon_survey.h"
 #include "settings/tool_config.h"
 

@@ -142,14 +142,6 @@ Process *CreateNewProc(const TagItem *tags)
     return &slot.record;
 }
 
-int RunningProcessCount()
-{
-    ProcessRegistry &registry = Registry();
-    std::lock_guard<std::mutex> guard(registry.lock);
-    return static_cast<int>(std::count_if(registry.slots.begin(), registry.slots.end(),
-                                          [](const ProcessSlot &slot) { return !slot.finished; }));
-}
-
 bool WaitForProcesses(int timeoutMs)
 {
     ProcessRegistry &registry = Registry();

@@ -43,8 +43,6 @@ template <typename... Args> Process *CreateNewProcTags(Args... args)
     return CreateNewProc(reinterpret_cast<const TagItem *>(words));
 }
 
-// The number of processes started that have not yet ended.
-int RunningProcessCount();
 // Waits until every process started has ended, at most timeoutMs milliseconds
 // (negative: no limit); true when none is left running.
 bool WaitForProcesses(int timeoutMs);

@@ -293,12 +293,6 @@ void CloseLibrary(Library *base)
     }
 }
 
-bool DisplayIsOpen()
-{
-    int index = ServiceIndex("intuition.library");
-    return bases[index].lib_OpenCnt > 0 && qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
-}
-
 const std::vector<std::string> &LibraryCallLog()
 {
     return callLog;

@@ -43,9 +43,6 @@ void CloseLibrary(Library *base);
 // -platform there counts as QT_QPA_PLATFORM). Both must live for the whole run.
 void SetDisplayArguments(int argc, char **argv);
 
-// True while intuition.library is open and the display with it.
-bool DisplayIsOpen();
-
 // Record of the calls, one entry each: "open dos.library 39", "open-failed
 // icon.library 39", "get dos.library", "get-failed asl.library", "drop
 // dos.library", "close dos.library".

@@ -7,9 +7,24 @@
 
 FileDescriptor::~FileDescriptor()
 {
-    if (fd_ >= 0) {
-        close(fd_);
+    Close();
+}
+
+FileDescriptor &FileDescriptor::operator=(FileDescriptor &&other) noexcept
+{
+    if (this != &other) {
+        Close();
+        fd_ = other.fd_;
+        other.fd_ = -1;
     }
+    return *this;
+}
+
+bool FileDescriptor::Close()
+{
+    const int fd = fd_;
+    fd_ = -1;
+    return fd < 0 || close(fd) == 0;
 }
 
 namespace {

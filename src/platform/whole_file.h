@@ -5,13 +5,17 @@
 #include <cstdint>
 #include <vector>
 
-// An open file descriptor, closed when the object goes.
+// An open file descriptor, closed when the object goes; moved, never copied.
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd = -1) : fd_(fd) {}
     ~FileDescriptor();
     FileDescriptor(const FileDescriptor &) = delete;
     FileDescriptor &operator=(const FileDescriptor &) = delete;
+    FileDescriptor(FileDescriptor &&other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    FileDescriptor &operator=(FileDescriptor &&other) noexcept;
+    // Closes it now; false when close reports a failure (of a write not yet made).
+    bool Close();
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "settings/app_settings.h"
 
 // The fields of the settings record, in its order, by name.

@@ -1,10 +1,11 @@
 #include "settings/settings_reader.h"
 
 #include "platform/display.h"
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 #include "settings/tooltype_number.h"
+#include "settings/tooltypes.h"
 #include "state/program_state.h"
 
 void ReadScreenDefaults()
@@ -38,26 +39,26 @@ void ReadSettingsToolTypes(char **toolTypes, Settings &settings)
     char *none[] = {nullptr};
     toolTypes = toolTypes != nullptr ? toolTypes : none;
 
-    const char *window = FindToolType(toolTypes, "WINDOW");
-    const char *fullScreen = FindToolType(toolTypes, "FULLSCREEN");
-    const char *modeId = FindToolType(toolTypes, "MODEID");
-    const char *depth = FindToolType(toolTypes, "DEPTH");
-    const char *fpsLimit = FindToolType(toolTypes, "FPSLIMIT");
-    const char *masterVolume = FindToolType(toolTypes, "MASTERVOLUME");
-    const char *noSound = FindToolType(toolTypes, "NOSOUND");
+    const char *window = FindToolType(toolTypes, KEY_WINDOW);
+    const char *fullScreen = FindToolType(toolTypes, KEY_FULLSCREEN);
+    const char *modeId = FindToolType(toolTypes, KEY_MODEID);
+    const char *depth = FindToolType(toolTypes, KEY_DEPTH);
+    const char *fpsLimit = FindToolType(toolTypes, KEY_FPSLIMIT);
+    const char *masterVolume = FindToolType(toolTypes, KEY_MASTERVOLUME);
+    const char *noSound = FindToolType(toolTypes, KEY_NOSOUND);
 
     if (window != nullptr) {
-        settings.displayMode = 0;
+        settings.displayMode = DISPLAY_WINDOW;
     } else if (fullScreen != nullptr) {
         if (modeId != nullptr) {
-            settings.displayMode = 2;
+            settings.displayMode = DISPLAY_FULLSCREEN_MODE;
             // Written as signed decimal; the same 32 bits come back.
             settings.modeId = static_cast<std::uint32_t>(ParseToolTypeNumber(modeId));
             if (depth != nullptr) {
                 settings.depth = ParseToolTypeNumber(depth);
             }
         } else {
-            settings.displayMode = 1;
+            settings.displayMode = DISPLAY_FULLSCREEN_AUTO;
         }
     }
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 
 struct Settings;
 

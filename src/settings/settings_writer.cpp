@@ -1,14 +1,15 @@
 #include "settings/settings_writer.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"
 #include "settings/tool_config.h"
+#include "settings/tooltypes.h"
 #include "state/program_state.h"
 #include "state/window_handles.h"
 #include "text/icon_problem_text.h"
@@ -19,21 +20,12 @@ bool (*PutIcon)(const char *name, DiskObject *icon) = PutDiskObject;
 
 namespace {
 
-constexpr int INITIAL_SLOTS = 50;
-
-// The tooltype list being built for the icon being written: newToolTypeCount texts
-// in separately allocated blocks, always followed by at least one empty slot.
-char **newToolTypes = nullptr;
-int newToolTypeSlots = 0;
-int newToolTypeCount = 0;
+// The tooltype list being built for the icon being written.
+std::vector<std::string> newToolTypes;
 // A text could not be copied into the list: the icon is not written without it.
 bool newToolTypeLost = false;
 // Test hook: the copy that fails (1 the next one), 0 none.
 int failingCopy = 0;
-
-// The keys this tool manages; an entry is managed only when its key is one of them.
-const char *const managedKeywords[] = {"MASTERVOLUME", "NOSOUND", "FPSLIMIT", "WINDOW",
-                                       "FULLSCREEN",   "MODEID",  "DEPTH"};
 
 char FoldCase(char c)
 {
@@ -45,7 +37,7 @@ char FoldCase(char c)
 bool IsManagedEntry(const char *text)
 {
     std::size_t keyLength = std::strcspn(text, "=");
-    for (const char *keyword : managedKeywords) {
+    for (const char *keyword : MANAGED_KEYS) {
         if (std::strlen(keyword) != keyLength) {
             continue;
         }
@@ -62,13 +54,7 @@ bool IsManagedEntry(const char *text)
 
 void FreeNewToolTypes()
 {
-    for (int i = 0; i < newToolTypeSlots; ++i) {
-        std::free(newToolTypes[i]);
-    }
-    std::free(newToolTypes);
-    newToolTypes = nullptr;
-    newToolTypeSlots = 0;
-    newToolTypeCount = 0;
+    newToolTypes.clear();
     newToolTypeLost = false;
 }
 
@@ -92,28 +78,15 @@ void AddToolType(const char *text)
     if (text == nullptr) {
         return;
     }
-    // Room for one more text and the empty slot after it.
-    if (newToolTypeCount + 1 >= newToolTypeSlots) {
-        int slots = newToolTypeSlots == 0 ? INITIAL_SLOTS : newToolTypeSlots * 2;
-        auto *grown = static_cast<char **>(std::realloc(newToolTypes, sizeof(char *) * slots));
-        if (grown == nullptr) {
-            newToolTypeLost = true;
-            return;
-        }
-        for (int i = newToolTypeSlots; i < slots; ++i) {
-            grown[i] = nullptr;
-        }
-        newToolTypes = grown;
-        newToolTypeSlots = slots;
-    }
-    std::size_t length = std::strlen(text);
-    auto *copy = failingCopy > 0 && --failingCopy == 0 ? nullptr : static_cast<char *>(std::malloc(length + 1));
-    if (copy == nullptr) {
+    if (failingCopy > 0 && --failingCopy == 0) {
         newToolTypeLost = true;
         return;
     }
-    std::memcpy(copy, text, length + 1);
-    newToolTypes[newToolTypeCount++] = copy;
+    try {
+        newToolTypes.emplace_back(text);
+    } catch (const std::bad_alloc &) {
+        newToolTypeLost = true;
+    }
 }
 
 int WriteIconSettings(const char *name, IconFailure *failure)
@@ -147,40 +120,51 @@ int WriteIconSettings(const char *name, IconFailure *failure)
 
     // The settings, in their fixed order.
     if (ToolConfig.hideSound == 0) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "MASTERVOLUME=%d",
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_MASTERVOLUME,
                       static_cast<int>(AppSettings.masterVolume));
         AddToolType(scratchBuffer);
         if (AppSettings.soundEnabled == 0) {
-            AddToolType("NOSOUND");
+            AddToolType(KEY_NOSOUND);
         }
     }
     if (AppSettings.fpsLimitEnabled != 0) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "FPSLIMIT=%d", static_cast<int>(AppSettings.fpsLimit));
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_FPSLIMIT,
+                      static_cast<int>(AppSettings.fpsLimit));
         AddToolType(scratchBuffer);
     }
     switch (AppSettings.displayMode) {
-    case 0:
-        AddToolType("WINDOW");
+    case DISPLAY_WINDOW:
+        AddToolType(KEY_WINDOW);
         break;
-    case 1:
-        AddToolType("FULLSCREEN");
+    case DISPLAY_FULLSCREEN_AUTO:
+        AddToolType(KEY_FULLSCREEN);
         break;
-    case 2:
+    case DISPLAY_FULLSCREEN_MODE:
         // Signed decimal: a mode id of 2147483648 or more is written negative.
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "MODEID=%d",
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_MODEID,
                       static_cast<int>(static_cast<std::int32_t>(AppSettings.modeId)));
         AddToolType(scratchBuffer);
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "DEPTH=%d", static_cast<int>(AppSettings.depth));
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_DEPTH, static_cast<int>(AppSettings.depth));
         AddToolType(scratchBuffer);
-        AddToolType("FULLSCREEN");
+        AddToolType(KEY_FULLSCREEN);
         break;
     default:
         break;
     }
 
-    char *none[] = {nullptr};
+    // The list handed to the store ends in an empty slot.
+    std::vector<char *> list;
+    try {
+        for (std::string &text : newToolTypes) {
+            list.push_back(text.data());
+        }
+        list.push_back(nullptr);
+    } catch (const std::bad_alloc &) {
+        newToolTypeLost = true;
+        list.assign(1, nullptr);
+    }
     char **ownList = icon->do_ToolTypes;
-    icon->do_ToolTypes = newToolTypes != nullptr ? newToolTypes : none;
+    icon->do_ToolTypes = list.data();
     bool written = !newToolTypeLost && PutIcon(foundName.c_str(), icon);
     icon->do_ToolTypes = ownList;
     FreeDiskObject(icon);

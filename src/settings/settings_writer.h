@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 
 // An icon that exists but was not written by the last save, and why; its name as
 // found (with ".info"), or as configured when none was found.

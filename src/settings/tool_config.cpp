@@ -1,9 +1,14 @@
 #include "settings/tool_config.h"
 
+#include <cstdio>
 #include <cstring>
 
-#include "platform/icon_store.h"
+#include "platform/display.h"
+#include "platform/icons/icon_store.h"
 #include "settings/settings_reader.h"
+#include "settings/tooltypes.h"
+#include "state/program_state.h"
+#include "text/strings.h"
 
 ToolConfigRecord ToolConfig;
 LoadFailure loadFailure;
@@ -28,7 +33,7 @@ bool CopyWhole(char *field, std::size_t size, const char *value)
 // The tool's own icon. Returns true when it named an application.
 bool ReadToolIcon()
 {
-    DiskObject *icon = GetDiskObject("Settings");
+    DiskObject *icon = GetDiskObject(TOOL_ICON);
     if (icon == nullptr) {
         if (IconReadProblem() != IconProblem::Absent) {
             loadFailure = {"Settings.info", IconReadProblem()};
@@ -38,18 +43,17 @@ bool ReadToolIcon()
     char *none[] = {nullptr};
     char **toolTypes = icon->do_ToolTypes != nullptr ? icon->do_ToolTypes : none;
 
-    if (!CopyWhole(ToolConfig.appName, sizeof ToolConfig.appName, FindToolType(toolTypes, "APPLICATION"))) {
+    if (!CopyWhole(ToolConfig.appName, sizeof ToolConfig.appName, FindToolType(toolTypes, KEY_APPLICATION))) {
         FreeDiskObject(icon);
         return false;
     }
-    CopyWhole(ToolConfig.helpFile, sizeof ToolConfig.helpFile, FindToolType(toolTypes, "HELP"));
-    if (FindToolType(toolTypes, "HIDESOUND") != nullptr) {
+    CopyWhole(ToolConfig.helpFile, sizeof ToolConfig.helpFile, FindToolType(toolTypes, KEY_HELP));
+    if (FindToolType(toolTypes, KEY_HIDESOUND) != nullptr) {
         ToolConfig.hideSound = 1;
     }
-    static const char *const platformKeys[PLATFORM_ICON_COUNT] = {"AMIGAOS3", "MORPHOS", "WARPOS", "AMIGAOS4"};
     for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
         CopyWhole(ToolConfig.platformIcons[i], sizeof ToolConfig.platformIcons[i],
-                  FindToolType(toolTypes, platformKeys[i]));
+                  FindToolType(toolTypes, PLATFORM_ICON_KEYS[i]));
     }
     FreeDiskObject(icon);
     return true;
@@ -65,6 +69,16 @@ void LoadSettings()
         return;
     }
     ReadApplicationSettings();
+}
+
+void LoadSettingsForRun()
+{
+    std::uint32_t lock = LockIBase(0);
+    startScreen = ActiveScreen();
+    UnlockIBase(lock);
+    ToolConfig.helpFile[0] = '\0';
+    std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s", DefaultAppName().c_str());
+    LoadSettings();
 }
 
 void ResetToolConfig()

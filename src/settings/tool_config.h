@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 
 constexpr int APP_NAME_SIZE = 128;
 constexpr int HELP_FILE_SIZE = 128;
@@ -31,6 +31,11 @@ extern LoadFailure loadFailure;
 // Screen defaults, then the tool's icon, then the application's icon. Silent but
 // for loadFailure: the settings left are then the defaults.
 void LoadSettings();
+
+// The start of a run, with or without the window: the screen active now, the
+// configuration's defaults (the default application name from the catalog), then
+// LoadSettings.
+void LoadSettingsForRun();
 
 // Back to the initial, empty configuration, loadFailure cleared (for tests).
 void ResetToolConfig();

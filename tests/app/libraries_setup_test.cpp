@@ -18,8 +18,6 @@ using Log = std::vector<std::string>;
 
 const char *const kNames[] = {"dos.library",  "intuition.library", "graphics.library", "locale.library",
                               "icon.library", "muimaster.library", "asl.library"};
-const int kMinimum[] = {39, 39, 39, 39, 39, 19, 39};
-const int kReleaseOrder[] = {5, 6, 4, 3, 1, 0, 2};
 
 class LibrariesSetupTest : public ::testing::Test {
 protected:
@@ -49,9 +47,9 @@ protected:
 };
 
 // A library or its interface missing at each position, muimaster at version 18
-// and 19, or nothing missing: the open order, the failure named (on standard
-// error while there is no display), and what opened released in the fixed order.
-TEST_F(LibrariesSetupTest, OpensInOrderAndReleasesWhatOpenedInTheFixedOrder)
+// and 19, or nothing missing: the failure named (on standard error while there is
+// no display), and everything that opened released.
+TEST_F(LibrariesSetupTest, AFailureIsNamedAndWhatOpenedIsReleased)
 {
     struct Case {
         const char *variable;
@@ -66,36 +64,19 @@ TEST_F(LibrariesSetupTest, OpensInOrderAndReleasesWhatOpenedInTheFixedOrder)
         cases.push_back({"SETTINGS_FAIL_LIBRARY", i < 7 ? kNames[i] : "none", i});
     }
     for (const Case &c : cases) {
-        const bool interface = std::string(c.variable) == "SETTINGS_FAIL_INTERFACE";
         SCOPED_TRACE(testing::Message() << c.variable << "=" << c.value);
-        ClearLibraryCallLog();
         requests_.clear();
         ScopedEnvVar fail(c.variable, c.value);
         ASSERT_EQ(OpenLibraries(), c.failing < 7 ? 1 : 0);
         EXPECT_EQ(localeHandle != nullptr, c.failing > 3);
-        Log expected;
-        for (int i = 0; i < 7 && i <= c.failing; ++i) {
-            const std::string name = kNames[i], version = std::to_string(kMinimum[i]);
-            expected.push_back((i == c.failing && !interface ? "open-failed " : "open ") + name + " " + version);
-            if (i < c.failing || interface) {
-                expected.push_back((i == c.failing ? "get-failed " : "get ") + name);
-            }
-        }
         if (c.failing < 7) {
             EXPECT_STREQ(scratchBuffer, kNames[c.failing]);
-        }
-        for (int i : kReleaseOrder) {
-            if (i < c.failing) {
-                expected.push_back(std::string("drop ") + kNames[i]);
-            }
-            if (i < c.failing || (interface && i == c.failing)) {
-                expected.push_back(std::string("close ") + kNames[i]);
-            }
         }
         testing::internal::CaptureStderr();
         Shutdown(c.failing < 7 ? 1 : 0);
         const std::string errors = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(LibraryCallLog(), expected);
+        EXPECT_EQ(OpenLibraryCount(), 0);
+        EXPECT_EQ(OpenInterfaceCount(), 0);
         const std::string message = c.failing < 7 ? std::string("Cannot open library ") + kNames[c.failing] + " !" : "";
         EXPECT_EQ(errors, c.failing <= 1 ? "Vellumine settings: " + message + "\n" : "");
         EXPECT_EQ(requests_, c.failing > 1 && c.failing < 7 ? Log{"Vellumine settings|" + message + "|OK"} : Log{});

@@ -1,6 +1,6 @@
 /* Loaded with LD_PRELOAD by the fault tests: SETTINGS_IO_FAULT="CALL:PERCENT:SEED"
- * makes that share of the calls CALL (open, read, write, fsync, ftruncate, rename;
- * write stands for pwrite too) fail with EIO, in an order SEED repeats. */
+ * makes that share of the calls CALL (open, read, write for pwrite, fsync,
+ * ftruncate, rename for rename and renameat2) fail with EIO, in an order SEED repeats. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -9,7 +9,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/types.h>
 #include <unistd.h>
 
 static int Fails(const char *call)
@@ -19,7 +18,6 @@ static int Fails(const char *call)
     static unsigned seed;
     if (percent < 0) {
         const char *spec = getenv("SETTINGS_IO_FAULT");
-        percent = 0;
         if (spec == NULL || sscanf(spec, "%31[^:]:%d:%u", name, &percent, &seed) != 3) {
             percent = 0;
         }
@@ -37,59 +35,23 @@ static int Fails(const char *call)
 
 #define NEXT(name, type) ((type)dlsym(RTLD_NEXT, name))
 
-static int OpenNext(const char *symbol, int at, const char *path, int flags, va_list args)
+int open(const char *path, int flags, ...)
 {
+    va_list args;
+    va_start(args, flags);
     mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? (mode_t)va_arg(args, int) : 0;
-    if (Fails("open")) {
-        return -1;
-    }
-    if (at != -1000) {
-        return NEXT(symbol, int (*)(int, const char *, int, ...))(at, path, flags, mode);
-    }
-    return NEXT(symbol, int (*)(const char *, int, ...))(path, flags, mode);
+    va_end(args);
+    return Fails("open") ? -1 : NEXT("open", int (*)(const char *, int, ...))(path, flags, mode);
 }
-
-#define OPEN(symbol)                                                                                                   \
-    int symbol(const char *path, int flags, ...)                                                                       \
-    {                                                                                                                  \
-        va_list args;                                                                                                  \
-        va_start(args, flags);                                                                                         \
-        int fd = OpenNext(#symbol, -1000, path, flags, args);                                                          \
-        va_end(args);                                                                                                  \
-        return fd;                                                                                                     \
-    }
-#define OPENAT(symbol)                                                                                                 \
-    int symbol(int at, const char *path, int flags, ...)                                                               \
-    {                                                                                                                  \
-        va_list args;                                                                                                  \
-        va_start(args, flags);                                                                                         \
-        int fd = OpenNext(#symbol, at, path, flags, args);                                                             \
-        va_end(args);                                                                                                  \
-        return fd;                                                                                                     \
-    }
-OPEN(open)
-OPEN(open64)
-OPENAT(openat)
-OPENAT(openat64)
 
 ssize_t read(int fd, void *buffer, size_t size)
 {
     return Fails("read") ? -1 : NEXT("read", ssize_t(*)(int, void *, size_t))(fd, buffer, size);
 }
 
-ssize_t write(int fd, const void *buffer, size_t size)
-{
-    return Fails("write") ? -1 : NEXT("write", ssize_t(*)(int, const void *, size_t))(fd, buffer, size);
-}
-
 ssize_t pwrite(int fd, const void *buffer, size_t size, off_t at)
 {
     return Fails("write") ? -1 : NEXT("pwrite", ssize_t(*)(int, const void *, size_t, off_t))(fd, buffer, size, at);
-}
-
-ssize_t pwrite64(int fd, const void *buffer, size_t size, off_t at)
-{
-    return Fails("write") ? -1 : NEXT("pwrite64", ssize_t(*)(int, const void *, size_t, off_t))(fd, buffer, size, at);
 }
 
 int fsync(int fd)
@@ -100,11 +62,6 @@ int fsync(int fd)
 int ftruncate(int fd, off_t length)
 {
     return Fails("ftruncate") ? -1 : NEXT("ftruncate", int (*)(int, off_t))(fd, length);
-}
-
-int ftruncate64(int fd, off_t length)
-{
-    return Fails("ftruncate") ? -1 : NEXT("ftruncate64", int (*)(int, off_t))(fd, length);
 }
 
 int rename(const char *from, const char *to)

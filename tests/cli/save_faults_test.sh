@@ -15,13 +15,15 @@ icons=(Settings Starfield Starfield_OS3 Starfield_MOS)
 calls=(open read write fsync ftruncate rename)
 for round in $(seq 0 47); do
     call=${calls[round % ${#calls[@]}]}
+    words=("FPSLIMIT=$((round % 50 + 1))")
+    [ $((round % 4)) -lt 2 ] || words=(NOFPSLIMIT)  # icons that shrink are torn by a partial write
     rm -rf "$E2E_DIR/old" "$E2E_DIR/new"
     cp -a "$DRAWER" "$E2E_DIR/old"
     cp -a "$DRAWER" "$E2E_DIR/new"
-    "$SETTINGS_BIN" --save "$E2E_DIR/new" FPSLIMIT=$((round + 1)) 2>"$E2E_DIR/err" || fail "round $round: a save without faults failed: $(cat "$E2E_DIR/err"; ls -A "$DRAWER")"
+    "$SETTINGS_BIN" --save "$E2E_DIR/new" "${words[@]}" 2>/dev/null || fail "round $round: a save without faults failed"
     status=0
     SETTINGS_IO_FAULT="$call:25:$round" LD_PRELOAD="$IO_FAULTS" \
-        "$SETTINGS_BIN" --save "$DRAWER" FPSLIMIT=$((round + 1)) >/dev/null 2>"$E2E_DIR/err" || status=$?
+        "$SETTINGS_BIN" --save "$DRAWER" "${words[@]}" >/dev/null 2>"$E2E_DIR/err" || status=$?
     for icon in "${icons[@]}"; do
         if ! cmp -s "$DRAWER/$icon.info" "$E2E_DIR/old/$icon.info"; then
             cmp -s "$DRAWER/$icon.info" "$E2E_DIR/new/$icon.info" || fail "$call, round $round: $icon.info is neither old nor new"

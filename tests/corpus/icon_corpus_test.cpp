@@ -15,7 +15,7 @@
 #include "app/program_reset.h"
 #include "platform/formats/icon_file.h"
 #include "platform/formats/png_icon.h"
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/settings_writer.h"
 #include "support/icon_test_util.h"

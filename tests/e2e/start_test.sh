@@ -3,7 +3,7 @@
 # opens its window and ends with exit value 0, none aborts, and none makes the X
 # server reset (a client of Settings that leaves the server without clients and
 # is followed by another of the same process). A display that cannot be reached
-# ends with the failure message and exit value 0. START_ROUNDS sets the count.
+# ends with the failure message and exit value 1. START_ROUNDS sets the count.
 source "$(dirname "$0")/lib.sh"
 
 e2e_make_drawer

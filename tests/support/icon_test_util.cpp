@@ -1,7 +1,7 @@
 #include "support/icon_test_util.h"
 
 #include "platform/formats/icon_maker.h"
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "support/temp_dir.h"
 
 void WriteIcon(const std::string &path, const IconSpec &spec)

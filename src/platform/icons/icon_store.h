@@ -37,19 +37,8 @@ struct DiskObject {
 // Reads "name.info", a classic icon or a PNG icon as its content says (relative
 // names from the current directory; when no file has the exact name, a single file
 // matching it without regard to case). Returns null when there is no icon or the
-// file is not a well-formed icon; IconIoErr tells which.
+// file is not a well-formed icon; IconReadProblem tells which.
 DiskObject *GetDiskObject(const char *name);
-
-// Why the last GetDiskObject gave no icon, in the Amiga's error numbers: 0 when it
-// gave one, ERROR_OBJECT_NOT_FOUND when no file has the name; any other when one
-// has but holds no icon that can be read.
-constexpr std::int32_t ERROR_NO_FREE_STORE = 103;
-constexpr std::int32_t ERROR_OBJECT_NOT_FOUND = 205;
-constexpr std::int32_t ERROR_OBJECT_WRONG_TYPE = 212;  // a folder, a FIFO, a malformed icon
-constexpr std::int32_t ERROR_TOO_MANY_LEVELS = 217;    // a loop of links
-constexpr std::int32_t ERROR_READ_PROTECTED = 224;     // cannot be read
-constexpr std::int32_t ERROR_IS_SOFT_LINK = 233;       // a dangling link
-std::int32_t IconIoErr();
 
 // The value of the first entry whose key (text up to '=' or the end) equals key
 // without regard to case: the text after '=', an empty text for a bare key, or null.

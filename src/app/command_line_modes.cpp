@@ -1,4 +1,4 @@
-#include "app/script_mode.h"
+#include "app/command_line_modes.h"
 
 #include <unistd.h>
 
@@ -13,13 +13,14 @@
 #include "app/main_flow.h"
 #include "platform/display.h"
 #include "platform/dos.h"
-#include "platform/icon_store.h"
+#include "platform/icons/icon_store.h"
 #include "platform/libraries.h"
 #include "platform/locale.h"
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
+#include "settings/tooltypes.h"
 #include "state/program_state.h"
 #include "text/icon_problem_text.h"
 #include "text/strings.h"
@@ -50,14 +51,14 @@ struct WordRule {
 
 // Indexed by WordKey. A mode id is 32 bits, given signed (as icons store it) or not.
 const WordRule kWords[] = {
-    {"WINDOW", GROUP_DISPLAY, false, 0, 0},
-    {"FULLSCREEN", GROUP_DISPLAY, false, 0, 0},
-    {"MODEID", GROUP_DISPLAY, true, INT32_MIN, UINT32_MAX},
-    {"DEPTH", GROUP_DEPTH, true, 8, 32},
-    {"FPSLIMIT", GROUP_FPS, true, 1, 50},
+    {KEY_WINDOW, GROUP_DISPLAY, false, 0, 0},
+    {KEY_FULLSCREEN, GROUP_DISPLAY, false, 0, 0},
+    {KEY_MODEID, GROUP_DISPLAY, true, INT32_MIN, UINT32_MAX},
+    {KEY_DEPTH, GROUP_DEPTH, true, DEPTH_RANGE.min, DEPTH_RANGE.max},
+    {KEY_FPSLIMIT, GROUP_FPS, true, FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max},
     {"NOFPSLIMIT", GROUP_FPS, false, 0, 0},
-    {"MASTERVOLUME", GROUP_VOLUME, true, 0, 64},
-    {"NOSOUND", GROUP_SOUND, false, 0, 0},
+    {KEY_MASTERVOLUME, GROUP_VOLUME, true, MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max},
+    {KEY_NOSOUND, GROUP_SOUND, false, 0, 0},
     {"SOUND", GROUP_SOUND, false, 0, 0},
 };
 constexpr int kWordCount = sizeof kWords / sizeof kWords[0];
@@ -121,12 +122,7 @@ void LoadAsTheWindowDoes()
         localeHandle = OpenLocale(nullptr);
         catalogHandle = OpenCatalog(localeHandle, "Vellumine/Settings.catalog", noTags);
     }
-    std::uint32_t lock = LockIBase(0);
-    startScreen = ActiveScreen();
-    UnlockIBase(lock);
-    ToolConfig.helpFile[0] = '\0';
-    std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s", DefaultAppName().c_str());
-    LoadSettings();
+    LoadSettingsForRun();
     FormatWindowTexts();
 }
 
@@ -174,13 +170,13 @@ void ApplySettingsWords(const std::vector<SettingsWord> &words)
         auto value = static_cast<std::int32_t>(word.value);
         switch (word.key) {
         case WORD_WINDOW:
-            AppSettings.displayMode = 0;
+            AppSettings.displayMode = DISPLAY_WINDOW;
             break;
         case WORD_FULLSCREEN:
-            AppSettings.displayMode = modeIdGiven ? 2 : 1;
+            AppSettings.displayMode = modeIdGiven ? DISPLAY_FULLSCREEN_MODE : DISPLAY_FULLSCREEN_AUTO;
             break;
         case WORD_MODEID:
-            AppSettings.displayMode = 2;
+            AppSettings.displayMode = DISPLAY_FULLSCREEN_MODE;
             AppSettings.modeId = static_cast<std::uint32_t>(word.value);
             break;
         case WORD_DEPTH:
@@ -221,8 +217,11 @@ bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<Setti
             ++index;
         }
         if (index == kWordCount) {
-            return WordError(text, "not a settings word (WINDOW, FULLSCREEN, MODEID=n, DEPTH=n, FPSLIMIT=n, "
-                                   "NOFPSLIMIT, MASTERVOLUME=n, NOSOUND, SOUND)");
+            std::string known;
+            for (const WordRule &rule : kWords) {
+                known += (known.empty() ? "" : ", ") + std::string(rule.key) + (rule.hasNumber ? "=n" : "");
+            }
+            return WordError(text, ("not a settings word (" + known + ")").c_str());
         }
         const WordRule &rule = kWords[index];
         SettingsWord word = {index, 0};
@@ -262,18 +261,17 @@ int ShowSettings()
     LoadAsTheWindowDoes();
     char folder[PATH_MAX];
     std::printf("drawer=%s\n", getcwd(folder, sizeof folder) != nullptr ? folder : "?");
-    DiskObject *tool = GetDiskObject("Settings");
+    DiskObject *tool = GetDiskObject(TOOL_ICON);
     std::printf("toolIcon=%s\n", tool != nullptr ? "Settings.info" : "none");
     FreeDiskObject(tool);
 
-    static const char *const platformKeys[PLATFORM_ICON_COUNT] = {"AMIGAOS3", "MORPHOS", "WARPOS", "AMIGAOS4"};
-    std::printf("APPLICATION=");
+    std::printf("%s=", KEY_APPLICATION);
     PrintLatin1(stdout, ToolConfig.appName);
-    std::printf("\nHELP=");
+    std::printf("\n%s=", KEY_HELP);
     PrintLatin1(stdout, ToolConfig.helpFile);
-    std::printf("\nHIDESOUND=%d\n", static_cast<int>(ToolConfig.hideSound));
+    std::printf("\n%s=%d\n", KEY_HIDESOUND, static_cast<int>(ToolConfig.hideSound));
     for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
-        std::printf("%s=", platformKeys[i]);
+        std::printf("%s=", PLATFORM_ICON_KEYS[i]);
         PrintLatin1(stdout, ToolConfig.platformIcons[i]);
         std::printf("\n");
     }
@@ -331,15 +329,15 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
         PrintLatin1(stderr, (loadFailure.icon + ": " + IconProblemText(loadFailure.problem)).c_str());
         std::fprintf(stderr, "\n%s: nothing was written\n", ProgramName());
         exitValue = EXIT_ICON_FAILED;
-    } else if (!IconFilePresent("Settings")) {
+    } else if (!IconFilePresent(TOOL_ICON)) {
         std::fprintf(stderr, "%s: no Settings.info in the drawer: it names the application to configure\n",
                      ProgramName());
         exitValue = EXIT_USAGE;
     } else if (ToolConfig.hideSound != 0) {
         for (const SettingsWord &word : words) {
             if (kWords[word.key].group == GROUP_VOLUME || kWords[word.key].group == GROUP_SOUND) {
-                std::fprintf(stderr, "%s: %s: the tool's icon hides the sound settings (HIDESOUND)\n", ProgramName(),
-                             kWords[word.key].key);
+                std::fprintf(stderr, "%s: %s: the tool's icon hides the sound settings (%s)\n", ProgramName(),
+                             kWords[word.key].key, KEY_HIDESOUND);
                 exitValue = EXIT_USAGE;
                 break;
             }

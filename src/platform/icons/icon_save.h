@@ -1,0 +1,27 @@
+// The icon store's save transaction (its crash-safety argument opens icon_save.cpp).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "platform/icons/icon_store.h"
+
+namespace icon_files {
+
+// Whether a save (BeginIconSave) is open.
+bool IconSaveOpen();
+
+// Takes the lock of a folder for the rest of the save, clearing the leftovers of
+// writers that are gone. Returns the folder's descriptor, or -1.
+int LockFolder(const std::string &folder);
+
+// Prepares the replacement of target by bytes, put in place by EndIconSave.
+// existing holds the old file's status (null when there is none), read its bytes
+// as read (null when they must be read again). False, with problem set and nothing
+// left behind, when it cannot be prepared.
+bool ReplaceFile(const std::string &target, const struct stat *existing, const std::string &bytes,
+                 const std::vector<std::uint8_t> *read, IconProblem &problem);
+
+}  // namespace icon_files

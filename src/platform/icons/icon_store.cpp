@@ -1,0 +1,310 @@
+#include "platform/icons/icon_store.h"
+
+#include <cerrno>
+#include <memory>
+#include <new>
+#include <string>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/formats/icon_file.h"
+#include "platform/formats/png_icon.h"
+#include "platform/icons/icon_files.h"
+#include "platform/icons/icon_save.h"
+#include "platform/whole_file.h"
+
+using namespace icon_files;
+
+// The store's side of a DiskObject: the file's bytes, where its parts lie, and the
+// tooltype list handed out (pointing into the layout's texts).
+struct IconFile {
+    std::vector<std::uint8_t> bytes;
+    bool png = false;         // a PNG icon; otherwise a classic one
+    IconLayout layout;        // a classic icon's sections
+    PngIconLayout pngLayout;  // a PNG icon's chunks and tags
+    std::vector<char *> list;
+    struct stat read;  // the file read: a write compares its identity, size and time
+};
+
+namespace {
+
+// Parses the bytes as the kind of icon their start names.
+bool ParseIconFile(IconFile &file)
+{
+    file.png = IsPngIcon(file.bytes.data(), file.bytes.size());
+    return file.png ? ParsePngIcon(file.bytes.data(), file.bytes.size(), file.pngLayout)
+                    : ParseIcon(file.bytes.data(), file.bytes.size(), file.layout);
+}
+
+// The DiskObject of a parsed file: the type, default tool, position, stack size
+// and tooltypes it gives (a PNG icon's from the first icOn's tags, the last of each
+// kind winning as for a reader that takes them in order).
+DiskObject *NewDiskObject(IconFile &file)
+{
+    DiskObject icon{0, nullptr, nullptr, NO_ICON_POSITION, NO_ICON_POSITION, 0, &file};
+    if (file.png) {
+        for (PngIconTagEntry &tag : file.pngLayout.tags) {
+            auto value = static_cast<std::int32_t>(tag.value);
+            switch (tag.tag) {
+            case ATTR_TOOLTYPE:
+                file.list.push_back(tag.text.data());
+                break;
+            case ATTR_DEFAULTTOOL:
+                icon.do_DefaultTool = tag.text.data();
+                break;
+            case ATTR_STACKSIZE:
+                icon.do_StackSize = value;
+                break;
+            case ATTR_ICONX:
+                icon.do_CurrentX = value;
+                break;
+            case ATTR_ICONY:
+                icon.do_CurrentY = value;
+                break;
+            case ATTR_TYPE:
+                icon.do_Type = tag.value <= 0xFF ? static_cast<std::uint8_t>(tag.value) : 0;
+                break;
+            default:
+                break;
+            }
+        }
+    } else {
+        std::vector<std::string> &entries = file.layout.entries;
+        file.list.reserve(file.layout.imageBlockStart + 1);
+        for (std::size_t i = 0; i < file.layout.imageBlockStart; ++i) {
+            file.list.push_back(entries[i].data());
+        }
+        icon.do_Type = file.layout.type;
+        icon.do_DefaultTool = file.layout.hasDefaultTool ? file.layout.defaultTool.data() : nullptr;
+        icon.do_CurrentX = file.layout.currentX;
+        icon.do_CurrentY = file.layout.currentY;
+        icon.do_StackSize = file.layout.stackSize;
+    }
+    file.list.push_back(nullptr);
+    icon.do_ToolTypes = file.list.data();
+    return new DiskObject(icon);
+}
+
+IconProblem lastProblem = IconProblem::None;
+IconProblem putProblem = IconProblem::None;
+
+}  // namespace
+
+DiskObject *GetDiskObject(const char *name)
+{
+    std::string path, target;
+    struct stat st;
+    Lookup lookup = FindIconFile(name, path, st);
+    lastProblem = lookup == Lookup::Absent ? IconProblem::Absent : IconProblem::Unreadable;
+    if (lookup != Lookup::Found || !FollowLinks(path, target, st)) {
+        return nullptr;
+    }
+    // A save reads its icons under the lock of their folders.
+    if (IconSaveOpen() && LockFolder(FolderOf(target)) < 0) {
+        return nullptr;
+    }
+    try {
+        auto file = std::make_unique<IconFile>();
+        FileReadStatus status;
+        if (!ReadIconBytes(target, file->bytes, file->read, &status)) {
+            lastProblem = ReadProblem(status);
+            return nullptr;
+        }
+        lastProblem = IconProblem::NotAnIcon;
+        if (!ParseIconFile(*file)) {
+            return nullptr;
+        }
+        DiskObject *icon = NewDiskObject(*file);
+        file.release();
+        lastProblem = IconProblem::None;
+        return icon;
+    } catch (const std::bad_alloc &) {
+        lastProblem = IconProblem::Unreadable;
+        return nullptr;
+    }
+}
+
+IconProblem IconReadProblem()
+{
+    return lastProblem;
+}
+
+char *FindToolType(char **toolTypes, const char *key)
+{
+    if (toolTypes == nullptr || key == nullptr) {
+        return nullptr;
+    }
+    for (char **entry = toolTypes; *entry != nullptr; ++entry) {
+        const char *e = *entry;
+        const char *k = key;
+        while (*e != '\0' && *e != '=' && *k != '\0' &&
+               FoldCase(static_cast<unsigned char>(*e)) == FoldCase(static_cast<unsigned char>(*k))) {
+            ++e;
+            ++k;
+        }
+        if (*k == '\0' && *e == '\0') {
+            return *entry + (e - *entry);  // a bare key: its empty end
+        }
+        if (*k == '\0' && *e == '=') {
+            return *entry + (e - *entry) + 1;
+        }
+    }
+    return nullptr;
+}
+
+bool PutDiskObject(const char *name, DiskObject *icon)
+{
+    putProblem = IconProblem::WriteFailed;
+    if (name == nullptr || icon == nullptr || icon->file == nullptr) {
+        return false;
+    }
+    if (!IconSaveOpen()) {
+        // A save of its own.
+        BeginIconSave();
+        bool prepared = PutDiskObject(name, icon);
+        std::vector<IconProblem> problems = EndIconSave();
+        if (prepared && problems.size() == 1) {
+            putProblem = problems[0];
+        }
+        return putProblem == IconProblem::None;
+    }
+    const IconFile &file = *icon->file;
+    std::size_t count = 0;
+    if (icon->do_ToolTypes != nullptr) {
+        while (icon->do_ToolTypes[count] != nullptr) {
+            ++count;
+        }
+    }
+    try {
+        std::string bytes;
+        if (!(file.png
+                  ? BuildPngIcon(file.bytes.data(), file.bytes.size(), file.pngLayout, icon->do_ToolTypes, count, bytes)
+                  : BuildIcon(file.bytes.data(), file.bytes.size(), file.layout, icon->do_ToolTypes, count, bytes))) {
+            return false;
+        }
+        std::string found;
+        struct stat st;
+        Lookup lookup = FindIconFile(name, found, st);
+        putProblem = IconProblem::Unreadable;
+        if (lookup == Lookup::Failed) {
+            return false;
+        }
+        if (lookup == Lookup::Absent) {
+            // No icon yet: a new one, made in one step like a replacement.
+            return ReplaceFile(std::string(name) + kIconSuffix, nullptr, bytes, nullptr, putProblem);
+        }
+        // A link is followed: its target is replaced and the link stays.
+        std::string target;
+        if (!FollowLinks(found, target, st)) {
+            return false;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            putProblem = S_ISDIR(st.st_mode) ? IconProblem::Folder : IconProblem::NotAnIcon;
+            return false;
+        }
+        if (!ModeAllowsWrite(st)) {
+            putProblem = IconProblem::PermissionDenied;
+            return false;
+        }
+        // What is there now must be an icon: anything else is never overwritten. The
+        // file that was read is known by its identity, size and time; another is parsed.
+        const struct stat &read = file.read;
+        bool same = SameFile(st, read);
+        IconFile old;
+        if (!same) {
+            FileReadStatus status;
+            if (!ReadIconBytes(target, old.bytes, old.read, &status)) {
+                putProblem = ReadProblem(status);
+                return false;
+            }
+            if (!ParseIconFile(old)) {
+                putProblem = IconProblem::NotAnIcon;
+                return false;
+            }
+        }
+        putProblem = IconProblem::None;
+        return ReplaceFile(target, &st, bytes, same ? &file.bytes : &old.bytes, putProblem);
+    } catch (const std::bad_alloc &) {
+        putProblem = IconProblem::WriteFailed;
+        return false;
+    }
+}
+
+IconProblem IconPutProblem()
+{
+    return putProblem;
+}
+
+void FreeDiskObject(DiskObject *icon)
+{
+    if (icon == nullptr) {
+        return;
+    }
+    delete icon->file;
+    delete icon;
+}
+
+bool IconFilePresent(const char *name)
+{
+    std::string path;
+    struct stat st;
+    return name != nullptr && name[0] != '\0' && FindIconFile(name, path, st) != Lookup::Absent;
+}
+
+IconProblem IconWriteProblem(const char *name)
+{
+    std::string found, target;
+    struct stat st;
+    Lookup lookup = FindIconFile(name, found, st);
+    if (lookup != Lookup::Found) {
+        return lookup == Lookup::Absent ? IconProblem::Absent : IconProblem::Unreadable;
+    }
+    if (!FollowLinks(found, target, st)) {
+        return IconProblem::Unreadable;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return IconProblem::Folder;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return IconProblem::NotAnIcon;
+    }
+    const std::string folder = OpenableFolder(FolderOf(target));
+    struct statvfs fs;
+    const bool known = statvfs(folder.c_str(), &fs) == 0;
+    if (!ModeAllowsWrite(st)) {
+        return IconProblem::PermissionDenied;
+    }
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        return errno == EROFS ? IconProblem::ReadOnlyFileSystem : IconProblem::PermissionDenied;
+    }
+    try {
+        IconFile file;
+        FileReadStatus status;
+        if (!ReadIconBytes(target, file.bytes, file.read, &status)) {
+            return ReadProblem(status);
+        }
+        if (!ParseIconFile(file)) {
+            return IconProblem::NotAnIcon;
+        }
+    } catch (const std::bad_alloc &) {
+        return IconProblem::Unreadable;
+    }
+    // The new file needs about as much room as the old one.
+    const auto room = static_cast<std::uintmax_t>(geteuid() == 0 ? fs.f_bfree : fs.f_bavail) * fs.f_frsize;
+    return known && room < static_cast<std::uintmax_t>(st.st_size) ? IconProblem::NoSpace : IconProblem::None;
+}
+
+IconImageFormat IconImageKind(const DiskObject *icon)
+{
+    const IconFile &file = *icon->file;
+    if (file.png) {
+        return IconImageFormat::Png;
+    }
+    if (file.layout.iconForm) {
+        return IconImageFormat::OS35;
+    }
+    return file.layout.imageBlockStart < file.layout.entries.size() ? IconImageFormat::NewIcons
+                                                                    : IconImageFormat::Classic;
+}
