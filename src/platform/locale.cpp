@@ -303,6 +303,10 @@ bool ConvertCatalogTexts(CatalogFile *catalog)
         for (const CatalogText &text : catalog->texts) {
             converted.push_back(Latin1ToUtf8(text.text));
         }
+    } else if (set == CODESET_AMIGA1251) {
+        for (const CatalogText &text : catalog->texts) {
+            converted.push_back(Amiga1251ToUtf8(text.text));
+        }
     } else if (set == CODESET_UTF8) {
         for (const CatalogText &text : catalog->texts) {
             if (!IsUtf8(text.text)) {

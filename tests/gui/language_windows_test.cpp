@@ -214,8 +214,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CharacterSetCase{"fr", "français", 111, "ISO-8859-15", "Réglages de %s (€)", "Œuvre"},
                       CharacterSetCase{"ru", "русский", 106, "UTF-8", "Настройки %s ✓", "Звук 設定"},
                       CharacterSetCase{"ru", "русский", 2251, "windows-1251", "Настройки", "Громкость"},  // no %s
-                      CharacterSetCase{"ru", "русский", CODESET_AMIGA1251, "windows-1251", "Настройки %s", "Громкость",
-                                       false},
+                      CharacterSetCase{"ru", "русский", CODESET_AMIGA1251, "windows-1251", "Ёлка %s", "громкость ё"},
                       CharacterSetCase{"ru", "русский", 106, nullptr, "\xD0%s", "\xFF", false},       // not UTF-8
                       CharacterSetCase{"el", "ελληνικά", 10, nullptr, "\xD1%s", "\xC1\xFF", false}),  // 0xFF: none
     [](const auto &info) { return "Codeset" + std::to_string(info.param.codeset) + "_" + std::to_string(info.index); });

@@ -1,5 +1,6 @@
 #include "platform/formats/charset.h"
 
+#include <array>
 #include <cstring>
 
 const char *CodesetName(std::uint32_t mibEnum)
@@ -28,6 +29,7 @@ const char *CodesetName(std::uint32_t mibEnum)
     case 112: return "ISO-8859-16";
     case 2084: return "KOI8-R";
     case 2088: return "KOI8-U";
+    case CODESET_AMIGA1251: return "Amiga-1251";
     // clang-format on
     default:
         return nullptr;
@@ -45,6 +47,45 @@ std::string Latin1ToUtf8(std::string_view text)
         } else {
             out.push_back(static_cast<char>(0xC0 | (c >> 6)));
             out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// Amiga-1251, the Cyrillic set of AmigaOS 4: ISO-8859-1 but for the euro sign,
+// Yo, yo and the numero sign, with A to ya in 0xC0-0xFF, as in windows-1251.
+constexpr auto kAmiga1251High = [] {
+    std::array<char16_t, 128> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        table[i] = char16_t(i < 0x40 ? 0x80 + i : 0x0410 + (i - 0x40));
+    }
+    table[0xA4 - 0x80] = 0x20AC;
+    table[0xA8 - 0x80] = 0x0401;
+    table[0xAA - 0x80] = 0x2116;
+    table[0xB8 - 0x80] = 0x0451;
+    return table;
+}();
+
+}  // namespace
+
+std::string Amiga1251ToUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (char ch : text) {
+        auto c = static_cast<unsigned char>(ch);
+        const char16_t code = c < 0x80 ? c : kAmiga1251High[c - 0x80];
+        if (code < 0x80) {
+            out.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
         }
     }
     return out;

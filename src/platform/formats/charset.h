@@ -1,6 +1,6 @@
-// Character sets: ISO-8859-1 and UTF-8 conversion, letter case folding as the
-// Amiga's locale does it for ISO-8859-1, and the IANA numbers (MIBenum) of the
-// sets a catalog may name.
+// Character sets: ISO-8859-1, Amiga-1251 and UTF-8 conversion, letter case
+// folding as the Amiga's locale does it for ISO-8859-1, and the IANA numbers
+// (MIBenum) of the sets a catalog may name.
 #pragma once
 
 #include <cstddef>
@@ -15,12 +15,14 @@ constexpr std::uint32_t CODESET_LATIN1 = 4;
 constexpr std::uint32_t CODESET_UTF8 = 106;
 constexpr std::uint32_t CODESET_AMIGA1251 = 2104;
 
-// The name a converter knows the set by ("ISO-8859-2", "windows-1251", ...), or
-// null for a set that has none here.
+// The name of the set ("ISO-8859-2", "windows-1251", ...) as a converter knows
+// it (Amiga-1251 only Amiga1251ToUtf8), or null for a set that has none here.
 const char *CodesetName(std::uint32_t mibEnum);
 
 // ISO-8859-1 text as UTF-8.
 std::string Latin1ToUtf8(std::string_view text);
+// Amiga-1251 text, a set no converter knows, as UTF-8.
+std::string Amiga1251ToUtf8(std::string_view text);
 // UTF-8 text as ISO-8859-1; characters it lacks, and bytes that are no UTF-8,
 // become '?'.
 std::string Utf8ToLatin1(std::string_view text);

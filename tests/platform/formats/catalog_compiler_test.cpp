@@ -75,7 +75,7 @@ TEST(CatalogCompiler, CatalogHoldsTheHeaderAndTheChangedTexts)
     CatalogTranslation translation;
     std::string error;
     ASSERT_TRUE(ParseCatalogDescription("A (//)\na\n", &description, &error));
-    ASSERT_TRUE(ParseCatalogTranslation("## codeset 2104\nA\nb\n", &translation, &error));
+    ASSERT_TRUE(ParseCatalogTranslation("## codeset 2105\nA\nb\n", &translation, &error));
     warnings.clear();
     BuildCatalog(description, translation, &warnings);
     EXPECT_EQ(warnings.size(), 1u);

@@ -105,7 +105,7 @@ TEST(CatalogFile, TextsStayInTheirSetAndAnUnnamedSetIsRefused)
     ASSERT_EQ(Parse(MakeCatalogBytes({{1, "\xCF\xF0\xE8"}}, 2251), &catalog), CatalogStatus::Ok);
     EXPECT_EQ(catalog.codeset, 2251u);
     EXPECT_EQ(TextOf(catalog, 1), "\xCF\xF0\xE8");
-    EXPECT_EQ(Parse(MakeCatalogBytes({{1, "x"}}, CODESET_AMIGA1251), &catalog), CatalogStatus::UnknownCodeset);
+    EXPECT_EQ(Parse(MakeCatalogBytes({{1, "x"}}, 2105), &catalog), CatalogStatus::UnknownCodeset);
     EXPECT_TRUE(catalog.texts.empty());
 }
 
