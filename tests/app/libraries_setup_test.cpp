@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,18 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-const char *const kNames[] = {"dos.library",  "intuition.library", "graphics.library", "locale.library",
-                              "icon.library", "muimaster.library", "asl.library"};
+// The names of the log's entries that start with verb, in order.
+Log Names(const Log &log, const std::string &verb)
+{
+    Log names;
+    for (const std::string &entry : log) {
+        if (entry.starts_with(verb + " ")) {
+            const std::string rest = entry.substr(verb.size() + 1);
+            names.push_back(rest.substr(0, rest.find(' ')));
+        }
+    }
+    return names;
+}
 
 class LibrariesSetupTest : public ::testing::Test {
 protected:
@@ -46,44 +57,71 @@ protected:
     Log requests_;
 };
 
-// A library or its interface missing at each position, muimaster at version 18
-// and 19, or nothing missing: the failure named (on standard error while there is
-// no display), and everything that opened released.
-TEST_F(LibrariesSetupTest, AFailureIsNamedAndWhatOpenedIsReleased)
+// A library missing, too old or without its interface at each step: the
+// opening stops there and names it (on standard error until intuition is open);
+// what opened is released once, each interface before its library, in the order
+// of a full run, where graphics goes last and dos just before it.
+TEST_F(LibrariesSetupTest, AFailureAtEachStepNamesItAndReleasesWhatOpened)
 {
+    {
+        ScopedEnvVar oldest("SETTINGS_LIBRARY_VERSION", "muimaster.library:19");
+        ClearLibraryCallLog();
+        ASSERT_EQ(OpenLibraries(), 0);
+    }
+    EXPECT_NE(localeHandle, nullptr);
+    const Log order = Names(LibraryCallLog(), "open");
+    ASSERT_EQ(order.size(), 7u);
+    ClearLibraryCallLog();
+    Shutdown(0);
+    const Log releases = Names(LibraryCallLog(), "close");
+    ASSERT_EQ(releases.size(), 7u);
+    EXPECT_EQ(releases[6], "graphics.library");
+    EXPECT_EQ(releases[5], "dos.library");
+    EXPECT_TRUE(requests_.empty());
+
     struct Case {
         const char *variable;
         std::string value;
-        int failing;  // 7: none
+        std::size_t failing;
     };
-    std::vector<Case> cases = {{"SETTINGS_FAIL_INTERFACE", kNames[1], 1},
-                               {"SETTINGS_FAIL_INTERFACE", kNames[6], 6},
-                               {"SETTINGS_LIBRARY_VERSION", "muimaster.library:18", 5},
-                               {"SETTINGS_LIBRARY_VERSION", "muimaster.library:19", 7}};
-    for (int i = 0; i <= 7; ++i) {
-        cases.push_back({"SETTINGS_FAIL_LIBRARY", i < 7 ? kNames[i] : "none", i});
+    std::vector<Case> cases;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        cases.push_back({"SETTINGS_LIBRARY_VERSION", order[i] + (order[i] == "muimaster.library" ? ":18" : ":38"), i});
+        cases.push_back({"SETTINGS_FAIL_LIBRARY", order[i], i});
+        cases.push_back({"SETTINGS_FAIL_INTERFACE", order[i], i});
     }
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.variable << "=" << c.value);
+        ClearLibraryCallLog();
         requests_.clear();
         ScopedEnvVar fail(c.variable, c.value);
-        ASSERT_EQ(OpenLibraries(), c.failing < 7 ? 1 : 0);
+        ASSERT_EQ(OpenLibraries(), 1);
+        const std::string name = order[c.failing];
+        EXPECT_STREQ(scratchBuffer, name.c_str());
         EXPECT_EQ(localeHandle != nullptr, c.failing > 3);
-        if (c.failing < 7) {
-            EXPECT_STREQ(scratchBuffer, kNames[c.failing]);
-        }
+        const bool interface = std::string(c.variable) == "SETTINGS_FAIL_INTERFACE";
+        const Log opened = Names(LibraryCallLog(), "open"), got = Names(LibraryCallLog(), "get");
+        EXPECT_EQ(opened, Log(order.begin(), order.begin() + c.failing + (interface ? 1 : 0)));
+
         testing::internal::CaptureStderr();
-        Shutdown(c.failing < 7 ? 1 : 0);
+        Shutdown(1);
         const std::string errors = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(OpenLibraryCount(), 0);
-        EXPECT_EQ(OpenInterfaceCount(), 0);
-        const std::string message = c.failing < 7 ? std::string("Cannot open library ") + kNames[c.failing] + " !" : "";
-        EXPECT_EQ(errors, c.failing <= 1 ? "Vellumine settings: " + message + "\n" : "");
-        EXPECT_EQ(requests_, c.failing > 1 && c.failing < 7 ? Log{"Vellumine settings|" + message + "|OK"} : Log{});
+        const Log &log = LibraryCallLog();
+        Log closing;  // a full run's release order, of what opened
+        std::copy_if(releases.begin(), releases.end(), std::back_inserter(closing),
+                     [&](const std::string &n) { return std::count(opened.begin(), opened.end(), n) != 0; });
+        EXPECT_EQ(Names(log, "close"), closing);
+        for (const std::string &each : got) {
+            const auto drop = std::find(log.begin(), log.end(), "drop " + each);
+            EXPECT_EQ(std::count(log.begin(), log.end(), "drop " + each), 1) << each;
+            EXPECT_LT(drop, std::find(log.begin(), log.end(), "close " + each)) << each;
+        }
+        const std::string message = requests_.empty() ? errors : requests_[0];
+        EXPECT_NE(message.find("Cannot open library " + name), std::string::npos) << message;
+        EXPECT_EQ(requests_.size(), c.failing > 1 ? 1u : 0u);
         EXPECT_EQ(localeHandle, nullptr);
     }
 }
-
 // Code 2 reports the application, codes other than 1 and 2 nothing; the messages
 // use the built-in texts although a catalog was open; the body is bounded and a
 // text without argument is shown literally.

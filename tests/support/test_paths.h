@@ -3,5 +3,3 @@
 
 // The shared corpus of real files (may be absent).
 constexpr const char *kSharedCorpusDir = SHARED_CORPUS_DIR;
-constexpr const char *kSourceDir = SOURCE_DIR;
-constexpr const char *kBuildDir = BUILD_DIR;

@@ -1,13 +1,60 @@
+// The texts by id: the built-in table, a catalog's texts where it has usable ones.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/libraries_setup.h"
+#include "platform/libraries.h"
+#include "platform/locale.h"
 #include "state/commands.h"
-#include "text/text_fixture.h"
+#include "support/catalog_test_util.h"
+#include "support/temp_dir.h"
+#include "text/menu.h"
+#include "text/strings.h"
 
 namespace {
+
+// With locale.library open and a catalog built from given texts.
+class TextTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetLibraryState();
+        ResetMenuTable();
+    }
+
+    void TearDown() override
+    {
+        ResetMenuTable();
+        ResetLibraryState();
+    }
+
+    // Opens the locale library and a catalog holding texts (none when empty).
+    void OpenCatalogWith(const std::vector<std::pair<std::int32_t, std::string>> &texts, std::uint32_t codeset = 0)
+    {
+        if (!texts.empty()) {
+            InstallCatalog(dir_.path(), "deutsch", MakeCatalogBytes(texts, codeset));
+        }
+        LocaleBase = OpenLibrary("locale.library", 39);
+        ASSERT_NE(LocaleBase, nullptr);
+        ILocale = GetInterface(LocaleBase, "main", 1, nullptr);
+        ASSERT_NE(ILocale, nullptr);
+        localeHandle = OpenLocale(nullptr);
+        catalogHandle = OpenCatalog(localeHandle, "Vellumine/Settings.catalog", nullptr);
+    }
+
+    TempDir dir_;
+    ScopedCatalogEnvironment environment_{dir_.path(), "de"};
+};
+
+// A menu text: shortcut, zero byte, label.
+inline std::string MenuText(char key, const std::string &label)
+{
+    return std::string(1, key) + '\0' + label;
+}
 
 // Where the catalog has a text, also for an id outside the table; empty texts
 // count as untranslated; without a catalog, or with the locale library closed,

@@ -15,7 +15,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -24,6 +23,7 @@
 
 #include "guide_render.h"
 #include "platform/formats/catalog_compiler.h"
+#include "support/temp_dir.h"
 #include "viewer_texts.h"
 #include "viewer_window.h"
 
@@ -31,21 +31,14 @@ namespace {
 
 class ViewerTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/viewer_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
     std::string Write(const std::string &name, const std::string &bytes)
     {
-        std::string path = dir_ + "/" + name;
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        std::filesystem::create_directories(std::filesystem::path(root_.file(name)).parent_path());
+        WriteFileBytes(root_.file(name), bytes);
+        return root_.file(name);
     }
-    std::string dir_;
+    TempDir root_;
+    const std::string dir_ = root_.path();
 };
 
 // Runs the viewer program without a display, with the arguments (quoted for

@@ -1,17 +1,10 @@
-// The toolkit's look: colour schemes, and its windows' texts from its catalog.
-#include <QAbstractButton>
-#include <QDialog>
+// The toolkit's look: colour schemes and fonts (its windows' texts: the language tests).
 #include <QImage>
 #include <QLabel>
 #include <QSettings>
 #include <QSlider>
 
-#include <filesystem>
-
-#include "platform/muimaster_strings.h"
-#include "platform/toolkit/application.h"
 #include "platform/toolkit/toolkit_test_support.h"
-#include "support/catalog_test_util.h"
 
 namespace {
 
@@ -54,33 +47,6 @@ TEST_F(ToolkitLookTest, ABigTextFollowsTheApplicationFont)
     EXPECT_EQ(big.family(), font.family());
     EXPECT_GT(big.pointSizeF(), 30);
     EXPECT_TRUE(big.bold());
-}
-
-// The settings window takes its texts from the toolkit's catalog, and the
-// built-in text where the catalog's is empty.
-TEST_F(ToolkitLookTest, TheToolkitsWindowShowsBuiltInTextsForEmptyCatalogTexts)
-{
-    const TempDir root;
-    std::filesystem::create_directories(root.file("Catalogs/deutsch/Sys"));
-    WriteFileBytes(root.file("Catalogs/deutsch/Sys/muimaster.catalog"),
-                   MakeCatalogBytes({{mui_text::MSG_MUI_FONT_SIZE, "Schriftgroesse"}, {mui_text::MSG_MUI_CLOSE, ""}}));
-    const ScopedCatalogEnvironment language(root.path(), "deutsch");
-    Object *window = MUI_NewObject(MUIC_Window, MUIA_Window_RootObject, MUI_NewObject(MUIC_Group));
-    t.app = MUI_NewObject(MUIC_Application, MUIA_Application_Window, window);
-    ASSERT_NE(t.app, nullptr);
-    DoMethod(t.app, MUIM_Application_OpenConfigWindow, 0);
-    const QDialog *dialog = toolkit::As<toolkit::Application>(t.app)->config;
-    ASSERT_NE(dialog, nullptr);
-    QStringList texts;
-    for (const QLabel *label : dialog->findChildren<QLabel *>()) {
-        texts << label->text();
-    }
-    for (const QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
-        texts << button->text();
-    }
-    EXPECT_TRUE(texts.contains(QStringLiteral("Schriftgroesse"))) << texts.join(u'|').toStdString();
-    EXPECT_TRUE(texts.contains(QStringLiteral("Close"))) << texts.join(u'|').toStdString();
-    EXPECT_FALSE(texts.contains(QString())) << texts.join(u'|').toStdString();
 }
 
 }  // namespace
