@@ -5,7 +5,7 @@
 #include <QJsonObject>
 
 #include "gui/screen_mode.h"
-#include "platform/asl.h"
+#include "platform/screen_mode_requester.h"
 
 int ListModes(std::FILE *out, bool json)
 {

@@ -1,8 +1,8 @@
 #include "gui/screen_mode.h"
 
 #include "gui/window_layout.h"
-#include "platform/asl.h"
 #include "platform/display.h"
+#include "platform/screen_mode_requester.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 

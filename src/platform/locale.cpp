@@ -283,11 +283,6 @@ std::size_t GetCatalogStrLength(const Catalog *catalog, std::int32_t id)
     return text != nullptr ? text->text.size() : 0;
 }
 
-const char *CatalogLanguage(const Catalog *catalog)
-{
-    return catalog != nullptr ? catalog->file.language.c_str() : nullptr;
-}
-
 const char *CatalogPath(const Catalog *catalog)
 {
     return catalog != nullptr ? catalog->path.c_str() : nullptr;

@@ -56,8 +56,7 @@ const char *CatalogTextOr(const Catalog *catalog, std::int32_t id, const Entry (
     return GetCatalogStrLength(catalog, id) == 0 ? builtIn : GetCatalogStr(catalog, id, builtIn);
 }
 
-// The catalog's language name as stored in it, and the file it came from.
-const char *CatalogLanguage(const Catalog *catalog);
+// The file the catalog came from.
 const char *CatalogPath(const Catalog *catalog);
 
 // Catalog files larger than this are not read.

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/mode_list.h"
-#include "platform/asl.h"
+#include "platform/screen_mode_requester.h"
 #include "platform/toolkit/toolkit_test_support.h"
 
 namespace {

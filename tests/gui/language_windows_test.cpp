@@ -14,11 +14,11 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/asl.h"
 #include "platform/asl_strings.h"
 #include "platform/formats/catalog_compiler.h"
 #include "platform/locale.h"
 #include "platform/muimaster_strings.h"
+#include "platform/screen_mode_requester.h"
 #include "support/catalog_test_util.h"
 
 namespace {

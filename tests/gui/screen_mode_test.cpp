@@ -2,8 +2,8 @@
 
 #include "gui/screen_mode.h"
 #include "gui/window_fixture.h"
-#include "platform/asl.h"
 #include "platform/display.h"
+#include "platform/screen_mode_requester.h"
 
 namespace {
 

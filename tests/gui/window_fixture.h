@@ -22,10 +22,14 @@
 #include "text/strings.h"
 
 class WindowTest : public ::testing::Test {
+    TempDir toolkitDir_;
+
 protected:
     void SetUp() override
     {
         ResetProgramState();
+        // Window places of other tests never reach this one.
+        MUI_SetToolkitSettingsFile(toolkitDir_.file("toolkit.ini").c_str());
         ASSERT_EQ(OpenLibraries(), 0);
         MUI_SetRequestHook([this](const char *title, const char *body) {
             requests.push_back(std::string(title) + "|" + body);
@@ -39,6 +43,7 @@ protected:
         MUI_SetRequestHook(nullptr);
         Shutdown(0);
         ResetProgramState();
+        MUI_SetToolkitSettingsFile(nullptr);
     }
 
     static void SetAppName(const char *name)

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/asl.h"
 #include "platform/display.h"
+#include "platform/screen_mode_requester.h"
 #include "platform/toolkit/toolkit_test_support.h"
 
 namespace {

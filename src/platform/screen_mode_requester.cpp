@@ -1,4 +1,4 @@
-#include "platform/asl.h"
+#include "platform/screen_mode_requester.h"
 
 #include <QApplication>
 #include <QComboBox>
