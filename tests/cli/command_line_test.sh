@@ -47,11 +47,8 @@ while IFS='|' read -r args named; do
 done <<BAD
 --save $DRAWER bogus
 --save $DRAWER DEPTH=7
---save $DRAWER DEPTH=33
---save $DRAWER FPSLIMIT=0
 --save $DRAWER FPSLIMIT=51
 --save $DRAWER MASTERVOLUME=-1
---save $DRAWER MASTERVOLUME=65
 --save $DRAWER MODEID=4294967296
 --save $DRAWER MODEID=-1
 --save $DRAWER MODEID=0xffffffff
