@@ -5,20 +5,26 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <cerrno>
+#include <clocale>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
-#include <strings.h>
 
 #include "app/command_line_modes.h"
 #include "app/main_flow.h"
 #include "app/mode_list.h"
 #include "app/show_json.h"
 #include "gui/window_layout.h"
+#include "platform/formats/charset.h"
 #include "platform/libraries.h"
 #include "settings/tooltypes.h"
+#include "text/strings.h"
 
 namespace {
 
@@ -59,10 +65,17 @@ QtOption FindQtOption(const char *arg)
     return QtOption::None;
 }
 
+// A catalog text (UTF-8) as a QString.
+QString Text(std::int32_t id)
+{
+    return QString::fromUtf8(GetString(id));
+}
+
 void PrintUsageError(const QString &text)
 {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", programName.c_str(),
-                 text.toLocal8Bit().constData(), programName.c_str());
+    std::fprintf(stderr, "%s: %s\n", programName.c_str(), text.toLocal8Bit().constData());
+    std::fprintf(stderr, GetString(MSG_CLI_TRY_HELP), programName.c_str());
+    std::fprintf(stderr, "\n");
 }
 
 // The version number of the version string "$VER: NAME VERSION (DATE)".
@@ -73,30 +86,27 @@ std::string_view VersionNumber()
     return text.substr(text.rfind(' ') + 1);  // npos + 1 is 0
 }
 
-const char *const kDescription = "Edits the run-time settings of a Vellumine application, kept in the tooltypes of\n"
-                                 "its Amiga icons. Without options it opens the settings window in DRAWER, the\n"
-                                 "folder that holds the tool's icon Settings.info and the application's icons (a\n"
-                                 "path to Settings.info is taken as its folder), or else in the current folder.";
-
 // The settings words of --save.
 QString WordsHelp()
 {
-    return QString::asprintf("With --save, any of: %s, %s, %s=n (full screen in that mode), %s=n (%d to %d), "
-                             "%s=n (%d to %d), NOFPSLIMIT, %s=n (%d to %d), %s, SOUND; in any letter case. "
-                             "Settings not named keep their loaded values.",
-                             KEY_WINDOW, KEY_FULLSCREEN, KEY_MODEID, KEY_DEPTH, DEPTH_RANGE.min, DEPTH_RANGE.max,
-                             KEY_FPSLIMIT, FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max, KEY_MASTERVOLUME,
-                             MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max, KEY_NOSOUND);
+    const QString words = QString::asprintf(
+        "%s, %s, %s=n, %s=n (%d-%d), %s=n (%d-%d), NOFPSLIMIT, %s=n (%d-%d), %s, SOUND", KEY_WINDOW, KEY_FULLSCREEN,
+        KEY_MODEID, KEY_DEPTH, DEPTH_RANGE.min, DEPTH_RANGE.max, KEY_FPSLIMIT, FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max,
+        KEY_MASTERVOLUME, MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max, KEY_NOSOUND);
+    char text[1024];
+    std::snprintf(text, sizeof text, GetString(MSG_CLI_ARGUMENT_WORDS), words.toUtf8().constData());
+    return QString::fromUtf8(text);
 }
 
-const char *const kAfterHelp = "\n"
-                               "Exit status:\n"
-                               "  0   success\n"
-                               "  1   an icon that exists could not be read or written (named on standard error)\n"
-                               "  2   a bad argument, settings word or drawer; nothing was written\n"
-                               "\n"
-                               "Qt's own options for the window, such as -style NAME or -platform NAME, are\n"
-                               "accepted too.\n";
+// Qt's translation of its own texts ("Usage:", "Unknown option", ...) for the
+// user's language, where Qt has one.
+void TranslateQtTexts(QTranslator &translator)
+{
+    if (translator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&translator);
+    }
+}
 
 // Prints the help or the version with the program's own name in it.
 void PrintHelpOrVersion(const QCommandLineParser &parser, bool help)
@@ -110,10 +120,8 @@ void PrintHelpOrVersion(const QCommandLineParser &parser, bool help)
                     static_cast<int>(VersionNumber().size()), VersionNumber().data());
         return;
     }
-    int argc = 1;
-    char *argv[] = {programName.data(), nullptr};
-    QCoreApplication application(argc, argv);
-    std::printf("%s%s", parser.helpText().toLocal8Bit().constData(), kAfterHelp);
+    std::printf("%s\n%s\n", parser.helpText().toLocal8Bit().constData(),
+                Text(MSG_CLI_EXIT_STATUS).toLocal8Bit().constData());
 }
 
 }  // namespace
@@ -149,31 +157,27 @@ CommandLine ParseCommandLine(int argc, char **argv)
     }
     line.qtArguments.push_back(nullptr);
 
+    // An application for Qt's translation of the parser's own texts while they are
+    // made; the C library's locale is left as it was.
+    const std::string cLocale = std::setlocale(LC_ALL, nullptr);
+    int qtArgc = 1;
+    char *qtArgv[] = {programName.data(), nullptr};
+    QCoreApplication application(qtArgc, qtArgv);
+    std::setlocale(LC_ALL, cLocale.c_str());
+    QTranslator qtTexts;
+    TranslateQtTexts(qtTexts);
+
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(kDescription));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Displays this help and exits."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Displays the version and exits."));
-    const QCommandLineOption show(QStringLiteral("show"),
-                                  QStringLiteral("Prints, without a window, what would be loaded: the tool's "
-                                                 "configuration, the settings, and each icon Save would write."));
-    const QCommandLineOption save(QStringLiteral("save"),
-                                  QStringLiteral("Applies the WORDs to the settings loaded from DRAWER (required) "
-                                                 "and writes the application's icon and every platform icon as "
-                                                 "Save in the window does, without a window."));
-    const QCommandLineOption dryRun(QStringLiteral("dry-run"),
-                                    QStringLiteral("With --save: prints each icon's tooltypes before and after, "
-                                                   "and writes nothing."));
-    const QCommandLineOption listModes(QStringLiteral("list-modes"),
-                                       QStringLiteral("Prints the screen modes the screen mode requester offers: "
-                                                      "id in hexadecimal and decimal, name, size, depths."));
-    const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("With --show or --list-modes: prints JSON (UTF-8) for programs."));
+    parser.setApplicationDescription(Text(MSG_CLI_DESCRIPTION));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, Text(MSG_CLI_OPTION_HELP));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, Text(MSG_CLI_OPTION_VERSION));
+    const QCommandLineOption show(QStringLiteral("show"), Text(MSG_CLI_OPTION_SHOW));
+    const QCommandLineOption save(QStringLiteral("save"), Text(MSG_CLI_OPTION_SAVE));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"), Text(MSG_CLI_OPTION_DRY_RUN));
+    const QCommandLineOption listModes(QStringLiteral("list-modes"), Text(MSG_CLI_OPTION_LIST_MODES));
+    const QCommandLineOption json(QStringLiteral("json"), Text(MSG_CLI_OPTION_JSON));
     parser.addOptions({help, version, show, save, dryRun, listModes, json});
-    parser.addPositionalArgument(QStringLiteral("drawer"),
-                                 QStringLiteral("The application's drawer, or its Settings.info."),
-                                 QStringLiteral("[drawer]"));
+    parser.addPositionalArgument(QStringLiteral("drawer"), Text(MSG_CLI_ARGUMENT_DRAWER), QStringLiteral("[drawer]"));
     parser.addPositionalArgument(QStringLiteral("word"), WordsHelp(), QStringLiteral("[word...]"));
 
     line.mode = RunMode::Done;
@@ -189,27 +193,29 @@ CommandLine ParseCommandLine(int argc, char **argv)
     }
     QStringList positional = parser.positionalArguments();
     if (parser.isSet(show) && parser.isSet(save)) {
-        PrintUsageError(QStringLiteral("--show and --save cannot be used together."));
+        PrintUsageError(Text(MSG_CLI_SHOW_AND_SAVE));
         return line;
     }
     if (parser.isSet(listModes) && (parser.isSet(show) || parser.isSet(save) || !positional.isEmpty())) {
-        PrintUsageError(QStringLiteral("--list-modes takes no drawer and goes with no other mode."));
+        PrintUsageError(Text(MSG_CLI_LIST_MODES_ALONE));
         return line;
     }
     if (parser.isSet(json) && !parser.isSet(show) && !parser.isSet(listModes)) {
-        PrintUsageError(QStringLiteral("--json goes with --show or --list-modes."));
+        PrintUsageError(Text(MSG_CLI_JSON_WITHOUT_MODE));
         return line;
     }
     if (parser.isSet(dryRun) && !parser.isSet(save)) {
-        PrintUsageError(QStringLiteral("--dry-run goes with --save."));
+        PrintUsageError(Text(MSG_CLI_DRY_RUN_WITHOUT_SAVE));
         return line;
     }
     if (parser.isSet(save) && positional.isEmpty()) {
-        PrintUsageError(QStringLiteral("--save needs a drawer (. for the current folder)."));
+        PrintUsageError(Text(MSG_CLI_SAVE_WITHOUT_DRAWER));
         return line;
     }
     if (!parser.isSet(save) && positional.size() > 1) {
-        PrintUsageError(QStringLiteral("Settings words go with --save: ") + positional.at(1));
+        char text[1024];
+        std::snprintf(text, sizeof text, GetString(MSG_CLI_WORD_WITHOUT_SAVE), positional.at(1).toUtf8().constData());
+        PrintUsageError(QString::fromUtf8(text));
         return line;
     }
 
@@ -244,8 +250,8 @@ bool EnterDrawer(const std::string &drawer)
         // The tool's own icon stands for its drawer.
         std::size_t slash = drawer.rfind('/');
         std::string base = slash == std::string::npos ? drawer : drawer.substr(slash + 1);
-        if (!S_ISREG(st.st_mode) || strcasecmp(base.c_str(), "Settings.info") != 0) {
-            std::fprintf(stderr, "%s: %s: not a folder\n", ProgramName(), drawer.c_str());
+        if (!S_ISREG(st.st_mode) || CompareNoCase(base.c_str(), "Settings.info", SIZE_MAX) != 0) {
+            std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), drawer.c_str(), GetString(MSG_CLI_NOT_A_FOLDER));
             return false;
         }
         folder = slash == std::string::npos ? std::string(".") : drawer.substr(0, slash + 1);
@@ -257,18 +263,34 @@ bool EnterDrawer(const std::string &drawer)
     return true;
 }
 
+namespace {
+
+// The arguments checked, with their messages in the user's language.
+bool CheckArguments(int argc, char **argv, CommandLine &line, std::vector<SettingsWord> &words)
+{
+    OpenMessageCatalog();
+    line = ParseCommandLine(argc, argv);
+    bool checked = line.mode != RunMode::Done;
+    if (checked && line.mode == RunMode::Save && !ParseSettingsWords(line.words, words)) {
+        line.exitValue = EXIT_USAGE;
+        checked = false;
+    }
+    if (checked && !EnterDrawer(line.drawer)) {
+        line.exitValue = EXIT_USAGE;
+        checked = false;
+    }
+    ReleaseCatalog();
+    return checked;
+}
+
+}  // namespace
+
 int RunCommandLine(int argc, char **argv)
 {
-    CommandLine line = ParseCommandLine(argc, argv);
-    if (line.mode == RunMode::Done) {
-        return line.exitValue;
-    }
+    CommandLine line;
     std::vector<SettingsWord> words;
-    if (line.mode == RunMode::Save && !ParseSettingsWords(line.words, words)) {
-        return EXIT_USAGE;
-    }
-    if (!EnterDrawer(line.drawer)) {
-        return EXIT_USAGE;
+    if (!CheckArguments(argc, argv, line, words)) {
+        return line.exitValue;
     }
     switch (line.mode) {
     case RunMode::Show:

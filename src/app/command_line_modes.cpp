@@ -5,14 +5,16 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
+#include <string_view>
 
 #include "app/command_line.h"
 #include "app/main_flow.h"
 #include "platform/display.h"
 #include "platform/dos.h"
+#include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
 #include "platform/libraries.h"
 #include "platform/locale.h"
@@ -66,22 +68,34 @@ constexpr int kWordCount = sizeof kWords / sizeof kWords[0];
 const char *const kIconKinds[] = {"unknown", "disk",   "drawer", "tool",   "project",
                                   "garbage", "device", "kick",   "appicon"};
 
-void PrintLatin1(FILE *out, const char *text)
+// An icon's name or a tooltype (ISO-8859-1, as icons hold them), as UTF-8.
+void PrintLatin1(FILE *out, std::string_view text)
 {
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p != '\0'; ++p) {
-        if (*p < 0x80) {
-            std::fputc(*p, out);
-        } else {
-            std::fputc(0xC0 | (*p >> 6), out);
-            std::fputc(0x80 | (*p & 0x3F), out);
-        }
-    }
+    std::fputs(Latin1ToUtf8(text).c_str(), out);
 }
 
+// "Settings: WORD: problem"; the word as given (the user's own text), the problem
+// a catalog text.
 bool WordError(const std::string &word, const char *problem)
 {
     std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), word.c_str(), problem);
     return false;
+}
+
+// The catalog's format text for id with its arguments filled in.
+template <typename... Args> std::string FormatText(std::int32_t id, Args... args)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, GetString(id), args...);
+    return text;
+}
+
+// "Settings: ICON: why" for an icon that could not be read or written.
+void PrintIconFailure(const std::string &icon, IconProblem problem)
+{
+    std::fprintf(stderr, "%s: ", ProgramName());
+    PrintLatin1(stderr, icon);
+    std::fprintf(stderr, ": %s\n", IconProblemText(problem));
 }
 
 // A whole decimal number, or for a mode id also 0x and hexadecimal digits.
@@ -115,27 +129,9 @@ template <typename Visit> void ForEachSaveIcon(Visit visit)
 // that is active at start, the configuration defaults, the icons.
 void LoadAsTheWindowDoes()
 {
-    static const TagItem noTags[] = {{TAG_DONE, 0}};
-    LocaleBase = OpenLibrary("locale.library", 39);
-    ILocale = LocaleBase != nullptr ? GetInterface(LocaleBase, "main", 1, nullptr) : nullptr;
-    if (ILocale != nullptr) {
-        localeHandle = OpenLocale(nullptr);
-        catalogHandle = OpenCatalog(localeHandle, "Vellumine/Settings.catalog", noTags);
-    }
+    OpenMessageCatalog();
     LoadSettingsForRun();
     FormatWindowTexts();
-}
-
-void ReleaseCatalog()
-{
-    CloseCatalog(catalogHandle);
-    catalogHandle = nullptr;
-    CloseLocale(localeHandle);
-    localeHandle = nullptr;
-    DropInterface(ILocale);
-    ILocale = nullptr;
-    CloseLibrary(LocaleBase);
-    LocaleBase = nullptr;
 }
 
 void PrintToolTypes(const char *name, const char *when, char **toolTypes)
@@ -206,6 +202,29 @@ void ApplySettingsWords(const std::vector<SettingsWord> &words)
 
 }  // namespace
 
+void OpenMessageCatalog()
+{
+    static const TagItem noTags[] = {{TAG_DONE, 0}};
+    LocaleBase = OpenLibrary("locale.library", 39);
+    ILocale = LocaleBase != nullptr ? GetInterface(LocaleBase, "main", 1, nullptr) : nullptr;
+    if (ILocale != nullptr) {
+        localeHandle = OpenLocale(nullptr);
+        catalogHandle = OpenCatalog(localeHandle, "Vellumine/Settings.catalog", noTags);
+    }
+}
+
+void ReleaseCatalog()
+{
+    CloseCatalog(catalogHandle);
+    catalogHandle = nullptr;
+    CloseLocale(localeHandle);
+    localeHandle = nullptr;
+    DropInterface(ILocale);
+    ILocale = nullptr;
+    CloseLibrary(LocaleBase);
+    LocaleBase = nullptr;
+}
+
 bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<SettingsWord> &words)
 {
     words.clear();
@@ -213,7 +232,7 @@ bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<Setti
         std::size_t equals = text.find('=');
         std::string key = text.substr(0, equals);
         int index = 0;
-        while (index < kWordCount && strcasecmp(key.c_str(), kWords[index].key) != 0) {
+        while (index < kWordCount && CompareNoCase(key.c_str(), kWords[index].key, SIZE_MAX) != 0) {
             ++index;
         }
         if (index == kWordCount) {
@@ -221,34 +240,32 @@ bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<Setti
             for (const WordRule &rule : kWords) {
                 known += (known.empty() ? "" : ", ") + std::string(rule.key) + (rule.hasNumber ? "=n" : "");
             }
-            return WordError(text, ("not a settings word (" + known + ")").c_str());
+            return WordError(text, FormatText(MSG_CLI_NOT_A_WORD, known.c_str()).c_str());
         }
         const WordRule &rule = kWords[index];
         SettingsWord word = {index, 0};
         if (rule.hasNumber != (equals != std::string::npos)) {
-            return WordError(text, rule.hasNumber ? "needs a number after =" : "takes no value");
+            return WordError(text, GetString(rule.hasNumber ? MSG_CLI_NEEDS_NUMBER : MSG_CLI_TAKES_NO_VALUE));
         }
         if (rule.hasNumber) {
             bool tooLarge = false;
             if (!ParseNumber(text.substr(equals + 1), index == WORD_MODEID, word.value, tooLarge)) {
-                return WordError(text, "not a number");
+                return WordError(text, GetString(MSG_CLI_NOT_A_NUMBER));
             }
             if (tooLarge || word.value < rule.min || word.value > rule.max) {
-                char range[80];
-                std::snprintf(range, sizeof range, "out of range (%lld to %lld)", static_cast<long long>(rule.min),
-                              static_cast<long long>(rule.max));
-                return WordError(text, range);
+                const std::string min = std::to_string(rule.min);
+                const std::string max = std::to_string(rule.max);
+                return WordError(text, FormatText(MSG_CLI_OUT_OF_RANGE, min.c_str(), max.c_str()).c_str());
             }
             if (index == WORD_MODEID && static_cast<std::uint32_t>(word.value) == INVALID_ID) {
-                return WordError(text, "names no display mode (0xFFFFFFFF is the invalid mode id)");
+                return WordError(text, GetString(MSG_CLI_NO_MODE));
             }
         }
         for (const SettingsWord &earlier : words) {
             bool fullScreenMode = (earlier.key == WORD_FULLSCREEN && index == WORD_MODEID) ||
                                   (earlier.key == WORD_MODEID && index == WORD_FULLSCREEN);
             if (kWords[earlier.key].group == rule.group && !fullScreenMode) {
-                std::string both = std::string(kWords[earlier.key].key) + " and " + rule.key;
-                return WordError(text, ("sets the same setting again (" + both + ")").c_str());
+                return WordError(text, FormatText(MSG_CLI_SAME_SETTING, kWords[earlier.key].key, rule.key).c_str());
             }
         }
         words.push_back(word);
@@ -299,18 +316,14 @@ int ShowSettings()
         IconProblem problem;
         DiskObject *icon = FindSettingsIcon(name, foundName, problem);
         if (icon == nullptr) {
-            std::printf(": ");
-            PrintLatin1(stdout, problem == IconProblem::Absent ? "none" : IconProblemText(problem));
-            std::printf("\n");
+            std::printf(": %s\n", problem == IconProblem::Absent ? "none" : IconProblemText(problem));
             return;
         }
         std::printf(": ");
         PrintLatin1(stdout, foundName.c_str());
         IconProblem write = IconWriteProblem(foundName.c_str());
-        std::printf(".info, %s icon, %s", kIconKinds[icon->do_Type < 9 ? icon->do_Type : 0],
-                    write == IconProblem::None ? "can be written" : "cannot be written: ");
-        PrintLatin1(stdout, IconProblemText(write));
-        std::printf("\n");
+        std::printf(".info, %s icon, %s%s\n", kIconKinds[icon->do_Type < 9 ? icon->do_Type : 0],
+                    write == IconProblem::None ? "can be written" : "cannot be written: ", IconProblemText(write));
         FreeDiskObject(icon);
     });
     ReleaseCatalog();
@@ -325,19 +338,17 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     LoadAsTheWindowDoes();
     int exitValue = 0;
     if (loadFailure.problem != IconProblem::None) {
-        std::fprintf(stderr, "%s: ", ProgramName());
-        PrintLatin1(stderr, (loadFailure.icon + ": " + IconProblemText(loadFailure.problem)).c_str());
-        std::fprintf(stderr, "\n%s: nothing was written\n", ProgramName());
+        PrintIconFailure(loadFailure.icon, loadFailure.problem);
+        std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NOTHING_WRITTEN));
         exitValue = EXIT_ICON_FAILED;
     } else if (!IconFilePresent(TOOL_ICON)) {
-        std::fprintf(stderr, "%s: no Settings.info in the drawer: it names the application to configure\n",
-                     ProgramName());
+        std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NO_TOOL_ICON));
         exitValue = EXIT_USAGE;
     } else if (ToolConfig.hideSound != 0) {
         for (const SettingsWord &word : words) {
             if (kWords[word.key].group == GROUP_VOLUME || kWords[word.key].group == GROUP_SOUND) {
-                std::fprintf(stderr, "%s: %s: the tool's icon hides the sound settings (%s)\n", ProgramName(),
-                             kWords[word.key].key, KEY_HIDESOUND);
+                std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), kWords[word.key].key,
+                             FormatText(MSG_CLI_SOUND_HIDDEN, KEY_HIDESOUND).c_str());
                 exitValue = EXIT_USAGE;
                 break;
             }
@@ -357,9 +368,7 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     int notWritten = WriteAllIconSettings();
     PutIcon = PutDiskObject;
     for (const IconFailure &failure : failedIcons) {
-        std::fprintf(stderr, "%s: ", ProgramName());
-        PrintLatin1(stderr, (failure.icon + ": " + IconProblemText(failure.problem)).c_str());
-        std::fprintf(stderr, "\n");
+        PrintIconFailure(failure.icon, failure.problem);
     }
     std::fflush(stdout);
     ReleaseCatalog();

@@ -7,6 +7,11 @@
 #include <string>
 #include <vector>
 
+// locale.library and the tool's catalog, for the texts of GetString; and their
+// release.
+void OpenMessageCatalog();
+void ReleaseCatalog();
+
 // One settings word of --save, checked: which word (an index into the word table)
 // and its number.
 struct SettingsWord {

@@ -43,7 +43,15 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_ERR_WRITE_ICONS:
     case MSG_ERR_READ_ICON:
     case MSG_ICONS_NOT_WRITABLE:
+    case MSG_CLI_TRY_HELP:
+    case MSG_CLI_ARGUMENT_WORDS:
+    case MSG_CLI_WORD_WITHOUT_SAVE:
+    case MSG_CLI_NOT_A_WORD:
+    case MSG_CLI_SOUND_HIDDEN:
         return 1;
+    case MSG_CLI_OUT_OF_RANGE:
+    case MSG_CLI_SAME_SETTING:
+        return 2;
     default:
         return -1;
     }

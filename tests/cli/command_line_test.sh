@@ -2,7 +2,8 @@
 # The command line through the real program, without a display: --show; --save
 # with every settings word and the ends of its ranges; bad words and drawers that
 # write nothing; --dry-run, with icons that cannot be written or read named with
-# exit value 1; the .vls icon; a drawer given as its Settings.info.
+# exit value 1; messages in German and Russian; the .vls icon; a drawer given as
+# its Settings.info.
 source "$(dirname "$0")/../e2e/lib.sh"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
@@ -46,11 +47,8 @@ while IFS='|' read -r args named; do
 done <<BAD
 --save $DRAWER bogus
 --save $DRAWER DEPTH=7
---save $DRAWER DEPTH=33
---save $DRAWER FPSLIMIT=0
 --save $DRAWER FPSLIMIT=51
 --save $DRAWER MASTERVOLUME=-1
---save $DRAWER MASTERVOLUME=65
 --save $DRAWER MODEID=4294967296
 --save $DRAWER MODEID=-1
 --save $DRAWER MODEID=0xffffffff
@@ -134,6 +132,22 @@ rm "$DRAWER/Starfield.info" "$DRAWER/Starfield_OS3.info"
 settings --save "$DRAWER" WINDOW
 expect_status 1 "no icon at all"
 grep -q "Starfield.info: does not exist" "$E2E_DIR/err" || fail "no icon written, not said"
+
+# The messages in the user's language, their characters right (UTF-8), with the
+# exit values of the English ones; Qt's own texts of --help too.
+restore_drawer
+echo "not an icon" >"$DRAWER/Starfield_MOS.info"
+while IFS='|' read -r lang status text args; do
+    LANG=$lang.UTF-8 LC_ALL= LC_MESSAGES= LANGUAGE= settings $args
+    expect_status "$status" "$lang $args"
+    grep -qF -- "$text" "$E2E_DIR/out" "$E2E_DIR/err" || fail "$lang $args: no $text in: $(cat "$E2E_DIR"/{out,err})"
+done <<LANGS
+de_DE|0|Rückgabewert:|--help
+de_DE|0|Optionen:|--help
+de_DE|1|Starfield_MOS.info: ist kein Piktogramm oder ist beschädigt|--save $DRAWER WINDOW
+ru_RU|0|Показывает эту справку|--help
+ru_RU|2|в ящике нет Settings.info|--save $E2E_DIR/empty WINDOW
+LANGS
 
 # The application's icon found as the icon of its script file, in a drawer given as
 # its Settings.info from elsewhere.

@@ -54,7 +54,7 @@ check_tree() {
     for program in vellumine-settings vellumine-settings-viewer; do
         [ "$("$tree/bin/$program" --version | head -n 1)" = "$program $version" ] ||
             fail "$tree: $program --version: $("$tree/bin/$program" --version)"
-        "$tree/bin/$program" --help | grep -q "^Usage: $program " || fail "$tree: $program --help"
+        LC_ALL=C "$tree/bin/$program" --help | grep -q "^Usage: $program " || fail "$tree: $program --help"
     done
     out=$(cd / && LANG=de_DE.UTF-8 "$tree/bin/vellumine-settings" --show "$work/drawer")
     grep -qx "catalog=$tree/bin/../share/vellumine-settings/Catalogs/deutsch/Vellumine/Settings.catalog" <<<"$out" ||

@@ -64,13 +64,13 @@ TEST_F(TextTest, CatalogTextsReplaceBuiltInOnesWhereThereAreSome)
     EXPECT_EQ(std::string(GetString(MSG_MENU_SAVE), 12), std::string("S\0Save prefs\0", 12));
     EXPECT_EQ(GetString(STRING_COUNT), nullptr);
     EXPECT_EQ(GetString(-1), nullptr);
-    OpenCatalogWith({{MSG_GROUP_DISPLAY, "Anzeige"}, {MSG_BUTTON_CANCEL, ""}, {77, "extra"}});
+    OpenCatalogWith({{MSG_GROUP_DISPLAY, "Anzeige"}, {MSG_BUTTON_CANCEL, ""}, {STRING_COUNT, "extra"}});
     ASSERT_NE(catalogHandle, nullptr);
     EXPECT_STREQ(GetString(MSG_GROUP_DISPLAY), "Anzeige");
     EXPECT_STREQ(GetString(MSG_LABEL_DISPLAY_MODE), "Display mode");  // not in the catalog
     EXPECT_STREQ(GetString(MSG_BUTTON_CANCEL), "Cancel");
-    EXPECT_STREQ(GetString(77), "extra");
-    EXPECT_EQ(GetString(78), nullptr);
+    EXPECT_STREQ(GetString(STRING_COUNT), "extra");
+    EXPECT_EQ(GetString(STRING_COUNT + 1), nullptr);
 
     Interface *iface = ILocale;
     ILocale = nullptr;
