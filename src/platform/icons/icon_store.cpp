@@ -33,9 +33,8 @@ namespace {
 // Parses the bytes as the kind of icon their start names.
 bool ParseIconFile(IconFile &file)
 {
-    file.png = IsPngIcon(file.bytes.data(), file.bytes.size());
-    return file.png ? ParsePngIcon(file.bytes.data(), file.bytes.size(), file.pngLayout)
-                    : ParseIcon(file.bytes.data(), file.bytes.size(), file.layout);
+    file.png = IsPngIcon(file.bytes);
+    return file.png ? ParsePngIcon(file.bytes, file.pngLayout) : ParseIcon(file.bytes, file.layout);
 }
 
 // The DiskObject of a parsed file: the type, default tool, position, stack size
@@ -179,9 +178,8 @@ bool PutDiskObject(const char *name, DiskObject *icon)
     }
     try {
         std::string bytes;
-        if (!(file.png
-                  ? BuildPngIcon(file.bytes.data(), file.bytes.size(), file.pngLayout, icon->do_ToolTypes, count, bytes)
-                  : BuildIcon(file.bytes.data(), file.bytes.size(), file.layout, icon->do_ToolTypes, count, bytes))) {
+        if (!(file.png ? BuildPngIcon(file.bytes, file.pngLayout, icon->do_ToolTypes, count, bytes)
+                       : BuildIcon(file.bytes, file.layout, icon->do_ToolTypes, count, bytes))) {
             return false;
         }
         std::string found;
