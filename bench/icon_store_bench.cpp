@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/formats/big_endian.h"
 #include "platform/formats/icon_file.h"
 #include "platform/formats/png_icon.h"
 #include "platform/icons/icon_store.h"
@@ -51,7 +52,7 @@ void BM_ParseIcon(benchmark::State &state)
     for (auto _ : state) {
         for (const std::string &icon : icons) {
             IconLayout layout;
-            bool ok = ParseIcon(reinterpret_cast<const std::uint8_t *>(icon.data()), icon.size(), layout);
+            bool ok = ParseIcon(BytesOf(icon), layout);
             benchmark::DoNotOptimize(ok);
         }
     }
@@ -217,8 +218,7 @@ void BM_PngIconParseAndBuild(benchmark::State &state)
     for (auto _ : state) {
         for (const std::string &icon : icons) {
             PngIconLayout layout;
-            const auto *data = reinterpret_cast<const std::uint8_t *>(icon.data());
-            bool ok = ParsePngIcon(data, icon.size(), layout) && BuildPngIcon(data, icon.size(), layout, list, 2, out);
+            bool ok = ParsePngIcon(BytesOf(icon), layout) && BuildPngIcon(BytesOf(icon), layout, list, 2, out);
             benchmark::DoNotOptimize(ok);
         }
     }

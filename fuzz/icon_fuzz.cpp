@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "platform/formats/big_endian.h"
 #include "platform/formats/icon_file.h"
 #include "platform/formats/png_icon.h"
 
@@ -34,10 +36,10 @@ void Split(const PngIconLayout &layout, std::vector<std::string> &others, std::v
     }
 }
 
-void FuzzPng(const std::uint8_t *data, std::size_t size)
+void FuzzPng(std::span<const std::uint8_t> bytes)
 {
     PngIconLayout layout;
-    if (!ParsePngIcon(data, size, layout)) {
+    if (!ParsePngIcon(bytes, layout)) {
         return;
     }
     std::vector<std::string> others, toolTypes;
@@ -46,26 +48,25 @@ void FuzzPng(const std::uint8_t *data, std::size_t size)
     for (const std::string &text : toolTypes) {
         own.push_back(text.c_str());
     }
-    std::string out, expected(reinterpret_cast<const char *>(data), size);
-    Check(BuildPngIcon(data, size, layout, own.data(), own.size(), out) && out.size() == size);
+    std::string out, expected(reinterpret_cast<const char *>(bytes.data()), bytes.size());
+    Check(BuildPngIcon(bytes, layout, own.data(), own.size(), out) && out.size() == bytes.size());
     if (layout.hasIcOn) {
         expected.replace(layout.icOnEnd - 4, 4, out, layout.icOnEnd - 4, 4);
     }
     Check(out == expected);
 
-    Check(BuildPngIcon(data, size, layout, kOther, 3, out));
+    Check(BuildPngIcon(bytes, layout, kOther, 3, out));
     PngIconLayout again;
-    Check(ParsePngIcon(reinterpret_cast<const std::uint8_t *>(out.data()), out.size(), again) && again.hasIcOn &&
-          again.icOnCrcValid);
+    Check(ParsePngIcon(BytesOf(out), again) && again.hasIcOn && again.icOnCrcValid);
     std::vector<std::string> othersAgain, toolTypesAgain;
     Split(again, othersAgain, toolTypesAgain);
     Check(othersAgain == others && toolTypesAgain == std::vector<std::string>(kOther, kOther + 3));
 }
 
-void FuzzClassic(const std::uint8_t *data, std::size_t size)
+void FuzzClassic(std::span<const std::uint8_t> bytes)
 {
     IconLayout layout;
-    if (!ParseIcon(data, size, layout)) {
+    if (!ParseIcon(bytes, layout)) {
         return;
     }
     std::vector<const char *> own;
@@ -73,13 +74,13 @@ void FuzzClassic(const std::uint8_t *data, std::size_t size)
         own.push_back(layout.entries[i].c_str());
     }
     std::string out;
-    Check(BuildIcon(data, size, layout, own.data(), own.size(), out) && out.size() == size &&
-          std::memcmp(out.data(), data, size) == 0);
+    Check(BuildIcon(bytes, layout, own.data(), own.size(), out) && out.size() == bytes.size() &&
+          std::memcmp(out.data(), bytes.data(), bytes.size()) == 0);
 
-    Check(BuildIcon(data, size, layout, kOther, 3, out));
+    Check(BuildIcon(bytes, layout, kOther, 3, out));
     IconLayout again;
-    Check(ParseIcon(reinterpret_cast<const std::uint8_t *>(out.data()), out.size(), again) &&
-          again.imageBlockStart == 3 && again.entries.size() == 3 + layout.entries.size() - layout.imageBlockStart);
+    Check(ParseIcon(BytesOf(out), again) && again.imageBlockStart == 3 &&
+          again.entries.size() == 3 + layout.entries.size() - layout.imageBlockStart);
     for (std::size_t i = 0; i < again.entries.size(); ++i) {
         const std::string &want = i < 3 ? std::string(kOther[i]) : layout.entries[layout.imageBlockStart + i - 3];
         Check(again.entries[i] == want);
@@ -90,10 +91,11 @@ void FuzzClassic(const std::uint8_t *data, std::size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    if (IsPngIcon(data, size)) {
-        FuzzPng(data, size);
+    const std::span<const std::uint8_t> bytes(data, size);
+    if (IsPngIcon(bytes)) {
+        FuzzPng(bytes);
     } else {
-        FuzzClassic(data, size);
+        FuzzClassic(bytes);
     }
     return 0;
 }

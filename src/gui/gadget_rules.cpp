@@ -2,10 +2,9 @@
 
 #include "gui/window_layout.h"
 #include "platform/toolkit/toolkit.h"
+#include "settings/tooltypes.h"
 
 namespace {
-
-constexpr IPTR kManualFullScreen = 2;
 
 IPTR ReadAttr(Tag attr, Object *obj)
 {
@@ -22,7 +21,7 @@ void ApplyGadgetRules()
     SetAttrs(fpsSlider, MUIA_Disabled, ReadAttr(MUIA_Selected, fpsCheckmark) == 0);
 
     // The screen mode only for the manual full-screen mode.
-    const bool noScreenMode = ReadAttr(MUIA_Cycle_Active, displayModeCycle) != kManualFullScreen;
+    const bool noScreenMode = ReadAttr(MUIA_Cycle_Active, displayModeCycle) != DISPLAY_FULLSCREEN_MODE;
     SetAttrs(screenModeButton, MUIA_Disabled, noScreenMode);
     SetAttrs(screenModeText, MUIA_Disabled, noScreenMode);
 

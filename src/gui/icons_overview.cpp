@@ -7,6 +7,7 @@
 #include "platform/toolkit/toolkit.h"
 #include "settings/icon_survey.h"
 #include "settings/tool_config.h"
+#include "settings/tooltypes.h"
 #include "state/commands.h"
 #include "state/program_state.h"
 #include "state/window_handles.h"
@@ -57,13 +58,13 @@ std::string DifferingWords(const SurveyedIcon &icon)
         words += (words.empty() ? "" : " ") + std::string(word);
     };
     if (Differs(icon, 0)) {
-        add(s.displayMode == 0 ? "WINDOW" : "FULLSCREEN");
+        add(s.displayMode == DISPLAY_WINDOW ? KEY_WINDOW : KEY_FULLSCREEN);
     }
     // A mode id and depth mean something only for a full screen in that mode.
-    if (Differs(icon, 1) && s.displayMode == 2) {
+    if (Differs(icon, 1) && s.displayMode == DISPLAY_FULLSCREEN_MODE) {
         add("MODEID=0x%08llX", s.modeId);
     }
-    if (Differs(icon, 2) && s.displayMode == 2) {
+    if (Differs(icon, 2) && s.displayMode == DISPLAY_FULLSCREEN_MODE) {
         add("DEPTH=%lld", s.depth);
     }
     if (Differs(icon, 4) || (Differs(icon, 3) && s.fpsLimitEnabled != 0)) {

@@ -1,11 +1,13 @@
 // Choosing the full-screen mode, and showing its name.
 #pragma once
 
+#include "settings/tooltypes.h"
+
 struct Hook;
 
 // The depths the requester offers.
-constexpr int SCREEN_MODE_MIN_DEPTH = 8;
-constexpr int SCREEN_MODE_MAX_DEPTH = 32;
+constexpr int SCREEN_MODE_MIN_DEPTH = DEPTH_RANGE.min;
+constexpr int SCREEN_MODE_MAX_DEPTH = DEPTH_RANGE.max;
 
 // Shows the name of AppSettings.modeId in screenModeText.
 void ShowScreenModeName();

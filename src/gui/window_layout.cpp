@@ -4,6 +4,7 @@
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
+#include "settings/tooltypes.h"
 #include "state/program_state.h"
 #include "text/menu.h"
 #include "text/strings.h"
@@ -77,7 +78,7 @@ Object *Button(std::int32_t id)
 
 std::int32_t FpsSliderValue(std::int32_t fpsLimit)
 {
-    return fpsLimit > 0 ? fpsLimit : 50;
+    return fpsLimit > 0 ? fpsLimit : FPS_LIMIT_RANGE.max;
 }
 
 Object *BuildSoundGroup()
@@ -95,7 +96,7 @@ Object *BuildSoundGroup()
                                       MUIA_Group_Child, soundCheckmark,
                                       MUIA_Group_Child, enableText);
     Object *volumeLabel = Label(MSG_LABEL_MASTER_VOLUME);
-    volumeSlider = Slider(0, 64, AppSettings.masterVolume);
+    volumeSlider = Slider(MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max, AppSettings.masterVolume);
     Object *soundGroup = MUI_NewObject(MUIC_Group,
                                        MUIA_Frame, MUIV_Frame_Group,
                                        MUIA_FrameTitle, GetString(MSG_GROUP_SOUND),
@@ -163,7 +164,7 @@ Object *BuildSettingsWindow()
                                          MUIA_Group_Child, fpsCheckmark,
                                          MUIA_Group_Child, limitText);
     Object *limitRow = MUI_NewObject(MUIC_Group, MUIA_Group_Child, limitColumns);
-    fpsSlider = Slider(1, 50, FpsSliderValue(AppSettings.fpsLimit));
+    fpsSlider = Slider(FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max, FpsSliderValue(AppSettings.fpsLimit));
     Object *fpsLabel = Label(MSG_LABEL_FPS);
     Object *fpsRow = MUI_NewObject(MUIC_Group, MUIA_Group_Horiz, 1,
                                    MUIA_Group_Child, fpsSlider,

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 struct Settings {
-    std::int32_t displayMode;  // 0 window, 1 full screen auto, 2 full screen in modeId/depth
+    std::int32_t displayMode;  // a DisplayMode
     std::uint32_t modeId;
     std::int32_t depth;
     std::int32_t fpsLimit;

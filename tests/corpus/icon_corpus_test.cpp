@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/program_reset.h"
+#include "platform/formats/big_endian.h"
 #include "platform/formats/icon_file.h"
 #include "platform/formats/png_icon.h"
 #include "platform/icons/icon_store.h"
@@ -38,11 +39,10 @@ struct IconParts {
 
 IconParts Split(const std::string &bytes)
 {
-    const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.data());
     IconParts parts;
     PngIconLayout png;
     IconLayout icon;
-    if (ParsePngIcon(data, bytes.size(), png)) {
+    if (ParsePngIcon(BytesOf(bytes), png)) {
         const std::size_t start = png.hasIcOn ? png.icOnStart : png.firstIendStart;
         parts.head = bytes.substr(0, start);
         parts.tail = bytes.substr(png.hasIcOn ? png.icOnEnd : start);
@@ -55,7 +55,7 @@ IconParts Split(const std::string &bytes)
             }
         }
     } else {
-        EXPECT_TRUE(ParseIcon(data, bytes.size(), icon)) << "not an icon";
+        EXPECT_TRUE(ParseIcon(BytesOf(bytes), icon)) << "not an icon";
         parts.head = bytes.substr(0, icon.toolTypesStart);
         parts.head.replace(kIconToolTypesOffset, 4, 4, '\0');  // only tells whether there is a list
         parts.tail = bytes.substr(icon.toolTypesEnd);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/formats/big_endian.h"
 #include "platform/formats/icon_file.h"
 #include "platform/formats/icon_maker.h"
 #include "platform/icons/icon_store.h"
@@ -133,7 +134,7 @@ TEST_F(IconStore, AnIconWithoutListGetsOneOnlyWhenGivenEntries)
     EXPECT_EQ(ReadToolTypes("None"), (Texts{"WINDOW", "MASTERVOLUME=40"}));
     std::string after = Bytes("None");
     IconLayout layout;
-    ASSERT_TRUE(ParseIcon(reinterpret_cast<const std::uint8_t *>(after.data()), after.size(), layout));
+    ASSERT_TRUE(ParseIcon(BytesOf(after), layout));
     std::string outside = after.substr(0, layout.toolTypesStart) + after.substr(layout.toolTypesEnd);
     outside.replace(kIconToolTypesOffset, 4, 4, '\0');
     EXPECT_EQ(outside, before);

@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
+#include <string_view>
 
 inline std::uint16_t ReadBE16(const std::uint8_t *p)
 {
@@ -15,6 +17,17 @@ inline std::uint16_t ReadBE16(const std::uint8_t *p)
 inline std::uint32_t ReadBE32(const std::uint8_t *p)
 {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
+// A text's bytes, viewed as the readers take them.
+inline std::span<const std::uint8_t> BytesOf(std::string_view text)
+{
+    return {reinterpret_cast<const std::uint8_t *>(text.data()), text.size()};
+}
+
+inline void PutBytes(std::string &out, std::span<const std::uint8_t> bytes)
+{
+    out.append(reinterpret_cast<const char *>(bytes.data()), bytes.size());
 }
 
 inline void PutBE16(std::string &out, std::uint16_t v)
@@ -39,6 +52,7 @@ struct ByteReader {
 
     std::size_t Left() const { return size - pos; }
     const std::uint8_t *Here() const { return data + pos; }
+    std::span<const std::uint8_t> Rest() const { return {Here(), Left()}; }
     bool Skip(std::size_t n)
     {
         if (n > Left()) {

@@ -47,7 +47,7 @@ CatalogStatus ParseCatalog(const unsigned char *data, std::size_t size, CatalogF
 {
     *out = CatalogFile{};
     IffReader form;
-    if (!form.Open(data, size, "CTLG")) {
+    if (!form.Open({data, size}, "CTLG")) {
         return CatalogStatus::Malformed;
     }
     CatalogFile parsed;

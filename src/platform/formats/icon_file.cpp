@@ -69,10 +69,12 @@ std::size_t FindImageBlock(const std::vector<std::string> &entries)
 
 }  // namespace
 
-bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout)
+bool ParseIcon(std::span<const std::uint8_t> bytes, IconLayout &layout)
 {
     layout = IconLayout{};
-    if (data == nullptr || size < kIconHeaderSize || size > kIconMaxFileSize || ReadBE16(data) != 0xE310) {
+    const std::uint8_t *data = bytes.data();
+    const std::size_t size = bytes.size();
+    if (size < kIconHeaderSize || size > kIconMaxFileSize || ReadBE16(data) != 0xE310) {
         return false;
     }
     layout.type = data[kIconTypeOffset];
@@ -116,19 +118,19 @@ bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout)
     }
     // Whatever follows is kept as it is; an OS 3.5 FORM there must be whole (a
     // trailer that is only the start of "FORM" is one cut short).
-    if (!IffLooksLikeForm(c.Here(), c.Left())) {
+    if (!IffLooksLikeForm(c.Rest())) {
         return true;
     }
     layout.iconForm = c.Left() >= 12 && std::memcmp(c.Here() + 8, "ICON", 4) == 0;
-    return IffFormFits(c.Here(), c.Left());
+    return IffFormFits(c.Rest());
 }
 
-bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &layout, const char *const *list,
+bool BuildIcon(std::span<const std::uint8_t> bytes, const IconLayout &layout, const char *const *list,
                std::size_t count, std::string &out)
 {
     constexpr std::size_t kMax32 = std::numeric_limits<std::uint32_t>::max();
     if (layout.toolTypesStart < kIconHeaderSize || layout.toolTypesStart > layout.toolTypesEnd ||
-        layout.toolTypesEnd > size || layout.imageBlockStart > layout.entries.size()) {
+        layout.toolTypesEnd > bytes.size() || layout.imageBlockStart > layout.entries.size()) {
         return false;
     }
     std::size_t blockCount = layout.entries.size() - layout.imageBlockStart;
@@ -140,8 +142,8 @@ bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &lay
 
     // One pass over the texts: the old size is room enough for a list like the old one.
     out.clear();
-    out.reserve(size + 4);
-    out.append(reinterpret_cast<const char *>(data), layout.toolTypesStart);
+    out.reserve(bytes.size() + 4);
+    PutBytes(out, bytes.first(layout.toolTypesStart));
     if (section && !layout.hasToolTypes) {
         // The pointer's value means nothing on disk; only that it is not zero.
         out[kIconToolTypesOffset + 3] = 1;
@@ -163,6 +165,6 @@ bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &lay
             out.append(entry.c_str(), entry.size() + 1);
         }
     }
-    out.append(reinterpret_cast<const char *>(data) + layout.toolTypesEnd, size - layout.toolTypesEnd);
+    PutBytes(out, bytes.subspan(layout.toolTypesEnd));
     return true;
 }

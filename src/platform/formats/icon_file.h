@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,12 +48,12 @@ struct IconLayout {
 // a well-formed icon: a bad magic, any section running past the end, a tooltype
 // count that is not (entries + 1) * 4, an entry whose length does not cover exactly
 // its text and one terminating zero, a truncated drawer data 2 or OS 3.5 FORM.
-bool ParseIcon(const std::uint8_t *data, std::size_t size, IconLayout &layout);
+bool ParseIcon(std::span<const std::uint8_t> bytes, IconLayout &layout);
 
 // Puts into out the icon's bytes with the tooltype list replaced by list (count
 // texts, each zero-terminated) followed by the layout's NewIcons block; every other
 // byte as it was. An icon without a tooltype section gets one (and a non-zero
 // pointer) only when the new list is not empty. False when the list cannot be
 // stored (a count or length beyond 32 bits).
-bool BuildIcon(const std::uint8_t *data, std::size_t size, const IconLayout &layout, const char *const *list,
+bool BuildIcon(std::span<const std::uint8_t> bytes, const IconLayout &layout, const char *const *list,
                std::size_t count, std::string &out);

@@ -75,7 +75,7 @@ void PutChunk(std::string &out, const char *type, const std::string &data)
     std::string body = std::string(type, 4) + data;
     PutBE32(out, static_cast<std::uint32_t>(data.size()));
     out += body;
-    PutBE32(out, PngCrc32(0, reinterpret_cast<const std::uint8_t *>(body.data()), body.size()));
+    PutBE32(out, PngCrc32(0, BytesOf(body)));
 }
 
 // A zlib stream holding bytes (at most 65535) as one stored deflate block: a

@@ -1,12 +1,12 @@
 #include "platform/formats/iff.h"
 
-bool IffReader::Open(const std::uint8_t *data, std::size_t size, const char *type)
+bool IffReader::Open(std::span<const std::uint8_t> bytes, const char *type)
 {
     malformed_ = false;
-    ByteReader form{data, size, 0};
+    ByteReader form{bytes.data(), bytes.size(), 0};
     std::uint32_t length = 0;
-    if (data == nullptr || !form.At("FORM") || !form.Skip(4) || !form.U32(length) || length < 4 ||
-        length > form.Left() || !form.At(type)) {
+    if (!form.At("FORM") || !form.Skip(4) || !form.U32(length) || length < 4 || length > form.Left() ||
+        !form.At(type)) {
         return false;
     }
     body_ = ByteReader{form.Here() + 4, length - 4u, 0};
@@ -33,15 +33,15 @@ bool IffReader::Next(IffChunk &chunk)
     return true;
 }
 
-bool IffLooksLikeForm(const std::uint8_t *data, std::size_t size)
+bool IffLooksLikeForm(std::span<const std::uint8_t> bytes)
 {
-    std::size_t n = size < 4 ? size : 4;
-    return n > 0 && std::memcmp(data, "FORM", n) == 0;
+    std::size_t n = bytes.size() < 4 ? bytes.size() : 4;
+    return n > 0 && std::memcmp(bytes.data(), "FORM", n) == 0;
 }
 
-bool IffFormFits(const std::uint8_t *data, std::size_t size)
+bool IffFormFits(std::span<const std::uint8_t> bytes)
 {
-    ByteReader form{data, size, 0};
+    ByteReader form{bytes.data(), bytes.size(), 0};
     std::uint32_t length = 0;
     return form.Skip(4) && form.U32(length) && length >= 4 && length <= form.Left();
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "platform/formats/big_endian.h"
@@ -19,9 +20,9 @@ struct IffChunk {
 // Walks the chunks of a FORM held in memory.
 class IffReader {
 public:
-    // Opens the FORM at data: false when it is not a FORM of type whose length
-    // fits in size (bytes after the FORM are not looked at).
-    bool Open(const std::uint8_t *data, std::size_t size, const char *type);
+    // Opens the FORM the bytes start with: false when it is not a FORM of type
+    // whose length fits in them (bytes after the FORM are not looked at).
+    bool Open(std::span<const std::uint8_t> bytes, const char *type);
     // The next chunk; false at the FORM's end or at a chunk whose header or
     // length runs past it (then Malformed() is true). A last chunk may lack its pad byte.
     bool Next(IffChunk &chunk);
@@ -32,12 +33,12 @@ private:
     bool malformed_ = false;
 };
 
-// True when bytes at data start a FORM header whose length (at least its type)
-// fits in size; a start of fewer than four bytes is judged by what is there, so
+// True when the bytes start a FORM header whose length (at least its type) fits
+// in them; a start of fewer than four bytes is judged by what is there, so
 // that "FO" is a FORM cut short.
-bool IffFormFits(const std::uint8_t *data, std::size_t size);
-// True when the bytes at data (size of them) begin, or are the beginning of, "FORM".
-bool IffLooksLikeForm(const std::uint8_t *data, std::size_t size);
+bool IffFormFits(std::span<const std::uint8_t> bytes);
+// True when the bytes begin, or are the beginning of, "FORM".
+bool IffLooksLikeForm(std::span<const std::uint8_t> bytes);
 
 // Appends a chunk, padded to an even length.
 void PutIffChunk(std::string &out, const char *id, const std::string &data);

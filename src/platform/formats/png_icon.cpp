@@ -98,7 +98,7 @@ bool WalkImage(ByteReader &r, PngIconLayout *layout)
             return false;
         }
         // A wrong CRC on icOn is common in real icons: it is read, and a write mends it.
-        bool crcValid = PngCrc32(0, type, 4 + std::size_t{length}) == crc;
+        bool crcValid = PngCrc32(0, {type, 4 + std::size_t{length}}) == crc;
         bool isIcOn = std::memcmp(type, "icOn", 4) == 0;
         if (!crcValid && !isIcOn) {
             return false;
@@ -123,42 +123,43 @@ bool WalkImage(ByteReader &r, PngIconLayout *layout)
 
 }  // namespace
 
-std::uint32_t PngCrc32(std::uint32_t crc, const std::uint8_t *data, std::size_t size)
+std::uint32_t PngCrc32(std::uint32_t crc, std::span<const std::uint8_t> bytes)
 {
     crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc = kCrcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    for (std::uint8_t byte : bytes) {
+        crc = kCrcTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
     }
     return ~crc;
 }
 
-bool IsPngIcon(const std::uint8_t *data, std::size_t size)
+bool IsPngIcon(std::span<const std::uint8_t> bytes)
 {
-    return data != nullptr && size >= kSignatureSize && std::memcmp(data, kPngSignature, kSignatureSize) == 0;
+    return bytes.size() >= kSignatureSize && std::memcmp(bytes.data(), kPngSignature, kSignatureSize) == 0;
 }
 
-bool ParsePngIcon(const std::uint8_t *data, std::size_t size, PngIconLayout &layout)
+bool ParsePngIcon(std::span<const std::uint8_t> bytes, PngIconLayout &layout)
 {
     layout = PngIconLayout{};
-    if (data == nullptr || size > kPngIconMaxFileSize) {
+    if (bytes.data() == nullptr || bytes.size() > kPngIconMaxFileSize) {
         return false;
     }
-    ByteReader r{data, size, 0};
+    ByteReader r{bytes.data(), bytes.size(), 0};
     if (!WalkImage(r, &layout)) {
         return false;
     }
     // The selected image, when one follows; bytes that only start a signature are
     // a second image cut short. Anything else after the images is kept as it is.
     std::size_t idLength = r.Left() < kSignatureSize ? r.Left() : kSignatureSize;
-    if (idLength > 0 && std::memcmp(data + r.pos, kPngSignature, idLength) == 0) {
+    if (idLength > 0 && std::memcmp(r.Here(), kPngSignature, idLength) == 0) {
         return WalkImage(r, nullptr);
     }
     return true;
 }
 
-bool BuildPngIcon(const std::uint8_t *data, std::size_t size, const PngIconLayout &layout, const char *const *list,
+bool BuildPngIcon(std::span<const std::uint8_t> bytes, const PngIconLayout &layout, const char *const *list,
                   std::size_t count, std::string &out)
 {
+    const std::size_t size = bytes.size();
     std::size_t chunkStart = layout.hasIcOn ? layout.icOnStart : layout.firstIendStart;
     std::size_t chunkEnd = layout.hasIcOn ? layout.icOnEnd : layout.firstIendStart;
     if (chunkStart < kSignatureSize || chunkStart > chunkEnd || chunkEnd > size ||
@@ -167,7 +168,7 @@ bool BuildPngIcon(const std::uint8_t *data, std::size_t size, const PngIconLayou
     }
     out.clear();
     if (!layout.hasIcOn && count == 0) {
-        out.assign(reinterpret_cast<const char *>(data), size);
+        PutBytes(out, bytes);
         return true;
     }
 
@@ -198,7 +199,7 @@ bool BuildPngIcon(const std::uint8_t *data, std::size_t size, const PngIconLayou
     for (std::size_t i = 0; i < layout.tags.size(); ++i) {
         const PngIconTagEntry &tag = layout.tags[i];
         if (tag.tag != ATTR_TOOLTYPE) {
-            chunk.append(reinterpret_cast<const char *>(data) + tag.start, tag.end - tag.start);
+            PutBytes(chunk, bytes.subspan(tag.start, tag.end - tag.start));
             continue;
         }
         putToolTypes(next + 1);
@@ -212,10 +213,10 @@ bool BuildPngIcon(const std::uint8_t *data, std::size_t size, const PngIconLayou
         return false;
     }
     out.reserve(size - (chunkEnd - chunkStart) + 8 + chunk.size());
-    out.append(reinterpret_cast<const char *>(data), chunkStart);
+    PutBytes(out, bytes.first(chunkStart));
     PutBE32(out, static_cast<std::uint32_t>(chunk.size() - 4));
     out += chunk;
-    PutBE32(out, PngCrc32(0, reinterpret_cast<const std::uint8_t *>(chunk.data()), chunk.size()));
-    out.append(reinterpret_cast<const char *>(data) + chunkEnd, size - chunkEnd);
+    PutBE32(out, PngCrc32(0, BytesOf(chunk)));
+    PutBytes(out, bytes.subspan(chunkEnd));
     return true;
 }

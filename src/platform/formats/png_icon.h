@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,8 +41,8 @@ constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A
 constexpr std::size_t kPngIconMaxFileSize = 16u << 20;
 constexpr std::size_t kPngIconMaxTags = 4096;
 
-// The PNG chunk CRC-32 of size bytes, continuing from crc (0 to start).
-std::uint32_t PngCrc32(std::uint32_t crc, const std::uint8_t *data, std::size_t size);
+// The PNG chunk CRC-32 of the bytes, continuing from crc (0 to start).
+std::uint32_t PngCrc32(std::uint32_t crc, std::span<const std::uint8_t> bytes);
 
 // One tag of the first image's icOn chunk, where its bytes lie in the file (the
 // tag word and its value, or its text with the zero).
@@ -62,7 +63,7 @@ struct PngIconLayout {
 };
 
 // True when the bytes start with the PNG signature.
-bool IsPngIcon(const std::uint8_t *data, std::size_t size);
+bool IsPngIcon(std::span<const std::uint8_t> bytes);
 
 // Parses a PNG icon: the chunks of the first image and, when one follows, of the
 // second, each to its IEND; bytes after the last image are kept as they are.
@@ -71,7 +72,7 @@ bool IsPngIcon(const std::uint8_t *data, std::size_t size);
 // CRC on a chunk other than icOn, an image without IEND, a second image cut short,
 // an icOn tag or value running past the chunk's end, a text without its zero, more
 // than kPngIconMaxTags tags, a file over the bound.
-bool ParsePngIcon(const std::uint8_t *data, std::size_t size, PngIconLayout &layout);
+bool ParsePngIcon(std::span<const std::uint8_t> bytes, PngIconLayout &layout);
 
 // Puts into out the icon's bytes with the first icOn's tooltype tags replaced by
 // list (count texts, zero-terminated): the i-th text takes the place of the i-th
@@ -79,5 +80,5 @@ bool ParsePngIcon(const std::uint8_t *data, std::size_t size, PngIconLayout &lay
 // tags when there were none; the chunk's length and CRC are new, every other byte
 // as it was. An icon without icOn gets one, holding just the list, before the
 // first IEND, unless the list is empty. False when the result would break a bound.
-bool BuildPngIcon(const std::uint8_t *data, std::size_t size, const PngIconLayout &layout, const char *const *list,
+bool BuildPngIcon(std::span<const std::uint8_t> bytes, const PngIconLayout &layout, const char *const *list,
                   std::size_t count, std::string &out);

@@ -33,17 +33,18 @@ namespace {
 // Parses the bytes as the kind of icon their start names.
 bool ParseIconFile(IconFile &file)
 {
-    file.png = IsPngIcon(file.bytes.data(), file.bytes.size());
-    return file.png ? ParsePngIcon(file.bytes.data(), file.bytes.size(), file.pngLayout)
-                    : ParseIcon(file.bytes.data(), file.bytes.size(), file.layout);
+    file.png = IsPngIcon(file.bytes);
+    return file.png ? ParsePngIcon(file.bytes, file.pngLayout) : ParseIcon(file.bytes, file.layout);
 }
 
 // The DiskObject of a parsed file: the type, default tool, position, stack size
 // and tooltypes it gives (a PNG icon's from the first icOn's tags, the last of each
 // kind winning as for a reader that takes them in order).
-DiskObject *NewDiskObject(IconFile &file)
+std::unique_ptr<DiskObject> NewDiskObject(std::unique_ptr<IconFile> parsed)
 {
-    DiskObject icon{0, nullptr, nullptr, NO_ICON_POSITION, NO_ICON_POSITION, 0, &file};
+    IconFile &file = *parsed;
+    std::unique_ptr<DiskObject> icon(
+        new DiskObject{0, nullptr, nullptr, NO_ICON_POSITION, NO_ICON_POSITION, 0, std::move(parsed)});
     if (file.png) {
         for (PngIconTagEntry &tag : file.pngLayout.tags) {
             auto value = static_cast<std::int32_t>(tag.value);
@@ -52,19 +53,19 @@ DiskObject *NewDiskObject(IconFile &file)
                 file.list.push_back(tag.text.data());
                 break;
             case ATTR_DEFAULTTOOL:
-                icon.do_DefaultTool = tag.text.data();
+                icon->do_DefaultTool = tag.text.data();
                 break;
             case ATTR_STACKSIZE:
-                icon.do_StackSize = value;
+                icon->do_StackSize = value;
                 break;
             case ATTR_ICONX:
-                icon.do_CurrentX = value;
+                icon->do_CurrentX = value;
                 break;
             case ATTR_ICONY:
-                icon.do_CurrentY = value;
+                icon->do_CurrentY = value;
                 break;
             case ATTR_TYPE:
-                icon.do_Type = tag.value <= 0xFF ? static_cast<std::uint8_t>(tag.value) : 0;
+                icon->do_Type = tag.value <= 0xFF ? static_cast<std::uint8_t>(tag.value) : 0;
                 break;
             default:
                 break;
@@ -76,15 +77,15 @@ DiskObject *NewDiskObject(IconFile &file)
         for (std::size_t i = 0; i < file.layout.imageBlockStart; ++i) {
             file.list.push_back(entries[i].data());
         }
-        icon.do_Type = file.layout.type;
-        icon.do_DefaultTool = file.layout.hasDefaultTool ? file.layout.defaultTool.data() : nullptr;
-        icon.do_CurrentX = file.layout.currentX;
-        icon.do_CurrentY = file.layout.currentY;
-        icon.do_StackSize = file.layout.stackSize;
+        icon->do_Type = file.layout.type;
+        icon->do_DefaultTool = file.layout.hasDefaultTool ? file.layout.defaultTool.data() : nullptr;
+        icon->do_CurrentX = file.layout.currentX;
+        icon->do_CurrentY = file.layout.currentY;
+        icon->do_StackSize = file.layout.stackSize;
     }
     file.list.push_back(nullptr);
-    icon.do_ToolTypes = file.list.data();
-    return new DiskObject(icon);
+    icon->do_ToolTypes = file.list.data();
+    return icon;
 }
 
 IconProblem lastProblem = IconProblem::None;
@@ -116,10 +117,9 @@ DiskObject *GetDiskObject(const char *name)
         if (!ParseIconFile(*file)) {
             return nullptr;
         }
-        DiskObject *icon = NewDiskObject(*file);
-        file.release();
+        std::unique_ptr<DiskObject> icon = NewDiskObject(std::move(file));
         lastProblem = IconProblem::None;
-        return icon;
+        return icon.release();
     } catch (const std::bad_alloc &) {
         lastProblem = IconProblem::Unreadable;
         return nullptr;
@@ -179,9 +179,8 @@ bool PutDiskObject(const char *name, DiskObject *icon)
     }
     try {
         std::string bytes;
-        if (!(file.png
-                  ? BuildPngIcon(file.bytes.data(), file.bytes.size(), file.pngLayout, icon->do_ToolTypes, count, bytes)
-                  : BuildIcon(file.bytes.data(), file.bytes.size(), file.layout, icon->do_ToolTypes, count, bytes))) {
+        if (!(file.png ? BuildPngIcon(file.bytes, file.pngLayout, icon->do_ToolTypes, count, bytes)
+                       : BuildIcon(file.bytes, file.layout, icon->do_ToolTypes, count, bytes))) {
             return false;
         }
         std::string found;
@@ -242,9 +241,10 @@ void FreeDiskObject(DiskObject *icon)
     if (icon == nullptr) {
         return;
     }
-    delete icon->file;
     delete icon;
 }
+
+DiskObject::~DiskObject() = default;
 
 bool IconFilePresent(const char *name)
 {

@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
-struct IconFile;  // the parsed file, owned by the store
+struct IconFile;  // the parsed file
 
 // The position of an icon the user has not placed.
 constexpr std::int32_t NO_ICON_POSITION = INT32_MIN;
@@ -31,7 +32,9 @@ struct DiskObject {
     char **do_ToolTypes;   // null-terminated list; never null for an icon from the store
     std::int32_t do_CurrentX, do_CurrentY;  // NO_ICON_POSITION when not placed
     std::int32_t do_StackSize;              // 0 for a PNG icon that does not say
-    IconFile *file;                         // store-private
+    std::unique_ptr<IconFile> file;         // store-private: the file it was read from
+
+    ~DiskObject();
 };
 
 // Reads "name.info", a classic icon or a PNG icon as its content says (relative
@@ -62,6 +65,7 @@ IconProblem IconPutProblem();
 void BeginIconSave();
 std::vector<IconProblem> EndIconSave();
 
+// Frees an icon GetDiskObject gave, with the file it holds.
 void FreeDiskObject(DiskObject *icon);
 
 // Whether a file stands under the icon's name (well-formed or not; several files

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/formats/big_endian.h"
 #include "platform/formats/icon_file.h"
 #include "platform/formats/icon_maker.h"
 #include "support/icon_test_util.h"
@@ -14,7 +15,7 @@ namespace {
 bool Parses(const std::string &bytes, IconLayout *out = nullptr)
 {
     IconLayout layout;
-    return ParseIcon(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(), out ? *out : layout);
+    return ParseIcon(BytesOf(bytes), out ? *out : layout);
 }
 
 std::string WithU32(std::string bytes, std::size_t at, std::uint32_t v)
