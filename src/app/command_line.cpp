@@ -247,10 +247,12 @@ bool EnterDrawer(const std::string &drawer)
         return false;
     }
     if (!S_ISDIR(st.st_mode)) {
-        // The tool's own icon stands for its drawer.
+        // An icon stands for its drawer: the tool's own, or another a desktop opens with the tool.
         std::size_t slash = drawer.rfind('/');
         std::string base = slash == std::string::npos ? drawer : drawer.substr(slash + 1);
-        if (!S_ISREG(st.st_mode) || CompareNoCase(base.c_str(), "Settings.info", SIZE_MAX) != 0) {
+        constexpr std::size_t suffix = sizeof ".info" - 1;
+        if (!S_ISREG(st.st_mode) || base.size() <= suffix ||
+            CompareNoCase(base.c_str() + base.size() - suffix, ".info", suffix) != 0) {
             std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), drawer.c_str(), GetString(MSG_CLI_NOT_A_FOLDER));
             return false;
         }

@@ -58,7 +58,7 @@ done <<BAD
 --save $DRAWER WINDOW=1
 --save $DRAWER WINDOW FULLSCREEN
 --save $DRAWER NOSOUND DEPTH=7
---save $DRAWER/Starfield.info WINDOW|$DRAWER/Starfield.info
+--save $SETTINGS_BIN WINDOW|$SETTINGS_BIN
 --save $DRAWER/missing WINDOW|$DRAWER/missing
 $DRAWER/missing
 $DRAWER --dry-run
@@ -150,12 +150,12 @@ ru_RU|2|в ящике нет Settings.info|--save $E2E_DIR/empty WINDOW
 LANGS
 
 # The application's icon found as the icon of its script file, in a drawer given as
-# its Settings.info from elsewhere.
+# an icon in it (as a desktop opens one with the tool) from elsewhere.
 restore_drawer
 mv "$DRAWER/Starfield.info" "$DRAWER/Starfield.vls.info"
 cp "$E2E_DIR/before/Starfield.info" "$E2E_DIR/before/Starfield.vls.info"
 cd /
-settings --save "$DRAWER/Settings.info" NOSOUND
+settings --save "$DRAWER/Starfield.vls.info" NOSOUND
 expect_status 0 "the .vls icon"
 e2e_expect_tooltypes Starfield.vls DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" MASTERVOLUME=40 NOSOUND WINDOW
 [ ! -e "$DRAWER/Starfield.info" ] || fail "Starfield.info was made"

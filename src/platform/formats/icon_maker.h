@@ -14,19 +14,19 @@ enum IconKind : std::uint8_t {
 
 struct IconSpec {
     std::uint8_t type = ICON_TOOL;
-    std::vector<std::string> toolTypes;
+    std::vector<std::string> toolTypes{};
     bool toolTypeSection = false;  // a (possibly empty) list even with no tooltypes
     bool hasDefaultTool = false;
-    std::string defaultTool;
+    std::string defaultTool{};
     bool hasToolWindow = false;
-    std::string toolWindow;
-    bool drawerData = false;                 // drawer data; drawer data 2 too when revision is 1
-    std::uint8_t revision = 1;               // low byte of the gadget's user data
-    bool selectImage = false;                // a second image
-    std::vector<std::string> newIconsLines;  // after " " and the marker, when not empty
-    bool os35 = false;                       // an OS 3.5 FORM ICON after the classic part
-    bool png = false;                        // a PNG icon: the star as a PNG image (and selected image)
-    bool iconChunk = true;                   // a PNG icon's icOn chunk: its attributes and tooltypes
+    std::string toolWindow{};
+    bool drawerData = false;                   // drawer data; drawer data 2 too when revision is 1
+    std::uint8_t revision = 1;                 // low byte of the gadget's user data
+    bool selectImage = false;                  // a second image
+    std::vector<std::string> newIconsLines{};  // after " " and the marker, when not empty
+    bool os35 = false;                         // an OS 3.5 FORM ICON after the classic part
+    bool png = false;                          // a PNG icon: the star as a PNG image (and selected image)
+    bool iconChunk = true;                     // a PNG icon's icOn chunk: its attributes and tooltypes
 };
 
 // The icon's bytes. A PNG icon's icOn holds, in this order, the type, the stack
