@@ -11,6 +11,7 @@
 #include "app/command_line_modes.h"
 #include "settings/icon_survey.h"
 #include "settings/tool_config.h"
+#include "settings/tooltypes.h"
 
 namespace {
 
@@ -30,8 +31,7 @@ QJsonObject SettingsObject(const Settings &settings)
 
 const char *RoleWord(IconRole role)
 {
-    static const char *const words[] = {"application", "AMIGAOS3", "MORPHOS", "WARPOS", "AMIGAOS4"};
-    return words[static_cast<int>(role)];
+    return role == IconRole::Application ? "application" : PLATFORM_ICON_KEYS[static_cast<int>(role) - 1];
 }
 
 const char *KindWord(IconImageFormat kind)
@@ -101,7 +101,7 @@ int ShowSettingsJson(std::FILE *out)
 {
     LoadForScripts();
     char folder[PATH_MAX];
-    DiskObject *tool = GetDiskObject("Settings");
+    DiskObject *tool = GetDiskObject(TOOL_ICON);
     QJsonArray icons;
     for (const SurveyedIcon &icon : SurveyIcons()) {
         icons.append(IconObject(icon));

@@ -52,29 +52,28 @@ std::string DifferingWords(const SurveyedIcon &icon)
 {
     const Settings &s = icon.settings;
     std::string words;
-    auto add = [&words](const char *format, long long value = 0) {
-        char word[48];
-        std::snprintf(word, sizeof word, format, value);
-        words += (words.empty() ? "" : " ") + std::string(word);
-    };
-    if (Differs(icon, 0)) {
+    auto add = [&words](const std::string &word) { words += (words.empty() ? "" : " ") + word; };
+    auto number = [](const char *key, std::int32_t value) { return std::string(key) + "=" + std::to_string(value); };
+    if (Differs(icon, FIELD_DISPLAY_MODE)) {
         add(s.displayMode == DISPLAY_WINDOW ? KEY_WINDOW : KEY_FULLSCREEN);
     }
     // A mode id and depth mean something only for a full screen in that mode.
-    if (Differs(icon, 1) && s.displayMode == DISPLAY_FULLSCREEN_MODE) {
-        add("MODEID=0x%08llX", s.modeId);
+    if (Differs(icon, FIELD_MODE_ID) && s.displayMode == DISPLAY_FULLSCREEN_MODE) {
+        char modeId[16];
+        std::snprintf(modeId, sizeof modeId, "0x%08X", s.modeId);
+        add(std::string(KEY_MODEID) + "=" + modeId);
     }
-    if (Differs(icon, 2) && s.displayMode == DISPLAY_FULLSCREEN_MODE) {
-        add("DEPTH=%lld", s.depth);
+    if (Differs(icon, FIELD_DEPTH) && s.displayMode == DISPLAY_FULLSCREEN_MODE) {
+        add(number(KEY_DEPTH, s.depth));
     }
-    if (Differs(icon, 4) || (Differs(icon, 3) && s.fpsLimitEnabled != 0)) {
-        add(s.fpsLimitEnabled != 0 ? "FPSLIMIT=%lld" : "NOFPSLIMIT", s.fpsLimit);
+    if (Differs(icon, FIELD_FPS_LIMIT_ENABLED) || (Differs(icon, FIELD_FPS_LIMIT) && s.fpsLimitEnabled != 0)) {
+        add(s.fpsLimitEnabled != 0 ? number(KEY_FPSLIMIT, s.fpsLimit) : "NOFPSLIMIT");
     }
-    if (Differs(icon, 5)) {
-        add("MASTERVOLUME=%lld", s.masterVolume);
+    if (Differs(icon, FIELD_MASTER_VOLUME)) {
+        add(number(KEY_MASTERVOLUME, s.masterVolume));
     }
-    if (Differs(icon, 6)) {
-        add(s.soundEnabled != 0 ? "SOUND" : "NOSOUND");
+    if (Differs(icon, FIELD_SOUND_ENABLED)) {
+        add(s.soundEnabled != 0 ? "SOUND" : KEY_NOSOUND);
     }
     return words;
 }

@@ -9,17 +9,17 @@ const char *const settingsFieldNames[SETTINGS_FIELD_COUNT] = {
 std::int64_t SettingsField(const Settings &settings, int field)
 {
     switch (field) {
-    case 0:
+    case FIELD_DISPLAY_MODE:
         return settings.displayMode;
-    case 1:
+    case FIELD_MODE_ID:
         return settings.modeId;
-    case 2:
+    case FIELD_DEPTH:
         return settings.depth;
-    case 3:
+    case FIELD_FPS_LIMIT:
         return settings.fpsLimit;
-    case 4:
+    case FIELD_FPS_LIMIT_ENABLED:
         return settings.fpsLimitEnabled;
-    case 5:
+    case FIELD_MASTER_VOLUME:
         return settings.masterVolume;
     default:
         return settings.soundEnabled;

@@ -11,7 +11,16 @@
 #include "settings/app_settings.h"
 
 // The fields of the settings record, in its order, by name.
-constexpr int SETTINGS_FIELD_COUNT = 7;
+enum SettingsFieldId {
+    FIELD_DISPLAY_MODE,
+    FIELD_MODE_ID,
+    FIELD_DEPTH,
+    FIELD_FPS_LIMIT,
+    FIELD_FPS_LIMIT_ENABLED,
+    FIELD_MASTER_VOLUME,
+    FIELD_SOUND_ENABLED,
+    SETTINGS_FIELD_COUNT
+};
 extern const char *const settingsFieldNames[SETTINGS_FIELD_COUNT];
 std::int64_t SettingsField(const Settings &settings, int field);
 
