@@ -83,38 +83,26 @@ TEST_F(SaveSettingsTest, EachSettingWritesItsOwnEntries)
 {
     const Entries old = {"KEEP",   "MODEID=5",    "DEPTH=8",         "FULLSCREEN",
                          "WINDOW", "FPSLIMIT=50", "MASTERVOLUME=12", "NOSOUND"};
+    const Settings windowed = {.displayMode = DISPLAY_WINDOW,
+                               .modeId = 0x50031303,
+                               .depth = 24,
+                               .fpsLimit = 25,
+                               .fpsLimitEnabled = 0,
+                               .masterVolume = 40,
+                               .soundEnabled = 1};
+    auto inMode = [&windowed](std::int32_t displayMode) {
+        Settings record = windowed;
+        record.displayMode = displayMode;
+        return record;
+    };
     const struct {
         Settings record;
         std::int32_t hideSound;
         Entries written;
     } cases[] = {
-        {{.displayMode = DISPLAY_WINDOW,
-          .modeId = 0x50031303,
-          .depth = 24,
-          .fpsLimit = 25,
-          .fpsLimitEnabled = 0,
-          .masterVolume = 40,
-          .soundEnabled = 1},
-         0,
-         {"MASTERVOLUME=40", "WINDOW"}},
-        {{.displayMode = DISPLAY_FULLSCREEN_AUTO,
-          .modeId = 0x50031303,
-          .depth = 24,
-          .fpsLimit = 25,
-          .fpsLimitEnabled = 0,
-          .masterVolume = 40,
-          .soundEnabled = 1},
-         0,
-         {"MASTERVOLUME=40", "FULLSCREEN"}},
-        {{.displayMode = 7,
-          .modeId = 0x50031303,
-          .depth = 24,
-          .fpsLimit = 25,
-          .fpsLimitEnabled = 0,
-          .masterVolume = 40,
-          .soundEnabled = 1},
-         0,
-         {"MASTERVOLUME=40"}},
+        {windowed, 0, {"MASTERVOLUME=40", "WINDOW"}},
+        {inMode(DISPLAY_FULLSCREEN_AUTO), 0, {"MASTERVOLUME=40", "FULLSCREEN"}},
+        {inMode(7), 0, {"MASTERVOLUME=40"}},
         {{.displayMode = DISPLAY_FULLSCREEN_MODE,
           .modeId = 0x80000000,
           .depth = -1,
