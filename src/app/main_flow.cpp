@@ -56,7 +56,7 @@ int SettingsMain()
 
     // Defaults shown for an icon that is there but could not be read are said so.
     if (loadFailure.problem != IconProblem::None) {
-        std::string icon = loadFailure.icon + ": " + IconProblemText(loadFailure.problem);
+        std::string icon = Latin1ToUtf8(loadFailure.icon) + ": " + IconProblemText(loadFailure.problem);
         MUI_Request(app, nullptr, 0, windowTitle, GetString(MSG_REQ_OK), GetString(MSG_ERR_READ_ICON), icon.c_str());
     }
 

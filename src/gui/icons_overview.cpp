@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/icon_survey.h"
 #include "settings/tool_config.h"
@@ -137,7 +138,8 @@ void ShowIconsOverview()
         SetCell(row, 0,
                 icon.role == IconRole::Application ? GetString(MSG_ICONS_APPLICATION)
                                                    : kPlatformNames[static_cast<int>(icon.role) - 1]);
-        SetCell(row, 1, icon.file.empty() ? GetString(MSG_ICONS_NO_FILE) : icon.file);
+        // File names are ISO-8859-1, as icons hold names; the window shows UTF-8.
+        SetCell(row, 1, icon.file.empty() ? GetString(MSG_ICONS_NO_FILE) : Latin1ToUtf8(icon.file));
         SetCell(row, 2, icon.readable ? KindName(icon.kind) : "");
         char writable[256];
         std::snprintf(writable, sizeof writable, GetString(MSG_ICONS_NOT_WRITABLE), IconProblemText(icon.problem));

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
@@ -235,7 +236,7 @@ std::string FailedIconNames()
 {
     std::string names;
     for (const IconFailure &failure : failedIcons) {
-        names += (names.empty() ? "" : ", ") + failure.icon;
+        names += (names.empty() ? "" : ", ") + Latin1ToUtf8(failure.icon);
     }
     return names;
 }
@@ -244,7 +245,7 @@ std::string FailedIconReasons()
 {
     std::string lines;
     for (const IconFailure &failure : failedIcons) {
-        lines += failure.icon + ": " + IconProblemText(failure.problem) + "\n";
+        lines += Latin1ToUtf8(failure.icon) + ": " + IconProblemText(failure.problem) + "\n";
     }
     return lines;
 }

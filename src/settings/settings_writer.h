@@ -17,9 +17,9 @@ extern std::vector<IconFailure> failedIcons;
 // The number of icons the last save wrote.
 extern int writtenIcons;
 
-// The names of failedIcons, separated by ", ".
+// The names of failedIcons, separated by ", " (UTF-8, for the window).
 std::string FailedIconNames();
-// One line "name: why" for each of failedIcons, in the catalog's words.
+// One line "name: why" for each of failedIcons, in the catalog's words (UTF-8).
 std::string FailedIconReasons();
 
 struct DiskObject;

@@ -155,6 +155,10 @@ TEST_F(SaveSettingsTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
     EXPECT_EQ(SaveSettings(), 0);
     EXPECT_EQ(FailedIconNames(), "");
     EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
+
+    // Icon names are ISO-8859-1; the requester's texts are UTF-8.
+    failedIcons = {{"Gr\xFCn.info", IconProblem::Folder}};
+    EXPECT_EQ(FailedIconNames() + "|" + FailedIconReasons(), "Gr\u00FCn.info|Gr\u00FCn.info: is a folder\n");
 }
 
 // An icon found under one of its names that holds no readable icon, or whose list
