@@ -90,9 +90,9 @@ std::string_view VersionNumber()
 QString WordsHelp()
 {
     const QString words = QString::asprintf(
-        "%s, %s, %s=n, %s=n (%d-%d), %s=n (%d-%d), NOFPSLIMIT, %s=n (%d-%d), %s, SOUND", KEY_WINDOW, KEY_FULLSCREEN,
-        KEY_MODEID, KEY_DEPTH, DEPTH_RANGE.min, DEPTH_RANGE.max, KEY_FPSLIMIT, FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max,
-        KEY_MASTERVOLUME, MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max, KEY_NOSOUND);
+        "%s, %s, %s=n, %s=n (%d-%d), %s=n (%d-%d), %s, %s=n (%d-%d), %s, %s", KEY_WINDOW, KEY_FULLSCREEN, KEY_MODEID,
+        KEY_DEPTH, DEPTH_RANGE.min, DEPTH_RANGE.max, KEY_FPSLIMIT, FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max,
+        NOFPSLIMIT_WORD, KEY_MASTERVOLUME, MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max, KEY_NOSOUND, SOUND_WORD);
     char text[1024];
     std::snprintf(text, sizeof text, GetString(MSG_CLI_ARGUMENT_WORDS), words.toUtf8().constData());
     return QString::fromUtf8(text);

@@ -58,10 +58,10 @@ const WordRule kWords[] = {
     {KEY_MODEID, GROUP_DISPLAY, true, INT32_MIN, UINT32_MAX},
     {KEY_DEPTH, GROUP_DEPTH, true, DEPTH_RANGE.min, DEPTH_RANGE.max},
     {KEY_FPSLIMIT, GROUP_FPS, true, FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max},
-    {"NOFPSLIMIT", GROUP_FPS, false, 0, 0},
+    {NOFPSLIMIT_WORD, GROUP_FPS, false, 0, 0},
     {KEY_MASTERVOLUME, GROUP_VOLUME, true, MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max},
     {KEY_NOSOUND, GROUP_SOUND, false, 0, 0},
-    {"SOUND", GROUP_SOUND, false, 0, 0},
+    {SOUND_WORD, GROUP_SOUND, false, 0, 0},
 };
 constexpr int kWordCount = sizeof kWords / sizeof kWords[0];
 

@@ -68,13 +68,13 @@ std::string DifferingWords(const SurveyedIcon &icon)
         add(number(KEY_DEPTH, s.depth));
     }
     if (Differs(icon, FIELD_FPS_LIMIT_ENABLED) || (Differs(icon, FIELD_FPS_LIMIT) && s.fpsLimitEnabled != 0)) {
-        add(s.fpsLimitEnabled != 0 ? number(KEY_FPSLIMIT, s.fpsLimit) : "NOFPSLIMIT");
+        add(s.fpsLimitEnabled != 0 ? number(KEY_FPSLIMIT, s.fpsLimit) : NOFPSLIMIT_WORD);
     }
     if (Differs(icon, FIELD_MASTER_VOLUME)) {
         add(number(KEY_MASTERVOLUME, s.masterVolume));
     }
     if (Differs(icon, FIELD_SOUND_ENABLED)) {
-        add(s.soundEnabled != 0 ? "SOUND" : KEY_NOSOUND);
+        add(s.soundEnabled != 0 ? SOUND_WORD : KEY_NOSOUND);
     }
     return words;
 }

@@ -12,6 +12,10 @@ inline constexpr const char *KEY_DEPTH = "DEPTH";
 inline constexpr const char *KEY_FPSLIMIT = "FPSLIMIT";
 inline constexpr const char *KEY_MASTERVOLUME = "MASTERVOLUME";
 inline constexpr const char *KEY_NOSOUND = "NOSOUND";
+// The words that stand for an absent FPSLIMIT or NOSOUND, on the command line and in
+// the icons overview; never written into an icon.
+inline constexpr const char *NOFPSLIMIT_WORD = "NOFPSLIMIT";
+inline constexpr const char *SOUND_WORD = "SOUND";
 // The keys a save replaces; every other entry is kept.
 inline constexpr const char *MANAGED_KEYS[] = {KEY_MASTERVOLUME, KEY_NOSOUND, KEY_FPSLIMIT, KEY_WINDOW,
                                                KEY_FULLSCREEN,   KEY_MODEID,  KEY_DEPTH};
