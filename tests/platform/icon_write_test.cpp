@@ -42,16 +42,6 @@ int WaitFor(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
-// Runs body in a forked child; its result is the child's exit code.
-int InChild(const std::function<int()> &body)
-{
-    pid_t pid = fork();
-    if (pid == 0) {
-        _exit(body());
-    }
-    return WaitFor(pid);
-}
-
 // The names in a folder; a write must leave no other.
 Texts FilesIn(const std::string &folder)
 {
@@ -61,12 +51,6 @@ Texts FilesIn(const std::string &folder)
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-mode_t ModeOf(const std::string &path)
-{
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0xFFFF;
 }
 
 // In a child: a private mount namespace in which folder is mounted with type and
@@ -133,10 +117,10 @@ TEST_F(IconWrite, PermissionsOwnerAndAttributesAreKeptAndNewIconsFollowTheUmask)
     WriteFileBytes("Theirs.info", "theirs");
     EXPECT_EQ(EndIconSave(), std::vector<IconProblem>{IconProblem::Changed});
     EXPECT_TRUE(PutDiskObject("New", icon));
-    EXPECT_EQ(ModeOf("New.info"), 0664u);
+    EXPECT_EQ(std::filesystem::status("New.info").permissions(), std::filesystem::perms(0664));
     EXPECT_EQ(chmod("New.info", 0666), 0);
     EXPECT_TRUE(PutDiskObject("New", icon));
-    EXPECT_EQ(ModeOf("New.info"), 0666u);
+    EXPECT_EQ(std::filesystem::status("New.info").permissions(), std::filesystem::perms(0666));
     FreeDiskObject(icon);
     umask(mask);
     EXPECT_EQ(ReadFileBytes("Theirs.info"), "theirs");
@@ -158,7 +142,7 @@ TEST_F(IconWrite, LinksAreFollowedAndStayLinks)
         EXPECT_TRUE(WriteToolTypes(name, {name}));
         EXPECT_EQ(ReadToolTypes("real/Target"), Texts{name});
     }
-    EXPECT_EQ(ModeOf("real/Target.info"), 0600u);
+    EXPECT_EQ(std::filesystem::status("real/Target.info").permissions(), std::filesystem::perms(0600));
     for (const char *link : {"Link.info", "Chain.info", "sub/Up.info"}) {
         EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
     }
@@ -207,19 +191,21 @@ TEST_F(IconWrite, WritesThatMayFailAreToldAndLeaveNothingBeside)
     int skipped = 0;
     for (std::size_t i = 0; i < std::size(folders); ++i) {
         SCOPED_TRACE(folders[i]);
-        int result = InChild([&] {
+        const pid_t pid = fork();
+        if (pid == 0) {
             // The folders above the test's may be closed to others (a private TMPDIR).
             if (!enter[i]() || chdir(folders[i]) != 0 || ReadToolTypes("Icon") == Texts{"(no icon)"}) {
-                return kUnavailable;
+                _exit(kUnavailable);
             }
             const Texts list(40, std::string(1000, 'x'));
             const bool written = WriteToolTypes("Icon", list);
             const bool told = IconPutProblem() == why[i] && IconWriteProblem("Icon") == why[i];
             unlink("filler");
-            return (written != (why[i] == IconProblem::None) ? 1 : 0) |
-                   ((written ? ReadToolTypes("Icon") != list : ReadFileBytes("Icon.info") != icon) ? 2 : 0) |
-                   (FilesIn(".") != Texts{"Icon.info"} ? 4 : 0) | (told ? 0 : 8);
-        });
+            _exit((written != (why[i] == IconProblem::None) ? 1 : 0) |
+                  ((written ? ReadToolTypes("Icon") != list : ReadFileBytes("Icon.info") != icon) ? 2 : 0) |
+                  (FilesIn(".") != Texts{"Icon.info"} ? 4 : 0) | (told ? 0 : 8));
+        }
+        const int result = WaitFor(pid);
         skipped += result == kUnavailable ? 1 : 0;
         EXPECT_TRUE(result == 0 || result == kUnavailable)
             << result

@@ -67,50 +67,44 @@ protected:
 
 using LoadSettingsTest = SettingsStoreTest;
 
-// No tool icon, or one without a usable APPLICATION (a name one too long for its
-// field is ignored, never cut): nothing else is taken, no application icon read.
-TEST_F(LoadSettingsTest, WithoutANamedApplicationOnlyTheScreenDefaultsAreTaken)
-{
-    const std::string longName(128, 'a');
-    MakeIcon("Application", {"FULLSCREEN", "NOSOUND"});
-    MakeIcon(longName.substr(0, 127), {"FULLSCREEN"});
-    for (const Entries &toolTypes : {Entries{}, Entries{"HELP=Starfield.guide", "HIDESOUND", "MORPHOS=Starfield_MOS"},
-                                     Entries{"APPLICATION=" + longName, "HELP=Starfield.guide", "WARPOS=W"}}) {
-        SCOPED_TRACE(toolTypes.size());
-        ResetAppSettings();
-        ResetToolConfig();
-        std::strcpy(ToolConfig.appName, "Application");
-        if (!toolTypes.empty()) {
-            MakeIcon("Settings", toolTypes);
-        }
-        LoadSettings();
-        EXPECT_STREQ(ToolConfig.appName, "Application");
-        EXPECT_STREQ(ToolConfig.helpFile, "");
-        EXPECT_EQ(ToolConfig.hideSound, 0);
-        for (const char *name : ToolConfig.platformIcons) {
-            EXPECT_STREQ(name, "");
-        }
-        EXPECT_EQ(Fields(AppSettings), Fields(Settings{0, kScreenModeId, kScreenDepth, 0, 0, 40, 1}));
-    }
-}
-
-// Values are taken whole, untrimmed; a bare key gives an empty value, HIDESOUND
-// counts by its presence; keys match in any case and the first entry of a key is
-// its value; a value too long for its field is ignored, never cut.
+// The tool's icon: values taken whole, untrimmed; a bare key gives an empty value,
+// HIDESOUND counts by its presence; keys match in any case and the first entry of
+// a key is its value; a value too long for its field is ignored, never cut. No
+// tool icon, or one without a usable APPLICATION: nothing else is taken, no
+// application icon read.
 TEST_F(LoadSettingsTest, TheToolIconFillsTheConfiguration)
 {
     const std::string name127(127, 'a'), name79(79, 'p');
-    MakeIcon("Settings",
-             {"APPLICATION=" + name127, "HELP=" + std::string(128, 'h'), "help=Second.guide", "HideSound=NO",
-              "AMIGAOS3=" + name79, "morphos", "WARPOS= Star field ", "AMIGAOS4=" + std::string(80, 'x')});
-    LoadSettings();
-    EXPECT_EQ(ToolConfig.appName, name127);
-    EXPECT_STREQ(ToolConfig.helpFile, "");
-    EXPECT_EQ(ToolConfig.hideSound, 1);
-    EXPECT_EQ(ToolConfig.platformIcons[0], name79);
-    EXPECT_STREQ(ToolConfig.platformIcons[1], "");
-    EXPECT_STREQ(ToolConfig.platformIcons[2], " Star field ");
-    EXPECT_STREQ(ToolConfig.platformIcons[3], "");
+    MakeIcon("Application", {"FULLSCREEN", "NOSOUND"});
+    MakeIcon(name127, {"FULLSCREEN"});
+    const Entries none = {"Application", "", "0", "", "", "", ""};
+    const struct {
+        Entries toolTypes, config;  // the application, help, HIDESOUND and the four platform icons
+        std::int32_t displayMode = 0;
+    } cases[] = {
+        {{}, none},
+        {{"HELP=Starfield.guide", "HIDESOUND", "MORPHOS=Starfield_MOS"}, none},
+        {{"APPLICATION=" + name127 + "a", "HELP=Starfield.guide", "WARPOS=W"}, none},
+        {{"APPLICATION=" + name127, "HELP=" + std::string(128, 'h'), "help=Second.guide", "HideSound=NO",
+          "AMIGAOS3=" + name79, "morphos", "WARPOS= Star field ", "AMIGAOS4=" + std::string(80, 'x')},
+         {name127, "", "1", name79, "", " Star field ", ""},
+         1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.toolTypes.size());
+        ResetAppSettings();
+        ResetToolConfig();
+        std::strcpy(ToolConfig.appName, "Application");
+        if (!c.toolTypes.empty()) {
+            MakeIcon("Settings", c.toolTypes);
+        }
+        LoadSettings();
+        const auto &icons = ToolConfig.platformIcons;
+        EXPECT_EQ((Entries{ToolConfig.appName, ToolConfig.helpFile, std::to_string(ToolConfig.hideSound), icons[0],
+                           icons[1], icons[2], icons[3]}),
+                  c.config);
+        EXPECT_EQ(Fields(AppSettings), Fields(Settings{c.displayMode, kScreenModeId, kScreenDepth, 0, 0, 40, 1}));
+    }
 }
 
 // The application icon's tooltypes over a record that starts with the defaults and
@@ -171,16 +165,6 @@ Entries Concat(Entries a, const Entries &b)
     return a;
 }
 
-// n entries of growing length.
-Entries Many(int n)
-{
-    Entries many;
-    for (int i = 0; i < n; ++i) {
-        many.push_back("ENTRY" + std::to_string(i) + "=" + std::string(i, 'v'));
-    }
-    return many;
-}
-
 using SaveSettingsTest = SettingsStoreTest;
 
 // Entries whose key (after leading spaces, up to "=") is a managed keyword in any
@@ -205,8 +189,8 @@ TEST_F(SaveSettingsTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
         // Leading spaces are dropped, tabs are not.
         {{"   DONOTWAIT", "\tWINDOW", " ", "  (FULLSCREEN)", "   depth=3"},
          {"DONOTWAIT", "\tWINDOW", "", "(FULLSCREEN)"}},
-        {Concat(Many(120), {"WINDOW"}), Many(120)},
-        {Many(3), Many(3)},  // the list is rebuilt from empty for every icon
+        {Concat(Entries(120, "ENTRY=value"), {"WINDOW"}), Entries(120, "ENTRY=value")},
+        {{"AGAIN"}, {"AGAIN"}},  // the list is rebuilt from empty for every icon
         {old, {"KEEP"}, {DISPLAY_WINDOW, 0x50031303, 24, 25, 0, 40, 1}, {"MASTERVOLUME=40", "WINDOW"}},
         {old, {"KEEP"}, {DISPLAY_FULLSCREEN_AUTO, 0x50031303, 24, 25, 0, 40, 1}, {"MASTERVOLUME=40", "FULLSCREEN"}},
         {old,
