@@ -1,6 +1,6 @@
 /* Loaded with LD_PRELOAD by the fault tests: SETTINGS_IO_FAULT="CALL:PERCENT:SEED"
  * makes that share of the calls CALL (open, read, write for pwrite, fsync,
- * ftruncate, rename for rename and renameat2) fail with EIO, in an order SEED repeats. */
+ * ftruncate, rename) fail with EIO, in an order SEED repeats. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -67,11 +67,4 @@ int ftruncate(int fd, off_t length)
 int rename(const char *from, const char *to)
 {
     return Fails("rename") ? -1 : NEXT("rename", int (*)(const char *, const char *))(from, to);
-}
-
-int renameat2(int fromAt, const char *from, int toAt, const char *to, unsigned flags)
-{
-    return Fails("rename") ? -1
-                           : NEXT("renameat2", int (*)(int, const char *, int, const char *, unsigned))(
-                                 fromAt, from, toAt, to, flags);
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Every setting changed with the keyboard alone, the screen mode in its requester,
-# saved with Ctrl+S: the
-# application's icon and the three platform icons get the new settings, each keeps
-# its own other tooltypes and every other byte, and the tool's own icon is
-# untouched. The tool's icon and one platform icon, with a selected image, are PNG.
+# saved with Ctrl+S while a platform icon may not be written: the others are
+# written, it is named in a requester, the window stays open. Saved again once it
+# may be written: every icon but the tool's own gets the new settings, keeping its
+# other tooltypes and every other byte, and the tool ends with exit value 0. The
+# tool's icon and one platform icon, with a selected image, are PNG.
 source "$(dirname "$0")/lib.sh"
 
 E2E_APP_SETTINGS=(FULLSCREEN MODEID=167936 DEPTH=8 MASTERVOLUME=40)  # PAL:HighRes
@@ -14,6 +15,7 @@ E2E_MADE[Starfield_OS4]="--png --select-image --type tool --default-tool Starfie
     APPLICATION=Starfield AMIGAOS3=Starfield_OS3 MORPHOS=Starfield_MOS AMIGAOS4=Starfield_OS4
 "$MKICON" "$DRAWER/Starfield_OS4.info" ${E2E_MADE[Starfield_OS4]} STACK=32768 WINDOW
 cp -p "$DRAWER"/*.info "$E2E_DIR/before/"
+chmod 0444 "$DRAWER/Starfield_OS3.info"
 e2e_start_settings
 # Focus starts on the display mode cycle: through "Window on Workbench" and
 # back to "Full screen (manual mode select)".
@@ -31,6 +33,15 @@ e2e_keys Tab Tab Right Right Right
 # Back to the sound checkmark: sound off ghosts the volume slider, which the
 # chain then leaves out: on to the fps checkmark and its slider.
 e2e_keys shift+Tab space Tab space Tab End Left Left
+e2e_keys ctrl+s
+requester=$(e2e_wait_window "$E2E_TITLE") || fail "no requester named the icon"
+e2e_focus "$requester"
+e2e_keys Return
+sleep 0.3
+e2e_expect_running "the window closed after a failed save"
+e2e_expect_unchanged Starfield_OS3
+chmod 0644 "$DRAWER/Starfield_OS3.info"
+e2e_focus "$WINDOW"
 e2e_keys ctrl+s
 e2e_expect_exit_zero
 

@@ -1,0 +1,256 @@
+// The settings store: the tool's configuration and the application's settings read
+// from their icons, and the settings merged back into every icon of the application.
+// Each test runs in a fresh folder as current directory, program state reset, with
+// a test screen to take the default mode from.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/program_reset.h"
+#include "platform/display.h"
+#include "platform/formats/icon_maker.h"
+#include "settings/app_settings.h"
+#include "settings/settings_writer.h"
+#include "settings/tool_config.h"
+#include "settings/tooltypes.h"
+#include "support/icon_test_util.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+constexpr std::uint32_t kScreenModeId = 0x00029004;
+constexpr std::int32_t kScreenDepth = 8;
+
+using Entries = std::vector<std::string>;
+
+// A record's fields, for comparing and printing whole records.
+auto Fields(const Settings &s)
+{
+    return std::tuple(s.displayMode, s.modeId, s.depth, s.fpsLimit, s.fpsLimitEnabled, s.masterVolume, s.soundEnabled);
+}
+
+class SettingsStoreTest : public testing::Test {
+protected:
+    SettingsStoreTest() : cd_(dir_.path())
+    {
+        ResetProgramState();
+        startScreen = &screen_;
+        std::strcpy(ToolConfig.appName, "Application");  // as the main flow leaves it
+    }
+    ~SettingsStoreTest() override { ResetProgramState(); }
+
+    // Writes "name.info" with the given tooltypes, a classic or a PNG icon.
+    void MakeIcon(const std::string &name, const Entries &toolTypes, bool png = false)
+    {
+        IconSpec spec;
+        spec.png = png;
+        spec.type = ICON_PROJECT;
+        spec.toolTypes = toolTypes;
+        spec.toolTypeSection = true;
+        WriteIcon(dir_.file(name + ".info"), spec);
+    }
+
+    TempDir dir_;
+    ScopedChdir cd_;
+    BitMap bitMap_{static_cast<std::uint32_t>(kScreenDepth)};
+    Screen screen_{{kScreenModeId}, {&bitMap_}};
+};
+
+using LoadSettingsTest = SettingsStoreTest;
+
+// The tool's icon: values taken whole, untrimmed; a bare key gives an empty value,
+// HIDESOUND counts by its presence; keys match in any case and the first entry of
+// a key is its value; a value too long for its field is ignored, never cut. No
+// tool icon, or one without a usable APPLICATION: nothing else is taken, no
+// application icon read.
+TEST_F(LoadSettingsTest, TheToolIconFillsTheConfiguration)
+{
+    const std::string name127(127, 'a'), name79(79, 'p');
+    MakeIcon("Application", {"FULLSCREEN", "NOSOUND"});
+    MakeIcon(name127, {"FULLSCREEN"});
+    const Entries none = {"Application", "", "0", "", "", "", ""};
+    const struct {
+        Entries toolTypes, config;  // the application, help, HIDESOUND and the four platform icons
+        std::int32_t displayMode = 0;
+    } cases[] = {
+        {{}, none},
+        {{"HELP=Starfield.guide", "HIDESOUND", "MORPHOS=Starfield_MOS"}, none},
+        {{"APPLICATION=" + name127 + "a", "HELP=Starfield.guide", "WARPOS=W"}, none},
+        {{"APPLICATION=" + name127, "HELP=" + std::string(128, 'h'), "help=Second.guide", "HideSound=NO",
+          "AMIGAOS3=" + name79, "morphos", "WARPOS= Star field ", "AMIGAOS4=" + std::string(80, 'x')},
+         {name127, "", "1", name79, "", " Star field ", ""},
+         1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.toolTypes.size());
+        ResetAppSettings();
+        ResetToolConfig();
+        std::strcpy(ToolConfig.appName, "Application");
+        if (!c.toolTypes.empty()) {
+            MakeIcon("Settings", c.toolTypes);
+        }
+        LoadSettings();
+        const auto &icons = ToolConfig.platformIcons;
+        EXPECT_EQ((Entries{ToolConfig.appName, ToolConfig.helpFile, std::to_string(ToolConfig.hideSound), icons[0],
+                           icons[1], icons[2], icons[3]}),
+                  c.config);
+        EXPECT_EQ(Fields(AppSettings), Fields(Settings{c.displayMode, kScreenModeId, kScreenDepth, 0, 0, 40, 1}));
+    }
+}
+
+// The application icon's tooltypes over a record that starts with the defaults and
+// a frame limit of 30 turned on; the script icon only when the name has none.
+// A key matches an entry's whole key, in any case; the value follows the first "=".
+// Numbers are signed decimal after any white space, up to the first other
+// character, clamped to 32 bits; a mode id is their 32 bits.
+TEST_F(LoadSettingsTest, TheApplicationIconSetsTheRecord)
+{
+    const struct {
+        Entries toolTypes;
+        Settings expected;
+        const char *icon = "Starfield";
+    } cases[] = {
+        // The display mode: WINDOW, then FULLSCREEN, then FULLSCREEN with MODEID (and DEPTH).
+        {{}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
+        {{"FULLSCREEN", "MODEID=1342378755", "DEPTH=24", "WINDOW"}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
+        {{"WINDOWTITLE=Demo", "WIN", "DEPTH=24", "FULLSCREEN"}, {1, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
+        {{"MODEID=1342378755", "FULLSCREEN"}, {2, 0x50031303, kScreenDepth, 30, 0, 40, 1}},
+        {{"MODEID=1342378755", "DEPTH=24", "FULLSCREEN"}, {2, 0x50031303, 24, 30, 0, 40, 1}},
+        {{"MODEID=1342378755", "DEPTH=24"}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
+        {{"MODEID=-1=5", "DEPTH=", "FULLSCREEN"}, {2, 0xFFFFFFFF, 0, 30, 0, 40, 1}},
+        // Frame limit and sound: a bare FPSLIMIT turns the limit on at 0; no range check.
+        {{"FPSLIMIT= 25fps", "MASTERVOLUME=-5", "NOSOUND"}, {0, kScreenModeId, kScreenDepth, 25, 1, -5, 0}},
+        {{"fpslimit", "MasterVolume=70"}, {0, kScreenModeId, kScreenDepth, 0, 1, 70, 1}},
+        {{"FULLSCREEN", "NOSOUND"}, {1, kScreenModeId, kScreenDepth, 30, 0, 40, 0}, "Starfield.vls"},
+        {{"MODEID=2147483648", "DEPTH=0x18", "FPSLIMIT=\t\n\v\f\r +7", "MASTERVOLUME=- 3", "FULLSCREEN"},
+         {2, 0x7FFFFFFF, 0, 7, 1, 0, 1}},
+        {{"MODEID=-2147483649", "DEPTH=99999999999999999999", "MASTERVOLUME=-99999999999999999999", "FULLSCREEN"},
+         {2, 0x80000000, INT32_MAX, 30, 0, INT32_MIN, 1}},
+        {{"MODEID=-2147483648", "FPSLIMIT=12 34", "MASTERVOLUME=3.9", "FULLSCREEN"},
+         {2, 0x80000000, kScreenDepth, 12, 1, 3, 1}},
+    };
+    MakeIcon("Settings", {"APPLICATION=Starfield", "HIDESOUND"});  // sound values are read even when hidden
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.toolTypes));
+        ResetAppSettings();
+        AppSettings.fpsLimit = 30;
+        AppSettings.fpsLimitEnabled = 1;
+        std::remove("Starfield.info");
+        MakeIcon(c.icon, c.toolTypes);
+        LoadSettings();
+        EXPECT_EQ(Fields(AppSettings), Fields(c.expected));
+    }
+    MakeIcon("Starfield", {"WINDOW"});  // the icon of the name wins over the script's
+    LoadSettings();
+    EXPECT_EQ(AppSettings.displayMode, 0);
+}
+
+// Every settings entry is written for this record.
+const Settings kAllOn = {DISPLAY_FULLSCREEN_MODE, 0x50031303, 24, 25, 1, 40, 0};
+const Entries kAllSettings = {"MASTERVOLUME=40",   "NOSOUND",  "FPSLIMIT=25",
+                              "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"};
+
+Entries Concat(Entries a, const Entries &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+using SaveSettingsTest = SettingsStoreTest;
+
+// Entries whose key (after leading spaces, up to "=") is a managed keyword in any
+// case are replaced; every other entry is kept in order, however many there are;
+// then each setting writes its own entries, in a fixed order.
+TEST_F(SaveSettingsTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
+{
+    const Entries old = {"KEEP",   "MODEID=5",    "DEPTH=8",         "FULLSCREEN",
+                         "WINDOW", "FPSLIMIT=50", "MASTERVOLUME=12", "NOSOUND"};
+    const struct {
+        Entries toolTypes, kept;
+        Settings record = kAllOn;
+        Entries written = kAllSettings;
+        std::int32_t hideSound = 0;
+    } cases[] = {
+        {{}, {}},
+        {{"Window", "fullscreen", "ModeId=5", "depth=8", "FpsLimit=3", "nosound", "MasterVolume=2", "WINDOW="}, {}},
+        {{"FULLSCREEN", "WINDOWTITLE=Starfield deluxe", "DEPTHCUE", "MODEIDS=1,2", "NOSOUNDFX", "(WINDOW)",
+          "FULLSCREEN2=yes", "MODEID =5", "X=WINDOW", ""},
+         {"WINDOWTITLE=Starfield deluxe", "DEPTHCUE", "MODEIDS=1,2", "NOSOUNDFX", "(WINDOW)", "FULLSCREEN2=yes",
+          "MODEID =5", "X=WINDOW", ""}},
+        // Leading spaces are dropped, tabs are not.
+        {{"   DONOTWAIT", "\tWINDOW", " ", "  (FULLSCREEN)", "   depth=3"},
+         {"DONOTWAIT", "\tWINDOW", "", "(FULLSCREEN)"}},
+        {Concat(Entries(120, "ENTRY=value"), {"WINDOW"}), Entries(120, "ENTRY=value")},
+        {{"AGAIN"}, {"AGAIN"}},  // the list is rebuilt from empty for every icon
+        {old, {"KEEP"}, {DISPLAY_WINDOW, 0x50031303, 24, 25, 0, 40, 1}, {"MASTERVOLUME=40", "WINDOW"}},
+        {old, {"KEEP"}, {DISPLAY_FULLSCREEN_AUTO, 0x50031303, 24, 25, 0, 40, 1}, {"MASTERVOLUME=40", "FULLSCREEN"}},
+        {old,
+         {"KEEP"},
+         {DISPLAY_FULLSCREEN_MODE, 0x80000000, -1, 25, 0, -5, 1},
+         {"MASTERVOLUME=-5", "MODEID=-2147483648", "DEPTH=-1", "FULLSCREEN"}},
+        // The hidden sound settings are removed and not written.
+        {old, {"KEEP"}, kAllOn, {"FPSLIMIT=25", "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"}, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.toolTypes) + " " + testing::PrintToString(c.written));
+        AppSettings = c.record;
+        ToolConfig.hideSound = c.hideSound;
+        MakeIcon("Starfield", c.toolTypes);
+        EXPECT_EQ(WriteIconSettings("Starfield"), 1);
+        EXPECT_EQ(ReadToolTypes("Starfield"), Concat(c.kept, c.written));
+    }
+}
+
+// Save writes the application's icon and every platform icon that exists, classic
+// or PNG, under its name or its script's (without the window, from the record as it
+// is). An icon that exists but cannot be read or written, or whose list lost a text
+// that could not be copied, is named with why and left as it was; the others are
+// still written, a name with no file is silent, and each save reports afresh.
+TEST_F(SaveSettingsTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
+{
+    AppSettings = kAllOn;
+    std::strcpy(ToolConfig.appName, "Starfield");
+    const char *platformIcons[] = {"Starfield_OS3", "Missing_MOS", "Starfield_WOS", "Starfield_OS4"};
+    for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
+        std::strcpy(ToolConfig.platformIcons[i], platformIcons[i]);
+    }
+    MakeIcon("Starfield", {"A"});
+    WriteFileBytes(dir_.file("Starfield_OS3.info"), "not an icon");
+    symlink("Gone.info", dir_.file("Starfield_WOS.vls.info").c_str());
+    MakeIcon("Starfield_OS4.vls", {"D"}, true);
+    chmod(dir_.file("Starfield.info").c_str(), 0444);
+    const std::string before = ReadFileBytes(dir_.file("Starfield.info"));
+    const std::string unwritable = "Starfield_OS3.info: is not an icon or is damaged\n"
+                                   "Starfield_WOS.vls.info: could not be read\n";
+
+    EXPECT_EQ(SaveSettings(), 3);
+    EXPECT_EQ(FailedIconReasons(), "Starfield.info: permission denied (read-only)\n" + unwritable);
+    EXPECT_EQ(writtenIcons, 1);
+    EXPECT_EQ(ReadToolTypes("Starfield_OS4.vls"), Concat({"D"}, kAllSettings));
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("Missing_MOS.vls.info")));
+
+    chmod(dir_.file("Starfield.info").c_str(), 0644);
+    FailToolTypeCopy(2);
+    EXPECT_EQ(SaveSettings(), 3);
+    EXPECT_EQ(FailedIconReasons(), "Starfield.info: could not be written\n" + unwritable);
+    EXPECT_EQ(ReadFileBytes(dir_.file("Starfield.info")), before);
+    EXPECT_EQ(ReadFileBytes(dir_.file("Starfield_OS3.info")), "not an icon");
+    EXPECT_EQ(SaveSettings(), 2);
+    EXPECT_EQ(FailedIconNames(), "Starfield_OS3.info, Starfield_WOS.vls.info");
+    EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
+
+    // Icon names are ISO-8859-1; the requester's texts are UTF-8.
+    failedIcons = {{"Gr\xFCn.info", IconProblem::Folder}};
+    EXPECT_EQ(FailedIconNames() + "|" + FailedIconReasons(), "Gr\u00FCn.info|Gr\u00FCn.info: is a folder\n");
+}
+
+}  // namespace
