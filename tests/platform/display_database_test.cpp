@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "platform/display.h"
 #include "platform/toolkit/toolkit_test_support.h"
@@ -23,12 +22,7 @@ std::string ModeName(std::uint32_t modeId)
 TEST(DisplayDatabase, NamesChipsetHostAndUnknownModes)
 {
     EXPECT_EQ(ModeName(0x00019004), "NTSC:HighRes Laced");
-    DisplayModeRecord mode;
-    EXPECT_EQ(HostModeId(1920, 1080), 0x07800438u);
     EXPECT_EQ(ModeName(HostModeId(16384, 16384)), "Display:16384x16384");
-    ASSERT_TRUE(FindDisplayMode(HostModeId(1024, 600), &mode));
-    EXPECT_EQ(std::vector<std::uint16_t>(mode.depths, mode.depths + mode.depthCount),
-              (std::vector<std::uint16_t>{8, 16, 24, 32}));
     EXPECT_EQ(ModeName(0x50031000), "0x50031000");           // too wide to be a host mode
     EXPECT_EQ(ModeName(0x00021001), "0x00021001");           // a PAL id of no listed mode
     EXPECT_EQ(ModeName(HostModeId(64, 480)), "0x004001E0");  // too narrow
