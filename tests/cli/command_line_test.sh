@@ -142,7 +142,6 @@ LANGS
 # an icon in it (as a desktop opens one with the tool) from elsewhere.
 restore_drawer
 mv "$DRAWER/Starfield.info" "$DRAWER/Starfield.vls.info"
-cp "$E2E_DIR/before/Starfield.info" "$E2E_DIR/before/Starfield.vls.info"
 cd /
 expect_run 0 --save "$DRAWER/Starfield.vls.info" NOSOUND
 e2e_expect_tooltypes Starfield.vls DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" MASTERVOLUME=40 NOSOUND WINDOW
