@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,20 +86,17 @@ protected:
     }
     void TearDown() override { ResetProgramState(); }
 
-    // Copies the icon into a fresh current folder as "Icon.info"; returns its bytes.
-    std::string Stage(const fs::path &icon)
+    // Copies the icon into the current folder as "Icon.info"; returns its bytes.
+    static std::string Stage(const fs::path &icon)
     {
-        cd_.reset();
-        dir_.emplace();
         const std::string bytes = ReadFileBytes(icon.string());
-        WriteFileBytes(dir_->file("Icon.info"), bytes);
-        cd_.emplace(dir_->path());
+        WriteFileBytes("Icon.info", bytes);
         return bytes;
     }
 
     std::vector<fs::path> icons_;
-    std::optional<TempDir> dir_;
-    std::optional<ScopedChdir> cd_;
+    TempDir dir_;
+    ScopedChdir cd_{dir_.path()};
 };
 
 }  // namespace
