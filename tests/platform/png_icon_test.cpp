@@ -48,11 +48,6 @@ std::string WithTags(const std::string &tags)
     return kSignature + Chunk("icOn", tags) + kIend;
 }
 
-IconSpec PngSpec(Texts toolTypes)
-{
-    return {.type = ICON_PROJECT, .toolTypes = std::move(toolTypes), .png = true};
-}
-
 class PngIcon : public ::testing::Test {
 protected:
     PngIcon() : here_(dir_.path()) {}
@@ -88,9 +83,8 @@ TEST_F(PngIcon, NewToolTypesTakeTheOldOnesPlacesAndEveryOtherTagStays)
     }
 
     // An icon without icOn has no tooltypes and gets one before its first IEND, only for a list.
-    IconSpec bare = PngSpec({});
-    bare.iconChunk = false;
-    const std::string original = MakeIcon(bare), first = original.substr(0, original.find("IEND") - 4);
+    const std::string original = MakeIcon({.png = true, .iconChunk = false}),
+                      first = original.substr(0, original.find("IEND") - 4);
     Put("Bare", original);
     EXPECT_EQ(ReadToolTypes("Bare"), Texts{});
     EXPECT_TRUE(WriteToolTypes("Bare", {}));
@@ -130,7 +124,7 @@ TEST_F(PngIcon, TagsUpToTheLimit)
 
 TEST_F(PngIcon, MalformedIconsAreNoIconsAndNeverWritten)
 {
-    const std::string good = MakeIcon(PngSpec({"GOOD"}));
+    const std::string good = MakeIcon({.type = ICON_PROJECT, .toolTypes = {"GOOD"}, .png = true});
     const std::size_t idat = good.find("IDAT") - 4;
     auto changed = [&](std::size_t at, const std::string &with) {
         return std::string(good).replace(at, with.size(), with);
