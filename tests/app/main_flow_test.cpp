@@ -63,22 +63,17 @@ protected:
     ScopedCatalogEnvironment builtInTexts_{drawer_.path(), ""};
 };
 
-// The application's settings in the controls, the rules applied, the mode's name
-// shown; Cancel leaves without writing.
+// The controls set from the loaded settings (their values: the window's tests),
+// the mode's name shown.
 TEST_F(MainFlowTest, TheWindowOpensWithTheLoadedSettings)
 {
     Icon("Settings", {"APPLICATION=Starfield"});
-    Icon("Starfield", {"FULLSCREEN", "MODEID=167940", "DEPTH=8", "FPSLIMIT=30"});  // PAL:HighRes Laced
-    const std::string before = ReadFileBytes("Starfield.info");
+    Icon("Starfield", {"FULLSCREEN", "MODEID=167940", "DEPTH=8"});  // PAL:HighRes Laced
     RunAndLook([] {
-        EXPECT_STREQ(windowTitle, "Starfield Settings");
         EXPECT_EQ(Attr(displayModeCycle, MUIA_Cycle_Active), 2);
         EXPECT_EQ(Text(screenModeText), "PAL:HighRes Laced");
-        EXPECT_EQ(Attr(fpsSlider, MUIA_Numeric_Value), 30);
-        EXPECT_EQ(Attr(fpsSlider, MUIA_Disabled), 0);
         EXPECT_TRUE(MUI_SimulateInput(cancelButton));
     });
-    EXPECT_EQ(ReadFileBytes("Starfield.info"), before);
 }
 
 // A tool icon without APPLICATION: the default name, whose icon Save still writes;
@@ -89,7 +84,6 @@ TEST_F(MainFlowTest, WithoutApplicationTheDefaultNameIsConfigured)
     Icon("Application", {"DONOTWAIT"});
     RunAndLook([] {
         EXPECT_STREQ(windowTitle, "Application Settings");
-        EXPECT_NE(soundCheckmark, nullptr);
         EXPECT_EQ(Text(screenModeText).rfind("Display:", 0), 0u) << Text(screenModeText);
         EXPECT_NE(Attr(fpsSlider, MUIA_Disabled), 0);
         EXPECT_NE(Attr(screenModeButton, MUIA_Disabled), 0);
@@ -119,7 +113,6 @@ TEST_F(MainFlowTest, AnIconThatCannotBeReadIsToldBeforeTheWindowOpens)
                                "The values shown are the defaults.",
                                "Cannot save the settings into Starfield.info!\n\n"
                                "Starfield.info: is not an icon or is damaged\n (open)"}));
-    EXPECT_EQ(ReadFileBytes("Starfield.info"), "damaged");
 }
 
 // An object that cannot be made: the failure reported through code 2.

@@ -1,8 +1,9 @@
-// --list-modes against the screen mode requester's own list.
+// --list-modes against the modes the screen mode requester offers.
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -26,41 +27,27 @@ std::string Printed(bool json)
     return printed;
 }
 
-// Each line and each JSON object is a mode the requester lists, in its order,
-// with the id in both forms and only the depths it offers.
+// A line and a JSON object for each mode the requester offers between 8 and 32
+// bits, in its order, with the id in both forms and only the depths it offers.
 TEST_F(ToolkitTest, ListModesPrintsTheModesOfTheRequester)
 {
-    std::vector<std::uint32_t> listed;
-    void *requester = AllocAslRequest(ASL_ScreenModeRequest, nullptr);
-    AslSetRequestHook([&listed](AslScreenModeControl &control) {
-        listed = control.ListedDisplayIds();
-        return false;
-    });
-    AslRequestTags(requester, ASLSM_InitialDisplayID, 0x00029000, ASLSM_MinDepth, 8, ASLSM_MaxDepth, 32, TAG_DONE);
-    AslSetRequestHook(nullptr);
-    FreeAslRequest(requester);
-    ASSERT_FALSE(listed.empty());
-
-    std::istringstream lines(Printed(false));
-    std::vector<std::uint32_t> printed;
-    for (std::string line; std::getline(lines, line);) {
-        unsigned hex = 0, decimal = 0;
-        ASSERT_EQ(std::sscanf(line.c_str(), "0x%x %u", &hex, &decimal), 2) << line;
-        EXPECT_EQ(hex, decimal) << line;
-        printed.push_back(hex);
-        if (hex == 0x00029000) {
-            EXPECT_EQ(line, "0x00029000     167936  PAL:HighRes                640x256   8");
-        }
-    }
-    EXPECT_EQ(printed, listed);
-
+    const std::vector<DisplayModeRecord> offered = ScreenModeChoices(8, 32);
+    const std::string printed = Printed(false);
     const QJsonArray modes = QJsonDocument::fromJson(QByteArray::fromStdString(Printed(true))).array();
-    ASSERT_EQ(modes.size(), static_cast<qsizetype>(listed.size()));
-    for (qsizetype i = 0; i < modes.size(); ++i) {
-        const QJsonObject mode = modes[i].toObject();
-        EXPECT_EQ(mode["modeId"].toInteger(), listed[i]);
-        EXPECT_EQ(mode["hex"].toString(), QString::asprintf("0x%08X", listed[i]));
+    ASSERT_EQ(std::count(printed.begin(), printed.end(), '\n'), static_cast<std::ptrdiff_t>(offered.size()));
+    ASSERT_EQ(modes.size(), static_cast<qsizetype>(offered.size()));
+    std::istringstream lines(printed);
+    for (const DisplayModeRecord &mode : offered) {
+        std::string line;
+        std::getline(lines, line);
+        unsigned hex = 0, decimal = 0;
+        EXPECT_EQ(std::sscanf(line.c_str(), "0x%x %u", &hex, &decimal), 2) << line;
+        EXPECT_EQ(std::pair(hex, decimal), std::pair(mode.modeId, mode.modeId)) << line;
+        const QJsonObject object = modes[&mode - offered.data()].toObject();
+        EXPECT_EQ(object["modeId"].toInteger(), mode.modeId);
+        EXPECT_EQ(object["hex"].toString(), QString::asprintf("0x%08X", mode.modeId));
     }
+    EXPECT_NE(printed.find("\n0x00029000     167936  PAL:HighRes                640x256   8\n"), std::string::npos);
     const QJsonObject host = modes[0].toObject();
     EXPECT_EQ(host["depths"].toArray(), (QJsonArray{8, 16, 24, 32}));
     EXPECT_EQ(host["name"].toString(),

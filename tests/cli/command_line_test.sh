@@ -7,13 +7,13 @@
 source "$(dirname "$0")/../e2e/lib.sh"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-# Runs Settings; its exit value in STATUS, its output in out and err.
-settings() {
-    STATUS=0
-    "$SETTINGS_BIN" "$@" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || STATUS=$?
-}
-expect_status() {
-    [ "$STATUS" -eq "$1" ] || fail "$2: exit value $STATUS, not $1: $(cat "$E2E_DIR/err")"
+# Runs Settings with the other arguments, its output in out and err; its exit
+# value must be the first.
+expect_run() {
+    local want=$1 status=0
+    shift
+    "$SETTINGS_BIN" "$@" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || status=$?
+    [ "$status" -eq "$want" ] || fail "line ${BASH_LINENO[0]}: $*: exit value $status, not $want: $(cat "$E2E_DIR/err")"
 }
 # A line of the output starts with this text (then ends, or goes on after a space).
 expect_line() {
@@ -26,10 +26,8 @@ restore_drawer() {
 }
 
 e2e_make_drawer
-settings -style fusion --show "$DRAWER"  # Qt's own options are left to Qt
-expect_status 0 --show
-settings -style=fusion --show "$DRAWER"  # a value given with = takes nothing after it
-expect_status 0 "--show after -style=fusion"
+expect_run 0 -style fusion --show "$DRAWER"  # Qt's own options are left to Qt
+expect_run 0 -style=fusion --show "$DRAWER"  # a value given with = takes nothing after it
 for line in APPLICATION=Starfield HIDESOUND=0 "windowTitle=Starfield Settings" displayMode=0 masterVolume=40 \
     "icon Starfield: Starfield.info, tool icon, can be written" \
     "icon Starfield_MOS: Starfield_MOS.info, project icon, can be written"; do
@@ -39,8 +37,7 @@ done
 # Bad words, numbers and drawers: exit value 2, not a byte written, and a message
 # naming the bad one (the last argument, or the one after "|").
 while IFS='|' read -r args named; do
-    settings $args
-    expect_status 2 "$args"
+    expect_run 2 $args
     named=${named:-${args##* }}
     grep -qF -- "$named" "$E2E_DIR/err" || fail "$args: the message does not name $named"
     e2e_expect_unchanged
@@ -67,9 +64,8 @@ BAD
 # Every word, in any letter case, and the ends of the ranges, one after another:
 # the words, then lines --show prints after saving them.
 while IFS='|' read -r words lines; do
-    settings --save "$DRAWER" $words
-    expect_status 0 "$words"
-    settings --show "$DRAWER"
+    expect_run 0 --save "$DRAWER" $words
+    expect_run 0 --show "$DRAWER"
     for line in $lines; do
         expect_line "$line" "$words"
     done
@@ -90,8 +86,7 @@ e2e_expect_tooltypes Starfield_MOS PUBSCREEN=Workbench "${settings[@]}"
 restore_drawer
 "$MKICON" "$DRAWER/Settings.info" --type tool APPLICATION=Starfield AMIGAOS3=Starfield_OS3 MORPHOS=Starfield_MOS HIDESOUND
 for word in MASTERVOLUME=3 NOSOUND SOUND; do
-    settings --save "$DRAWER" FPSLIMIT=9 $word
-    expect_status 2 "$word with HIDESOUND"
+    expect_run 2 --save "$DRAWER" FPSLIMIT=9 $word
     e2e_expect_unchanged Starfield Starfield_OS3 Starfield_MOS
 done
 
@@ -100,8 +95,7 @@ done
 restore_drawer
 chmod 0444 "$DRAWER/Starfield_OS3.info"
 echo "not an icon" >"$DRAWER/Starfield_MOS.info"
-settings --save "$DRAWER" NOSOUND --dry-run
-expect_status 1 --dry-run
+expect_run 1 --save "$DRAWER" NOSOUND --dry-run
 grep -q "Starfield_OS3.info: permission denied" "$E2E_DIR/err" &&
     grep -q "Starfield_MOS.info: is not an icon or is damaged" "$E2E_DIR/err" || fail "the failed icons are not named with why"
 expect_line "Starfield.info after:" --dry-run
@@ -116,21 +110,17 @@ e2e_expect_unchanged Settings Starfield Starfield_OS3
 restore_drawer
 for broken in Starfield Settings; do
     printf 'damaged' >"$DRAWER/$broken.info"
-    settings --save "$DRAWER" FPSLIMIT=31
-    expect_status 1 "unreadable $broken.info"
+    expect_run 1 --save "$DRAWER" FPSLIMIT=31
     grep -q "$broken.info: is not an icon" "$E2E_DIR/err" || fail "$broken.info is not named: $(cat "$E2E_DIR/err")"
     e2e_expect_unchanged Starfield_OS3 Starfield_MOS
     restore_drawer
 done
 mkdir "$E2E_DIR/empty"
-settings --save "$E2E_DIR/empty" WINDOW
-expect_status 2 "a drawer without Settings.info"
+expect_run 2 --save "$E2E_DIR/empty" WINDOW
 rm "$DRAWER/Starfield_MOS.info"
-settings --save "$DRAWER" WINDOW
-expect_status 0 "a platform icon absent"
+expect_run 0 --save "$DRAWER" WINDOW
 rm "$DRAWER/Starfield.info" "$DRAWER/Starfield_OS3.info"
-settings --save "$DRAWER" WINDOW
-expect_status 1 "no icon at all"
+expect_run 1 --save "$DRAWER" WINDOW
 grep -q "Starfield.info: does not exist" "$E2E_DIR/err" || fail "no icon written, not said"
 
 # The messages in the user's language, their characters right (UTF-8), with the
@@ -138,8 +128,7 @@ grep -q "Starfield.info: does not exist" "$E2E_DIR/err" || fail "no icon written
 restore_drawer
 echo "not an icon" >"$DRAWER/Starfield_MOS.info"
 while IFS='|' read -r lang status text args; do
-    LANG=$lang.UTF-8 LC_ALL= LC_MESSAGES= LANGUAGE= settings $args
-    expect_status "$status" "$lang $args"
+    LANG=$lang.UTF-8 LC_ALL= LC_MESSAGES= LANGUAGE= expect_run "$status" $args
     grep -qF -- "$text" "$E2E_DIR/out" "$E2E_DIR/err" || fail "$lang $args: no $text in: $(cat "$E2E_DIR"/{out,err})"
 done <<LANGS
 de_DE|0|Rückgabewert:|--help
@@ -153,10 +142,8 @@ LANGS
 # an icon in it (as a desktop opens one with the tool) from elsewhere.
 restore_drawer
 mv "$DRAWER/Starfield.info" "$DRAWER/Starfield.vls.info"
-cp "$E2E_DIR/before/Starfield.info" "$E2E_DIR/before/Starfield.vls.info"
 cd /
-settings --save "$DRAWER/Starfield.vls.info" NOSOUND
-expect_status 0 "the .vls icon"
+expect_run 0 --save "$DRAWER/Starfield.vls.info" NOSOUND
 e2e_expect_tooltypes Starfield.vls DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" MASTERVOLUME=40 NOSOUND WINDOW
 [ ! -e "$DRAWER/Starfield.info" ] || fail "Starfield.info was made"
 echo "PASS"

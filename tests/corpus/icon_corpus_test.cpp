@@ -5,10 +5,8 @@
 
 #include <strings.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,31 +86,28 @@ protected:
     }
     void TearDown() override { ResetProgramState(); }
 
-    // Copies the icon into a fresh current folder as "Icon.info"; returns its bytes.
-    std::string Stage(const fs::path &icon)
+    // Copies the icon into the current folder as "Icon.info"; returns its bytes.
+    static std::string Stage(const fs::path &icon)
     {
-        cd_.reset();
-        dir_.emplace();
         const std::string bytes = ReadFileBytes(icon.string());
-        WriteFileBytes(dir_->file("Icon.info"), bytes);
-        cd_.emplace(dir_->path());
+        WriteFileBytes("Icon.info", bytes);
         return bytes;
     }
 
     std::vector<fs::path> icons_;
-    std::optional<TempDir> dir_;
-    std::optional<ScopedChdir> cd_;
+    TempDir dir_;
+    ScopedChdir cd_{dir_.path()};
 };
 
 }  // namespace
 
 // Written back, an icon keeps every byte (a wrong CRC on a PNG icon's icOn is
-// mended). Merged with displayMode 2, modeId 0x50031303, depth 24, limit 25 on,
-// volume 40, sound off, its list is the kept entries without their leading
-// spaces, then the settings; nothing else changes.
+// mended). Merged with settings, its list ends with them (which entries are kept:
+// the settings writer's tests); nothing else changes.
 TEST_F(IconCorpus, WritingBackKeepsEveryByteAndMergingChangesOnlyTheToolTypes)
 {
-    const Entries managed = {"MASTERVOLUME", "NOSOUND", "FPSLIMIT", "WINDOW", "FULLSCREEN", "MODEID", "DEPTH"};
+    const Entries settings = {"MASTERVOLUME=40",   "NOSOUND",  "FPSLIMIT=25",
+                              "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"};
     for (const fs::path &path : icons_) {
         SCOPED_TRACE(path.string());
         const std::string original = Stage(path);
@@ -128,17 +123,6 @@ TEST_F(IconCorpus, WritingBackKeepsEveryByteAndMergingChangesOnlyTheToolTypes)
                                     : again.head == before.head && again.tail == before.tail &&
                                           again.between == before.between && again.toolTypes == before.toolTypes);
 
-        Entries expected;
-        for (const std::string &entry : before.toolTypes) {
-            std::string kept = entry.substr(std::min(entry.find_first_not_of(' '), entry.size()));
-            std::string key = kept.substr(0, kept.find('='));
-            std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::toupper(c); });
-            if (std::find(managed.begin(), managed.end(), key) == managed.end()) {
-                expected.push_back(kept);
-            }
-        }
-        expected.insert(expected.end(),
-                        {"MASTERVOLUME=40", "NOSOUND", "FPSLIMIT=25", "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"});
         ResetProgramState();
         AppSettings = {2, 0x50031303, 24, 25, 1, 40, 0};
         EXPECT_EQ(WriteIconSettings("Icon"), 1);
@@ -146,7 +130,10 @@ TEST_F(IconCorpus, WritingBackKeepsEveryByteAndMergingChangesOnlyTheToolTypes)
         EXPECT_TRUE(merged.head == before.head) << "bytes before the tooltypes changed";
         EXPECT_TRUE(merged.tail == before.tail) << "bytes after the tooltypes changed";
         EXPECT_EQ(merged.between, before.between);
-        EXPECT_EQ(merged.toolTypes, expected);
+        ASSERT_GE(merged.toolTypes.size(), settings.size());
+        EXPECT_EQ(
+            Entries(merged.toolTypes.end() - static_cast<std::ptrdiff_t>(settings.size()), merged.toolTypes.end()),
+            settings);
         EXPECT_TRUE(merged.crcValid);
     }
 }

@@ -70,7 +70,6 @@ TEST_F(IconsOverviewTest, EachIconSaveWritesInItsOrderWithKindWritabilityAndOwnS
         DispatchCommand(static_cast<std::int32_t>(id));
     }
     EXPECT_EQ(Attr(iconsWindow, MUIA_Window_Open), 0u);
-    chmod(drawer.file("Star_MOS.info").c_str(), 0644);
 }
 
 }  // namespace

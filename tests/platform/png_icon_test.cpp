@@ -48,17 +48,6 @@ std::string WithTags(const std::string &tags)
     return kSignature + Chunk("icOn", tags) + kIend;
 }
 
-IconSpec PngSpec(Texts toolTypes)
-{
-    IconSpec spec;
-    spec.png = spec.selectImage = true;
-    spec.type = ICON_PROJECT;
-    spec.hasDefaultTool = true;
-    spec.defaultTool = "SYS:Utilities/MultiView";
-    spec.toolTypes = std::move(toolTypes);
-    return spec;
-}
-
 class PngIcon : public ::testing::Test {
 protected:
     PngIcon() : here_(dir_.path()) {}
@@ -68,21 +57,6 @@ protected:
     TempDir dir_;
     ScopedChdir here_;
 };
-
-TEST_F(PngIcon, GivesTheTypeDefaultToolStackPositionAndToolTypesOfItsFirstImage)
-{
-    const Texts texts = {"DONOTWAIT", "", "(WINDOWTITLE=Caf\xe9)"};
-    Put("Full", MakeIcon(PngSpec(texts)));
-    DiskObject *icon = GetDiskObject("Full");
-    ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(icon->do_Type, ICON_PROJECT);
-    EXPECT_STREQ(icon->do_DefaultTool, "SYS:Utilities/MultiView");
-    EXPECT_EQ(icon->do_StackSize, 4096);
-    EXPECT_EQ(icon->do_CurrentX, 16);
-    EXPECT_EQ(icon->do_CurrentY, 24);
-    EXPECT_EQ(ToolTypesOf(icon->do_ToolTypes), texts);
-    FreeDiskObject(icon);
-}
 
 // The i-th text takes the i-th tooltype tag's place, more follow the last one;
 // every other tag, unknown ones too, keeps its place and bytes.
@@ -109,9 +83,8 @@ TEST_F(PngIcon, NewToolTypesTakeTheOldOnesPlacesAndEveryOtherTagStays)
     }
 
     // An icon without icOn has no tooltypes and gets one before its first IEND, only for a list.
-    IconSpec bare = PngSpec({});
-    bare.iconChunk = false;
-    const std::string original = MakeIcon(bare), first = original.substr(0, original.find("IEND") - 4);
+    const std::string original = MakeIcon({.png = true, .iconChunk = false}),
+                      first = original.substr(0, original.find("IEND") - 4);
     Put("Bare", original);
     EXPECT_EQ(ReadToolTypes("Bare"), Texts{});
     EXPECT_TRUE(WriteToolTypes("Bare", {}));
@@ -120,25 +93,18 @@ TEST_F(PngIcon, NewToolTypesTakeTheOldOnesPlacesAndEveryOtherTagStays)
     EXPECT_EQ(Bytes("Bare"), first + Chunk("icOn", tt("WINDOW")) + original.substr(first.size()));
 }
 
-TEST_F(PngIcon, AWrongCrcOnIcOnIsReadAndMended)
+// Only the first icOn of the first image is the icon's, read and written with a
+// wrong CRC mended; a second one stays as it is.
+TEST_F(PngIcon, TheFirstIcOnIsTheIconsAndAWrongCrcOnItIsMended)
 {
-    const std::string tags = Text(ATTR_TOOLTYPE, "OLD") + Tag(ATTR_ICONX, 5), good = WithTags(tags);
-    std::string bad = good;
-    bad[8 + 8 + tags.size()] ^= 0x40;  // the icOn's CRC
-    Put("Icon", bad);
-    EXPECT_EQ(ReadToolTypes("Icon"), Texts{"OLD"});
-    EXPECT_TRUE(WriteToolTypes("Icon", {"OLD"}));
-    EXPECT_EQ(Bytes("Icon"), good);
-}
-
-// Only the first icOn of the first image is the icon's; a second one stays as it is.
-TEST_F(PngIcon, ASecondIcOnIsNotTheIcons)
-{
-    const std::string second = Chunk("icOn", Text(ATTR_TOOLTYPE, "SECOND"));
-    Put("Icon", kSignature + Chunk("icOn", Text(ATTR_TOOLTYPE, "FIRST")) + second + kIend);
+    const std::string first = Chunk("icOn", Text(ATTR_TOOLTYPE, "FIRST") + Tag(ATTR_ICONX, 5)),
+                      second = Chunk("icOn", Text(ATTR_TOOLTYPE, "SECOND"));
+    std::string bad = first;
+    bad.back() ^= 0x40;
+    Put("Icon", kSignature + bad + second + kIend);
     EXPECT_EQ(ReadToolTypes("Icon"), Texts{"FIRST"});
-    EXPECT_TRUE(WriteToolTypes("Icon", {"NEW"}));
-    EXPECT_EQ(Bytes("Icon"), kSignature + Chunk("icOn", Text(ATTR_TOOLTYPE, "NEW")) + second + kIend);
+    EXPECT_TRUE(WriteToolTypes("Icon", {"FIRST"}));
+    EXPECT_EQ(Bytes("Icon"), kSignature + first + second + kIend);
 }
 
 // As many tags as the limit are read and written; a write that would make one
@@ -158,7 +124,7 @@ TEST_F(PngIcon, TagsUpToTheLimit)
 
 TEST_F(PngIcon, MalformedIconsAreNoIconsAndNeverWritten)
 {
-    const std::string good = MakeIcon(PngSpec({"GOOD"}));
+    const std::string good = MakeIcon({.type = ICON_PROJECT, .toolTypes = {"GOOD"}, .png = true});
     const std::size_t idat = good.find("IDAT") - 4;
     auto changed = [&](std::size_t at, const std::string &with) {
         return std::string(good).replace(at, with.size(), with);
@@ -182,6 +148,8 @@ TEST_F(PngIcon, MalformedIconsAreNoIconsAndNeverWritten)
     Put("Good", good);
     DiskObject *icon = GetDiskObject("Good");
     ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->do_Type, ICON_PROJECT);
+    EXPECT_EQ(ToolTypesOf(icon->do_ToolTypes), Texts{"GOOD"});
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         Put("Bad", c.bytes);
