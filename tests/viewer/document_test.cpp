@@ -22,7 +22,7 @@
 #include <gtest/gtest.h>
 
 #include "guide_render.h"
-#include "platform/formats/catalog_compiler.h"
+#include "support/catalog_test_util.h"
 #include "support/temp_dir.h"
 #include "viewer_texts.h"
 #include "viewer_window.h"
@@ -56,46 +56,15 @@ int RunViewer(const std::string &args, std::string *errors, bool output = false)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// UTF-8 when it is valid UTF-8, else ISO-8859-1; the format by suffix, then content.
-TEST_F(ViewerTest, ReadsTextAndTellsItsFormat)
-{
-    Document document;
-    QString error;
-    ASSERT_TRUE(ReadDocument(Write("notes.txt", "Gr\xC3\xBC\xC3\237e\n").c_str(), &document, &error));
-    EXPECT_EQ(document.text, QString::fromUtf8("Grüße\n"));
-    EXPECT_EQ(document.fileName, QStringLiteral("notes.txt"));
-    ASSERT_TRUE(ReadDocument(Write("amiga.txt", "Gr\xFC\337e\n").c_str(), &document, &error));
-    EXPECT_EQ(document.text, QString::fromUtf8("Grüße\n"));
-
-    EXPECT_EQ(DetectFormat("Help.MARKDOWN", ""), DocumentFormat::Markdown);
-    EXPECT_EQ(DetectFormat("Help.htm", "# not markdown"), DocumentFormat::Html);
-    EXPECT_EQ(DetectFormat("Help.txt", "<html>"), DocumentFormat::PlainText);
-    EXPECT_EQ(DetectFormat("Help.guide", "  <!DOCTYPE html><p>x"), DocumentFormat::Html);
-    EXPECT_EQ(DetectFormat("README", "# Title\n\ntext"), DocumentFormat::Markdown);
-    EXPECT_EQ(DetectFormat("README", "Title\n# not first"), DocumentFormat::PlainText);
-}
-
-// Missing, a folder, binary, a FIFO (without blocking), no name; an empty file
-// is an empty document.
-TEST_F(ViewerTest, RefusesWhatItCannotShow)
-{
-    Document document;
-    QString error;
-    const std::string fifo = dir_ + "/pipe.txt";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string &path :
-         {dir_ + "/missing.md", dir_, Write("image.md", std::string("PNG\0\0\x01\x02", 7)), fifo, std::string()}) {
-        EXPECT_FALSE(ReadDocument(path.c_str(), &document, &error)) << path;
-    }
-    EXPECT_TRUE(ReadDocument(Write("empty.txt", "").c_str(), &document, &error));
-}
-
-// Without a display: guide nodes listed and printed; what cannot be shown named,
-// with 1; wrong usage 2; a name that looks like an option is still a file name.
-TEST_F(ViewerTest, ListsAndPrintsGuideNodesAndRefusesWithoutDisplay)
+// Without a display: a text printed in UTF-8 (read as ISO-8859-1 when it is not
+// UTF-8), guide nodes listed and printed; what cannot be shown named, with 1 (a
+// FIFO without blocking); wrong usage 2; a name that looks like an option is
+// still a file name.
+TEST_F(ViewerTest, PrintsWithoutDisplayAndRefusesWhatItCannotShow)
 {
     const std::string guide = Write("g.guide", "@database\n@node Main\nfirst\n@node \"Two words\" \"T\"\n"
                                                "@{\"label\" link Main} @{b}bold@{ub}\n");
+    ASSERT_EQ(mkfifo((dir_ + "/pipe.txt").c_str(), 0600), 0);
     const struct {
         std::string args;
         int status;
@@ -104,10 +73,16 @@ TEST_F(ViewerTest, ListsAndPrintsGuideNodesAndRefusesWithoutDisplay)
         {"--nodes " + guide, 0, "Main\nTwo words\n"},
         {"--text " + guide, 0, "first\n"},
         {"--text " + guide + " 'two WORDS'", 0, "label bold\n"},
+        {"--text " + Write("utf8.txt", "Grüße\n"), 0, "Grüße\n"},
+        {"--text " + Write("amiga.txt", "Gr\xFC\337e\n"), 0, "Grüße\n"},
+        {"--text " + Write("empty.txt", ""), 0, ""},
         {"--text " + guide + " Three", 1, "there is no node Three in g.guide"},
         {"--nodes " + Write("plain.txt", "@database? no"), 1, "not an AmigaGuide document"},
         {"'" + dir_ + "/missing file.md'", 1, "no such file"},
         {dir_, 1, "it is a folder"},
+        {dir_ + "/pipe.txt", 1, "not a regular file"},
+        {Write("image.md", std::string("PNG\0\0\x01\x02", 7)), 1, "not a text"},
+        {"''", 1, "no document was named"},
         {"-platform", 1, "-platform"},
         {"-- --help", 1, "cannot show --help"},
         {"--nodes " + guide + " extra", 2, "Usage"},
@@ -132,7 +107,8 @@ QTextCharFormat FormatOf(QTextBrowser &browser, const QString &text)
     return found.charFormat();
 }
 
-// Markdown and HTML rendered, plain text as it is; a guide's styles, pens and links.
+// Markdown and HTML rendered, plain text as it is, the format told by the suffix
+// (any letter case), else by the start; a guide's styles, pens and links.
 TEST_F(ViewerTest, RendersEachFormat)
 {
     int argc = 1;
@@ -141,9 +117,13 @@ TEST_F(ViewerTest, RendersEachFormat)
     QTextBrowser browser;
     Document document;
     QString error;
-    for (const auto &[file, text, shown] : {std::tuple("help.md", "# Stars\n\nSome *stars*.\n", "Stars\nSome stars."),
-                                            std::tuple("help.html", "<h1>Stars</h1><p>a &amp; b</p>", "Stars\na & b"),
-                                            std::tuple("help.txt", "<b>kept</b> # as is", "<b>kept</b> # as is")}) {
+    for (const auto &[file, text, shown] :
+         {std::tuple("help.MARKDOWN", "Some *stars*.\n", "Some stars."),
+          std::tuple("help.htm", "# not markdown<p>a &amp; b</p>", "# not markdown\na & b"),
+          std::tuple("help.txt", "<html><b>kept</b> # as is", "<html><b>kept</b> # as is"),
+          std::tuple("help.guide", "  <!DOCTYPE html><p>x", "x"),
+          std::tuple("README", "# Title\n\ntext", "Title\ntext"),
+          std::tuple("NOTES", "Title\n# not first", "Title\n# not first")}) {
         ASSERT_TRUE(ReadDocument(Write(file, text).c_str(), &document, &error));
         ShowDocument(&browser, document);
         EXPECT_EQ(browser.toPlainText().toStdString(), shown) << file;
@@ -258,25 +238,13 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
 // named in English); an empty text leaves the built-in one.
 TEST_F(ViewerTest, CatalogTextsAreDecodedInTheCatalogsSet)
 {
-    CatalogDescription description;
-    CatalogTranslation translation;
-    std::string error;
-    ASSERT_TRUE(
-        ParseCatalogDescription("TXT_CONTENTS (12//)\n&Contents\nTXT_INDEX (13//)\n&Index\n", &description, &error));
-    ASSERT_TRUE(ParseCatalogTranslation("## codeset 2251\nTXT_CONTENTS\n&\xD1\xEE\xE4\xE5\xF0\xE6\xE0\xED\xE8\xE5\n"
-                                        "TXT_INDEX\n\n",
-                                        &translation, &error));
-    Write("Catalogs/russian/Vellumine/SettingsViewer.catalog", BuildCatalog(description, translation, nullptr));
-    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        unsetenv(name);
-    }
-    setenv("LANGUAGE", "ru", 1);
-    setenv("SETTINGS_CATALOG_ROOTS", dir_.c_str(), 1);
+    Write("Catalogs/russian/Vellumine/SettingsViewer.catalog",
+          MakeCatalogBytes({{TXT_CONTENTS, "&\xD1\xEE\xE4\xE5\xF0\xE6\xE0\xED\xE8\xE5"}, {TXT_INDEX, ""}}, 2251,
+                           "russian"));
+    ScopedCatalogEnvironment russian(dir_, "ru");
     CloseViewerCatalog();
     EXPECT_EQ(ViewerText(TXT_CONTENTS), QString::fromUtf8("&Содержание"));
     EXPECT_EQ(ViewerText(TXT_INDEX), QStringLiteral("&Index"));
-    unsetenv("LANGUAGE");
-    unsetenv("SETTINGS_CATALOG_ROOTS");
     CloseViewerCatalog();
 }
 

