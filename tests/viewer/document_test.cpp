@@ -39,6 +39,9 @@ protected:
     }
     TempDir root_;
     const std::string dir_ = root_.path();
+    int argc_ = 1;
+    char name_[12] = "test_viewer", *argv_[2] = {name_, nullptr};
+    QApplication application_{argc_, argv_};
 };
 
 // Runs the viewer program without a display, with the arguments (quoted for
@@ -47,7 +50,6 @@ int RunViewer(const std::string &args, std::string *errors, bool output = false)
 {
     const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" VIEWER_BIN "' " + args;
     FILE *pipe = popen((command + (output ? " 2>/dev/null" : " 2>&1 >/dev/null")).c_str(), "r");
-    errors->clear();
     char buffer[256];
     for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
         errors->append(buffer, got);
@@ -108,12 +110,9 @@ QTextCharFormat FormatOf(QTextBrowser &browser, const QString &text)
 }
 
 // Markdown and HTML rendered, plain text as it is, the format told by the suffix
-// (any letter case), else by the start; a guide's styles, pens and links.
+// (any letter case), else by the start.
 TEST_F(ViewerTest, RendersEachFormat)
 {
-    int argc = 1;
-    char name[] = "test_viewer", *argv[] = {name, nullptr};
-    QApplication application(argc, argv);
     QTextBrowser browser;
     Document document;
     QString error;
@@ -128,39 +127,20 @@ TEST_F(ViewerTest, RendersEachFormat)
         ShowDocument(&browser, document);
         EXPECT_EQ(browser.toPlainText().toStdString(), shown) << file;
     }
-
-    GuideDocument guide;
-    const std::string bytes = "@database\n@node N\n@{b}Bold@{ub} @{fg shine}@{bg fill}Pen@{fg text}\n\n"
-                              "@{jcenter}@{\"go\" link M}@{\"run\" system \"cmd arg\"}\n";
-    ASSERT_TRUE(ParseAmigaGuide(bytes, &guide));
-    RenderGuideNode(&browser, guide, 0, "/tmp");
-    const QPalette palette = browser.palette();
-
-    EXPECT_EQ(FormatOf(browser, "Bold").fontWeight(), QFont::Bold);
-    EXPECT_EQ(FormatOf(browser, "Pen").foreground().color(), palette.color(QPalette::Light));
-    EXPECT_EQ(browser.document()->firstBlock().next().next().blockFormat().alignment(), Qt::AlignHCenter);
-
-    const QTextCharFormat link = FormatOf(browser, "go");
-    EXPECT_TRUE(link.isAnchor());
-    EXPECT_EQ(GuideAnchorLink(link.anchorHref()), 0);
-    const QTextCharFormat command = FormatOf(browser, "run");
-    EXPECT_EQ(GuideAnchorLink(command.anchorHref()), 1);
-    EXPECT_TRUE(command.toolTip().contains("cmd arg")) << command.toolTip().toStdString();
 }
 
-// Each step's window title and the buttons it leaves enabled (Contents, Index,
-// Help, Retrace, Browse < and >; '-' for a disabled one). A button that is
-// disabled does nothing: at either end of the nodes, and Retrace with no history.
+// A guide's styles, pens and links as shown. Then each step's window title and
+// the buttons it leaves enabled (Contents, Index, Help, Retrace, Browse < and >;
+// '-' for a disabled one), and what else it shows. A button that is disabled
+// does nothing: at either end of the nodes, and Retrace with no history.
 TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
 {
-    int argc = 1;
-    char name[] = "test_viewer", *argv[] = {name, nullptr};
-    QApplication application(argc, argv);
     // clang-format off
     const std::string main = Write(
         "docs/main.guide",
         "@database\n@index Idx\n@help Hlp\n@node Two \"Second\"\n" + std::string(80, '\n') + "@node Main \"Main title\"\n"
-        "@{\"two\" link two 40}@{\"other\" link sub/Other.GUIDE/Start}@{\"up\" link /up.txt/main}"
+        "@{b}Bold@{ub} @{fg shine}Pen@{fg text}\n@{jcenter}@{\"two\" link two 40}"
+        "@{\"other\" link sub/Other.GUIDE/Start}@{\"up\" link /up.txt/main}"
         "@{\"vol\" link Work:x.guide/main}@{\"run\" system \"touch " + dir_ + "/ran\"}@{\"bye\" close}"
         "@{\"notes\" link Notes.txt}@{\"nowhere\" link Nowhere}\n"
         "@node Idx\n@next Main\n@toc Two\nindex\n@node Hlp\n@prev Main\nhelp\n");
@@ -173,6 +153,14 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
     ASSERT_TRUE(window.OpenDocument(main.c_str(), &error)) << error.toStdString();
     window.resize(400, 300);
     window.show();
+    QTextBrowser &browser = *window.browser();
+    EXPECT_EQ(FormatOf(browser, "Bold").fontWeight(), QFont::Bold);
+    EXPECT_EQ(FormatOf(browser, "Pen").foreground().color(), browser.palette().color(QPalette::Light));
+    EXPECT_EQ(browser.document()->lastBlock().blockFormat().alignment(), Qt::AlignHCenter);
+    EXPECT_EQ(GuideAnchorLink(FormatOf(browser, "two").anchorHref()), 0);
+    const QTextCharFormat command = FormatOf(browser, "run");
+    EXPECT_EQ(GuideAnchorLink(command.anchorHref()), 4);
+    EXPECT_TRUE(command.toolTip().contains("touch")) << command.toolTip().toStdString();
     const QList<QAction *> buttons = window.actions();
     ASSERT_EQ(buttons.size(), 6);
     int scrolled = 0;
@@ -180,25 +168,28 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
     const struct {
         std::function<void()> step;
         const char *title, *enabled;
+        std::function<bool()> shows = [] { return true; };
     } steps[] = {
         {[] {}, "Main title", "CIH-<>"},  // MAIN, not the first node
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
-        {[&] { window.ActivateLink(0); }, "Second", "CIHR->"},
-        {[&] { scrolled = window.browser()->verticalScrollBar()->value(), window.BrowsePrevious(); }, "Second",
-         "CIHR->"},
+        {[&] { window.ActivateLink(0); }, "Second", "CIHR->",
+         [&] { return browser.textCursor().blockNumber() == 40; }},  // the link's line
+        {[&] { scrolled = browser.verticalScrollBar()->value(), window.BrowsePrevious(); }, "Second", "CIHR->"},
         {[&] { window.BrowseNext(); }, "Main title", "CIHR<>"},
-        {[&] { window.Retrace(); }, "Second", "CIHR->"},
+        {[&] { window.Retrace(); }, "Second", "CIHR->",
+         [&] { return browser.verticalScrollBar()->value() == scrolled; }},  // where it was left
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
         {[&] { window.ActivateLink(1); }, "Other start", "C--R--"},  // Amiga names ignore letter case
         {[&] { window.ActivateLink(0); }, "Other start", "C--R--"},  // "main": the first node when none is so called
         {[&] { window.Retrace(); }, "Other start", "C--R--"},
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
-        {[&] { window.ActivateLink(2); }, "up.txt", "---R--"},
+        {[&] { window.ActivateLink(2); }, "up.txt", "---R--", [&] { return browser.toPlainText() == "plain up"; }},
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
-        {[&] { window.ActivateLink(3); }, "Main title", "CIH-<>"},  // no such volume here
-        {[&] { window.ActivateLink(4); }, "Main title", "CIH-<>"},  // never run
-        {[&] { window.ActivateLink(7); }, "Main title", "CIH-<>"},  // no such node nor file
-        {[&] { window.ActivateLink(6); }, "notes.txt", "---R--"},   // no such node: the file beside
+        {[&] { window.ActivateLink(3); }, "Main title", "CIH-<>",
+         [&] { return window.statusBar()->currentMessage().contains("Work:"); }},  // no such volume here
+        {[&] { window.ActivateLink(4); }, "Main title", "CIH-<>"},                 // never run
+        {[&] { window.ActivateLink(7); }, "Main title", "CIH-<>"},                 // no such node nor file
+        {[&] { window.ActivateLink(6); }, "notes.txt", "---R--"},                  // no such node: the file beside
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
         {[&] { window.ShowHelp(); }, "Hlp", "CIHR<-"},
         {[&] { window.BrowseNext(); }, "Hlp", "CIHR<-"},
@@ -218,15 +209,7 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
         EXPECT_EQ(window.windowTitle().toStdString() + " " + enabled,
                   std::string(steps[i].title) + " - Help " + steps[i].enabled)
             << "step " << i;
-        if (i == 2) {
-            EXPECT_EQ(window.browser()->textCursor().blockNumber(), 40);  // the link's line
-        } else if (i == 5) {
-            EXPECT_EQ(window.browser()->verticalScrollBar()->value(), scrolled);  // where it was left
-        } else if (i == 11) {
-            EXPECT_EQ(window.browser()->toPlainText(), QStringLiteral("plain up"));
-        } else if (i == 13) {
-            EXPECT_TRUE(window.statusBar()->currentMessage().contains("Work:"));
-        }
+        EXPECT_TRUE(steps[i].shows()) << "step " << i;
     }
     EXPECT_GT(scrolled, 0);
     EXPECT_FALSE(std::filesystem::exists(dir_ + "/ran"));
