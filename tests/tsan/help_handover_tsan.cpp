@@ -3,7 +3,6 @@
 // the application is gone. Run under ThreadSanitizer, which ends it with 66 on
 // a race; 1 when a help process does not end.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QApplication>
 
@@ -34,16 +33,6 @@ const char *GetString(std::int32_t)
     return "%s";
 }
 
-namespace {
-
-void WriteScript(const std::string &path, const std::string &body)
-{
-    std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
-    chmod(path.c_str(), 0755);
-}
-
-}  // namespace
-
 int main(int argc, char **argv)
 {
     char pattern[] = "/tmp/tsan-help-XXXXXX";
@@ -55,9 +44,13 @@ int main(int argc, char **argv)
     app = MUI_NewObject(MUIC_Application, MUIA_Application_Title, "Handover", MUIA_Application_Base, "HANDOVER",
                         MUIA_Application_Window, mainWindow, TAG_DONE);
     SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
-    WriteScript(dir + "/Help file.md", "# Help");
+    // A viewer that ends at once, one that waits for "release", and the help document.
+    std::ofstream(dir + "/quick.sh") << "#!/bin/sh\n";
+    std::ofstream(dir + "/held.sh") << "#!/bin/sh\nwhile [ ! -e '" << dir << "/release' ]; do sleep 0.01; done\n";
+    chmod((dir + "/quick.sh").c_str(), 0755);
+    chmod((dir + "/held.sh").c_str(), 0755);
+    std::ofstream(dir + "/Help file.md") << "# Help\n";
     std::snprintf(ToolConfig.helpFile, sizeof ToolConfig.helpFile, "%s/Help file.md", dir.c_str());
-    WriteScript(dir + "/quick.sh", "exit 0");
     setenv("SETTINGS_VIEWER", (dir + "/quick.sh").c_str(), 1);
 
     // A viewer that ends at once: its post races with the loop's waiting for
@@ -80,12 +73,11 @@ int main(int argc, char **argv)
     }
 
     // The application disposed of while the viewer is still open.
-    WriteScript(dir + "/held.sh", "while [ ! -e '" + dir + "/release' ]; do sleep 0.01; done");
     setenv("SETTINGS_VIEWER", (dir + "/held.sh").c_str(), 1);
     HelpCommand();
     ReleaseHelpViewer();
     MUI_DisposeObject(app);
-    WriteScript(dir + "/release", "");
+    std::ofstream(dir + "/release");
     ended = ended && WaitForProcesses(30000);
     std::filesystem::remove_all(dir);
     std::printf("help hand-over: %s\n", ended ? "all rounds passed" : "a help process did not end");
