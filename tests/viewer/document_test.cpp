@@ -93,20 +93,9 @@ TEST_F(ViewerTest, PrintsWithoutDisplayAndRefusesWhatItCannotShow)
     for (const auto &each : cases) {
         std::string text;
         EXPECT_EQ(RunViewer(each.args, &text, each.status == 0), each.status) << each.args;
-        if (each.status == 0) {
-            EXPECT_EQ(text, each.output) << each.args;
-        } else {
-            EXPECT_NE(text.find(each.output), std::string::npos) << each.args << ": " << text;
-        }
+        EXPECT_TRUE(each.status == 0 ? text == each.output : text.find(each.output) != std::string::npos)
+            << each.args << ": " << text;
     }
-}
-
-// The character format of the first place the text is found.
-QTextCharFormat FormatOf(QTextBrowser &browser, const QString &text)
-{
-    QTextCursor found = browser.document()->find(text);
-    EXPECT_FALSE(found.isNull()) << text.toStdString();
-    return found.charFormat();
 }
 
 // Markdown and HTML rendered, plain text as it is, the format told by the suffix
@@ -154,11 +143,12 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
     window.resize(400, 300);
     window.show();
     QTextBrowser &browser = *window.browser();
-    EXPECT_EQ(FormatOf(browser, "Bold").fontWeight(), QFont::Bold);
-    EXPECT_EQ(FormatOf(browser, "Pen").foreground().color(), browser.palette().color(QPalette::Light));
+    auto FormatOf = [&browser](const char *text) { return browser.document()->find(text).charFormat(); };
+    EXPECT_EQ(FormatOf("Bold").fontWeight(), QFont::Bold);
+    EXPECT_EQ(FormatOf("Pen").foreground().color(), browser.palette().color(QPalette::Light));
     EXPECT_EQ(browser.document()->lastBlock().blockFormat().alignment(), Qt::AlignHCenter);
-    EXPECT_EQ(GuideAnchorLink(FormatOf(browser, "two").anchorHref()), 0);
-    const QTextCharFormat command = FormatOf(browser, "run");
+    EXPECT_EQ(GuideAnchorLink(FormatOf("two").anchorHref()), 0);
+    const QTextCharFormat command = FormatOf("run");
     EXPECT_EQ(GuideAnchorLink(command.anchorHref()), 4);
     EXPECT_TRUE(command.toolTip().contains("touch")) << command.toolTip().toStdString();
     const QList<QAction *> buttons = window.actions();
