@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <thread>
 
@@ -29,19 +28,6 @@ protected:
         WindowTest::TearDown();
     }
 
-    // The help document name in the drawer, and a stand-in viewer that logs its
-    // arguments, one a line, and stays open until "release" exists.
-    void UseHelp(const std::string &help)
-    {
-        WriteFileBytes(help, "# Help\n");
-        std::snprintf(ToolConfig.helpFile, sizeof ToolConfig.helpFile, "%s", help.c_str());
-        WriteFileBytes(dir_.file("viewer.sh"), "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" >> '" + dir_.file("log") +
-                                                   "'\nwhile [ ! -e '" + dir_.file("release") +
-                                                   "' ]; do sleep 0.02; done\n");
-        chmod(dir_.file("viewer.sh").c_str(), 0755);
-        viewer_.emplace("SETTINGS_VIEWER", dir_.file("viewer.sh"));
-    }
-
     static bool Asleep() { return Attr(mainWindow, MUIA_Window_Sleep) != 0; }
 
     // Runs the loop's input handling until id arrives or the time is up.
@@ -60,7 +46,6 @@ protected:
     TempDir dir_;  // the viewer and its log; the drawer is the current folder
     TempDir drawer_;
     ScopedChdir here_{drawer_.path()};
-    std::optional<ScopedEnvVar> viewer_;
 };
 
 // No HELP, a missing file, a folder, a FIFO, the longest path the configuration holds:
@@ -88,10 +73,17 @@ TEST_F(HelpTest, WithoutAHelpFileTheRequesterSaysSo)
 TEST_F(HelpTest, TheViewerGetsThePathWhileTheWindowSleeps)
 {
     const std::string name = "Star field; $(help) *.md";
-    UseHelp(name);
+    WriteFileBytes(name, "# Help\n");
+    std::snprintf(ToolConfig.helpFile, sizeof ToolConfig.helpFile, "%s", name.c_str());
+    // A stand-in viewer that logs its arguments, one a line, and stays open until "release" exists.
+    WriteFileBytes(dir_.file("viewer.sh"), "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" >> '" + dir_.file("log") +
+                                               "'\nwhile [ ! -e '" + dir_.file("release") +
+                                               "' ]; do sleep 0.02; done\n");
+    chmod(dir_.file("viewer.sh").c_str(), 0755);
+    ScopedEnvVar viewer("SETTINGS_VIEWER", dir_.file("viewer.sh"));
     for (int round = 0; round < 3; ++round) {
         if (round == 2) {
-            viewer_.emplace("SETTINGS_VIEWER", dir_.file("no-such-viewer"));
+            setenv("SETTINGS_VIEWER", dir_.file("no-such-viewer").c_str(), 1);
         }
         std::filesystem::remove(dir_.file("release"));
         EXPECT_TRUE(DispatchCommand(ID_HELP));
