@@ -22,7 +22,7 @@
 #include <gtest/gtest.h>
 
 #include "guide_render.h"
-#include "platform/formats/catalog_compiler.h"
+#include "support/catalog_test_util.h"
 #include "support/temp_dir.h"
 #include "viewer_texts.h"
 #include "viewer_window.h"
@@ -39,6 +39,9 @@ protected:
     }
     TempDir root_;
     const std::string dir_ = root_.path();
+    int argc_ = 1;
+    char name_[12] = "test_viewer", *argv_[2] = {name_, nullptr};
+    QApplication application_{argc_, argv_};
 };
 
 // Runs the viewer program without a display, with the arguments (quoted for
@@ -47,7 +50,6 @@ int RunViewer(const std::string &args, std::string *errors, bool output = false)
 {
     const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" VIEWER_BIN "' " + args;
     FILE *pipe = popen((command + (output ? " 2>/dev/null" : " 2>&1 >/dev/null")).c_str(), "r");
-    errors->clear();
     char buffer[256];
     for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
         errors->append(buffer, got);
@@ -56,46 +58,15 @@ int RunViewer(const std::string &args, std::string *errors, bool output = false)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// UTF-8 when it is valid UTF-8, else ISO-8859-1; the format by suffix, then content.
-TEST_F(ViewerTest, ReadsTextAndTellsItsFormat)
-{
-    Document document;
-    QString error;
-    ASSERT_TRUE(ReadDocument(Write("notes.txt", "Gr\xC3\xBC\xC3\237e\n").c_str(), &document, &error));
-    EXPECT_EQ(document.text, QString::fromUtf8("Grüße\n"));
-    EXPECT_EQ(document.fileName, QStringLiteral("notes.txt"));
-    ASSERT_TRUE(ReadDocument(Write("amiga.txt", "Gr\xFC\337e\n").c_str(), &document, &error));
-    EXPECT_EQ(document.text, QString::fromUtf8("Grüße\n"));
-
-    EXPECT_EQ(DetectFormat("Help.MARKDOWN", ""), DocumentFormat::Markdown);
-    EXPECT_EQ(DetectFormat("Help.htm", "# not markdown"), DocumentFormat::Html);
-    EXPECT_EQ(DetectFormat("Help.txt", "<html>"), DocumentFormat::PlainText);
-    EXPECT_EQ(DetectFormat("Help.guide", "  <!DOCTYPE html><p>x"), DocumentFormat::Html);
-    EXPECT_EQ(DetectFormat("README", "# Title\n\ntext"), DocumentFormat::Markdown);
-    EXPECT_EQ(DetectFormat("README", "Title\n# not first"), DocumentFormat::PlainText);
-}
-
-// Missing, a folder, binary, a FIFO (without blocking), no name; an empty file
-// is an empty document.
-TEST_F(ViewerTest, RefusesWhatItCannotShow)
-{
-    Document document;
-    QString error;
-    const std::string fifo = dir_ + "/pipe.txt";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string &path :
-         {dir_ + "/missing.md", dir_, Write("image.md", std::string("PNG\0\0\x01\x02", 7)), fifo, std::string()}) {
-        EXPECT_FALSE(ReadDocument(path.c_str(), &document, &error)) << path;
-    }
-    EXPECT_TRUE(ReadDocument(Write("empty.txt", "").c_str(), &document, &error));
-}
-
-// Without a display: guide nodes listed and printed; what cannot be shown named,
-// with 1; wrong usage 2; a name that looks like an option is still a file name.
-TEST_F(ViewerTest, ListsAndPrintsGuideNodesAndRefusesWithoutDisplay)
+// Without a display: a text printed in UTF-8 (read as ISO-8859-1 when it is not
+// UTF-8), guide nodes listed and printed; what cannot be shown named, with 1 (a
+// FIFO without blocking); wrong usage 2; a name that looks like an option is
+// still a file name.
+TEST_F(ViewerTest, PrintsWithoutDisplayAndRefusesWhatItCannotShow)
 {
     const std::string guide = Write("g.guide", "@database\n@node Main\nfirst\n@node \"Two words\" \"T\"\n"
                                                "@{\"label\" link Main} @{b}bold@{ub}\n");
+    ASSERT_EQ(mkfifo((dir_ + "/pipe.txt").c_str(), 0600), 0);
     const struct {
         std::string args;
         int status;
@@ -104,10 +75,16 @@ TEST_F(ViewerTest, ListsAndPrintsGuideNodesAndRefusesWithoutDisplay)
         {"--nodes " + guide, 0, "Main\nTwo words\n"},
         {"--text " + guide, 0, "first\n"},
         {"--text " + guide + " 'two WORDS'", 0, "label bold\n"},
+        {"--text " + Write("utf8.txt", "Grüße\n"), 0, "Grüße\n"},
+        {"--text " + Write("amiga.txt", "Gr\xFC\337e\n"), 0, "Grüße\n"},
+        {"--text " + Write("empty.txt", ""), 0, ""},
         {"--text " + guide + " Three", 1, "there is no node Three in g.guide"},
         {"--nodes " + Write("plain.txt", "@database? no"), 1, "not an AmigaGuide document"},
         {"'" + dir_ + "/missing file.md'", 1, "no such file"},
         {dir_, 1, "it is a folder"},
+        {dir_ + "/pipe.txt", 1, "not a regular file"},
+        {Write("image.md", std::string("PNG\0\0\x01\x02", 7)), 1, "not a text"},
+        {"''", 1, "no document was named"},
         {"-platform", 1, "-platform"},
         {"-- --help", 1, "cannot show --help"},
         {"--nodes " + guide + " extra", 2, "Usage"},
@@ -116,71 +93,43 @@ TEST_F(ViewerTest, ListsAndPrintsGuideNodesAndRefusesWithoutDisplay)
     for (const auto &each : cases) {
         std::string text;
         EXPECT_EQ(RunViewer(each.args, &text, each.status == 0), each.status) << each.args;
-        if (each.status == 0) {
-            EXPECT_EQ(text, each.output) << each.args;
-        } else {
-            EXPECT_NE(text.find(each.output), std::string::npos) << each.args << ": " << text;
-        }
+        EXPECT_TRUE(each.status == 0 ? text == each.output : text.find(each.output) != std::string::npos)
+            << each.args << ": " << text;
     }
 }
 
-// The character format of the first place the text is found.
-QTextCharFormat FormatOf(QTextBrowser &browser, const QString &text)
-{
-    QTextCursor found = browser.document()->find(text);
-    EXPECT_FALSE(found.isNull()) << text.toStdString();
-    return found.charFormat();
-}
-
-// Markdown and HTML rendered, plain text as it is; a guide's styles, pens and links.
+// Markdown and HTML rendered, plain text as it is, the format told by the suffix
+// (any letter case), else by the start.
 TEST_F(ViewerTest, RendersEachFormat)
 {
-    int argc = 1;
-    char name[] = "test_viewer", *argv[] = {name, nullptr};
-    QApplication application(argc, argv);
     QTextBrowser browser;
     Document document;
     QString error;
-    for (const auto &[file, text, shown] : {std::tuple("help.md", "# Stars\n\nSome *stars*.\n", "Stars\nSome stars."),
-                                            std::tuple("help.html", "<h1>Stars</h1><p>a &amp; b</p>", "Stars\na & b"),
-                                            std::tuple("help.txt", "<b>kept</b> # as is", "<b>kept</b> # as is")}) {
+    for (const auto &[file, text, shown] :
+         {std::tuple("help.MARKDOWN", "Some *stars*.\n", "Some stars."),
+          std::tuple("help.htm", "# not markdown<p>a &amp; b</p>", "# not markdown\na & b"),
+          std::tuple("help.txt", "<html><b>kept</b> # as is", "<html><b>kept</b> # as is"),
+          std::tuple("help.guide", "  <!DOCTYPE html><p>x", "x"),
+          std::tuple("README", "# Title\n\ntext", "Title\ntext"),
+          std::tuple("NOTES", "Title\n# not first", "Title\n# not first")}) {
         ASSERT_TRUE(ReadDocument(Write(file, text).c_str(), &document, &error));
         ShowDocument(&browser, document);
         EXPECT_EQ(browser.toPlainText().toStdString(), shown) << file;
     }
-
-    GuideDocument guide;
-    const std::string bytes = "@database\n@node N\n@{b}Bold@{ub} @{fg shine}@{bg fill}Pen@{fg text}\n\n"
-                              "@{jcenter}@{\"go\" link M}@{\"run\" system \"cmd arg\"}\n";
-    ASSERT_TRUE(ParseAmigaGuide(bytes, &guide));
-    RenderGuideNode(&browser, guide, 0, "/tmp");
-    const QPalette palette = browser.palette();
-
-    EXPECT_EQ(FormatOf(browser, "Bold").fontWeight(), QFont::Bold);
-    EXPECT_EQ(FormatOf(browser, "Pen").foreground().color(), palette.color(QPalette::Light));
-    EXPECT_EQ(browser.document()->firstBlock().next().next().blockFormat().alignment(), Qt::AlignHCenter);
-
-    const QTextCharFormat link = FormatOf(browser, "go");
-    EXPECT_TRUE(link.isAnchor());
-    EXPECT_EQ(GuideAnchorLink(link.anchorHref()), 0);
-    const QTextCharFormat command = FormatOf(browser, "run");
-    EXPECT_EQ(GuideAnchorLink(command.anchorHref()), 1);
-    EXPECT_TRUE(command.toolTip().contains("cmd arg")) << command.toolTip().toStdString();
 }
 
-// Each step's window title and the buttons it leaves enabled (Contents, Index,
-// Help, Retrace, Browse < and >; '-' for a disabled one). A button that is
-// disabled does nothing: at either end of the nodes, and Retrace with no history.
+// A guide's styles, pens and links as shown. Then each step's window title and
+// the buttons it leaves enabled (Contents, Index, Help, Retrace, Browse < and >;
+// '-' for a disabled one), and what else it shows. A button that is disabled
+// does nothing: at either end of the nodes, and Retrace with no history.
 TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
 {
-    int argc = 1;
-    char name[] = "test_viewer", *argv[] = {name, nullptr};
-    QApplication application(argc, argv);
     // clang-format off
     const std::string main = Write(
         "docs/main.guide",
         "@database\n@index Idx\n@help Hlp\n@node Two \"Second\"\n" + std::string(80, '\n') + "@node Main \"Main title\"\n"
-        "@{\"two\" link two 40}@{\"other\" link sub/Other.GUIDE/Start}@{\"up\" link /up.txt/main}"
+        "@{b}Bold@{ub} @{fg shine}Pen@{fg text}\n@{jcenter}@{\"two\" link two 40}"
+        "@{\"other\" link sub/Other.GUIDE/Start}@{\"up\" link /up.txt/main}"
         "@{\"vol\" link Work:x.guide/main}@{\"run\" system \"touch " + dir_ + "/ran\"}@{\"bye\" close}"
         "@{\"notes\" link Notes.txt}@{\"nowhere\" link Nowhere}\n"
         "@node Idx\n@next Main\n@toc Two\nindex\n@node Hlp\n@prev Main\nhelp\n");
@@ -193,6 +142,15 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
     ASSERT_TRUE(window.OpenDocument(main.c_str(), &error)) << error.toStdString();
     window.resize(400, 300);
     window.show();
+    QTextBrowser &browser = *window.browser();
+    auto FormatOf = [&browser](const char *text) { return browser.document()->find(text).charFormat(); };
+    EXPECT_EQ(FormatOf("Bold").fontWeight(), QFont::Bold);
+    EXPECT_EQ(FormatOf("Pen").foreground().color(), browser.palette().color(QPalette::Light));
+    EXPECT_EQ(browser.document()->lastBlock().blockFormat().alignment(), Qt::AlignHCenter);
+    EXPECT_EQ(GuideAnchorLink(FormatOf("two").anchorHref()), 0);
+    const QTextCharFormat command = FormatOf("run");
+    EXPECT_EQ(GuideAnchorLink(command.anchorHref()), 4);
+    EXPECT_TRUE(command.toolTip().contains("touch")) << command.toolTip().toStdString();
     const QList<QAction *> buttons = window.actions();
     ASSERT_EQ(buttons.size(), 6);
     int scrolled = 0;
@@ -200,25 +158,28 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
     const struct {
         std::function<void()> step;
         const char *title, *enabled;
+        std::function<bool()> shows = [] { return true; };
     } steps[] = {
         {[] {}, "Main title", "CIH-<>"},  // MAIN, not the first node
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
-        {[&] { window.ActivateLink(0); }, "Second", "CIHR->"},
-        {[&] { scrolled = window.browser()->verticalScrollBar()->value(), window.BrowsePrevious(); }, "Second",
-         "CIHR->"},
+        {[&] { window.ActivateLink(0); }, "Second", "CIHR->",
+         [&] { return browser.textCursor().blockNumber() == 40; }},  // the link's line
+        {[&] { scrolled = browser.verticalScrollBar()->value(), window.BrowsePrevious(); }, "Second", "CIHR->"},
         {[&] { window.BrowseNext(); }, "Main title", "CIHR<>"},
-        {[&] { window.Retrace(); }, "Second", "CIHR->"},
+        {[&] { window.Retrace(); }, "Second", "CIHR->",
+         [&] { return browser.verticalScrollBar()->value() == scrolled; }},  // where it was left
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
         {[&] { window.ActivateLink(1); }, "Other start", "C--R--"},  // Amiga names ignore letter case
         {[&] { window.ActivateLink(0); }, "Other start", "C--R--"},  // "main": the first node when none is so called
         {[&] { window.Retrace(); }, "Other start", "C--R--"},
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
-        {[&] { window.ActivateLink(2); }, "up.txt", "---R--"},
+        {[&] { window.ActivateLink(2); }, "up.txt", "---R--", [&] { return browser.toPlainText() == "plain up"; }},
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
-        {[&] { window.ActivateLink(3); }, "Main title", "CIH-<>"},  // no such volume here
-        {[&] { window.ActivateLink(4); }, "Main title", "CIH-<>"},  // never run
-        {[&] { window.ActivateLink(7); }, "Main title", "CIH-<>"},  // no such node nor file
-        {[&] { window.ActivateLink(6); }, "notes.txt", "---R--"},   // no such node: the file beside
+        {[&] { window.ActivateLink(3); }, "Main title", "CIH-<>",
+         [&] { return window.statusBar()->currentMessage().contains("Work:"); }},  // no such volume here
+        {[&] { window.ActivateLink(4); }, "Main title", "CIH-<>"},                 // never run
+        {[&] { window.ActivateLink(7); }, "Main title", "CIH-<>"},                 // no such node nor file
+        {[&] { window.ActivateLink(6); }, "notes.txt", "---R--"},                  // no such node: the file beside
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
         {[&] { window.ShowHelp(); }, "Hlp", "CIHR<-"},
         {[&] { window.BrowseNext(); }, "Hlp", "CIHR<-"},
@@ -238,15 +199,7 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
         EXPECT_EQ(window.windowTitle().toStdString() + " " + enabled,
                   std::string(steps[i].title) + " - Help " + steps[i].enabled)
             << "step " << i;
-        if (i == 2) {
-            EXPECT_EQ(window.browser()->textCursor().blockNumber(), 40);  // the link's line
-        } else if (i == 5) {
-            EXPECT_EQ(window.browser()->verticalScrollBar()->value(), scrolled);  // where it was left
-        } else if (i == 11) {
-            EXPECT_EQ(window.browser()->toPlainText(), QStringLiteral("plain up"));
-        } else if (i == 13) {
-            EXPECT_TRUE(window.statusBar()->currentMessage().contains("Work:"));
-        }
+        EXPECT_TRUE(steps[i].shows()) << "step " << i;
     }
     EXPECT_GT(scrolled, 0);
     EXPECT_FALSE(std::filesystem::exists(dir_ + "/ran"));
@@ -258,25 +211,13 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
 // named in English); an empty text leaves the built-in one.
 TEST_F(ViewerTest, CatalogTextsAreDecodedInTheCatalogsSet)
 {
-    CatalogDescription description;
-    CatalogTranslation translation;
-    std::string error;
-    ASSERT_TRUE(
-        ParseCatalogDescription("TXT_CONTENTS (12//)\n&Contents\nTXT_INDEX (13//)\n&Index\n", &description, &error));
-    ASSERT_TRUE(ParseCatalogTranslation("## codeset 2251\nTXT_CONTENTS\n&\xD1\xEE\xE4\xE5\xF0\xE6\xE0\xED\xE8\xE5\n"
-                                        "TXT_INDEX\n\n",
-                                        &translation, &error));
-    Write("Catalogs/russian/Vellumine/SettingsViewer.catalog", BuildCatalog(description, translation, nullptr));
-    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        unsetenv(name);
-    }
-    setenv("LANGUAGE", "ru", 1);
-    setenv("SETTINGS_CATALOG_ROOTS", dir_.c_str(), 1);
+    Write("Catalogs/russian/Vellumine/SettingsViewer.catalog",
+          MakeCatalogBytes({{TXT_CONTENTS, "&\xD1\xEE\xE4\xE5\xF0\xE6\xE0\xED\xE8\xE5"}, {TXT_INDEX, ""}}, 2251,
+                           "russian"));
+    ScopedCatalogEnvironment russian(dir_, "ru");
     CloseViewerCatalog();
     EXPECT_EQ(ViewerText(TXT_CONTENTS), QString::fromUtf8("&Содержание"));
     EXPECT_EQ(ViewerText(TXT_INDEX), QStringLiteral("&Index"));
-    unsetenv("LANGUAGE");
-    unsetenv("SETTINGS_CATALOG_ROOTS");
     CloseViewerCatalog();
 }
 
