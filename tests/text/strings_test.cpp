@@ -111,7 +111,7 @@ TEST_F(TextTest, ADefaultAppNameWithoutLatin1FormIsNotUsed)
 }
 
 // Localised once: a second call would read text pointers as ids; a reset
-// table holds the ids again. An item's label follows its shortcut key.
+// table is localised again. An item's label follows its shortcut key.
 TEST_F(TextTest, LocalizeMenusRunsOnceUntilTheTableIsReset)
 {
     LocalizeMenus();
@@ -120,6 +120,8 @@ TEST_F(TextTest, LocalizeMenusRunsOnceUntilTheTableIsReset)
     EXPECT_STREQ(menuTable[1].nm_CommKey, "S");
     ResetMenuTable();
     EXPECT_EQ(reinterpret_cast<IPTR>(menuTable[1].nm_Label), MSG_MENU_SAVE);
+    LocalizeMenus();
+    EXPECT_STREQ(menuTable[1].nm_Label, "Save prefs");
 }
 
 }  // namespace
