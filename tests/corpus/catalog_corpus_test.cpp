@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "platform/formats/catalog_compiler.h"
 #include "platform/formats/catalog_file.h"
@@ -17,17 +18,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Sources {
-    CatalogDescription description;
-    CatalogTranslation translation;
-};
+using Sources = std::pair<CatalogDescription, CatalogTranslation>;
 
+// The description and the translation read from their files.
 Sources ReadSources(const fs::path &cd, const fs::path &ct)
 {
     Sources sources;
     std::string error;
-    EXPECT_TRUE(ParseCatalogDescription(ReadFileBytes(cd), &sources.description, &error)) << error;
-    EXPECT_TRUE(ParseCatalogTranslation(ReadFileBytes(ct), &sources.translation, &error)) << error;
+    EXPECT_TRUE(ParseCatalogDescription(ReadFileBytes(cd), &sources.first, &error)) << error;
+    EXPECT_TRUE(ParseCatalogTranslation(ReadFileBytes(ct), &sources.second, &error)) << error;
     return sources;
 }
 
@@ -48,13 +47,14 @@ std::map<std::string, std::string> ShownTexts(const std::string &bytes, const Ca
 }
 
 // What the translation asks for: its first text of each label, else the original.
-std::map<std::string, std::string> TranslatedTexts(const Sources &sources)
+std::map<std::string, std::string> TranslatedTexts(const CatalogDescription &description,
+                                                   const CatalogTranslation &translation)
 {
     std::map<std::string, std::string> texts;
-    for (const CatalogSourceEntry &entry : sources.description.entries) {
+    for (const CatalogSourceEntry &entry : description.entries) {
         texts[entry.label] = entry.text;
     }
-    for (auto entry = sources.translation.entries.rbegin(); entry != sources.translation.entries.rend(); ++entry) {
+    for (auto entry = translation.entries.rbegin(); entry != translation.entries.rend(); ++entry) {
         if (texts.count(entry->label) != 0) {
             texts[entry->label] = entry->text;
         }
@@ -82,10 +82,10 @@ TEST(CatalogCorpus, CorpusCatalogsReadAndCompileAlike)
         }
         SCOPED_TRACE(catalogPath.string());
         ++catalogs;
-        const Sources sources = ReadSources(cd, ct);
-        const std::string compiled = BuildCatalog(sources.description, sources.translation, nullptr);
-        EXPECT_EQ(ShownTexts(ReadFileBytes(catalogPath), sources.description), TranslatedTexts(sources));
-        EXPECT_EQ(ShownTexts(compiled, sources.description), TranslatedTexts(sources));
+        const auto [description, translation] = ReadSources(cd, ct);
+        const std::string compiled = BuildCatalog(description, translation, nullptr);
+        EXPECT_EQ(ShownTexts(ReadFileBytes(catalogPath), description), TranslatedTexts(description, translation));
+        EXPECT_EQ(ShownTexts(compiled, description), TranslatedTexts(description, translation));
     }
     EXPECT_GT(catalogs, 0);
 }
@@ -103,12 +103,12 @@ TEST(CatalogCorpus, ShippedTranslationsAreCompleteAndBuilt)
         SCOPED_TRACE(ct.string());
         ++translations;
         const std::string name = ct.stem().string();
-        const Sources sources = ReadSources(ct.parent_path().parent_path() / (name + ".cd"), ct);
+        const auto [description, translation] = ReadSources(ct.parent_path().parent_path() / (name + ".cd"), ct);
         std::map<std::string, int> labels;
-        for (const CatalogSourceEntry &entry : sources.translation.entries) {
+        for (const CatalogSourceEntry &entry : translation.entries) {
             ++labels[entry.label];
         }
-        for (const CatalogSourceEntry &entry : sources.description.entries) {
+        for (const CatalogSourceEntry &entry : description.entries) {
             EXPECT_EQ(labels[entry.label], 1) << entry.label << " is not translated once";
         }
 
@@ -116,8 +116,8 @@ TEST(CatalogCorpus, ShippedTranslationsAreCompleteAndBuilt)
                                   (name == "asl" || name == "muimaster" ? "/Sys/" : "/Vellumine/") + name + ".catalog";
         CatalogFile catalog;
         EXPECT_EQ(ReadCatalogFile(built, &catalog), CatalogStatus::Ok);
-        EXPECT_EQ(catalog.codeset, sources.translation.codeset);
-        EXPECT_EQ(ReadFileBytes(built), BuildCatalog(sources.description, sources.translation, nullptr));
+        EXPECT_EQ(catalog.codeset, translation.codeset);
+        EXPECT_EQ(ReadFileBytes(built), BuildCatalog(description, translation, nullptr));
     }
     EXPECT_GE(translations, 8);
 }

@@ -27,8 +27,7 @@ e2e_keys Return
 e2e_expect_exit_zero
 e2e_expect_unchanged
 
-e2e_launch -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=pt_PT.UTF-8 QT_SCALE_FACTOR=2
-WINDOW=$(e2e_wait_window "Defini[^ ]+es de Starfield") || fail "the settings window did not appear at scale 2"
+LANGUAGE= LC_ALL= LC_MESSAGES= LANG=pt_PT.UTF-8 QT_SCALE_FACTOR=2 E2E_TITLE="Defini[^ ]+es de Starfield" e2e_start_settings
 sleep 0.5
 read -r x y w h < <(xwininfo -id "$WINDOW" |
     awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF}
@@ -36,7 +35,6 @@ read -r x y w h < <(xwininfo -id "$WINDOW" |
 [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le 1024 ] && [ $((y + h)) -le 768 ] ||
     fail "the window ${w}x${h}+${x}+${y} leaves the 1024x768 screen"
 [ -n "${E2E_SHOT:-}" ] && import -window root "$E2E_SHOT"
-e2e_focus "$WINDOW"
 e2e_keys Escape
 e2e_expect_exit_zero
 
