@@ -61,9 +61,9 @@ TEST_F(TextTest, CatalogTextsReplaceBuiltInOnesWhereTheyFit)
         {MSG_GROUP_DISPLAY, "Anzeige", true},
         {MSG_BUTTON_CANCEL, "", false},
         {STRING_COUNT, "extra", true},
-        {MSG_WINDOW_TITLE, "Einstellungen f\xC3\xBCr %s", true},
+        {MSG_ERR_READ_ICON, "Piktogramm f\xC3\xBCr %s", true},
         {MSG_ERR_OPEN_LIBRARY, "%s %s", false},  // two arguments
-        {MSG_ERR_READ_ICON, "Kein Piktogramm", false},
+        {MSG_WINDOW_TITLE, "Einstellungen", false},
         {MSG_ERR_OPEN_FILE, "Datei %d", false},
         {MSG_ABOUT_TEXT, "%s\n%n", false},
         {MSG_CLI_TRY_HELP, "%-20s", false},
