@@ -5,9 +5,8 @@
 
 #include <filesystem>
 #include <map>
-#include <set>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "platform/formats/catalog_compiler.h"
 #include "platform/formats/catalog_file.h"
@@ -19,72 +18,54 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// What the program shows for each id of the description: the catalog's text, else
-// the built-in one. Compilers differ on storing a translation equal to its original.
-std::map<std::int32_t, std::string> ShownTexts(const CatalogFile &catalog, const CatalogDescription &description)
+using Sources = std::pair<CatalogDescription, CatalogTranslation>;
+
+// The description and the translation read from their files.
+Sources ReadSources(const fs::path &cd, const fs::path &ct)
 {
-    std::map<std::int32_t, std::string> texts;
+    Sources sources;
+    std::string error;
+    EXPECT_TRUE(ParseCatalogDescription(ReadFileBytes(cd), &sources.first, &error)) << error;
+    EXPECT_TRUE(ParseCatalogTranslation(ReadFileBytes(ct), &sources.second, &error)) << error;
+    return sources;
+}
+
+// What the program shows for each label of the description from a catalog: its
+// text, else the built-in one. Compilers differ on storing a translation equal
+// to its original.
+std::map<std::string, std::string> ShownTexts(const std::string &bytes, const CatalogDescription &description)
+{
+    CatalogFile catalog;
+    EXPECT_EQ(ParseCatalog(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), &catalog),
+              CatalogStatus::Ok);
+    std::map<std::string, std::string> texts;
     for (const CatalogSourceEntry &entry : description.entries) {
         const CatalogText *text = FindCatalogText(catalog, entry.id);
-        texts[entry.id] = text != nullptr ? text->text : entry.text;
+        texts[entry.label] = text != nullptr ? text->text : entry.text;
     }
     return texts;
 }
 
-// One set: SET/NAME.cd and, for each language, SET/LANG/NAME.ct and SET/LANG/NAME.catalog.
-void CheckSet(const fs::path &set, int *catalogs)
+// What the translation asks for: its first text of each label, else the original.
+std::map<std::string, std::string> TranslatedTexts(const CatalogDescription &description,
+                                                   const CatalogTranslation &translation)
 {
-    for (auto it = fs::recursive_directory_iterator(set); it != fs::recursive_directory_iterator(); ++it) {
-        const fs::path ct = it->path();
-        const fs::path catalogPath = fs::path(ct).replace_extension(".catalog");
-        const fs::path cd = set / fs::path(ct.filename()).replace_extension(".cd");
-        if (it.depth() != 1 || ct.extension() != ".ct" || !fs::exists(catalogPath) || !fs::exists(cd)) {
-            continue;
-        }
-        SCOPED_TRACE(catalogPath.string());
-        CatalogDescription description;
-        CatalogTranslation translation;
-        std::string error;
-        ASSERT_TRUE(ParseCatalogDescription(ReadFileBytes(cd), &description, &error)) << error;
-        ASSERT_TRUE(ParseCatalogTranslation(ReadFileBytes(ct), &translation, &error)) << error;
-        // Read as stored: the texts in the catalog's set, as the translation holds them.
-        const std::string realBytes = ReadFileBytes(catalogPath);
-        CatalogFile real;
-        ASSERT_EQ(ParseCatalog(reinterpret_cast<const unsigned char *>(realBytes.data()), realBytes.size(), &real),
-                  CatalogStatus::Ok);
-        ++*catalogs;
-
-        std::map<std::string, const CatalogSourceEntry *> originals;
-        for (const CatalogSourceEntry &entry : description.entries) {
-            originals[entry.label] = &entry;
-        }
-        for (const CatalogSourceEntry &entry : translation.entries) {
-            auto original = originals.find(entry.label);
-            if (original == originals.end()) {
-                continue;
-            }
-            SCOPED_TRACE(entry.label);
-            const CatalogText *text = FindCatalogText(real, original->second->id);
-            if (text == nullptr) {
-                // Left out of the catalog: only a translation identical to the original.
-                EXPECT_EQ(entry.text, original->second->text);
-            } else {
-                EXPECT_EQ(text->text, entry.text);
-            }
-        }
-
-        CatalogFile compiled;
-        const std::string bytes = BuildCatalog(description, translation, nullptr);
-        ASSERT_EQ(ParseCatalog(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), &compiled),
-                  CatalogStatus::Ok);
-        EXPECT_EQ(ShownTexts(compiled, description), ShownTexts(real, description));
-        EXPECT_EQ(compiled.language, real.language);
-        EXPECT_EQ(compiled.codeset, real.codeset);
+    std::map<std::string, std::string> texts;
+    for (const CatalogSourceEntry &entry : description.entries) {
+        texts[entry.label] = entry.text;
     }
+    for (auto entry = translation.entries.rbegin(); entry != translation.entries.rend(); ++entry) {
+        if (texts.count(entry->label) != 0) {
+            texts[entry->label] = entry->text;
+        }
+    }
+    return texts;
 }
 
 }  // namespace
 
+// Each set: SET/NAME.cd and, for each language, SET/LANG/NAME.ct and SET/LANG/NAME.catalog.
+// Read as stored: the texts in the catalog's set, as the translation holds them.
 TEST(CatalogCorpus, CorpusCatalogsReadAndCompileAlike)
 {
     const fs::path folder = fs::path(kSharedCorpusDir) / "catalogs";
@@ -92,16 +73,25 @@ TEST(CatalogCorpus, CorpusCatalogsReadAndCompileAlike)
         GTEST_SKIP() << "no catalog corpus in " << folder;
     }
     int catalogs = 0;
-    for (const auto &set : fs::directory_iterator(folder)) {
-        if (set.is_directory()) {
-            CheckSet(set.path(), &catalogs);
+    for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator(); ++it) {
+        const fs::path ct = it->path();
+        const fs::path catalogPath = fs::path(ct).replace_extension(".catalog");
+        const fs::path cd = ct.parent_path().parent_path() / fs::path(ct.filename()).replace_extension(".cd");
+        if (it.depth() != 2 || ct.extension() != ".ct" || !fs::exists(catalogPath) || !fs::exists(cd)) {
+            continue;
         }
+        SCOPED_TRACE(catalogPath.string());
+        ++catalogs;
+        const auto [description, translation] = ReadSources(cd, ct);
+        const std::string compiled = BuildCatalog(description, translation, nullptr);
+        EXPECT_EQ(ShownTexts(ReadFileBytes(catalogPath), description), TranslatedTexts(description, translation));
+        EXPECT_EQ(ShownTexts(compiled, description), TranslatedTexts(description, translation));
     }
     EXPECT_GT(catalogs, 0);
 }
 
 // Every translation in catalogs/ has every label of its description, and the
-// build holds it compiled: a catalog in the translation's set with its texts.
+// build holds it compiled, readable in the translation's set.
 TEST(CatalogCorpus, ShippedTranslationsAreCompleteAndBuilt)
 {
     int translations = 0;
@@ -113,37 +103,21 @@ TEST(CatalogCorpus, ShippedTranslationsAreCompleteAndBuilt)
         SCOPED_TRACE(ct.string());
         ++translations;
         const std::string name = ct.stem().string();
-        CatalogDescription description;
-        CatalogTranslation translation;
-        std::string error;
-        ASSERT_TRUE(ParseCatalogDescription(ReadFileBytes(ct.parent_path().parent_path() / (name + ".cd")),
-                                            &description, &error))
-            << error;
-        ASSERT_TRUE(ParseCatalogTranslation(ReadFileBytes(ct), &translation, &error)) << error;
-        std::set<std::string> labels;
+        const auto [description, translation] = ReadSources(ct.parent_path().parent_path() / (name + ".cd"), ct);
+        std::map<std::string, int> labels;
         for (const CatalogSourceEntry &entry : translation.entries) {
-            labels.insert(entry.label);
+            ++labels[entry.label];
         }
         for (const CatalogSourceEntry &entry : description.entries) {
-            EXPECT_EQ(labels.count(entry.label), 1u) << entry.label << " is not translated";
+            EXPECT_EQ(labels[entry.label], 1) << entry.label << " is not translated once";
         }
 
-        const std::string folder = name == "asl" || name == "muimaster" ? "/Sys/" : "/Vellumine/";
-        CatalogFile built, fresh;
-        ASSERT_EQ(
-            ReadCatalogFile(BUILD_DIR "/Catalogs/" + ct.parent_path().filename().string() + folder + name + ".catalog",
-                            &built),
-            CatalogStatus::Ok);
-        const std::string bytes = BuildCatalog(description, translation, nullptr);
-        ASSERT_EQ(ParseCatalog(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), &fresh),
-                  CatalogStatus::Ok);
-        ASSERT_TRUE(ConvertCatalogTexts(&fresh));
-        EXPECT_EQ(built.codeset, translation.codeset);
-        ASSERT_EQ(built.texts.size(), fresh.texts.size());
-        for (std::size_t i = 0; i < fresh.texts.size(); ++i) {
-            EXPECT_EQ(built.texts[i].id, fresh.texts[i].id);
-            EXPECT_EQ(built.texts[i].text, fresh.texts[i].text);
-        }
+        const std::string built = BUILD_DIR "/Catalogs/" + ct.parent_path().filename().string() +
+                                  (name == "asl" || name == "muimaster" ? "/Sys/" : "/Vellumine/") + name + ".catalog";
+        CatalogFile catalog;
+        EXPECT_EQ(ReadCatalogFile(built, &catalog), CatalogStatus::Ok);
+        EXPECT_EQ(catalog.codeset, translation.codeset);
+        EXPECT_EQ(ReadFileBytes(built), BuildCatalog(description, translation, nullptr));
     }
     EXPECT_GE(translations, 8);
 }

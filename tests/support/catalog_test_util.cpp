@@ -24,32 +24,34 @@ std::string MakeCatalogBytes(const std::vector<std::pair<std::int32_t, std::stri
     return MakeIffForm("CTLG", body);
 }
 
-void InstallCatalog(const std::string &root, const std::string &language, const std::string &bytes)
+void InstallCatalog(const std::string &root, const std::string &language, const std::string &bytes,
+                    const std::string &name)
 {
-    std::string folder = root + "/Catalogs/" + language + "/Vellumine";
-    std::filesystem::create_directories(folder);
-    WriteFileBytes(folder + "/Settings.catalog", bytes);
+    const std::filesystem::path path = root + "/Catalogs/" + language + "/" + name + ".catalog";
+    std::filesystem::create_directories(path.parent_path());
+    WriteFileBytes(path.string(), bytes);
 }
+
+namespace {
+
+void SetEnv(const std::string &name, const std::optional<std::string> &value)
+{
+    value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+}
+
+}  // namespace
 
 ScopedEnvVar::ScopedEnvVar(const char *name, std::optional<std::string> value) : name_(name)
 {
     if (const char *old = std::getenv(name)) {
         previous_ = old;
     }
-    if (value) {
-        setenv(name, value->c_str(), 1);
-    } else {
-        unsetenv(name);
-    }
+    SetEnv(name_, value);
 }
 
 ScopedEnvVar::~ScopedEnvVar()
 {
-    if (previous_) {
-        setenv(name_.c_str(), previous_->c_str(), 1);
-    } else {
-        unsetenv(name_.c_str());
-    }
+    SetEnv(name_, previous_);
 }
 
 ScopedCatalogEnvironment::ScopedCatalogEnvironment(const std::string &root, const std::string &languages)

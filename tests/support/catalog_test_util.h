@@ -12,8 +12,9 @@
 std::string MakeCatalogBytes(const std::vector<std::pair<std::int32_t, std::string>> &texts, std::uint32_t codeset = 0,
                              const std::string &language = "deutsch", bool countZero = true);
 
-// Writes bytes as ROOT/Catalogs/LANGUAGE/Vellumine/Settings.catalog.
-void InstallCatalog(const std::string &root, const std::string &language, const std::string &bytes);
+// Writes bytes as ROOT/Catalogs/LANGUAGE/NAME.catalog.
+void InstallCatalog(const std::string &root, const std::string &language, const std::string &bytes,
+                    const std::string &name = "Vellumine/Settings");
 
 // Sets (or, with nullopt, unsets) an environment variable for the lifetime of the object.
 class ScopedEnvVar {

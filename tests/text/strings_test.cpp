@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/libraries_setup.h"
+#include "app/program_reset.h"
+#include "platform/formats/charset.h"
 #include "platform/libraries.h"
 #include "platform/locale.h"
 #include "state/commands.h"
@@ -17,134 +19,92 @@
 
 namespace {
 
-// With locale.library open and a catalog built from given texts.
+// A catalog built from given texts, opened with the libraries.
 class TextTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ResetLibraryState();
-        ResetMenuTable();
-    }
-
     void TearDown() override
     {
-        ResetMenuTable();
-        ResetLibraryState();
+        Shutdown(0);
+        ResetProgramState();
     }
 
-    // Opens the locale library and a catalog holding texts (none when empty).
-    void OpenCatalogWith(const std::vector<std::pair<std::int32_t, std::string>> &texts, std::uint32_t codeset = 0)
+    void OpenCatalogWith(const std::vector<std::pair<std::int32_t, std::string>> &texts)
     {
-        if (!texts.empty()) {
-            InstallCatalog(dir_.path(), "deutsch", MakeCatalogBytes(texts, codeset));
-        }
-        LocaleBase = OpenLibrary("locale.library", 39);
-        ASSERT_NE(LocaleBase, nullptr);
-        ILocale = GetInterface(LocaleBase, "main", 1, nullptr);
-        ASSERT_NE(ILocale, nullptr);
-        localeHandle = OpenLocale(nullptr);
-        catalogHandle = OpenCatalog(localeHandle, "Vellumine/Settings.catalog", nullptr);
+        InstallCatalog(dir_.path(), "deutsch", MakeCatalogBytes(texts, CODESET_UTF8));
+        ASSERT_EQ(OpenLibraries(), 0);
     }
 
     TempDir dir_;
     ScopedCatalogEnvironment environment_{dir_.path(), "de"};
 };
 
-// A menu text: shortcut, zero byte, label.
-inline std::string MenuText(char key, const std::string &label)
+// The text GetString gives, with a menu item's label after its zero byte.
+std::string Shown(std::int32_t id)
 {
-    return std::string(1, key) + '\0' + label;
+    const std::string text = GetString(id);
+    return !text.empty() && Utf8CharLength(text) == text.size() ? text + '\0' + (GetString(id) + text.size() + 1)
+                                                                : text;
 }
 
-// Where the catalog has a text, also for an id outside the table; empty texts
-// count as untranslated; without a catalog, or with the locale library closed,
-// the built-in texts.
-TEST_F(TextTest, CatalogTextsReplaceBuiltInOnesWhereThereAreSome)
+// A catalog text is used where it has the form its id needs: not empty; a
+// format text with exactly as many %s as its use fills and no other conversion;
+// a menu item's text a shortcut, a zero byte and a label (never read past its
+// end). Texts of ids outside the table are used; the others give way to the
+// built-in ones.
+TEST_F(TextTest, CatalogTextsReplaceBuiltInOnesWhereTheyFit)
 {
-    EXPECT_EQ(std::string(GetString(MSG_MENU_SAVE), 12), std::string("S\0Save prefs\0", 12));
-    EXPECT_EQ(GetString(STRING_COUNT), nullptr);
-    EXPECT_EQ(GetString(-1), nullptr);
-    OpenCatalogWith({{MSG_GROUP_DISPLAY, "Anzeige"}, {MSG_BUTTON_CANCEL, ""}, {STRING_COUNT, "extra"}});
+    const struct {
+        std::int32_t id;
+        std::string text;
+        bool used;
+    } cases[] = {
+        {MSG_GROUP_DISPLAY, "Anzeige", true},
+        {MSG_BUTTON_CANCEL, "", false},
+        {STRING_COUNT, "extra", true},
+        {MSG_ERR_READ_ICON, "Piktogramm f\xC3\xBCr %s", true},
+        {MSG_ERR_OPEN_LIBRARY, "%s %s", false},  // two arguments
+        {MSG_WINDOW_TITLE, "Einstellungen", false},
+        {MSG_ERR_OPEN_FILE, "Datei %d", false},
+        {MSG_ABOUT_TEXT, "%s\n%n", false},
+        {MSG_CLI_TRY_HELP, "%-20s", false},
+        {MSG_CLI_NOT_A_WORD, "%s %", false},
+        {MSG_ERR_WRITE_ICONS, "100%% nicht in %s", true},
+        {MSG_ERR_NO_HELP, "Hilfe zu 100% %s", true},  // never a format
+        {MSG_MENU_SAVE, "Speichern", false},
+        {MSG_MENU_HELP, "H", false},
+        {MSG_MENU_ABOUT, std::string("I\0\0A", 4), false},
+        {MSG_MENU_ABOUT_MUI, std::string("\0\0MUI", 5), false},
+        {MSG_MENU_EXIT, std::string("\xC3\x84\0Ende", 7), true},  // a key of two bytes
+        {MSG_MENU_MUI_PREFS, std::string(" \0MUI...", 8), true},
+        {MSG_MENU_PROJECT, "Projekt", true},  // a title is a plain text
+        {MSG_DEFAULT_APP_NAME, "Anwendung \xC3\xA4", true},
+    };
+    std::vector<std::pair<std::int32_t, std::string>> texts;
+    std::vector<std::string> expected;
+    for (const auto &c : cases) {
+        texts.emplace_back(c.id, c.text);
+        expected.push_back(c.used ? c.text : Shown(c.id));
+    }
+    OpenCatalogWith(texts);
     ASSERT_NE(catalogHandle, nullptr);
-    EXPECT_STREQ(GetString(MSG_GROUP_DISPLAY), "Anzeige");
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(Shown(texts[i].first), expected[i]) << texts[i].first;
+    }
     EXPECT_STREQ(GetString(MSG_LABEL_DISPLAY_MODE), "Display mode");  // not in the catalog
-    EXPECT_STREQ(GetString(MSG_BUTTON_CANCEL), "Cancel");
-    EXPECT_STREQ(GetString(STRING_COUNT), "extra");
+    EXPECT_EQ(DefaultAppName(), "Anwendung \xE4");                    // held as icons hold names, in ISO-8859-1
     EXPECT_EQ(GetString(STRING_COUNT + 1), nullptr);
-
-    Interface *iface = ILocale;
-    ILocale = nullptr;
-    EXPECT_STREQ(GetString(MSG_GROUP_DISPLAY), "Display settings");
-    ILocale = iface;
-    CloseCatalog(catalogHandle);
-    catalogHandle = nullptr;
-    EXPECT_STREQ(GetString(MSG_GROUP_DISPLAY), "Display settings");
-}
-
-// A format text is used only with exactly as many %s as its use fills and no
-// other conversion; every built-in text passes the check of its id.
-TEST_F(TextTest, FormatTextsWithOtherConversionsAreNotUsed)
-{
-    OpenCatalogWith({
-        {MSG_ERR_OPEN_LIBRARY, "%s %s"},                // two arguments
-        {MSG_ERR_OPEN_FILE, "Datei %d"},                // another conversion
-        {MSG_WINDOW_TITLE, "Einstellungen f\xFCr %s"},  // fine
-        {MSG_ABOUT_TEXT, "%s\n%n"},                     // a writing conversion
-        {MSG_ERR_WRITE_ICONS, "100%% nicht in %s"},     // a literal percent: fine
-        {MSG_ERR_NO_HELP, "Hilfe zu 100% %s"},          // never a format: as it is
-        {MSG_ERR_CREATE_APP, "Fehler 100%"},            // not a format: as it is
-    });
-    EXPECT_STREQ(GetString(MSG_ERR_OPEN_LIBRARY), "Cannot open library %s !");
-    EXPECT_STREQ(GetString(MSG_ERR_OPEN_FILE), "Cannot open file %s!");
-    EXPECT_STREQ(GetString(MSG_WINDOW_TITLE), "Einstellungen f\xC3\xBCr %s");  // as UTF-8
-    EXPECT_STREQ(GetString(MSG_ABOUT_TEXT), builtInStrings[MSG_ABOUT_TEXT].text);
-    EXPECT_STREQ(GetString(MSG_ERR_WRITE_ICONS), "100%% nicht in %s");
-    EXPECT_STREQ(GetString(MSG_ERR_NO_HELP), "Hilfe zu 100% %s");
-    EXPECT_STREQ(GetString(MSG_ERR_CREATE_APP), "Fehler 100%");
     for (const StringEntry &entry : builtInStrings) {  // a menu item's: shortcut, zero byte, label
         std::size_t length = std::strlen(entry.text);
         length += length == 1 ? 1 + std::strlen(entry.text + 2) : 0;
         EXPECT_TRUE(CatalogTextFits(entry.id, entry.text, length)) << entry.id;
     }
-    // Flags, widths, a trailing percent; past a zero byte printf reads nothing.
-    EXPECT_FALSE(CatalogTextFits(MSG_WINDOW_TITLE, "%-20s", 5));
-    EXPECT_FALSE(CatalogTextFits(MSG_WINDOW_TITLE, "%s %", 4));
-    EXPECT_TRUE(CatalogTextFits(MSG_WINDOW_TITLE, "%s\0%d", 5));
-    EXPECT_TRUE(CatalogTextFits(MSG_LABEL_FPS, "%d %n", 5));
+    EXPECT_TRUE(CatalogTextFits(MSG_WINDOW_TITLE, "%s\0%d", 5));  // printf reads nothing past a zero byte
 }
 
-// A menu item's text is used only in the two-part form: never read past its end.
-TEST_F(TextTest, MenuItemTextsNotOfTheTwoPartFormAreNotUsed)
+// A default name that has no form in ISO-8859-1 gives way to the built-in one.
+TEST_F(TextTest, ADefaultAppNameWithoutLatin1FormIsNotUsed)
 {
-    OpenCatalogWith({
-        {MSG_MENU_SAVE, "Speichern"},                // no zero byte
-        {MSG_MENU_HELP, "H"},                        // the label is missing
-        {MSG_MENU_ABOUT, std::string("I\0\0A", 4)},  // an empty label
-        {MSG_MENU_ABOUT_MUI, MenuText('\0', "MUI")},
-        {MSG_MENU_EXIT, MenuText('\xC4', "Ende")},  // a key of two bytes in UTF-8
-        {MSG_MENU_MUI_PREFS, MenuText(' ', "MUI...")},
-        {MSG_MENU_PROJECT, "Projekt"},  // a title is a plain text
-    });
-    const std::pair<std::int32_t, std::string> expected[] = {
-        {MSG_MENU_SAVE, MenuText('S', "Save prefs")},      {MSG_MENU_HELP, MenuText('H', "Help")},
-        {MSG_MENU_ABOUT, MenuText('A', "About")},          {MSG_MENU_ABOUT_MUI, MenuText('M', "About MUI")},
-        {MSG_MENU_EXIT, std::string("\xC3\x84\0Ende", 7)}, {MSG_MENU_MUI_PREFS, MenuText(' ', "MUI...")}};
-    for (const auto &[id, text] : expected) {
-        const char *got = GetString(id);
-        EXPECT_EQ(std::string(got) + '\0' + (got + std::strlen(got) + 1), text) << id;
-    }
-    EXPECT_STREQ(GetString(MSG_MENU_PROJECT), "Projekt");
-}
-
-// The default name is held as icons hold names, in ISO-8859-1; a name that
-// has no form there gives way to the built-in one.
-TEST_F(TextTest, TheDefaultAppNameIsHeldInLatin1)
-{
-    OpenCatalogWith({{MSG_DEFAULT_APP_NAME, "Anwendung \xC3\xA4"}}, CODESET_UTF8);
-    EXPECT_EQ(DefaultAppName(), "Anwendung \xE4");
-    CloseCatalog(catalogHandle);
-    CloseLocale(localeHandle);
-    OpenCatalogWith({{MSG_DEFAULT_APP_NAME, "\xD0\x9F\xD1\x80\xD0\xBE"}}, CODESET_UTF8);
+    OpenCatalogWith({{MSG_DEFAULT_APP_NAME, "\xD0\x9F\xD1\x80\xD0\xBE"}});
     EXPECT_EQ(DefaultAppName(), "Application");
 }
 
@@ -152,14 +112,14 @@ TEST_F(TextTest, TheDefaultAppNameIsHeldInLatin1)
 // table is localised again. An item's label follows its shortcut key.
 TEST_F(TextTest, LocalizeMenusRunsOnceUntilTheTableIsReset)
 {
-    for (int pass = 0; pass < 2; ++pass) {
-        LocalizeMenus();
-        LocalizeMenus();
-        EXPECT_STREQ(menuTable[1].nm_Label, "Save prefs");
-        EXPECT_STREQ(menuTable[1].nm_CommKey, "S");
-        ResetMenuTable();
-        EXPECT_EQ(reinterpret_cast<IPTR>(menuTable[1].nm_Label), MSG_MENU_SAVE);
-    }
+    LocalizeMenus();
+    LocalizeMenus();
+    EXPECT_STREQ(menuTable[1].nm_Label, "Save prefs");
+    EXPECT_STREQ(menuTable[1].nm_CommKey, "S");
+    ResetMenuTable();
+    EXPECT_EQ(reinterpret_cast<IPTR>(menuTable[1].nm_Label), MSG_MENU_SAVE);
+    LocalizeMenus();
+    EXPECT_STREQ(menuTable[1].nm_Label, "Save prefs");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "platform/formats/charset.h"
 
 #include <array>
-#include <cstring>
 
 const char *CodesetName(std::uint32_t mibEnum)
 {
@@ -182,14 +181,4 @@ int CompareNoCase(const char *a, const char *b, std::size_t n)
         }
     }
     return 0;
-}
-
-bool ToolTypeKeyIs(const char *toolType, const char *key)
-{
-    if (toolType == nullptr || key == nullptr) {
-        return false;
-    }
-    const char *end = std::strchr(toolType, '=');
-    const std::size_t length = end != nullptr ? static_cast<std::size_t>(end - toolType) : std::strlen(toolType);
-    return std::strlen(key) == length && CompareNoCase(toolType, key, length) == 0;
 }

@@ -39,6 +39,3 @@ unsigned char FoldLatin1(unsigned char c);
 // Compares at most n characters of two ISO-8859-1 texts without regard to letter
 // case, as strncmp does: <0, 0 or >0.
 int CompareNoCase(const char *a, const char *b, std::size_t n);
-// Whether a tooltype's key (its text up to '=' or its end) is key, without
-// regard to letter case.
-bool ToolTypeKeyIs(const char *toolType, const char *key);
