@@ -1,7 +1,5 @@
-// The settings window's object tree (its texts and keyboard order: the reach,
-// language and end-to-end tests).
-#include <QWidget>
-
+// The settings window's object tree (its texts, names, place and keyboard order:
+// the reach, language and end-to-end tests).
 #include <tuple>
 
 #include "gui/window_fixture.h"
@@ -22,24 +20,6 @@ TEST_F(WindowLayoutTest, TheControlsShowTheRecord)
         EXPECT_EQ(Attr(slider, MUIA_Numeric_Min), min);
         EXPECT_EQ(Attr(slider, MUIA_Numeric_Max), max);
         EXPECT_EQ(Attr(slider, MUIA_Numeric_Value), value);
-    }
-}
-
-// The window is known to the toolkit by a name and id of its own: it opens where
-// it was left.
-TEST_F(WindowLayoutTest, TheWindowOpensWhereItWasLeft)
-{
-    QRect left;
-    for (int run = 0; run < 2; ++run) {
-        BuildAndStart();
-        SetAttrs(mainWindow, MUIA_Window_Open, 1);
-        auto *window = reinterpret_cast<QWidget *>(Attr(mainWindow, MUIA_Window_Window));
-        if (run == 0) {
-            window->move(37 + window->x(), 41 + window->y());
-            left = window->geometry();
-        }
-        EXPECT_EQ(window->geometry(), left);
-        Dispose();
     }
 }
 
