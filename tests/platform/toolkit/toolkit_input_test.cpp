@@ -38,9 +38,8 @@ protected:
     QMainWindow *Main() const { return qobject_cast<QMainWindow *>(t.window->widget.data()); }
     static void Key(QWidget *to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
-        const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QString();
         for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-            QKeyEvent event(type, key, mods, text);
+            QKeyEvent event(type, key, mods);
             QCoreApplication::sendEvent(to, &event);
         }
     }
