@@ -1,24 +1,16 @@
 #!/usr/bin/env bash
-# Starts on a display with no other client while every CPU is busy: each start
-# opens its window and ends with exit value 0, none aborts, and none makes the X
-# server reset (a client of Settings that leaves the server without clients and
-# is followed by another of the same process). A display that cannot be reached
-# ends with the failure message and exit value 1. START_ROUNDS sets the count.
+# Starts on a display with no other client: each start opens its window and ends
+# with exit value 0, and none makes the X server reset (a client of Settings that
+# leaves the server without clients and is followed by another of the same
+# process: Qt's connection made during the reset fails and Qt aborts). A display
+# that cannot be reached ends with the failure message and exit value 1.
+# START_ROUNDS sets the count.
 source "$(dirname "$0")/lib.sh"
 
 e2e_make_drawer
 audit="$E2E_DIR/audit.log"
 e2e_start_display "$audit"
-# Every CPU busy, at the lowest priority so that the test stays short; a round
-# by hand (START_ROUNDS=100 START_NICE=0) gives the busy loops equal weight.
-busy=()
-for _ in $(seq "$(nproc)"); do
-    nice -n "${START_NICE:-19}" bash -c 'while :; do :; done' &
-    busy+=($!)
-done
-trap 'kill "${busy[@]}" 2>/dev/null; e2e_cleanup' EXIT
-
-aborted=0 missing=0 pids=()
+pids=()
 for _ in $(seq "${START_ROUNDS:-4}"); do
     e2e_launch
     pids+=("$SETTINGS_PID")
@@ -28,16 +20,9 @@ for _ in $(seq "${START_ROUNDS:-4}"); do
             ! kill -0 "$SETTINGS_PID" 2>/dev/null && break
         sleep 0.05
     done
-    if WINDOW=$(e2e_wait_window "$E2E_TITLE"); then
-        e2e_close_window "$WINDOW"
-        e2e_expect_exit_zero
-    else
-        status=0
-        kill "$SETTINGS_PID" 2>/dev/null && sleep 0.2
-        wait "$SETTINGS_PID" || status=$?
-        [ "$status" -eq 134 ] && aborted=$((aborted + 1)) || missing=$((missing + 1))
-        SETTINGS_PID=""
-    fi
+    WINDOW=$(e2e_wait_window "$E2E_TITLE") || fail "the settings window did not appear"
+    e2e_close_window "$WINDOW"
+    e2e_expect_exit_zero
     # Every client gone and seen gone by the server before the next start.
     for _ in $(seq 100); do
         [ "$(grep -c ' connected from' "$audit")" = "$(grep -c ' disconnected' "$audit")" ] && break
@@ -54,8 +39,7 @@ resets=$(awk -v pids=" ${pids[*]} " '
     }
     / disconnected$/ { if (--n == 0 && index(pids, " " owner[client] " ")) left[owner[client]] = 1 }
     END { print resets + 0 }' "$audit")
-echo "starts: ${START_ROUNDS:-4}, aborted: $aborted, no window: $missing, server resets caused: $resets"
-[ "$aborted" -eq 0 ] && [ "$missing" -eq 0 ] && [ "$resets" -eq 0 ] || fail "the start raced the X server"
+[ "$resets" -eq 0 ] || fail "$resets of ${START_ROUNDS:-4} starts made the X server reset"
 
 # No display to be had: the failure message, exit value 1.
 status=0

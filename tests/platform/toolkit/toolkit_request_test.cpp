@@ -38,8 +38,7 @@ TEST_F(ToolkitRequestTest, EscapesAreRenderedAndEverythingElseIsShownAsWritten)
     EXPECT_NE(FormatAt(credit, 15).fontWeight(), QFont::Bold);  // inside the literal "<b>"
 }
 
-// Missing arguments read as empty or 0; huge widths and long texts stay bounded;
-// the variadic form passes its count.
+// Missing arguments read as empty or 0; huge widths and long texts stay bounded.
 TEST_F(ToolkitRequestTest, TheBodyIsFilledWithinBounds)
 {
     const IPTR one[] = {reinterpret_cast<IPTR>("one")};
@@ -52,23 +51,16 @@ TEST_F(ToolkitRequestTest, TheBodyIsFilledWithinBounds)
     const IPTR wide[] = {1, 99999999, 1, 99999999, reinterpret_cast<IPTR>("abc"), 1, 1};
     EXPECT_LE(toolkit::FormatArgs("%999999999d%*d%.*s%9999d%9999d", wide, 7).size(), 16384u);
     EXPECT_EQ(toolkit::FormatArgs(std::string(100000, 'x').c_str(), none, 0).size(), 16384u);
-
-    std::string body;
-    MUI_SetRequestHook([&](const char *, const char *text) {
-        body = text;
-        return 1;
-    });
-    EXPECT_EQ(MUI_Request(nullptr, nullptr, 0, "t", "OK", "Cannot open file %s! %s %s", "a"), 1);
-    EXPECT_EQ(body, "Cannot open file a!  ");
 }
 
 // Both requesters, answered from the environment, write the same line to
-// standard error: the title and the body without escapes, in UTF-8.
+// standard error: the title and the body without escapes, in UTF-8 (the
+// variadic form passes its count: the %s after the first are empty).
 TEST_F(ToolkitRequestTest, BothRequestersAnswerFromTheEnvironmentAlike)
 {
     const ScopedEnvVar answer("SETTINGS_REQUEST_ANSWER", "2");
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(MUI_Request(nullptr, nullptr, 0, "T\u00e9", "A|B|C", "\033c\033bB\u00f6\033ndy %s", "x"), 2);
+    EXPECT_EQ(MUI_Request(nullptr, nullptr, 0, "T\u00e9", "A|B|C", "\033c\033bB\u00f6\033ndy %s%s%s", "x"), 2);
     const EasyStruct easy{28, 0, "T\u00e9", "B\u00f6dy x", "A|B|C", nullptr, nullptr};
     EXPECT_EQ(EasyRequestArgs(nullptr, &easy, nullptr, nullptr), 2);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "T\u00e9: B\u00f6dy x\nT\u00e9: B\u00f6dy x\n");

@@ -42,16 +42,14 @@ inline NewMenu kMenu[] = {
     {NM_ITEM, "Save & go", "S", 0, 0, reinterpret_cast<void *>(1)},
     {NM_ITEM, NM_BARLABEL, nullptr, 0, 0, nullptr},
     {NM_ITEM, "About MUI", nullptr, 0, 0, reinterpret_cast<void *>(6)},
-    {NM_TITLE, "Prefs", nullptr, 0, 0, reinterpret_cast<void *>(9)},
-    {NM_ITEM, "MUI...", "x", 0, 0, reinterpret_cast<void *>(7)},
     {NM_END, nullptr, nullptr, 0, 0, nullptr},
 };
 
 struct Tree {
     Object *app = nullptr, *window = nullptr, *strip = nullptr, *cycle = nullptr, *text = nullptr, *popUp = nullptr;
-    Object *unchained = nullptr, *check = nullptr, *slider = nullptr, *button = nullptr;
+    Object *check = nullptr, *slider = nullptr, *button = nullptr;
 };
-constexpr int kCreations = 17;  // the menu strip first
+constexpr int kCreations = 16;  // the menu strip first
 
 inline Tree BuildTree()
 {
@@ -68,14 +66,12 @@ inline Tree BuildTree()
     Object *row = MUI_NewObject(MUIC_Group, MUIA_Group_Horiz, 1, MUIA_Group_Child, t.text, MUIA_Group_Child, t.popUp);
     Object *columns = MUI_NewObject(MUIC_Group, MUIA_Group_Columns, 2, MUIA_Group_Child, t.cycle, MUIA_Group_Child,
                                     label, MUIA_Group_Child, row);
-    t.unchained = MUI_NewObject(MUIC_Image, MUIA_InputMode, MUIV_InputMode_Toggle, MUIA_Image_Spec, MUII_CheckMark);
     t.check = MUI_NewObject(MUIC_Image, MUIA_Frame, MUIV_Frame_ImageButton, MUIA_InputMode, MUIV_InputMode_Toggle,
                             MUIA_Image_Spec, MUII_CheckMark, MUIA_CycleChain, 1);
     t.slider = MUI_NewObject(MUIC_Slider, MUIA_Numeric_Min, 1, MUIA_Numeric_Max, 50, MUIA_Numeric_Value, 25,
                              MUIA_CycleChain, 1);
-    Object *framed =
-        MUI_NewObject(MUIC_Group, MUIA_Frame, MUIV_Frame_Group, MUIA_FrameTitle, "Settings", MUIA_Group_Child, columns,
-                      MUIA_Group_Child, t.unchained, MUIA_Group_Child, t.check, MUIA_Group_Child, t.slider);
+    Object *framed = MUI_NewObject(MUIC_Group, MUIA_Frame, MUIV_Frame_Group, MUIA_FrameTitle, "Settings",
+                                   MUIA_Group_Child, columns, MUIA_Group_Child, t.check, MUIA_Group_Child, t.slider);
     t.button = MUI_NewObject(MUIC_Text, MUIA_Frame, MUIV_Frame_Button, MUIA_Text_Contents, "Save", MUIA_Text_PreParse,
                              "\033c", MUIA_InputMode, MUIV_InputMode_RelVerify, MUIA_CycleChain, 1);
     Object *root = MUI_NewObject(MUIC_Group, MUIA_Group_Child, banner, MUIA_Group_Child, gap, MUIA_Group_Child, framed,

@@ -1,9 +1,17 @@
 // Object trees: building, failure anywhere giving a null application, disposal,
-// attributes set and read back.
+// attributes set and read back; their look: colour schemes and fonts (their
+// texts: the language tests); remembered window places: per base name and
+// window id, in the toolkit's own file, written only when a place changed.
+#include <sys/stat.h>
+
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
 #include <QSlider>
 
 #include <cstring>
@@ -13,25 +21,6 @@
 namespace {
 
 using ToolkitTreeTest = ToolkitTest;
-
-// Menus: '&' shown, not a mnemonic; shortcuts are Ctrl+key. Texts are ISO-8859-1.
-// (Disposal of the whole tree: the failure test's last round.)
-TEST_F(ToolkitTreeTest, BuildsTheMenusAndTexts)
-{
-    t = BuildTree();
-    ASSERT_NE(t.app, nullptr);
-    auto *main = qobject_cast<QMainWindow *>(t.window->widget.data());
-    ASSERT_NE(main, nullptr);
-    const auto menus = main->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 2);
-    const auto items = menus[0]->menu()->actions();
-    ASSERT_EQ(items.size(), 3);
-    EXPECT_EQ(items[0]->text(), QStringLiteral("Save && go"));
-    EXPECT_EQ(items[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-    EXPECT_TRUE(items[1]->isSeparator());
-    EXPECT_EQ(menus[1]->menu()->actions()[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
-    EXPECT_EQ(qobject_cast<QComboBox *>(t.cycle->widget.data())->itemText(2), QStringLiteral("Full screen \u00e9"));
-}
 
 // A missing menu strip gives a window without a menu; counting ends with the
 // failure; cycles without entries and unknown classes are not made.
@@ -60,6 +49,20 @@ TEST_F(ToolkitTreeTest, AttributesAreSetAndReadBack)
 {
     t = BuildTree();
     ASSERT_NE(t.app, nullptr);
+    // Menus: '&' shown, not a mnemonic; bars are separators. Texts are UTF-8.
+    const auto items = qobject_cast<QMainWindow *>(t.window->widget.data())->menuBar()->actions()[0]->menu()->actions();
+    EXPECT_EQ(items[0]->text(), QStringLiteral("Save && go"));
+    EXPECT_TRUE(items[1]->isSeparator());
+    EXPECT_EQ(qobject_cast<QComboBox *>(t.cycle->widget.data())->itemText(2), QStringLiteral("Full screen \u00e9"));
+    // A big text stays big, and bold, in the application's font when that changes.
+    const QFont before = QApplication::font();
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Serif"), 30));
+    const QFont big = t.window->widget->findChild<QLabel *>()->font();
+    QApplication::setFont(before);
+    EXPECT_EQ(big.family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_GT(big.pointSizeF(), 30);
+    EXPECT_TRUE(big.bold());
+
     // Cycle: an entry that exists is taken, another is not.
     SetAttrs(t.cycle, MUIA_Cycle_Active, 2);
     EXPECT_EQ(qobject_cast<QComboBox *>(t.cycle->widget.data())->currentIndex(), 2);
@@ -91,6 +94,85 @@ TEST_F(ToolkitTreeTest, AttributesAreSetAndReadBack)
     t = Tree();
     EXPECT_EQ(GetAttr(MUIA_Selected, check, &v), 0u);
     EXPECT_EQ(SetAttrs(check, MUIA_Selected, 1), 0u);
+}
+
+// In every colour scheme a disabled slider is drawn unlike an enabled one.
+TEST_F(ToolkitTreeTest, ADisabledSliderLooksDisabledInEveryScheme)
+{
+    for (const char *scheme : {"light", "dark", "desktop"}) {
+        SCOPED_TRACE(scheme);
+        QSettings(QString::fromStdString(settingsDir_.file("toolkit.ini")), QSettings::IniFormat)
+            .setValue(QStringLiteral("LOOK/scheme"), QString::fromLatin1(scheme));
+        Object *slider = MUI_NewObject(MUIC_Slider, MUIA_Numeric_Max, 10, MUIA_Numeric_Value, 5);
+        Object *window =
+            MUI_NewObject(MUIC_Window, MUIA_Window_RootObject, MUI_NewObject(MUIC_Group, MUIA_Group_Child, slider));
+        t.app = MUI_NewObject(MUIC_Application, MUIA_Application_Base, "LOOK", MUIA_Application_Window, window);
+        ASSERT_NE(t.app, nullptr);
+        SetAttrs(window, MUIA_Window_Open, 1);
+        QCoreApplication::processEvents();
+        QWidget *groove = slider->widget->findChild<QSlider *>();
+        const QImage enabled = groove->grab().toImage();
+        SetAttrs(slider, MUIA_Disabled, 1);
+        const QImage disabled = groove->grab().toImage();
+        EXPECT_NE(enabled, disabled);
+        MUI_DisposeObject(t.app);
+        t = Tree();
+    }
+}
+
+// A window opens where, and as large as, it was left at every start (at the
+// screen's corner too); leaving it as it opened does not write the file again.
+TEST_F(ToolkitTreeTest, AWindowOpensWhereItWasLeftAndAnUnchangedPlaceIsNotWritten)
+{
+    // The place a window of base and id opens at; it is then moved to next (if
+    // any) and dropped, while open or after closing.
+    auto openWith = [](const char *base, IPTR id, std::optional<QRect> next = {}, bool closeFirst = false) {
+        Object *window = MUI_NewObject(MUIC_Window, MUIA_Window_Title, "Prefs", MUIA_Window_ID, id,
+                                       MUIA_Window_RootObject, MUI_NewObject(MUIC_Group));
+        Object *app = MUI_NewObject(MUIC_Application, MUIA_Application_Base, base, MUIA_Application_Window, window);
+        EXPECT_NE(app, nullptr);
+        SetAttrs(window, MUIA_Window_Open, 1);
+        const QRect place(window->widget->pos(), window->widget->size());
+        if (next) {
+            window->widget->move(next->topLeft());
+            window->widget->resize(next->size());
+        }
+        if (closeFirst) {
+            SetAttrs(window, MUIA_Window_Open, 0);
+        }
+        MUI_DisposeObject(app);
+        return place;
+    };
+    const IPTR id = 0x53455453;
+    const QRect first(40, 30, 611, 433), second(0, 0, 622, 444);
+    openWith("PLACES", id, first, true);
+    EXPECT_EQ(openWith("PLACES", id, second), first);
+    EXPECT_EQ(openWith("PLACES", id), second) << "disposed of while open";
+    EXPECT_NE(openWith("OTHER", id, QRect(5, 5, 1, 1)), second);
+    EXPECT_NE(openWith("PLACES", 0x41424344, QRect(5, 5, 1, 1)), second);
+
+    // A place off the screen, or larger than it, is brought inside it.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QRect away : {QRect(area.right() + 50, area.bottom() + 50, 300, 200), QRect(-400, -300, 300, 200),
+                             QRect(area.topLeft(), area.size() * 2)}) {
+        openWith("AWAY", id, away);
+        const QRect opened = openWith("AWAY", id);
+        EXPECT_TRUE(area.contains(opened))
+            << opened.x() << "," << opened.y() << " " << opened.width() << "x" << opened.height();
+    }
+
+    // A rewrite replaces the file: a new inode, whatever the clock says.
+    const std::string file = settingsDir_.file("toolkit.ini");
+    auto inode = [&file] {
+        struct stat st {};
+        stat(file.c_str(), &st);
+        return st.st_ino;
+    };
+    const auto before = inode();
+    for (int start = 0; start < 3; ++start) {
+        EXPECT_EQ(openWith("PLACES", id), second) << "start " << start;
+    }
+    EXPECT_EQ(inode(), before) << "an unchanged place was written";
 }
 
 }  // namespace
