@@ -1,0 +1,355 @@
+// The settings window: its object tree, its notifications and the dispatch of
+// every command id, the rules that ghost controls, the screen mode requester, the
+// icons overview and help (its texts, names, place and keyboard order: the shown
+// window's and the end-to-end tests).
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <tuple>
+
+#include "gui/help_viewer.h"
+#include "gui/icons_overview.h"
+#include "gui/screen_mode.h"
+#include "gui/window_fixture.h"
+#include "platform/display.h"
+#include "platform/dos.h"
+#include "platform/formats/icon_maker.h"
+#include "platform/screen_mode_requester.h"
+#include "settings/settings_reader.h"
+#include "support/icon_test_util.h"
+
+namespace {
+
+TEST_F(WindowTest, EachNotificationProducesItsReturnId)
+{
+    BuildAndStart();
+    ASSERT_TRUE(DrainReturnIds(app).empty());
+    SetAttrs(mainWindow, MUIA_Window_CloseRequest, 1);
+    EXPECT_EQ(DrainReturnIds(app), Ids{ID_QUIT});
+    const std::pair<Object *, IPTR> buttons[] = {{saveButton, ID_SAVE},
+                                                 {helpButton, ID_HELP},
+                                                 {aboutButton, ID_ABOUT},
+                                                 {cancelButton, ID_CANCEL},
+                                                 {screenModeButton, ID_SCREEN_MODE}};
+    for (const auto &[button, id] : buttons) {
+        // Pressing alone is no click; releasing over the button completes it.
+        SetAttrs(button, MUIA_Pressed, 1);
+        EXPECT_TRUE(DrainReturnIds(app).empty()) << id;
+        SetAttrs(button, MUIA_Pressed, 0);
+        EXPECT_EQ(DrainReturnIds(app), Ids{id});
+    }
+    // The checkmarks and the cycle report every change, either way; the sliders
+    // and the screen mode text are read only when saving.
+    for (Object *control : {fpsCheckmark, fpsCheckmark, soundCheckmark, soundCheckmark}) {
+        SetAttrs(control, MUIA_Selected, !Attr(control, MUIA_Selected));
+    }
+    SetAttrs(displayModeCycle, MUIA_Cycle_Active, 2);
+    SetAttrs(displayModeCycle, MUIA_Cycle_Active, 1);
+    SetAttrs(fpsSlider, MUIA_Numeric_Value, 20);
+    SetAttrs(screenModeText, MUIA_Text_Contents, "PAL: High Res");
+    EXPECT_EQ(DrainReturnIds(app), Ids(6, ID_UPDATE_GADGETS));
+}
+
+// The menu's MUI... item opens the toolkit's settings window; the commands that
+// do nothing here keep the loop running; About shows the title over the credit
+// text, with the longest application name, which must stay within their buffers.
+TEST_F(WindowTest, ThePrefsMenuAndAboutOpenTheirWindows)
+{
+    const std::string name(APP_NAME_SIZE - 1, 'x');
+    SetAppName(name.c_str());
+    BuildAndStart();
+    SetAttrs(mainWindow, MUIA_Window_Open, 1);
+    ASSERT_TRUE(MUI_SimulateInput(reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_MUI_SETTINGS))));
+    const Ids ids = DrainReturnIds(app);
+    ASSERT_EQ(ids, Ids{ID_MUI_SETTINGS});
+    EXPECT_TRUE(DispatchCommand(ids[0]));
+    EXPECT_EQ(MUI_ToolkitWindowCount(app), 1);
+    MUI_CloseToolkitWindows(app);
+    for (std::int32_t id :
+         std::initializer_list<std::int32_t>{0, ID_ABOUT_MUI, ID_MENU_PROJECT, ID_MENU_PREFS, 12, -2, 0x7fffffff}) {
+        EXPECT_TRUE(DispatchCommand(id)) << id;
+    }
+    EXPECT_EQ(MUI_ToolkitWindowCount(app), 0);
+    EXPECT_TRUE(DispatchCommand(ID_ABOUT));
+    const std::string title = windowTitle;
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].rfind(title + "|\033c\033b\033u" + title + "\033n\n\n", 0), 0u) << requests[0];
+    EXPECT_NE(requests[0].find(name + "\n"), std::string::npos) << requests[0];
+}
+
+// The controls show the record, the sliders in their ranges.
+TEST_F(WindowTest, TheControlsShowTheRecord)
+{
+    AppSettings = {2, 0x00029000, 8, 33, 1, 17, 0};
+    ASSERT_NE(Build(), nullptr);
+    EXPECT_EQ(Attr(soundCheckmark, MUIA_Selected), 0u);
+    EXPECT_EQ(Attr(fpsCheckmark, MUIA_Selected), 1u);
+    for (const auto &[slider, min, max, value] : {std::tuple<Object *, IPTR, IPTR, IPTR>(volumeSlider, 0, 64, 17),
+                                                  std::tuple<Object *, IPTR, IPTR, IPTR>(fpsSlider, 1, 50, 33)}) {
+        EXPECT_EQ(Attr(slider, MUIA_Numeric_Min), min);
+        EXPECT_EQ(Attr(slider, MUIA_Numeric_Max), max);
+        EXPECT_EQ(Attr(slider, MUIA_Numeric_Value), value);
+    }
+}
+
+// Every object but the menu strip is needed: failing any other leaves no tree and
+// no handle into it.
+TEST_F(WindowTest, AFailureAnywhereInTheTreeLeavesNoHandle)
+{
+    for (int n = 2;; ++n) {
+        MUI_FailObjectCreation(n);
+        Object *built = Build();
+        MUI_FailObjectCreation(0);
+        if (built != nullptr) {
+            EXPECT_GT(n, 20);
+            break;
+        }
+        EXPECT_TRUE(mainWindow == nullptr && displayModeCycle == nullptr && soundCheckmark == nullptr &&
+                    fpsSlider == nullptr && cancelButton == nullptr && menuStrip == nullptr)
+            << "creation " << n;
+    }
+}
+
+// The rules ghost the controls whose settings mean nothing, from every state of
+// the controls to every other, whatever the record says (here always the
+// opposite); ghosting keeps a slider's position.
+TEST_F(WindowTest, TheRulesFollowTheControlsNotTheRecord)
+{
+    for (int hideSound : {0, 1}) {
+        ToolConfig.hideSound = hideSound;
+        BuildAndStart();
+        SetAttrs(fpsSlider, MUIA_Numeric_Value, 31);
+        for (int state = 0; state < 12 * 12; ++state) {
+            for (int c : {state / 12, state % 12}) {
+                const int fps = c & 1, sound = (c >> 1) & 1, mode = c >> 2;
+                SCOPED_TRACE(testing::Message() << hideSound << fps << sound << mode);
+                SetAttrs(fpsCheckmark, MUIA_Selected, fps);
+                SetAttrs(displayModeCycle, MUIA_Cycle_Active, mode);
+                SetAttrs(soundCheckmark, MUIA_Selected, sound);
+                AppSettings = {2 - mode, 0, 0, 0, !fps, 0, !sound};
+                ApplyGadgetRules();
+                EXPECT_EQ(Disabled(fpsSlider), fps == 0);
+                EXPECT_EQ(Disabled(screenModeButton), mode != 2);
+                EXPECT_EQ(Disabled(screenModeText), mode != 2);
+                EXPECT_EQ(Attr(fpsSlider, MUIA_Numeric_Value), 31);
+                EXPECT_TRUE(hideSound || Disabled(volumeSlider) == (sound == 0));
+            }
+        }
+        Dispose();
+    }
+}
+
+constexpr std::uint32_t PAL_HIRES_LACED = 0x00029004;
+constexpr std::uint32_t NTSC_LORES = 0x00011000;
+
+class ScreenModeTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        AppSettings.modeId = PAL_HIRES_LACED;
+        AppSettings.depth = 8;
+        BuildAndStart();
+        SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
+    }
+    void TearDown() override
+    {
+        AslSetRequestHook(nullptr);
+        AslFailAllocation(false);
+        WindowTest::TearDown();
+    }
+
+    // Answers the next requester: the mode and depth to confirm, or cancel.
+    void Answer(bool confirm, std::uint32_t modeId = 0, std::uint16_t depth = 0)
+    {
+        AslSetRequestHook([this, confirm, modeId, depth](AslScreenModeControl &control) {
+            ++shown;
+            openedOn = control.SelectedDisplayId();
+            openedDepth = control.SelectedDepth();
+            EXPECT_TRUE(modeId == 0 || control.SelectDisplayId(modeId));
+            EXPECT_TRUE(depth == 0 || control.SelectDepth(depth));
+            control.ExposeParent();  // the window is repainted while the requester is open
+            return confirm;
+        });
+    }
+
+    int shown = 0;
+    std::uint32_t openedOn = 0;
+    std::uint16_t openedDepth = 0;
+};
+
+// The requester opens on the mode and depth held; a confirmed mode and depth are
+// stored and the name shown follows them; a cancel, or a requester that cannot
+// be made, changes nothing.
+TEST_F(ScreenModeTest, ConfirmStoresModeAndDepthAndTheNameFollowsOnlyThen)
+{
+    Answer(true, HostModeId(800, 600), 16);
+    ASSERT_TRUE(DispatchCommand(ID_SCREEN_MODE));
+    EXPECT_EQ(openedOn, PAL_HIRES_LACED);
+    EXPECT_EQ(AppSettings.modeId, HostModeId(800, 600));
+    EXPECT_EQ(AppSettings.depth, 16);
+    EXPECT_EQ(Text(screenModeText), "Display:800x600");
+
+    AppSettings.depth = 24;  // not the deepest the mode offers
+    Answer(false, NTSC_LORES, 8);
+    ASSERT_TRUE(DispatchCommand(ID_SCREEN_MODE));
+    EXPECT_EQ(openedDepth, 24);
+    Answer(true, NTSC_LORES);
+    AslFailAllocation(true);
+    EXPECT_EQ(ChooseScreenMode(), 0);
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(AppSettings.modeId, HostModeId(800, 600));
+    EXPECT_EQ(AppSettings.depth, 24);
+    EXPECT_EQ(Text(screenModeText), "Display:800x600");
+    EXPECT_EQ(Attr(mainWindow, MUIA_Window_Sleep), 0);
+}
+
+// The texts of the overview's table, a row of five a line, "|" between them.
+std::string Rows()
+{
+    std::string rows;
+    int cells = 0;
+    std::istringstream tree(MUI_DescribeTree(iconsWindow));
+    for (std::string line; std::getline(tree, line);) {
+        line = line.substr(line.find_first_not_of(' '));
+        if (line.starts_with("Text ")) {
+            rows += line.substr(6, line.find('"', 6) - 6) + (++cells % 5 == 0 ? "\n" : "|");
+        }
+    }
+    return rows;
+}
+
+// On a drawer with every kind of icon, one that cannot be written, one that is
+// absent and a build with settings of its own.
+TEST_F(WindowTest, EachIconSaveWritesInItsOrderWithKindWritabilityAndOwnSettings)
+{
+    TempDir drawer;
+    ScopedChdir inDrawer(drawer.path());
+    IconSpec appIcon{.toolTypes = {"FULLSCREEN", "MODEID=167936", "MASTERVOLUME=40"}};
+    WriteIcon(drawer.file("Starfield.vls.info"), appIcon);
+    WriteIcon(drawer.file("Star_OS3.info"),
+              {.toolTypes = {"WINDOW", "NOSOUND", "FPSLIMIT=25"}, .newIconsLines = SampleNewIconsLines()});
+    WriteIcon(drawer.file("Star_MOS.info"), {.toolTypes = appIcon.toolTypes, .os35 = true});
+    chmod(drawer.file("Star_MOS.info").c_str(), 0444);
+    WriteIcon(drawer.file("Star_OS4.info"), {.toolTypes = appIcon.toolTypes, .png = true});
+    SetAppName("Starfield");
+    const char *platforms[] = {"Star_OS3", "Star_MOS", "Star_WOS", "Star_OS4"};
+    for (int i = 0; i < 4; ++i) {
+        std::snprintf(ToolConfig.platformIcons[i], sizeof ToolConfig.platformIcons[i], "%s", platforms[i]);
+    }
+    ReadApplicationSettings();
+    BuildAndStart();
+
+    DispatchCommand(ID_ICONS);
+    EXPECT_EQ(Attr(iconsWindow, MUIA_Window_Open), 1u);
+    EXPECT_EQ(Rows(), "\\ebIcon|\\ebFile|\\ebKind|\\ebCan be written|\\ebSettings of its own\n"
+                      "Application|Starfield.vls.info|classic|yes|\n"
+                      "AmigaOS 3|Star_OS3.info|NewIcons|yes|WINDOW FPSLIMIT=25 NOSOUND\n"
+                      "MorphOS|Star_MOS.info|OS 3.5|no: permission denied (read-only)|as the application's\n"
+                      "WarpOS|none||no: does not exist|\n"
+                      "AmigaOS 4|Star_OS4.info|PNG|yes|as the application's\n");
+    // Its close gadget (Escape and its Close button too) closes it.
+    ASSERT_TRUE(MUI_SimulateInput(iconsWindow));
+    for (IPTR id : DrainReturnIds(app)) {
+        DispatchCommand(static_cast<std::int32_t>(id));
+    }
+    EXPECT_EQ(Attr(iconsWindow, MUIA_Window_Open), 0u);
+}
+
+class HelpTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        BuildAndStart();
+        SetAttrs(mainWindow, MUIA_Window_Open, 1);
+    }
+    void TearDown() override
+    {
+        WriteFileBytes(dir_.file("release"), "");
+        ReleaseHelpViewer();
+        EXPECT_TRUE(WaitForProcesses(10000));
+        DosFailProcessCreation(false);
+        WindowTest::TearDown();
+    }
+
+    static bool Asleep() { return Attr(mainWindow, MUIA_Window_Sleep) != 0; }
+
+    // Runs the loop's input handling until id arrives or the time is up.
+    static bool AwaitReturnId(IPTR id, int timeoutMs = 10000)
+    {
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+            std::uint32_t sigs = 0;
+            if (DoMethod(app, MUIM_Application_NewInput, &sigs) == id) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    TempDir dir_;  // the viewer and its log; the drawer is the current folder
+    TempDir drawer_;
+    ScopedChdir here_{drawer_.path()};
+};
+
+// No HELP, a missing file, a folder, a FIFO, the longest path the configuration holds:
+// the requester says so and the window stays awake.
+TEST_F(HelpTest, WithoutAHelpFileTheRequesterSaysSo)
+{
+    mkdir("Folder.md", 0755);
+    mkfifo("Pipe.md", 0600);
+    for (const std::string &help : {std::string(), std::string("Missing Help.md"), std::string("Folder.md"),
+                                    std::string("Pipe.md"), std::string(HELP_FILE_SIZE - 1, 'h')}) {
+        requests.clear();
+        std::snprintf(ToolConfig.helpFile, sizeof ToolConfig.helpFile, "%s", help.c_str());
+        EXPECT_TRUE(DispatchCommand(ID_HELP));
+        EXPECT_EQ(requests, std::vector<std::string>{
+                                "Application Settings|" +
+                                (help.empty() ? "Help is not available!" : "Cannot open file " + help + "!")});
+        EXPECT_FALSE(Asleep());
+    }
+}
+
+// The path as one argument (no shell: see the dos tests). While the viewer is
+// open the window sleeps and takes no input, and wakes when the loop handles
+// ID_HELP_DONE, twice. A viewer that is missing wakes the window through
+// ID_HELP_DONE too; a help process that cannot start, at once.
+TEST_F(HelpTest, TheViewerGetsThePathWhileTheWindowSleeps)
+{
+    const std::string name = "Star field; $(help) *.md";
+    WriteFileBytes(name, "# Help\n");
+    std::snprintf(ToolConfig.helpFile, sizeof ToolConfig.helpFile, "%s", name.c_str());
+    // A stand-in viewer that logs its arguments, one a line, and stays open until "release" exists.
+    WriteFileBytes(dir_.file("viewer.sh"), "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" >> '" + dir_.file("log") +
+                                               "'\nwhile [ ! -e '" + dir_.file("release") +
+                                               "' ]; do sleep 0.02; done\n");
+    chmod(dir_.file("viewer.sh").c_str(), 0755);
+    ScopedEnvVar viewer("SETTINGS_VIEWER", dir_.file("viewer.sh"));
+    for (int round = 0; round < 3; ++round) {
+        if (round == 2) {
+            setenv("SETTINGS_VIEWER", dir_.file("no-such-viewer").c_str(), 1);
+        }
+        std::filesystem::remove(dir_.file("release"));
+        EXPECT_TRUE(DispatchCommand(ID_HELP));
+        EXPECT_FALSE(MUI_SimulateInput(cancelButton));
+        EXPECT_EQ(AwaitReturnId(ID_HELP_DONE, 200), round == 2);  // the missing one posts at once
+        WriteFileBytes(dir_.file("release"), "");
+        ASSERT_TRUE(round == 2 || AwaitReturnId(ID_HELP_DONE));
+        EXPECT_TRUE(Asleep()) << "until the loop handles ID_HELP_DONE";
+        EXPECT_TRUE(DispatchCommand(ID_HELP_DONE));
+        EXPECT_FALSE(Asleep());
+    }
+    EXPECT_EQ(ReadFileBytes(dir_.file("log")), "1\n" + name + "\n1\n" + name + "\n");
+    DosFailProcessCreation(true);
+    HelpCommand();
+    EXPECT_FALSE(Asleep());
+    EXPECT_FALSE(AwaitReturnId(ID_HELP_DONE, 200));
+    EXPECT_TRUE(requests.empty());
+}
+
+}  // namespace
