@@ -48,7 +48,6 @@ protected:
         EXPECT_EQ(OpenInterfaceCount(), 0);
     }
 
-    ScopedEnvVar platform_{"QT_QPA_PLATFORM", "offscreen"};
     ScopedEnvVar failLibrary_{"SETTINGS_FAIL_LIBRARY", std::nullopt};
     ScopedEnvVar failInterface_{"SETTINGS_FAIL_INTERFACE", std::nullopt};
     ScopedEnvVar version_{"SETTINGS_LIBRARY_VERSION", std::nullopt};

@@ -30,9 +30,7 @@ protected:
 
     static void Icon(const char *name, Texts toolTypes)
     {
-        IconSpec spec;
-        spec.toolTypes = std::move(toolTypes);
-        WriteIcon(std::string(name) + ".info", spec);
+        WriteIcon(std::string(name) + ".info", {.toolTypes = std::move(toolTypes)});
     }
 
     // Runs the tool; once its loop waits for input, look() sees the window as it
@@ -118,7 +116,6 @@ TEST_F(MainFlowTest, AnIconThatCannotBeReadIsToldBeforeTheWindowOpens)
 // An object that cannot be made: the failure reported through code 2.
 TEST_F(MainFlowTest, AnObjectThatCannotBeMadeEndsTheRunWithCode2)
 {
-    ScopedEnvVar platform("QT_QPA_PLATFORM", "offscreen");
     Texts errors;
     SetEasyRequestHook([&errors](const char *, const char *body, const char *) {
         errors.emplace_back(body);

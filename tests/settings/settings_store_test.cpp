@@ -51,12 +51,8 @@ protected:
     // Writes "name.info" with the given tooltypes, a classic or a PNG icon.
     void MakeIcon(const std::string &name, const Entries &toolTypes, bool png = false)
     {
-        IconSpec spec;
-        spec.png = png;
-        spec.type = ICON_PROJECT;
-        spec.toolTypes = toolTypes;
-        spec.toolTypeSection = true;
-        WriteIcon(dir_.file(name + ".info"), spec);
+        WriteIcon(dir_.file(name + ".info"),
+                  {.type = ICON_PROJECT, .toolTypes = toolTypes, .toolTypeSection = true, .png = png});
     }
 
     TempDir dir_;
@@ -65,14 +61,12 @@ protected:
     Screen screen_{{kScreenModeId}, {&bitMap_}};
 };
 
-using LoadSettingsTest = SettingsStoreTest;
-
 // The tool's icon: values taken whole, untrimmed; a bare key gives an empty value,
 // HIDESOUND counts by its presence; keys match in any case and the first entry of
 // a key is its value; a value too long for its field is ignored, never cut. No
 // tool icon, or one without a usable APPLICATION: nothing else is taken, no
 // application icon read.
-TEST_F(LoadSettingsTest, TheToolIconFillsTheConfiguration)
+TEST_F(SettingsStoreTest, TheToolIconFillsTheConfiguration)
 {
     const std::string name127(127, 'a'), name79(79, 'p');
     MakeIcon("Application", {"FULLSCREEN", "NOSOUND"});
@@ -112,7 +106,7 @@ TEST_F(LoadSettingsTest, TheToolIconFillsTheConfiguration)
 // A key matches an entry's whole key, in any case; the value follows the first "=".
 // Numbers are signed decimal after any white space, up to the first other
 // character, clamped to 32 bits; a mode id is their 32 bits.
-TEST_F(LoadSettingsTest, TheApplicationIconSetsTheRecord)
+TEST_F(SettingsStoreTest, TheApplicationIconSetsTheRecord)
 {
     const struct {
         Entries toolTypes;
@@ -165,12 +159,10 @@ Entries Concat(Entries a, const Entries &b)
     return a;
 }
 
-using SaveSettingsTest = SettingsStoreTest;
-
 // Entries whose key (after leading spaces, up to "=") is a managed keyword in any
 // case are replaced; every other entry is kept in order, however many there are;
 // then each setting writes its own entries, in a fixed order.
-TEST_F(SaveSettingsTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
+TEST_F(SettingsStoreTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
 {
     const Entries old = {"KEEP",   "MODEID=5",    "DEPTH=8",         "FULLSCREEN",
                          "WINDOW", "FPSLIMIT=50", "MASTERVOLUME=12", "NOSOUND"};
@@ -215,7 +207,7 @@ TEST_F(SaveSettingsTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
 // is). An icon that exists but cannot be read or written, or whose list lost a text
 // that could not be copied, is named with why and left as it was; the others are
 // still written, a name with no file is silent, and each save reports afresh.
-TEST_F(SaveSettingsTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
+TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
 {
     AppSettings = kAllOn;
     std::strcpy(ToolConfig.appName, "Starfield");
