@@ -124,15 +124,6 @@ e2e_expect_exit_zero() {
     [ "$status" -eq 0 ] || fail "Settings ended with exit value $status"
 }
 
-e2e_expect_running() {
-    kill -0 "$SETTINGS_PID" 2>/dev/null || fail "Settings ended: $*"
-}
-
-# The close gadget of a window: the message a window manager sends.
-e2e_close_window() {
-    "$BUILD_DIR/tests/close_window" "$1"
-}
-
 # The named icons (all by default) are byte for byte as before.
 e2e_expect_unchanged() {
     local name
