@@ -105,8 +105,8 @@ e2e_expect_unchanged Settings Starfield Starfield_OS3
 
 # An application's icon that is there but cannot be read, or the tool's: its
 # settings were never loaded, so nothing is written (exit value 1). A drawer
-# without Settings.info names no application (2); one whose icons are all absent
-# has nothing written (1); a platform icon that is absent is a build not shipped.
+# whose icons are all absent has nothing written (1); a platform icon that is
+# absent is a build not shipped.
 restore_drawer
 for broken in Starfield Settings; do
     printf 'damaged' >"$DRAWER/$broken.info"
@@ -115,17 +115,16 @@ for broken in Starfield Settings; do
     e2e_expect_unchanged Starfield_OS3 Starfield_MOS
     restore_drawer
 done
-mkdir "$E2E_DIR/empty"
-expect_run 2 --save "$E2E_DIR/empty" WINDOW
 rm "$DRAWER/Starfield_MOS.info"
 expect_run 0 --save "$DRAWER" WINDOW
 rm "$DRAWER/Starfield.info" "$DRAWER/Starfield_OS3.info"
 expect_run 1 --save "$DRAWER" WINDOW
 grep -q "Starfield.info: does not exist" "$E2E_DIR/err" || fail "no icon written, not said"
 
-# The messages in the user's language, their characters right (UTF-8), with the
-# exit values of the English ones; Qt's own texts of --help too.
+# The messages in the user's language in UTF-8, with the English ones' exit
+# values (a drawer without Settings.info: 2); Qt's own texts of --help too.
 restore_drawer
+mkdir "$E2E_DIR/empty"
 echo "not an icon" >"$DRAWER/Starfield_MOS.info"
 while IFS='|' read -r lang status text args; do
     LANG=$lang.UTF-8 LC_ALL= LC_MESSAGES= LANGUAGE= expect_run "$status" $args

@@ -6,17 +6,13 @@
 # programs answering --help and --version, a program that finds its catalogs and
 # its viewer there, and the MIME type of Amiga icons that a file manager finds
 # and opens with the desktop entry.
-set -euo pipefail
-: "${BUILD_DIR:?}" "${SOURCE_DIR:?}" "${CMAKE:=cmake}" "${CPACK:=cpack}" "${CMAKE_GENERATOR:=Ninja}"
+source "$(dirname "$0")/../e2e/lib.sh"
+: "${SOURCE_DIR:?}" "${CMAKE:=cmake}" "${CPACK:=cpack}" "${CMAKE_GENERATOR:=Ninja}"
 work=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/settings-install-XXXXXX")")
 trap 'rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM LANGUAGE LC_ALL LC_MESSAGES XDG_CURRENT_DESKTOP
 mkdir "$work/drawer"
-"$BUILD_DIR/tools/mkicon" "$work/drawer/Settings.info" --type tool APPLICATION=Starfield
+"$MKICON" "$work/drawer/Settings.info" --type tool APPLICATION=Starfield
 
 # Nothing of the tests or benchmarks is looked for.
 release="$BUILD_DIR/release-package"

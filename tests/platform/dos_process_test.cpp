@@ -36,7 +36,6 @@ TEST(DosRunProgram, PassesTheArgumentWholeWithoutAShellAndReturnsTheStatus)
     EXPECT_EQ(RunProgram(Script(dir, "killed.sh", "kill -9 $$").c_str(), "x"), -1);
     EXPECT_EQ(RunProgram(dir.file("missing").c_str(), "x"), -1);
     EXPECT_EQ(RunProgram(dir.path().c_str(), "x"), -1);
-    EXPECT_EQ(RunProgram(logger.c_str(), nullptr), -1);
 }
 
 // The override names the viewer when it can be run: not when missing, not

@@ -32,26 +32,17 @@ void InstallCatalog(const std::string &root, const std::string &language, const 
     WriteFileBytes(path.string(), bytes);
 }
 
-namespace {
-
-void SetEnv(const std::string &name, const std::optional<std::string> &value)
-{
-    value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
-}
-
-}  // namespace
-
 ScopedEnvVar::ScopedEnvVar(const char *name, std::optional<std::string> value) : name_(name)
 {
     if (const char *old = std::getenv(name)) {
         previous_ = old;
     }
-    SetEnv(name_, value);
+    value ? setenv(name, value->c_str(), 1) : unsetenv(name);
 }
 
 ScopedEnvVar::~ScopedEnvVar()
 {
-    SetEnv(name_, previous_);
+    previous_ ? setenv(name_.c_str(), previous_->c_str(), 1) : unsetenv(name_.c_str());
 }
 
 ScopedCatalogEnvironment::ScopedCatalogEnvironment(const std::string &root, const std::string &languages)

