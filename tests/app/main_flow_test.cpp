@@ -25,8 +25,20 @@ using Texts = std::vector<std::string>;
 
 class MainFlowTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetProgramState(); }
-    void TearDown() override { ResetProgramState(); }
+    // A requester no test expects fails the test rather than waiting for a click.
+    void SetUp() override
+    {
+        ResetProgramState();
+        MUI_SetRequestHook([](const char *, const char *body) {
+            ADD_FAILURE() << "unexpected requester: " << body;
+            return 0;
+        });
+    }
+    void TearDown() override
+    {
+        MUI_SetRequestHook(nullptr);
+        ResetProgramState();
+    }
 
     static void Icon(const char *name, Texts toolTypes)
     {
@@ -106,7 +118,6 @@ TEST_F(MainFlowTest, AnIconThatCannotBeReadIsToldBeforeTheWindowOpens)
         EXPECT_TRUE(MUI_SimulateInput(saveButton));
         EXPECT_TRUE(MUI_SimulateInput(cancelButton));
     });
-    MUI_SetRequestHook(nullptr);
     EXPECT_EQ(requests, (Texts{"Cannot read the settings from Starfield.info: is not an icon or is damaged!\n"
                                "The values shown are the defaults.",
                                "Cannot save the settings into Starfield.info!\n\n"
@@ -124,7 +135,6 @@ TEST_F(MainFlowTest, AnObjectThatCannotBeMadeEndsTheRunWithCode2)
     MUI_FailObjectCreation(2);  // the first after the menu strip
     EXPECT_EQ(SettingsMain(), 1);
     MUI_FailObjectCreation(0);
-    SetEasyRequestHook(nullptr);
     EXPECT_EQ(errors, Texts{"Error creating application!"});
     EXPECT_EQ(app, nullptr);
 }
