@@ -28,25 +28,12 @@ bool newToolTypeLost = false;
 // Test hook: the copy that fails (1 the next one), 0 none.
 int failingCopy = 0;
 
-char FoldCase(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // True when the entry's key (up to the first '=' or its end) is a managed keyword,
 // in any letter case.
 bool IsManagedEntry(const char *text)
 {
-    std::size_t keyLength = std::strcspn(text, "=");
     for (const char *keyword : MANAGED_KEYS) {
-        if (std::strlen(keyword) != keyLength) {
-            continue;
-        }
-        std::size_t i = 0;
-        while (i < keyLength && FoldCase(text[i]) == keyword[i]) {
-            ++i;
-        }
-        if (i == keyLength) {
+        if (ToolTypeValue(text, keyword) != nullptr) {
             return true;
         }
     }

@@ -1,6 +1,7 @@
 #include "platform/formats/charset.h"
 
 #include <array>
+#include <cstring>
 
 const char *CodesetName(std::uint32_t mibEnum)
 {
@@ -181,4 +182,13 @@ int CompareNoCase(const char *a, const char *b, std::size_t n)
         }
     }
     return 0;
+}
+
+const char *ToolTypeValue(const char *toolType, const char *key)
+{
+    const std::size_t length = std::strcspn(toolType, "=");
+    if (std::strlen(key) != length || CompareNoCase(toolType, key, length) != 0) {
+        return nullptr;
+    }
+    return toolType[length] == '=' ? toolType + length + 1 : toolType + length;
 }

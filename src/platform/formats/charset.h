@@ -39,3 +39,6 @@ unsigned char FoldLatin1(unsigned char c);
 // Compares at most n characters of two ISO-8859-1 texts without regard to letter
 // case, as strncmp does: <0, 0 or >0.
 int CompareNoCase(const char *a, const char *b, std::size_t n);
+// The value of a tooltype ("KEY=value", or a bare "KEY" whose value is empty)
+// when its key is key without regard to letter case, else null.
+const char *ToolTypeValue(const char *toolType, const char *key);

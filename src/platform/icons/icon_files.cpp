@@ -1,31 +1,14 @@
 #include "platform/icons/icon_files.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <dirent.h>
 #include <unistd.h>
 
+#include "platform/formats/charset.h"
 #include "platform/formats/icon_file.h"
 
 namespace icon_files {
-
-// ISO-8859-1 upper case: ASCII letters and the accented letters 0xE0-0xFE but 0xF7.
-unsigned char FoldCase(unsigned char c)
-{
-    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
-        return static_cast<unsigned char>(c - 0x20);
-    }
-    return c;
-}
-
-bool SameIgnoringCase(const char *a, const char *b)
-{
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (FoldCase(static_cast<unsigned char>(*a)) != FoldCase(static_cast<unsigned char>(*b))) {
-            return false;
-        }
-    }
-    return *a == *b;
-}
 
 bool IsRegularFile(const std::string &path)
 {
@@ -79,7 +62,7 @@ Lookup FindIconFile(const char *name, std::string &path, struct stat &st)
     int matches = 0;
     std::string found;
     while (struct dirent *entry = readdir(dir)) {
-        if (SameIgnoringCase(entry->d_name, base.c_str()) && IsRegularFile(folder + entry->d_name)) {
+        if (CompareNoCase(entry->d_name, base.c_str(), SIZE_MAX) == 0 && IsRegularFile(folder + entry->d_name)) {
             ++matches;
             found = folder + entry->d_name;
         }

@@ -14,9 +14,6 @@ namespace icon_files {
 
 constexpr const char *kIconSuffix = ".info";
 
-// ISO-8859-1 upper case: ASCII letters and the accented letters 0xE0-0xFE but 0xF7.
-unsigned char FoldCase(unsigned char c);
-
 enum class Lookup { Found, Absent, Failed };
 
 // The file holding the icon of name: "name.info" when it exists (a link, even a

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/formats/charset.h"
 #include "platform/formats/icon_file.h"
 #include "platform/formats/png_icon.h"
 #include "platform/icons/icon_files.h"
@@ -137,18 +138,8 @@ char *FindToolType(char **toolTypes, const char *key)
         return nullptr;
     }
     for (char **entry = toolTypes; *entry != nullptr; ++entry) {
-        const char *e = *entry;
-        const char *k = key;
-        while (*e != '\0' && *e != '=' && *k != '\0' &&
-               FoldCase(static_cast<unsigned char>(*e)) == FoldCase(static_cast<unsigned char>(*k))) {
-            ++e;
-            ++k;
-        }
-        if (*k == '\0' && *e == '\0') {
-            return *entry + (e - *entry);  // a bare key: its empty end
-        }
-        if (*k == '\0' && *e == '=') {
-            return *entry + (e - *entry) + 1;
+        if (const char *value = ToolTypeValue(*entry, key)) {
+            return *entry + (value - *entry);
         }
     }
     return nullptr;
