@@ -15,7 +15,6 @@
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
-#include "text/icon_problem_text.h"
 #include "text/menu.h"
 #include "text/strings.h"
 
@@ -55,10 +54,7 @@ int SettingsMain()
     }
 
     // Defaults shown for an icon that is there but could not be read are said so.
-    if (loadFailure.problem != IconProblem::None) {
-        std::string icon = Latin1ToUtf8(loadFailure.icon) + ": " + IconProblemText(loadFailure.problem);
-        MUI_Request(app, nullptr, 0, windowTitle, GetString(MSG_REQ_OK), GetString(MSG_ERR_READ_ICON), icon.c_str());
-    }
+    TellLoadFailure(nullptr);
 
     // Notifications, the controls' initial states, then the window.
     InstallNotifications();

@@ -1,11 +1,19 @@
 #include "gui/edit_commands.h"
 
+#include <string>
+
 #include "gui/gadget_rules.h"
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
+#include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"
+#include "settings/tool_config.h"
+#include "state/program_state.h"
+#include "state/window_handles.h"
+#include "text/icon_problem_text.h"
+#include "text/strings.h"
 
 namespace {
 
@@ -40,12 +48,23 @@ void ResetToDefaultsCommand()
     ShowSettings(AppSettings);
 }
 
+void TellLoadFailure(Object *window)
+{
+    if (loadFailure.problem == IconProblem::None) {
+        return;
+    }
+    const std::string icon = Latin1ToUtf8(loadFailure.icon) + ": " + IconProblemText(loadFailure.problem);
+    MUI_Request(app, window, 0, windowTitle, GetString(MSG_REQ_OK), GetString(MSG_ERR_READ_ICON), icon.c_str());
+}
+
 void LastSavedCommand()
 {
     ResetAppSettings();
     ReadScreenDefaults();
+    loadFailure = {};
     ReadApplicationSettings();
     ShowSettings(AppSettings);
+    TellLoadFailure(mainWindow);
 }
 
 void RestoreCommand()

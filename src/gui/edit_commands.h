@@ -3,9 +3,16 @@
 // of them writes anything; the gadget rules apply after each.
 #pragma once
 
+#include "platform/toolkit/toolkit.h"
+
 // Keeps AppSettings as the values the window opens with, for Restore.
 void RememberOpeningSettings();
 
+// Says, over window (null: none open yet), which icon loadFailure names and why:
+// the values shown are then the defaults.
+void TellLoadFailure(Object *window);
+
 void ResetToDefaultsCommand();
+// Reads the application's icon again; one that cannot be read is told.
 void LastSavedCommand();
 void RestoreCommand();

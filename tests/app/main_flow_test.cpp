@@ -14,6 +14,7 @@
 #include "gui/window_layout.h"
 #include "platform/formats/icon_maker.h"
 #include "platform/toolkit/testing/toolkit_testing.h"
+#include "state/commands.h"
 #include "support/catalog_test_util.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
@@ -103,8 +104,8 @@ TEST_F(MainFlowTest, WithoutApplicationTheDefaultNameIsConfigured)
 }
 
 // An application's icon that is there but cannot be read: a requester says so
-// before the window opens with the defaults; Save names it with why, and the
-// window stays open.
+// before the window opens with the defaults and again at Last saved; Save names
+// it with why, and the window stays open.
 TEST_F(MainFlowTest, AnIconThatCannotBeReadIsToldBeforeTheWindowOpens)
 {
     Icon("Settings", {"APPLICATION=Starfield"});
@@ -115,11 +116,13 @@ TEST_F(MainFlowTest, AnIconThatCannotBeReadIsToldBeforeTheWindowOpens)
         return 0;
     });
     RunAndLook([] {
+        DoMethod(app, MUIM_Application_ReturnID, ID_LAST_SAVED);
         EXPECT_TRUE(MUI_SimulateInput(saveButton));
         EXPECT_TRUE(MUI_SimulateInput(cancelButton));
     });
-    EXPECT_EQ(requests, (Texts{"Cannot read the settings from Starfield.info: is not an icon or is damaged!\n"
-                               "The values shown are the defaults.",
+    const std::string unread = "Cannot read the settings from Starfield.info: is not an icon or is damaged!\n"
+                               "The values shown are the defaults.";
+    EXPECT_EQ(requests, (Texts{unread, unread + " (open)",
                                "Cannot save the settings into Starfield.info!\n\n"
                                "Starfield.info: is not an icon or is damaged\n (open)"}));
 }
