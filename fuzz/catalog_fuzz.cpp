@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     CatalogFile catalog;
-    CatalogStatus status = ParseCatalog(data, size, &catalog);
+    CatalogStatus status = ParseCatalog({data, size}, &catalog);
     if (status != CatalogStatus::Ok) {
         if (!catalog.texts.empty() || !catalog.language.empty()) {
             std::abort();

@@ -340,7 +340,7 @@ CatalogStatus ReadCatalogFile(const std::string &path, CatalogFile *out)
     if (ReadWholeFile(path.c_str(), kMaxCatalogFileSize, bytes) != FileReadStatus::Ok) {
         return CatalogStatus::Malformed;
     }
-    const CatalogStatus status = ParseCatalog(bytes.data(), bytes.size(), out);
+    const CatalogStatus status = ParseCatalog(bytes, out);
     if (status == CatalogStatus::Ok && !ConvertCatalogTexts(out)) {
         *out = CatalogFile{};
         return CatalogStatus::UnknownCodeset;

@@ -36,7 +36,7 @@ Sources ReadSources(const fs::path &cd, const fs::path &ct)
 std::map<std::string, std::string> ShownTexts(const std::string &bytes, const CatalogDescription &description)
 {
     CatalogFile catalog;
-    EXPECT_EQ(ParseCatalog(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), &catalog),
+    EXPECT_EQ(ParseCatalog({reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()}, &catalog),
               CatalogStatus::Ok);
     std::map<std::string, std::string> texts;
     for (const CatalogSourceEntry &entry : description.entries) {

@@ -9,17 +9,16 @@
 namespace {
 
 // A zero-terminated text in a chunk; without a zero, the whole chunk.
-std::string ChunkText(const unsigned char *data, std::size_t size)
+std::string ChunkText(std::span<const std::uint8_t> data)
 {
-    const void *zero = std::memchr(data, 0, size);
-    std::size_t length = zero != nullptr ? static_cast<const unsigned char *>(zero) - data : size;
-    return std::string(reinterpret_cast<const char *>(data), length);
+    const auto zero = std::find(data.begin(), data.end(), 0);
+    return std::string(reinterpret_cast<const char *>(data.data()), static_cast<std::size_t>(zero - data.begin()));
 }
 
 // STRS: id, length, text padded with zeros to a multiple of 4, repeated.
-bool ParseStrings(const unsigned char *data, std::size_t size, std::vector<CatalogText> *texts)
+bool ParseStrings(std::span<const std::uint8_t> data, std::vector<CatalogText> *texts)
 {
-    ByteReader strs{data, size, 0};
+    ByteReader strs{data.data(), data.size(), 0};
     while (strs.Left() > 0) {
         std::uint32_t rawId = 0;
         std::uint32_t length = 0;
@@ -43,27 +42,27 @@ bool ParseStrings(const unsigned char *data, std::size_t size, std::vector<Catal
 
 }  // namespace
 
-CatalogStatus ParseCatalog(const unsigned char *data, std::size_t size, CatalogFile *out)
+CatalogStatus ParseCatalog(std::span<const std::uint8_t> bytes, CatalogFile *out)
 {
     *out = CatalogFile{};
     IffReader form;
-    if (!form.Open({data, size}, "CTLG")) {
+    if (!form.Open(bytes, "CTLG")) {
         return CatalogStatus::Malformed;
     }
     CatalogFile parsed;
     IffChunk chunk;
     while (form.Next(chunk)) {
         if (chunk.Is("FVER")) {
-            parsed.version = ChunkText(chunk.data, chunk.size);
+            parsed.version = ChunkText(chunk.data);
         } else if (chunk.Is("LANG")) {
-            parsed.language = ChunkText(chunk.data, chunk.size);
+            parsed.language = ChunkText(chunk.data);
         } else if (chunk.Is("CSET")) {
-            if (chunk.size < 4) {
+            if (chunk.data.size() < 4) {
                 return CatalogStatus::Malformed;
             }
-            parsed.codeset = ReadBE32(chunk.data);
+            parsed.codeset = ReadBE32(chunk.data.data());
         } else if (chunk.Is("STRS")) {
-            if (!ParseStrings(chunk.data, chunk.size, &parsed.texts)) {
+            if (!ParseStrings(chunk.data, &parsed.texts)) {
                 return CatalogStatus::Malformed;
             }
         }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ enum class CatalogStatus {
 
 // Parses a catalog held in memory; texts are kept in the catalog's character
 // set. On any result but Ok, out is left empty.
-CatalogStatus ParseCatalog(const unsigned char *data, std::size_t size, CatalogFile *out);
+CatalogStatus ParseCatalog(std::span<const std::uint8_t> bytes, CatalogFile *out);
 
 // The text of id in a parsed catalog, or null.
 const CatalogText *FindCatalogText(const CatalogFile &catalog, std::int32_t id);

@@ -25,8 +25,7 @@ bool IffReader::Next(IffChunk &chunk)
         return false;
     }
     std::memcpy(chunk.id, id, 4);
-    chunk.data = body_.Take(length);
-    chunk.size = length;
+    chunk.data = {body_.Take(length), length};
     if (length % 2 != 0 && !body_.Skip(1)) {
         body_.pos = body_.size;  // the last chunk's pad byte may be missing
     }

@@ -11,8 +11,7 @@
 
 struct IffChunk {
     char id[4];
-    const std::uint8_t *data;
-    std::size_t size;
+    std::span<const std::uint8_t> data;
 
     bool Is(const char *other) const { return std::memcmp(id, other, 4) == 0; }
 };

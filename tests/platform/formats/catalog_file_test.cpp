@@ -13,7 +13,7 @@ namespace {
 
 CatalogStatus Parse(const std::string &bytes, CatalogFile *out)
 {
-    return ParseCatalog(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), out);
+    return ParseCatalog({reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()}, out);
 }
 
 std::string TextOf(const CatalogFile &catalog, std::int32_t id)
