@@ -123,7 +123,7 @@ int ShowError(const char *format, const char *arg)
         WriteRequestToStderr(easyStruct.es_Title, body);
         return 0;
     }
-    return EasyRequestArgs(nullptr, &easyStruct, nullptr, nullptr);
+    return EasyRequestArgs(nullptr, &easyStruct, nullptr, nullptr, 0);
 }
 
 void ResetLibraryState()

@@ -52,7 +52,11 @@ ProcessRegistry &Registry()
     return *registry;
 }
 
+#ifdef SETTINGS_TEST_SWITCHES
 bool failProcessCreation = false;
+#else
+constexpr bool failProcessCreation = false;
+#endif
 
 void *ProcessMain(void *argument)
 {
@@ -236,7 +240,9 @@ bool FindViewerProgram(char *buffer, std::size_t size)
     return false;
 }
 
+#ifdef SETTINGS_TEST_SWITCHES
 void DosFailProcessCreation(bool fail)
 {
     failProcessCreation = fail;
 }
+#endif

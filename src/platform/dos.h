@@ -61,5 +61,7 @@ int RunProgram(const char *path, const char *argument);
 // (buffer then holds the last place looked at).
 bool FindViewerProgram(char *buffer, std::size_t size);
 
+#ifdef SETTINGS_TEST_SWITCHES
 // Test hook: makes the next CreateNewProc calls fail while on.
 void DosFailProcessCreation(bool fail);
+#endif

@@ -31,7 +31,17 @@ constexpr int kServiceCount = sizeof kServices / sizeof kServices[0];
 
 Library bases[kServiceCount];
 Interface interfaces[kServiceCount];
+
+#ifdef SETTINGS_TEST_SWITCHES
 std::vector<std::string> callLog;
+
+void Log(std::string entry)
+{
+    callLog.push_back(std::move(entry));
+}
+#else
+void Log(const std::string &) {}
+#endif
 
 QApplication *ownApplication = nullptr;
 int qtArgc = 1;
@@ -49,6 +59,7 @@ int ServiceIndex(const char *name)
     return -1;
 }
 
+#ifdef SETTINGS_TEST_SWITCHES
 // Whether the comma-separated list in the environment variable names the library.
 bool EnvListNames(const char *variable, const char *name)
 {
@@ -95,6 +106,17 @@ int ReportedVersion(int index)
     }
     return version;
 }
+#else
+bool EnvListNames(const char *, const char *)
+{
+    return false;
+}
+
+int ReportedVersion(int index)
+{
+    return kServices[index].version;
+}
+#endif
 
 // The Qt platform plugin that QApplication will load: its -platform argument, else
 // QT_QPA_PLATFORM.
@@ -231,24 +253,24 @@ Library *OpenLibrary(const char *name, std::uint32_t version)
     int index = name != nullptr ? ServiceIndex(name) : -1;
     std::string entry = std::string(name != nullptr ? name : "(null)") + " " + std::to_string(version);
     if (index < 0 || EnvListNames("SETTINGS_FAIL_LIBRARY", name)) {
-        callLog.push_back("open-failed " + entry);
+        Log("open-failed " + entry);
         return nullptr;
     }
     int reported = ReportedVersion(index);
     if (reported < 0 || static_cast<std::uint32_t>(reported) < version) {
-        callLog.push_back("open-failed " + entry);
+        Log("open-failed " + entry);
         return nullptr;
     }
     Library *base = &bases[index];
     if (base->lib_OpenCnt == 0 && std::strcmp(name, "intuition.library") == 0 && !ConnectDisplay()) {
-        callLog.push_back("open-failed " + entry);
+        Log("open-failed " + entry);
         return nullptr;
     }
     base->lib_Name = kServices[index].name;
     base->lib_Version = static_cast<std::uint16_t>(reported);
     base->lib_Revision = kServices[index].revision;
     ++base->lib_OpenCnt;
-    callLog.push_back("open " + entry);
+    Log("open " + entry);
     return base;
 }
 
@@ -260,7 +282,7 @@ Interface *GetInterface(Library *base, const char *name, std::uint32_t version, 
     auto index = static_cast<int>(base - bases);
     if (name == nullptr || std::strcmp(name, "main") != 0 || version != 1 ||
         EnvListNames("SETTINGS_FAIL_INTERFACE", base->lib_Name)) {
-        callLog.push_back(std::string("get-failed ") + base->lib_Name);
+        Log(std::string("get-failed ") + base->lib_Name);
         return nullptr;
     }
     Interface *iface = &interfaces[index];
@@ -268,7 +290,7 @@ Interface *GetInterface(Library *base, const char *name, std::uint32_t version, 
     iface->name = "main";
     iface->version = 1;
     ++iface->refCount;
-    callLog.push_back(std::string("get ") + base->lib_Name);
+    Log(std::string("get ") + base->lib_Name);
     return iface;
 }
 
@@ -278,7 +300,7 @@ void DropInterface(Interface *iface)
         return;
     }
     --iface->refCount;
-    callLog.push_back(std::string("drop ") + iface->base->lib_Name);
+    Log(std::string("drop ") + iface->base->lib_Name);
 }
 
 void CloseLibrary(Library *base)
@@ -287,12 +309,13 @@ void CloseLibrary(Library *base)
         return;
     }
     --base->lib_OpenCnt;
-    callLog.push_back(std::string("close ") + base->lib_Name);
+    Log(std::string("close ") + base->lib_Name);
     if (base->lib_OpenCnt == 0 && std::strcmp(base->lib_Name, "intuition.library") == 0) {
         DisconnectDisplay();
     }
 }
 
+#ifdef SETTINGS_TEST_SWITCHES
 const std::vector<std::string> &LibraryCallLog()
 {
     return callLog;
@@ -320,3 +343,4 @@ int OpenInterfaceCount()
     }
     return count;
 }
+#endif

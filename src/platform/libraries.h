@@ -3,7 +3,8 @@
 // locales and catalogs (locale), the icon store (icon), the widget toolkit
 // (muimaster) and the screen mode requester (asl).
 //
-// Test controls, read from the environment at each OpenLibrary/GetInterface:
+// Test controls, read from the environment at each OpenLibrary/GetInterface in
+// builds made for tests (SETTINGS_TEST_SWITCHES):
 //   SETTINGS_FAIL_LIBRARY=icon.library[,...]      that library does not open
 //   SETTINGS_FAIL_INTERFACE=asl.library[,...]     its "main" interface cannot be had
 //   SETTINGS_LIBRARY_VERSION=muimaster.library:18[,...]  it reports that version
@@ -43,6 +44,7 @@ void CloseLibrary(Library *base);
 // -platform there counts as QT_QPA_PLATFORM). Both must live for the whole run.
 void SetDisplayArguments(int argc, char **argv);
 
+#ifdef SETTINGS_TEST_SWITCHES
 // Record of the calls, one entry each: "open dos.library 39", "open-failed
 // icon.library 39", "get dos.library", "get-failed asl.library", "drop
 // dos.library", "close dos.library".
@@ -51,3 +53,4 @@ void ClearLibraryCallLog();
 // How many libraries and interfaces are open now (for tests).
 int OpenLibraryCount();
 int OpenInterfaceCount();
+#endif

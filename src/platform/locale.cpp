@@ -41,23 +41,12 @@ const LanguageName kLanguages[] = {
     {"tr", "turkish", "türkçe"},
 };
 
-// ASCII letters in lower case; other bytes (UTF-8 among them) as they are.
-std::string Lower(std::string text)
-{
-    for (char &c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
 // "de_DE.UTF-8@euro" -> "de"; "German" -> "german".
 std::string LanguagePart(const std::string &code)
 {
     std::string text = code.substr(0, code.find_first_of(".@"));
     text = text.substr(0, text.find_first_of("_-"));
-    return Lower(text);
+    return AsciiLower(text);
 }
 
 bool MeansBuiltIn(const std::string &code)
@@ -133,7 +122,7 @@ std::string AmigaLanguageName(const std::string &code)
         return std::string();
     }
     std::string language = LanguagePart(code);
-    std::string whole = Lower(code);
+    std::string whole = AsciiLower(code);
     for (const LanguageName &entry : kLanguages) {
         if (language == entry.code || language == entry.english || whole == entry.amiga) {
             return entry.amiga;
@@ -179,9 +168,11 @@ std::vector<std::string> UserLanguages()
 
 std::vector<std::string> CatalogRoots()
 {
+#ifdef SETTINGS_TEST_SWITCHES
     if (const char *roots = Env("SETTINGS_CATALOG_ROOTS")) {
         return Split(roots, ':');
     }
+#endif
     std::vector<std::string> roots;
     std::string folder = ProgramFolder();
     if (!folder.empty()) {

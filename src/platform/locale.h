@@ -6,8 +6,8 @@
 // "NAME" is looked for, language by language, as
 // Catalogs/<language>/NAME beside the program, then under
 // ../share/vellumine-settings from the program (an installation, wherever it was
-// moved), then under the data folder it was built for; SETTINGS_CATALOG_ROOTS
-// (colon-separated folders) replaces those.
+// moved), then under the data folder it was built for; in builds made for
+// tests SETTINGS_CATALOG_ROOTS (colon-separated folders) replaces those.
 // The first well-formed catalog found whose texts convert to UTF-8 is used.
 #pragma once
 

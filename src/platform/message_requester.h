@@ -2,6 +2,7 @@
 // of buttons, shown by the toolkit's requester engine.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/tags.h"
@@ -21,10 +22,12 @@ struct EasyStruct {
 
 // Shows the requester modally and returns the button pressed: 1 for the first,
 // counting on, and 0 for the last. With args null the texts are shown as they
-// are; otherwise "%s" (and "%ld", "%d") take the args in turn, "%%" is a '%'.
-// Without a display, or with SETTINGS_REQUEST_ANSWER=n in the environment, the
-// title and body go to standard error and 0 (or n) is returned.
-std::int32_t EasyRequestArgs(Window *window, const EasyStruct *easyStruct, std::uint32_t *idcmp, const IPTR *args);
+// are; otherwise the body's conversions ("%s", "%ld", "%%", ...) and then the
+// buttons' take the argCount args in turn, as the toolkit's FormatArgs fills
+// them. Without a display the title and body go to standard error and 0 is
+// returned.
+std::int32_t EasyRequestArgs(Window *window, const EasyStruct *easyStruct, std::uint32_t *idcmp, const IPTR *args,
+                             std::size_t argCount);
 
 // Writes a requester's title and body (UTF-8) to standard error, with a line feed.
 void WriteRequestToStderr(const char *title, const char *body);

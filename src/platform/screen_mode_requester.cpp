@@ -28,8 +28,12 @@
 
 namespace {
 
+#ifdef SETTINGS_TEST_SWITCHES
 AslRequestHook requestHook;
 bool failAllocation = false;
+#else
+constexpr bool failAllocation = false;
+#endif
 
 // The options a requester is shown with: set by AllocAslRequest, overridden per AslRequest.
 struct ScreenModeOptions {
@@ -255,8 +259,6 @@ public:
         return true;
     }
 
-    const char *ResolutionText() const override { return resolutionText_.c_str(); }
-
     void ExposeParent() override
     {
         QWidget *parent = parentWidget();
@@ -444,13 +446,12 @@ int AslRequest(void *requester, const TagItem *tags)
         watched->installEventFilter(&forwarder);
     }
 
-    bool confirmed;
-    if (requestHook) {
-        AslRequestHook hook = requestHook;  // the hook may replace itself
-        confirmed = hook(dialog);
-    } else {
-        confirmed = dialog.exec() == QDialog::Accepted;
-    }
+#ifdef SETTINGS_TEST_SWITCHES
+    AslRequestHook hook = requestHook;  // the hook may replace itself
+    const bool confirmed = hook ? hook(dialog) : dialog.exec() == QDialog::Accepted;
+#else
+    const bool confirmed = dialog.exec() == QDialog::Accepted;
+#endif
     if (watched != nullptr) {
         watched->removeEventFilter(&forwarder);
     }
@@ -468,6 +469,7 @@ int AslRequest(void *requester, const TagItem *tags)
     return 1;
 }
 
+#ifdef SETTINGS_TEST_SWITCHES
 void AslSetRequestHook(AslRequestHook hook)
 {
     requestHook = std::move(hook);
@@ -477,3 +479,4 @@ void AslFailAllocation(bool fail)
 {
     failAllocation = fail;
 }
+#endif

@@ -26,8 +26,6 @@ struct IntuiMessage {
     void *IDCMPWindow;  // the system window the message is for
 };
 
-constexpr std::uint32_t ASL_FileRequest = 0;
-constexpr std::uint32_t ASL_FontRequest = 1;
 constexpr std::uint32_t ASL_ScreenModeRequest = 2;
 
 constexpr Tag ASL_TB = static_cast<Tag>(0x80000000u + 0x80000u);
@@ -78,14 +76,14 @@ public:
     virtual std::uint16_t SelectedDepth() const = 0;
     // Selects an offered depth; false when it is not offered.
     virtual bool SelectDepth(std::uint16_t depth) = 0;
-    // The resolution line the dialog shows for the selected mode (UTF-8).
-    virtual const char *ResolutionText() const = 0;
     // Sends the parent window an expose event, as when it is uncovered.
     virtual void ExposeParent() = 0;
 };
 // Answers screen mode requesters without showing them: the hook operates the
 // dialog and returns true to confirm, false to cancel. Null restores real dialogs.
+#ifdef SETTINGS_TEST_SWITCHES
 using AslRequestHook = std::function<bool(AslScreenModeControl &control)>;
 void AslSetRequestHook(AslRequestHook hook);
 // Makes the next AllocAslRequest calls fail while on.
 void AslFailAllocation(bool fail);
+#endif

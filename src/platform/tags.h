@@ -13,7 +13,6 @@ struct TagItem {
 };
 
 constexpr Tag TAG_DONE = 0;
-constexpr Tag TAG_END = 0;
 
 // Turns one argument of a variadic tag call into a tag-list word.
 template <typename T> inline IPTR ToIPTR(T value)

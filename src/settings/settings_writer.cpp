@@ -166,10 +166,12 @@ int WriteIconSettings(const char *name, IconFailure *failure)
     return written ? 1 : -1;
 }
 
+#ifdef SETTINGS_TEST_SWITCHES
 void FailToolTypeCopy(int n)
 {
     failingCopy = n;
 }
+#endif
 
 int SaveSettings()
 {

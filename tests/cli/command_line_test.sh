@@ -3,7 +3,7 @@
 # with every settings word and the ends of its ranges; bad words and drawers that
 # write nothing; --dry-run, with icons that cannot be written or read named with
 # exit value 1; messages in German and Russian; the .vls icon; a drawer given as
-# its Settings.info.
+# an icon in it, by path or, inside it, by its bare name.
 source "$(dirname "$0")/../e2e/lib.sh"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
@@ -141,8 +141,9 @@ LANGS
 # an icon in it (as a desktop opens one with the tool) from elsewhere.
 restore_drawer
 mv "$DRAWER/Starfield.info" "$DRAWER/Starfield.vls.info"
+cd "$DRAWER" && expect_run 0 --save Settings.info FULLSCREEN  # a bare name: the current folder
 cd /
-expect_run 0 --save "$DRAWER/Starfield.vls.info" NOSOUND
+expect_run 0 --save "$DRAWER/Starfield.vls.info" NOSOUND WINDOW
 e2e_expect_tooltypes Starfield.vls DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" MASTERVOLUME=40 NOSOUND WINDOW
 [ ! -e "$DRAWER/Starfield.info" ] || fail "Starfield.info was made"
 echo "PASS"

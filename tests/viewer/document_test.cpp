@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -154,13 +156,18 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
     const QList<QAction *> buttons = window.actions();
     ASSERT_EQ(buttons.size(), 6);
     int scrolled = 0;
+    window.findChild<QLineEdit *>()->setText("Pen");
+    const QList<QPushButton *> find = window.findChildren<QPushButton *>();  // Previous, Next
+    auto found = [&browser] { return browser.textCursor().selectionStart() == 5; };
 
     const struct {
         std::function<void()> step;
         const char *title, *enabled;
         std::function<bool()> shows = [] { return true; };
     } steps[] = {
-        {[] {}, "Main title", "CIH-<>"},  // MAIN, not the first node
+        {[] {}, "Main title", "CIH-<>"},                             // MAIN, not the first node
+        {[&] { find[0]->click(); }, "Main title", "CIH-<>", found},  // back from the start: from the end
+        {[&] { find[1]->click(); }, "Main title", "CIH-<>", found},  // on from the last: from the start
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
         {[&] { window.ActivateLink(0); }, "Second", "CIHR->",
          [&] { return browser.textCursor().blockNumber() == 40; }},  // the link's line

@@ -19,22 +19,9 @@ std::string DecodeText(std::span<const char> bytes, bool *latin1)
     return *latin1 ? Latin1ToUtf8(view) : std::string(view);
 }
 
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (Lower(text[i]) != Lower(prefix[i])) {
-            return false;
-        }
-    }
-    return true;
+    return text.size() >= prefix.size() && EqualNoCaseAscii(text.substr(0, prefix.size()), prefix);
 }
 
 bool IsSpace(char c)
@@ -87,8 +74,7 @@ enum class Command {
 };
 // clang-format on
 
-// A command by its name, letter case ignored. The name is put in lower case
-// once and compared whole, not a character at a time.
+// A command by its name, letter case ignored.
 Command FindCommand(std::string_view name)
 {
     static constexpr struct {
@@ -103,14 +89,8 @@ Command FindCommand(std::string_view name)
         {"onclose", Command::OnClose},   {"author", Command::Author},     {"(c)", Command::Copyright},
         {"$ver:", Command::Version},     {"master", Command::Master},
     };
-    char lower[16];
-    if (name.size() > sizeof lower) {
-        return Command::Ignored;
-    }
-    std::transform(name.begin(), name.end(), lower, Lower);
-    const std::string_view folded(lower, name.size());
     for (const auto &entry : kTable) {
-        if (folded == entry.name) {
+        if (EqualNoCaseAscii(name, entry.name)) {
             return entry.command;
         }
     }
@@ -134,7 +114,7 @@ void SetFont(std::string_view rest, std::string *font, int *size)
 // @macro NAME "BODY": the body without its quotes.
 void SetMacro(std::string_view rest, GuideMacros *macros)
 {
-    std::string name = FoldGuideName(NextGuideArg(&rest));
+    std::string name = FoldUtf8Latin1(NextGuideArg(&rest));
     std::string_view body = TrimGuideSpace(rest);
     if (body.size() >= 2 && body.front() == '"' && body.back() == '"') {
         body = body.substr(1, body.size() - 2);
@@ -188,7 +168,7 @@ public:
             }
             BuildGuideLines(&node, source.text, source.macros, macros_, &budget);
             if (!node.name.empty()) {
-                document_.nodeByName.emplace(FoldGuideName(node.name), static_cast<int>(i));
+                document_.nodeByName.emplace(FoldUtf8Latin1(node.name), static_cast<int>(i));
             }
         }
         document_.truncated = document_.truncated || budget.exhausted;
@@ -381,25 +361,6 @@ std::string_view NextGuideArg(std::string_view *rest)
     return arg;
 }
 
-std::string FoldGuideName(std::string_view name)
-{
-    std::string folded(name);
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(folded[i]);
-        if (c >= 'a' && c <= 'z') {
-            folded[i] = static_cast<char>(c - 'a' + 'A');
-        } else if (c == 0xC3 && i + 1 < folded.size()) {
-            // U+00E0 to U+00FE but U+00F7: the Latin-1 small letters.
-            unsigned char next = static_cast<unsigned char>(folded[i + 1]);
-            if (next >= 0xA0 && next <= 0xBE && next != 0xB7) {
-                folded[i + 1] = static_cast<char>(next - 0x20);
-            }
-            ++i;
-        }
-    }
-    return folded;
-}
-
 bool IsAmigaGuide(std::span<const char> bytes)
 {
     std::string_view text(bytes.data(), bytes.size());
@@ -432,7 +393,7 @@ bool ParseAmigaGuide(std::span<const char> bytes, GuideDocument *out)
 
 int FindGuideNode(const GuideDocument &document, std::string_view name)
 {
-    auto found = document.nodeByName.find(FoldGuideName(name));
+    auto found = document.nodeByName.find(FoldUtf8Latin1(name));
     return found == document.nodeByName.end() ? -1 : found->second;
 }
 

@@ -19,9 +19,6 @@ struct GuideBudget {
     bool exhausted = false;
 };
 
-// A name with its letters in upper case (ASCII and the Latin-1 letters in UTF-8).
-std::string FoldGuideName(std::string_view name);
-
 // The next argument of a command: a quoted text without its quotes, or a word;
 // rest is left after it.
 std::string_view NextGuideArg(std::string_view *rest);

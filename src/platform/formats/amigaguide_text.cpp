@@ -3,29 +3,9 @@
 #include <algorithm>
 
 #include "platform/formats/amigaguide_internal.h"
+#include "platform/formats/charset.h"
 
 namespace {
-
-// A command's name in lower case, held in its own buffer; a name longer than
-// any known one reads as none.
-class LowerName {
-public:
-    explicit LowerName(std::string_view name)
-    {
-        if (name.size() <= sizeof buffer_) {
-            for (std::size_t i = 0; i < name.size(); ++i) {
-                const char c = name[i];
-                buffer_[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-            }
-            size_ = name.size();
-        }
-    }
-    std::string_view view() const { return {buffer_, size_}; }
-
-private:
-    char buffer_[16];
-    std::size_t size_ = 0;
-};
 
 GuidePen PenByName(std::string_view name)
 {
@@ -37,9 +17,8 @@ GuidePen PenByName(std::string_view name)
         {"fill", GuidePen::Fill},           {"filltext", GuidePen::FillText}, {"background", GuidePen::Background},
         {"highlight", GuidePen::Highlight},
     };
-    const LowerName lower(name);
     for (const auto &entry : pens) {
-        if (lower.view() == entry.name) {
+        if (EqualNoCaseAscii(name, entry.name)) {
             return entry.pen;
         }
     }
@@ -254,8 +233,7 @@ private:
         if (Expand(name, rest, depth)) {
             return;
         }
-        const LowerName lower(name);
-        const std::string_view command = lower.view();
+        const std::string command = AsciiLower(name);
         if (command == "b" || command == "ub") {
             style_.bold = command == "b";
         } else if (command == "i" || command == "ui") {
@@ -296,8 +274,7 @@ private:
         GuideLink link;
         std::string_view rest = body;
         link.label = std::string(NextGuideArg(&rest));
-        const LowerName lower(NextGuideArg(&rest));
-        const std::string_view action = lower.view();
+        const std::string action = AsciiLower(NextGuideArg(&rest));
         if (action == "link" || action == "alink") {
             link.action = GuideAction::Link;
             link.target = std::string(NextGuideArg(&rest));
@@ -328,7 +305,7 @@ private:
         if (nodeMacros_.empty() && documentMacros_.empty()) {
             return false;
         }
-        const std::string folded = FoldGuideName(name);
+        const std::string folded = FoldUtf8Latin1(name);
         auto found = nodeMacros_.find(folded);
         if (found == nodeMacros_.end()) {
             found = documentMacros_.find(folded);

@@ -61,15 +61,6 @@ struct ByteReader {
         pos += n;
         return true;
     }
-    bool U16(std::uint16_t &v)
-    {
-        if (Left() < 2) {
-            return false;
-        }
-        v = ReadBE16(data + pos);
-        pos += 2;
-        return true;
-    }
     bool U32(std::uint32_t &v)
     {
         if (Left() < 4) {

@@ -172,6 +172,51 @@ unsigned char FoldLatin1(unsigned char c)
     return c;
 }
 
+std::string AsciiLower(std::string_view text)
+{
+    std::string lower(text);
+    for (char &c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return lower;
+}
+
+bool EqualNoCaseAscii(std::string_view a, std::string_view b)
+{
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string FoldUtf8Latin1(std::string_view text)
+{
+    std::string folded(text);
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        const auto c = static_cast<unsigned char>(folded[i]);
+        if (c < 0x80) {
+            folded[i] = static_cast<char>(FoldLatin1(c));
+        } else if (c == 0xC3 && i + 1 < folded.size()) {
+            // U+00C0 to U+00FF: the second byte carries the low six bits.
+            const auto next = static_cast<unsigned char>(folded[i + 1]);
+            if (next >= 0x80 && next <= 0xBF) {
+                const unsigned char upper = FoldLatin1(static_cast<unsigned char>(0xC0 + (next - 0x80)));
+                folded[i + 1] = static_cast<char>(0x80 + (upper - 0xC0));
+            }
+            ++i;
+        }
+    }
+    return folded;
+}
+
 int CompareNoCase(const char *a, const char *b, std::size_t n)
 {
     for (std::size_t i = 0; i < n; ++i) {

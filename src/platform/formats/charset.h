@@ -36,6 +36,14 @@ std::size_t Utf8CharLength(std::string_view text);
 // The upper-case form of an ISO-8859-1 character: a-z and the accented small
 // letters but the German sharp s and y with diaeresis, which have none in the set.
 unsigned char FoldLatin1(unsigned char c);
+// The text with its ASCII letters in lower case; other bytes (UTF-8 among them)
+// as they are.
+std::string AsciiLower(std::string_view text);
+// Whether two texts are equal without regard to the letter case of ASCII letters.
+bool EqualNoCaseAscii(std::string_view a, std::string_view b);
+// UTF-8 text with its small letters in upper case as FoldLatin1 folds them: a-z
+// and U+00E0 to U+00FE but U+00F7; other characters and stray bytes as they are.
+std::string FoldUtf8Latin1(std::string_view text);
 // Compares at most n characters of two ISO-8859-1 texts without regard to letter
 // case, as strncmp does: <0, 0 or >0.
 int CompareNoCase(const char *a, const char *b, std::size_t n);

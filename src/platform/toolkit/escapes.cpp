@@ -94,7 +94,6 @@ const char *AlignName(Qt::Alignment align)
     return "left";
 }
 
-// One conversion of the format, read at fmt (after '%'); appends to out and
 }  // namespace
 
 QString EscapesToHtml(const std::string &text)

@@ -1,13 +1,16 @@
-// The requester engine: the button row, the rendering of the body, and the
-// answers given without a requester (a test's hook, the environment, no display).
+// The requester engine: the body formatted printf-style from its arguments
+// within bounds, the button row, the rendering of the body, and the answers
+// given without a requester (a test's hook, no display);
+// MUI_Request over it.
 #include "platform/toolkit/requester.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/toolkit/escapes.h"
@@ -18,6 +21,88 @@ namespace toolkit {
 namespace {
 
 constexpr std::size_t kMaxButtons = 32;
+
+// One conversion of the format, read at fmt (after '%'); appends to out and
+// returns the position after the conversion.
+const char *FormatOne(const char *fmt, const IPTR *args, std::size_t count, std::size_t &next, std::string &out)
+{
+    auto take = [&]() -> IPTR { return next < count ? args[next++] : 0; };
+    std::string spec = "%";
+    while (*fmt != '\0' && std::strchr("-+ #0", *fmt) != nullptr) {
+        spec += *fmt++;
+    }
+    auto number = [&](IPTR lowest) {
+        if (*fmt == '*') {
+            ++fmt;
+            spec += std::to_string(std::clamp<IPTR>(take(), lowest, 1000));
+            return;
+        }
+        int digits = 0;
+        while (*fmt >= '0' && *fmt <= '9') {
+            if (digits++ < 4) {  // widths beyond 9999 are cut
+                spec += *fmt;
+            }
+            ++fmt;
+        }
+    };
+    number(-1000);
+    if (*fmt == '.') {
+        spec += *fmt++;
+        number(0);
+    }
+    bool wide = false;
+    while (*fmt != '\0' && std::strchr("hlLjzt", *fmt) != nullptr) {
+        wide |= *fmt != 'h';
+        ++fmt;
+    }
+    const char conv = *fmt;
+    if (conv == '\0') {
+        return fmt;
+    }
+    ++fmt;
+    char piece[12000];
+    piece[0] = '\0';
+    switch (conv) {
+    case '%':
+        out += '%';
+        return fmt;
+    case 's': {
+        const char *text = reinterpret_cast<const char *>(take());
+        std::snprintf(piece, sizeof piece, (spec + 's').c_str(), text != nullptr ? text : "");
+        break;
+    }
+    case 'c':
+        std::snprintf(piece, sizeof piece, (spec + 'c').c_str(), int(static_cast<unsigned char>(take())));
+        break;
+    case 'd':
+    case 'i': {
+        const IPTR v = take();
+        const long long n = wide ? static_cast<long long>(v) : static_cast<long long>(static_cast<std::int32_t>(v));
+        std::snprintf(piece, sizeof piece, (spec + "lld").c_str(), n);
+        break;
+    }
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o': {
+        const IPTR v = take();
+        const unsigned long long n =
+            wide ? static_cast<unsigned long long>(v) : static_cast<unsigned long long>(static_cast<std::uint32_t>(v));
+        std::snprintf(piece, sizeof piece, (spec + "ll" + conv).c_str(), n);
+        break;
+    }
+    case 'p':
+        std::snprintf(piece, sizeof piece, "%#llx", static_cast<unsigned long long>(take()));
+        break;
+    default:
+        // Not a conversion: shown as written.
+        out += spec;
+        out += conv;
+        return fmt;
+    }
+    out += piece;
+    return fmt;
+}
 
 // The button texts, left to right, and the default one's index.
 std::vector<std::string> SplitButtons(const std::string &buttons, RequestText kind, std::size_t &defaultButton)
@@ -53,6 +138,32 @@ QWidget *ParentOf(Object *window)
 
 }  // namespace
 
+std::string FormatArgs(const char *format, const IPTR *args, std::size_t count, std::size_t *used)
+{
+    std::string out;
+    if (format == nullptr) {
+        return out;
+    }
+    if (args == nullptr) {
+        count = 0;
+    }
+    std::size_t next = 0;
+    const char *p = format;
+    while (*p != '\0' && out.size() < kMaxBody) {
+        if (*p != '%') {
+            out += *p++;
+            continue;
+        }
+        p = FormatOne(p + 1, args, count, next, out);
+    }
+    if (out.size() > kMaxBody) {
+        out.resize(kMaxBody);
+    }
+    if (used != nullptr) {
+        *used = next;
+    }
+    return out;
+}
 void WriteRequestToStderr(const std::string &title, const std::string &body)
 {
     QString line = FromUtf8(title);
@@ -72,11 +183,6 @@ int ShowRequester(Object *window, const std::string &title, const std::string &b
         return seams::requesterHook(title.c_str(), body.c_str(), buttons.c_str());
     }
     const std::string plainBody = kind == RequestText::Escapes ? StripEscapes(body).toUtf8().toStdString() : body;
-    const char *answer = std::getenv("SETTINGS_REQUEST_ANSWER");
-    if (answer != nullptr && answer[0] != '\0') {
-        WriteRequestToStderr(title, plainBody);
-        return std::atoi(answer);
-    }
     if (qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr) {
         WriteRequestToStderr(title, plainBody);
         return 0;
@@ -112,3 +218,15 @@ int ShowRequester(Object *window, const std::string &title, const std::string &b
 }
 
 }  // namespace toolkit
+
+int MUI_RequestArgs(Object *app, Object *window, std::uint32_t, const char *title, const char *buttons,
+                    const char *format, const IPTR *args, std::size_t argCount)
+{
+    using namespace toolkit;
+    const std::string body = FormatArgs(format, args, argCount);
+    std::string heading = title != nullptr ? title : "";
+    if (title == nullptr && app != nullptr && IsLiveObject(app)) {
+        heading = TextAttr(app, MUIA_Application_Title);
+    }
+    return ShowRequester(window, heading, body, buttons != nullptr ? buttons : "", RequestText::Escapes);
+}

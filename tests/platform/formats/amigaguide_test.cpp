@@ -35,9 +35,9 @@ TEST(AmigaGuideTest, ReadsStructureTextAndWrapping)
     } cases[] = {
         {"@database at the end, in any letter case", "@DataBase", {}},
         {"a byte-order mark first", "\xEF\xBB\xBF@database x\n@node N\nx\n", {"N|x\n"}},
-        {"line ends, letter case, escapes, @ as text, control characters left out, a quote before a command",
-         "@DATABASE x\r\n@Node Main \"T\"\r\nA \\@{b} \\\\ \\x\x01 mail@host\x7F @ 5\"@{b}\r\n@rem hidden\r\n@EndNode",
-         {"T|A @{b} \\ \\x mail@host @ 5\"\n"}},
+        {"CRLF line ends, letter case, escapes, @ as text, control characters left out, a quote before a command",
+         "@DATABASE x\r\n@Node Main\r\nA \\@{b} \\\\ \\x\x01 mail@host\x7F @ 5\"@{b}\r\n@rem hidden\r\n@EndNode",
+         {"Main|A @{b} \\ \\x mail@host @ 5\"\n"}},
         {"no @endnode, stray @endnode, text outside nodes, nameless and duplicate nodes",
          "@database\nbefore\n@node A\na\n@node B\nb\n@endnode\n@endnode\nbetween\n@node\nn\n@node a\nd\n",
          {"A|a\n", "B|b\n", "|n\n", "a|d\n"}},

@@ -4,9 +4,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "platform/message_requester.h"
 #include "platform/toolkit/toolkit_test_support.h"
-#include "support/catalog_test_util.h"
 
 namespace {
 
@@ -47,19 +45,6 @@ TEST_F(ToolkitRequestTest, TheBodyIsFilledWithinBounds)
     EXPECT_EQ(toolkit::FormatArgs("%s.", none, 1), ".");
     EXPECT_EQ(toolkit::FormatArgs("trailing %", none, 0), "trailing ");
     EXPECT_EQ(toolkit::FormatArgs(std::string(100000, 'x').c_str(), none, 0).size(), 16384u);
-}
-
-// Both requesters, answered from the environment, write the same line to
-// standard error: the title and the body without escapes, in UTF-8 (the
-// variadic form passes its count: the %s after the first are empty).
-TEST_F(ToolkitRequestTest, BothRequestersAnswerFromTheEnvironmentAlike)
-{
-    const ScopedEnvVar answer("SETTINGS_REQUEST_ANSWER", "2");
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(MUI_Request(nullptr, nullptr, 0, "T\u00e9", "A|B|C", "\033c\033bB\u00f6\033ndy %s%s%s", "x"), 2);
-    const EasyStruct easy{28, 0, "T\u00e9", "B\u00f6dy x", "A|B|C", nullptr, nullptr};
-    EXPECT_EQ(EasyRequestArgs(nullptr, &easy, nullptr, nullptr), 2);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "T\u00e9: B\u00f6dy x\nT\u00e9: B\u00f6dy x\n");
 }
 
 }  // namespace

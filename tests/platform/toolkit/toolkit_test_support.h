@@ -9,7 +9,7 @@
 
 #include "platform/toolkit/escapes.h"
 #include "platform/toolkit/gadget.h"
-#include "platform/toolkit/request.h"
+#include "platform/toolkit/requester.h"
 #include "support/temp_dir.h"
 #include "support/toolkit_util.h"
 

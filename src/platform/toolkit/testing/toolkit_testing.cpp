@@ -166,11 +166,6 @@ void MUI_SetToolkitSettingsFile(const char *path)
     seams::settingsFile = path != nullptr ? QString::fromLocal8Bit(path) : QString();
 }
 
-std::size_t MUI_LiveObjectCount()
-{
-    return LiveObjectCount();
-}
-
 bool MUI_SimulateInput(Object *obj, IPTR value)
 {
     if (obj == nullptr || !IsLiveObject(obj) || ObjectSleeps(obj)) {

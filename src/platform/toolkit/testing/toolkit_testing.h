@@ -35,5 +35,3 @@ std::string MUI_DescribeTree(Object *obj);
 // The toolkit's About and settings windows of an application now open, and closing them.
 int MUI_ToolkitWindowCount(Object *app);
 void MUI_CloseToolkitWindows(Object *app);
-// The number of objects made and not yet disposed of.
-std::size_t MUI_LiveObjectCount();
