@@ -39,8 +39,7 @@ int main(int argc, char **argv)
     double mapped = -1;
     xcb_generic_event_t *event;
     while (mapped < 0 && (event = xcb_wait_for_event(connection)) != NULL) {
-        if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY &&
-            !((xcb_map_notify_event_t *)event)->override_redirect) {
+        if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY && !((xcb_map_notify_event_t *)event)->override_redirect) {
             mapped = Now() - start;
         }
         free(event);

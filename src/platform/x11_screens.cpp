@@ -1,5 +1,6 @@
 #include "platform/x11_screens.h"
 
+#include <dlfcn.h>
 #include <xcb/randr.h>
 #include <xcb/xcb.h>
 
@@ -9,10 +10,60 @@
 
 namespace {
 
+// The X client libraries are opened only when a display is named: a command
+// line without one does not pay for loading them.
+struct XcbCalls {
+    decltype(&xcb_connect) connect;
+    decltype(&xcb_connection_has_error) hasError;
+    decltype(&xcb_disconnect) disconnect;
+    decltype(&xcb_get_setup) getSetup;
+    decltype(&xcb_setup_roots_iterator) roots;
+    decltype(&xcb_screen_next) nextScreen;
+    decltype(&xcb_get_extension_data) extensionData;
+    // RandR's; null when the library is missing.
+    xcb_extension_t *randrId;
+    decltype(&xcb_randr_query_version) queryVersion;
+    decltype(&xcb_randr_query_version_reply) queryVersionReply;
+    decltype(&xcb_randr_get_monitors) getMonitors;
+    decltype(&xcb_randr_get_monitors_reply) getMonitorsReply;
+    decltype(&xcb_randr_get_monitors_monitors_iterator) monitors;
+    decltype(&xcb_randr_monitor_info_next) nextMonitor;
+};
+
+struct CloseLibrary {
+    void operator()(void *library) const { dlclose(library); }
+};
+using LibraryPointer = std::unique_ptr<void, CloseLibrary>;
+
 struct FreeReply {
     void operator()(void *reply) const { std::free(reply); }
 };
 template <typename Reply> using ReplyPointer = std::unique_ptr<Reply, FreeReply>;
+
+template <typename Symbol> bool Resolve(void *library, const char *name, Symbol &symbol)
+{
+    symbol = library != nullptr ? reinterpret_cast<Symbol>(dlsym(library, name)) : nullptr;
+    return symbol != nullptr;
+}
+
+bool ResolveXcb(void *xcb, XcbCalls &calls)
+{
+    return Resolve(xcb, "xcb_connect", calls.connect) && Resolve(xcb, "xcb_connection_has_error", calls.hasError) &&
+           Resolve(xcb, "xcb_disconnect", calls.disconnect) && Resolve(xcb, "xcb_get_setup", calls.getSetup) &&
+           Resolve(xcb, "xcb_setup_roots_iterator", calls.roots) && Resolve(xcb, "xcb_screen_next", calls.nextScreen) &&
+           Resolve(xcb, "xcb_get_extension_data", calls.extensionData);
+}
+
+bool ResolveRandr(void *randr, XcbCalls &calls)
+{
+    return Resolve(randr, "xcb_randr_id", calls.randrId) &&
+           Resolve(randr, "xcb_randr_query_version", calls.queryVersion) &&
+           Resolve(randr, "xcb_randr_query_version_reply", calls.queryVersionReply) &&
+           Resolve(randr, "xcb_randr_get_monitors", calls.getMonitors) &&
+           Resolve(randr, "xcb_randr_get_monitors_reply", calls.getMonitorsReply) &&
+           Resolve(randr, "xcb_randr_get_monitors_monitors_iterator", calls.monitors) &&
+           Resolve(randr, "xcb_randr_monitor_info_next", calls.nextMonitor);
+}
 
 // Whether the Qt platform a window would use is X11's (the default).
 bool X11Platform()
@@ -25,24 +76,24 @@ bool X11Platform()
 }
 
 // The active monitors of RandR 1.5, the primary first, as Qt makes its screens.
-void AddMonitors(xcb_connection_t *connection, xcb_window_t root, std::uint32_t depth, std::vector<HostScreen> &screens)
+void AddMonitors(const XcbCalls &calls, xcb_connection_t *connection, xcb_window_t root, std::uint32_t depth,
+                 std::vector<HostScreen> &screens)
 {
-    const xcb_query_extension_reply_t *extension = xcb_get_extension_data(connection, &xcb_randr_id);
+    const xcb_query_extension_reply_t *extension = calls.extensionData(connection, calls.randrId);
     if (extension == nullptr || extension->present == 0) {
         return;
     }
     ReplyPointer<xcb_randr_query_version_reply_t> version(
-        xcb_randr_query_version_reply(connection, xcb_randr_query_version(connection, 1, 5), nullptr));
+        calls.queryVersionReply(connection, calls.queryVersion(connection, 1, 5), nullptr));
     if (version == nullptr || (version->major_version == 1 && version->minor_version < 5)) {
         return;
     }
     ReplyPointer<xcb_randr_get_monitors_reply_t> monitors(
-        xcb_randr_get_monitors_reply(connection, xcb_randr_get_monitors(connection, root, 1), nullptr));
+        calls.getMonitorsReply(connection, calls.getMonitors(connection, root, 1), nullptr));
     if (monitors == nullptr) {
         return;
     }
-    for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem > 0;
-         xcb_randr_monitor_info_next(&it)) {
+    for (auto it = calls.monitors(monitors.get()); it.rem > 0; calls.nextMonitor(&it)) {
         const HostScreen screen = {it.data->width, it.data->height, depth};
         if (screen.width == 0 || screen.height == 0) {
             continue;
@@ -57,24 +108,33 @@ bool ReadScreens(std::vector<HostScreen> &screens)
     if (!X11Platform() || display == nullptr || display[0] == '\0') {
         return false;
     }
-    int number = 0;
-    xcb_connection_t *connection = xcb_connect(display, &number);
-    if (xcb_connection_has_error(connection) != 0) {
-        xcb_disconnect(connection);
+    XcbCalls calls{};
+    LibraryPointer xcb(dlopen("libxcb.so.1", RTLD_LAZY | RTLD_LOCAL));
+    if (!ResolveXcb(xcb.get(), calls)) {
         return false;
     }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    LibraryPointer randr(dlopen("libxcb-randr.so.0", RTLD_LAZY | RTLD_LOCAL));
+    const bool withRandr = ResolveRandr(randr.get(), calls);
+    int number = 0;
+    xcb_connection_t *connection = calls.connect(display, &number);
+    if (calls.hasError(connection) != 0) {
+        calls.disconnect(connection);
+        return false;
+    }
+    xcb_screen_iterator_t it = calls.roots(calls.getSetup(connection));
     for (int i = 0; i < number && it.rem > 0; ++i) {
-        xcb_screen_next(&it);
+        calls.nextScreen(&it);
     }
     if (it.rem > 0) {
         const xcb_screen_t *root = it.data;
-        AddMonitors(connection, root->root, root->root_depth, screens);
+        if (withRandr) {
+            AddMonitors(calls, connection, root->root, root->root_depth, screens);
+        }
         if (screens.empty()) {
             screens.push_back({root->width_in_pixels, root->height_in_pixels, root->root_depth});
         }
     }
-    xcb_disconnect(connection);
+    calls.disconnect(connection);
     return !screens.empty();
 }
 
