@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/program_reset.h"
+#include "gui/command_loop.h"
 #include "platform/formats/icon_maker.h"
 #include "platform/icons/icon_store.h"
 #include "settings/app_settings.h"

@@ -1,6 +1,7 @@
 # A Debian package of the installation: cpack -G DEB in the build tree, with the
 # programs stripped. Its dependencies are those of the programs' libraries
-# (dpkg-shlibdeps) and the Qt platform plugins, which Qt loads at run time.
+# (dpkg-shlibdeps) and the libraries loaded at run time: Qt's platform plugins
+# and libxcb-randr0.
 set(CPACK_PACKAGE_NAME ${SETTINGS_INSTALLED_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Settings developers")
@@ -20,5 +21,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${SETTINGS_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# libxcb-randr0: opened by the command line when it asks the display for its screens.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libxcb-randr0")
 include(CPack)

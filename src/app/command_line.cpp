@@ -17,14 +17,14 @@
 #include <string_view>
 
 #include "app/command_line_modes.h"
-#include "app/main_flow.h"
 #include "app/mode_list.h"
 #include "app/show_json.h"
-#include "gui/window_layout.h"
+#include "platform/display.h"
 #include "platform/formats/charset.h"
-#include "platform/libraries.h"
+#include "platform/x11_screens.h"
 #include "settings/tooltypes.h"
 #include "text/strings.h"
+#include "text/version.h"
 
 namespace {
 
@@ -125,6 +125,21 @@ void PrintHelpOrVersion(const QCommandLineParser &parser, bool help)
 }
 
 }  // namespace
+
+bool WindowWanted(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0) {
+            return true;
+        }
+        QtOption option = FindQtOption(argv[i]);
+        if (option == QtOption::None && argv[i][0] == '-' && argv[i][1] != '\0') {
+            return false;
+        }
+        i += option == QtOption::Value ? 1 : 0;
+    }
+    return true;
+}
 
 const char *ProgramName()
 {
@@ -267,6 +282,16 @@ bool EnterDrawer(const std::string &drawer)
 
 namespace {
 
+// The modes without a window ask the X server for the screens; --show and
+// --list-modes say when there is no display and a 1920x1080 screen stands in.
+void UseDisplayOfCommandLine(RunMode mode)
+{
+    SetHostScreenSource(X11HostScreens);
+    if ((mode == RunMode::Show || mode == RunMode::ListModes) && !HostDisplayKnown()) {
+        TellNoDisplay();
+    }
+}
+
 // The arguments checked, with their messages in the user's language.
 bool CheckArguments(int argc, char **argv, CommandLine &line, std::vector<SettingsWord> &words)
 {
@@ -281,13 +306,21 @@ bool CheckArguments(int argc, char **argv, CommandLine &line, std::vector<Settin
         line.exitValue = EXIT_USAGE;
         checked = false;
     }
+    if (checked && line.mode != RunMode::Window) {
+        UseDisplayOfCommandLine(line.mode);
+    }
     ReleaseCatalog();
     return checked;
 }
 
 }  // namespace
 
-int RunCommandLine(int argc, char **argv)
+void TellNoDisplay()
+{
+    std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NO_DISPLAY));
+}
+
+int RunCommandLine(int argc, char **argv, WindowRunner runWindow)
 {
     CommandLine line;
     std::vector<SettingsWord> words;
@@ -304,9 +337,5 @@ int RunCommandLine(int argc, char **argv)
     default:
         break;
     }
-    // The window, with Qt's options; qtArguments lives until the program ends.
-    static std::vector<char *> qtArguments;
-    qtArguments = line.qtArguments;
-    SetDisplayArguments(static_cast<int>(qtArguments.size()) - 1, qtArguments.data());
-    return SettingsMain();
+    return runWindow(argc, argv, line);
 }

@@ -26,6 +26,11 @@ constexpr int EXIT_USAGE = 2;        // a bad argument, word or drawer: nothing 
 // printed here and give RunMode::Done.
 CommandLine ParseCommandLine(int argc, char **argv);
 
+// Whether the arguments ask for the window: no option of the program's own
+// before "--" (Qt's options and a drawer only; anything else, a bad option
+// among them, is for the command line). Reads argv alone.
+bool WindowWanted(int argc, char **argv);
+
 // Makes the drawer (a folder, or the path of its Settings.info) the current folder.
 // False, with a message on standard error, when it is neither.
 bool EnterDrawer(const std::string &drawer);
@@ -33,6 +38,13 @@ bool EnterDrawer(const std::string &drawer);
 // The program's name for messages: the last part of the name it was started by.
 const char *ProgramName();
 
-// The whole program: parses the arguments, then runs the window or a mode without
-// one. Returns the exit value.
-int RunCommandLine(int argc, char **argv);
+// On standard error: there is no display, so the host's screen modes are those
+// of a 1920x1080 screen. Needs the catalog open.
+void TellNoDisplay();
+
+// Runs the window for the parsed arguments; returns the exit value.
+using WindowRunner = int (*)(int argc, char **argv, const CommandLine &line);
+
+// The whole program: parses the arguments, then runs a mode without a window, or
+// the window through runWindow. Returns the exit value.
+int RunCommandLine(int argc, char **argv, WindowRunner runWindow);

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "app/command_line.h"
-#include "app/main_flow.h"
+#include "app/window_texts.h"
 #include "platform/display.h"
 #include "platform/dos.h"
 #include "platform/formats/charset.h"

@@ -8,6 +8,7 @@
 #include "platform/libraries.h"
 #include "platform/locale.h"
 #include "platform/message_requester.h"
+#include "platform/qt_display.h"
 #include "platform/toolkit/toolkit.h"
 #include "text/strings.h"
 
@@ -66,6 +67,7 @@ void ReleaseLibraries()
 
 int OpenLibraries()
 {
+    UseQtDisplay();
     int row = 0;
     for (const LibraryRow &library : kLibraries) {
         ++row;

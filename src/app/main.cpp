@@ -1,10 +1,10 @@
-#include <QGuiApplication>
-
 #include "app/command_line.h"
+#include "app/window_program.h"
 
 int main(int argc, char **argv)
 {
-    // The desktop entry a desktop shell links the window to.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.vellumine.Settings"));
-    return RunCommandLine(argc, argv);
+    if (argc > 0 && WindowWanted(argc, argv)) {
+        return ExecWindowProgram(argv);
+    }
+    return RunCommandLine(argc, argv, [](int, char **args, const CommandLine &) { return ExecWindowProgram(args); });
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/libraries_setup.h"
+#include "app/window_texts.h"
 #include "gui/command_loop.h"
 #include "gui/edit_commands.h"
 #include "gui/gadget_rules.h"
@@ -17,17 +18,6 @@
 #include "state/program_state.h"
 #include "text/menu.h"
 #include "text/strings.h"
-
-void FormatWindowTexts()
-{
-    // The name comes from an icon (ISO-8859-1); the texts are UTF-8.
-    std::snprintf(windowTitle, sizeof windowTitle, GetString(MSG_WINDOW_TITLE),
-                  Latin1ToUtf8(ToolConfig.appName).c_str());
-    displayModeLabels[0] = GetString(MSG_MODE_WINDOW);
-    displayModeLabels[1] = GetString(MSG_MODE_FULLSCREEN_AUTO);
-    displayModeLabels[2] = GetString(MSG_MODE_FULLSCREEN_MANUAL);
-    displayModeLabels[3] = nullptr;
-}
 
 int SettingsMain()
 {

@@ -1,8 +1,5 @@
 // The start-up, run and shutdown order of the tool.
 #pragma once
 
-// Formats windowTitle from appName and fills displayModeLabels.
-void FormatWindowTexts();
-
 // Runs the whole tool; returns the exit value, 0 on every path.
 int SettingsMain();

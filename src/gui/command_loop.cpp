@@ -11,9 +11,11 @@
 #include "gui/window_layout.h"
 #include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
+#include "settings/app_settings.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
+#include "state/window_handles.h"
 #include "text/strings.h"
 
 namespace {
@@ -54,6 +56,19 @@ bool SaveCommand()
     }
     ShowMessage("%s", text.c_str());
     return false;
+}
+
+// Takes one control's value into a record field when the control exists (the
+// window has been built) and knows the attribute.
+void ReadControl(Tag attribute, Object *control, std::int32_t *field)
+{
+    if (control == nullptr) {
+        return;
+    }
+    IPTR value = 0;
+    if (GetAttr(attribute, control, &value) != 0) {
+        *field = static_cast<std::int32_t>(value);
+    }
 }
 
 }  // namespace
@@ -145,4 +160,16 @@ void RunCommandLoop()
             Wait(signals);
         }
     }
+}
+
+int SaveSettings()
+{
+    ReadControl(MUIA_Cycle_Active, displayModeCycle, &AppSettings.displayMode);
+    ReadControl(MUIA_Selected, fpsCheckmark, &AppSettings.fpsLimitEnabled);
+    ReadControl(MUIA_Numeric_Value, fpsSlider, &AppSettings.fpsLimit);
+    if (ToolConfig.hideSound == 0) {
+        ReadControl(MUIA_Selected, soundCheckmark, &AppSettings.soundEnabled);
+        ReadControl(MUIA_Numeric_Value, volumeSlider, &AppSettings.masterVolume);
+    }
+    return WriteAllIconSettings();
 }

@@ -5,6 +5,10 @@
 
 #include "state/commands.h"
 
+// Reads the window's controls into AppSettings (when the window exists) and writes
+// every icon. Returns the number of icons in failedIcons.
+int SaveSettings();
+
 // Attaches the notifications to the window, buttons, gadgets and the About MUI item.
 void InstallNotifications();
 

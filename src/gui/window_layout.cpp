@@ -8,9 +8,7 @@
 #include "state/program_state.h"
 #include "text/menu.h"
 #include "text/strings.h"
-
-// The version string, kept as plain text in the program.
-const char versionString[] = "$VER: Vellumine Application Settings 1.3 (13.03.05)";
+#include "text/version.h"
 
 namespace {
 

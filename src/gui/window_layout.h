@@ -5,9 +5,6 @@
 
 #include "state/window_handles.h"
 
-// "$VER: name version (date)", kept as plain text in the program.
-extern const char versionString[];
-
 // Where the fps slider stands for a rate: the full rate when there is none yet
 // (the limit was never on).
 std::int32_t FpsSliderValue(std::int32_t fpsLimit);

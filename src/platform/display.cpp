@@ -1,8 +1,5 @@
 #include "platform/display.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -91,17 +88,24 @@ void FillHostRecord(std::uint32_t modeId, DisplayModeRecord *record)
     std::copy(std::begin(hostDepths), std::end(hostDepths), record->depths);
 }
 
-// The screens' sizes in device pixels; empty before a Qt application exists.
+HostScreenSource screenSource = nullptr;
+
+// The host's screens, the primary first; empty without a source or a display.
+std::vector<HostScreen> HostScreens()
+{
+    std::vector<HostScreen> screens;
+    if (screenSource != nullptr && !screenSource(screens)) {
+        screens.clear();
+    }
+    return screens;
+}
+
+// The screens' sizes as mode ids.
 std::vector<std::uint32_t> HostScreenModeIds()
 {
     std::vector<std::uint32_t> ids;
-    if (QGuiApplication::instance() == nullptr) {
-        return ids;
-    }
-    for (const QScreen *screen : QGuiApplication::screens()) {
-        QSize size = screen->geometry().size() * screen->devicePixelRatio();
-        std::uint32_t id =
-            HostModeId(static_cast<std::uint32_t>(size.width()), static_cast<std::uint32_t>(size.height()));
+    for (const HostScreen &screen : HostScreens()) {
+        std::uint32_t id = HostModeId(screen.width, screen.height);
         if (IsHostModeId(id)) {
             ids.push_back(id);
         }
@@ -136,6 +140,19 @@ std::vector<std::uint32_t> HostModeIds()
     return ids;
 }
 
+// Only the depths of mode between the limits; false when none is.
+bool KeepOfferedDepths(DisplayModeRecord &mode, int minDepth, int maxDepth)
+{
+    int kept = 0;
+    for (int i = 0; i < mode.depthCount && i < DISPLAY_MODE_MAX_DEPTHS; ++i) {
+        if (mode.depths[i] >= minDepth && mode.depths[i] <= maxDepth) {
+            mode.depths[kept++] = mode.depths[i];
+        }
+    }
+    mode.depthCount = kept;
+    return kept > 0;
+}
+
 }  // namespace
 
 bool IsHostModeId(std::uint32_t modeId)
@@ -151,21 +168,29 @@ std::uint32_t LockIBase(std::uint32_t)
 }
 void UnlockIBase(std::uint32_t) {}
 
+void SetHostScreenSource(HostScreenSource source)
+{
+    screenSource = source;
+}
+
+bool HostDisplayKnown()
+{
+    return !HostScreens().empty();
+}
+
 // The primary screen's mode and depth, read afresh on each call.
 Screen *ActiveScreen()
 {
     std::uint32_t modeId = HostModeId(FALLBACK_WIDTH, FALLBACK_HEIGHT);
     std::uint32_t depth = FALLBACK_DEPTH;
-    if (QGuiApplication::instance() != nullptr) {
-        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-            QSize size = screen->geometry().size() * screen->devicePixelRatio();
-            if (size.width() > 0 && size.height() > 0 && size.width() <= 0xFFFF && size.height() <= 0xFFFF) {
-                modeId =
-                    HostModeId(static_cast<std::uint32_t>(size.width()), static_cast<std::uint32_t>(size.height()));
-            }
-            if (screen->depth() > 0) {
-                depth = static_cast<std::uint32_t>(screen->depth());
-            }
+    const std::vector<HostScreen> screens = HostScreens();
+    if (!screens.empty()) {
+        const HostScreen &primary = screens.front();
+        if (primary.width > 0 && primary.height > 0 && primary.width <= 0xFFFF && primary.height <= 0xFFFF) {
+            modeId = HostModeId(primary.width, primary.height);
+        }
+        if (primary.depth > 0) {
+            depth = primary.depth;
         }
     }
     activeScreen.ViewPort.modeId = modeId;
@@ -215,6 +240,16 @@ int ListDisplayModes(DisplayModeRecord *records, int capacity)
         ++count;
     }
     return count;
+}
+
+std::vector<DisplayModeRecord> ScreenModeChoices(int minDepth, int maxDepth)
+{
+    int count = ListDisplayModes(nullptr, 0);
+    std::vector<DisplayModeRecord> records(static_cast<std::size_t>(count));
+    count = std::min(count, ListDisplayModes(records.data(), count));
+    records.resize(static_cast<std::size_t>(std::max(count, 0)));
+    std::erase_if(records, [&](DisplayModeRecord &mode) { return !KeepOfferedDepths(mode, minDepth, maxDepth); });
+    return records;
 }
 
 std::uint32_t GetDisplayInfoData(void *, void *buffer, std::uint32_t size, std::uint32_t tagId, std::uint32_t modeId)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 struct BitMap {
     std::uint32_t depth;
@@ -16,6 +17,21 @@ struct Screen {
     struct ViewPort ViewPort;
     struct RastPort RastPort;
 };
+
+// One screen of the host's display: its size in device pixels and its depth.
+struct HostScreen {
+    std::uint32_t width;
+    std::uint32_t height;
+    std::uint32_t depth;
+};
+// Where the host's screens come from (the window's Qt application, or the X
+// server for the command line): fills screens, the primary first; false when
+// there is no display. Without a source, or without a display, the host is a
+// 1920x1080 screen of 24 bits.
+using HostScreenSource = bool (*)(std::vector<HostScreen> &screens);
+void SetHostScreenSource(HostScreenSource source);
+// Whether the source reports a display (else the 1920x1080 screen stands in).
+bool HostDisplayKnown();
 
 // The active screen may be read only between LockIBase and UnlockIBase.
 std::uint32_t LockIBase(std::uint32_t lockValue);
@@ -62,6 +78,10 @@ bool FindDisplayMode(std::uint32_t modeId, DisplayModeRecord *record);
 // screen's resolution and the common ones up to the largest screen), then the
 // chipset modes. Returns how many there are in all, which may exceed capacity.
 int ListDisplayModes(DisplayModeRecord *records, int capacity);
+
+// The modes the screen mode requester lists for these depth limits, in the
+// display database's order, each with only the depths it offers between them.
+std::vector<DisplayModeRecord> ScreenModeChoices(int minDepth, int maxDepth);
 
 // The mode id of a host resolution.
 constexpr std::uint32_t HostModeId(std::uint32_t width, std::uint32_t height)

@@ -18,6 +18,9 @@
 #include <cstring>
 #include <list>
 #include <mutex>
+#include <string>
+
+#include "platform/program_folder.h"
 
 extern char **environ;
 
@@ -216,20 +219,12 @@ bool FindViewerProgram(char *buffer, std::size_t size)
     }
 #endif
 
-    // Its name in the build tree, then its installed name.
+    // Its name in the build tree, then its installed name, beside the programs.
     static const char *const names[] = {"SettingsViewer", SETTINGS_VIEWER_NAME};
-    char self[PATH_MAX];
-    ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length > 0) {
-        self[length] = '\0';
-        char *slash = std::strrchr(self, '/');
-        if (slash != nullptr) {
-            *slash = '\0';
-            for (const char *name : names) {
-                if (usable(std::snprintf(buffer, size, "%s/%s", self, name))) {
-                    return true;
-                }
-            }
+    const std::string folder = ProgramsFolder();
+    for (const char *name : names) {
+        if (!folder.empty() && usable(std::snprintf(buffer, size, "%s/%s", folder.c_str(), name))) {
+            return true;
         }
     }
 #ifdef SETTINGS_BIN_DIR

@@ -1,16 +1,5 @@
 #include "platform/libraries.h"
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-#include <xcb/xcb.h>
-
-#include <QApplication>
-#include <QDir>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -43,11 +32,9 @@ void Log(std::string entry)
 void Log(const std::string &) {}
 #endif
 
-QApplication *ownApplication = nullptr;
-int qtArgc = 1;
-char qtProgramName[] = "Settings";
-char *defaultArgv[] = {qtProgramName, nullptr};
-char **qtArgv = defaultArgv;
+// How intuition.library reaches the display; without a connection it does not open.
+bool (*connectDisplay)() = nullptr;
+void (*disconnectDisplay)() = nullptr;
 
 int ServiceIndex(const char *name)
 {
@@ -118,134 +105,12 @@ int ReportedVersion(int index)
 }
 #endif
 
-// The Qt platform plugin that QApplication will load: its -platform argument, else
-// QT_QPA_PLATFORM.
-std::string QtPlatformName()
-{
-    const char *name = std::getenv("QT_QPA_PLATFORM");
-    for (int i = 1; i + 1 < qtArgc; ++i) {
-        if (std::strcmp(qtArgv[i], "-platform") == 0 || std::strcmp(qtArgv[i], "--platform") == 0) {
-            name = qtArgv[i + 1];
-        }
-    }
-    if (name == nullptr || name[0] == '\0') {
-        return std::string();
-    }
-    std::string text(name);
-    return text.substr(0, text.find_first_of(":;"));
-}
-
-// The X connection that proved the display reachable. It stays open until Qt has
-// its own: an X server whose last client leaves resets, and a connection made
-// during that reset fails, which Qt answers with an abort.
-xcb_connection_t *displayProbe = nullptr;
-
-void EndDisplayProbe()
-{
-    if (displayProbe != nullptr) {
-        xcb_disconnect(displayProbe);
-        displayProbe = nullptr;
-    }
-}
-
-bool X11DisplayOpens()
-{
-    const char *display = std::getenv("DISPLAY");
-    if (display == nullptr || display[0] == '\0') {
-        return false;
-    }
-    EndDisplayProbe();
-    displayProbe = xcb_connect(display, nullptr);
-    if (xcb_connection_has_error(displayProbe) != 0) {
-        EndDisplayProbe();
-        return false;
-    }
-    return true;
-}
-
-bool WaylandDisplayOpens()
-{
-    const char *display = std::getenv("WAYLAND_DISPLAY");
-    std::string path = display != nullptr && display[0] != '\0' ? display : "wayland-0";
-    if (path[0] != '/') {
-        const char *runtime = std::getenv("XDG_RUNTIME_DIR");
-        if (runtime == nullptr || runtime[0] == '\0') {
-            return false;
-        }
-        path = std::string(runtime) + "/" + path;
-    }
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) {
-        return false;
-    }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    close(fd);
-    return ok;
-}
-
-bool WaylandPluginInstalled()
-{
-    QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
-    return !platforms.entryList({QStringLiteral("libqwayland*.so")}, QDir::Files).isEmpty();
-}
-
-// Whether QApplication can be created without Qt ending the process.
-bool DisplayCanOpen()
-{
-    std::string platform = QtPlatformName();
-    if (platform == "offscreen" || platform == "minimal") {
-        return true;
-    }
-    if (platform == "xcb") {
-        return X11DisplayOpens();
-    }
-    if (platform.rfind("wayland", 0) == 0) {
-        return WaylandDisplayOpens();
-    }
-    if (!platform.empty()) {
-        return true;  // another plugin (eglfs, vnc, ...): left to Qt
-    }
-    return X11DisplayOpens() || (WaylandDisplayOpens() && WaylandPluginInstalled());
-}
-
-bool ConnectDisplay()
-{
-    if (QCoreApplication::instance() != nullptr) {
-        return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
-    }
-    if (!DisplayCanOpen()) {
-        EndDisplayProbe();
-        return false;
-    }
-    ownApplication = new QApplication(qtArgc, qtArgv);
-    EndDisplayProbe();
-    // Qt's own texts (standard buttons, context menus) in the user's language, where installed.
-    auto *translator = new QTranslator(ownApplication);
-    if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(translator);
-    }
-    return true;
-}
-
-void DisconnectDisplay()
-{
-    delete ownApplication;
-    ownApplication = nullptr;
-}
-
 }  // namespace
 
-void SetDisplayArguments(int argc, char **argv)
+void SetDisplayConnection(bool (*connect)(), void (*disconnect)())
 {
-    qtArgc = argv != nullptr && argc > 0 ? argc : 1;
-    qtArgv = argv != nullptr && argc > 0 ? argv : defaultArgv;
+    connectDisplay = connect;
+    disconnectDisplay = disconnect;
 }
 
 Library *OpenLibrary(const char *name, std::uint32_t version)
@@ -262,7 +127,8 @@ Library *OpenLibrary(const char *name, std::uint32_t version)
         return nullptr;
     }
     Library *base = &bases[index];
-    if (base->lib_OpenCnt == 0 && std::strcmp(name, "intuition.library") == 0 && !ConnectDisplay()) {
+    if (base->lib_OpenCnt == 0 && std::strcmp(name, "intuition.library") == 0 &&
+        (connectDisplay == nullptr || !connectDisplay())) {
         Log("open-failed " + entry);
         return nullptr;
     }
@@ -310,8 +176,9 @@ void CloseLibrary(Library *base)
     }
     --base->lib_OpenCnt;
     Log(std::string("close ") + base->lib_Name);
-    if (base->lib_OpenCnt == 0 && std::strcmp(base->lib_Name, "intuition.library") == 0) {
-        DisconnectDisplay();
+    if (base->lib_OpenCnt == 0 && std::strcmp(base->lib_Name, "intuition.library") == 0 &&
+        disconnectDisplay != nullptr) {
+        disconnectDisplay();
     }
 }
 

@@ -32,17 +32,17 @@ struct Interface {
 
 // The library of that name in at least that version, or null when it is
 // unknown, fails to open, or is older. Opening intuition.library connects to
-// the display and creates the Qt application unless one exists.
+// the display through the display connection, and fails without one.
 Library *OpenLibrary(const char *name, std::uint32_t version);
 // The named interface ("main", version 1) of an open library, or null.
 Interface *GetInterface(Library *base, const char *name, std::uint32_t version, const TagItem *tags);
 void DropInterface(Interface *iface);
 void CloseLibrary(Library *base);
 
-// The arguments the Qt application gets when intuition.library connects to the
-// display (the program's name first, then Qt's own options such as -style; a
-// -platform there counts as QT_QPA_PLATFORM). Both must live for the whole run.
-void SetDisplayArguments(int argc, char **argv);
+// How intuition.library connects to the display when it is first opened (false:
+// it does not open) and lets it go when it is last closed: the window's own
+// (platform/qt_display.h). The command line has none.
+void SetDisplayConnection(bool (*connect)(), void (*disconnect)());
 
 #ifdef SETTINGS_TEST_SWITCHES
 // Record of the calls, one entry each: "open dos.library 39", "open-failed

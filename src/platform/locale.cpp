@@ -10,6 +10,7 @@
 
 #include "platform/formats/catalog_file.h"
 #include "platform/formats/charset.h"
+#include "platform/program_folder.h"
 #include "platform/whole_file.h"
 
 #ifndef SETTINGS_DATA_DIR
@@ -76,18 +77,6 @@ std::vector<std::string> Split(const std::string &text, char separator)
         }
         start = next + 1;
     }
-}
-
-std::string ProgramFolder()
-{
-    char path[4096];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) {
-        return std::string();
-    }
-    std::string exe(path, static_cast<std::size_t>(length));
-    std::size_t slash = exe.rfind('/');
-    return slash == std::string::npos ? std::string() : exe.substr(0, slash);
 }
 
 bool IsRegularFile(const std::string &path)
@@ -182,7 +171,7 @@ std::vector<std::string> CatalogRoots()
     // been moved elsewhere (cmake --install --prefix, a package), before the one
     // it was built for.
     if (!folder.empty()) {
-        std::string relocated = folder + "/../share/vellumine-settings";
+        std::string relocated = ProgramsFolder() + "/../share/vellumine-settings";
         if (std::string(SETTINGS_DATA_DIR) != relocated) {
             roots.push_back(relocated);
         }

@@ -70,19 +70,6 @@ std::unique_ptr<QSettings> OpenToolkitSettings()
 }
 const QString kSizeKey = QStringLiteral("ScreenModeRequester/size");
 
-// Only the depths of mode between the limits; false when none is.
-bool KeepOfferedDepths(DisplayModeRecord &mode, int minDepth, int maxDepth)
-{
-    int kept = 0;
-    for (int i = 0; i < mode.depthCount && i < DISPLAY_MODE_MAX_DEPTHS; ++i) {
-        if (mode.depths[i] >= minDepth && mode.depths[i] <= maxDepth) {
-            mode.depths[kept++] = mode.depths[i];
-        }
-    }
-    mode.depthCount = kept;
-    return kept > 0;
-}
-
 std::int32_t ClampDepth(IPTR value)
 {
     return static_cast<std::int32_t>(std::clamp<IPTR>(value, 0, 32));
@@ -388,16 +375,6 @@ private:
 };
 
 }  // namespace
-
-std::vector<DisplayModeRecord> ScreenModeChoices(int minDepth, int maxDepth)
-{
-    int count = ListDisplayModes(nullptr, 0);
-    std::vector<DisplayModeRecord> records(static_cast<std::size_t>(count));
-    count = std::min(count, ListDisplayModes(records.data(), count));
-    records.resize(static_cast<std::size_t>(std::max(count, 0)));
-    std::erase_if(records, [&](DisplayModeRecord &mode) { return !KeepOfferedDepths(mode, minDepth, maxDepth); });
-    return records;
-}
 
 void *AllocAslRequest(std::uint32_t reqType, const TagItem *tags)
 {

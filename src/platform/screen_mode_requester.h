@@ -58,10 +58,6 @@ template <typename... Args> int AslRequestTags(void *requester, Args... args)
     return AslRequest(requester, reinterpret_cast<const TagItem *>(words));
 }
 
-// The modes the screen mode requester lists for these depth limits, in the
-// display database's order, each with only the depths it offers between them.
-std::vector<DisplayModeRecord> ScreenModeChoices(int minDepth, int maxDepth);
-
 // Test hooks.
 // The open dialog, as a test hook operates it instead of a person.
 class AslScreenModeControl {

@@ -6,13 +6,11 @@
 
 #include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
-#include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"
 #include "settings/tool_config.h"
 #include "settings/tooltypes.h"
 #include "state/program_state.h"
-#include "state/window_handles.h"
 #include "text/icon_problem_text.h"
 
 std::vector<IconFailure> failedIcons;
@@ -44,19 +42,6 @@ void FreeNewToolTypes()
 {
     newToolTypes.clear();
     newToolTypeLost = false;
-}
-
-// Takes one control's value into a record field when the control exists (the
-// window has been built) and knows the attribute.
-void ReadControl(Tag attribute, Object *control, std::int32_t *field)
-{
-    if (control == nullptr) {
-        return;
-    }
-    IPTR value = 0;
-    if (GetAttr(attribute, control, &value) != 0) {
-        *field = static_cast<std::int32_t>(value);
-    }
 }
 
 }  // namespace
@@ -172,18 +157,6 @@ void FailToolTypeCopy(int n)
     failingCopy = n;
 }
 #endif
-
-int SaveSettings()
-{
-    ReadControl(MUIA_Cycle_Active, displayModeCycle, &AppSettings.displayMode);
-    ReadControl(MUIA_Selected, fpsCheckmark, &AppSettings.fpsLimitEnabled);
-    ReadControl(MUIA_Numeric_Value, fpsSlider, &AppSettings.fpsLimit);
-    if (ToolConfig.hideSound == 0) {
-        ReadControl(MUIA_Selected, soundCheckmark, &AppSettings.soundEnabled);
-        ReadControl(MUIA_Numeric_Value, volumeSlider, &AppSettings.masterVolume);
-    }
-    return WriteAllIconSettings();
-}
 
 int WriteAllIconSettings()
 {

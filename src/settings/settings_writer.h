@@ -24,10 +24,6 @@ std::string FailedIconReasons();
 
 struct DiskObject;
 
-// Reads the window's controls into AppSettings (when the window exists) and writes
-// every icon. Returns the number of icons in failedIcons.
-int SaveSettings();
-
 // Writes AppSettings into the application's icon and every configured platform
 // icon, noting in failedIcons those that exist but could not be written; when no
 // icon at all was written, the application's icon is noted as absent. Returns how

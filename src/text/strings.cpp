@@ -51,6 +51,7 @@ int RequiredStringConversions(std::int32_t id)
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:
+    case MSG_CLI_NO_WINDOW_PROGRAM:
         return 2;
     default:
         return -1;

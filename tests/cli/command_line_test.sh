@@ -26,6 +26,19 @@ restore_drawer() {
 }
 
 e2e_make_drawer
+# No mode without a window loads Qt Gui or Widgets; without a display, --show and
+# --list-modes say that a 1920x1080 screen stands in.
+while IFS='|' read -r args told; do
+    LD_DEBUG=files expect_run 0 $args
+    ! grep -q 'libQt6\(Gui\|Widgets\)' "$E2E_DIR/err" || fail "$args loads Qt Gui or Widgets"
+    [ "$(grep -c ': no display: .*1920x1080' "$E2E_DIR/err")" = "$told" ] || fail "$args: the stand-in screen is told $told times"
+done <<MODES
+--show $DRAWER|1
+--list-modes --json|1
+--save $DRAWER WINDOW --dry-run|0
+--help|0
+--version|0
+MODES
 expect_run 0 -style fusion --show "$DRAWER"  # Qt's own options are left to Qt
 expect_run 0 -style=fusion --show "$DRAWER"  # a value given with = takes nothing after it
 for line in APPLICATION=Starfield HIDESOUND=0 "windowTitle=Starfield Settings" displayMode=0 masterVolume=40 \

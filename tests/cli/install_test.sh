@@ -3,8 +3,8 @@
 # its own kept under the build tree): lintian finds nothing in it, and cmake
 # --install into a prefix and the package's contents each have every file, a
 # desktop entry and metainfo that validate, man pages with their sections, both
-# programs answering --help and --version, a program that finds its catalogs and
-# its viewer there, and the MIME type of Amiga icons that a file manager finds
+# programs answering --help and --version, a program and its window's program
+# that find its catalogs and its viewer there, and the MIME type of Amiga icons that a file manager finds
 # and opens with the desktop entry.
 source "$(dirname "$0")/../e2e/lib.sh"
 : "${SOURCE_DIR:?}" "${CMAKE:=cmake}" "${CPACK:=cpack}" "${CMAKE_GENERATOR:=Ninja}"
@@ -57,6 +57,13 @@ check_tree() {
         fail "$tree: the installed catalog is not used: $out"
     grep -qx "windowTitle=Einstellungen für Starfield" <<<"$out" || fail "$tree: the catalog's texts are not used"
     grep -qx "viewer=$tree/bin/vellumine-settings-viewer" <<<"$out" || fail "$tree: the installed viewer is not found"
+    # The window is the installation's own program in libexec (without a display it
+    # says so), and it finds the same catalog and viewer.
+    out=$("$tree/bin/vellumine-settings" "$work/drawer" 2>&1) && fail "$tree: a window without a display"
+    grep -q "intuition.library" <<<"$out" || fail "$tree: the window's program did not run: $out"
+    out=$(cd / && LANG=de_DE.UTF-8 "$tree/libexec/vellumine-settings/vellumine-settings-window" --show "$work/drawer")
+    grep -q "^catalog=$tree/.*/share/vellumine-settings/Catalogs/deutsch/" <<<"$out" &&
+        grep -q "^viewer=$tree/.*/vellumine-settings-viewer$" <<<"$out" || fail "$tree: the window's program: $out"
 }
 
 "$CMAKE" --install "$release" --prefix "$work/prefix" --strip >/dev/null

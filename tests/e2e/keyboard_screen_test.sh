@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The keyboard alone and a small screen: F10 opens the menu bar and the arrows
+# The keyboard alone and a small screen: --list-modes and --show see the screen;
+# F10 opens the menu bar and the arrows
 # walk it to "Save prefs"; Return on the focused Cancel leaves without writing;
 # at QT_SCALE_FACTOR=2 on the 1024x768 screen the whole window, its Save and
 # Cancel buttons with it, lies inside the screen, in Portuguese, whose texts
@@ -10,6 +11,13 @@ source "$(dirname "$0")/lib.sh"
 
 e2e_start_display
 e2e_make_drawer
+
+# The command line asks the display, as the requester does: the host's modes end
+# at the 1024x768 screen, which is the start screen.
+"$SETTINGS_BIN" --list-modes >"$E2E_DIR/out" 2>"$E2E_DIR/err" && [ ! -s "$E2E_DIR/err" ] &&
+    grep -q 'Display:1024x768' "$E2E_DIR/out" && ! grep -q 'Display:1280' "$E2E_DIR/out" ||
+    fail "--list-modes on 1024x768: $(cat "$E2E_DIR/err" "$E2E_DIR/out")"
+"$SETTINGS_BIN" --show "$DRAWER" | grep -q '^modeId=0x04000300 ' || fail "--show's start screen is not the display's"
 
 e2e_start_settings
 e2e_keys Down                    # full screen, automatic mode

@@ -21,6 +21,8 @@ for _ in $(seq "${START_ROUNDS:-4}"); do
         sleep 0.05
     done
     WINDOW=$(e2e_wait_window "$E2E_TITLE") || fail "the settings window did not appear"
+    # The window's program runs under the name the program was started by.
+    xprop -id "$WINDOW" WM_CLASS | grep -q "\"$(basename "$SETTINGS_BIN")\"" || fail "the window's name: $(xprop -id "$WINDOW" WM_CLASS)"
     "$BUILD_DIR/tests/close_window" "$WINDOW"  # the close gadget
     e2e_expect_exit_zero
     # Every client gone and seen gone by the server before the next start.

@@ -10,6 +10,7 @@
 #include "app/libraries_setup.h"
 #include "app/main_flow.h"
 #include "app/program_reset.h"
+#include "app/window_texts.h"
 #include "gui/command_loop.h"
 #include "gui/gadget_rules.h"
 #include "gui/window_layout.h"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/display.h"
+#include "platform/qt_display.h"
 #include "platform/screen_mode_requester.h"
 #include "platform/toolkit/toolkit_test_support.h"
 
@@ -46,6 +47,7 @@ TEST(DisplayDatabase, NamesChipsetHostAndUnknownModes)
 TEST(DisplayDatabase, TheActiveScreenIsThePrimaryOne)
 {
     TestApplication();
+    UseQtDisplay();
     const QScreen *primary = QGuiApplication::primaryScreen();
     const QSize size = primary->geometry().size() * primary->devicePixelRatio();
     Screen *screen = ActiveScreen();

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/program_reset.h"
+#include "gui/command_loop.h"
 #include "platform/display.h"
 #include "platform/formats/icon_maker.h"
 #include "settings/app_settings.h"

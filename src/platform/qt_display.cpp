@@ -1,0 +1,181 @@
+#include "platform/qt_display.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QScreen>
+#include <QTranslator>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/display.h"
+#include "platform/libraries.h"
+
+namespace {
+
+QApplication *ownApplication = nullptr;
+int qtArgc = 1;
+char qtProgramName[] = "Settings";
+char *defaultArgv[] = {qtProgramName, nullptr};
+char **qtArgv = defaultArgv;
+
+// The Qt platform plugin that QApplication will load: its -platform argument, else
+// QT_QPA_PLATFORM.
+std::string QtPlatformName()
+{
+    const char *name = std::getenv("QT_QPA_PLATFORM");
+    for (int i = 1; i + 1 < qtArgc; ++i) {
+        if (std::strcmp(qtArgv[i], "-platform") == 0 || std::strcmp(qtArgv[i], "--platform") == 0) {
+            name = qtArgv[i + 1];
+        }
+    }
+    if (name == nullptr || name[0] == '\0') {
+        return std::string();
+    }
+    std::string text(name);
+    return text.substr(0, text.find_first_of(":;"));
+}
+
+// The X connection that proved the display reachable. It stays open until Qt has
+// its own: an X server whose last client leaves resets, and a connection made
+// during that reset fails, which Qt answers with an abort.
+xcb_connection_t *displayProbe = nullptr;
+
+void EndDisplayProbe()
+{
+    if (displayProbe != nullptr) {
+        xcb_disconnect(displayProbe);
+        displayProbe = nullptr;
+    }
+}
+
+bool X11DisplayOpens()
+{
+    const char *display = std::getenv("DISPLAY");
+    if (display == nullptr || display[0] == '\0') {
+        return false;
+    }
+    EndDisplayProbe();
+    displayProbe = xcb_connect(display, nullptr);
+    if (xcb_connection_has_error(displayProbe) != 0) {
+        EndDisplayProbe();
+        return false;
+    }
+    return true;
+}
+
+bool WaylandDisplayOpens()
+{
+    const char *display = std::getenv("WAYLAND_DISPLAY");
+    std::string path = display != nullptr && display[0] != '\0' ? display : "wayland-0";
+    if (path[0] != '/') {
+        const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+        if (runtime == nullptr || runtime[0] == '\0') {
+            return false;
+        }
+        path = std::string(runtime) + "/" + path;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        return false;
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    close(fd);
+    return ok;
+}
+
+bool WaylandPluginInstalled()
+{
+    QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
+    return !platforms.entryList({QStringLiteral("libqwayland*.so")}, QDir::Files).isEmpty();
+}
+
+// Whether QApplication can be created without Qt ending the process.
+bool DisplayCanOpen()
+{
+    std::string platform = QtPlatformName();
+    if (platform == "offscreen" || platform == "minimal") {
+        return true;
+    }
+    if (platform == "xcb") {
+        return X11DisplayOpens();
+    }
+    if (platform.rfind("wayland", 0) == 0) {
+        return WaylandDisplayOpens();
+    }
+    if (!platform.empty()) {
+        return true;  // another plugin (eglfs, vnc, ...): left to Qt
+    }
+    return X11DisplayOpens() || (WaylandDisplayOpens() && WaylandPluginInstalled());
+}
+
+bool ConnectDisplay()
+{
+    if (QCoreApplication::instance() != nullptr) {
+        return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+    }
+    if (!DisplayCanOpen()) {
+        EndDisplayProbe();
+        return false;
+    }
+    ownApplication = new QApplication(qtArgc, qtArgv);
+    EndDisplayProbe();
+    // Qt's own texts (standard buttons, context menus) in the user's language, where installed.
+    auto *translator = new QTranslator(ownApplication);
+    if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    }
+    return true;
+}
+
+void DisconnectDisplay()
+{
+    delete ownApplication;
+    ownApplication = nullptr;
+}
+
+// Qt's screens in device pixels, the primary first; none before a Qt application exists.
+bool QtHostScreens(std::vector<HostScreen> &screens)
+{
+    if (QGuiApplication::instance() == nullptr) {
+        return false;
+    }
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        QSize size = screen->geometry().size() * screen->devicePixelRatio();
+        if (size.width() > 0 && size.height() > 0) {
+            screens.push_back({static_cast<std::uint32_t>(size.width()), static_cast<std::uint32_t>(size.height()),
+                               static_cast<std::uint32_t>(std::max(screen->depth(), 0))});
+        }
+    }
+    return !screens.empty();
+}
+
+}  // namespace
+
+void SetDisplayArguments(int argc, char **argv)
+{
+    qtArgc = argv != nullptr && argc > 0 ? argc : 1;
+    qtArgv = argv != nullptr && argc > 0 ? argv : defaultArgv;
+}
+
+void UseQtDisplay()
+{
+    SetDisplayConnection(ConnectDisplay, DisconnectDisplay);
+    SetHostScreenSource(QtHostScreens);
+}

@@ -1,0 +1,13 @@
+// The window's display: the Qt application that intuition.library connects to,
+// and its screens as the display database's host screens.
+#pragma once
+
+// The arguments the Qt application gets when intuition.library connects to the
+// display (the program's name first, then Qt's own options such as -style; a
+// -platform there counts as QT_QPA_PLATFORM). Both must live for the whole run.
+void SetDisplayArguments(int argc, char **argv);
+
+// Makes intuition.library connect to the display through a Qt application
+// (created unless one exists; the display is checked first, so that Qt never
+// ends the process) and the display database ask Qt for the screens.
+void UseQtDisplay();
