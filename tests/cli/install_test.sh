@@ -1,35 +1,31 @@
 #!/usr/bin/env bash
-# The package as the README makes it (Release, BUILD_TESTING=OFF, in a tree of
-# its own kept under the build tree): lintian finds nothing in it, and cmake
-# --install into a prefix and the package's contents each have every file, a
-# desktop entry and metainfo that validate, man pages with their sections, both
-# programs answering --help and --version, a program and its window's program
-# that find its catalogs and its viewer there, and the MIME type of Amiga icons that a file manager finds
-# and opens with the desktop entry.
+# The Debian package as debian/ builds it, in a copy of the source under the build
+# tree (its build reused): no warning in the build, nothing from lintian, and cmake
+# --install into a prefix and the package each have every file, a desktop entry and
+# metainfo that validate, man pages with their sections, both programs answering
+# --help and --version and finding their catalogs and viewer (the window's program
+# in libexec too), and the MIME type of
+# Amiga icons, from the package's own MIME database, opened with the desktop entry.
 source "$(dirname "$0")/../e2e/lib.sh"
-: "${SOURCE_DIR:?}" "${CMAKE:=cmake}" "${CPACK:=cpack}" "${CMAKE_GENERATOR:=Ninja}"
+: "${SOURCE_DIR:?}" "${CMAKE:=cmake}"
 work=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/settings-install-XXXXXX")")
 trap 'rm -rf "$work"' EXIT
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM LANGUAGE LC_ALL LC_MESSAGES XDG_CURRENT_DESKTOP
-mkdir "$work/drawer"
-"$MKICON" "$work/drawer/Settings.info" --type tool APPLICATION=Starfield
 
-# Nothing of the tests or benchmarks is looked for.
-release="$BUILD_DIR/release-package"
-"$CMAKE" -S "$SOURCE_DIR" -B "$release" -G "$CMAKE_GENERATOR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-    -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON >"$work/build.log" 2>&1 &&
-    "$CMAKE" --build "$release" >>"$work/build.log" 2>&1 || fail "the release build: $(tail -n 30 "$work/build.log")"
-
-"$CPACK" -G DEB -B "$work/deb" --config "$release/CPackConfig.cmake" >"$work/cpack.log" ||
-    fail "cpack: $(cat "$work/cpack.log")"
-deb=$(echo "$work"/deb/vellumine-settings_*.deb)
-lintian --info --pedantic --fail-on error,warning,info,pedantic "$deb" >"$work/lintian.log" 2>&1 ||
-    fail "lintian: $(grep -E '^[A-Z]: ' "$work/lintian.log" || cat "$work/lintian.log")"
+packages=$(realpath "$BUILD_DIR")/package
+mkdir -p "$packages/settings" && rm -f "$packages"/vellumine-settings*_*
+rsync -a --delete --exclude='/build*/' --exclude=/.git --exclude="/$(realpath --relative-to="$SOURCE_DIR" "$BUILD_DIR")/" \
+    "$SOURCE_DIR/" "$packages/settings/"
+(cd "$packages/settings" && DEB_BUILD_OPTIONS="noddebs parallel=$(nproc)" dpkg-buildpackage -us -uc -b -nc) \
+    >"$work/build.log" 2>&1 || fail "dpkg-buildpackage: $(tail -n 30 "$work/build.log")"
+! grep -i "warning" "$work/build.log" || fail "the package build warns"
+lintian --info --pedantic --fail-on error,warning,info,pedantic "$packages"/vellumine-settings_*.changes \
+    >"$work/lintian.log" 2>&1 || fail "lintian: $(grep -E '^[A-Z]: ' "$work/lintian.log" || cat "$work/lintian.log")"
+deb=$(echo "$packages"/vellumine-settings_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libqt6gui6 libxcb1 qt6-qpa-plugins; do
-    grep -q "$package" <<<"$depends" || fail "the package does not depend on $package: $depends"
-done
-version=$(dpkg-deb -f "$deb" Version)
+grep -q "libqt6widgets6.*qt6-qpa-plugins\|qt6-qpa-plugins.*libqt6widgets6" <<<"$depends" &&
+    grep -q "libxcb-randr0" <<<"$depends" || fail "Depends: $depends"
+version=$(dpkg-deb -f "$deb" Version | sed "s/-[^-]*$//")
 
 # The installation in ROOT with the prefix PREFIX.
 check_tree() {
@@ -52,7 +48,7 @@ check_tree() {
             fail "$tree: $program --version: $("$tree/bin/$program" --version)"
         LC_ALL=C "$tree/bin/$program" --help | grep -q "^Usage: $program " || fail "$tree: $program --help"
     done
-    out=$(cd / && LANG=de_DE.UTF-8 "$tree/bin/vellumine-settings" --show "$work/drawer")
+    out=$(cd / && LANG=de_DE.UTF-8 "$tree/bin/vellumine-settings" --show "$SOURCE_DIR/example")
     grep -qx "catalog=$tree/bin/../share/vellumine-settings/Catalogs/deutsch/Vellumine/Settings.catalog" <<<"$out" ||
         fail "$tree: the installed catalog is not used: $out"
     grep -qx "windowTitle=Einstellungen für Starfield" <<<"$out" || fail "$tree: the catalog's texts are not used"
@@ -66,23 +62,24 @@ check_tree() {
         grep -q "^viewer=$tree/.*/vellumine-settings-viewer$" <<<"$out" || fail "$tree: the window's program: $out"
 }
 
-"$CMAKE" --install "$release" --prefix "$work/prefix" --strip >/dev/null
+"$CMAKE" --install "$packages/settings/build-deb" --prefix "$work/prefix" --strip >/dev/null
 check_tree "$work/prefix" ""
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
+! grep -aqE 'SETTINGS_(FAIL_LIBRARY|FAIL_INTERFACE|LIBRARY_VERSION|REQUEST_ANSWER|VIEWER|CATALOG_ROOTS)' \
+    "$root"/usr/bin/* "$root"/usr/libexec/vellumine-settings/* || fail "a packaged program reads a test switch"
 check_tree "$root" /usr
 
-# What a file manager sees once the package is installed (as its triggers do):
-# classic and PNG icons are Amiga icons, opened by the desktop entry; a text file
-# named Settings.info and a plain PNG are not.
+# What a file manager sees once the package is installed, from its MIME type and the
+# common ones alone: classic and PNG icons are Amiga icons, opened by the desktop
+# entry; a text file named Settings.info and a plain PNG are not.
+cp /usr/share/mime/packages/freedesktop.org.xml "$root/usr/share/mime/packages/"
 update-mime-database "$root/usr/share/mime" >/dev/null 2>&1
 update-desktop-database "$root/usr/share/applications"
-export XDG_DATA_HOME="$work/home" XDG_CONFIG_HOME="$work/home" XDG_CONFIG_DIRS="$work/home" \
-    XDG_DATA_DIRS="$root/usr/share:/usr/share"
-corpus="$SOURCE_DIR/../shared/corpus"
+export XDG_DATA_HOME="$work/home" XDG_CONFIG_HOME="$work/home" XDG_CONFIG_DIRS="$work/home" XDG_DATA_DIRS="$root/usr/share"
 echo "Not an icon" >"$work/Settings.info"
-for file in "$corpus/icons/DockBot/Install.info:application/x-amiga-icon" "$work/Settings.info:text/plain" \
-    "$corpus/png-icons/CPU-M/CPU-M.info:application/x-amiga-icon" "$SOURCE_DIR/docs/viewer.png:image/png"; do
+for file in "$SOURCE_DIR/example/Starfield.info:application/x-amiga-icon" "$work/Settings.info:text/plain" \
+    "$SOURCE_DIR/example/Starfield_OS4.info:application/x-amiga-icon" "$SOURCE_DIR/docs/viewer.png:image/png"; do
     type=$(xdg-mime query filetype "${file%:*}")
     [ "$type" = "${file##*:}" ] || fail "${file%:*} is of the type $type"
 done

@@ -1,8 +1,9 @@
 // Real catalogs made by other people's tools: the reader gives every text of
 // their translations, and the project's compiler makes catalogs that show the same.
-// The project's own translations are complete and built.
+// The project's own translations are complete and built, and name a drawer with one word.
 #include <gtest/gtest.h>
 
+#include <QString>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -62,6 +63,13 @@ std::map<std::string, std::string> TranslatedTexts(const CatalogDescription &des
     return texts;
 }
 
+// A drawer's name in each language (its stem): every text whose English says drawer says it.
+const std::map<std::string, QString> kDrawer = {
+    {"dansk", "skuffe"},     {"deutsch", "schublade"}, {"español", "cajón"}, {"français", "tiroir"},
+    {"italiano", "cassett"}, {"nederlands", "lade"},   {"norsk", "skuff"},   {"polski", "szuflad"},
+    {"português", "gaveta"}, {"suomi", "laatik"},      {"svenska", "låd"},   {"čeština", "zásuv"},
+    {"ελληνικά", "συρτάρ"},  {"русский", "ящик"}};
+
 }  // namespace
 
 // Each set: SET/NAME.cd and, for each language, SET/LANG/NAME.ct and SET/LANG/NAME.catalog.
@@ -90,8 +98,8 @@ TEST(CatalogCorpus, CorpusCatalogsReadAndCompileAlike)
     EXPECT_GT(catalogs, 0);
 }
 
-// Every translation in catalogs/ has every label of its description, and the
-// build holds it compiled, readable in the translation's set.
+// Every translation in catalogs/ has every label of its description, the build holds
+// it compiled, readable in the translation's set, and it names a drawer by one word.
 TEST(CatalogCorpus, ShippedTranslationsAreCompleteAndBuilt)
 {
     int translations = 0;
@@ -112,12 +120,19 @@ TEST(CatalogCorpus, ShippedTranslationsAreCompleteAndBuilt)
             EXPECT_EQ(labels[entry.label], 1) << entry.label << " is not translated once";
         }
 
-        const std::string built = BUILD_DIR "/Catalogs/" + ct.parent_path().filename().string() +
+        const std::string language = ct.parent_path().filename().string();
+        const std::string built = BUILD_DIR "/Catalogs/" + language +
                                   (name == "asl" || name == "muimaster" ? "/Sys/" : "/Vellumine/") + name + ".catalog";
         CatalogFile catalog;
         EXPECT_EQ(ReadCatalogFile(built, &catalog), CatalogStatus::Ok);
         EXPECT_EQ(catalog.codeset, translation.codeset);
         EXPECT_EQ(ReadFileBytes(built), BuildCatalog(description, translation, nullptr));
+        for (const CatalogSourceEntry &entry : description.entries) {
+            const CatalogText *text = FindCatalogText(catalog, entry.id);
+            if (QString::fromStdString(entry.text).contains("drawer") && text != nullptr) {
+                EXPECT_TRUE(QString::fromStdString(text->text).toLower().contains(kDrawer.at(language))) << entry.label;
+            }
+        }
     }
     EXPECT_GE(translations, 8);
 }

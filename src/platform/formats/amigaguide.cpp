@@ -460,7 +460,7 @@ GuidePath ResolveGuidePath(std::string_view folder, std::string_view amigaPath)
         result.path += part;
     }
     if (result.path.empty()) {
-        result.path = "/";
+        result.path += '/';
     }
     return result;
 }
