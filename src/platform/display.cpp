@@ -138,6 +138,11 @@ std::vector<std::uint32_t> HostModeIds()
 
 }  // namespace
 
+bool HostDisplayKnown()
+{
+    return !HostScreenModeIds().empty();
+}
+
 bool IsHostModeId(std::uint32_t modeId)
 {
     std::uint32_t width = modeId >> 16;

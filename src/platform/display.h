@@ -70,3 +70,7 @@ constexpr std::uint32_t HostModeId(std::uint32_t width, std::uint32_t height)
 }
 // Whether modeId has the form of a host mode (both halves plausible screen sizes).
 bool IsHostModeId(std::uint32_t modeId);
+
+// Whether the host's screens are known (there is a display); without one the host
+// modes are those of a 1920x1080 screen.
+bool HostDisplayKnown();
