@@ -76,7 +76,7 @@ QString Text(std::int32_t id)
 
 void PrintUsageError(const QString &text)
 {
-    std::fprintf(stderr, "%s: %s\n", programName.c_str(), text.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s: %s\n", programName.c_str(), LineText(text.toUtf8().toStdString()).c_str());
     std::fprintf(stderr, GetString(MSG_CLI_TRY_HELP), programName.c_str());
     std::fprintf(stderr, "\n");
 }

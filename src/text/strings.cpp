@@ -117,7 +117,7 @@ const char *GetString(std::int32_t id)
     const char *text = CatalogTextOr(catalogHandle, id, builtInStrings);
     const std::size_t length = GetCatalogStrLength(catalogHandle, id);
     const std::size_t builtInLength = builtIn != nullptr ? std::strlen(builtIn) : 0;
-    const bool sane = length <= kCatalogTextMaxGrowth * (builtInLength + 1);
+    const bool sane = builtIn == nullptr || length <= kCatalogTextMaxGrowth * (builtInLength + 1);
     return length != 0 && sane && CatalogTextFits(id, text, length) ? text : builtIn;
 }
 
