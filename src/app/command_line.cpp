@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -23,6 +24,8 @@
 #include "platform/formats/charset.h"
 #include "platform/x11_screens.h"
 #include "settings/tooltypes.h"
+#include "text/icon_problem_text.h"
+#include "text/line_text.h"
 #include "text/strings.h"
 #include "text/version.h"
 
@@ -73,7 +76,7 @@ QString Text(std::int32_t id)
 
 void PrintUsageError(const QString &text)
 {
-    std::fprintf(stderr, "%s: %s\n", programName.c_str(), text.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s: %s\n", programName.c_str(), LineText(text.toUtf8().toStdString()).c_str());
     std::fprintf(stderr, GetString(MSG_CLI_TRY_HELP), programName.c_str());
     std::fprintf(stderr, "\n");
 }
@@ -86,13 +89,19 @@ std::string_view VersionNumber()
     return text.substr(text.rfind(' ') + 1);  // npos + 1 is 0
 }
 
-// The settings words of --save.
+// The settings words of --save, with the ranges of their numbers (a mode id has
+// the range of its 32 bits).
 QString WordsHelp()
 {
-    const QString words = QString::asprintf(
-        "%s, %s, %s=n, %s=n (%d-%d), %s=n (%d-%d), %s, %s=n (%d-%d), %s, %s", KEY_WINDOW, KEY_FULLSCREEN, KEY_MODEID,
-        KEY_DEPTH, DEPTH_RANGE.min, DEPTH_RANGE.max, KEY_FPSLIMIT, FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max,
-        NOFPSLIMIT_WORD, KEY_MASTERVOLUME, MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max, KEY_NOSOUND, SOUND_WORD);
+    QString words;
+    for (const SettingsWordRule &rule : SETTINGS_WORDS) {
+        words += (words.isEmpty() ? "" : ", ") + QString::fromLatin1(rule.key);
+        if (rule.hasNumber) {
+            words += rule.max > INT32_MAX ? QStringLiteral("=n")
+                                          : QString::asprintf("=n (%lld-%lld)", static_cast<long long>(rule.min),
+                                                              static_cast<long long>(rule.max));
+        }
+    }
     char text[1024];
     std::snprintf(text, sizeof text, GetString(MSG_CLI_ARGUMENT_WORDS), words.toUtf8().constData());
     return QString::fromUtf8(text);
@@ -155,14 +164,17 @@ CommandLine ParseCommandLine(int argc, char **argv)
     }
     line.qtArguments.push_back(argc > 0 ? argv[0] : programName.data());
 
-    // Qt's options apart; after "--" every argument is the program's own.
-    QStringList own{QString::fromLocal8Bit(programName.c_str())};
+    // Qt's options apart; after "--" every argument is the program's own. The
+    // arguments are file names as much as words: their bytes are kept as given.
+    QStringList own{QFile::decodeName(programName.c_str())};
+    std::vector<const char *> ownBytes{programName.c_str()};
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         QtOption option = optionsEnded ? QtOption::None : FindQtOption(argv[i]);
         if (option == QtOption::None) {
             optionsEnded = optionsEnded || std::strcmp(argv[i], "--") == 0;
-            own.append(QString::fromLocal8Bit(argv[i]));
+            own.append(QFile::decodeName(argv[i]));
+            ownBytes.push_back(argv[i]);
             continue;
         }
         line.qtArguments.push_back(argv[i]);
@@ -229,7 +241,8 @@ CommandLine ParseCommandLine(int argc, char **argv)
     }
     if (!parser.isSet(save) && positional.size() > 1) {
         char text[1024];
-        std::snprintf(text, sizeof text, GetString(MSG_CLI_WORD_WITHOUT_SAVE), positional.at(1).toUtf8().constData());
+        std::snprintf(text, sizeof text, GetString(MSG_CLI_WORD_WITHOUT_SAVE),
+                      LineText(positional.at(1).toUtf8().toStdString()).c_str());
         PrintUsageError(QString::fromUtf8(text));
         return line;
     }
@@ -241,11 +254,20 @@ CommandLine ParseCommandLine(int argc, char **argv)
                                           : RunMode::Window;
     line.dryRun = parser.isSet(dryRun);
     line.json = parser.isSet(json);
-    if (!positional.isEmpty()) {
-        line.drawer = positional.takeFirst().toLocal8Bit().toStdString();
-    }
-    for (const QString &word : positional) {
-        line.words.push_back(word.toLocal8Bit().toStdString());
+    // Each positional argument's own bytes: the next argument, in order, that reads as it.
+    std::size_t next = 1;
+    bool first = true;
+    for (const QString &argument : positional) {
+        while (next < ownBytes.size() && own.at(static_cast<qsizetype>(next)) != argument) {
+            ++next;
+        }
+        std::string bytes = next < ownBytes.size() ? ownBytes[next++] : QFile::encodeName(argument).toStdString();
+        if (first) {
+            line.drawer = bytes;
+            first = false;
+        } else {
+            line.words.push_back(bytes);
+        }
     }
     return line;
 }
@@ -256,9 +278,10 @@ bool EnterDrawer(const std::string &drawer)
         return true;
     }
     std::string folder = drawer;
+    const std::string shown = LineText(FileNameText(drawer));
     struct stat st;
     if (stat(drawer.c_str(), &st) != 0) {
-        std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), drawer.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), shown.c_str(), SystemErrorText(errno));
         return false;
     }
     if (!S_ISDIR(st.st_mode)) {
@@ -268,13 +291,14 @@ bool EnterDrawer(const std::string &drawer)
         constexpr std::size_t suffix = sizeof ".info" - 1;
         if (!S_ISREG(st.st_mode) || base.size() <= suffix ||
             CompareNoCase(base.c_str() + base.size() - suffix, ".info", suffix) != 0) {
-            std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), drawer.c_str(), GetString(MSG_CLI_NOT_A_FOLDER));
+            std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), shown.c_str(), GetString(MSG_CLI_NOT_A_FOLDER));
             return false;
         }
         folder = slash == std::string::npos ? std::string(".") : drawer.substr(0, slash + 1);
     }
     if (chdir(folder.c_str()) != 0) {
-        std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), folder.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), LineText(FileNameText(folder)).c_str(),
+                     SystemErrorText(errno));
         return false;
     }
     return true;
@@ -329,7 +353,7 @@ int RunCommandLine(int argc, char **argv, WindowRunner runWindow)
     }
     switch (line.mode) {
     case RunMode::Show:
-        return line.json ? ShowSettingsJson(stdout) : ShowSettings();
+        return line.json ? ShowSettingsJson(stdout) : ShowSettingsText(stdout);
     case RunMode::ListModes:
         return ListModes(stdout, line.json);
     case RunMode::Save:

@@ -18,6 +18,7 @@
 #include "platform/icons/icon_store.h"
 #include "platform/libraries.h"
 #include "platform/locale.h"
+#include "platform/screen_mode_requester.h"
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"
 #include "settings/settings_writer.h"
@@ -25,60 +26,23 @@
 #include "settings/tooltypes.h"
 #include "state/program_state.h"
 #include "text/icon_problem_text.h"
+#include "text/line_text.h"
 #include "text/strings.h"
 
 namespace {
 
-enum WordKey {
-    WORD_WINDOW,
-    WORD_FULLSCREEN,
-    WORD_MODEID,
-    WORD_DEPTH,
-    WORD_FPSLIMIT,
-    WORD_NOFPSLIMIT,
-    WORD_MASTERVOLUME,
-    WORD_NOSOUND,
-    WORD_SOUND
-};
-// The setting a word sets; two words for one setting contradict each other.
-enum WordGroup { GROUP_DISPLAY, GROUP_DEPTH, GROUP_FPS, GROUP_VOLUME, GROUP_SOUND };
-
-struct WordRule {
-    const char *key;
-    WordGroup group;
-    bool hasNumber;
-    std::int64_t min;
-    std::int64_t max;
-};
-
-// Indexed by WordKey. A mode id is 32 bits, given signed (as icons store it) or not.
-const WordRule kWords[] = {
-    {KEY_WINDOW, GROUP_DISPLAY, false, 0, 0},
-    {KEY_FULLSCREEN, GROUP_DISPLAY, false, 0, 0},
-    {KEY_MODEID, GROUP_DISPLAY, true, INT32_MIN, UINT32_MAX},
-    {KEY_DEPTH, GROUP_DEPTH, true, DEPTH_RANGE.min, DEPTH_RANGE.max},
-    {KEY_FPSLIMIT, GROUP_FPS, true, FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max},
-    {NOFPSLIMIT_WORD, GROUP_FPS, false, 0, 0},
-    {KEY_MASTERVOLUME, GROUP_VOLUME, true, MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max},
-    {KEY_NOSOUND, GROUP_SOUND, false, 0, 0},
-    {SOUND_WORD, GROUP_SOUND, false, 0, 0},
-};
-constexpr int kWordCount = sizeof kWords / sizeof kWords[0];
-
-const char *const kIconKinds[] = {"unknown", "disk",   "drawer", "tool",   "project",
-                                  "garbage", "device", "kick",   "appicon"};
-
-// An icon's name or a tooltype (ISO-8859-1, as icons hold them), as UTF-8.
+// An icon's name or a tooltype (ISO-8859-1, as icons hold them), as UTF-8 with its
+// control characters escaped.
 void PrintLatin1(FILE *out, std::string_view text)
 {
-    std::fputs(Latin1ToUtf8(text).c_str(), out);
+    std::fputs(LineText(Latin1ToUtf8(text)).c_str(), out);
 }
 
 // "Settings: WORD: problem"; the word as given (the user's own text), the problem
 // a catalog text.
 bool WordError(const std::string &word, const char *problem)
 {
-    std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), word.c_str(), problem);
+    std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), LineText(FileNameText(word)).c_str(), problem);
     return false;
 }
 
@@ -91,11 +55,11 @@ template <typename... Args> std::string FormatText(std::int32_t id, Args... args
 }
 
 // "Settings: ICON: why" for an icon that could not be read or written.
-void PrintIconFailure(const std::string &icon, IconProblem problem)
+void PrintIconFailure(const IconFailure &failure)
 {
     std::fprintf(stderr, "%s: ", ProgramName());
-    PrintLatin1(stderr, icon);
-    std::fprintf(stderr, ": %s\n", IconProblemText(problem));
+    PrintLatin1(stderr, failure.icon);
+    std::fprintf(stderr, ": %s\n", IconProblemText(failure.problem, failure.error));
 }
 
 // A whole decimal number, or for a mode id also 0x and hexadecimal digits.
@@ -111,17 +75,6 @@ bool ParseNumber(const std::string &text, bool hexAllowed, std::int64_t &value, 
     auto [stop, error] = std::from_chars(begin, end, value, base);
     tooLarge = error == std::errc::result_out_of_range;
     return begin != end && stop == end && (error == std::errc() || tooLarge);
-}
-
-// The application's icon and every configured platform icon, as Save writes them.
-template <typename Visit> void ForEachSaveIcon(Visit visit)
-{
-    visit(ToolConfig.appName);
-    for (const char *name : ToolConfig.platformIcons) {
-        if (name[0] != '\0') {
-            visit(name);
-        }
-    }
 }
 
 // The start of the window's run without the display: locale.library and the
@@ -150,10 +103,41 @@ void PrintToolTypes(const char *name, const char *when, char **toolTypes)
 bool ShowNewToolTypes(const char *name, DiskObject *icon)
 {
     DiskObject *old = GetDiskObject(name);
-    PrintToolTypes(name, "before", old != nullptr ? old->do_ToolTypes : nullptr);
-    PrintToolTypes(name, "after", icon->do_ToolTypes);
+    char *none[] = {nullptr};
+    char **before = old != nullptr ? old->do_ToolTypes : none;
+    char **after = icon->do_ToolTypes;
+    std::size_t i = 0;
+    while (before[i] != nullptr && after[i] != nullptr && std::strcmp(before[i], after[i]) == 0) {
+        ++i;
+    }
+    if (old != nullptr && before[i] == nullptr && after[i] == nullptr) {
+        PrintLatin1(stdout, name);
+        std::printf(".info unchanged\n");
+    } else {
+        PrintToolTypes(name, "before", before);
+        PrintToolTypes(name, "after", after);
+    }
     FreeDiskObject(old);
     return IconWriteProblem(name) == IconProblem::None;
+}
+
+// A mode id named by a word that the screen mode requester does not offer.
+void WarnModeNotOffered(const std::vector<SettingsWord> &words)
+{
+    for (const SettingsWord &word : words) {
+        if (word.key != WORD_MODEID) {
+            continue;
+        }
+        const auto modeId = static_cast<std::uint32_t>(word.value);
+        bool offered = false;
+        for (const DisplayModeRecord &mode : ScreenModeChoices(SCREEN_MODE_MIN_DEPTH, SCREEN_MODE_MAX_DEPTH)) {
+            offered = offered || mode.modeId == modeId;
+        }
+        if (!offered) {
+            std::fprintf(stderr, "%s: %s=%d: %s\n", ProgramName(), KEY_MODEID, static_cast<int>(word.value),
+                         GetString(MSG_CLI_MODE_NOT_OFFERED));
+        }
+    }
 }
 
 void ApplySettingsWords(const std::vector<SettingsWord> &words)
@@ -164,7 +148,7 @@ void ApplySettingsWords(const std::vector<SettingsWord> &words)
     }
     for (const SettingsWord &word : words) {
         auto value = static_cast<std::int32_t>(word.value);
-        switch (word.key) {
+        switch (static_cast<SettingsWordKey>(word.key)) {
         case WORD_WINDOW:
             AppSettings.displayMode = DISPLAY_WINDOW;
             break;
@@ -232,17 +216,17 @@ bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<Setti
         std::size_t equals = text.find('=');
         std::string key = text.substr(0, equals);
         int index = 0;
-        while (index < kWordCount && CompareNoCase(key.c_str(), kWords[index].key, SIZE_MAX) != 0) {
+        while (index < SETTINGS_WORD_COUNT && CompareNoCase(key.c_str(), SETTINGS_WORDS[index].key, SIZE_MAX) != 0) {
             ++index;
         }
-        if (index == kWordCount) {
+        if (index == SETTINGS_WORD_COUNT) {
             std::string known;
-            for (const WordRule &rule : kWords) {
+            for (const SettingsWordRule &rule : SETTINGS_WORDS) {
                 known += (known.empty() ? "" : ", ") + std::string(rule.key) + (rule.hasNumber ? "=n" : "");
             }
             return WordError(text, FormatText(MSG_CLI_NOT_A_WORD, known.c_str()).c_str());
         }
-        const WordRule &rule = kWords[index];
+        const SettingsWordRule &rule = SETTINGS_WORDS[index];
         SettingsWord word = {index, 0};
         if (rule.hasNumber != (equals != std::string::npos)) {
             return WordError(text, GetString(rule.hasNumber ? MSG_CLI_NEEDS_NUMBER : MSG_CLI_TAKES_NO_VALUE));
@@ -264,8 +248,9 @@ bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<Setti
         for (const SettingsWord &earlier : words) {
             bool fullScreenMode = (earlier.key == WORD_FULLSCREEN && index == WORD_MODEID) ||
                                   (earlier.key == WORD_MODEID && index == WORD_FULLSCREEN);
-            if (kWords[earlier.key].group == rule.group && !fullScreenMode) {
-                return WordError(text, FormatText(MSG_CLI_SAME_SETTING, kWords[earlier.key].key, rule.key).c_str());
+            if (SETTINGS_WORDS[earlier.key].group == rule.group && !fullScreenMode) {
+                return WordError(text,
+                                 FormatText(MSG_CLI_SAME_SETTING, SETTINGS_WORDS[earlier.key].key, rule.key).c_str());
             }
         }
         words.push_back(word);
@@ -273,60 +258,16 @@ bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<Setti
     return true;
 }
 
-int ShowSettings()
+int CheckLoadedSettings()
 {
-    LoadAsTheWindowDoes();
-    char folder[PATH_MAX];
-    std::printf("drawer=%s\n", getcwd(folder, sizeof folder) != nullptr ? folder : "?");
-    DiskObject *tool = GetDiskObject(TOOL_ICON);
-    std::printf("toolIcon=%s\n", tool != nullptr ? "Settings.info" : "none");
-    FreeDiskObject(tool);
-
-    std::printf("%s=", KEY_APPLICATION);
-    PrintLatin1(stdout, ToolConfig.appName);
-    std::printf("\n%s=", KEY_HELP);
-    PrintLatin1(stdout, ToolConfig.helpFile);
-    std::printf("\n%s=%d\n", KEY_HIDESOUND, static_cast<int>(ToolConfig.hideSound));
-    for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
-        std::printf("%s=", PLATFORM_ICON_KEYS[i]);
-        PrintLatin1(stdout, ToolConfig.platformIcons[i]);
-        std::printf("\n");
+    if (loadFailure.problem != IconProblem::None) {
+        std::fprintf(stderr, "%s: %s\n", ProgramName(), LineText(LoadFailureText()).c_str());
+        return EXIT_ICON_FAILED;
     }
-    std::printf("windowTitle=%s", windowTitle);  // UTF-8 already
-    // Where the texts and the help's viewer come from.
-    char viewer[PATH_MAX];
-    std::printf("\ncatalog=%s\nviewer=%s", catalogHandle != nullptr ? CatalogPath(catalogHandle) : "none",
-                FindViewerProgram(viewer, sizeof viewer) ? viewer : "none");
-
-    NameInfo mode{};
-    GetDisplayInfoData(nullptr, &mode, sizeof mode, DTAG_NAME, AppSettings.modeId);
-    mode.Name[sizeof mode.Name - 1] = '\0';
-    std::printf("\ndisplayMode=%d\nmodeId=0x%08X (%s)\ndepth=%d\nfpsLimit=%d\nfpsLimitEnabled=%d\n"
-                "masterVolume=%d\nsoundEnabled=%d\n",
-                static_cast<int>(AppSettings.displayMode), static_cast<unsigned>(AppSettings.modeId), mode.Name,
-                static_cast<int>(AppSettings.depth), static_cast<int>(AppSettings.fpsLimit),
-                static_cast<int>(AppSettings.fpsLimitEnabled), static_cast<int>(AppSettings.masterVolume),
-                static_cast<int>(AppSettings.soundEnabled));
-
-    // Each icon Save would write: the name it is found under, its kind, whether it may be written.
-    ForEachSaveIcon([](const char *name) {
-        std::printf("icon ");
-        PrintLatin1(stdout, name);
-        std::string foundName;
-        IconProblem problem;
-        DiskObject *icon = FindSettingsIcon(name, foundName, problem);
-        if (icon == nullptr) {
-            std::printf(": %s\n", problem == IconProblem::Absent ? "none" : IconProblemText(problem));
-            return;
-        }
-        std::printf(": ");
-        PrintLatin1(stdout, foundName.c_str());
-        IconProblem write = IconWriteProblem(foundName.c_str());
-        std::printf(".info, %s icon, %s%s\n", kIconKinds[icon->do_Type < 9 ? icon->do_Type : 0],
-                    write == IconProblem::None ? "can be written" : "cannot be written: ", IconProblemText(write));
-        FreeDiskObject(icon);
-    });
-    ReleaseCatalog();
+    if (!IconFilePresent(TOOL_ICON)) {
+        std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NO_TOOL_ICON));
+        return EXIT_USAGE;
+    }
     return 0;
 }
 
@@ -336,18 +277,13 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     // waiting for another keeps its changes.
     BeginIconSave();
     LoadAsTheWindowDoes();
-    int exitValue = 0;
-    if (loadFailure.problem != IconProblem::None) {
-        PrintIconFailure(loadFailure.icon, loadFailure.problem);
+    int exitValue = CheckLoadedSettings();
+    if (exitValue == EXIT_ICON_FAILED) {
         std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NOTHING_WRITTEN));
-        exitValue = EXIT_ICON_FAILED;
-    } else if (!IconFilePresent(TOOL_ICON)) {
-        std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NO_TOOL_ICON));
-        exitValue = EXIT_USAGE;
-    } else if (ToolConfig.hideSound != 0) {
+    } else if (exitValue == 0 && ToolConfig.hideSound != 0) {
         for (const SettingsWord &word : words) {
-            if (kWords[word.key].group == GROUP_VOLUME || kWords[word.key].group == GROUP_SOUND) {
-                std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), kWords[word.key].key,
+            if (SETTINGS_WORDS[word.key].group == GROUP_VOLUME || SETTINGS_WORDS[word.key].group == GROUP_SOUND) {
+                std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), SETTINGS_WORDS[word.key].key,
                              FormatText(MSG_CLI_SOUND_HIDDEN, KEY_HIDESOUND).c_str());
                 exitValue = EXIT_USAGE;
                 break;
@@ -360,6 +296,7 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
         return exitValue;
     }
     ApplySettingsWords(words);
+    WarnModeNotOffered(words);
 
     // An icon that is there but cannot be read is never written: the save names it.
     if (dryRun) {
@@ -368,19 +305,24 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     int notWritten = WriteAllIconSettings();
     PutIcon = PutDiskObject;
     for (const IconFailure &failure : failedIcons) {
-        PrintIconFailure(failure.icon, failure.problem);
+        PrintIconFailure(failure);
     }
     std::fflush(stdout);
     ReleaseCatalog();
     return notWritten != 0 ? EXIT_ICON_FAILED : 0;
 }
 
-void LoadForScripts()
+void LoadSettingsWithoutWindow()
 {
     LoadAsTheWindowDoes();
 }
 
-void ReleaseForScripts()
+void ReleaseSettingsWithoutWindow()
 {
     ReleaseCatalog();
+}
+
+void PrintEscaped(std::FILE *out, std::string_view text)
+{
+    std::fputs(LineText(text).c_str(), out);
 }

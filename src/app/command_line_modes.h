@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // locale.library and the tool's catalog, for the texts of GetString; and their
@@ -12,8 +14,8 @@
 void OpenMessageCatalog();
 void ReleaseCatalog();
 
-// One settings word of --save, checked: which word (an index into the word table)
-// and its number.
+// One settings word of --save, checked: which word (a SettingsWordKey) and its
+// number.
 struct SettingsWord {
     int key;
     std::int64_t value;
@@ -24,17 +26,25 @@ struct SettingsWord {
 // bad word on standard error, when one is not.
 bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<SettingsWord> &words);
 
-// Loads as the window does and prints the configuration, the settings and the
-// icons. Returns 0.
-int ShowSettings();
+// After LoadSettingsWithoutWindow: 0 when the settings were loaded from the
+// drawer's icons; EXIT_ICON_FAILED when the tool's or the application's icon exists
+// but cannot be read or names too long a name, EXIT_USAGE when the drawer has no
+// Settings.info. Says why on standard error.
+int CheckLoadedSettings();
 
 // Loads as the window does, applies the words and writes every icon as the
-// window's Save does, or with dryRun prints each icon's tooltypes before and after
+// window's Save does (an icon that would not change is left as it is), or with
+// dryRun prints each icon's tooltypes before and after, or that it is unchanged,
 // and writes nothing. Returns 0, or EXIT_ICON_FAILED when an icon that exists
-// could not be read or written (each is named on standard error).
+// could not be read or written (each is named on standard error). A MODEID the
+// display does not offer is written with a warning.
 int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun);
 
 // The start of the window's run without the display (the catalog, the start
 // screen, the configuration and the settings), and the release of the catalog.
-void LoadForScripts();
-void ReleaseForScripts();
+void LoadSettingsWithoutWindow();
+void ReleaseSettingsWithoutWindow();
+
+// A text from a file or the user (UTF-8) as standard error may show it: its
+// control characters escaped.
+void PrintEscaped(std::FILE *out, std::string_view text);

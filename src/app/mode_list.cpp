@@ -4,8 +4,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "app/command_line.h"
 #include "gui/screen_mode.h"
+#include "platform/display.h"
+#include "platform/formats/charset.h"
 #include "platform/screen_mode_requester.h"
+#include "text/line_text.h"
+#include "text/strings.h"
 
 int ListModes(std::FILE *out, bool json)
 {
@@ -21,8 +26,10 @@ int ListModes(std::FILE *out, bool json)
         const QString name = QString::fromLatin1(mode.name);
         const QString hex = QString::asprintf("0x%08X", static_cast<unsigned>(mode.modeId));
         if (!json) {
-            std::fprintf(out, "%s %10u  %-24s %5ux%-5u %s\n", qPrintable(hex), static_cast<unsigned>(mode.modeId),
-                         name.toUtf8().constData(), unsigned(mode.width), unsigned(mode.height), qPrintable(depthText));
+            // Tab-separated: a name may hold spaces.
+            std::fprintf(out, "%s\t%u\t%s\t%ux%u\t%s\n", qPrintable(hex), static_cast<unsigned>(mode.modeId),
+                         LineText(Latin1ToUtf8(mode.name)).c_str(), unsigned(mode.width), unsigned(mode.height),
+                         qPrintable(depthText));
             continue;
         }
         list.append(QJsonObject{{QStringLiteral("modeId"), static_cast<qint64>(mode.modeId)},

@@ -53,7 +53,7 @@ void TellLoadFailure(Object *window)
     if (loadFailure.problem == IconProblem::None) {
         return;
     }
-    const std::string icon = Latin1ToUtf8(loadFailure.icon) + ": " + IconProblemText(loadFailure.problem);
+    const std::string icon = LoadFailureText();
     MUI_Request(app, window, 0, windowTitle, GetString(MSG_REQ_OK), GetString(MSG_ERR_READ_ICON), icon.c_str());
 }
 

@@ -29,6 +29,9 @@ char helpDocument[HELP_FILE_SIZE];
 // The application the help process posts to; null once it must post nothing.
 std::mutex helpPostLock;
 Object *helpPostTarget = nullptr;
+// Set by the help process, under helpPostLock, when the viewer was not found,
+// could not be run or failed: the window says so when it wakes.
+bool helpViewerFailed = false;
 
 void ShowHelpMessage(const char *text)
 {
@@ -61,8 +64,12 @@ void HelpCommand()
         helpPostTarget = app;
     }
     if (StartHelpViewer() == nullptr) {
-        // Nothing will post ID_HELP_DONE: wake the window at once.
+        // Nothing will post ID_HELP_DONE: wake the window at once, and say why.
         ReleaseHelpViewer();
+        {
+            std::lock_guard<std::mutex> guard(helpPostLock);
+            helpViewerFailed = true;
+        }
         HelpDoneCommand();
     }
 }
@@ -70,6 +77,17 @@ void HelpCommand()
 void HelpDoneCommand()
 {
     SetAttrs(mainWindow, MUIA_Window_Sleep, 0, TAG_DONE);
+    bool failed = false;
+    {
+        std::lock_guard<std::mutex> guard(helpPostLock);
+        failed = helpViewerFailed;
+        helpViewerFailed = false;
+    }
+    if (failed) {
+        std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_VIEWER),
+                      helpViewerFound ? helpViewer : "SettingsViewer");
+        ShowHelpMessage(scratchBuffer);
+    }
 }
 
 Process *StartHelpViewer()
@@ -80,13 +98,16 @@ Process *StartHelpViewer()
 
 void HelpViewerProcess()
 {
-    if (!helpViewerFound) {
+    bool failed = !helpViewerFound;
+    if (failed) {
         std::fprintf(stderr, "Settings: the document viewer SettingsViewer was not found\n");
     } else if (RunProgram(helpViewer, helpDocument) < 0) {
         std::fprintf(stderr, "Settings: the document viewer %s could not be run\n", helpViewer);
+        failed = true;
     }
 
     std::lock_guard<std::mutex> guard(helpPostLock);
+    helpViewerFailed = failed;
     if (helpPostTarget != nullptr) {
         DoMethod(helpPostTarget, MUIM_Application_ReturnID, helpDoneId);
         helpPostTarget = nullptr;

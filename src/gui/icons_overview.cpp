@@ -60,9 +60,7 @@ std::string DifferingWords(const SurveyedIcon &icon)
     }
     // A mode id and depth mean something only for a full screen in that mode.
     if (Differs(icon, FIELD_MODE_ID) && s.displayMode == DISPLAY_FULLSCREEN_MODE) {
-        char modeId[16];
-        std::snprintf(modeId, sizeof modeId, "0x%08X", s.modeId);
-        add(std::string(KEY_MODEID) + "=" + modeId);
+        add(number(KEY_MODEID, static_cast<std::int32_t>(s.modeId)));  // as icons hold it
     }
     if (Differs(icon, FIELD_DEPTH) && s.displayMode == DISPLAY_FULLSCREEN_MODE) {
         add(number(KEY_DEPTH, s.depth));
@@ -142,13 +140,15 @@ void ShowIconsOverview()
         SetCell(row, 1, icon.file.empty() ? GetString(MSG_ICONS_NO_FILE) : Latin1ToUtf8(icon.file));
         SetCell(row, 2, icon.readable ? KindName(icon.kind) : "");
         char writable[256];
-        std::snprintf(writable, sizeof writable, GetString(MSG_ICONS_NOT_WRITABLE), IconProblemText(icon.problem));
+        std::snprintf(writable, sizeof writable, GetString(MSG_ICONS_NOT_WRITABLE),
+                      IconProblemText(icon.problem, icon.error));
         SetCell(row, 3, icon.writable ? GetString(MSG_ICONS_YES) : writable);
         const std::string words = DifferingWords(icon);
         SetCell(row, 4,
-                !icon.readable || icon.role == IconRole::Application ? ""
-                : words.empty()                                      ? GetString(MSG_ICONS_SAME)
-                                                                     : words);
+                icon.settingsFrom && icon.role != IconRole::Application ? GetString(MSG_ICONS_SETTINGS_FROM)
+                : !icon.readable || icon.role == IconRole::Application  ? ""
+                : words.empty()                                         ? GetString(MSG_ICONS_SAME)
+                                                                        : words);
     }
     SetAttrs(iconsWindow, MUIA_Window_Open, 1);
 }

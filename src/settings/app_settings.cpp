@@ -1,12 +1,10 @@
 #include "settings/app_settings.h"
 
-namespace {
-constexpr Settings defaultSettings = {0, 0, 0, 0, 0, 40, 1};
-}
+#include "settings/tooltypes.h"
 
-Settings AppSettings = defaultSettings;
+Settings AppSettings = DEFAULT_SETTINGS;
 
 void ResetAppSettings()
 {
-    AppSettings = defaultSettings;
+    AppSettings = DEFAULT_SETTINGS;
 }

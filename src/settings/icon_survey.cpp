@@ -43,7 +43,7 @@ Settings SettingsOf(char **toolTypes)
 
 SurveyedIcon Survey(IconRole role, const char *name)
 {
-    SurveyedIcon row{role, name, "", IconImageFormat::Classic, false, false, IconProblem::None, {}, 0};
+    SurveyedIcon row{role, name, "", IconImageFormat::Classic, 0, false, false, IconProblem::None, 0, {}, 0, false};
     if (name[0] == '\0') {
         row.problem = IconProblem::Absent;  // an empty name names no icon
         return row;
@@ -55,10 +55,13 @@ SurveyedIcon Survey(IconRole role, const char *name)
     }
     row.file = found + ".info";
     if (icon == nullptr) {
+        row.error = IconReadError();
         return row;
     }
     row.readable = true;
+    row.settingsFrom = role == settingsFrom.role && row.file == settingsFrom.file;
     row.kind = IconImageKind(icon);
+    row.type = icon->do_Type;
     row.settings = SettingsOf(icon->do_ToolTypes);
     FreeDiskObject(icon);
     row.problem = IconWriteProblem(found.c_str());
@@ -75,11 +78,9 @@ SurveyedIcon Survey(IconRole role, const char *name)
 
 std::vector<SurveyedIcon> SurveyIcons()
 {
-    std::vector<SurveyedIcon> rows{Survey(IconRole::Application, ToolConfig.appName)};
-    for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
-        if (ToolConfig.platformIcons[i][0] != '\0') {
-            rows.push_back(Survey(static_cast<IconRole>(i + 1), ToolConfig.platformIcons[i]));
-        }
+    std::vector<SurveyedIcon> rows;
+    for (const SaveIcon &icon : SaveIcons()) {
+        rows.push_back(Survey(icon.role, icon.name));
     }
     return rows;
 }

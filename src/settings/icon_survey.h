@@ -9,6 +9,7 @@
 
 #include "platform/icons/icon_store.h"
 #include "settings/app_settings.h"
+#include "settings/tool_config.h"
 
 // The fields of the settings record, in its order, by name.
 enum SettingsFieldId {
@@ -24,19 +25,19 @@ enum SettingsFieldId {
 extern const char *const settingsFieldNames[SETTINGS_FIELD_COUNT];
 std::int64_t SettingsField(const Settings &settings, int field);
 
-// The application's icon, then the platform icons in the tool's order.
-enum class IconRole { Application, AmigaOS3, MorphOS, WarpOS, AmigaOS4 };
-
 struct SurveyedIcon {
     IconRole role;
     std::string name;      // as configured
     std::string file;      // "NAME.info" or "NAME.vls.info", as found; empty when absent
     IconImageFormat kind;  // when readable
+    std::uint8_t type;     // when readable: its Workbench type (do_Type)
     bool readable;
     bool writable;
     IconProblem problem;    // why it cannot be read or written; None when it can
+    int error;              // the system's error number of a failed read, when known
     Settings settings;      // when readable: what a window reading only it would start with
-    std::uint32_t differs;  // bit n: field n differs from AppSettings (the application icon's)
+    std::uint32_t differs;  // bit n: field n differs from AppSettings (the loaded settings)
+    bool settingsFrom;      // the loaded settings were read from it
 };
 
 // Every icon Save writes, a configured one that does not exist too. Needs the

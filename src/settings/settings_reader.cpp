@@ -1,5 +1,7 @@
 #include "settings/settings_reader.h"
 
+#include <algorithm>
+
 #include "platform/display.h"
 #include "platform/icons/icon_store.h"
 #include "settings/app_settings.h"
@@ -47,16 +49,17 @@ void ReadSettingsToolTypes(char **toolTypes, Settings &settings)
     const char *masterVolume = FindToolType(toolTypes, KEY_MASTERVOLUME);
     const char *noSound = FindToolType(toolTypes, KEY_NOSOUND);
 
+    // Written as signed decimal; the same 32 bits come back. No mode is no MODEID.
+    const auto mode = static_cast<std::uint32_t>(ParseToolTypeNumber(modeId));
+    const std::int32_t bits = ParseToolTypeNumber(depth);
+    const bool depthValid = depth != nullptr && bits >= DEPTH_RANGE.min && bits <= DEPTH_RANGE.max;
     if (window != nullptr) {
         settings.displayMode = DISPLAY_WINDOW;
     } else if (fullScreen != nullptr) {
-        if (modeId != nullptr) {
+        if (modeId != nullptr && mode != INVALID_ID) {
             settings.displayMode = DISPLAY_FULLSCREEN_MODE;
-            // Written as signed decimal; the same 32 bits come back.
-            settings.modeId = static_cast<std::uint32_t>(ParseToolTypeNumber(modeId));
-            if (depth != nullptr) {
-                settings.depth = ParseToolTypeNumber(depth);
-            }
+            settings.modeId = mode;
+            settings.depth = depthValid ? bits : settings.depth;
         } else {
             settings.displayMode = DISPLAY_FULLSCREEN_AUTO;
         }
@@ -64,12 +67,13 @@ void ReadSettingsToolTypes(char **toolTypes, Settings &settings)
 
     if (fpsLimit != nullptr) {
         settings.fpsLimitEnabled = 1;
-        settings.fpsLimit = ParseToolTypeNumber(fpsLimit);
+        settings.fpsLimit = std::clamp(ParseToolTypeNumber(fpsLimit), FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max);
     } else {
         settings.fpsLimitEnabled = 0;
     }
     if (masterVolume != nullptr) {
-        settings.masterVolume = ParseToolTypeNumber(masterVolume);
+        settings.masterVolume =
+            std::clamp(ParseToolTypeNumber(masterVolume), MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max);
     }
     if (noSound != nullptr) {
         settings.soundEnabled = 0;
@@ -78,18 +82,25 @@ void ReadSettingsToolTypes(char **toolTypes, Settings &settings)
 
 void ReadApplicationSettings()
 {
+    settingsFrom = {};
     if (ToolConfig.appName[0] == '\0') {
         return;  // an empty name names no icon
     }
-    std::string foundName;
-    IconProblem problem;
-    DiskObject *icon = FindSettingsIcon(ToolConfig.appName, foundName, problem);
-    if (icon == nullptr) {
-        if (problem != IconProblem::Absent) {
-            loadFailure = {foundName + ".info", problem};
+    // What Save writes into every icon is read from the first that exists.
+    for (const SaveIcon &saved : SaveIcons()) {
+        std::string foundName;
+        IconProblem problem;
+        DiskObject *icon = FindSettingsIcon(saved.name, foundName, problem);
+        if (problem == IconProblem::Absent) {
+            continue;
         }
+        if (icon == nullptr) {
+            NoteLoadFailure(foundName + ".info", problem, IconReadError());
+            return;
+        }
+        ReadSettingsToolTypes(icon->do_ToolTypes, AppSettings);
+        FreeDiskObject(icon);
+        settingsFrom = {saved.role, foundName + ".info"};
         return;
     }
-    ReadSettingsToolTypes(icon->do_ToolTypes, AppSettings);
-    FreeDiskObject(icon);
 }

@@ -11,12 +11,20 @@ struct Settings;
 void ReadScreenDefaults();
 
 // The settings a tooltype list holds, over those in settings (a key that is
-// absent keeps its value, but an absent FPSLIMIT turns the limit off).
+// absent keeps its value, but an absent FPSLIMIT turns the limit off). Numbers
+// out of their ranges are brought into them; an invalid mode id (0xFFFFFFFF) or a
+// depth out of its range counts as absent.
 void ReadSettingsToolTypes(char **toolTypes, Settings &settings);
 
-// The application's icon, appName or else "appName.vls", into AppSettings. Silent
-// when neither exists; an icon that exists but cannot be read is noted in loadFailure.
+// The application's icon, appName or else "appName.vls", into AppSettings; when
+// neither exists, the first platform icon that does, in Save's order (noted in
+// settingsFrom). Silent when none exists; an icon that exists but cannot be read
+// is noted in loadFailure.
 void ReadApplicationSettings();
+
+// Notes in loadFailure an icon that exists but could not be read, with the
+// system's error number (0: none known).
+void NoteLoadFailure(const std::string &icon, IconProblem problem, int error);
 
 // The icon that holds an application's settings: "name", else "name.vls" when no
 // file has the name. foundName is the name it was found under (without ".info"),

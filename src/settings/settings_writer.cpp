@@ -27,15 +27,28 @@ bool newToolTypeLost = false;
 int failingCopy = 0;
 
 // True when the entry's key (up to the first '=' or its end) is a managed keyword,
-// in any letter case.
+// in any letter case. Under HIDESOUND the sound keys are the icon's own and kept.
 bool IsManagedEntry(const char *text)
 {
     for (const char *keyword : MANAGED_KEYS) {
-        if (ToolTypeValue(text, keyword) != nullptr) {
+        const bool sound = keyword == KEY_MASTERVOLUME || keyword == KEY_NOSOUND;
+        if (ToolTypeValue(text, keyword) != nullptr && !(sound && ToolConfig.hideSound != 0)) {
             return true;
         }
     }
     return false;
+}
+
+// Whether the list built holds exactly the icon's entries, in order.
+bool SameToolTypes(char **old)
+{
+    std::size_t count = 0;
+    for (char **entry = old; entry != nullptr && *entry != nullptr; ++entry, ++count) {
+        if (count >= newToolTypes.size() || newToolTypes[count] != *entry) {
+            return false;
+        }
+    }
+    return count == newToolTypes.size();
 }
 
 void FreeNewToolTypes()
@@ -73,7 +86,7 @@ int WriteIconSettings(const char *name, IconFailure *failure)
     IconProblem problem = IconProblem::Unreadable;
     DiskObject *icon = std::strlen(name) < APP_NAME_SIZE ? FindSettingsIcon(name, foundName, problem) : nullptr;
     if (failure != nullptr) {
-        *failure = {(foundName.empty() ? std::string(name) : foundName) + ".info", problem};
+        *failure = {(foundName.empty() ? std::string(name) : foundName) + ".info", problem, IconReadError()};
     }
     if (icon == nullptr) {
         // Silent only when neither name has a file; one that holds no readable icon fails.
@@ -137,6 +150,12 @@ int WriteIconSettings(const char *name, IconFailure *failure)
         list.assign(1, nullptr);
     }
     char **ownList = icon->do_ToolTypes;
+    // An icon that would get the same list is left as it is: same file, same time.
+    if (!newToolTypeLost && SameToolTypes(ownList) && PutIcon == PutDiskObject) {
+        FreeDiskObject(icon);
+        FreeNewToolTypes();
+        return 2;
+    }
     icon->do_ToolTypes = list.data();
     bool written = !newToolTypeLost && PutIcon(foundName.c_str(), icon);
     icon->do_ToolTypes = ownList;
@@ -164,22 +183,21 @@ int WriteAllIconSettings()
     writtenIcons = 0;
     // The icons are read and prepared under the lock of their folders, then put in
     // place together.
-    const char *names[1 + PLATFORM_ICON_COUNT] = {ToolConfig.appName};
-    for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
-        names[1 + i] = ToolConfig.platformIcons[i];
-    }
+    const std::vector<SaveIcon> icons = SaveIcons();
+    const std::size_t count = icons.size();
     IconFailure outcomes[1 + PLATFORM_ICON_COUNT];
     int results[1 + PLATFORM_ICON_COUNT];
     BeginIconSave();
-    for (int i = 0; i <= PLATFORM_ICON_COUNT; ++i) {
-        results[i] = WriteIconSettings(names[i], &outcomes[i]);
+    for (std::size_t i = 0; i < count; ++i) {
+        results[i] = WriteIconSettings(icons[i].name, &outcomes[i]);
     }
-    // A stand-in for PutDiskObject (--dry-run) prepares nothing.
+    // A stand-in for PutDiskObject (--dry-run) prepares nothing, nor does an icon
+    // left unchanged.
     bool preparing = PutIcon == PutDiskObject;
     std::vector<IconProblem> problems = EndIconSave();
     std::size_t next = 0;
-    for (int i = 0; i <= PLATFORM_ICON_COUNT; ++i) {
-        if (results[i] > 0 && preparing) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (results[i] == 1 && preparing) {
             outcomes[i].problem = next < problems.size() ? problems[next++] : IconProblem::WriteFailed;
         }
         if (results[i] < 0 || (results[i] > 0 && outcomes[i].problem != IconProblem::None)) {
@@ -207,7 +225,7 @@ std::string FailedIconReasons()
 {
     std::string lines;
     for (const IconFailure &failure : failedIcons) {
-        lines += Latin1ToUtf8(failure.icon) + ": " + IconProblemText(failure.problem) + "\n";
+        lines += Latin1ToUtf8(failure.icon) + ": " + IconProblemText(failure.problem, failure.error) + "\n";
     }
     return lines;
 }

@@ -12,6 +12,7 @@
 struct IconFailure {
     std::string icon;
     IconProblem problem;
+    int error = 0;  // the system's error number of a failed read, when known
 };
 extern std::vector<IconFailure> failedIcons;
 // The number of icons the last save wrote.
@@ -36,7 +37,9 @@ int WriteAllIconSettings();
 extern bool (*PutIcon)(const char *name, DiskObject *icon);
 
 // Merges AppSettings into the icon "name" (or "name.vls"). Returns 1 when it was
-// written (within a save of the icon store: made ready), 0 when neither name has a
+// written (within a save of the icon store: made ready), 2 when it already holds
+// the merged list and is left as it is (a stand-in PutIcon is shown it all the
+// same), 0 when neither name has a
 // file, -1 when one has but it holds no readable icon, a text of its list could not
 // be copied, or it could not be written. failure, when given, then names the icon
 // and why.

@@ -1,29 +1,41 @@
 #include "settings/tool_config.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/display.h"
+#include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
 #include "settings/settings_reader.h"
 #include "settings/tooltypes.h"
 #include "state/program_state.h"
+#include "text/icon_problem_text.h"
 #include "text/strings.h"
 
 ToolConfigRecord ToolConfig;
 LoadFailure loadFailure;
+SettingsSource settingsFrom;
 
 namespace {
 
-// Copies value into a field of the given size when it fits whole; a value too long
-// for its field is ignored as if absent (a cut name would name another file).
-bool CopyWhole(char *field, std::size_t size, const char *value)
+// Copies value into a field of the given size when it fits whole. A value too long
+// for its field is never cut (a cut name would name another file): the field is
+// left empty and, when the value names an icon, loadFailure names its key.
+bool CopyWhole(char *field, std::size_t size, const char *value, const char *nameKey = nullptr)
 {
     if (value == nullptr) {
         return false;
     }
     std::size_t length = std::strlen(value);
     if (length >= size) {
+        field[0] = '\0';
+        if (nameKey != nullptr && loadFailure.problem == IconProblem::None) {
+            loadFailure = {TOOL_ICON_FILE, IconProblem::NotAnIcon, 0, nameKey};
+        }
         return false;
     }
     std::memcpy(field, value, length + 1);
@@ -36,14 +48,15 @@ bool ReadToolIcon()
     DiskObject *icon = GetDiskObject(TOOL_ICON);
     if (icon == nullptr) {
         if (IconReadProblem() != IconProblem::Absent) {
-            loadFailure = {"Settings.info", IconReadProblem()};
+            NoteLoadFailure(TOOL_ICON_FILE, IconReadProblem(), IconReadError());
         }
         return false;
     }
     char *none[] = {nullptr};
     char **toolTypes = icon->do_ToolTypes != nullptr ? icon->do_ToolTypes : none;
 
-    if (!CopyWhole(ToolConfig.appName, sizeof ToolConfig.appName, FindToolType(toolTypes, KEY_APPLICATION))) {
+    const char *appName = FindToolType(toolTypes, KEY_APPLICATION);
+    if (!CopyWhole(ToolConfig.appName, sizeof ToolConfig.appName, appName, KEY_APPLICATION)) {
         FreeDiskObject(icon);
         return false;
     }
@@ -53,17 +66,57 @@ bool ReadToolIcon()
     }
     for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
         CopyWhole(ToolConfig.platformIcons[i], sizeof ToolConfig.platformIcons[i],
-                  FindToolType(toolTypes, PLATFORM_ICON_KEYS[i]));
+                  FindToolType(toolTypes, PLATFORM_ICON_KEYS[i]), PLATFORM_ICON_KEYS[i]);
     }
     FreeDiskObject(icon);
-    return true;
+    return loadFailure.problem == IconProblem::None;
 }
 
 }  // namespace
 
+std::vector<SaveIcon> SaveIcons()
+{
+    std::vector<SaveIcon> icons{{IconRole::Application, ToolConfig.appName}};
+    for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
+        if (ToolConfig.platformIcons[i][0] != '\0') {
+            icons.push_back({static_cast<IconRole>(i + 1), ToolConfig.platformIcons[i]});
+        }
+    }
+    return icons;
+}
+
+void NoteLoadFailure(const std::string &icon, IconProblem problem, int error)
+{
+    loadFailure = {icon, problem, error};
+    // An icon that cannot be found for want of access to its drawer names the drawer.
+    if ((error == EACCES || error == EPERM) && access(".", R_OK | X_OK) != 0) {
+        char folder[PATH_MAX];
+        loadFailure.icon = getcwd(folder, sizeof folder) != nullptr ? folder : ".";
+        loadFailure.drawer = true;
+    }
+}
+
+std::string LoadFailureText()
+{
+    if (loadFailure.problem == IconProblem::None) {
+        return "";
+    }
+    // Icon names are ISO-8859-1; a drawer's name is the file system's.
+    const std::string &name = loadFailure.icon;
+    std::string text = loadFailure.drawer && IsUtf8(name) ? name : Latin1ToUtf8(name);
+    text += ": ";
+    if (loadFailure.tooLong != nullptr) {
+        char why[256];
+        std::snprintf(why, sizeof why, GetString(MSG_NAME_TOO_LONG), loadFailure.tooLong);
+        return text + why;
+    }
+    return text + IconProblemText(loadFailure.problem, loadFailure.error);
+}
+
 void LoadSettings()
 {
     loadFailure = {};
+    settingsFrom = {};
     ReadScreenDefaults();
     if (!ReadToolIcon()) {
         return;
@@ -85,4 +138,5 @@ void ResetToolConfig()
 {
     std::memset(&ToolConfig, 0, sizeof ToolConfig);
     loadFailure = {};
+    settingsFrom = {};
 }

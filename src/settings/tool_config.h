@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/icons/icon_store.h"
 
@@ -20,16 +21,46 @@ struct ToolConfigRecord {
 
 extern ToolConfigRecord ToolConfig;
 
+// The application's icon, then the platform icons in the tool's order.
+enum class IconRole { Application, AmigaOS3, MorphOS, WarpOS, AmigaOS4 };
+
+// An icon Save writes: its role and its name as configured.
+struct SaveIcon {
+    IconRole role;
+    const char *name;  // in ToolConfig
+};
+// The icons Save writes, in the order it writes them: the application's (its name
+// may be empty: it names no icon), then each configured platform icon.
+std::vector<SaveIcon> SaveIcons();
+
 // An icon LoadSettings found but could not read (the tool's or the application's),
 // with ".info", and why; problem is None when every icon was read or is absent.
+// A name in the tool's icon too long for its field is named by its key (tooLong);
+// an icon that cannot be read because its drawer cannot be read names the drawer.
 struct LoadFailure {
     std::string icon;
     IconProblem problem = IconProblem::None;
+    int error = 0;                  // the system's error number, when known
+    const char *tooLong = nullptr;  // the key whose value is too long
+    bool drawer = false;            // icon names the drawer, which cannot be read
 };
 extern LoadFailure loadFailure;
 
-// Screen defaults, then the tool's icon, then the application's icon. Silent but
-// for loadFailure: the settings left are then the defaults.
+// "icon: why" for loadFailure, in the catalog's words (UTF-8; the names as given).
+std::string LoadFailureText();
+
+// The icon the settings were read from, with ".info", and its role: the
+// application's, or when it is absent the first platform icon that exists, in
+// Save's order. Empty when none was read.
+struct SettingsSource {
+    IconRole role = IconRole::Application;
+    std::string file;
+};
+extern SettingsSource settingsFrom;
+
+// Screen defaults, then the tool's icon, then the application's icon (or the first
+// platform icon). Silent but for loadFailure: the settings left are then the
+// defaults, and a name too long for its field is left empty (it names no icon).
 void LoadSettings();
 
 // The start of a run, with or without the window: the screen active now, the

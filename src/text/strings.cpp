@@ -12,6 +12,11 @@ Catalog *catalogHandle = nullptr;
 
 namespace {
 
+// A catalog text longer than this, or than kCatalogTextMaxGrowth times its built-in
+// text, is no translation of it: laying it out would hold the window up for seconds.
+constexpr std::size_t kCatalogTextMaxLength = 4096;
+constexpr std::size_t kCatalogTextMaxGrowth = 16;
+
 bool IsMenuItemId(std::int32_t id)
 {
     switch (id) {
@@ -48,6 +53,8 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_CLI_WORD_WITHOUT_SAVE:
     case MSG_CLI_NOT_A_WORD:
     case MSG_CLI_SOUND_HIDDEN:
+    case MSG_NAME_TOO_LONG:
+    case MSG_ERR_VIEWER:
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:
@@ -84,7 +91,7 @@ bool HasStringConversions(const char *text, std::size_t length, int wanted)
 
 bool CatalogTextFits(std::int32_t id, const char *text, std::size_t length)
 {
-    if (text == nullptr) {
+    if (text == nullptr || length > kCatalogTextMaxLength) {
         return false;
     }
     if (IsMenuItemId(id)) {
@@ -110,7 +117,9 @@ const char *GetString(std::int32_t id)
     }
     const char *text = CatalogTextOr(catalogHandle, id, builtInStrings);
     const std::size_t length = GetCatalogStrLength(catalogHandle, id);
-    return length != 0 && CatalogTextFits(id, text, length) ? text : builtIn;
+    const std::size_t builtInLength = builtIn != nullptr ? std::strlen(builtIn) : 0;
+    const bool sane = builtIn == nullptr || length <= kCatalogTextMaxGrowth * (builtInLength + 1);
+    return length != 0 && sane && CatalogTextFits(id, text, length) ? text : builtIn;
 }
 
 std::string DefaultAppName()

@@ -28,7 +28,8 @@ std::string Printed(bool json)
 }
 
 // A line and a JSON object for each mode the requester offers between 8 and 32
-// bits, in its order, with the id in both forms and only the depths it offers.
+// bits, in its order, with the id in both forms and only the depths it offers;
+// the lines' fields are separated by tabs.
 TEST_F(ToolkitTest, ListModesPrintsTheModesOfTheRequester)
 {
     const std::vector<DisplayModeRecord> offered = ScreenModeChoices(8, 32);
@@ -41,13 +42,13 @@ TEST_F(ToolkitTest, ListModesPrintsTheModesOfTheRequester)
         std::string line;
         std::getline(lines, line);
         unsigned hex = 0, decimal = 0;
-        EXPECT_EQ(std::sscanf(line.c_str(), "0x%x %u", &hex, &decimal), 2) << line;
+        EXPECT_EQ(std::sscanf(line.c_str(), "0x%x\t%u", &hex, &decimal), 2) << line;
         EXPECT_EQ(std::pair(hex, decimal), std::pair(mode.modeId, mode.modeId)) << line;
         const QJsonObject object = modes[&mode - offered.data()].toObject();
         EXPECT_EQ(object["modeId"].toInteger(), mode.modeId);
         EXPECT_EQ(object["hex"].toString(), QString::asprintf("0x%08X", mode.modeId));
     }
-    EXPECT_NE(printed.find("\n0x00029000     167936  PAL:HighRes                640x256   8\n"), std::string::npos);
+    EXPECT_NE(printed.find("\n0x00029000\t167936\tPAL:HighRes\t640x256\t8\n"), std::string::npos);
     const QJsonObject host = modes[0].toObject();
     EXPECT_EQ(host["depths"].toArray(), (QJsonArray{8, 16, 24, 32}));
     EXPECT_EQ(host["name"].toString(),

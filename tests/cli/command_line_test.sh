@@ -42,8 +42,8 @@ MODES
 expect_run 0 -style fusion --show "$DRAWER"  # Qt's own options are left to Qt
 expect_run 0 -style=fusion --show "$DRAWER"  # a value given with = takes nothing after it
 for line in APPLICATION=Starfield HIDESOUND=0 "windowTitle=Starfield Settings" displayMode=0 masterVolume=40 \
-    "icon Starfield: Starfield.info, tool icon, can be written" \
-    "icon Starfield_MOS: Starfield_MOS.info, project icon, can be written"; do
+    "icon Starfield: Starfield.info, tool icon, classic, can be written" \
+    "icon Starfield_MOS: Starfield_MOS.info, project icon, newicons, can be written"; do
     expect_line "$line" --show
 done
 

@@ -64,9 +64,9 @@ protected:
 
 // The tool's icon: values taken whole, untrimmed; a bare key gives an empty value,
 // HIDESOUND counts by its presence; keys match in any case and the first entry of
-// a key is its value; a value too long for its field is ignored, never cut. No
-// tool icon, or one without a usable APPLICATION: nothing else is taken, no
-// application icon read.
+// a key is its value; a value too long for its field is never cut: a help file is
+// ignored, a name is left empty and named. No tool icon, or one without a usable
+// APPLICATION: nothing else is taken, no application icon read.
 TEST_F(SettingsStoreTest, TheToolIconFillsTheConfiguration)
 {
     const std::string name127(127, 'a'), name79(79, 'p');
@@ -76,14 +76,22 @@ TEST_F(SettingsStoreTest, TheToolIconFillsTheConfiguration)
     const struct {
         Entries toolTypes, config;  // the application, help, HIDESOUND and the four platform icons
         std::int32_t displayMode = 0;
+        std::string failure = "";
     } cases[] = {
         {{}, none},
         {{"HELP=Starfield.guide", "HIDESOUND", "MORPHOS=Starfield_MOS"}, none},
-        {{"APPLICATION=" + name127 + "a", "HELP=Starfield.guide", "WARPOS=W"}, none},
+        {{"APPLICATION=" + name127 + "a", "HELP=Starfield.guide", "WARPOS=W"},
+         {"", "", "0", "", "", "", ""},
+         0,
+         "Settings.info: APPLICATION is too long"},
         {{"APPLICATION=" + name127, "HELP=" + std::string(128, 'h'), "help=Second.guide", "HideSound=NO",
-          "AMIGAOS3=" + name79, "morphos", "WARPOS= Star field ", "AMIGAOS4=" + std::string(80, 'x')},
+          "AMIGAOS3=" + name79, "morphos", "WARPOS= Star field "},
          {name127, "", "1", name79, "", " Star field ", ""},
          1},
+        {{"APPLICATION=Starfield", "AMIGAOS4=" + std::string(80, 'x')},
+         {"Starfield", "", "0", "", "", "", ""},
+         0,
+         "Settings.info: AMIGAOS4 is too long"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.toolTypes.size());
@@ -98,7 +106,8 @@ TEST_F(SettingsStoreTest, TheToolIconFillsTheConfiguration)
         EXPECT_EQ((Entries{ToolConfig.appName, ToolConfig.helpFile, std::to_string(ToolConfig.hideSound), icons[0],
                            icons[1], icons[2], icons[3]}),
                   c.config);
-        EXPECT_EQ(Fields(AppSettings), Fields(Settings{c.displayMode, kScreenModeId, kScreenDepth, 0, 0, 40, 1}));
+        EXPECT_EQ(LoadFailureText(), c.failure);
+        EXPECT_EQ(Fields(AppSettings), Fields(Settings{c.displayMode, kScreenModeId, kScreenDepth, 50, 0, 40, 1}));
     }
 }
 
@@ -106,7 +115,8 @@ TEST_F(SettingsStoreTest, TheToolIconFillsTheConfiguration)
 // a frame limit of 30 turned on; the script icon only when the name has none.
 // A key matches an entry's whole key, in any case; the value follows the first "=".
 // Numbers are signed decimal after any white space, up to the first other
-// character, clamped to 32 bits; a mode id is their 32 bits.
+// character, brought into their ranges; a mode id is their 32 bits, and an invalid
+// one (-1) or a depth out of its range counts as absent.
 TEST_F(SettingsStoreTest, TheApplicationIconSetsTheRecord)
 {
     const struct {
@@ -121,15 +131,17 @@ TEST_F(SettingsStoreTest, TheApplicationIconSetsTheRecord)
         {{"MODEID=1342378755", "FULLSCREEN"}, {2, 0x50031303, kScreenDepth, 30, 0, 40, 1}},
         {{"MODEID=1342378755", "DEPTH=24", "FULLSCREEN"}, {2, 0x50031303, 24, 30, 0, 40, 1}},
         {{"MODEID=1342378755", "DEPTH=24"}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
-        {{"MODEID=-1=5", "DEPTH=", "FULLSCREEN"}, {2, 0xFFFFFFFF, 0, 30, 0, 40, 1}},
-        // Frame limit and sound: a bare FPSLIMIT turns the limit on at 0; no range check.
-        {{"FPSLIMIT= 25fps", "MASTERVOLUME=-5", "NOSOUND"}, {0, kScreenModeId, kScreenDepth, 25, 1, -5, 0}},
-        {{"fpslimit", "MasterVolume=70"}, {0, kScreenModeId, kScreenDepth, 0, 1, 70, 1}},
+        {{"MODEID=-1=5", "DEPTH=", "FULLSCREEN"}, {1, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
+        {{"MODEID=5", "DEPTH=33", "FULLSCREEN"}, {2, 5, kScreenDepth, 30, 0, 40, 1}},
+        // Frame limit and sound: a bare FPSLIMIT turns the limit on at its lowest.
+        {{"FPSLIMIT= 25fps", "MASTERVOLUME=-5", "NOSOUND"}, {0, kScreenModeId, kScreenDepth, 25, 1, 0, 0}},
+        {{"fpslimit", "MasterVolume=70"}, {0, kScreenModeId, kScreenDepth, 1, 1, 64, 1}},
+        {{"FPSLIMIT=51"}, {0, kScreenModeId, kScreenDepth, 50, 1, 40, 1}},
         {{"FULLSCREEN", "NOSOUND"}, {1, kScreenModeId, kScreenDepth, 30, 0, 40, 0}, "Starfield.vls"},
         {{"MODEID=2147483648", "DEPTH=0x18", "FPSLIMIT=\t\n\v\f\r +7", "MASTERVOLUME=- 3", "FULLSCREEN"},
-         {2, 0x7FFFFFFF, 0, 7, 1, 0, 1}},
+         {2, 0x7FFFFFFF, kScreenDepth, 7, 1, 0, 1}},
         {{"MODEID=-2147483649", "DEPTH=99999999999999999999", "MASTERVOLUME=-99999999999999999999", "FULLSCREEN"},
-         {2, 0x80000000, INT32_MAX, 30, 0, INT32_MIN, 1}},
+         {2, 0x80000000, kScreenDepth, 30, 0, 0, 1}},
         {{"MODEID=-2147483648", "FPSLIMIT=12 34", "MASTERVOLUME=3.9", "FULLSCREEN"},
          {2, 0x80000000, kScreenDepth, 12, 1, 3, 1}},
     };
@@ -147,6 +159,22 @@ TEST_F(SettingsStoreTest, TheApplicationIconSetsTheRecord)
     MakeIcon("Starfield", {"WINDOW"});  // the icon of the name wins over the script's
     LoadSettings();
     EXPECT_EQ(AppSettings.displayMode, 0);
+    EXPECT_EQ(settingsFrom.file, "Starfield.info");
+
+    // Without the application's icon, the first platform icon that exists, in
+    // Save's order; one that cannot be read stops there and is named.
+    MakeIcon("Settings", {"APPLICATION=Starfield", "AMIGAOS3=Starfield_OS3", "MORPHOS=Starfield_MOS"});
+    std::remove("Starfield.info");
+    std::remove("Starfield.vls.info");
+    MakeIcon("Starfield_MOS", {"FULLSCREEN"});
+    MakeIcon("Starfield_OS3.vls", {"NOSOUND"});
+    ResetAppSettings();
+    LoadSettings();
+    EXPECT_EQ(Fields(AppSettings), Fields(Settings{0, kScreenModeId, kScreenDepth, 50, 0, 40, 0}));
+    EXPECT_EQ(settingsFrom.file + LoadFailureText(), "Starfield_OS3.vls.info");
+    WriteFileBytes(dir_.file("Starfield_OS3.vls.info"), "not an icon");
+    LoadSettings();
+    EXPECT_EQ(settingsFrom.file + LoadFailureText(), "Starfield_OS3.vls.info: is not an icon or is damaged");
 }
 
 // Every settings entry is written for this record.
@@ -190,8 +218,12 @@ TEST_F(SettingsStoreTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
          {"KEEP"},
          {DISPLAY_FULLSCREEN_MODE, 0x80000000, -1, 25, 0, -5, 1},
          {"MASTERVOLUME=-5", "MODEID=-2147483648", "DEPTH=-1", "FULLSCREEN"}},
-        // The hidden sound settings are removed and not written.
-        {old, {"KEEP"}, kAllOn, {"FPSLIMIT=25", "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"}, 1},
+        // The hidden sound settings are kept as the icon holds them.
+        {old,
+         {"KEEP", "MASTERVOLUME=12", "NOSOUND"},
+         kAllOn,
+         {"FPSLIMIT=25", "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"},
+         1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.toolTypes) + " " + testing::PrintToString(c.written));

@@ -49,8 +49,8 @@ std::string Shown(std::int32_t id)
 // A catalog text is used where it has the form its id needs: not empty; a
 // format text with exactly as many %s as its use fills and no other conversion;
 // a menu item's text a shortcut, a zero byte and a label (never read past its
-// end). Texts of ids outside the table are used; the others give way to the
-// built-in ones.
+// end); none longer than 4 KiB or 16 times its built-in text. Texts of ids outside
+// the table are used; the others give way to the built-in ones.
 TEST_F(TextTest, CatalogTextsReplaceBuiltInOnesWhereTheyFit)
 {
     const struct {
@@ -78,6 +78,9 @@ TEST_F(TextTest, CatalogTextsReplaceBuiltInOnesWhereTheyFit)
         {MSG_MENU_MUI_PREFS, std::string(" \0MUI...", 8), true},
         {MSG_MENU_PROJECT, "Projekt", true},  // a title is a plain text
         {MSG_DEFAULT_APP_NAME, "Anwendung \xC3\xA4", true},
+        {MSG_ICONS_ROLE, std::string(80, 'r'), true},  // "Icon"
+        {MSG_MODE_WINDOW, std::string(321, 'w'), false},
+        {MSG_CLI_DESCRIPTION, std::string(4097, 'd'), false},
     };
     std::vector<std::pair<std::int32_t, std::string>> texts;
     std::vector<std::string> expected;

@@ -90,6 +90,7 @@ std::unique_ptr<DiskObject> NewDiskObject(std::unique_ptr<IconFile> parsed)
 }
 
 IconProblem lastProblem = IconProblem::None;
+int lastReadError = 0;
 IconProblem putProblem = IconProblem::None;
 
 }  // namespace
@@ -98,20 +99,27 @@ DiskObject *GetDiskObject(const char *name)
 {
     std::string path, target;
     struct stat st;
+    errno = 0;
     Lookup lookup = FindIconFile(name, path, st);
     lastProblem = lookup == Lookup::Absent ? IconProblem::Absent : IconProblem::Unreadable;
+    lastReadError = 0;
     if (lookup != Lookup::Found || !FollowLinks(path, target, st)) {
+        // Several files matching the name leave no error of their own.
+        lastReadError = lookup == Lookup::Absent || errno == ENOENT ? 0 : errno;
         return nullptr;
     }
     // A save reads its icons under the lock of their folders.
     if (IconSaveOpen() && LockFolder(FolderOf(target)) < 0) {
+        lastReadError = errno;
         return nullptr;
     }
     try {
         auto file = std::make_unique<IconFile>();
         FileReadStatus status;
+        errno = 0;
         if (!ReadIconBytes(target, file->bytes, file->read, &status)) {
             lastProblem = ReadProblem(status);
+            lastReadError = status == FileReadStatus::Failed ? errno : 0;
             return nullptr;
         }
         lastProblem = IconProblem::NotAnIcon;
@@ -130,6 +138,11 @@ DiskObject *GetDiskObject(const char *name)
 IconProblem IconReadProblem()
 {
     return lastProblem;
+}
+
+int IconReadError()
+{
+    return lastProblem == IconProblem::Unreadable ? lastReadError : 0;
 }
 
 char *FindToolType(char **toolTypes, const char *key)

@@ -75,6 +75,9 @@ bool IconFilePresent(const char *name);
 // Why the last GetDiskObject gave no icon: None when it gave one, Absent when no
 // file has the name.
 IconProblem IconReadProblem();
+// The system's error number behind an IconProblem::Unreadable of the last
+// GetDiskObject (EACCES, EIO, ...); 0 when there is none or it is unknown.
+int IconReadError();
 
 // Whether PutDiskObject would refuse to replace the icon now, and why: None when
 // it is an icon that may be written. Absent when there is no file. Writes nothing.
