@@ -98,6 +98,14 @@ void PrintIconFailure(const std::string &icon, IconProblem problem)
     std::fprintf(stderr, ": %s\n", IconProblemText(problem));
 }
 
+// "Settings: FILE: what" for each thing the save met beside its icons.
+void PrintSaveNotes()
+{
+    for (const IconSaveNote &note : IconSaveNotes()) {
+        std::fprintf(stderr, "%s: %s\n", ProgramName(), IconSaveNoteText(note).c_str());
+    }
+}
+
 // A whole decimal number, or for a mode id also 0x and hexadecimal digits.
 bool ParseNumber(const std::string &text, bool hexAllowed, std::int64_t &value, bool &tooLarge)
 {
@@ -153,7 +161,8 @@ bool ShowNewToolTypes(const char *name, DiskObject *icon)
     PrintToolTypes(name, "before", old != nullptr ? old->do_ToolTypes : nullptr);
     PrintToolTypes(name, "after", icon->do_ToolTypes);
     FreeDiskObject(old);
-    return IconWriteProblem(name) == IconProblem::None;
+    const IconProblem problem = IconWriteProblem(name);
+    return problem == IconProblem::None || problem == IconProblem::ForeignLeftover;
 }
 
 void ApplySettingsWords(const std::vector<SettingsWord> &words)
@@ -322,8 +331,11 @@ int ShowSettings()
         std::printf(": ");
         PrintLatin1(stdout, foundName.c_str());
         IconProblem write = IconWriteProblem(foundName.c_str());
+        const bool writable = write == IconProblem::None || write == IconProblem::ForeignLeftover;
         std::printf(".info, %s icon, %s%s\n", kIconKinds[icon->do_Type < 9 ? icon->do_Type : 0],
-                    write == IconProblem::None ? "can be written" : "cannot be written: ", IconProblemText(write));
+                    writable ? write == IconProblem::None ? "can be written" : "can be written; "
+                             : "cannot be written: ",
+                    IconProblemText(write));
         FreeDiskObject(icon);
     });
     ReleaseCatalog();
@@ -333,8 +345,8 @@ int ShowSettings()
 int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
 {
     // Read, merged and written under the locks of the icons' folders, so that a save
-    // waiting for another keeps its changes.
-    BeginIconSave();
+    // waiting for another keeps its changes. A dry run writes nothing, leftovers included.
+    BeginIconSave(dryRun);
     LoadAsTheWindowDoes();
     int exitValue = 0;
     if (loadFailure.problem != IconProblem::None) {
@@ -356,6 +368,7 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     }
     if (exitValue != 0) {
         EndIconSave();
+        PrintSaveNotes();
         ReleaseCatalog();
         return exitValue;
     }
@@ -370,6 +383,7 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     for (const IconFailure &failure : failedIcons) {
         PrintIconFailure(failure.icon, failure.problem);
     }
+    PrintSaveNotes();
     std::fflush(stdout);
     ReleaseCatalog();
     return notWritten != 0 ? EXIT_ICON_FAILED : 0;

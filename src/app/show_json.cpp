@@ -70,6 +70,12 @@ QJsonValue ReasonWord(IconProblem problem)
         return QStringLiteral("read-only-filesystem");
     case IconProblem::Changed:
         return QStringLiteral("changed");
+    case IconProblem::LinkLost:
+        return QStringLiteral("link-lost");
+    case IconProblem::Damaged:
+        return QStringLiteral("damaged");
+    case IconProblem::ForeignLeftover:
+        return QStringLiteral("foreign-leftover");
     default:
         return QStringLiteral("write-failed");
     }

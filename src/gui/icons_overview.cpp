@@ -143,7 +143,9 @@ void ShowIconsOverview()
         SetCell(row, 2, icon.readable ? KindName(icon.kind) : "");
         char writable[256];
         std::snprintf(writable, sizeof writable, GetString(MSG_ICONS_NOT_WRITABLE), IconProblemText(icon.problem));
-        SetCell(row, 3, icon.writable ? GetString(MSG_ICONS_YES) : writable);
+        const std::string yes = GetString(MSG_ICONS_YES) + std::string(icon.problem == IconProblem::None ? "" : "; ") +
+                                IconProblemText(icon.problem);
+        SetCell(row, 3, icon.writable ? yes : writable);
         const std::string words = DifferingWords(icon);
         SetCell(row, 4,
                 !icon.readable || icon.role == IconRole::Application ? ""

@@ -48,9 +48,13 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_CLI_WORD_WITHOUT_SAVE:
     case MSG_CLI_NOT_A_WORD:
     case MSG_CLI_SOUND_HIDDEN:
+    case MSG_SAVE_UNLOCKED:
+    case MSG_SAVE_LEFT_ALONE:
+    case MSG_SAVE_REMOVABLE:
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:
+    case MSG_SAVE_RESTORABLE:
         return 2;
     default:
         return -1;

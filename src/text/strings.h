@@ -25,8 +25,9 @@ extern Catalog *catalogHandle;
 // MSG_WINDOW_TITLE, MSG_ABOUT_TEXT, MSG_ERR_WRITE_ICONS, MSG_ERR_READ_ICON,
 // MSG_ICONS_NOT_WRITABLE and the command line's MSG_CLI_TRY_HELP,
 // MSG_CLI_ARGUMENT_WORDS, MSG_CLI_WORD_WITHOUT_SAVE, MSG_CLI_NOT_A_WORD,
-// MSG_CLI_SOUND_HIDDEN) hold exactly one "%s"; MSG_CLI_OUT_OF_RANGE and
-// MSG_CLI_SAME_SETTING two.
+// MSG_CLI_SOUND_HIDDEN, MSG_SAVE_UNLOCKED, MSG_SAVE_LEFT_ALONE, MSG_SAVE_REMOVABLE)
+// hold exactly one "%s"; MSG_CLI_OUT_OF_RANGE, MSG_CLI_SAME_SETTING and
+// MSG_SAVE_RESTORABLE two.
 const char *GetString(std::int32_t id);
 
 // The default application name as icons hold names (ISO-8859-1): the catalog's
