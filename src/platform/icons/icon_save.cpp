@@ -19,7 +19,7 @@
 // - An icon with other hard links, or whose attributes the new file cannot have,
 //   is overwritten in place, but only once a backup (".NAME.info.settings-PID-
 //   backup-XXXXXX") is on disk: the old bytes, the new ones, the icon's device and
-//   inode, sealed with a checksum of all of them; written under a new file's name,
+//   inode, sealed with a checksum of the bytes; written under a new file's name,
 //   flushed, renamed and its folder flushed, so that a backup is never cut short.
 // - A backup is written back only into the file it names, when that file holds
 //   what its writer's overwrite or restore leaves (old bytes, then new ones, then
@@ -173,7 +173,7 @@ bool ReadOpenFile(int fd, std::size_t limit, std::string &bytes)
 }
 
 // A backup holds the old bytes, the new ones and a seal: a mark, both lengths, the
-// icon's device and inode, and a checksum of everything before it.
+// icon's device and inode, and a checksum of both kinds of bytes.
 constexpr char kSealMark[8] = {'S', 'E', 'T', 'B', 'A', 'C', 'K', '2'};
 constexpr std::size_t kSealSize = sizeof kSealMark + 5 * 8;
 constexpr std::size_t kBackupMaxSize = 2 * kIconMaxFileSize + kSealSize;
@@ -218,7 +218,7 @@ bool OpenBackup(const std::string &sealed, Backup &backup)
     const std::size_t seal = sealed.size() - kSealSize;
     const std::uint64_t oldSize = GetNumber(sealed, seal + 8), newSize = GetNumber(sealed, seal + 16);
     if (sealed.compare(seal, sizeof kSealMark, kSealMark, sizeof kSealMark) != 0 || oldSize > seal ||
-        newSize != seal - oldSize || GetNumber(sealed, seal + 40) != Checksum(sealed.data(), seal + 40)) {
+        newSize != seal - oldSize || GetNumber(sealed, seal + 40) != Checksum(sealed.data(), seal)) {
         return false;
     }
     backup.old = sealed.substr(0, oldSize);
@@ -672,12 +672,13 @@ std::string TempName(const std::string &target, bool backup)
 std::string SealedBackup(const std::string &old, const std::string &bytes, const struct stat &icon)
 {
     std::string sealed = old + bytes;
+    const std::uint64_t checksum = Checksum(sealed.data(), sealed.size());
     sealed.append(kSealMark, sizeof kSealMark);
     PutNumber(sealed, old.size());
     PutNumber(sealed, bytes.size());
     PutNumber(sealed, icon.st_dev);
     PutNumber(sealed, icon.st_ino);
-    PutNumber(sealed, Checksum(sealed.data(), sealed.size()));
+    PutNumber(sealed, checksum);
     return sealed;
 }
 
