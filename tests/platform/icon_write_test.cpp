@@ -326,54 +326,47 @@ TEST_F(IconSave, ABackupIsWrittenOnlyIntoTheIconItsWriterTore)
     ASSERT_EQ(now.size(), old.size());
     const std::string torn = now.substr(0, at + 1) + old.substr(at + 1);                    // cut short
     const std::string tornBack = old.substr(0, at + 1) + now[at + 1] + old.substr(at + 2);  // being put back
-    struct stat b {
-    }, c{};
+    struct stat b = {}, c = {};
     ASSERT_EQ(stat("B.info", &b), 0);
     ASSERT_EQ(stat("C.info", &c), 0);
     const std::string sealed = icon_files::SealedBackup(old, now, b);
+    std::string changed = sealed;
+    changed.back() ^= 1;
     const std::string wraps = ".B.info.settings-" + std::to_string((1ull << 32) + getpid()) + "-backup-x";
     WriteFileBytes("sealed", sealed);
     const bool root = geteuid() == 0;
-    enum Outcome { Restored, Removed, Left };
+    using enum IconSaveNoteKind;
     struct Case {
         const char *what;
-        std::string icon;  // B before the save
-        std::function<void(const std::string &)> make;
-        Outcome outcome;
-    };
-    auto file = [](const std::string &bytes) {
-        return [bytes](const std::string &name) { WriteFileBytes(name, bytes); };
-    };
-    auto flip = [&](std::size_t i) {
-        std::string changed = sealed;
-        changed[i] ^= 1;
-        return file(changed);
+        std::string icon;    // B before the save
+        char kind;           // under the backup's name: a file, a link (l), a second link (h),
+        std::string backup;  // another user's file (u), a pipe (p), a folder (d)
+        IconSaveNoteKind outcome;
     };
     const Case cases[] = {
-        {"torn", torn, file(sealed), Restored},
-        {"torn while put back", tornBack, file(sealed), Restored},
-        {"holding the new bytes", now, file(sealed), Removed},
-        {"holding the old bytes", old, file(sealed), Removed},
-        {"a byte changed", torn, flip(old.size() + now.size() - 1), Left},
-        {"of another icon", torn, file(icon_files::SealedBackup(old, now, c)), Left},
-        {"of nothing", "", file(icon_files::SealedBackup("", "", b)), Left},
-        {"of a text", "text AB", file(icon_files::SealedBackup("text 12", "text AB", b)), Left},
-        {"a link to it", torn, [](const std::string &name) { ASSERT_EQ(symlink("sealed", name.c_str()), 0); }, Left},
-        {"with two links", torn, [](const std::string &name) { ASSERT_EQ(link("sealed", name.c_str()), 0); }, Left},
-        {"another user's", torn,
-         [&](const std::string &name) {
-             WriteFileBytes(name, sealed);
-             ASSERT_TRUE(!root || chown(name.c_str(), kNobody, kNobody) == 0);
-         },
-         root ? Left : Restored},
-        {"a pipe", torn, [](const std::string &name) { ASSERT_EQ(mkfifo(name.c_str(), 0600), 0); }, Left},
-        {"a folder", torn, [](const std::string &name) { ASSERT_EQ(mkdir(name.c_str(), 0700), 0); }, Left},
+        {"torn", torn, 'f', sealed, Restorable},
+        {"torn while put back", tornBack, 'f', sealed, Restorable},
+        {"holding the new bytes", now, 'f', sealed, Removable},
+        {"holding the old bytes", old, 'f', sealed, Removable},
+        {"a byte changed", torn, 'f', changed, LeftAlone},
+        {"of another icon", torn, 'f', icon_files::SealedBackup(old, now, c), LeftAlone},
+        {"of a text", "text AB", 'f', icon_files::SealedBackup("text 12", "text AB", b), LeftAlone},
+        {"a link to it", torn, 'l', "", LeftAlone},
+        {"with two links", torn, 'h', "", LeftAlone},
+        {"another user's", torn, 'u', sealed, root ? LeftAlone : Restorable},
+        {"a pipe", torn, 'p', "", LeftAlone},
+        {"a folder", torn, 'd', "", LeftAlone},
     };
     for (const Case &test : cases) {
         SCOPED_TRACE(test.what);
         for (const std::string &name : {std::string(".B.info.settings-1-backup-x"), wraps}) {
             WriteFileBytes("B.info", test.icon);
-            test.make(name);
+            ASSERT_TRUE(test.kind == 'l'   ? symlink("sealed", name.c_str()) == 0
+                        : test.kind == 'h' ? link("sealed", name.c_str()) == 0
+                        : test.kind == 'p' ? mkfifo(name.c_str(), 0600) == 0
+                        : test.kind == 'd' ? mkdir(name.c_str(), 0700) == 0
+                                           : (WriteFileBytes(name, test.backup), true));
+            ASSERT_TRUE(test.kind != 'u' || !root || chown(name.c_str(), kNobody, kNobody) == 0);
             const Texts files = FilesIn(".");
             BeginIconSave(true);
             FreeDiskObject(GetDiskObject("A"));
@@ -381,17 +374,14 @@ TEST_F(IconSave, ABackupIsWrittenOnlyIntoTheIconItsWriterTore)
             EXPECT_EQ(FilesIn("."), files);
             EXPECT_EQ(ReadFileBytes("B.info"), test.icon);
             ASSERT_EQ(IconSaveNotes().size(), 1u);
-            const IconSaveNote note = IconSaveNotes()[0];
-            EXPECT_EQ(note.kind, test.outcome == Restored  ? IconSaveNoteKind::Restorable
-                                 : test.outcome == Removed ? IconSaveNoteKind::Removable
-                                                           : IconSaveNoteKind::LeftAlone);
-            EXPECT_EQ(note.file, name);
-            EXPECT_EQ(IconWriteProblem("B") != IconProblem::None, test.outcome == Left);
+            EXPECT_EQ(IconSaveNotes()[0].kind, test.outcome);
+            EXPECT_EQ(IconSaveNotes()[0].file, name);
+            EXPECT_EQ(IconWriteProblem("B") != IconProblem::None, test.outcome == LeftAlone);
 
             EXPECT_TRUE(WriteToolTypes("A", {"NEW"}));
-            EXPECT_EQ(ReadFileBytes("B.info"), test.outcome == Restored ? old : test.icon);
-            EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(name)), test.outcome == Left);
-            EXPECT_EQ(IconSaveNotes().size(), test.outcome == Left ? 1u : 0u);
+            EXPECT_EQ(ReadFileBytes("B.info"), test.outcome == Restorable ? old : test.icon);
+            EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(name)), test.outcome == LeftAlone);
+            EXPECT_EQ(IconSaveNotes().size(), test.outcome == LeftAlone ? 1u : 0u);
             std::filesystem::remove_all(name);
         }
     }
