@@ -3,7 +3,11 @@
 # an icon written in place among them (it has another hard link): exit value 0
 # only when every icon holds the new settings, every icon the old or the new one,
 # nothing written when the settings could not be read, the link kept and nothing
-# left beside the icons. Two saves waiting for the drawer each keep their change.
+# left beside the icons. New files are flushed before their renames and the drawer
+# after them; short writes are resumed where they stopped. An in-place write whose
+# restores fail is put back by its third try, else as a new file, else named damaged
+# and put back by the next save, which a dry run announces without writing. Two
+# saves at once keep both changes where flock fails; without any lock a save says so.
 source "$(dirname "$0")/../e2e/lib.sh"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 : "${IO_FAULTS:?IO_FAULTS must name the fault library}"
