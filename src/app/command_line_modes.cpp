@@ -62,6 +62,14 @@ void PrintIconFailure(const IconFailure &failure)
     std::fprintf(stderr, ": %s\n", IconProblemText(failure.problem, failure.error));
 }
 
+// "Settings: FILE: what" for each thing the save met beside its icons.
+void PrintSaveNotes()
+{
+    for (const IconSaveNote &note : IconSaveNotes()) {
+        std::fprintf(stderr, "%s: %s\n", ProgramName(), IconSaveNoteText(note).c_str());
+    }
+}
+
 // A whole decimal number, or for a mode id also 0x and hexadecimal digits.
 bool ParseNumber(const std::string &text, bool hexAllowed, std::int64_t &value, bool &tooLarge)
 {
@@ -118,7 +126,8 @@ bool ShowNewToolTypes(const char *name, DiskObject *icon)
         PrintToolTypes(name, "after", after);
     }
     FreeDiskObject(old);
-    return IconWriteProblem(name) == IconProblem::None;
+    const IconProblem problem = IconWriteProblem(name);
+    return problem == IconProblem::None || problem == IconProblem::ForeignLeftover;
 }
 
 // A mode id named by a word that the screen mode requester does not offer.
@@ -274,8 +283,8 @@ int CheckLoadedSettings()
 int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
 {
     // Read, merged and written under the locks of the icons' folders, so that a save
-    // waiting for another keeps its changes.
-    BeginIconSave();
+    // waiting for another keeps its changes. A dry run writes nothing, leftovers included.
+    BeginIconSave(dryRun);
     LoadAsTheWindowDoes();
     int exitValue = CheckLoadedSettings();
     if (exitValue == EXIT_ICON_FAILED) {
@@ -292,6 +301,7 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     }
     if (exitValue != 0) {
         EndIconSave();
+        PrintSaveNotes();
         ReleaseCatalog();
         return exitValue;
     }
@@ -307,6 +317,7 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     for (const IconFailure &failure : failedIcons) {
         PrintIconFailure(failure);
     }
+    PrintSaveNotes();
     std::fflush(stdout);
     ReleaseCatalog();
     return notWritten != 0 ? EXIT_ICON_FAILED : 0;

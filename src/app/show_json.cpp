@@ -149,6 +149,12 @@ const char *ReasonWord(IconProblem problem, int error)
         return "read-only-filesystem";
     case IconProblem::Changed:
         return "changed";
+    case IconProblem::LinkLost:
+        return "link-lost";
+    case IconProblem::Damaged:
+        return "damaged";
+    case IconProblem::ForeignLeftover:
+        return "foreign-leftover";
     default:
         return "write-failed";
     }
@@ -237,10 +243,14 @@ int ShowSettingsText(std::FILE *out)
         } else if (!icon.readable) {
             std::fprintf(out, "%s: %s\n", Latin1Line(icon.file).c_str(), ReasonWord(icon.problem, icon.error));
         } else {
+            // A writable icon may still have something beside it that a save leaves alone.
+            const std::string why =
+                icon.problem == IconProblem::None
+                    ? std::string()
+                    : (icon.writable ? "; " : "") + std::string(ReasonWord(icon.problem, icon.error));
             std::fprintf(out, "%s, %s icon, %s, %s%s\n", Latin1Line(icon.file).c_str(),
                          kIconTypes[icon.type < std::size(kIconTypes) ? icon.type : 0], KindWord(icon.kind),
-                         icon.writable ? "can be written" : "cannot be written: ",
-                         icon.writable ? "" : ReasonWord(icon.problem, icon.error));
+                         icon.writable ? "can be written" : "cannot be written: ", why.c_str());
         }
     }
     ReleaseSettingsWithoutWindow();

@@ -46,11 +46,20 @@ void AboutCommand()
 // keeping the user's edits.
 bool SaveCommand()
 {
-    if (SaveSettings() == 0) {
+    const bool written = SaveSettings() == 0;
+    const std::string notes = SaveNoteLines();
+    if (written) {
+        // What the save met beside the icons is told before the tool ends.
+        if (!notes.empty()) {
+            ShowMessage("%s", notes.c_str());
+        }
         return true;
     }
     std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_WRITE_ICONS), FailedIconNames().c_str());
     std::string text = std::string(scratchBuffer) + "\n\n" + FailedIconReasons();
+    if (!notes.empty()) {
+        text += "\n" + notes;
+    }
     if (writtenIcons > 0) {
         text += std::string("\n") + GetString(MSG_OTHER_ICONS_WRITTEN);
     }

@@ -140,9 +140,11 @@ void ShowIconsOverview()
         SetCell(row, 1, icon.file.empty() ? GetString(MSG_ICONS_NO_FILE) : Latin1ToUtf8(icon.file));
         SetCell(row, 2, icon.readable ? KindName(icon.kind) : "");
         char writable[256];
-        std::snprintf(writable, sizeof writable, GetString(MSG_ICONS_NOT_WRITABLE),
-                      IconProblemText(icon.problem, icon.error));
-        SetCell(row, 3, icon.writable ? GetString(MSG_ICONS_YES) : writable);
+        const char *why = IconProblemText(icon.problem, icon.error);
+        std::snprintf(writable, sizeof writable, GetString(MSG_ICONS_NOT_WRITABLE), why);
+        const std::string yes =
+            GetString(MSG_ICONS_YES) + std::string(icon.problem == IconProblem::None ? "" : "; ") + why;
+        SetCell(row, 3, icon.writable ? yes : writable);
         const std::string words = DifferingWords(icon);
         SetCell(row, 4,
                 icon.settingsFrom && icon.role != IconRole::Application ? GetString(MSG_ICONS_SETTINGS_FROM)

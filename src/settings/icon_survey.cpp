@@ -65,7 +65,7 @@ SurveyedIcon Survey(IconRole role, const char *name)
     row.settings = SettingsOf(icon->do_ToolTypes);
     FreeDiskObject(icon);
     row.problem = IconWriteProblem(found.c_str());
-    row.writable = row.problem == IconProblem::None;
+    row.writable = row.problem == IconProblem::None || row.problem == IconProblem::ForeignLeftover;
     for (int field = 0; field < SETTINGS_FIELD_COUNT; ++field) {
         if (SettingsField(row.settings, field) != SettingsField(AppSettings, field)) {
             row.differs |= 1u << field;

@@ -221,6 +221,15 @@ std::string FailedIconNames()
     return names;
 }
 
+std::string SaveNoteLines()
+{
+    std::string lines;
+    for (const IconSaveNote &note : IconSaveNotes()) {
+        lines += IconSaveNoteText(note) + "\n";
+    }
+    return lines;
+}
+
 std::string FailedIconReasons()
 {
     std::string lines;

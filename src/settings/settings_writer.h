@@ -22,6 +22,9 @@ extern int writtenIcons;
 std::string FailedIconNames();
 // One line "name: why" for each of failedIcons, in the catalog's words (UTF-8).
 std::string FailedIconReasons();
+// One line for each thing the last save met beside its icons: a folder it could
+// not lock, a leftover it left alone, a backup the next save puts back (UTF-8).
+std::string SaveNoteLines();
 
 struct DiskObject;
 

@@ -1,8 +1,10 @@
 #include "text/icon_problem_text.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
+#include "platform/formats/charset.h"
 #include "text/strings.h"
 
 const char *IconProblemText(IconProblem problem, int error)
@@ -26,7 +28,13 @@ const char *IconProblemText(IconProblem problem, int error)
         return GetString(MSG_ICON_READ_ONLY_FILE_SYSTEM);
     case IconProblem::Changed:
         return GetString(MSG_ICON_CHANGED);
-    case IconProblem::WriteFailed:
+    case IconProblem::LinkLost:
+        return GetString(MSG_ICON_LINK_LOST);
+    case IconProblem::Damaged:
+        return GetString(MSG_ICON_DAMAGED);
+    case IconProblem::ForeignLeftover:
+        return GetString(MSG_ICON_FOREIGN_LEFTOVER);
+    default:
         break;
     }
     return GetString(MSG_ICON_WRITE_FAILED);
@@ -51,4 +59,16 @@ const char *SystemErrorText(int error)
     default:
         return std::strerror(error);
     }
+}
+
+std::string IconSaveNoteText(const IconSaveNote &note)
+{
+    static const std::int32_t kTexts[] = {MSG_SAVE_UNLOCKED, MSG_SAVE_LEFT_ALONE, MSG_SAVE_REMOVABLE,
+                                          MSG_SAVE_RESTORABLE};
+    const std::string file = Latin1ToUtf8(note.file), icon = Latin1ToUtf8(note.icon);
+    const char *format = GetString(kTexts[static_cast<int>(note.kind)]);
+    const int size = std::snprintf(nullptr, 0, format, file.c_str(), icon.c_str());
+    std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, file.c_str(), icon.c_str());
+    return text;
 }

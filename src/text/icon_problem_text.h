@@ -1,6 +1,8 @@
 // The user's words for why an icon, a file or a folder cannot be read or written.
 #pragma once
 
+#include <string>
+
 #include "platform/icons/icon_store.h"
 
 // The catalog's text for problem ("is a folder", ...), to follow an icon's name;
@@ -12,3 +14,7 @@ const char *IconProblemText(IconProblem problem, int error = 0);
 // not a folder, read-only file system, no space left, input/output error); the C
 // library's text for the others.
 const char *SystemErrorText(int error);
+
+// One line telling what a save met beside its icons (UTF-8, without the program's
+// name): "FILE: the next save removes it", ...
+std::string IconSaveNoteText(const IconSaveNote &note);

@@ -55,10 +55,14 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_CLI_SOUND_HIDDEN:
     case MSG_NAME_TOO_LONG:
     case MSG_ERR_VIEWER:
+    case MSG_SAVE_UNLOCKED:
+    case MSG_SAVE_LEFT_ALONE:
+    case MSG_SAVE_REMOVABLE:
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:
     case MSG_CLI_NO_WINDOW_PROGRAM:
+    case MSG_SAVE_RESTORABLE:
         return 2;
     default:
         return -1;

@@ -1,6 +1,10 @@
-/* Loaded with LD_PRELOAD by the fault tests: SETTINGS_IO_FAULT="CALL:PERCENT:SEED"
- * makes that share of the calls CALL (open, read, write for pwrite, fsync,
- * ftruncate, rename) fail with EIO, in an order SEED repeats. */
+/* Loaded with LD_PRELOAD by the fault tests. SETTINGS_IO_FAULT="RULE,...": a rule
+ * "CALL:PERCENT%SEED" makes that share of the calls CALL (open, read, write for
+ * pwrite, fsync, ftruncate, rename, flock, fcntl for its locks) fail, in an order
+ * SEED repeats; "CALL:FIRST+COUNT" the calls FIRST to FIRST+COUNT-1 (from 1). They
+ * fail with EIO, locks with ENOLCK. SETTINGS_IO_SHORT=1 makes every pwrite write at
+ * most half of what it is given; SETTINGS_IO_LOG=FILE gets "fsync PATH" and
+ * "rename FROM" for each made. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -13,27 +17,40 @@
 
 static int Fails(const char *call)
 {
-    static char name[32];
-    static int percent = -1;
-    static unsigned seed;
-    if (percent < 0) {
-        const char *spec = getenv("SETTINGS_IO_FAULT");
-        if (spec == NULL || sscanf(spec, "%31[^:]:%d:%u", name, &percent, &seed) != 3) {
-            percent = 0;
+    static const char *calls[] = {"open", "read", "write", "fsync", "ftruncate", "rename", "flock", "fcntl"};
+    static unsigned counts[8], seeds[8];
+    int slot = 0;
+    while (strcmp(calls[slot], call) != 0) {
+        ++slot;
+    }
+    const unsigned count = ++counts[slot];
+    for (const char *rule = getenv("SETTINGS_IO_FAULT"); rule != NULL; rule = strchr(rule, ',')) {
+        char name[16], kind;
+        unsigned a, b;
+        rule += *rule == ',';
+        if (sscanf(rule, "%15[^:]:%u%c%u", name, &a, &kind, &b) != 4 || strcmp(name, call) != 0) {
+            continue;
+        }
+        seeds[slot] = (count == 1 ? b : seeds[slot]) * 1103515245u + 12345u;
+        if (kind == '%' ? (seeds[slot] >> 16) % 100 < a : count >= a && count < a + b) {
+            errno = slot >= 6 ? ENOLCK : EIO;
+            return 1;
         }
     }
-    if (percent == 0 || strcmp(name, call) != 0) {
-        return 0;
-    }
-    seed = seed * 1103515245u + 12345u;
-    if ((seed >> 16) % 100 >= (unsigned)percent) {
-        return 0;
-    }
-    errno = EIO;
-    return 1;
+    return 0;
 }
 
 #define NEXT(name, type) ((type)dlsym(RTLD_NEXT, name))
+
+static void Log(const char *what, const char *path)
+{
+    const char *log = getenv("SETTINGS_IO_LOG");
+    FILE *out = log != NULL ? fopen(log, "a") : NULL;
+    if (out != NULL) {
+        fprintf(out, "%s %s\n", what, path);
+        fclose(out);
+    }
+}
 
 int open(const char *path, int flags, ...)
 {
@@ -51,12 +68,22 @@ ssize_t read(int fd, void *buffer, size_t size)
 
 ssize_t pwrite(int fd, const void *buffer, size_t size, off_t at)
 {
+    const char *shorter = getenv("SETTINGS_IO_SHORT");
+    size = shorter != NULL && shorter[0] == '1' && size > 1 ? size / 2 : size;
     return Fails("write") ? -1 : NEXT("pwrite", ssize_t(*)(int, const void *, size_t, off_t))(fd, buffer, size, at);
 }
 
 int fsync(int fd)
 {
-    return Fails("fsync") ? -1 : NEXT("fsync", int (*)(int))(fd);
+    char link[64], path[4096];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    ssize_t size = readlink(link, path, sizeof path - 1);
+    path[size > 0 ? size : 0] = '\0';
+    if (Fails("fsync") || NEXT("fsync", int (*)(int))(fd) != 0) {
+        return -1;
+    }
+    Log("fsync", path);
+    return 0;
 }
 
 int ftruncate(int fd, off_t length)
@@ -66,5 +93,24 @@ int ftruncate(int fd, off_t length)
 
 int rename(const char *from, const char *to)
 {
-    return Fails("rename") ? -1 : NEXT("rename", int (*)(const char *, const char *))(from, to);
+    if (Fails("rename") || NEXT("rename", int (*)(const char *, const char *))(from, to) != 0) {
+        return -1;
+    }
+    Log("rename", from);
+    return 0;
+}
+
+int flock(int fd, int operation)
+{
+    return Fails("flock") ? -1 : NEXT("flock", int (*)(int, int))(fd, operation);
+}
+
+int fcntl(int fd, int cmd, ...)
+{
+    va_list args;
+    va_start(args, cmd);
+    void *arg = va_arg(args, void *);
+    va_end(args);
+    const int lock = cmd == F_OFD_SETLK || cmd == F_OFD_SETLKW || cmd == F_SETLK || cmd == F_SETLKW;
+    return lock && Fails("fcntl") ? -1 : NEXT("fcntl", int (*)(int, int, void *))(fd, cmd, arg);
 }

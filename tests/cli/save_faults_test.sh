@@ -3,7 +3,11 @@
 # an icon written in place among them (it has another hard link): exit value 0
 # only when every icon holds the new settings, every icon the old or the new one,
 # nothing written when the settings could not be read, the link kept and nothing
-# left beside the icons. Two saves waiting for the drawer each keep their change.
+# left beside the icons. New files are flushed before their renames and the drawer
+# after them; short writes are resumed where they stopped. An in-place write whose
+# restores fail is put back by its third try, else as a new file, else named damaged
+# and put back by the next save, which a dry run announces without writing. Two
+# saves at once keep both changes where flock fails; without any lock a save says so.
 source "$(dirname "$0")/../e2e/lib.sh"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 : "${IO_FAULTS:?IO_FAULTS must name the fault library}"
@@ -22,7 +26,7 @@ for round in $(seq 0 47); do
     cp -a "$DRAWER" "$E2E_DIR/new"
     "$SETTINGS_BIN" --save "$E2E_DIR/new" "${words[@]}" 2>/dev/null || fail "round $round: a save without faults failed"
     status=0
-    SETTINGS_IO_FAULT="$call:25:$round" LD_PRELOAD="$IO_FAULTS" \
+    SETTINGS_IO_FAULT="$call:25%$round" LD_PRELOAD="$IO_FAULTS" \
         "$SETTINGS_BIN" --save "$DRAWER" "${words[@]}" >/dev/null 2>"$E2E_DIR/err" || status=$?
     for icon in "${icons[@]}"; do
         if ! cmp -s "$DRAWER/$icon.info" "$E2E_DIR/old/$icon.info"; then
@@ -38,16 +42,44 @@ done
     fail "left beside the icons: $(ls -A "$DRAWER")"
 [ "$DRAWER/Starfield_OS3.info" -ef "$E2E_DIR/Starfield_OS3.link" ] || fail "the hard link was broken"
 
-# Both saves read the settings only once the drawer is theirs.
-exec 9<"$DRAWER"
-flock -x 9
-"$SETTINGS_BIN" --save "$DRAWER" FPSLIMIT=7 9<&- &
-first=$!
-"$SETTINGS_BIN" --save "$DRAWER" MASTERVOLUME=3 9<&- &
-second=$!
-sleep 0.5
-exec 9<&-
-wait "$first" && wait "$second" || fail "a save waiting for the drawer failed"
-"$SETTINGS_BIN" --show "$DRAWER" >"$E2E_DIR/out"
-grep -q "^fpsLimit=7$" "$E2E_DIR/out" && grep -q "^masterVolume=3$" "$E2E_DIR/out" || fail "a change was lost"
+# A drawer as made, its OS3 icon written in place (it has another hard link).
+fresh() {
+    rm -rf "$DRAWER" "$E2E_DIR/link" && cp -a "$E2E_DIR/before" "$DRAWER" && ln "$DRAWER/Starfield_OS3.info" "$E2E_DIR/link"
+}
+faulty() { SETTINGS_IO_FAULT="$1" LD_PRELOAD="$IO_FAULTS" "$SETTINGS_BIN" --save "$DRAWER" "${@:2}" 2>"$E2E_DIR/err"; }
+words=(FULLSCREEN FPSLIMIT=50)  # every icon grows
+fresh && "$SETTINGS_BIN" --save "$DRAWER" "${words[@]}" || fail "a plain save failed"
+rm -rf "$E2E_DIR/new" && cp -a "$DRAWER" "$E2E_DIR/new"
+fresh && root=$(cd "$DRAWER" && pwd -P)
+SETTINGS_IO_LOG="$E2E_DIR/log" SETTINGS_IO_SHORT=1 faulty "" "${words[@]}" && diff -r "$DRAWER" "$E2E_DIR/new" ||
+    fail "short writes did not give the new icons"
+awk -v root="$root" '$1 == "fsync" { synced[$2] = 1; if ($2 == root) folder = NR }
+    $1 == "rename" { bad = bad || !synced[root "/" $2]; last = NR } END { exit bad || !last || folder < last }' "$E2E_DIR/log" ||
+    fail "new files renamed before they were flushed, or the drawer not flushed after: $(cat "$E2E_DIR/log")"
+
+# ftruncate fails for the OS3 icon's write, its restores, then its new file's rename.
+for case in "3 could not be written" "4 not written; its old contents were put back as a new file" "9 damaged"; do
+    renames=$([ "${case%% *}" = 9 ] && echo 99 || echo 0)
+    fresh && faulty "ftruncate:1+${case%% *},rename:1+$renames" "${words[@]}" && fail "$case: exit value 0"
+    grep -q "Starfield_OS3.info: ${case#* }" "$E2E_DIR/err" || fail "$case: $(cat "$E2E_DIR/err")"
+    [ "${case%% *}" = 9 ] || cmp -s "$DRAWER/Starfield_OS3.info" "$E2E_DIR/before/Starfield_OS3.info" || fail "$case: not the old icon"
+    [ "${case%% *}" != 3 ] || [ "$DRAWER/Starfield_OS3.info" -ef "$E2E_DIR/link" ] || fail "the hard link was broken"
+done
+# Damaged: a dry run says the next save puts it back, and writes nothing; the save does.
+grep -q "backup-.*: the next save puts it back into" "$E2E_DIR/err" || fail "the damage's backup was not named"
+rm -rf "$E2E_DIR/old" && cp -a "$DRAWER" "$E2E_DIR/old"
+"$SETTINGS_BIN" --save "$DRAWER" "${words[@]}" --dry-run >/dev/null 2>"$E2E_DIR/err" && diff -r "$DRAWER" "$E2E_DIR/old" &&
+    grep -q "backup-.*: the next save puts it back into .*Starfield_OS3.info" "$E2E_DIR/err" || fail "dry run: $(cat "$E2E_DIR/err")"
+"$SETTINGS_BIN" --save "$DRAWER" "${words[@]}" && diff -r "$DRAWER" "$E2E_DIR/new" || fail "the damaged icon was not put back"
+
+# Where flock fails, saves at once keep each other's changes; without any lock a
+# save goes on and says so.
+for round in 1 2 3 4 5; do
+    fresh
+    faulty flock:1+99 FPSLIMIT=7 &
+    SETTINGS_IO_FAULT=flock:1+99 LD_PRELOAD="$IO_FAULTS" "$SETTINGS_BIN" --save "$DRAWER" MASTERVOLUME=3 || fail "round $round"
+    wait $! && "$SETTINGS_BIN" --show "$DRAWER" >"$E2E_DIR/out" && grep -q "^fpsLimit=7$" "$E2E_DIR/out" &&
+        grep -q "^masterVolume=3$" "$E2E_DIR/out" && [ "$(ls -A "$DRAWER" | wc -l)" -eq 4 ] || fail "round $round: a change lost"
+done
+faulty flock:1+99,fcntl:1+99 WINDOW && grep -q "no lock could be had on this folder" "$E2E_DIR/err" || fail "no word of no lock"
 echo "PASS"

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/formats/icon_maker.h"
+#include "platform/icons/icon_save.h"
 #include "platform/icons/icon_store.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
@@ -259,7 +260,8 @@ TEST_F(IconWrite, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewIcon)
 }
 
 // Saves of several icons: the leftovers of a writer that is gone cleared by the
-// next save, and two saves at once each writing all their icons before the other.
+// next save, a backup written back only into the icon its writer tore, and two
+// saves at once each writing all their icons before the other.
 class IconSave : public ::testing::Test {
 protected:
     IconSave()
@@ -297,33 +299,99 @@ pid_t StartSaver(const std::string &tag, bool killed, int ready)
 
 TEST_F(IconSave, TheNextSaveClearsWhatAWriterThatIsGoneLeft)
 {
-    const std::string old = ReadFileBytes("B.info");
     ASSERT_EQ(link("B.info", "Twin.info"), 0);  // B is written in place, after a backup
     ASSERT_TRUE(WriteToolTypes("C", {"OLD"}));  // the saver is the child of a process that saved
-    pid_t gone = StartSaver("HALF", true, -1);
-    ASSERT_EQ(WaitFor(gone), 0);
-    const std::string mark = ".settings-" + std::to_string(gone) + "-";
-    Texts left = FilesIn(".");
-    ASSERT_EQ(left.size(), 7u) << "a new file beside A and C, a backup beside B";
-    EXPECT_EQ(left[0].rfind(".A.info" + mark, 0), 0u) << left[0];
-    const std::string backup = left[1];
-    ASSERT_EQ(backup.rfind(".B.info" + mark + "backup-", 0), 0u) << backup;
-    EXPECT_EQ(ReadToolTypes("A"), Texts{"OLD"});
-
-    // A whole backup goes back into its torn icon. One cut short (empty, a prefix)
-    // is removed and its icon, which its writer never began to write, left alone.
-    // What a writer that is still there (pid 1) has made stays.
-    const std::string whole = ReadFileBytes(backup);
+    ASSERT_EQ(WaitFor(StartSaver("HALF", true, -1)), 0);
+    EXPECT_EQ(FilesIn(".").size(), 7u) << "new files beside A, B (its backup's, unnamed yet) and C";
+    // Under the lock every leftover is a dead writer's, whatever id it names.
     WriteFileBytes(".C.info.settings-1-a1b2c3", "busy");
-    for (std::size_t cut : {whole.size(), std::size_t{0}, old.size() / 2, whole.size() - 1}) {
-        SCOPED_TRACE(cut);
-        WriteFileBytes(backup, whole.substr(0, cut));
-        WriteFileBytes("B.info", cut == whole.size() ? std::string("torn") : old);
-        EXPECT_TRUE(WriteToolTypes("A", {"NEW"}));
-        EXPECT_EQ(FilesIn("."), (Texts{".C.info.settings-1-a1b2c3", "A.info", "B.info", "C.info", "Twin.info"}));
-        EXPECT_EQ(ReadFileBytes("Twin.info"), old);
+    WriteFileBytes(".C.info.settings-" + std::to_string((1ull << 32) + getpid()) + "-a1b2c3", "wraps");
+    EXPECT_TRUE(WriteToolTypes("A", {"NEW"}));
+    EXPECT_EQ(FilesIn("."), (Texts{"A.info", "B.info", "C.info", "Twin.info"}));
+    EXPECT_EQ(ReadToolTypes("B"), Texts{"OLD"});
+}
+
+// What a dry run and then a save do with each file under B's backup's name: the
+// folder after the dry run as before, the note it gives, B after the save, and
+// whether the file was left there (and named).
+TEST_F(IconSave, ABackupIsWrittenOnlyIntoTheIconItsWriterTore)
+{
+    ASSERT_EQ(mkdir("two", 0755), 0);
+    ASSERT_EQ(link("B.info", "two/B.info"), 0);
+    const std::string old = ReadFileBytes("B.info");
+    ASSERT_TRUE(WriteToolTypes("two/B", {"NEW"}));  // as long as the old one
+    const std::string now = ReadFileBytes("B.info");
+    ASSERT_TRUE(WriteToolTypes("two/B", {"OLD"}));
+    const std::size_t at = now.find("NEW");
+    ASSERT_EQ(now.size(), old.size());
+    const std::string torn = now.substr(0, at + 1) + old.substr(at + 1);                    // cut short
+    const std::string tornBack = old.substr(0, at + 1) + now[at + 1] + old.substr(at + 2);  // being put back
+    struct stat b = {}, c = {};
+    ASSERT_EQ(stat("B.info", &b), 0);
+    ASSERT_EQ(stat("C.info", &c), 0);
+    const std::string sealed = icon_files::SealedBackup(old, now, b);
+    std::string changed = sealed;
+    changed.back() ^= 1;
+    const std::string wraps = ".B.info.settings-" + std::to_string((1ull << 32) + getpid()) + "-backup-x";
+    WriteFileBytes("sealed", sealed);
+    const bool root = geteuid() == 0;
+    using enum IconSaveNoteKind;
+    struct Case {
+        const char *what;
+        std::string icon;    // B before the save
+        char kind;           // under the backup's name: a file, a link (l), a second link (h),
+        std::string backup;  // another user's file (u), a pipe (p), a folder (d)
+        IconSaveNoteKind outcome;
+    };
+    const Case cases[] = {
+        {"torn", torn, 'f', sealed, Restorable},
+        {"torn while put back", tornBack, 'f', sealed, Restorable},
+        {"holding the new bytes", now, 'f', sealed, Removable},
+        {"holding the old bytes", old, 'f', sealed, Removable},
+        {"a byte changed", torn, 'f', changed, LeftAlone},
+        {"of another icon", torn, 'f', icon_files::SealedBackup(old, now, c), LeftAlone},
+        {"of a text", "text AB", 'f', icon_files::SealedBackup("text 12", "text AB", b), LeftAlone},
+        {"a link to it", torn, 'l', "", LeftAlone},
+        {"with two links", torn, 'h', "", LeftAlone},
+        {"another user's", torn, 'u', sealed, root ? LeftAlone : Restorable},
+        {"a pipe", torn, 'p', "", LeftAlone},
+        {"a folder", torn, 'd', "", LeftAlone},
+    };
+    for (const Case &test : cases) {
+        SCOPED_TRACE(test.what);
+        for (const std::string &name : {std::string(".B.info.settings-1-backup-x"), wraps}) {
+            WriteFileBytes("B.info", test.icon);
+            ASSERT_TRUE(test.kind == 'l'   ? symlink("sealed", name.c_str()) == 0
+                        : test.kind == 'h' ? link("sealed", name.c_str()) == 0
+                        : test.kind == 'p' ? mkfifo(name.c_str(), 0600) == 0
+                        : test.kind == 'd' ? mkdir(name.c_str(), 0700) == 0
+                                           : (WriteFileBytes(name, test.backup), true));
+            ASSERT_TRUE(test.kind != 'u' || !root || chown(name.c_str(), kNobody, kNobody) == 0);
+            const Texts files = FilesIn(".");
+            BeginIconSave(true);
+            FreeDiskObject(GetDiskObject("A"));
+            EndIconSave();
+            EXPECT_EQ(FilesIn("."), files);
+            EXPECT_EQ(ReadFileBytes("B.info"), test.icon);
+            ASSERT_EQ(IconSaveNotes().size(), 1u);
+            EXPECT_EQ(IconSaveNotes()[0].kind, test.outcome);
+            EXPECT_EQ(IconSaveNotes()[0].file, name);
+            EXPECT_EQ(IconWriteProblem("B") != IconProblem::None, test.outcome == LeftAlone);
+
+            EXPECT_TRUE(WriteToolTypes("A", {"NEW"}));
+            EXPECT_EQ(ReadFileBytes("B.info"), test.outcome == Restorable ? old : test.icon);
+            EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(name)), test.outcome == LeftAlone);
+            EXPECT_EQ(IconSaveNotes().size(), test.outcome == LeftAlone ? 1u : 0u);
+            std::filesystem::remove_all(name);
+        }
     }
-    EXPECT_EQ(ReadToolTypes("A"), Texts{"NEW"});
+    // A save through the other link, after a writer died having written B whole:
+    // its change stays.
+    WriteFileBytes("B.info", now);
+    WriteFileBytes(wraps, sealed);
+    ASSERT_TRUE(WriteToolTypes("two/B", {"TWO"}));
+    EXPECT_TRUE(WriteToolTypes("A", {"NEW"}));
+    EXPECT_EQ(ReadToolTypes("B"), Texts{"TWO"});
 }
 
 TEST_F(IconSave, TwoSavesAtOnceEachWriteAllTheirIcons)

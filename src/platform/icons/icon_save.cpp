@@ -1,30 +1,44 @@
 // The save transaction. Every icon, after any save, even one killed at any moment
-// or failing at any call, holds its old bytes or its new ones, and nothing a
-// writer leaves behind is ever taken for an icon:
-// - A save takes the lock of each folder (flock on the folder itself) before it
-//   reads an icon there, and holds it until its icons are in place: two saves never
-//   interleave, and each reads what the other wrote.
-// - On taking a lock it clears what writers that are gone left in the folder: a new
-//   icon never renamed is removed; a backup whose seal holds is written back into
-//   its icon (its writer may have died while overwriting it); one whose seal does
-//   not hold is removed and its icon left alone (its writer died before it began
-//   to overwrite the icon). What live writers made is left alone.
+// or failing at any call, holds its old bytes or its new ones, and what a writer
+// leaves behind is written into an icon only when that writer tore it. The promise
+// is per icon, and assumes that every writer of these folders is this tool, that
+// one process runs one save at a time, and that a file system which refuses locks
+// to one process refuses them to all.
+// - A save takes the lock of each folder before it reads an icon there and holds
+//   it until its icons are in place: flock on the folder itself, else an open file
+//   description lock on ".settings-lock" beside the icons (removed before it is
+//   let go). Two saves never interleave, and each reads what the other wrote. Where
+//   neither lock can be had the save goes on and says so.
+// - While it holds the lock no other writer can be at work in the folder, so every
+//   leftover there is a dead writer's, whatever process id its name carries; the id
+//   is trusted (a live process's leftovers are left) only where there is no lock.
 // - An icon is replaced by a new file beside it (".NAME.info.settings-PID-XXXXXX")
 //   with the old one's owner, group, mode and extended attributes, flushed, then
 //   renamed over it, atomically; a new icon is renamed without replacing a file
-//   made meanwhile.
+//   made meanwhile. Leftover new files are removed.
 // - An icon with other hard links, or whose attributes the new file cannot have,
-//   is overwritten in place, but only once a backup of its old bytes
-//   (".NAME.info.settings-PID-backup-XXXXXX"), sealed with their length and
-//   checksum, has been flushed with its folder. A failed overwrite puts the old
-//   bytes back at once; the backup goes once the icon is whole.
-// - The new files and the backups are flushed together, each folder once before
-//   the in-place writes and once after the renames and removals.
+//   is overwritten in place, but only once a backup (".NAME.info.settings-PID-
+//   backup-XXXXXX") is on disk: the old bytes, the new ones, the icon's device and
+//   inode, sealed with a checksum of the bytes; written under a new file's name,
+//   flushed, renamed and its folder flushed, so that a backup is never cut short.
+// - A backup is written back only into the file it names, when that file holds
+//   what its writer's overwrite or restore leaves (old bytes, then new ones, then
+//   old ones again), and only when it is a regular file of one link, the icon's
+//   owner's or this user's, whose old bytes are an icon. One whose icon holds the
+//   old or the new bytes is removed. Anything else under a backup's name is left
+//   and named.
+// - A failed overwrite puts the old bytes back at once (three tries), else renames
+//   a new file holding them over the icon (its other links are lost); else the
+//   backup stays for the next save and the icon is named damaged.
+// - The new files and the backups are flushed together; the folders of in-place
+//   writes once before those writes, and every folder of the save once after its
+//   renames and removals.
 #include "platform/icons/icon_save.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +53,7 @@
 #include <unistd.h>
 
 #include "platform/formats/icon_file.h"
+#include "platform/formats/png_icon.h"
 #include "platform/icons/icon_files.h"
 
 namespace icon_files {
@@ -69,6 +84,8 @@ IconProblem WriteProblem(int error)
 // ".NAME.info.settings-PID-backup-XXXXXX" (the old one, while it is written in place).
 constexpr const char *kTempTag = ".settings-";
 constexpr const char *kBackupTag = "backup-";
+// The lock file where a folder cannot be locked itself.
+constexpr const char *kLockFile = ".settings-lock";
 
 // The process's id, asked once and again after a fork.
 pid_t ownPid = 0;
@@ -86,16 +103,8 @@ pid_t OwnPid()
 // permission bits less the umask; its name goes to path. -1 when none can be made.
 FileDescriptor MakeTempFile(const std::string &target, bool backup, mode_t mode, std::string &path)
 {
-    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    static std::minstd_rand random(
-        static_cast<std::uint_fast32_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^ OwnPid()));
-    const std::string stem = FolderOf(target) + "." + BaseOf(target) + kTempTag + std::to_string(OwnPid()) + "-" +
-                             (backup ? kBackupTag : "");
     for (int tries = 0; tries < 100; ++tries) {
-        path = stem;
-        for (int i = 0; i < 6; ++i) {
-            path += kLetters[random() % (sizeof kLetters - 1)];
-        }
+        path = TempName(target, backup);
         FileDescriptor file(open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
         if (file.valid() || errno != EEXIST) {
             return file;
@@ -121,20 +130,53 @@ bool WriteAllAt(int fd, const std::string &bytes)
     return true;
 }
 
-// Overwrites the file itself (its inode, owner, links and attributes stay) and
-// flushes it. IconProblem::None, or why it failed.
-IconProblem WriteInPlace(const std::string &path, const std::string &bytes)
+// Overwrites the open file with bytes and flushes it.
+bool OverwriteFile(int fd, const std::string &bytes)
 {
-    FileDescriptor file(open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    const bool ok = file.valid() && WriteAllAt(file.get(), bytes) &&
-                    ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0 && fsync(file.get()) == 0;
-    return ok ? IconProblem::None : WriteProblem(errno);
+    return WriteAllAt(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && fsync(fd) == 0;
 }
 
-// A backup holds the old bytes followed by a seal: a mark, their length and their
-// checksum, so that one cut short by a writer's death is known and never put back.
-constexpr char kSealMark[8] = {'S', 'E', 'T', 'B', 'A', 'C', 'K', '1'};
-constexpr std::size_t kSealSize = sizeof kSealMark + 16;
+// Overwrites the file itself (its inode, owner, links and attributes stay) and
+// flushes it. IconProblem::None, or why it failed; touched tells whether the file
+// was opened for the write (else it is as it was).
+IconProblem WriteInPlace(const std::string &path, const std::string &bytes, bool *touched = nullptr)
+{
+    FileDescriptor file(open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (touched != nullptr) {
+        *touched = file.valid();
+    }
+    return file.valid() && OverwriteFile(file.get(), bytes) ? IconProblem::None : WriteProblem(errno);
+}
+
+// Reads a whole open regular file of at most limit bytes.
+bool ReadOpenFile(int fd, std::size_t limit, std::string &bytes)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+        static_cast<std::uintmax_t>(st.st_size) > limit) {
+        return false;
+    }
+    bytes.assign(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t got = pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    char more;
+    return pread(fd, &more, 1, static_cast<off_t>(done)) == 0;
+}
+
+// A backup holds the old bytes, the new ones and a seal: a mark, both lengths, the
+// icon's device and inode, and a checksum of both kinds of bytes.
+constexpr char kSealMark[8] = {'S', 'E', 'T', 'B', 'A', 'C', 'K', '2'};
+constexpr std::size_t kSealSize = sizeof kSealMark + 5 * 8;
+constexpr std::size_t kBackupMaxSize = 2 * kIconMaxFileSize + kSealSize;
 
 std::uint64_t Checksum(const char *bytes, std::size_t size)
 {
@@ -152,26 +194,68 @@ void PutNumber(std::string &out, std::uint64_t value)
     }
 }
 
-std::string SealedBackup(const std::string &old)
+std::uint64_t GetNumber(const std::string &in, std::size_t at)
 {
-    std::string sealed = old;
-    sealed.append(kSealMark, sizeof kSealMark);
-    PutNumber(sealed, old.size());
-    PutNumber(sealed, Checksum(old.data(), old.size()));
-    return sealed;
+    std::uint64_t value = 0;
+    for (int i = 7; i >= 0; --i) {
+        value = value << 8 | static_cast<unsigned char>(in[at + static_cast<std::size_t>(i)]);
+    }
+    return value;
 }
 
-// The old bytes of a whole backup; false for one that is cut short or not sealed.
-bool OpenBackup(const std::string &path, std::string &old)
+// What a backup records.
+struct Backup {
+    std::string old, bytes;
+    std::uint64_t dev = 0, ino = 0;
+};
+
+// The backup's parts; false when it is not whole and sealed.
+bool OpenBackup(const std::string &sealed, Backup &backup)
 {
-    std::vector<std::uint8_t> bytes;
-    if (!ReadIconBytes(path, bytes) || bytes.size() < kSealSize) {
+    if (sealed.size() < kSealSize) {
         return false;
     }
-    old.assign(bytes.begin(), bytes.end() - kSealSize);
-    std::string seal(bytes.end() - kSealSize, bytes.end());
-    std::string expected = SealedBackup(old).substr(old.size());
-    return seal == expected;
+    const std::size_t seal = sealed.size() - kSealSize;
+    const std::uint64_t oldSize = GetNumber(sealed, seal + 8), newSize = GetNumber(sealed, seal + 16);
+    if (sealed.compare(seal, sizeof kSealMark, kSealMark, sizeof kSealMark) != 0 || oldSize > seal ||
+        newSize != seal - oldSize || GetNumber(sealed, seal + 40) != Checksum(sealed.data(), seal)) {
+        return false;
+    }
+    backup.old = sealed.substr(0, oldSize);
+    backup.bytes = sealed.substr(oldSize, newSize);
+    backup.dev = GetNumber(sealed, seal + 24);
+    backup.ino = GetNumber(sealed, seal + 32);
+    return true;
+}
+
+bool IsIcon(const std::string &bytes)
+{
+    const std::span<const std::uint8_t> span(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
+    IconLayout layout;
+    PngIconLayout png;
+    return IsPngIcon(span) ? ParsePngIcon(span, png) : ParseIcon(span, layout);
+}
+
+// Whether now is what overwriting old by bytes, or writing old back over such a
+// write, leaves: old bytes, then new ones, then old ones again, each part possibly
+// empty, as long as the longer of what was written and what was there.
+bool IsTornBetween(const std::string &now, const std::string &old, const std::string &bytes)
+{
+    const std::size_t size = now.size();
+    if (size < std::min(old.size(), bytes.size()) || size > std::max(old.size(), bytes.size())) {
+        return false;
+    }
+    std::size_t at = 0;
+    while (at < size && at < old.size() && now[at] == old[at]) {
+        ++at;
+    }
+    while (at < size && at < bytes.size() && now[at] == bytes[at]) {
+        ++at;
+    }
+    while (at < size && at < old.size() && now[at] == old[at]) {
+        ++at;
+    }
+    return at == size;
 }
 
 // The extended attributes of a file (ACLs among them), by name.
@@ -245,16 +329,18 @@ bool CopyAttributes(const std::string &path, int fd, const struct stat &st)
 }
 
 // One icon of the save being made: its new file written, waiting to be flushed and
-// put in place; or, when the file must keep its inode, the backup of the old one.
+// put in place; or, when the file must keep its inode, its backup.
 struct PendingWrite {
     std::string target;
-    std::string temp;     // the new file, or the backup when written in place
+    std::string temp;     // the new file, or the backup until it is whole
+    std::string backup;   // in place: the backup once it is whole and named so
     FileDescriptor file;  // temp's
     int folder = -1;      // the locked folder's (held by its FolderLock)
     bool create = false;  // no file before: one made meanwhile is never replaced
     bool inPlace = false;
+    struct stat st {};  // in place: the old file's status
     std::string bytes;  // in place: the new bytes
-    std::string old;    // in place: the old bytes, as the backup holds them
+    std::string old;    // in place: the old bytes
     IconProblem problem = IconProblem::None;
     void Fail(IconProblem why) { problem = problem == IconProblem::None ? why : problem; }
 };
@@ -262,18 +348,24 @@ struct PendingWrite {
 struct FolderLock {
     std::string folder;  // as the save named it
     FileDescriptor fd;
-    bool known = false;  // its identity, asked for once a save locks a second folder
+    FileDescriptor lockFile;  // kLockFile's, where the folder itself cannot be locked
+    bool known = false;       // its identity, asked for once a save locks a second folder
     dev_t dev = 0;
     ino_t ino = 0;
 };
 
 bool saving = false;
+bool dryRun = false;
 std::vector<FolderLock> lockedFolders;
 std::vector<PendingWrite> pendingWrites;
+std::vector<IconSaveNote> saveNotes;
 
-bool ProcessIsGone(pid_t pid)
+// Whether the process that wrote a leftover may still be at work: its id names a
+// process, and not this one (which runs one save at a time).
+bool WriterMayLive(unsigned long long pid)
 {
-    return pid == OwnPid() || (kill(pid, 0) != 0 && errno == ESRCH);
+    return pid > 0 && pid <= INT_MAX && static_cast<pid_t>(pid) != OwnPid() &&
+           !(kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
 }
 
 // Fills in the identity of a locked folder, false when it cannot be had.
@@ -288,16 +380,13 @@ bool KnowFolder(FolderLock &lock)
     return lock.known;
 }
 
-// Puts back or removes what writers that are gone left beside the icons of the
-// folder: a new icon never renamed is removed; a whole backup is written back into
-// its icon (that save never finished, the icon may be torn) and then removed; a
-// backup cut short is removed, its icon untouched (the writer died before it began
-// to write the icon). fd is the folder's, not yet read.
-void ClearLeftovers(const std::string &folder, int fd)
+// The names in the folder fd that may be a writer's leftovers.
+std::vector<std::string> LeftoverNames(int fd)
 {
     std::vector<std::string> names;
     alignas(struct dirent64) char buffer[16384];
     ssize_t got;
+    lseek(fd, 0, SEEK_SET);
     while ((got = getdents64(fd, buffer, sizeof buffer)) > 0) {
         for (ssize_t at = 0; at < got;) {
             const auto *entry = reinterpret_cast<const struct dirent64 *>(buffer + at);
@@ -307,45 +396,98 @@ void ClearLeftovers(const std::string &folder, int fd)
             }
         }
     }
-    for (const std::string &name : names) {
-        std::size_t tag = name.rfind(kTempTag);
-        if (name[0] != '.' || tag == std::string::npos || tag < 1 + std::strlen(kIconSuffix) ||
-            name.compare(tag - std::strlen(kIconSuffix), std::strlen(kIconSuffix), kIconSuffix) != 0) {
+    return names;
+}
+
+// A leftover's name taken apart: the name of the icon it is beside, its writer's
+// id (ULLONG_MAX when it names no process) and whether it is a backup.
+bool SplitLeftoverName(const std::string &name, std::string &icon, unsigned long long &pid, bool &backup)
+{
+    const std::size_t suffix = std::strlen(kIconSuffix);
+    const std::size_t tag = name.rfind(kTempTag);
+    if (name[0] != '.' || tag == std::string::npos || tag < 1 + suffix ||
+        name.compare(tag - suffix, suffix, kIconSuffix) != 0) {
+        return false;
+    }
+    const char *rest = name.c_str() + tag + std::strlen(kTempTag);
+    char *end = nullptr;
+    errno = 0;
+    pid = std::strtoull(rest, &end, 10);
+    if (*rest < '0' || *rest > '9' || *end != '-') {
+        return false;
+    }
+    pid = errno == ERANGE ? ULLONG_MAX : pid;
+    backup = std::strncmp(end + 1, kBackupTag, std::strlen(kBackupTag)) == 0;
+    icon = name.substr(1, tag - 1);
+    return true;
+}
+
+enum class BackupState {
+    Spent,    // its icon holds the old or the new bytes
+    Torn,     // its icon holds what its writer's overwrite leaves
+    Foreign,  // anything else: not provably a backup its icon's writer left
+};
+
+// Judges the backup name beside icon in the folder fd, opening neither through a
+// link; the icon is left open in iconFile (for writing where it may be).
+BackupState JudgeBackup(int fd, const std::string &name, const std::string &icon, Backup &backup,
+                        FileDescriptor &iconFile)
+{
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+    FileDescriptor file(openat(fd, name.c_str(), O_RDONLY | kFlags));
+    struct stat own, st;
+    std::string sealed, now;
+    if (!file.valid() || fstat(file.get(), &own) != 0 || !S_ISREG(own.st_mode) || own.st_nlink != 1 ||
+        !ReadOpenFile(file.get(), kBackupMaxSize, sealed) || !OpenBackup(sealed, backup) || !IsIcon(backup.old)) {
+        return BackupState::Foreign;
+    }
+    iconFile = FileDescriptor(openat(fd, icon.c_str(), O_RDWR | kFlags));
+    if (!iconFile.valid() && errno != ENOENT && errno != ELOOP) {
+        iconFile = FileDescriptor(openat(fd, icon.c_str(), O_RDONLY | kFlags));
+    }
+    if (!iconFile.valid() || fstat(iconFile.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != backup.dev ||
+        st.st_ino != backup.ino || (own.st_uid != st.st_uid && own.st_uid != geteuid()) ||
+        !ReadOpenFile(iconFile.get(), kIconMaxFileSize, now)) {
+        return BackupState::Foreign;
+    }
+    if (now == backup.old || now == backup.bytes) {
+        return BackupState::Spent;
+    }
+    return IsTornBetween(now, backup.old, backup.bytes) ? BackupState::Torn : BackupState::Foreign;
+}
+
+// Puts back or removes what writers that are gone left beside the icons of the
+// folder fd: a new icon never renamed is removed, a backup is written back into
+// the icon its writer tore and removed, or removed when its icon is whole; any
+// other file under a backup's name is left and named. Without the lock the
+// leftovers of processes that may be alive are left too. A dry run only notes what
+// a save would do.
+void ClearLeftovers(const std::string &folder, int fd, bool locked)
+{
+    for (const std::string &name : LeftoverNames(fd)) {
+        std::string icon;
+        unsigned long long pid = 0;
+        bool isBackup = false;
+        if (!SplitLeftoverName(name, icon, pid, isBackup) || (!locked && WriterMayLive(pid))) {
             continue;
         }
-        const char *rest = name.c_str() + tag + std::strlen(kTempTag);
-        char *end = nullptr;
-        long pid = std::strtol(rest, &end, 10);
-        if (end == rest || *end != '-' || pid <= 0 || !ProcessIsGone(static_cast<pid_t>(pid))) {
-            continue;
-        }
-        std::string leftover = folder + name;
-        if (std::strncmp(end + 1, kBackupTag, std::strlen(kBackupTag)) != 0) {
-            unlink(leftover.c_str());
-            continue;
-        }
-        std::string icon = folder + name.substr(1, tag - 1);
-        std::string old, now;
-        if (!OpenBackup(leftover, old)) {
-            unlink(leftover.c_str());
-            continue;
-        }
-        // An icon removed since is left removed; one still whole is not written.
-        std::vector<std::uint8_t> bytes;
-        FileReadStatus status = ReadWholeFile(icon.c_str(), kIconMaxFileSize, bytes);
-        bool same = status == FileReadStatus::Ok && std::equal(bytes.begin(), bytes.end(), old.begin(), old.end());
-        if (status == FileReadStatus::Missing || same || WriteInPlace(icon, old) == IconProblem::None) {
-            unlink(leftover.c_str());
+        const std::string path = folder + name;
+        Backup backup;
+        FileDescriptor iconFile;
+        const BackupState state = isBackup ? JudgeBackup(fd, name, icon, backup, iconFile) : BackupState::Spent;
+        if (state == BackupState::Foreign) {
+            saveNotes.push_back({IconSaveNoteKind::LeftAlone, path, ""});
+        } else if (dryRun) {
+            saveNotes.push_back(state == BackupState::Spent
+                                    ? IconSaveNote{IconSaveNoteKind::Removable, path, ""}
+                                    : IconSaveNote{IconSaveNoteKind::Restorable, path, folder + icon});
+        } else if (state == BackupState::Spent || OverwriteFile(iconFile.get(), backup.old)) {
+            unlinkat(fd, name.c_str(), 0);
+        } else {
+            saveNotes.push_back({IconSaveNoteKind::Restorable, path, folder + icon});
         }
     }
 }
-
-// Prepares the replacement of target by bytes. Normally a new file beside it,
-// written and given the old one's owner, group, mode and extended attributes, to be
-// renamed over it. When those cannot all be kept, or the file has other hard links,
-// the old bytes are copied into a backup beside it and the file is later written in
-// place. existing holds the old file's status, or null when there is none. On
-// failure nothing is left behind.
 
 void SyncPending(PendingWrite &write)
 {
@@ -373,8 +515,8 @@ void SyncPendingFiles()
     }
 }
 
-// Flushes the folders of the given writes, each once; the writes of a folder that
-// fails fail.
+// Flushes the folders of the writes (of the in-place ones only, or of all), each
+// folder once; the writes of a folder that fails fail.
 void SyncFolders(bool inPlaceOnly)
 {
     std::vector<int> folders;
@@ -396,19 +538,178 @@ void SyncFolders(bool inPlaceOnly)
     }
 }
 
+// Gives a whole, flushed backup its backup's name.
+bool NameBackup(PendingWrite &write)
+{
+    for (int tries = 0; tries < 100; ++tries) {
+        const std::string name = TempName(write.target, true);
+        if (renameat2(AT_FDCWD, write.temp.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0 ||
+            (errno == EINVAL && rename(write.temp.c_str(), name.c_str()) == 0)) {
+            write.backup = name;
+            return true;
+        }
+        if (errno != EEXIST) {
+            return false;
+        }
+    }
+    return false;
+}
+
+// Puts the old bytes back after a failed overwrite: in place, three tries; else a
+// new file holding them, with as many of the icon's attributes as it can have, is
+// renamed over the icon, whose other links then no longer share it.
+bool PutOldBack(PendingWrite &write)
+{
+    for (int tries = 0; tries < 3; ++tries) {
+        if (WriteInPlace(write.target, write.old) == IconProblem::None) {
+            return true;
+        }
+    }
+    std::string temp;
+    FileDescriptor file = MakeTempFile(write.target, false, write.st.st_mode & 07777, temp);
+    if (!file.valid()) {
+        return false;
+    }
+    bool ok = WriteAllAt(file.get(), write.old);
+    if (ok) {
+        CopyAttributes(write.target, file.get(), write.st);  // as many as it can have
+    }
+    ok = ok && fsync(file.get()) == 0;
+    ok = file.Close() && ok && rename(temp.c_str(), write.target.c_str()) == 0;
+    if (!ok) {
+        unlink(temp.c_str());
+        return false;
+    }
+    write.problem = IconProblem::LinkLost;
+    return true;
+}
+
+// Overwrites an icon in place once its backup is on disk; the backup goes once
+// the icon is whole, old or new, and stays for the next save while it is not.
+void PutInPlace(PendingWrite &write)
+{
+    if (write.problem == IconProblem::None) {
+        bool touched = false;
+        write.Fail(WriteInPlace(write.target, write.bytes, &touched));
+        if (write.problem != IconProblem::None && touched && !PutOldBack(write)) {
+            write.problem = IconProblem::Damaged;
+            saveNotes.push_back({IconSaveNoteKind::Restorable, write.backup, write.target});
+            return;
+        }
+    }
+    unlink((write.backup.empty() ? write.temp : write.backup).c_str());
+}
+
+// Takes the lock of a folder: flock on the folder itself; where the file system
+// has no flock, an open file description lock on kLockFile beside the icons (a dry
+// run makes none). The first folder of a save is waited for; further ones for a few
+// seconds, so that two saves that take folders in other orders never wait for each
+// other for ever. 1 when locked, 0 when the file system gives no lock, -1 failed.
+int TakeLock(FolderLock &lock, bool wait)
+{
+    const int fd = lock.fd.get();
+    for (int tries = 0;; ++tries) {
+        if (flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB) == 0) {
+            return 1;
+        }
+        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) {
+            break;
+        }
+        if ((errno != EINTR && errno != EWOULDBLOCK) || tries >= 100) {
+            return -1;
+        }
+        if (errno == EWOULDBLOCK) {
+            usleep(50000);
+        }
+    }
+    for (int tries = 0; !dryRun; ++tries) {
+        lock.lockFile =
+            FileDescriptor(openat(fd, kLockFile, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666));
+        if (!lock.lockFile.valid()) {
+            return 0;
+        }
+        struct flock range {};
+        range.l_type = F_WRLCK;
+        range.l_whence = SEEK_SET;
+        if (fcntl(lock.lockFile.get(), wait ? F_OFD_SETLKW : F_OFD_SETLK, &range) == 0) {
+            // The holder waited for removes the file before it lets go: then a new one.
+            struct stat held, named;
+            if (fstat(lock.lockFile.get(), &held) == 0 && fstatat(fd, kLockFile, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+                return 1;
+            }
+            continue;
+        }
+        const int error = errno;
+        lock.lockFile.Close();
+        const bool busy = error == EAGAIN || error == EACCES;
+        if (error != EINTR && (!busy || wait || tries >= 100)) {
+            errno = error;
+            return busy ? -1 : 0;
+        }
+        if (busy) {
+            usleep(50000);
+        }
+    }
+    return 0;
+}
+
 }  // namespace
+
+std::string TempName(const std::string &target, bool backup)
+{
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::minstd_rand random(
+        static_cast<std::uint_fast32_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^ OwnPid()));
+    std::string path = FolderOf(target) + "." + BaseOf(target) + kTempTag + std::to_string(OwnPid()) + "-" +
+                       (backup ? kBackupTag : "");
+    for (int i = 0; i < 6; ++i) {
+        path += kLetters[random() % (sizeof kLetters - 1)];
+    }
+    return path;
+}
+
+std::string SealedBackup(const std::string &old, const std::string &bytes, const struct stat &icon)
+{
+    std::string sealed = old + bytes;
+    const std::uint64_t checksum = Checksum(sealed.data(), sealed.size());
+    sealed.append(kSealMark, sizeof kSealMark);
+    PutNumber(sealed, old.size());
+    PutNumber(sealed, bytes.size());
+    PutNumber(sealed, icon.st_dev);
+    PutNumber(sealed, icon.st_ino);
+    PutNumber(sealed, checksum);
+    return sealed;
+}
+
+bool ForeignLeftoverBeside(const std::string &target)
+{
+    FileDescriptor fd(open(OpenableFolder(FolderOf(target)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid()) {
+        return false;
+    }
+    for (const std::string &name : LeftoverNames(fd.get())) {
+        std::string icon;
+        unsigned long long pid = 0;
+        bool isBackup = false;
+        Backup backup;
+        FileDescriptor iconFile;
+        if (SplitLeftoverName(name, icon, pid, isBackup) && isBackup && icon == BaseOf(target) &&
+            JudgeBackup(fd.get(), name, icon, backup, iconFile) == BackupState::Foreign) {
+            return true;
+        }
+    }
+    return false;
+}
 
 bool IconSaveOpen()
 {
     return saving;
 }
 
-// Takes the lock of a folder for the rest of the save: flock on the folder itself,
-// which leaves no file behind, needs no write permission and ends with its holder.
-// The first folder is waited for; further ones for a few seconds, so that two saves
-// that take folders in other orders never wait for each other for ever. Then the
-// leftovers of writers that are gone are cleared. Returns the folder's descriptor,
-// kept until the end of the save, or -1.
+// Takes the lock of a folder for the rest of the save (TakeLock), which leaves no
+// file behind and ends with its holder, then clears the leftovers of writers that
+// are gone. Returns the folder's descriptor, kept until the end of the save, or -1.
 int LockFolder(const std::string &folder)
 {
     for (const FolderLock &lock : lockedFolders) {
@@ -419,7 +720,9 @@ int LockFolder(const std::string &folder)
     // Reading the folder for leftovers leaves its access time alone where the process
     // may ask that (its owner, or privileged): a changed time costs each flush a write.
     const std::string openable = OpenableFolder(folder);
-    FolderLock made{folder, FileDescriptor(open(openable.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOATIME))};
+    FolderLock made;
+    made.folder = folder;
+    made.fd = FileDescriptor(open(openable.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOATIME));
     if (!made.fd.valid() && errno == EPERM) {
         made.fd = FileDescriptor(open(openable.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }
@@ -432,23 +735,15 @@ int LockFolder(const std::string &folder)
         }
     }
     const int fd = made.fd.get();
-    const bool wait = lockedFolders.empty();
-    for (int tries = 0;; ++tries) {
-        if (flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB) == 0) {
-            break;
-        }
-        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) {
-            break;  // a file system without locks: written unlocked
-        }
-        if ((errno != EINTR && errno != EWOULDBLOCK) || tries >= 100) {
-            return -1;
-        }
-        if (errno == EWOULDBLOCK) {
-            usleep(50000);
-        }
+    const int locked = TakeLock(made, lockedFolders.empty());
+    if (locked < 0) {
+        return -1;
+    }
+    if (locked == 0) {
+        saveNotes.push_back({IconSaveNoteKind::Unlocked, openable, ""});
     }
     lockedFolders.push_back(std::move(made));
-    ClearLeftovers(folder, fd);
+    ClearLeftovers(folder, fd, locked > 0);
     return fd;
 }
 
@@ -456,9 +751,9 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
                  const std::vector<std::uint8_t> *read, IconProblem &problem)
 {
     PendingWrite write;
-    write.folder = LockFolder(FolderOf(target));
+    write.folder = dryRun ? -1 : LockFolder(FolderOf(target));
     if (write.folder < 0) {
-        problem = WriteProblem(errno);
+        problem = dryRun ? IconProblem::WriteFailed : WriteProblem(errno);
         return false;
     }
     write.target = target;
@@ -494,8 +789,11 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
             return false;
         }
         write.old.assign((read != nullptr ? read : &again)->begin(), (read != nullptr ? read : &again)->end());
-        write.file = MakeTempFile(target, true, 0600, write.temp);
-        if (!write.file.valid() || !WriteAllAt(write.file.get(), SealedBackup(write.old))) {
+        write.st = *existing;
+        write.bytes = bytes;
+        // Under a new file's name until it is whole and flushed.
+        write.file = MakeTempFile(target, false, 0600, write.temp);
+        if (!write.file.valid() || !WriteAllAt(write.file.get(), SealedBackup(write.old, bytes, *existing))) {
             problem = WriteProblem(errno);
             if (write.file.valid()) {
                 write.file.Close();
@@ -503,7 +801,6 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
             }
             return false;
         }
-        write.bytes = bytes;
     }
     pendingWrites.push_back(std::move(write));
     return true;
@@ -513,37 +810,37 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
 
 using namespace icon_files;
 
-void BeginIconSave()
+void BeginIconSave(bool dry)
 {
+    if (!saving) {
+        saveNotes.clear();
+        dryRun = dry;
+    }
     saving = true;
+}
+
+const std::vector<IconSaveNote> &IconSaveNotes()
+{
+    return saveNotes;
 }
 
 std::vector<IconProblem> EndIconSave()
 {
-    // The new files and the backups reach the disk together; a backup's name too
-    // before its icon is overwritten.
+    // The new files and the backups reach the disk together; a backup's name and
+    // its folder too before its icon is overwritten.
     SyncPendingFiles();
+    for (PendingWrite &write : pendingWrites) {
+        if (write.inPlace && write.problem == IconProblem::None && !NameBackup(write)) {
+            write.Fail(WriteProblem(errno));
+        }
+    }
     SyncFolders(true);
     for (PendingWrite &write : pendingWrites) {
         if (!write.file.Close()) {
             write.Fail(WriteProblem(errno));
         }
         if (write.inPlace) {
-            // A failed write puts the old bytes back at once; the backup stays while
-            // they may not be, for the next save to put back.
-            if (write.problem == IconProblem::None) {
-                write.Fail(WriteInPlace(write.target, write.bytes));
-                if (write.problem != IconProblem::None) {
-                    bool restored = false;
-                    for (int tries = 0; tries < 3 && !restored; ++tries) {
-                        restored = WriteInPlace(write.target, write.old) == IconProblem::None;
-                    }
-                    if (!restored) {
-                        continue;
-                    }
-                }
-            }
-            unlink(write.temp.c_str());
+            PutInPlace(write);
             continue;
         }
         if (write.problem == IconProblem::None) {
@@ -564,8 +861,14 @@ std::vector<IconProblem> EndIconSave()
     for (const PendingWrite &write : pendingWrites) {
         problems.push_back(write.problem);
     }
+    for (FolderLock &lock : lockedFolders) {
+        if (lock.lockFile.valid()) {
+            unlinkat(lock.fd.get(), kLockFile, 0);  // while it is held
+        }
+    }
     pendingWrites.clear();
     lockedFolders.clear();
     saving = false;
+    dryRun = false;
     return problems;
 }

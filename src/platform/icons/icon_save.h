@@ -24,4 +24,15 @@ int LockFolder(const std::string &folder);
 bool ReplaceFile(const std::string &target, const struct stat *existing, const std::string &bytes,
                  const std::vector<std::uint8_t> *read, IconProblem &problem);
 
+// A new name for a temporary file of this writer beside target (a backup's too).
+std::string TempName(const std::string &target, bool backup);
+
+// The backup written before target is overwritten in place: its old bytes, the new
+// ones, and the identity of the file icon names, sealed.
+std::string SealedBackup(const std::string &old, const std::string &bytes, const struct stat &icon);
+
+// Whether a file under a backup's name beside target is not one a save would put
+// back or remove (it would be left alone and named).
+bool ForeignLeftoverBeside(const std::string &target);
+
 }  // namespace icon_files

@@ -297,7 +297,10 @@ IconProblem IconWriteProblem(const char *name)
     }
     // The new file needs about as much room as the old one.
     const auto room = static_cast<std::uintmax_t>(geteuid() == 0 ? fs.f_bfree : fs.f_bavail) * fs.f_frsize;
-    return known && room < static_cast<std::uintmax_t>(st.st_size) ? IconProblem::NoSpace : IconProblem::None;
+    if (known && room < static_cast<std::uintmax_t>(st.st_size)) {
+        return IconProblem::NoSpace;
+    }
+    return ForeignLeftoverBeside(target) ? IconProblem::ForeignLeftover : IconProblem::None;
 }
 
 IconImageFormat IconImageKind(const DiskObject *icon)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 struct IconFile;  // the parsed file
@@ -23,6 +24,9 @@ enum class IconProblem {
     ReadOnlyFileSystem,  // its file system is mounted read-only
     Changed,             // replaced or changed by another program while being saved
     WriteFailed,         // any other failure of the write
+    LinkLost,            // not written; its old bytes put back as a new file, without its other hard links
+    Damaged,             // neither written nor put back; its backup stays for the next save
+    ForeignLeftover,     // beside it a file under its backup's name that no save wrote for it
 };
 
 struct DiskObject {
@@ -61,9 +65,24 @@ IconProblem IconPutProblem();
 // prepares each new file. EndIconSave flushes them together, puts them in place,
 // flushes each folder once and releases the locks. It returns, for each icon
 // prepared in order, IconProblem::None when it was written, else why not (the icon
-// then holds its old bytes). BeginIconSave within a save continues it.
-void BeginIconSave();
+// then holds its old bytes, but for LinkLost and Damaged). BeginIconSave within a
+// save continues it. A dry run locks and reads but writes nothing, leftovers
+// included: IconSaveNotes then says what a save would clear.
+void BeginIconSave(bool dryRun = false);
 std::vector<IconProblem> EndIconSave();
+
+// What the save being made, or the last one, met besides its icons' problems, each
+// naming a file (with its folder): a folder it could not lock and wrote unlocked; a
+// file under a backup's name left alone (not provably a backup its icon's writer
+// left); in a dry run, a leftover a save removes; a backup a save puts back into
+// icon (in a dry run, or when a save left icon damaged or could not put it back).
+enum class IconSaveNoteKind { Unlocked, LeftAlone, Removable, Restorable };
+struct IconSaveNote {
+    IconSaveNoteKind kind;
+    std::string file;
+    std::string icon;
+};
+const std::vector<IconSaveNote> &IconSaveNotes();
 
 // Frees an icon GetDiskObject gave, with the file it holds.
 void FreeDiskObject(DiskObject *icon);
@@ -80,7 +99,9 @@ IconProblem IconReadProblem();
 int IconReadError();
 
 // Whether PutDiskObject would refuse to replace the icon now, and why: None when
-// it is an icon that may be written. Absent when there is no file. Writes nothing.
+// it is an icon that may be written. Absent when there is no file. ForeignLeftover
+// for one that may be written, beside which a save would leave a file under its
+// backup's name. Writes nothing.
 IconProblem IconWriteProblem(const char *name);
 
 // The richest image format an icon's file holds: PNG, an OS 3.5 FORM ICON, a
