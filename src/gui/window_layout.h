@@ -2,11 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "state/window_handles.h"
 
 // "$VER: name version (date)", kept as plain text in the program.
 extern const char versionString[];
+// The version number of versionString ("1.3").
+std::string VersionNumber();
+// The program's copyright line.
+extern const char programCopyright[];
 
 // Where the fps slider stands for a rate: the full rate when there is none yet
 // (the limit was never on).

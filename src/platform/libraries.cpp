@@ -34,6 +34,7 @@ Interface interfaces[kServiceCount];
 std::vector<std::string> callLog;
 
 QApplication *ownApplication = nullptr;
+DisplayFault displayFault;
 int qtArgc = 1;
 char qtProgramName[] = "Settings";
 char *defaultArgv[] = {qtProgramName, nullptr};
@@ -130,12 +131,14 @@ bool X11DisplayOpens()
 {
     const char *display = std::getenv("DISPLAY");
     if (display == nullptr || display[0] == '\0') {
+        displayFault = {DisplayFault::NotSet, "DISPLAY"};
         return false;
     }
     EndDisplayProbe();
     displayProbe = xcb_connect(display, nullptr);
     if (xcb_connection_has_error(displayProbe) != 0) {
         EndDisplayProbe();
+        displayFault = {DisplayFault::CannotOpen, display};
         return false;
     }
     return true;
@@ -148,6 +151,7 @@ bool WaylandDisplayOpens()
     if (path[0] != '/') {
         const char *runtime = std::getenv("XDG_RUNTIME_DIR");
         if (runtime == nullptr || runtime[0] == '\0') {
+            displayFault = {DisplayFault::NotSet, "XDG_RUNTIME_DIR"};
             return false;
         }
         path = std::string(runtime) + "/" + path;
@@ -164,6 +168,9 @@ bool WaylandDisplayOpens()
     }
     bool ok = connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
     close(fd);
+    if (!ok) {
+        displayFault = {DisplayFault::CannotOpen, path};
+    }
     return ok;
 }
 
@@ -176,6 +183,7 @@ bool WaylandPluginInstalled()
 // Whether QApplication can be created without Qt ending the process.
 bool DisplayCanOpen()
 {
+    displayFault = {};
     std::string platform = QtPlatformName();
     if (platform == "offscreen" || platform == "minimal") {
         return true;
@@ -189,7 +197,16 @@ bool DisplayCanOpen()
     if (!platform.empty()) {
         return true;  // another plugin (eglfs, vnc, ...): left to Qt
     }
-    return X11DisplayOpens() || (WaylandDisplayOpens() && WaylandPluginInstalled());
+    if (X11DisplayOpens()) {
+        return true;
+    }
+    const DisplayFault x11 = displayFault;  // X11 is the one named when neither opens
+    displayFault = {};
+    if (WaylandDisplayOpens() && WaylandPluginInstalled()) {
+        return true;
+    }
+    displayFault = x11;
+    return false;
 }
 
 bool ConnectDisplay()
@@ -240,6 +257,7 @@ Library *OpenLibrary(const char *name, std::uint32_t version)
         return nullptr;
     }
     Library *base = &bases[index];
+    displayFault = {};
     if (base->lib_OpenCnt == 0 && std::strcmp(name, "intuition.library") == 0 && !ConnectDisplay()) {
         callLog.push_back("open-failed " + entry);
         return nullptr;
@@ -291,6 +309,11 @@ void CloseLibrary(Library *base)
     if (base->lib_OpenCnt == 0 && std::strcmp(base->lib_Name, "intuition.library") == 0) {
         DisconnectDisplay();
     }
+}
+
+DisplayFault LastDisplayFault()
+{
+    return displayFault;
 }
 
 const std::vector<std::string> &LibraryCallLog()

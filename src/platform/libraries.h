@@ -43,6 +43,15 @@ void CloseLibrary(Library *base);
 // -platform there counts as QT_QPA_PLATFORM). Both must live for the whole run.
 void SetDisplayArguments(int argc, char **argv);
 
+// Why the last opening of intuition.library had no display: a variable it
+// needs is not set (name: the variable), or the display it names cannot be
+// opened (name: the display).
+struct DisplayFault {
+    enum Kind { None, NotSet, CannotOpen } kind = None;
+    std::string name;
+};
+DisplayFault LastDisplayFault();
+
 // Record of the calls, one entry each: "open dos.library 39", "open-failed
 // icon.library 39", "get dos.library", "get-failed asl.library", "drop
 // dos.library", "close dos.library".

@@ -22,6 +22,7 @@
 #include <QTextDocumentFragment>
 #include <QToolButton>
 
+#include "platform/toolkit/access_keys.h"
 #include "platform/toolkit/gadget.h"
 #include "platform/toolkit/places.h"
 #include "platform/toolkit/window.h"
@@ -444,10 +445,13 @@ Object *NewWindow(const TagItem *tags)
     w->setCentralWidget(root->widget);
     root->parent = obj;
     obj->children.push_back(root);
+    QString menuKeys;
     if (strip != nullptr) {
-        w->setMenuBar(qobject_cast<QMenuBar *>(strip->widget.data()));
+        auto *bar = qobject_cast<QMenuBar *>(strip->widget.data());
+        w->setMenuBar(bar);
         strip->parent = obj;
         obj->children.push_back(strip);
+        menuKeys = MarkActionKeys(bar->actions());
     }
     for (const TagItem *item = tags; item != nullptr && item->ti_Tag != TAG_DONE; ++item) {
         if (item->ti_Tag == MUIA_Window_Title || item->ti_Tag == MUIA_Window_ID) {
@@ -458,6 +462,7 @@ Object *NewWindow(const TagItem *tags)
     RememberObject(obj);
     UpdateTabOrder(obj);
     NameControls(root);
+    MarkButtonKeys(root, menuKeys);
     // F10 opens the menu bar; the arrow keys walk it.
     auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), w);
     QObject::connect(menuKey, &QShortcut::activated, w, [w] {
