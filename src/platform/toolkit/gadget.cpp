@@ -268,6 +268,8 @@ QLabel *NewTextLabel(const Gadget *obj)
         break;
     }
     label->setTextInteractionFlags(Qt::NoTextInteraction);
+    // A text is as tall as its lines: a window made taller gives the room to its controls.
+    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     return label;
 }
 
