@@ -10,7 +10,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSet>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStringEncoder>
@@ -125,6 +129,39 @@ TEST_P(LanguageWindowsTest, NoWindowShowsEnglish)
 }
 
 INSTANTIATE_TEST_SUITE_P(GermanAndFrench, LanguageWindowsTest, ::testing::Values("de", "fr"));
+
+// In every language each menu title and button of the window has an Alt key,
+// no two the same.
+TEST_F(WindowTest, AccessKeysDifferInEveryLanguage)
+{
+    for (const char *language : {"", "da", "de", "es", "fr", "it", "nl", "nb", "pl", "pt", "fi", "sv", "cs", "el", "ru"}) {
+        SCOPED_TRACE(language);
+        ScopedCatalogEnvironment environment(BUILD_DIR, language);
+        Shutdown(0);
+        ResetProgramState();
+        ASSERT_EQ(OpenLibraries(), 0);
+        ASSERT_NE(Build(), nullptr);
+        SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
+        IPTR window = 0;
+        GetAttr(MUIA_Window_Window, mainWindow, &window);
+        auto *widget = reinterpret_cast<QWidget *>(window);
+        ASSERT_NE(widget, nullptr);
+        QStringList texts;
+        for (QAction *title : widget->findChild<QMenuBar *>()->actions()) {
+            texts << title->text();
+        }
+        for (QPushButton *button : widget->findChildren<QPushButton *>()) {
+            texts << button->text();
+        }
+        EXPECT_EQ(texts.size(), 7);
+        QSet<QKeySequence> keys;
+        for (const QString &text : texts) {
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            EXPECT_FALSE(key.isEmpty() || keys.contains(key)) << text.toStdString();
+            keys.insert(key);
+        }
+    }
+}
 
 // A catalog set: the language, the catalogs' folder, the set (MIBenum and the
 // name the texts are written in; null: the bytes as given) and two texts.
