@@ -27,10 +27,14 @@
 #include <string>
 
 #include "document.h"
+#include "platform/locale.h"
 #include "viewer_texts.h"
 #include "viewer_window.h"
 
 namespace {
+
+constexpr int kHelpColumns = 80;  // no line of --help is wider
+const char *commandName = SETTINGS_VIEWER_NAME;
 
 bool HaveDisplay()
 {
@@ -43,10 +47,17 @@ bool HaveDisplay()
     return false;
 }
 
+// The catalog's texts name the program SettingsViewer; shown, they name the command as it was run.
+QString NamingCommand(QString text)
+{
+    return text.replace(QLatin1String("SettingsViewer"), QString::fromLocal8Bit(commandName));
+}
+
 int CannotShow(const QByteArray &path, const QString &reason)
 {
-    std::fprintf(stderr, "%s\n",
-                 ViewerText(TXT_CANNOT_SHOW).arg(QFile::decodeName(path), reason).toLocal8Bit().constData());
+    std::fprintf(
+        stderr, "%s\n",
+        NamingCommand(ViewerText(TXT_CANNOT_SHOW)).arg(QFile::decodeName(path), reason).toLocal8Bit().constData());
     return 1;
 }
 
@@ -112,27 +123,9 @@ const char *ProgramName(const char *argv0)
 
 int PrintHelp(const char *program)
 {
-    std::printf("Usage: %s [--] FILE\n"
-                "  or:  %s --nodes FILE\n"
-                "  or:  %s --text FILE [NODE]\n"
-                "Shows a plain text, HTML, Markdown or AmigaGuide document in a window until it\n"
-                "is closed, or lists and prints the nodes of an AmigaGuide document without a\n"
-                "display. Links that would run a command are shown and never run.\n"
-                "\n"
-                "Options:\n"
-                "  --nodes FILE         print the name of each node of FILE, one a line\n"
-                "  --text FILE [NODE]   print NODE of FILE (by default the first) as plain text\n"
-                "  --help               display this help and exit\n"
-                "  --version            display the version and exit\n"
-                "\n"
-                "A single argument is always the document, whatever it looks like, except\n"
-                "--help and --version; \"--\" before it opens a document of either name.\n"
-                "\n"
-                "Exit status:\n"
-                "  0   the window was closed, or the output written\n"
-                "  1   the document or node cannot be shown (the reason on standard error)\n"
-                "  2   wrong usage\n",
-                program, program, program);
+    const QString help = ViewerText(TXT_HELP_TEXT).arg(QString::fromLocal8Bit(program));
+    std::fputs(QString::fromStdString(WrapToColumns(help.toStdString(), kHelpColumns)).toLocal8Bit().constData(),
+               stdout);
     return 0;
 }
 
@@ -149,7 +142,7 @@ int PrintVersion()
 
 int Usage()
 {
-    std::fputs(ViewerText(TXT_USAGE).toLocal8Bit().constData(), stderr);
+    std::fputs(NamingCommand(ViewerText(TXT_USAGE)).toLocal8Bit().constData(), stderr);
     return 2;
 }
 
@@ -160,8 +153,11 @@ int main(int argc, char **argv)
     // The help process gives the document's path as the one argument, whatever it
     // looks like but --help and --version.
     QByteArray path;
+    if (argc > 0) {
+        commandName = ProgramName(argv[0]);
+    }
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        return PrintHelp(ProgramName(argv[0]));
+        return PrintHelp(commandName);
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         return PrintVersion();

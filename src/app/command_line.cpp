@@ -15,13 +15,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
 
 #include "app/command_line_modes.h"
 #include "app/mode_list.h"
 #include "app/show_json.h"
 #include "platform/display.h"
 #include "platform/formats/charset.h"
+#include "platform/locale.h"
 #include "platform/x11_screens.h"
 #include "settings/tooltypes.h"
 #include "text/icon_problem_text.h"
@@ -32,6 +32,7 @@
 namespace {
 
 std::string programName = "Settings";
+constexpr int kHelpColumns = 80;  // no line of --help is wider
 
 // Qt's own options for a window (its application, its platform plugins): they go
 // to the Qt application, with the value that follows those that take one.
@@ -81,14 +82,6 @@ void PrintUsageError(const QString &text)
     std::fprintf(stderr, "\n");
 }
 
-// The version number of the version string "$VER: NAME VERSION (DATE)".
-std::string_view VersionNumber()
-{
-    std::string_view text = versionString;
-    text = text.substr(0, text.rfind(" ("));
-    return text.substr(text.rfind(' ') + 1);  // npos + 1 is 0
-}
-
 // The settings words of --save, with the ranges of their numbers (a mode id has
 // the range of its 32 bits).
 QString WordsHelp()
@@ -107,13 +100,37 @@ QString WordsHelp()
     return QString::fromUtf8(text);
 }
 
+// The parser's headings from the catalog, for a language Qt has no translation of.
+class CatalogHeadings : public QTranslator {
+public:
+    QString translate(const char *context, const char *sourceText, const char *, int) const override
+    {
+        static const struct {
+            const char *source;
+            std::int32_t id;
+        } kHeadings[] = {{"Usage: %1", MSG_CLI_QT_USAGE},
+                         {"[options]", MSG_CLI_QT_OPTIONS_WORD},
+                         {"Options:", MSG_CLI_QT_OPTIONS},
+                         {"Arguments:", MSG_CLI_QT_ARGUMENTS}};
+        for (const auto &heading : kHeadings) {
+            if (std::strcmp(context, "QCommandLineParser") == 0 && std::strcmp(sourceText, heading.source) == 0) {
+                return Text(heading.id).replace(QLatin1String("%s"), QLatin1String("%1"));
+            }
+        }
+        return {};
+    }
+    bool isEmpty() const override { return false; }
+};
+
 // Qt's translation of its own texts ("Usage:", "Unknown option", ...) for the
-// user's language, where Qt has one.
-void TranslateQtTexts(QTranslator &translator)
+// user's language, where Qt has one; else the catalog's headings.
+void TranslateQtTexts(QTranslator &translator, CatalogHeadings &headings)
 {
     if (translator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(&translator);
+    } else {
+        QCoreApplication::installTranslator(&headings);
     }
 }
 
@@ -122,15 +139,16 @@ void PrintHelpOrVersion(const QCommandLineParser &parser, bool help)
 {
     if (!help) {
         std::printf("vellumine-settings %.*s\n"
-                    "Copyright (C) 2026 The Settings developers.\n"
+                    "%s.\n"
                     "License MIT: <https://opensource.org/licenses/MIT>.\n"
                     "This is free software: you are free to change and redistribute it.\n"
                     "There is NO WARRANTY, to the extent permitted by law.\n",
-                    static_cast<int>(VersionNumber().size()), VersionNumber().data());
+                    static_cast<int>(VersionNumber().size()), VersionNumber().data(), programCopyright);
         return;
     }
-    std::printf("%s\n%s\n", parser.helpText().toLocal8Bit().constData(),
-                Text(MSG_CLI_EXIT_STATUS).toLocal8Bit().constData());
+    const QString text = parser.helpText() + QLatin1Char('\n') + Text(MSG_CLI_EXIT_STATUS);
+    std::printf("%s\n",
+                QString::fromStdString(WrapToColumns(text.toStdString(), kHelpColumns)).toLocal8Bit().constData());
 }
 
 }  // namespace
@@ -192,7 +210,8 @@ CommandLine ParseCommandLine(int argc, char **argv)
     QCoreApplication application(qtArgc, qtArgv);
     std::setlocale(LC_ALL, cLocale.c_str());
     QTranslator qtTexts;
-    TranslateQtTexts(qtTexts);
+    CatalogHeadings headings;
+    TranslateQtTexts(qtTexts, headings);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(Text(MSG_CLI_DESCRIPTION));

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/command_line.h"
+#include "app/command_line_modes.h"
 #include "gui/help_viewer.h"
 #include "gui/window_layout.h"
 #include "platform/libraries.h"
@@ -97,8 +99,21 @@ void Shutdown(int code)
         MUI_DisposeObject(app);
         app = nullptr;
     }
+    // No display to open a window on: said on standard error, in the user's language.
+    const DisplayFault display = LastDisplayFault();
+    const bool noDisplay = code == 1 && IIntuition == nullptr && display.kind != DisplayFault::None;
+    if (noDisplay) {
+        OpenMessageCatalog();  // the display comes before the locale in the open order
+        char message[ERROR_BODY_SIZE];
+        std::snprintf(
+            message, sizeof message,
+            GetString(display.kind == DisplayFault::NotSet ? MSG_ERR_DISPLAY_NOT_SET : MSG_ERR_DISPLAY_CANNOT_OPEN),
+            display.name.c_str());
+        std::fprintf(stderr, "%s: %s\n", ProgramName(), message);
+        ReleaseCatalog();
+    }
     CloseCatalogAndLocale();
-    if (code == 1) {
+    if (code == 1 && !noDisplay) {
         ShowError(GetString(MSG_ERR_OPEN_LIBRARY), scratchBuffer);
     } else if (code == 2) {
         ShowError(GetString(MSG_ERR_CREATE_APP), nullptr);

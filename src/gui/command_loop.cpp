@@ -17,6 +17,7 @@
 #include "state/program_state.h"
 #include "state/window_handles.h"
 #include "text/strings.h"
+#include "text/version.h"
 
 namespace {
 
@@ -35,8 +36,15 @@ void ShowMessage(const char *format, const char *arg)
 void AboutCommand()
 {
     // The name comes from an icon (ISO-8859-1); the texts are UTF-8.
-    std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ABOUT_TEXT),
-                  Latin1ToUtf8(ToolConfig.appName).c_str());
+    int length = std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ABOUT_TEXT),
+                               Latin1ToUtf8(ToolConfig.appName).c_str());
+    // The program's version, copyright and licence below.
+    char version[64];
+    std::snprintf(version, sizeof version, GetString(MSG_ABOUT_VERSION), std::string(VersionNumber()).c_str());
+    if (length >= 0 && static_cast<std::size_t>(length) < sizeof scratchBuffer) {
+        std::snprintf(scratchBuffer + length, sizeof scratchBuffer - static_cast<std::size_t>(length), "\n\n%s\n%s\n%s",
+                      version, programCopyright, GetString(MSG_ABOUT_LICENCE));
+    }
     MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "\033c\033b\033u%s\033n\n\n%s", windowTitle,
                 scratchBuffer);
 }

@@ -5,6 +5,7 @@
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 #include "settings/tooltypes.h"
+#include "state/commands.h"
 #include "state/program_state.h"
 #include "text/menu.h"
 #include "text/strings.h"
@@ -114,6 +115,12 @@ Object *BuildSettingsWindow()
     const char *description = GetString(MSG_APP_DESCRIPTION);
 
     menuStrip = MUI_MakeObject(MUIO_MenustripNM, menuTable, 0);
+    // The keys a Linux desktop has for help and for leaving, beside the menu's own.
+    if (menuStrip != nullptr) {
+        SetAttrs(reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_HELP)), MUIA_Menuitem_ExtraKey, "F1");
+        SetAttrs(reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_CANCEL)), MUIA_Menuitem_ExtraKey,
+                 "Ctrl+Q");
+    }
 
     // The banner and the gap below it.
     Object *banner = MUI_NewObject(MUIC_Text,

@@ -327,3 +327,86 @@ CatalogStatus ReadCatalogFile(const std::string &path, CatalogFile *out)
     }
     return status;
 }
+
+namespace {
+
+// The characters of a UTF-8 line, one string each.
+std::vector<std::string> Characters(const std::string &line)
+{
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if ((static_cast<unsigned char>(line[i]) & 0xC0) == 0x80 && !out.empty()) {
+            out.back() += line[i];
+        } else {
+            out.emplace_back(1, line[i]);
+        }
+    }
+    return out;
+}
+
+std::size_t LeadingSpaces(const std::vector<std::string> &line)
+{
+    std::size_t n = 0;
+    while (n < line.size() && line[n] == " ") {
+        ++n;
+    }
+    return n;
+}
+
+void WrapLine(std::vector<std::string> line, std::size_t width, std::string &out)
+{
+    // Further lines start where the text after the first gap of two spaces does.
+    std::size_t indent = LeadingSpaces(line);
+    for (std::size_t i = indent; i + 1 < line.size(); ++i) {
+        if (line[i] == " " && line[i + 1] == " ") {
+            std::vector<std::string> after(line.begin() + static_cast<std::ptrdiff_t>(i), line.end());
+            indent = i + LeadingSpaces(after);
+            break;
+        }
+    }
+    indent = indent * 2 < width ? indent : 0;
+    while (line.size() > width) {
+        const std::size_t lead = LeadingSpaces(line);
+        std::size_t end = width;
+        while (end > lead && line[end] != " ") {
+            --end;
+        }
+        std::size_t next = end;
+        if (end <= lead || end <= indent) {
+            end = next = width;  // no space to break at: the word is cut
+        }
+        while (end > 0 && line[end - 1] == " ") {
+            --end;
+        }
+        for (std::size_t i = 0; i < end; ++i) {
+            out += line[i];
+        }
+        out += '\n';
+        next += LeadingSpaces(std::vector<std::string>(line.begin() + static_cast<std::ptrdiff_t>(next), line.end()));
+        std::vector<std::string> rest(indent, " ");
+        rest.insert(rest.end(), line.begin() + static_cast<std::ptrdiff_t>(next), line.end());
+        line = std::move(rest);
+    }
+    for (const std::string &c : line) {
+        out += c;
+    }
+}
+
+}  // namespace
+
+std::string WrapToColumns(const std::string &text, int width)
+{
+    std::string out;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        WrapLine(Characters(text.substr(start, end == std::string::npos ? std::string::npos : end - start)),
+                 static_cast<std::size_t>(std::max(width, 8)), out);
+        if (end == std::string::npos) {
+            break;
+        }
+        out += '\n';
+        start = end + 1;
+    }
+    return out;
+}

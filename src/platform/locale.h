@@ -78,3 +78,9 @@ std::vector<std::string> UserLanguages();
 std::string AmigaLanguageName(const std::string &code);
 // Folders where catalogs are searched for, in order.
 std::vector<std::string> CatalogRoots();
+
+// UTF-8 text for a terminal with no line wider than width columns (a character
+// a column): a longer line is broken at spaces, its further lines indented as
+// its text after the first gap of two spaces (an option's description), else as
+// the line itself.
+std::string WrapToColumns(const std::string &text, int width);

@@ -49,6 +49,7 @@ std::string QtPlatformName()
 // its own: an X server whose last client leaves resets, and a connection made
 // during that reset fails, which Qt answers with an abort.
 xcb_connection_t *displayProbe = nullptr;
+DisplayFault displayFault;
 
 void EndDisplayProbe()
 {
@@ -62,12 +63,14 @@ bool X11DisplayOpens()
 {
     const char *display = std::getenv("DISPLAY");
     if (display == nullptr || display[0] == '\0') {
+        displayFault = {DisplayFault::NotSet, "DISPLAY"};
         return false;
     }
     EndDisplayProbe();
     displayProbe = xcb_connect(display, nullptr);
     if (xcb_connection_has_error(displayProbe) != 0) {
         EndDisplayProbe();
+        displayFault = {DisplayFault::CannotOpen, display};
         return false;
     }
     return true;
@@ -80,6 +83,7 @@ bool WaylandDisplayOpens()
     if (path[0] != '/') {
         const char *runtime = std::getenv("XDG_RUNTIME_DIR");
         if (runtime == nullptr || runtime[0] == '\0') {
+            displayFault = {DisplayFault::NotSet, "XDG_RUNTIME_DIR"};
             return false;
         }
         path = std::string(runtime) + "/" + path;
@@ -96,6 +100,9 @@ bool WaylandDisplayOpens()
     }
     bool ok = connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
     close(fd);
+    if (!ok) {
+        displayFault = {DisplayFault::CannotOpen, path};
+    }
     return ok;
 }
 
@@ -108,6 +115,7 @@ bool WaylandPluginInstalled()
 // Whether QApplication can be created without Qt ending the process.
 bool DisplayCanOpen()
 {
+    displayFault = {};
     std::string platform = QtPlatformName();
     if (platform == "offscreen" || platform == "minimal") {
         return true;
@@ -121,7 +129,16 @@ bool DisplayCanOpen()
     if (!platform.empty()) {
         return true;  // another plugin (eglfs, vnc, ...): left to Qt
     }
-    return X11DisplayOpens() || (WaylandDisplayOpens() && WaylandPluginInstalled());
+    if (X11DisplayOpens()) {
+        return true;
+    }
+    const DisplayFault x11 = displayFault;  // X11 is the one named when neither opens
+    displayFault = {};
+    if (WaylandDisplayOpens() && WaylandPluginInstalled()) {
+        return true;
+    }
+    displayFault = x11;
+    return false;
 }
 
 bool ConnectDisplay()
@@ -172,6 +189,11 @@ void SetDisplayArguments(int argc, char **argv)
 {
     qtArgc = argv != nullptr && argc > 0 ? argc : 1;
     qtArgv = argv != nullptr && argc > 0 ? argv : defaultArgv;
+}
+
+DisplayFault LastDisplayFault()
+{
+    return displayFault;
 }
 
 void UseQtDisplay()

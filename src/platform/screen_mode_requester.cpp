@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -25,6 +26,7 @@
 #include "platform/asl_strings.h"
 #include "platform/display.h"
 #include "platform/locale.h"
+#include "platform/toolkit/settings_file.h"
 
 namespace {
 
@@ -65,8 +67,7 @@ constexpr int kMinimumRows = 6;
 
 std::unique_ptr<QSettings> OpenToolkitSettings()
 {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("muiqt"),
-                                       QStringLiteral("toolkit"));
+    return toolkit::OpenSettings();
 }
 const QString kSizeKey = QStringLiteral("ScreenModeRequester/size");
 
@@ -183,6 +184,16 @@ public:
         // Opens with room for kInitialRows rows, or at the size it had last time.
         modeList_->setMinimumHeight(ListHeight(kInitialRows));
         adjustSize();
+        // On a small screen (or at a large scale) fewer rows, so that the buttons stay on it.
+        const int room = screen() != nullptr
+                             ? screen()->availableSize().height() - style()->pixelMetric(QStyle::PM_TitleBarHeight) -
+                                   2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth)
+                             : height();
+        if (height() > room) {
+            modeList_->setMinimumHeight(
+                std::max(ListHeight(kMinimumRows), ListHeight(kInitialRows) - (height() - room)));
+            adjustSize();
+        }
         modeList_->setMinimumHeight(ListHeight(kMinimumRows));
         QSize kept = OpenToolkitSettings()->value(kSizeKey).toSize();
         if (kept.isValid()) {

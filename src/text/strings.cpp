@@ -58,6 +58,10 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_SAVE_UNLOCKED:
     case MSG_SAVE_LEFT_ALONE:
     case MSG_SAVE_REMOVABLE:
+    case MSG_ERR_DISPLAY_NOT_SET:
+    case MSG_ERR_DISPLAY_CANNOT_OPEN:
+    case MSG_CLI_QT_USAGE:
+    case MSG_ABOUT_VERSION:
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:

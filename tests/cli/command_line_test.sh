@@ -135,7 +135,8 @@ expect_run 1 --save "$DRAWER" WINDOW
 grep -q "Starfield.info: does not exist" "$E2E_DIR/err" || fail "no icon written, not said"
 
 # The messages in the user's language in UTF-8, with the English ones' exit
-# values (a drawer without Settings.info: 2); Qt's own texts of --help too.
+# values (a drawer without Settings.info: 2; no display for the window: 1); Qt's
+# own texts of --help too.
 restore_drawer
 mkdir "$E2E_DIR/empty"
 echo "not an icon" >"$DRAWER/Starfield_MOS.info"
@@ -148,7 +149,18 @@ de_DE|0|Optionen:|--help
 de_DE|1|Starfield_MOS.info: ist kein Piktogramm oder ist beschädigt|--save $DRAWER WINDOW
 ru_RU|0|Показывает эту справку|--help
 ru_RU|2|в ящике нет Settings.info|--save $E2E_DIR/empty WINDOW
+de_DE|1|Settings: kann die Anzeige nicht öffnen (DISPLAY ist nicht gesetzt)|
 LANGS
+
+# Both programs' --help in every language: no English heading, no line wider
+# than 80 columns.
+for lang in da_DK de_DE es_ES fr_FR it_IT nl_NL nb_NO pl_PL pt_PT fi_FI sv_SE cs_CZ el_GR ru_RU; do
+    for program in "$SETTINGS_BIN" "$(dirname "$SETTINGS_BIN")/SettingsViewer"; do
+        LANG=$lang.UTF-8 LC_ALL= LC_MESSAGES= LANGUAGE= "$program" --help >"$E2E_DIR/out"
+        ! grep -E "^(Usage|Options|Arguments):" "$E2E_DIR/out" || fail "$lang $program: English headings"
+        [ "$(LC_ALL=C.UTF-8 wc -L <"$E2E_DIR/out")" -le 80 ] || fail "$lang $program: --help wider than 80 columns"
+    done
+done
 
 # The application's icon found as the icon of its script file, in a drawer given as
 # an icon in it (as a desktop opens one with the tool) from elsewhere.

@@ -10,9 +10,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QStringEncoder>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -47,11 +51,17 @@ void AddEnglish(const Entry (&table)[N], const char *catalogName, std::vector<st
     CloseCatalog(catalog);
 }
 
+// A text without its access key marker.
+QString Unmarked(QString text)
+{
+    return text.replace(QRegularExpression(QStringLiteral("&(.)")), QStringLiteral("\\1"));
+}
+
 // The texts of a window and every widget in it.
 void CollectTexts(QWidget *window, QStringList &texts)
 {
     for (QWidget *w : QList<QWidget *>{window} + window->findChildren<QWidget *>()) {
-        texts << w->windowTitle() << w->toolTip() << w->accessibleName() << w->property("text").toString()
+        texts << w->windowTitle() << w->toolTip() << w->accessibleName() << Unmarked(w->property("text").toString())
               << w->property("title").toString();  // labels, buttons; group frames
         if (auto *combo = qobject_cast<QComboBox *>(w)) {
             for (int i = 0; i < combo->count(); ++i) {
@@ -63,7 +73,7 @@ void CollectTexts(QWidget *window, QStringList &texts)
             }
         }
         for (QAction *action : w->actions()) {
-            texts << action->text() << action->shortcut().toString();
+            texts << Unmarked(action->text()) << action->shortcut().toString();
         }
     }
 }
@@ -116,7 +126,9 @@ TEST_P(LanguageWindowsTest, NoWindowShowsEnglish)
     AddEnglish(mui_text::builtInStrings, "Sys/muimaster.catalog", english);
     const QStringList texts = ShownTexts();
     // The application's title is a name, the same in every language.
-    const QString all = texts.join(QLatin1Char('\n')).remove("Vellumine Application Settings");
+    const QString all = texts.join(QLatin1Char('\n'))
+                            .remove("Vellumine Application Settings")
+                            .remove(QString::fromUtf8(programCopyright));
     EXPECT_TRUE(all.contains(QString::fromUtf8(GetString(MSG_BUTTON_CANCEL))));
     for (const std::string &text : english) {
         EXPECT_FALSE(all.contains(QString::fromStdString(text))) << "English \"" << text << "\" in\n"
@@ -125,6 +137,40 @@ TEST_P(LanguageWindowsTest, NoWindowShowsEnglish)
 }
 
 INSTANTIATE_TEST_SUITE_P(GermanAndFrench, LanguageWindowsTest, ::testing::Values("de", "fr"));
+
+// In every language each menu title and button of the window has an Alt key,
+// no two the same.
+TEST_F(WindowTest, AccessKeysDifferInEveryLanguage)
+{
+    for (const char *language :
+         {"", "da", "de", "es", "fr", "it", "nl", "nb", "pl", "pt", "fi", "sv", "cs", "el", "ru"}) {
+        SCOPED_TRACE(language);
+        ScopedCatalogEnvironment environment(BUILD_DIR, language);
+        Shutdown(0);
+        ResetProgramState();
+        ASSERT_EQ(OpenLibraries(), 0);
+        ASSERT_NE(Build(), nullptr);
+        SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
+        IPTR window = 0;
+        GetAttr(MUIA_Window_Window, mainWindow, &window);
+        auto *widget = reinterpret_cast<QWidget *>(window);
+        ASSERT_NE(widget, nullptr);
+        QStringList texts;
+        for (QAction *title : widget->findChild<QMenuBar *>()->actions()) {
+            texts << title->text();
+        }
+        for (QPushButton *button : widget->findChildren<QPushButton *>()) {
+            texts << button->text();
+        }
+        EXPECT_EQ(texts.size(), 7);
+        QSet<QKeySequence> keys;
+        for (const QString &text : texts) {
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            EXPECT_FALSE(key.isEmpty() || keys.contains(key)) << text.toStdString();
+            keys.insert(key);
+        }
+    }
+}
 
 // A catalog set: the language, the catalogs' folder, the set (MIBenum and the
 // name the texts are written in; null: the bytes as given) and two texts.

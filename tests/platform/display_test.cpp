@@ -11,6 +11,7 @@
 #include "platform/display.h"
 #include "platform/qt_display.h"
 #include "platform/screen_mode_requester.h"
+#include "platform/toolkit/settings_file.h"
 #include "platform/toolkit/toolkit_test_support.h"
 
 namespace {
@@ -120,7 +121,7 @@ TEST_F(AslTest, ConfirmFillsTheResultWithAModeAndADepthItOffers)
 // be resized, and opens the next time at the size it was left at.
 TEST_F(AslTest, TheRequesterShowsIdsInTwentyRowsAndKeepsItsSize)
 {
-    QSettings(QSettings::IniFormat, QSettings::UserScope, "muiqt", "toolkit").remove("ScreenModeRequester/size");
+    toolkit::OpenSettings()->remove("ScreenModeRequester/size");
     const QSize left(640, 580);  // within the 800x600 offscreen screen
     Request(PAL_HIRES, [&left](AslScreenModeControl &control) {
         auto *dialog = dynamic_cast<QDialog *>(&control);

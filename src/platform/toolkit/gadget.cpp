@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/toolkit/access_keys.h"
 #include "platform/toolkit/escapes.h"
 #include "platform/toolkit/gadget.h"
 
@@ -129,7 +131,6 @@ bool StoreAttr(Gadget *obj, Tag tag, IPTR data)
     }
 }
 
-void ShowText(Object *object);
 void ApplyFont(Object *obj);
 
 // Brings the widget in line with one stored attribute, without emitting signals.
@@ -267,40 +268,9 @@ QLabel *NewTextLabel(const Gadget *obj)
         break;
     }
     label->setTextInteractionFlags(Qt::NoTextInteraction);
+    // A text is as tall as its lines: a window made taller gives the room to its controls.
+    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     return label;
-}
-
-void ShowText(Object *object)
-{
-    const Gadget *obj = As<Gadget>(object);
-    if (obj == nullptr) {
-        return;
-    }
-    const std::string full = obj->preParse + obj->text;
-    if (auto *button = qobject_cast<QAbstractButton *>(obj->widget.data())) {
-        button->setText(StripEscapes(full).replace(QLatin1Char('&'), QLatin1String("&&")));
-        return;
-    }
-    auto *label = qobject_cast<QLabel *>(obj->widget.data());
-    if (label == nullptr) {
-        return;
-    }
-    Qt::Alignment fallback = Qt::AlignLeft;
-    if (obj->kind == Kind::Label && (obj->labelFlags & MUIO_Label_LeftAligned) == 0) {
-        fallback = Qt::AlignRight;
-    }
-    label->setAlignment(EscapeAlignment(full, fallback) | Qt::AlignVCenter);
-    if (HasStyleEscapes(full)) {
-        label->setTextFormat(Qt::RichText);
-        label->setText(EscapesToHtml(full));
-    } else {
-        label->setTextFormat(Qt::PlainText);
-        if (auto *eliding = dynamic_cast<ElidingLabel *>(label)) {
-            eliding->SetFullText(StripEscapes(full));
-        } else {
-            label->setText(StripEscapes(full));
-        }
-    }
 }
 
 void SetBigFont(QWidget *widget)
@@ -471,7 +441,60 @@ Object *Finish(Gadget *obj, QWidget *widget)
     return obj;
 }
 
+// A further key for a menu item, unless an item of the same menu strip has it.
+void AddExtraKey(Gadget *item, const char *name)
+{
+    const QKeySequence key = QKeySequence::fromString(QString::fromLatin1(name != nullptr ? name : ""));
+    if (item->kind != Kind::MenuItem || item->action == nullptr || key.isEmpty()) {
+        return;
+    }
+    const Object *strip = item->parent != nullptr ? item->parent->parent : nullptr;
+    for (const Object *menu : strip != nullptr ? strip->children : std::vector<Object *>{}) {
+        for (const Object *other : menu->children) {
+            if (other->action != nullptr && other->action->shortcuts().contains(key)) {
+                return;
+            }
+        }
+    }
+    item->action->setShortcuts(item->action->shortcuts() << key);
+}
+
 }  // namespace
+
+void ShowText(Object *object)
+{
+    const Gadget *obj = As<Gadget>(object);
+    if (obj == nullptr) {
+        return;
+    }
+    const std::string full = obj->preParse + obj->text;
+    if (auto *button = qobject_cast<QAbstractButton *>(obj->widget.data())) {
+        const QString text = StripEscapes(full);
+        const qsizetype at = obj->accessKey.isNull() ? -1 : text.toCaseFolded().indexOf(obj->accessKey);
+        button->setText(WithAccessKey(text, static_cast<int>(at)));
+        return;
+    }
+    auto *label = qobject_cast<QLabel *>(obj->widget.data());
+    if (label == nullptr) {
+        return;
+    }
+    Qt::Alignment fallback = Qt::AlignLeft;
+    if (obj->kind == Kind::Label && (obj->labelFlags & MUIO_Label_LeftAligned) == 0) {
+        fallback = Qt::AlignRight;
+    }
+    label->setAlignment(EscapeAlignment(full, fallback) | Qt::AlignVCenter);
+    if (HasStyleEscapes(full)) {
+        label->setTextFormat(Qt::RichText);
+        label->setText(EscapesToHtml(full));
+    } else {
+        label->setTextFormat(Qt::PlainText);
+        if (auto *eliding = dynamic_cast<ElidingLabel *>(label)) {
+            eliding->SetFullText(StripEscapes(full));
+        } else {
+            label->setText(StripEscapes(full));
+        }
+    }
+}
 
 Object *NewGadget(Kind kind, const TagItem *tags)
 {
@@ -608,6 +631,10 @@ void Gadget::Set(Tag tag, IPTR data)
         return;  // fixed at creation
     }
     if (tag == MUIA_Cycle_Active && obj->kind != Kind::Cycle) {
+        return;
+    }
+    if (tag == MUIA_Menuitem_ExtraKey) {
+        AddExtraKey(obj, reinterpret_cast<const char *>(data));
         return;
     }
     if (!StoreAttr(obj, tag, data)) {

@@ -24,6 +24,7 @@ struct Gadget : Object {
     bool pressed = false;
     IPTR userData = 0;
     char commKey = 0;      // menu items: the shortcut's key
+    QChar accessKey;       // buttons: the letter Alt takes them with (case-folded), or none
     std::string text;      // text contents, label text, menu text (ISO-8859-1)
     std::string preParse;  // text pre-parse escapes
     std::string frameTitle;
@@ -56,5 +57,7 @@ Object *NewGadget(Kind kind, const TagItem *tags);
 Object *NewGroup(const TagItem *tags);
 Object *NewLabel(const char *text, IPTR flags);
 Object *NewSpace(IPTR height);
+// Shows a text gadget's text (and a button's access key) in its widget.
+void ShowText(Object *object);
 
 }  // namespace toolkit

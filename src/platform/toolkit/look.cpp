@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFontComboBox>
 #include <QFormLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
@@ -185,6 +186,7 @@ QDialog *MakeAboutWindow(Object *app, QWidget *parent)
     layout->addWidget(text);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     buttons->button(QDialogButtonBox::Close)->setText(texts(mui_text::MSG_MUI_CLOSE));
+    buttons->button(QDialogButtonBox::Close)->setIcon(QIcon());  // the style's black cross is lost on dark
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     layout->addWidget(buttons);
     return dialog;
@@ -229,6 +231,7 @@ QDialog *MakeConfigWindow(Object *app, QWidget *parent)
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::RestoreDefaults | QDialogButtonBox::Close);
     buttons->button(QDialogButtonBox::RestoreDefaults)->setText(texts(MSG_MUI_DEFAULTS));
     buttons->button(QDialogButtonBox::Close)->setText(texts(MSG_MUI_CLOSE));
+    buttons->button(QDialogButtonBox::Close)->setIcon(QIcon());  // the style's black cross is lost on dark
     layout->addWidget(buttons);
 
     // Every change takes effect at once and is saved for this application.

@@ -1,10 +1,12 @@
 // Menu strips made from NewMenu tables: a menu bar with its menus and items,
-// Ctrl+key shortcuts, separator bars, and items that return their user data.
+// Ctrl+key shortcuts, access keys, separator bars, and items that return their
+// user data.
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
+#include "platform/toolkit/access_keys.h"
 #include "platform/toolkit/gadget.h"
 #include "platform/toolkit/menu.h"
 
@@ -93,6 +95,8 @@ Object *NewMenustrip(const NewMenu *menu)
         }
         // Entries of other types (sub-items) and items before the first title are left out.
     }
+    // Alt and a letter opens a menu, and a letter chooses an item in it.
+    MarkActionKeys(bar->actions());
     RememberObject(strip);
     return strip;
 }

@@ -10,6 +10,7 @@
 
 namespace toolkit {
 
+// ~/.config/vellumine-settings/toolkit.ini (under XDG_CONFIG_HOME).
 std::unique_ptr<QSettings> OpenSettings();
 // Sets a value only when it differs from the stored one: an unchanged file is not written.
 void SetChanged(QSettings &settings, const QString &key, const QVariant &value);

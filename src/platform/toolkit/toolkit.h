@@ -72,6 +72,7 @@ enum : Tag {
     MUIA_Numeric_Value,
     // Menu item
     MUIA_Menuitem_Trigger,
+    MUIA_Menuitem_ExtraKey,  // (set only) a further key as Qt names it ("F1", "Ctrl+Q"), unless taken
     MUIA_UserData,
 };
 

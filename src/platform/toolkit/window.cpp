@@ -22,6 +22,7 @@
 #include <QTextDocumentFragment>
 #include <QToolButton>
 
+#include "platform/toolkit/access_keys.h"
 #include "platform/toolkit/gadget.h"
 #include "platform/toolkit/places.h"
 #include "platform/toolkit/window.h"
@@ -298,35 +299,55 @@ void FitIntoScreen(QWidget *w)
     }
 }
 
-// A window too tall for its screen even at its smallest (a large scale on a
-// small screen) gets tighter spacing and narrower gaps, before it is first laid out.
-void CompactIfTooTall(QWidget *w)
+// Tighter spacing and narrower gaps, once.
+void Compact(QWidget *w)
+{
+    if (w->property("muiCompact").toBool()) {
+        return;
+    }
+    w->setProperty("muiCompact", true);
+    for (QLayout *layout : w->findChildren<QLayout *>()) {
+        layout->setSpacing(std::min(layout->spacing(), 2));
+        const QMargins m = layout->contentsMargins();
+        layout->setContentsMargins(std::min(m.left(), 4), std::min(m.top(), 2), std::min(m.right(), 4),
+                                   std::min(m.bottom(), 2));
+    }
+    for (QWidget *gap : w->findChildren<QWidget *>()) {
+        if (gap->property("muiSpace").toBool()) {
+            gap->setFixedHeight(gap->minimumHeight() / 4);
+        }
+    }
+    // The layouts' sizes, kept by every parent, are worked out afresh.
+    for (QWidget *child : w->findChildren<QWidget *>()) {
+        child->updateGeometry();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    w->layout()->invalidate();
+}
+
+// A window too large for its screen even at its smallest (long texts at a large
+// scale on a small screen), before it is first laid out: too wide, its unframed
+// texts wrap at spaces; still too wide, or too tall, it is made compact.
+void FitSmallScreen(QWidget *w)
 {
     QScreen *screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return;
     }
     const QRect area = screen->availableGeometry();
-    const int titleBar = w->style()->pixelMetric(QStyle::PM_TitleBarHeight);
-    if (w->minimumSizeHint().height() > area.height() - titleBar && !w->property("muiCompact").toBool()) {
-        w->setProperty("muiCompact", true);
-        for (QLayout *layout : w->findChildren<QLayout *>()) {
-            layout->setSpacing(std::min(layout->spacing(), 2));
-            const QMargins m = layout->contentsMargins();
-            layout->setContentsMargins(std::min(m.left(), 4), std::min(m.top(), 2), std::min(m.right(), 4),
-                                       std::min(m.bottom(), 2));
-        }
-        for (QWidget *gap : w->findChildren<QWidget *>()) {
-            if (gap->property("muiSpace").toBool()) {
-                gap->setFixedHeight(gap->minimumHeight() / 4);
+    if (w->minimumSizeHint().width() > area.width()) {
+        for (QLabel *label : w->findChildren<QLabel *>()) {
+            if (label->frameShape() == QFrame::NoFrame) {
+                label->setWordWrap(true);
+                label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);  // as tall as its lines take
             }
-        }
-        // The layouts' sizes, kept by every parent, are worked out afresh.
-        for (QWidget *child : w->findChildren<QWidget *>()) {
-            child->updateGeometry();
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         w->layout()->invalidate();
+    }
+    const int titleBar = w->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    if (w->minimumSizeHint().width() > area.width() || w->minimumSizeHint().height() > area.height() - titleBar) {
+        Compact(w);
     }
 }
 
@@ -338,7 +359,7 @@ void OpenWindowObject(Window *win)
     QWidget *w = win->widget;
     if (!win->geometryRestored) {
         win->geometryRestored = true;
-        CompactIfTooTall(w);
+        FitSmallScreen(w);
         const auto place = LoadWindowPlace(TextAttr(ApplicationOf(win), MUIA_Application_Base), win->windowId);
         if (place) {
             w->resize(place->size());
@@ -444,10 +465,13 @@ Object *NewWindow(const TagItem *tags)
     w->setCentralWidget(root->widget);
     root->parent = obj;
     obj->children.push_back(root);
+    QString menuKeys;
     if (strip != nullptr) {
-        w->setMenuBar(qobject_cast<QMenuBar *>(strip->widget.data()));
+        auto *bar = qobject_cast<QMenuBar *>(strip->widget.data());
+        w->setMenuBar(bar);
         strip->parent = obj;
         obj->children.push_back(strip);
+        menuKeys = MarkActionKeys(bar->actions());
     }
     for (const TagItem *item = tags; item != nullptr && item->ti_Tag != TAG_DONE; ++item) {
         if (item->ti_Tag == MUIA_Window_Title || item->ti_Tag == MUIA_Window_ID) {
@@ -458,6 +482,7 @@ Object *NewWindow(const TagItem *tags)
     RememberObject(obj);
     UpdateTabOrder(obj);
     NameControls(root);
+    MarkButtonKeys(root, menuKeys);
     // F10 opens the menu bar; the arrow keys walk it.
     auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), w);
     QObject::connect(menuKey, &QShortcut::activated, w, [w] {

@@ -45,9 +45,9 @@ TEST_F(ToolkitTreeTest, AttributesAreSetAndReadBack)
 {
     t = BuildTree();
     ASSERT_NE(t.app, nullptr);
-    // Menus: '&' shown, not a mnemonic; bars are separators. Texts are UTF-8.
+    // Menus: '&' shown, not a mnemonic, an access key marked; bars are separators. Texts are UTF-8.
     const auto items = qobject_cast<QMainWindow *>(t.window->widget.data())->menuBar()->actions()[0]->menu()->actions();
-    EXPECT_EQ(items[0]->text(), QStringLiteral("Save && go"));
+    EXPECT_EQ(items[0]->text(), QStringLiteral("&Save && go"));
     EXPECT_TRUE(items[1]->isSeparator());
     EXPECT_EQ(qobject_cast<QComboBox *>(t.cycle->widget.data())->itemText(2), QStringLiteral("Full screen \u00e9"));
     // A big text stays big, and bold, in the application's font when that changes.
