@@ -139,7 +139,7 @@ void WarnModeNotOffered(const std::vector<SettingsWord> &words)
         }
         const auto modeId = static_cast<std::uint32_t>(word.value);
         bool offered = false;
-        for (const DisplayModeRecord &mode : ScreenModeChoices(SCREEN_MODE_MIN_DEPTH, SCREEN_MODE_MAX_DEPTH)) {
+        for (const DisplayModeRecord &mode : ScreenModeChoices(DEPTH_RANGE.min, DEPTH_RANGE.max)) {
             offered = offered || mode.modeId == modeId;
         }
         if (!offered) {

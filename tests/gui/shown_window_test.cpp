@@ -4,6 +4,7 @@
 // The fixture first: Qt's "signals" macro would clash with it.
 #include "gui/screen_mode.h"
 #include "gui/window_fixture.h"
+#include "text/version.h"
 
 #include <QAccessible>
 #include <QAction>
