@@ -95,6 +95,12 @@ bool StoreAttr(Gadget *obj, Tag tag, IPTR data)
     case MUIA_Text_PreParse:
         obj->preParse = CopyText(data);
         return true;
+    case MUIA_Menuitem_Title:
+        if (obj->kind != Kind::MenuItem) {
+            return false;
+        }
+        obj->text = CopyText(data);
+        return true;
     case MUIA_Cycle_Entries:
         if (cycle == nullptr) {
             return false;
@@ -156,6 +162,12 @@ void SyncAttr(Gadget *obj, Tag tag)
         break;
     case MUIA_Font:
         ApplyFont(obj);
+        break;
+    case MUIA_Menuitem_Title:
+        if (obj->action != nullptr) {
+            obj->action->setText(FromUtf8(obj->text).replace(QLatin1Char('&'), QLatin1String("&&")));
+            obj->action->setVisible(!obj->text.empty());
+        }
         break;
     case MUIA_CycleChain:
         if (obj->focusWidget != nullptr) {
@@ -641,6 +653,12 @@ bool Gadget::Get(Tag tag, IPTR *storage)
         return true;
     case MUIA_Text_Contents:
         if (!IsTextLike(obj)) {
+            return false;
+        }
+        *storage = reinterpret_cast<IPTR>(obj->text.c_str());
+        return true;
+    case MUIA_Menuitem_Title:
+        if (obj->kind != Kind::MenuItem) {
             return false;
         }
         *storage = reinterpret_cast<IPTR>(obj->text.c_str());

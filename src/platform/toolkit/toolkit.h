@@ -72,6 +72,7 @@ enum : Tag {
     MUIA_Numeric_Value,
     // Menu item
     MUIA_Menuitem_Trigger,
+    MUIA_Menuitem_Title,  // the item's label; an empty label hides the item
     MUIA_UserData,
 };
 
@@ -138,6 +139,7 @@ constexpr IPTR MUIO_Label_LeftAligned = 1 << 11;
 constexpr std::uint8_t NM_END = 0;
 constexpr std::uint8_t NM_TITLE = 1;
 constexpr std::uint8_t NM_ITEM = 2;
+constexpr std::uint8_t NM_SUB = 3;  // an item of the submenu of the NM_ITEM before it
 #define NM_BARLABEL (reinterpret_cast<const char *>(static_cast<IPTR>(-1)))
 
 struct NewMenu {
