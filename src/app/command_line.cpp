@@ -308,5 +308,5 @@ int RunCommandLine(int argc, char **argv)
     static std::vector<char *> qtArguments;
     qtArguments = line.qtArguments;
     SetDisplayArguments(static_cast<int>(qtArguments.size()) - 1, qtArguments.data());
-    return SettingsMain();
+    return SettingsMain(line.drawer.empty());
 }

@@ -3,15 +3,16 @@
 #include <cstdio>
 #include <string>
 
+#include "gui/drawer_commands.h"
 #include "gui/edit_commands.h"
 #include "gui/gadget_rules.h"
 #include "gui/help_viewer.h"
 #include "gui/icons_overview.h"
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
+#include "platform/drawer_requester.h"
 #include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
-#include "settings/settings_writer.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
 #include "text/strings.h"
@@ -24,12 +25,6 @@ void NotifyReturnId(Object *source, Tag attr, IPTR trigger, std::int32_t id)
     DoMethod(source, MUIM_Notify, attr, trigger, app, 2, MUIM_Application_ReturnID, id);
 }
 
-// A requester over the window with the window's title and a single "OK".
-void ShowMessage(const char *format, const char *arg)
-{
-    MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), format, arg);
-}
-
 void AboutCommand()
 {
     // The name comes from an icon (ISO-8859-1); the texts are UTF-8.
@@ -37,23 +32,6 @@ void AboutCommand()
                   Latin1ToUtf8(ToolConfig.appName).c_str());
     MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "\033c\033b\033u%s\033n\n\n%s", windowTitle,
                 scratchBuffer);
-}
-
-// Saves; true when every icon found was written. Otherwise the icons that were
-// not written are named with the reason of each and the window stays open,
-// keeping the user's edits.
-bool SaveCommand()
-{
-    if (SaveSettings() == 0) {
-        return true;
-    }
-    std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_WRITE_ICONS), FailedIconNames().c_str());
-    std::string text = std::string(scratchBuffer) + "\n\n" + FailedIconReasons();
-    if (writtenIcons > 0) {
-        text += std::string("\n") + GetString(MSG_OTHER_ICONS_WRITTEN);
-    }
-    ShowMessage("%s", text.c_str());
-    return false;
 }
 
 }  // namespace
@@ -126,7 +104,15 @@ bool DispatchCommand(std::int32_t id)
     case ID_ICONS_CLOSE:
         CloseIconsOverview();
         break;
+    case ID_OPEN:
+        return !OpenCommand();
+    case ID_STORED_CHANGED:
+        StoredChangedCommand();
+        break;
     default:
+        if (id >= ID_OPEN_RECENT && id < ID_OPEN_RECENT + RECENT_DRAWER_COUNT) {
+            return !OpenRecentCommand(id - ID_OPEN_RECENT);
+        }
         // ID_ABOUT_MUI (its notification does the work), the menu titles, 0 and
         // any unknown id.
         break;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "state/window_handles.h"
+#include "gui/window_handles.h"
 
 // "$VER: name version (date)", kept as plain text in the program.
 extern const char versionString[];

@@ -93,3 +93,20 @@ void ReadApplicationSettings()
     ReadSettingsToolTypes(icon->do_ToolTypes, AppSettings);
     FreeDiskObject(icon);
 }
+
+Settings ReadStoredSettings(IconProblem *problem)
+{
+    const Settings shown = AppSettings;
+    const LoadFailure failure = loadFailure;
+    ResetAppSettings();
+    ReadScreenDefaults();
+    loadFailure = {};
+    ReadApplicationSettings();
+    const Settings stored = AppSettings;
+    if (problem != nullptr) {
+        *problem = loadFailure.problem;
+    }
+    AppSettings = shown;
+    loadFailure = failure;
+    return stored;
+}

@@ -6,13 +6,11 @@
 
 #include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
-#include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"
 #include "settings/tool_config.h"
 #include "settings/tooltypes.h"
 #include "state/program_state.h"
-#include "state/window_handles.h"
 #include "text/icon_problem_text.h"
 
 std::vector<IconFailure> failedIcons;
@@ -44,19 +42,6 @@ void FreeNewToolTypes()
 {
     newToolTypes.clear();
     newToolTypeLost = false;
-}
-
-// Takes one control's value into a record field when the control exists (the
-// window has been built) and knows the attribute.
-void ReadControl(Tag attribute, Object *control, std::int32_t *field)
-{
-    if (control == nullptr) {
-        return;
-    }
-    IPTR value = 0;
-    if (GetAttr(attribute, control, &value) != 0) {
-        *field = static_cast<std::int32_t>(value);
-    }
 }
 
 }  // namespace
@@ -171,19 +156,24 @@ void FailToolTypeCopy(int n)
     failingCopy = n;
 }
 
-int SaveSettings()
+Settings WrittenForm(const Settings &values)
 {
-    ReadControl(MUIA_Cycle_Active, displayModeCycle, &AppSettings.displayMode);
-    ReadControl(MUIA_Selected, fpsCheckmark, &AppSettings.fpsLimitEnabled);
-    ReadControl(MUIA_Numeric_Value, fpsSlider, &AppSettings.fpsLimit);
-    if (ToolConfig.hideSound == 0) {
-        ReadControl(MUIA_Selected, soundCheckmark, &AppSettings.soundEnabled);
-        ReadControl(MUIA_Numeric_Value, volumeSlider, &AppSettings.masterVolume);
+    Settings written = {};
+    written.displayMode = values.displayMode;
+    if (values.displayMode == DISPLAY_FULLSCREEN_MODE) {
+        written.modeId = values.modeId;
+        written.depth = values.depth;
     }
-    return WriteAllIconSettings();
+    written.fpsLimitEnabled = values.fpsLimitEnabled != 0 ? 1 : 0;
+    written.fpsLimit = written.fpsLimitEnabled != 0 ? values.fpsLimit : 0;
+    if (ToolConfig.hideSound == 0) {
+        written.masterVolume = values.masterVolume;
+        written.soundEnabled = values.soundEnabled != 0 ? 1 : 0;
+    }
+    return written;
 }
 
-int WriteAllIconSettings()
+int WriteAllIconSettings(const Settings *expected)
 {
     failedIcons.clear();
     writtenIcons = 0;
@@ -196,6 +186,10 @@ int WriteAllIconSettings()
     IconFailure outcomes[1 + PLATFORM_ICON_COUNT];
     int results[1 + PLATFORM_ICON_COUNT];
     BeginIconSave();
+    if (expected != nullptr && WrittenForm(ReadStoredSettings()) != WrittenForm(*expected)) {
+        EndIconSave();
+        return SAVE_CONFLICT;
+    }
     for (int i = 0; i <= PLATFORM_ICON_COUNT; ++i) {
         results[i] = WriteIconSettings(names[i], &outcomes[i]);
     }

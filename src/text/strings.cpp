@@ -25,6 +25,8 @@ bool IsMenuItemId(std::int32_t id)
     case MSG_MENU_LAST_SAVED:
     case MSG_MENU_RESTORE:
     case MSG_MENU_ICONS:
+    case MSG_MENU_OPEN:
+    case MSG_MENU_OPEN_RECENT:
         return true;
     default:
         return false;
@@ -48,6 +50,7 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_CLI_WORD_WITHOUT_SAVE:
     case MSG_CLI_NOT_A_WORD:
     case MSG_CLI_SOUND_HIDDEN:
+    case MSG_DRAWER_WITHOUT_TOOL_ICON:
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:

@@ -11,10 +11,10 @@
 
 #include "app/main_flow.h"
 #include "app/program_reset.h"
+#include "gui/commands.h"
 #include "gui/window_layout.h"
 #include "platform/formats/icon_maker.h"
 #include "platform/toolkit/testing/toolkit_testing.h"
-#include "state/commands.h"
 #include "support/catalog_test_util.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"

@@ -224,7 +224,7 @@ TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
     const std::string unwritable = "Starfield_OS3.info: is not an icon or is damaged\n"
                                    "Starfield_WOS.vls.info: could not be read\n";
 
-    EXPECT_EQ(SaveSettings(), 3);
+    EXPECT_EQ(WriteAllIconSettings(), 3);
     EXPECT_EQ(FailedIconReasons(), "Starfield.info: permission denied (read-only)\n" + unwritable);
     EXPECT_EQ(writtenIcons, 1);
     EXPECT_EQ(ReadToolTypes("Starfield_OS4.vls"), Concat({"D"}, kAllSettings));
@@ -232,11 +232,11 @@ TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
 
     chmod(dir_.file("Starfield.info").c_str(), 0644);
     FailToolTypeCopy(2);
-    EXPECT_EQ(SaveSettings(), 3);
+    EXPECT_EQ(WriteAllIconSettings(), 3);
     EXPECT_EQ(FailedIconReasons(), "Starfield.info: could not be written\n" + unwritable);
     EXPECT_EQ(ReadFileBytes(dir_.file("Starfield.info")), before);
     EXPECT_EQ(ReadFileBytes(dir_.file("Starfield_OS3.info")), "not an icon");
-    EXPECT_EQ(SaveSettings(), 2);
+    EXPECT_EQ(WriteAllIconSettings(), 2);
     EXPECT_EQ(FailedIconNames(), "Starfield_OS3.info, Starfield_WOS.vls.info");
     EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
 
