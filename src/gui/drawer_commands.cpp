@@ -160,5 +160,5 @@ void StoredChangedCommand()
     }
     ShowSettingsInControls(stored);
     MarkSettingsStored();
-    SetAttrs(noteText, MUIA_Text_Contents, GetString(MSG_SHOWN_OTHER_CHANGE));
+    SetAttrs(noteText, MUIA_Text_Contents, GetString(MSG_SHOWN_OTHER_CHANGE), MUIA_ShowMe, 1);
 }

@@ -80,6 +80,9 @@ bool StoreAttr(Gadget *obj, Tag tag, IPTR data)
     case MUIA_Disabled:
         obj->disabled = data != 0;
         return true;
+    case MUIA_ShowMe:
+        obj->shown = data != 0;
+        return true;
     case MUIA_Selected:
         obj->selected = data != 0;
         return true;
@@ -148,6 +151,12 @@ void SyncAttr(Gadget *obj, Tag tag)
             obj->action->setEnabled(!obj->disabled);
         } else if (w != nullptr) {
             w->setEnabled(!obj->disabled);
+        }
+        break;
+    case MUIA_ShowMe:
+        // A widget not yet in a window would show as a window of its own.
+        if (w != nullptr && (w->parentWidget() != nullptr || !obj->shown)) {
+            w->setVisible(obj->shown);
         }
         break;
     case MUIA_Selected:
@@ -467,7 +476,7 @@ Kind GadgetKind(Kind classKind, const Gadget *obj)
 void SyncAll(Gadget *obj)
 {
     for (Tag tag : {MUIA_Cycle_Entries, MUIA_Numeric_Value, MUIA_Selected, MUIA_Text_Contents, MUIA_Font,
-                    MUIA_CycleChain, MUIA_Disabled}) {
+                    MUIA_CycleChain, MUIA_Disabled, MUIA_ShowMe}) {
         SyncAttr(obj, tag);
     }
 }

@@ -54,6 +54,7 @@ enum : Tag {
                       // control in it has the keyboard when the window opens
     MUIA_InputMode,
     MUIA_Disabled,
+    MUIA_ShowMe,  // 0: the object takes no room in its window
     MUIA_Selected,
     MUIA_Pressed,
     MUIA_ShowSelState,
