@@ -103,9 +103,16 @@ int SettingsMain(bool askForDrawer)
     // Started outside an application's drawer with none named: the user chooses
     // one, or ends the run without anything written.
     std::string chosen;
-    if (askForDrawer && !IconFilePresent(TOOL_ICON) && (!ChooseDrawer(nullptr, chosen) || chdir(chosen.c_str()) != 0)) {
-        Shutdown(0);
-        return 0;
+    if (askForDrawer && !IconFilePresent(TOOL_ICON)) {
+        if (!ChooseDrawer(nullptr, chosen)) {
+            Shutdown(0);
+            return 0;
+        }
+        if (chdir(chosen.c_str()) != 0) {
+            ShowError(GetString(MSG_ERR_OPEN_FILE), chosen.c_str());
+            Shutdown(0);
+            return 1;
+        }
     }
 
     // The screen that is active at start (the window opens on it), the
