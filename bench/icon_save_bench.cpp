@@ -154,7 +154,7 @@ void BM_SaveSettings_FourIcons(benchmark::State &state)
         std::strcpy(ToolConfig.platformIcons[i], kIcons[1 + i]);
     }
     for (auto _ : state) {
-        if (SaveSettings() != 0) {
+        if (WriteAllIconSettings() != 0) {
             state.SkipWithError("an icon was not saved");
             break;
         }

@@ -3,19 +3,19 @@
 #include <cstdio>
 #include <string>
 
+#include "gui/drawer_commands.h"
 #include "gui/edit_commands.h"
 #include "gui/gadget_rules.h"
 #include "gui/help_viewer.h"
 #include "gui/icons_overview.h"
 #include "gui/screen_mode.h"
+#include "gui/window_handles.h"
 #include "gui/window_layout.h"
+#include "platform/drawer_requester.h"
 #include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
-#include "settings/app_settings.h"
-#include "settings/settings_writer.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
-#include "state/window_handles.h"
 #include "text/strings.h"
 #include "text/version.h"
 
@@ -25,12 +25,6 @@ namespace {
 void NotifyReturnId(Object *source, Tag attr, IPTR trigger, std::int32_t id)
 {
     DoMethod(source, MUIM_Notify, attr, trigger, app, 2, MUIM_Application_ReturnID, id);
-}
-
-// A requester over the window with the window's title and a single "OK".
-void ShowMessage(const char *format, const char *arg)
-{
-    MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), format, arg);
 }
 
 void AboutCommand()
@@ -47,45 +41,6 @@ void AboutCommand()
     }
     MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "\033c\033b\033u%s\033n\n\n%s", windowTitle,
                 scratchBuffer);
-}
-
-// Saves; true when every icon found was written. Otherwise the icons that were
-// not written are named with the reason of each and the window stays open,
-// keeping the user's edits.
-bool SaveCommand()
-{
-    const bool written = SaveSettings() == 0;
-    const std::string notes = SaveNoteLines();
-    if (written) {
-        // What the save met beside the icons is told before the tool ends.
-        if (!notes.empty()) {
-            ShowMessage("%s", notes.c_str());
-        }
-        return true;
-    }
-    std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_WRITE_ICONS), FailedIconNames().c_str());
-    std::string text = std::string(scratchBuffer) + "\n\n" + FailedIconReasons();
-    if (!notes.empty()) {
-        text += "\n" + notes;
-    }
-    if (writtenIcons > 0) {
-        text += std::string("\n") + GetString(MSG_OTHER_ICONS_WRITTEN);
-    }
-    ShowMessage("%s", text.c_str());
-    return false;
-}
-
-// Takes one control's value into a record field when the control exists (the
-// window has been built) and knows the attribute.
-void ReadControl(Tag attribute, Object *control, std::int32_t *field)
-{
-    if (control == nullptr) {
-        return;
-    }
-    IPTR value = 0;
-    if (GetAttr(attribute, control, &value) != 0) {
-        *field = static_cast<std::int32_t>(value);
-    }
 }
 
 }  // namespace
@@ -158,7 +113,15 @@ bool DispatchCommand(std::int32_t id)
     case ID_ICONS_CLOSE:
         CloseIconsOverview();
         break;
+    case ID_OPEN:
+        return !OpenCommand();
+    case ID_STORED_CHANGED:
+        StoredChangedCommand();
+        break;
     default:
+        if (id >= ID_OPEN_RECENT && id < ID_OPEN_RECENT + RECENT_DRAWER_COUNT) {
+            return !OpenRecentCommand(id - ID_OPEN_RECENT);
+        }
         // ID_ABOUT_MUI (its notification does the work), the menu titles, 0 and
         // any unknown id.
         break;
@@ -177,16 +140,4 @@ void RunCommandLoop()
             Wait(signals);
         }
     }
-}
-
-int SaveSettings()
-{
-    ReadControl(MUIA_Cycle_Active, displayModeCycle, &AppSettings.displayMode);
-    ReadControl(MUIA_Selected, fpsCheckmark, &AppSettings.fpsLimitEnabled);
-    ReadControl(MUIA_Numeric_Value, fpsSlider, &AppSettings.fpsLimit);
-    if (ToolConfig.hideSound == 0) {
-        ReadControl(MUIA_Selected, soundCheckmark, &AppSettings.soundEnabled);
-        ReadControl(MUIA_Numeric_Value, volumeSlider, &AppSettings.masterVolume);
-    }
-    return WriteAllIconSettings();
 }

@@ -3,16 +3,13 @@
 
 #include <cstdint>
 
-#include "state/commands.h"
-
-// Reads the window's controls into AppSettings (when the window exists) and writes
-// every icon. Returns the number of icons in failedIcons.
-int SaveSettings();
+#include "gui/commands.h"
 
 // Attaches the notifications to the window, buttons, gadgets and the About MUI item.
 void InstallNotifications();
 
-// Runs the command of one return id; returns false when the loop must end.
+// Runs the command of one return id; returns false when the loop must end (for
+// Open and Open recent, with drawerToOpen set).
 bool DispatchCommand(std::int32_t id);
 
 // The input loop: takes one return id at a time until a command ends it.

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "gui/gadget_rules.h"
-#include "gui/screen_mode.h"
+#include "gui/settings_controls.h"
+#include "gui/window_handles.h"
 #include "gui/window_layout.h"
 #include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
@@ -11,28 +11,12 @@
 #include "settings/settings_reader.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
-#include "state/window_handles.h"
 #include "text/icon_problem_text.h"
 #include "text/strings.h"
 
 namespace {
 
 Settings openingSettings = {};
-
-// AppSettings, which holds the mode id and depth, and the controls take values.
-void ShowSettings(const Settings &values)
-{
-    AppSettings = values;
-    SetAttrs(displayModeCycle, MUIA_Cycle_Active, values.displayMode);
-    SetAttrs(fpsCheckmark, MUIA_Selected, values.fpsLimitEnabled != 0);
-    SetAttrs(fpsSlider, MUIA_Numeric_Value, FpsSliderValue(values.fpsLimit));
-    if (soundCheckmark != nullptr && volumeSlider != nullptr) {
-        SetAttrs(soundCheckmark, MUIA_Selected, values.soundEnabled != 0);
-        SetAttrs(volumeSlider, MUIA_Numeric_Value, values.masterVolume);
-    }
-    ShowScreenModeName();
-    ApplyGadgetRules();
-}
 
 }  // namespace
 
@@ -45,7 +29,7 @@ void ResetToDefaultsCommand()
 {
     ResetAppSettings();
     ReadScreenDefaults();
-    ShowSettings(AppSettings);
+    ShowSettingsInControls(AppSettings);
 }
 
 void TellLoadFailure(Object *window)
@@ -63,11 +47,12 @@ void LastSavedCommand()
     ReadScreenDefaults();
     loadFailure = {};
     ReadApplicationSettings();
-    ShowSettings(AppSettings);
+    ShowSettingsInControls(AppSettings);
+    MarkSettingsStored();
     TellLoadFailure(mainWindow);
 }
 
 void RestoreCommand()
 {
-    ShowSettings(openingSettings);
+    ShowSettingsInControls(openingSettings);
 }

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "gui/commands.h"
+#include "gui/window_handles.h"
 #include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/icon_survey.h"
 #include "settings/tool_config.h"
 #include "settings/tooltypes.h"
-#include "state/commands.h"
 #include "state/program_state.h"
-#include "state/window_handles.h"
 #include "text/icon_problem_text.h"
 #include "text/strings.h"
 

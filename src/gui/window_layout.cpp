@@ -1,13 +1,13 @@
 #include "gui/window_layout.h"
 
+#include "gui/commands.h"
 #include "gui/icons_overview.h"
+#include "gui/menu.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 #include "settings/tooltypes.h"
-#include "state/commands.h"
 #include "state/program_state.h"
-#include "text/menu.h"
 #include "text/strings.h"
 #include "text/version.h"
 
@@ -181,6 +181,7 @@ Object *BuildSettingsWindow()
                                            MUIA_Group_Child, limitRow,
                                            MUIA_Group_Child, fpsRow);
 
+    noteText = MUI_NewObject(MUIC_Text, MUIA_Text_PreParse, kCentre, MUIA_ShowMe, 0);
     Object *bottomGap = Gap();
 
     // The button row.
@@ -202,6 +203,7 @@ Object *BuildSettingsWindow()
                                  MUIA_Group_Child, displaySection,
                                  MUIA_Group_Child, soundArea,
                                  MUIA_Group_Child, generalSection,
+                                 MUIA_Group_Child, noteText,
                                  MUIA_Group_Child, bottomGap,
                                  MUIA_Group_Child, buttonRow);
     Object *root = MUI_NewObject(MUIC_Group, MUIA_Group_Child, page);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "state/window_handles.h"
+#include "gui/window_handles.h"
 
 // Where the fps slider stands for a rate: the full rate when there is none yet
 // (the limit was never on).

@@ -11,6 +11,8 @@ struct Settings {
     std::int32_t fpsLimitEnabled;
     std::int32_t masterVolume;
     std::int32_t soundEnabled;
+
+    bool operator==(const Settings &) const = default;
 };
 
 extern Settings AppSettings;

@@ -104,3 +104,20 @@ void ReadApplicationSettings()
         return;
     }
 }
+
+Settings ReadStoredSettings(IconProblem *problem)
+{
+    const Settings shown = AppSettings;
+    const LoadFailure failure = loadFailure;
+    ResetAppSettings();
+    ReadScreenDefaults();
+    loadFailure = {};
+    ReadApplicationSettings();
+    const Settings stored = AppSettings;
+    if (problem != nullptr) {
+        *problem = loadFailure.problem;
+    }
+    AppSettings = shown;
+    loadFailure = failure;
+    return stored;
+}

@@ -26,6 +26,12 @@ void ReadApplicationSettings();
 // system's error number (0: none known).
 void NoteLoadFailure(const std::string &icon, IconProblem problem, int error);
 
+// What the application's icon holds now, read as the start reads it (over the
+// defaults and the start screen's mode); problem, when given, why an icon that is
+// there could not be read (the settings are then the defaults). AppSettings and
+// loadFailure are kept.
+Settings ReadStoredSettings(IconProblem *problem = nullptr);
+
 // The icon that holds an application's settings: "name", else "name.vls" when no
 // file has the name. foundName is the name it was found under (without ".info"),
 // or the one that failed; problem why there is no icon (Absent when neither name

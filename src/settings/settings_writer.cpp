@@ -177,7 +177,24 @@ void FailToolTypeCopy(int n)
 }
 #endif
 
-int WriteAllIconSettings()
+Settings WrittenForm(const Settings &values)
+{
+    Settings written = {};
+    written.displayMode = values.displayMode;
+    if (values.displayMode == DISPLAY_FULLSCREEN_MODE) {
+        written.modeId = values.modeId;
+        written.depth = values.depth;
+    }
+    written.fpsLimitEnabled = values.fpsLimitEnabled != 0 ? 1 : 0;
+    written.fpsLimit = written.fpsLimitEnabled != 0 ? values.fpsLimit : 0;
+    if (ToolConfig.hideSound == 0) {
+        written.masterVolume = values.masterVolume;
+        written.soundEnabled = values.soundEnabled != 0 ? 1 : 0;
+    }
+    return written;
+}
+
+int WriteAllIconSettings(const Settings *expected)
 {
     failedIcons.clear();
     writtenIcons = 0;
@@ -188,6 +205,10 @@ int WriteAllIconSettings()
     IconFailure outcomes[1 + PLATFORM_ICON_COUNT];
     int results[1 + PLATFORM_ICON_COUNT];
     BeginIconSave();
+    if (expected != nullptr && WrittenForm(ReadStoredSettings()) != WrittenForm(*expected)) {
+        EndIconSave();
+        return SAVE_CONFLICT;
+    }
     for (std::size_t i = 0; i < count; ++i) {
         results[i] = WriteIconSettings(icons[i].name, &outcomes[i]);
     }

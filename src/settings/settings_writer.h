@@ -28,12 +28,22 @@ std::string SaveNoteLines();
 
 struct DiskObject;
 
+struct Settings;
+
 // Writes AppSettings into the application's icon and every configured platform
 // icon, noting in failedIcons those that exist but could not be written; when no
 // icon at all was written, the application's icon is noted as absent. Returns how
 // many icons were noted. Within an icon save begun by the caller (BeginIconSave),
 // which may have read the settings under its locks, it ends that save.
-int WriteAllIconSettings();
+// With expected given, the application's icon is read first under the locks: when
+// it holds other settings (in the form Save writes them), another program saved
+// since; nothing is written and SAVE_CONFLICT is returned.
+constexpr int SAVE_CONFLICT = -1;
+int WriteAllIconSettings(const Settings *expected = nullptr);
+
+// The settings as an icon holds them once saved: what the tooltypes say, every
+// field they do not hold zero.
+Settings WrittenForm(const Settings &values);
 
 // Where WriteIconSettings hands each merged icon: PutDiskObject, or a stand-in
 // that only shows the new list (--dry-run).

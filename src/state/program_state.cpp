@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "state/window_handles.h"
-
 char scratchBuffer[SCRATCH_BUFFER_SIZE];
 Screen *startScreen = nullptr;
 char windowTitle[WINDOW_TITLE_SIZE];
@@ -32,5 +30,4 @@ void ResetSharedState()
     startScreen = nullptr;
     std::memset(windowTitle, 0, sizeof windowTitle);
     std::memset(displayModeLabels, 0, sizeof displayModeLabels);
-    ResetWindowHandles();
 }

@@ -30,6 +30,8 @@ bool IsMenuItemId(std::int32_t id)
     case MSG_MENU_LAST_SAVED:
     case MSG_MENU_RESTORE:
     case MSG_MENU_ICONS:
+    case MSG_MENU_OPEN:
+    case MSG_MENU_OPEN_RECENT:
         return true;
     default:
         return false;
@@ -62,6 +64,7 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_ERR_DISPLAY_CANNOT_OPEN:
     case MSG_CLI_QT_USAGE:
     case MSG_ABOUT_VERSION:
+    case MSG_DRAWER_WITHOUT_TOOL_ICON:
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:

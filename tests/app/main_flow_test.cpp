@@ -2,6 +2,9 @@
 // when the window opens, the controls answering, the exit value 1 when it cannot start.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QTimer>
 
@@ -11,10 +14,10 @@
 
 #include "app/main_flow.h"
 #include "app/program_reset.h"
+#include "gui/commands.h"
 #include "gui/window_layout.h"
 #include "platform/formats/icon_maker.h"
 #include "platform/toolkit/testing/toolkit_testing.h"
-#include "state/commands.h"
 #include "support/catalog_test_util.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
@@ -48,7 +51,7 @@ protected:
 
     // Runs the tool; once its loop waits for input, look() sees the window as it
     // came up and then acts on it, as a person would, to end the run.
-    static void RunAndLook(const std::function<void()> &look)
+    static void RunAndLook(const std::function<void()> &look, bool askForDrawer = false)
     {
         static int argc = 1;
         static char name[] = "main_flow_test";
@@ -63,7 +66,7 @@ protected:
             hung = true;
             DoMethod(app, MUIM_Application_ReturnID, -1);
         });
-        EXPECT_EQ(SettingsMain(), 0);
+        EXPECT_EQ(SettingsMain(askForDrawer), 0);
         EXPECT_TRUE(looked);
         EXPECT_FALSE(hung) << "the window did not answer";
         EXPECT_EQ(app, nullptr);
@@ -125,6 +128,34 @@ TEST_F(MainFlowTest, AnIconThatCannotBeReadIsToldBeforeTheWindowOpens)
     EXPECT_EQ(requests, (Texts{unread, unread + " (open)",
                                "Cannot save the settings into Starfield.info!\n\n"
                                "Starfield.info: is not an icon or is damaged\n (open)"}));
+}
+
+// No drawer named and no Settings.info here: the chooser asks. A folder without one
+// is said so and the chooser comes back; the drawer chosen opens. Cancelled, the
+// run ends with no window. Named (or started in a drawer), nothing is asked.
+TEST_F(MainFlowTest, OutsideADrawerTheChooserAsksForOne)
+{
+    mkdir(drawer_.file("Starfield").c_str(), 0755);
+    WriteIcon(drawer_.file("Starfield/Settings.info"), {.toolTypes = {"APPLICATION=Starfield"}});
+    setenv("SETTINGS_DRAWER_ANSWER", (drawer_.path() + ":" + drawer_.file("Starfield")).c_str(), 1);
+    Texts requests;
+    MUI_SetRequestHook([&requests](const char *, const char *body) {
+        requests.emplace_back(body);
+        return 0;
+    });
+    RunAndLook([] { EXPECT_TRUE(MUI_SimulateInput(cancelButton)); }, true);
+    EXPECT_STREQ(windowTitle, "Starfield Settings");
+    EXPECT_EQ(requests, Texts{drawer_.path() + " holds no Settings.info: choose the drawer of the application to "
+                                               "configure."});
+    ResetProgramState();
+    ASSERT_EQ(chdir(drawer_.path().c_str()), 0);
+    setenv("SETTINGS_DRAWER_ANSWER", "", 1);
+    EXPECT_EQ(SettingsMain(true), 0);  // cancelled
+    EXPECT_EQ(app, nullptr);
+    EXPECT_STREQ(windowTitle, "");
+    ASSERT_EQ(chdir(drawer_.file("Starfield").c_str()), 0);
+    RunAndLook([] { EXPECT_TRUE(MUI_SimulateInput(cancelButton)); }, true);
+    unsetenv("SETTINGS_DRAWER_ANSWER");
 }
 
 // An object that cannot be made: the failure reported through code 2.

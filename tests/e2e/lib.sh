@@ -140,3 +140,29 @@ e2e_expect_tooltypes() {
     "$MKICON" "$E2E_DIR/expected.info" ${E2E_MADE[${name%.vls}]} -- "$@"
     cmp -s "$DRAWER/$name.info" "$E2E_DIR/expected.info" || fail "$name.info is not as expected"
 }
+
+# A second application's drawer, $OTHER: its tool's icon and the icon of Nebula
+# (FPSLIMIT=20 WINDOW), kept in before/ too.
+OTHER="" E2E_MADE[Nebula]="--type tool"
+E2E_CHOOSER="Choose the application's drawer"
+e2e_make_other_drawer() {
+    OTHER="$E2E_DIR/other"
+    mkdir -p "$OTHER"
+    "$MKICON" "$OTHER/Settings.info" --type tool APPLICATION=Nebula
+    "$MKICON" "$OTHER/Nebula.info" ${E2E_MADE[Nebula]} FPSLIMIT=20 WINDOW
+    cp -p "$OTHER/Nebula.info" "$E2E_DIR/before/"
+}
+
+# Waits for the folder chooser and gives it the keyboard.
+e2e_wait_chooser() {
+    local chooser
+    chooser=$(e2e_wait_window "$E2E_CHOOSER") || fail "no folder chooser"
+    e2e_focus "$chooser"
+}
+
+# Types the folder into the chooser as a person would.
+e2e_choose_drawer() {
+    e2e_wait_chooser
+    xdotool type --delay 20 "$1"
+    e2e_keys Return
+}

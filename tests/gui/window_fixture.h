@@ -13,13 +13,13 @@
 #include "app/window_texts.h"
 #include "gui/command_loop.h"
 #include "gui/gadget_rules.h"
+#include "gui/menu.h"
 #include "gui/window_layout.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 #include "support/catalog_test_util.h"
 #include "support/temp_dir.h"
 #include "support/toolkit_util.h"
-#include "text/menu.h"
 #include "text/strings.h"
 
 class WindowTest : public ::testing::Test {

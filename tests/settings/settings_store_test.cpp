@@ -4,6 +4,8 @@
 // a test screen to take the default mode from.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -20,6 +23,7 @@
 #include "platform/display.h"
 #include "platform/formats/icon_maker.h"
 #include "settings/app_settings.h"
+#include "settings/settings_reader.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
 #include "settings/tooltypes.h"
@@ -257,7 +261,7 @@ TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
     const std::string unwritable = "Starfield_OS3.info: is not an icon or is damaged\n"
                                    "Starfield_WOS.vls.info: could not be read\n";
 
-    EXPECT_EQ(SaveSettings(), 3);
+    EXPECT_EQ(WriteAllIconSettings(), 3);
     EXPECT_EQ(FailedIconReasons(), "Starfield.info: permission denied (read-only)\n" + unwritable);
     EXPECT_EQ(writtenIcons, 1);
     EXPECT_EQ(ReadToolTypes("Starfield_OS4.vls"), Concat({"D"}, kAllSettings));
@@ -265,17 +269,46 @@ TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
 
     chmod(dir_.file("Starfield.info").c_str(), 0644);
     FailToolTypeCopy(2);
-    EXPECT_EQ(SaveSettings(), 3);
+    EXPECT_EQ(WriteAllIconSettings(), 3);
     EXPECT_EQ(FailedIconReasons(), "Starfield.info: could not be written\n" + unwritable);
     EXPECT_EQ(ReadFileBytes(dir_.file("Starfield.info")), before);
     EXPECT_EQ(ReadFileBytes(dir_.file("Starfield_OS3.info")), "not an icon");
-    EXPECT_EQ(SaveSettings(), 2);
+    EXPECT_EQ(WriteAllIconSettings(), 2);
     EXPECT_EQ(FailedIconNames(), "Starfield_OS3.info, Starfield_WOS.vls.info");
     EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
 
     // Icon names are ISO-8859-1; the requester's texts are UTF-8.
     failedIcons = {{"Gr\xFCn.info", IconProblem::Folder}};
     EXPECT_EQ(FailedIconNames() + "|" + FailedIconReasons(), "Gr\u00FCn.info|Gr\u00FCn.info: is a folder\n");
+}
+
+// A save given the settings the window read compares them with the icon's under
+// the drawer's lock: a writer holding the lock when the save starts, and changing
+// the icon before it lets go, is seen; nothing is written over its change. Without
+// them the save writes over it. Values the icon does not write (the fps limit
+// while it is off, the mode id of a window) are no change.
+TEST_F(SettingsStoreTest, SaveWritesNothingOverAnotherWritersChange)
+{
+    MakeIcon("Application", {"WINDOW", "MASTERVOLUME=30"});
+    ReadApplicationSettings();
+    Settings read = AppSettings;
+    read.fpsLimit = 50;
+    read.modeId = 1;
+    EXPECT_EQ(WriteAllIconSettings(&read), 0);
+
+    const int folder = open(".", O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(flock(folder, LOCK_EX), 0);
+    int result = 0;
+    std::thread save([&] { result = WriteAllIconSettings(&read); });
+    usleep(200000);
+    MakeIcon("Application", {"WINDOW", "MASTERVOLUME=9"});
+    flock(folder, LOCK_UN);
+    close(folder);
+    save.join();
+    EXPECT_EQ(result, SAVE_CONFLICT);
+    EXPECT_EQ(ReadToolTypes("Application"), (Entries{"WINDOW", "MASTERVOLUME=9"}));
+    EXPECT_EQ(WriteAllIconSettings(), 0);
+    EXPECT_EQ(ReadToolTypes("Application"), (Entries{"MASTERVOLUME=30", "WINDOW"}));
 }
 
 }  // namespace

@@ -8,13 +8,13 @@
 
 #include "app/libraries_setup.h"
 #include "app/program_reset.h"
+#include "gui/commands.h"
+#include "gui/menu.h"
 #include "platform/formats/charset.h"
 #include "platform/libraries.h"
 #include "platform/locale.h"
-#include "state/commands.h"
 #include "support/catalog_test_util.h"
 #include "support/temp_dir.h"
-#include "text/menu.h"
 #include "text/strings.h"
 
 namespace {

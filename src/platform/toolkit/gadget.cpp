@@ -82,6 +82,9 @@ bool StoreAttr(Gadget *obj, Tag tag, IPTR data)
     case MUIA_Disabled:
         obj->disabled = data != 0;
         return true;
+    case MUIA_ShowMe:
+        obj->shown = data != 0;
+        return true;
     case MUIA_Selected:
         obj->selected = data != 0;
         return true;
@@ -96,6 +99,12 @@ bool StoreAttr(Gadget *obj, Tag tag, IPTR data)
         return true;
     case MUIA_Text_PreParse:
         obj->preParse = CopyText(data);
+        return true;
+    case MUIA_Menuitem_Title:
+        if (obj->kind != Kind::MenuItem) {
+            return false;
+        }
+        obj->text = CopyText(data);
         return true;
     case MUIA_Cycle_Entries:
         if (cycle == nullptr) {
@@ -145,6 +154,12 @@ void SyncAttr(Gadget *obj, Tag tag)
             w->setEnabled(!obj->disabled);
         }
         break;
+    case MUIA_ShowMe:
+        // A widget not yet in a window would show as a window of its own.
+        if (w != nullptr && (w->parentWidget() != nullptr || !obj->shown)) {
+            w->setVisible(obj->shown);
+        }
+        break;
     case MUIA_Selected:
         if (auto *button = qobject_cast<QAbstractButton *>(w); button != nullptr && button->isCheckable()) {
             const QSignalBlocker block(button);
@@ -157,6 +172,12 @@ void SyncAttr(Gadget *obj, Tag tag)
         break;
     case MUIA_Font:
         ApplyFont(obj);
+        break;
+    case MUIA_Menuitem_Title:
+        if (obj->action != nullptr) {
+            obj->action->setText(FromUtf8(obj->text).replace(QLatin1Char('&'), QLatin1String("&&")));
+            obj->action->setVisible(!obj->text.empty());
+        }
         break;
     case MUIA_CycleChain:
         if (obj->focusWidget != nullptr) {
@@ -425,7 +446,7 @@ Kind GadgetKind(Kind classKind, const Gadget *obj)
 void SyncAll(Gadget *obj)
 {
     for (Tag tag : {MUIA_Cycle_Entries, MUIA_Numeric_Value, MUIA_Selected, MUIA_Text_Contents, MUIA_Font,
-                    MUIA_CycleChain, MUIA_Disabled}) {
+                    MUIA_CycleChain, MUIA_Disabled, MUIA_ShowMe}) {
         SyncAttr(obj, tag);
     }
 }
@@ -668,6 +689,12 @@ bool Gadget::Get(Tag tag, IPTR *storage)
         return true;
     case MUIA_Text_Contents:
         if (!IsTextLike(obj)) {
+            return false;
+        }
+        *storage = reinterpret_cast<IPTR>(obj->text.c_str());
+        return true;
+    case MUIA_Menuitem_Title:
+        if (obj->kind != Kind::MenuItem) {
             return false;
         }
         *storage = reinterpret_cast<IPTR>(obj->text.c_str());

@@ -20,6 +20,7 @@ struct Gadget : Object {
     IPTR imageSpec = 0;
     bool cycleChain = false;
     bool disabled = false;
+    bool shown = true;
     bool selected = false;
     bool pressed = false;
     IPTR userData = 0;

@@ -1,6 +1,6 @@
-// Menu strips made from NewMenu tables: a menu bar with its menus and items,
-// Ctrl+key shortcuts, access keys, separator bars, and items that return their
-// user data.
+// Menu strips made from NewMenu tables: a menu bar with its menus, items and
+// submenus, Ctrl+key shortcuts, access keys, separator bars, and items that return
+// their user data.
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
@@ -57,6 +57,26 @@ Gadget *Adopt(Object *parent, Gadget *child)
     return child;
 }
 
+// An item (or a bar) of qmenu, below parent in the tree.
+Gadget *AddItem(Gadget *parent, QMenu *qmenu, const NewMenu &entry)
+{
+    Gadget *item = Adopt(parent, new Gadget(Kind::MenuItem));
+    item->userData = reinterpret_cast<IPTR>(entry.nm_UserData);
+    if (entry.nm_Label == NM_BARLABEL) {
+        item->action = qmenu->addSeparator();
+        return item;
+    }
+    item->text = entry.nm_Label != nullptr ? entry.nm_Label : "";
+    QAction *action = qmenu->addAction(MenuText(item->text.c_str()));
+    action->setShortcut(Shortcut(entry.nm_CommKey));
+    if (!action->shortcut().isEmpty()) {
+        item->commKey = entry.nm_CommKey[0];
+    }
+    item->action = action;
+    QObject::connect(action, &QAction::triggered, action, [item] { ItemChosen(item); });
+    return item;
+}
+
 }  // namespace
 
 Object *NewMenustrip(const NewMenu *menu)
@@ -68,6 +88,7 @@ Object *NewMenustrip(const NewMenu *menu)
     auto *bar = new QMenuBar;
     strip->widget = bar;
     Gadget *title = nullptr;
+    Gadget *item = nullptr;
     for (int i = 0; i < kMaxEntries && menu[i].nm_Type != NM_END; ++i) {
         const NewMenu &entry = menu[i];
         if (entry.nm_Type == NM_TITLE) {
@@ -76,24 +97,19 @@ Object *NewMenustrip(const NewMenu *menu)
             title->text = label != nullptr ? label : "";
             title->userData = reinterpret_cast<IPTR>(entry.nm_UserData);
             title->widget = bar->addMenu(MenuText(title->text.c_str()));
+            item = nullptr;
         } else if (entry.nm_Type == NM_ITEM && title != nullptr) {
-            auto *qmenu = qobject_cast<QMenu *>(title->widget.data());
-            Gadget *item = Adopt(title, new Gadget(Kind::MenuItem));
-            item->userData = reinterpret_cast<IPTR>(entry.nm_UserData);
-            if (entry.nm_Label == NM_BARLABEL) {
-                item->action = qmenu->addSeparator();
-                continue;
+            item = AddItem(title, qobject_cast<QMenu *>(title->widget.data()), entry);
+        } else if (entry.nm_Type == NM_SUB && item != nullptr && !item->action->isSeparator()) {
+            // The item opens its submenu instead of returning its user data.
+            QMenu *submenu = item->action->menu<QMenu *>();
+            if (submenu == nullptr) {
+                submenu = new QMenu(qobject_cast<QMenu *>(title->widget.data()));
+                item->action->setMenu(submenu);
             }
-            item->text = entry.nm_Label != nullptr ? entry.nm_Label : "";
-            QAction *action = qmenu->addAction(MenuText(item->text.c_str()));
-            action->setShortcut(Shortcut(entry.nm_CommKey));
-            if (!action->shortcut().isEmpty()) {
-                item->commKey = entry.nm_CommKey[0];
-            }
-            item->action = action;
-            QObject::connect(action, &QAction::triggered, action, [item] { ItemChosen(item); });
+            AddItem(item, submenu, entry);
         }
-        // Entries of other types (sub-items) and items before the first title are left out.
+        // Entries of other types, items before the first title and sub-items of a bar are left out.
     }
     // Alt and a letter opens a menu, and a letter chooses an item in it.
     MarkActionKeys(bar->actions());

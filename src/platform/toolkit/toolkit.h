@@ -54,6 +54,7 @@ enum : Tag {
                       // control in it has the keyboard when the window opens
     MUIA_InputMode,
     MUIA_Disabled,
+    MUIA_ShowMe,  // 0: the object takes no room in its window
     MUIA_Selected,
     MUIA_Pressed,
     MUIA_ShowSelState,
@@ -73,6 +74,7 @@ enum : Tag {
     // Menu item
     MUIA_Menuitem_Trigger,
     MUIA_Menuitem_ExtraKey,  // (set only) a further key as Qt names it ("F1", "Ctrl+Q"), unless taken
+    MUIA_Menuitem_Title,     // the item's label; an empty label hides the item
     MUIA_UserData,
 };
 
@@ -139,6 +141,7 @@ constexpr IPTR MUIO_Label_LeftAligned = 1 << 11;
 constexpr std::uint8_t NM_END = 0;
 constexpr std::uint8_t NM_TITLE = 1;
 constexpr std::uint8_t NM_ITEM = 2;
+constexpr std::uint8_t NM_SUB = 3;  // an item of the submenu of the NM_ITEM before it
 #define NM_BARLABEL (reinterpret_cast<const char *>(static_cast<IPTR>(-1)))
 
 struct NewMenu {

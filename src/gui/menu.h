@@ -3,7 +3,7 @@
 
 #include "platform/toolkit/toolkit.h"
 
-constexpr int MENU_TABLE_SIZE = 17;
+constexpr int MENU_TABLE_SIZE = 27;
 extern NewMenu menuTable[MENU_TABLE_SIZE];
 
 // Replaces the string ids of menuTable by their texts and shortcut keys. Once per run.

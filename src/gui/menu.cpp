@@ -1,8 +1,8 @@
-#include "text/menu.h"
+#include "gui/menu.h"
 
 #include <cstring>
 
-#include "state/commands.h"
+#include "gui/commands.h"
 #include "text/strings.h"
 
 namespace {
@@ -18,9 +18,22 @@ void *UserData(std::int32_t commandId)
     return reinterpret_cast<void *>(static_cast<IPTR>(commandId));
 }
 
+// The label of an item the window names while it runs (or hides).
+const char kSetAtRunTime[] = "";
+
 const NewMenu kMenuTemplate[MENU_TABLE_SIZE] = {
     {NM_TITLE, Id(MSG_MENU_PROJECT), nullptr, 0, 0, UserData(ID_MENU_PROJECT)},
     {NM_ITEM, Id(MSG_MENU_SAVE), nullptr, 0, 0, UserData(ID_SAVE)},
+    {NM_ITEM, Id(MSG_MENU_OPEN), nullptr, 0, 0, UserData(ID_OPEN)},
+    {NM_ITEM, Id(MSG_MENU_OPEN_RECENT), nullptr, 0, 0, UserData(ID_MENU_OPEN_RECENT)},
+    {NM_SUB, kSetAtRunTime, nullptr, 0, 0, UserData(ID_OPEN_RECENT)},
+    {NM_SUB, kSetAtRunTime, nullptr, 0, 0, UserData(ID_OPEN_RECENT + 1)},
+    {NM_SUB, kSetAtRunTime, nullptr, 0, 0, UserData(ID_OPEN_RECENT + 2)},
+    {NM_SUB, kSetAtRunTime, nullptr, 0, 0, UserData(ID_OPEN_RECENT + 3)},
+    {NM_SUB, kSetAtRunTime, nullptr, 0, 0, UserData(ID_OPEN_RECENT + 4)},
+    {NM_SUB, kSetAtRunTime, nullptr, 0, 0, UserData(ID_OPEN_RECENT + 5)},
+    {NM_SUB, kSetAtRunTime, nullptr, 0, 0, UserData(ID_OPEN_RECENT + 6)},
+    {NM_SUB, kSetAtRunTime, nullptr, 0, 0, UserData(ID_OPEN_RECENT + 7)},
     {NM_ITEM, Id(MSG_MENU_ICONS), nullptr, 0, 0, UserData(ID_ICONS)},
     {NM_ITEM, NM_BARLABEL, nullptr, 0, 0, nullptr},
     {NM_ITEM, Id(MSG_MENU_HELP), nullptr, 0, 0, UserData(ID_HELP)},
@@ -46,7 +59,9 @@ bool localized = false;
 NewMenu menuTable[MENU_TABLE_SIZE] = {
     kMenuTemplate[0],  kMenuTemplate[1],  kMenuTemplate[2],  kMenuTemplate[3],  kMenuTemplate[4],  kMenuTemplate[5],
     kMenuTemplate[6],  kMenuTemplate[7],  kMenuTemplate[8],  kMenuTemplate[9],  kMenuTemplate[10], kMenuTemplate[11],
-    kMenuTemplate[12], kMenuTemplate[13], kMenuTemplate[14], kMenuTemplate[15], kMenuTemplate[16],
+    kMenuTemplate[12], kMenuTemplate[13], kMenuTemplate[14], kMenuTemplate[15], kMenuTemplate[16], kMenuTemplate[17],
+    kMenuTemplate[18], kMenuTemplate[19], kMenuTemplate[20], kMenuTemplate[21], kMenuTemplate[22], kMenuTemplate[23],
+    kMenuTemplate[24], kMenuTemplate[25], kMenuTemplate[26],
 };
 
 void LocalizeMenus()
@@ -56,8 +71,8 @@ void LocalizeMenus()
     }
     localized = true;
     for (NewMenu *entry = menuTable; entry->nm_Type != NM_END; ++entry) {
-        if (entry->nm_Label == NM_BARLABEL) {
-            continue;
+        if (entry->nm_Label == NM_BARLABEL || entry->nm_Label == kSetAtRunTime) {
+            continue;  // a bar, or a label set at run time
         }
         auto id = static_cast<std::int32_t>(reinterpret_cast<IPTR>(entry->nm_Label));
         const char *text = GetString(id);

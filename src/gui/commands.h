@@ -23,4 +23,8 @@ enum : std::int32_t {
     ID_RESTORE = 15,
     ID_ICONS = 16,
     ID_ICONS_CLOSE = 17,
+    ID_OPEN = 18,
+    ID_MENU_OPEN_RECENT = 19,
+    ID_STORED_CHANGED = 20,  // the application's icon or its drawer changed on disk
+    ID_OPEN_RECENT = 21,     // to 28: Project > Open recent, the latest drawer first
 };

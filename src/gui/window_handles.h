@@ -18,6 +18,7 @@ extern Object *saveButton;
 extern Object *aboutButton;
 extern Object *helpButton;
 extern Object *cancelButton;
+extern Object *noteText;  // a line the window tells something in, hidden until then
 
 // Every handle back to null (does not dispose).
 void ResetWindowHandles();

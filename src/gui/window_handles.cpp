@@ -1,4 +1,4 @@
-#include "state/window_handles.h"
+#include "gui/window_handles.h"
 
 Object *app = nullptr;
 Object *mainWindow = nullptr;
@@ -14,10 +14,11 @@ Object *saveButton = nullptr;
 Object *aboutButton = nullptr;
 Object *helpButton = nullptr;
 Object *cancelButton = nullptr;
+Object *noteText = nullptr;
 
 void ResetWindowHandles()
 {
     app = mainWindow = menuStrip = displayModeCycle = screenModeText = screenModeButton = nullptr;
     soundCheckmark = volumeSlider = fpsCheckmark = fpsSlider = nullptr;
-    saveButton = aboutButton = helpButton = cancelButton = nullptr;
+    saveButton = aboutButton = helpButton = cancelButton = noteText = nullptr;
 }
