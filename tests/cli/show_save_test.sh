@@ -11,7 +11,7 @@ e2e_make_drawer
 chmod 0755 "$E2E_DIR"  # another user reaches the drawer
 RUN=()                 # how the program is run: as this user, or as another
 as_nobody() { RUN=(setpriv --reuid=nobody --regid=nogroup --clear-groups); }
-io_errors() { RUN=(env SETTINGS_IO_FAULT=read:100:1 LD_PRELOAD="$IO_FAULTS"); }
+io_errors() { RUN=(env SETTINGS_IO_FAULT=read:100%1 LD_PRELOAD="$IO_FAULTS"); }
 has() { grep -qaF -- "$1" "$DRAWER/$2.info"; }
 fresh_drawer() {
     [ ! -d "$DRAWER" ] || chmod -R u+rwx "$DRAWER"
