@@ -66,7 +66,7 @@ check_tree() {
 check_tree "$work/prefix" ""
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
-! grep -aqE 'SETTINGS_(FAIL_LIBRARY|FAIL_INTERFACE|LIBRARY_VERSION|REQUEST_ANSWER|VIEWER|CATALOG_ROOTS)' \
+! grep -aqE 'SETTINGS_(FAIL_LIBRARY|FAIL_INTERFACE|LIBRARY_VERSION|REQUEST_ANSWER|VIEWER|CATALOG_ROOTS|DRAWER_ANSWER)' \
     "$root"/usr/bin/* "$root"/usr/libexec/vellumine-settings/* || fail "a packaged program reads a test switch"
 check_tree "$root" /usr
 
