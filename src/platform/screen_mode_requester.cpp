@@ -294,41 +294,48 @@ private:
         return depths;
     }
 
-    void AddMode(const DisplayModeRecord &mode)
+    void AddRow(const DisplayModeRecord &mode, const QString &name, const QString &resolution)
     {
-        if (OfferedDepths(mode).empty()) {
-            return;
-        }
         auto *item = new QTreeWidgetItem(modeList_);
-        item->setText(0, QString::fromLatin1(mode.name));
-        item->setText(1, ResolutionLabel(mode));
+        item->setText(0, name);
+        item->setText(1, resolution);
         item->setText(2, QString::asprintf("0x%08X", static_cast<unsigned>(mode.modeId)));
         item->setData(0, Qt::UserRole, static_cast<unsigned>(mode.modeId));
         modes_.push_back(mode);
     }
 
+    // The mode the requester opens on when the display does not offer it: a first
+    // row, named as the display database names it and noted as not offered, with
+    // the depths it has within the limits, else the held depth, so that OK keeps it.
+    void AddHeldMode()
+    {
+        DisplayModeRecord held = {};
+        const bool known = FindDisplayMode(options_.initialDisplayId, &held);
+        held.modeId = options_.initialDisplayId;
+        std::vector<std::uint16_t> depths = known ? OfferedDepths(held) : std::vector<std::uint16_t>{};
+        if (depths.empty()) {
+            depths.push_back(
+                static_cast<std::uint16_t>(options_.initialDepth != 0 ? options_.initialDepth : options_.maxDepth));
+        }
+        held.depthCount = static_cast<int>(std::min<std::size_t>(depths.size(), DISPLAY_MODE_MAX_DEPTHS));
+        std::copy_n(depths.begin(), held.depthCount, held.depths);
+        NameInfo name = {};
+        GetDisplayInfoData(nullptr, &name, sizeof name, DTAG_NAME, held.modeId);
+        name.Name[sizeof name.Name - 1] = '\0';
+        AddRow(held, QString::fromLatin1(name.Name) + ' ' + AslText(asl_text::MSG_ASL_NOT_OFFERED),
+               known ? ResolutionLabel(held) : QString());
+    }
+
     void FillModes()
     {
         std::vector<DisplayModeRecord> records = ScreenModeChoices(options_.minDepth, options_.maxDepth);
-        const int count = static_cast<int>(records.size());
-        bool initialListed = false;
-        for (int i = 0; i < count; ++i) {
-            initialListed = initialListed || records[i].modeId == options_.initialDisplayId;
+        if (options_.initialDisplayId != INVALID_ID &&
+            std::none_of(records.begin(), records.end(),
+                         [this](const DisplayModeRecord &mode) { return mode.modeId == options_.initialDisplayId; })) {
+            AddHeldMode();
         }
-        // A known mode that the list does not show (say, a resolution no screen
-        // has) is listed too, so the requester can open on it.
-        DisplayModeRecord initial;
-        bool addInitial = !initialListed && FindDisplayMode(options_.initialDisplayId, &initial);
-        for (int i = 0; i < count; ++i) {
-            // Host modes come first, ordered by id, then the chipset modes.
-            if (addInitial && (records[i].modeId > initial.modeId || !IsHostModeId(records[i].modeId))) {
-                AddMode(initial);
-                addInitial = false;
-            }
-            AddMode(records[i]);
-        }
-        if (addInitial) {
-            AddMode(initial);
+        for (const DisplayModeRecord &mode : records) {
+            AddRow(mode, QString::fromLatin1(mode.name), ResolutionLabel(mode));
         }
     }
 
@@ -450,10 +457,9 @@ int AslRequest(void *requester, const TagItem *tags)
     DisplayModeRecord mode;
     request->public_.sm_DisplayID = dialog.SelectedDisplayId();
     request->public_.sm_DisplayDepth = dialog.SelectedDepth();
-    if (FindDisplayMode(request->public_.sm_DisplayID, &mode)) {
-        request->public_.sm_DisplayWidth = mode.width;
-        request->public_.sm_DisplayHeight = mode.height;
-    }
+    const bool known = FindDisplayMode(request->public_.sm_DisplayID, &mode);
+    request->public_.sm_DisplayWidth = known ? mode.width : 0;
+    request->public_.sm_DisplayHeight = known ? mode.height : 0;
     return 1;
 }
 

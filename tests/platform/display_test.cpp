@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/display.h"
@@ -71,12 +72,12 @@ protected:
         FreeAslRequest(requester_);
         ToolkitTest::TearDown();
     }
-    // Shows the requester on initialId with the window's depths, answered by answer.
-    int Request(std::uint32_t initialId, AslRequestHook answer)
+    // Shows the requester on initialId and depth (0: the deepest) within 8-32 bits, answered by answer.
+    int Request(std::uint32_t initialId, AslRequestHook answer, IPTR depth = 0)
     {
         AslSetRequestHook(std::move(answer));
-        return AslRequestTags(requester_, ASLSM_InitialDisplayID, initialId, ASLSM_MinDepth, 8, ASLSM_MaxDepth, 32,
-                              TAG_DONE);
+        return AslRequestTags(requester_, ASLSM_InitialDisplayID, initialId, ASLSM_InitialDisplayDepth, depth,
+                              ASLSM_MinDepth, 8, ASLSM_MaxDepth, 32, TAG_DONE);
     }
     ScreenModeRequester *requester_ = nullptr;
 };
@@ -106,15 +107,26 @@ TEST_F(AslTest, ConfirmFillsTheResultWithAModeAndADepthItOffers)
                       }),
               0);
     EXPECT_EQ(requester_->sm_DisplayDepth, 16);
-    // A known mode that no screen shows is listed; an unknown one gives the first listed.
-    Request(HostModeId(1000, 700), [](AslScreenModeControl &control) {
-        EXPECT_EQ(control.SelectedDisplayId(), HostModeId(1000, 700));
-        return false;
-    });
-    Request(0xDEADBEEF, [](AslScreenModeControl &control) {
-        EXPECT_EQ(control.SelectedDisplayId(), control.ListedDisplayIds().front());
-        return false;
-    });
+}
+
+// A held mode the display does not offer (a screen larger than the 800x600 one, an
+// unknown id) opens as a first row noted as such, the offered modes below it; OK
+// keeps it and the held depth.
+TEST_F(AslTest, AModeNotOfferedIsShownAsSuchAndKeptOnConfirm)
+{
+    for (auto [modeId, name, width] :
+         {std::tuple{HostModeId(2560, 1440), "Display:2560x1440", 2560u}, std::tuple{0xDEADBEEFu, "0xDEADBEEF", 0u}}) {
+        auto answer = [modeId, name](AslScreenModeControl &control) {
+            auto *list = dynamic_cast<QDialog &>(control).findChild<QTreeWidget *>();
+            EXPECT_EQ(list->topLevelItem(0)->text(0).toStdString(), name + std::string(" (not offered)"));
+            EXPECT_EQ(control.ListedDisplayIds().at(1), HostModeId(640, 480));
+            return true;
+        };
+        EXPECT_NE(Request(modeId, answer, 16), 0);
+        EXPECT_EQ(requester_->sm_DisplayID, modeId);
+        EXPECT_EQ(requester_->sm_DisplayDepth, 16);
+        EXPECT_EQ(requester_->sm_DisplayWidth, width);
+    }
 }
 
 // The list shows each mode's id and has room for twenty rows; the requester can
