@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QWidget>
@@ -51,9 +52,19 @@ bool RequestDrawer(IPTR parent, const char *title, const std::string &start, std
     if (qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr) {
         return false;
     }
-    const QString folder = QFileDialog::getExistingDirectory(
-        reinterpret_cast<QWidget *>(parent), QString::fromUtf8(title != nullptr ? title : ""),
-        QString::fromLocal8Bit(start.c_str()), QFileDialog::ShowDirsOnly);
+    QFileDialog dialog(reinterpret_cast<QWidget *>(parent), QString::fromUtf8(title != nullptr ? title : ""),
+                       QString::fromLocal8Bit(start.c_str()));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    // Qt's own dialog keeps to the screen, its buttons within reach on a small
+    // screen or at a large scale.
+    if (const QScreen *screen = dialog.screen()) {
+        dialog.resize(dialog.sizeHint().boundedTo(screen->availableGeometry().size()));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return false;
+    }
+    const QString folder = dialog.selectedFiles().constFirst();
     if (folder.isEmpty()) {
         return false;
     }
