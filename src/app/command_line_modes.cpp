@@ -35,7 +35,7 @@ namespace {
 // control characters escaped.
 void PrintLatin1(FILE *out, std::string_view text)
 {
-    std::fputs(LineText(Latin1ToUtf8(text)).c_str(), out);
+    std::fputs(Latin1LineText(text).c_str(), out);
 }
 
 // "Settings: WORD: problem"; the word as given (the user's own text), the problem

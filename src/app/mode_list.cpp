@@ -28,7 +28,7 @@ int ListModes(std::FILE *out, bool json)
         if (!json) {
             // Tab-separated: a name may hold spaces.
             std::fprintf(out, "%s\t%u\t%s\t%ux%u\t%s\n", qPrintable(hex), static_cast<unsigned>(mode.modeId),
-                         LineText(Latin1ToUtf8(mode.name)).c_str(), unsigned(mode.width), unsigned(mode.height),
+                         Latin1LineText(mode.name).c_str(), unsigned(mode.width), unsigned(mode.height),
                          qPrintable(depthText));
             continue;
         }

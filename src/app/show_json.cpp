@@ -101,12 +101,6 @@ int LoadToShow()
     return exitValue;
 }
 
-// A text from an icon (ISO-8859-1) as a line's value.
-std::string Latin1Line(std::string_view text)
-{
-    return LineText(Latin1ToUtf8(text));
-}
-
 }  // namespace
 
 const char *RoleWord(IconRole role)
@@ -208,20 +202,20 @@ int ShowSettingsText(std::FILE *out)
                  IconFilePresent(TOOL_ICON) ? TOOL_ICON_FILE : "none");
     if (loadFailure.problem != IconProblem::None) {
         const std::string name =
-            loadFailure.drawer ? LineText(FileNameText(loadFailure.icon)) : Latin1Line(loadFailure.icon);
+            loadFailure.drawer ? LineText(FileNameText(loadFailure.icon)) : Latin1LineText(loadFailure.icon);
         std::fprintf(out, "loadFailure=%s: %s\n", name.c_str(), LoadFailureWord());
     }
-    std::fprintf(out, "%s=%s\n%s=%s\n%s=%d\n", KEY_APPLICATION, Latin1Line(ToolConfig.appName).c_str(), KEY_HELP,
-                 Latin1Line(ToolConfig.helpFile).c_str(), KEY_HIDESOUND, static_cast<int>(ToolConfig.hideSound));
+    std::fprintf(out, "%s=%s\n%s=%s\n%s=%d\n", KEY_APPLICATION, Latin1LineText(ToolConfig.appName).c_str(), KEY_HELP,
+                 Latin1LineText(ToolConfig.helpFile).c_str(), KEY_HIDESOUND, static_cast<int>(ToolConfig.hideSound));
     for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
-        std::fprintf(out, "%s=%s\n", PLATFORM_ICON_KEYS[i], Latin1Line(ToolConfig.platformIcons[i]).c_str());
+        std::fprintf(out, "%s=%s\n", PLATFORM_ICON_KEYS[i], Latin1LineText(ToolConfig.platformIcons[i]).c_str());
     }
     // Where the title, the texts and the help's viewer come from.
     char viewer[PATH_MAX];
     std::fprintf(out, "windowTitle=%s\ncatalog=%s\nviewer=%s\nsettingsFrom=%s\n", LineText(windowTitle).c_str(),
                  catalogHandle != nullptr ? LineText(CatalogPath(catalogHandle)).c_str() : "none",
                  FindViewerProgram(viewer, sizeof viewer) ? LineText(FileNameText(viewer)).c_str() : "none",
-                 settingsFrom.file.empty() ? "none" : Latin1Line(settingsFrom.file).c_str());
+                 settingsFrom.file.empty() ? "none" : Latin1LineText(settingsFrom.file).c_str());
 
     NameInfo mode{};
     GetDisplayInfoData(nullptr, &mode, sizeof mode, DTAG_NAME, AppSettings.modeId);
@@ -231,24 +225,24 @@ int ShowSettingsText(std::FILE *out)
                  "displayMode=%d\ndisplayModeName=%s\nmodeId=0x%08X (%s)\ndepth=%d\nfpsLimit=%d\nfpsLimitEnabled=%d\n"
                  "masterVolume=%d\nsoundEnabled=%d\n",
                  static_cast<int>(s.displayMode), DisplayModeWord(s.displayMode), static_cast<unsigned>(s.modeId),
-                 LineText(Latin1ToUtf8(mode.Name)).c_str(), static_cast<int>(s.depth), static_cast<int>(s.fpsLimit),
+                 Latin1LineText(mode.Name).c_str(), static_cast<int>(s.depth), static_cast<int>(s.fpsLimit),
                  static_cast<int>(s.fpsLimitEnabled), static_cast<int>(s.masterVolume),
                  static_cast<int>(s.soundEnabled));
 
     // Each icon Save would write: the file it is found under, its type, whether it may be written.
     for (const SurveyedIcon &icon : SurveyIcons()) {
-        std::fprintf(out, "icon %s: ", Latin1Line(icon.name).c_str());
+        std::fprintf(out, "icon %s: ", Latin1LineText(icon.name).c_str());
         if (icon.file.empty()) {
             std::fprintf(out, "none\n");
         } else if (!icon.readable) {
-            std::fprintf(out, "%s: %s\n", Latin1Line(icon.file).c_str(), ReasonWord(icon.problem, icon.error));
+            std::fprintf(out, "%s: %s\n", Latin1LineText(icon.file).c_str(), ReasonWord(icon.problem, icon.error));
         } else {
             // A writable icon may still have something beside it that a save leaves alone.
             const std::string why =
                 icon.problem == IconProblem::None
                     ? std::string()
                     : (icon.writable ? "; " : "") + std::string(ReasonWord(icon.problem, icon.error));
-            std::fprintf(out, "%s, %s icon, %s, %s%s\n", Latin1Line(icon.file).c_str(),
+            std::fprintf(out, "%s, %s icon, %s, %s%s\n", Latin1LineText(icon.file).c_str(),
                          kIconTypes[icon.type < std::size(kIconTypes) ? icon.type : 0], KindWord(icon.kind),
                          icon.writable ? "can be written" : "cannot be written: ", why.c_str());
         }

@@ -46,3 +46,8 @@ std::string FileNameText(std::string_view name)
 {
     return IsUtf8(name) ? std::string(name) : Latin1ToUtf8(name);
 }
+
+std::string Latin1LineText(std::string_view text)
+{
+    return LineText(Latin1ToUtf8(text));
+}

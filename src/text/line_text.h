@@ -10,6 +10,9 @@
 // cursor or pose as another text.
 std::string LineText(std::string_view text);
 
+// A text from an icon (ISO-8859-1) as LineText gives it.
+std::string Latin1LineText(std::string_view text);
+
 // A name from the file system (bytes) as UTF-8: as it is when it is UTF-8, else
 // each byte as its ISO-8859-1 character.
 std::string FileNameText(std::string_view name);
