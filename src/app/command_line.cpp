@@ -1,17 +1,11 @@
 #include "app/command_line.h"
 
+#include <getopt.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QFile>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
-
+#include <algorithm>
 #include <cerrno>
-#include <clocale>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -69,86 +63,196 @@ QtOption FindQtOption(const char *arg)
     return QtOption::None;
 }
 
-// A catalog text (UTF-8) as a QString.
-QString Text(std::int32_t id)
+// The program's own options: for getopt_long, and for --help with their texts.
+enum Option { OPTION_SHOW = 256, OPTION_SAVE, OPTION_DRY_RUN, OPTION_LIST_MODES, OPTION_JSON };
+const option kOptions[] = {{"help", no_argument, nullptr, 'h'},
+                           {"version", no_argument, nullptr, 'v'},
+                           {"show", no_argument, nullptr, OPTION_SHOW},
+                           {"save", no_argument, nullptr, OPTION_SAVE},
+                           {"dry-run", no_argument, nullptr, OPTION_DRY_RUN},
+                           {"list-modes", no_argument, nullptr, OPTION_LIST_MODES},
+                           {"json", no_argument, nullptr, OPTION_JSON},
+                           {nullptr, 0, nullptr, 0}};
+const struct {
+    const char *names;
+    std::int32_t text;
+} kOptionHelp[] = {{"-h, --help", MSG_CLI_OPTION_HELP},   {"-v, --version", MSG_CLI_OPTION_VERSION},
+                   {"--show", MSG_CLI_OPTION_SHOW},       {"--save", MSG_CLI_OPTION_SAVE},
+                   {"--dry-run", MSG_CLI_OPTION_DRY_RUN}, {"--list-modes", MSG_CLI_OPTION_LIST_MODES},
+                   {"--json", MSG_CLI_OPTION_JSON}};
+
+// A catalog text with its one %s filled in.
+std::string Format(std::int32_t id, const std::string &value)
 {
-    return QString::fromUtf8(GetString(id));
+    char text[1024];
+    std::snprintf(text, sizeof text, GetString(id), value.c_str());
+    return text;
 }
 
-void PrintUsageError(const QString &text)
+void PrintUsageError(const std::string &text)
 {
-    std::fprintf(stderr, "%s: %s\n", programName.c_str(), LineText(text.toUtf8().toStdString()).c_str());
+    std::fprintf(stderr, "%s: %s\n", programName.c_str(), LineText(text).c_str());
     std::fprintf(stderr, GetString(MSG_CLI_TRY_HELP), programName.c_str());
     std::fprintf(stderr, "\n");
 }
 
+// The usage error of an option getopt_long did not take: one it does not know,
+// or one given a value it takes none of ("--show=1").
+std::string OptionError(char **argv, int next)
+{
+    const char *arg = next > 0 ? argv[next - 1] : "";
+    if (optopt != 0 && std::strncmp(arg, "--", 2) != 0) {
+        const char shortName[] = {'-', static_cast<char>(optopt), '\0'};
+        return Format(MSG_CLI_UNKNOWN_OPTION, shortName);
+    }
+    const std::string name = FileNameText(std::string(arg, std::strcspn(arg, "=")));
+    return Format(optopt != 0 && std::strchr(arg, '=') != nullptr ? MSG_CLI_UNEXPECTED_VALUE : MSG_CLI_UNKNOWN_OPTION,
+                  name);
+}
+
 // The settings words of --save, with the ranges of their numbers (a mode id has
 // the range of its 32 bits).
-QString WordsHelp()
+std::string WordsHelp()
 {
-    QString words;
+    std::string words;
     for (const SettingsWordRule &rule : SETTINGS_WORDS) {
-        words += (words.isEmpty() ? "" : ", ") + QString::fromLatin1(rule.key);
+        words += (words.empty() ? "" : ", ") + std::string(rule.key);
         if (rule.hasNumber) {
-            words += rule.max > INT32_MAX ? QStringLiteral("=n")
-                                          : QString::asprintf("=n (%lld-%lld)", static_cast<long long>(rule.min),
-                                                              static_cast<long long>(rule.max));
+            char range[64] = "=n";
+            if (rule.max <= INT32_MAX) {
+                std::snprintf(range, sizeof range, "=n (%lld-%lld)", static_cast<long long>(rule.min),
+                              static_cast<long long>(rule.max));
+            }
+            words += range;
         }
     }
-    char text[1024];
-    std::snprintf(text, sizeof text, GetString(MSG_CLI_ARGUMENT_WORDS), words.toUtf8().constData());
-    return QString::fromUtf8(text);
+    return Format(MSG_CLI_ARGUMENT_WORDS, words);
 }
 
-// The parser's headings from the catalog, for a language Qt has no translation of.
-class CatalogHeadings : public QTranslator {
-public:
-    QString translate(const char *context, const char *sourceText, const char *, int) const override
-    {
-        static const struct {
-            const char *source;
-            std::int32_t id;
-        } kHeadings[] = {{"Usage: %1", MSG_CLI_QT_USAGE},
-                         {"[options]", MSG_CLI_QT_OPTIONS_WORD},
-                         {"Options:", MSG_CLI_QT_OPTIONS},
-                         {"Arguments:", MSG_CLI_QT_ARGUMENTS}};
-        for (const auto &heading : kHeadings) {
-            if (std::strcmp(context, "QCommandLineParser") == 0 && std::strcmp(sourceText, heading.source) == 0) {
-                return Text(heading.id).replace(QLatin1String("%s"), QLatin1String("%1"));
-            }
+// One entry of --help: its names in a column of width, then its text, whose
+// further lines line up with its first.
+std::string HelpEntry(const std::string &names, const std::string &text, std::size_t width)
+{
+    const std::string indent(2 + width + 2, ' ');
+    std::string entry = "  " + names + std::string(width - names.size() + 2, ' ');
+    for (char c : text) {
+        entry += c;
+        if (c == '\n') {
+            entry += indent;
         }
-        return {};
     }
-    bool isEmpty() const override { return false; }
+    return entry + "\n";
+}
+
+// --help: the usage, the options, the arguments and the exit values, in the
+// user's language, wrapped to the terminal's usual width.
+std::string HelpText()
+{
+    const struct {
+        const char *name;
+        std::string text;
+    } arguments[] = {{"drawer", GetString(MSG_CLI_ARGUMENT_DRAWER)}, {"word", WordsHelp()}};
+    std::size_t width = 0;
+    for (const auto &option : kOptionHelp) {
+        width = std::max(width, std::strlen(option.names));
+    }
+    for (const auto &argument : arguments) {
+        width = std::max(width, std::strlen(argument.name));
+    }
+    std::string text = Format(MSG_CLI_QT_USAGE, programName) + " " + GetString(MSG_CLI_QT_OPTIONS_WORD) +
+                       " [drawer] [word...]\n" + GetString(MSG_CLI_DESCRIPTION) + "\n\n" +
+                       GetString(MSG_CLI_QT_OPTIONS) + "\n";
+    for (const auto &option : kOptionHelp) {
+        text += HelpEntry(option.names, GetString(option.text), width);
+    }
+    text += std::string("\n") + GetString(MSG_CLI_QT_ARGUMENTS) + "\n";
+    for (const auto &argument : arguments) {
+        text += HelpEntry(argument.name, argument.text, width);
+    }
+    return WrapToColumns(text + "\n" + GetString(MSG_CLI_EXIT_STATUS), kHelpColumns);
+}
+
+void PrintVersion()
+{
+    std::printf("vellumine-settings %.*s\n"
+                "%s.\n"
+                "License MIT: <https://opensource.org/licenses/MIT>.\n"
+                "This is free software: you are free to change and redistribute it.\n"
+                "There is NO WARRANTY, to the extent permitted by law.\n",
+                static_cast<int>(VersionNumber().size()), VersionNumber().data(), programCopyright);
+}
+
+// The options set on a command line.
+struct OptionsSet {
+    bool help = false, version = false, show = false, save = false, dryRun = false, listModes = false, json = false;
 };
 
-// Qt's translation of its own texts ("Usage:", "Unknown option", ...) for the
-// user's language, where Qt has one; else the catalog's headings.
-void TranslateQtTexts(QTranslator &translator, CatalogHeadings &headings)
+// Parses the program's own arguments (own[0] its name) into options and
+// positional arguments, which keep their order and bytes; "--" ends the options.
+// False, with the usage error printed, for an option it does not take.
+bool ParseOwnArguments(std::vector<char *> &own, OptionsSet &set, std::vector<std::string> &positional)
 {
-    if (translator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(&translator);
-    } else {
-        QCoreApplication::installTranslator(&headings);
+    own.push_back(nullptr);
+    const int count = static_cast<int>(own.size()) - 1;
+    optind = 0;  // a fresh scan, also when parsed before
+    opterr = 0;
+    // "-": each positional argument in its place, whatever POSIXLY_CORRECT says.
+    for (int c; (c = getopt_long(count, own.data(), "-hv", kOptions, nullptr)) != -1;) {
+        switch (c) {
+        case 1:
+            positional.emplace_back(optarg);
+            break;
+        case 'h':
+            set.help = true;
+            break;
+        case 'v':
+            set.version = true;
+            break;
+        case OPTION_SHOW:
+            set.show = true;
+            break;
+        case OPTION_SAVE:
+            set.save = true;
+            break;
+        case OPTION_DRY_RUN:
+            set.dryRun = true;
+            break;
+        case OPTION_LIST_MODES:
+            set.listModes = true;
+            break;
+        case OPTION_JSON:
+            set.json = true;
+            break;
+        default:
+            PrintUsageError(OptionError(own.data(), optind));
+            return false;
+        }
     }
+    for (int i = optind; i < count; ++i) {
+        positional.emplace_back(own[static_cast<std::size_t>(i)]);
+    }
+    return true;
 }
 
-// Prints the help or the version with the program's own name in it.
-void PrintHelpOrVersion(const QCommandLineParser &parser, bool help)
+// The usage error of options that do not go together, or null.
+const char *OptionsConflict(const OptionsSet &set, const std::vector<std::string> &positional)
 {
-    if (!help) {
-        std::printf("vellumine-settings %.*s\n"
-                    "%s.\n"
-                    "License MIT: <https://opensource.org/licenses/MIT>.\n"
-                    "This is free software: you are free to change and redistribute it.\n"
-                    "There is NO WARRANTY, to the extent permitted by law.\n",
-                    static_cast<int>(VersionNumber().size()), VersionNumber().data(), programCopyright);
-        return;
+    if (set.show && set.save) {
+        return GetString(MSG_CLI_SHOW_AND_SAVE);
     }
-    const QString text = parser.helpText() + QLatin1Char('\n') + Text(MSG_CLI_EXIT_STATUS);
-    std::printf("%s\n",
-                QString::fromStdString(WrapToColumns(text.toStdString(), kHelpColumns)).toLocal8Bit().constData());
+    if (set.listModes && (set.show || set.save || !positional.empty())) {
+        return GetString(MSG_CLI_LIST_MODES_ALONE);
+    }
+    if (set.json && !set.show && !set.listModes) {
+        return GetString(MSG_CLI_JSON_WITHOUT_MODE);
+    }
+    if (set.dryRun && !set.save) {
+        return GetString(MSG_CLI_DRY_RUN_WITHOUT_SAVE);
+    }
+    if (set.save && positional.empty()) {
+        return GetString(MSG_CLI_SAVE_WITHOUT_DRAWER);
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -184,15 +288,13 @@ CommandLine ParseCommandLine(int argc, char **argv)
 
     // Qt's options apart; after "--" every argument is the program's own. The
     // arguments are file names as much as words: their bytes are kept as given.
-    QStringList own{QFile::decodeName(programName.c_str())};
-    std::vector<const char *> ownBytes{programName.c_str()};
+    std::vector<char *> own{programName.data()};
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         QtOption option = optionsEnded ? QtOption::None : FindQtOption(argv[i]);
         if (option == QtOption::None) {
             optionsEnded = optionsEnded || std::strcmp(argv[i], "--") == 0;
-            own.append(QFile::decodeName(argv[i]));
-            ownBytes.push_back(argv[i]);
+            own.push_back(argv[i]);
             continue;
         }
         line.qtArguments.push_back(argv[i]);
@@ -202,91 +304,41 @@ CommandLine ParseCommandLine(int argc, char **argv)
     }
     line.qtArguments.push_back(nullptr);
 
-    // An application for Qt's translation of the parser's own texts while they are
-    // made; the C library's locale is left as it was.
-    const std::string cLocale = std::setlocale(LC_ALL, nullptr);
-    int qtArgc = 1;
-    char *qtArgv[] = {programName.data(), nullptr};
-    QCoreApplication application(qtArgc, qtArgv);
-    std::setlocale(LC_ALL, cLocale.c_str());
-    QTranslator qtTexts;
-    CatalogHeadings headings;
-    TranslateQtTexts(qtTexts, headings);
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(Text(MSG_CLI_DESCRIPTION));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, Text(MSG_CLI_OPTION_HELP));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, Text(MSG_CLI_OPTION_VERSION));
-    const QCommandLineOption show(QStringLiteral("show"), Text(MSG_CLI_OPTION_SHOW));
-    const QCommandLineOption save(QStringLiteral("save"), Text(MSG_CLI_OPTION_SAVE));
-    const QCommandLineOption dryRun(QStringLiteral("dry-run"), Text(MSG_CLI_OPTION_DRY_RUN));
-    const QCommandLineOption listModes(QStringLiteral("list-modes"), Text(MSG_CLI_OPTION_LIST_MODES));
-    const QCommandLineOption json(QStringLiteral("json"), Text(MSG_CLI_OPTION_JSON));
-    parser.addOptions({help, version, show, save, dryRun, listModes, json});
-    parser.addPositionalArgument(QStringLiteral("drawer"), Text(MSG_CLI_ARGUMENT_DRAWER), QStringLiteral("[drawer]"));
-    parser.addPositionalArgument(QStringLiteral("word"), WordsHelp(), QStringLiteral("[word...]"));
-
     line.mode = RunMode::Done;
     line.exitValue = EXIT_USAGE;
-    if (!parser.parse(own)) {
-        PrintUsageError(parser.errorText());
+    OptionsSet set;
+    std::vector<std::string> positional;
+    if (!ParseOwnArguments(own, set, positional)) {
         return line;
     }
-    if (parser.isSet(help) || parser.isSet(version)) {
-        PrintHelpOrVersion(parser, parser.isSet(help));
+    if (set.help || set.version) {
+        if (set.help) {
+            std::printf("%s\n", HelpText().c_str());
+        } else {
+            PrintVersion();
+        }
         line.exitValue = 0;
         return line;
     }
-    QStringList positional = parser.positionalArguments();
-    if (parser.isSet(show) && parser.isSet(save)) {
-        PrintUsageError(Text(MSG_CLI_SHOW_AND_SAVE));
+    if (const char *conflict = OptionsConflict(set, positional)) {
+        PrintUsageError(conflict);
         return line;
     }
-    if (parser.isSet(listModes) && (parser.isSet(show) || parser.isSet(save) || !positional.isEmpty())) {
-        PrintUsageError(Text(MSG_CLI_LIST_MODES_ALONE));
-        return line;
-    }
-    if (parser.isSet(json) && !parser.isSet(show) && !parser.isSet(listModes)) {
-        PrintUsageError(Text(MSG_CLI_JSON_WITHOUT_MODE));
-        return line;
-    }
-    if (parser.isSet(dryRun) && !parser.isSet(save)) {
-        PrintUsageError(Text(MSG_CLI_DRY_RUN_WITHOUT_SAVE));
-        return line;
-    }
-    if (parser.isSet(save) && positional.isEmpty()) {
-        PrintUsageError(Text(MSG_CLI_SAVE_WITHOUT_DRAWER));
-        return line;
-    }
-    if (!parser.isSet(save) && positional.size() > 1) {
-        char text[1024];
-        std::snprintf(text, sizeof text, GetString(MSG_CLI_WORD_WITHOUT_SAVE),
-                      LineText(positional.at(1).toUtf8().toStdString()).c_str());
-        PrintUsageError(QString::fromUtf8(text));
+    if (!set.save && positional.size() > 1) {
+        PrintUsageError(Format(MSG_CLI_WORD_WITHOUT_SAVE, FileNameText(positional[1])));
         return line;
     }
 
     line.exitValue = 0;
-    line.mode = parser.isSet(save)        ? RunMode::Save
-                : parser.isSet(show)      ? RunMode::Show
-                : parser.isSet(listModes) ? RunMode::ListModes
-                                          : RunMode::Window;
-    line.dryRun = parser.isSet(dryRun);
-    line.json = parser.isSet(json);
-    // Each positional argument's own bytes: the next argument, in order, that reads as it.
-    std::size_t next = 1;
-    bool first = true;
-    for (const QString &argument : positional) {
-        while (next < ownBytes.size() && own.at(static_cast<qsizetype>(next)) != argument) {
-            ++next;
-        }
-        std::string bytes = next < ownBytes.size() ? ownBytes[next++] : QFile::encodeName(argument).toStdString();
-        if (first) {
-            line.drawer = bytes;
-            first = false;
-        } else {
-            line.words.push_back(bytes);
-        }
+    line.mode = set.save        ? RunMode::Save
+                : set.show      ? RunMode::Show
+                : set.listModes ? RunMode::ListModes
+                                : RunMode::Window;
+    line.dryRun = set.dryRun;
+    line.json = set.json;
+    if (!positional.empty()) {
+        line.drawer = positional.front();
+        line.words.assign(positional.begin() + 1, positional.end());
     }
     return line;
 }

@@ -1,10 +1,11 @@
 #include "app/mode_list.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "app/command_line.h"
+#include "app/show_json.h"
 #include "gui/screen_mode.h"
 #include "platform/display.h"
 #include "platform/formats/charset.h"
@@ -15,32 +16,32 @@
 int ListModes(std::FILE *out, bool json)
 {
     const std::vector<DisplayModeRecord> modes = ScreenModeChoices(SCREEN_MODE_MIN_DEPTH, SCREEN_MODE_MAX_DEPTH);
-    QJsonArray list;
+    nlohmann::json list = nlohmann::json::array();
     for (const DisplayModeRecord &mode : modes) {
-        QJsonArray depths;
-        QString depthText;
+        nlohmann::json depths = nlohmann::json::array();
+        std::string depthText;
         for (int i = 0; i < mode.depthCount; ++i) {
-            depths.append(mode.depths[i]);
-            depthText += (i > 0 ? QStringLiteral(",") : QString()) + QString::number(mode.depths[i]);
+            depths.push_back(mode.depths[i]);
+            depthText += (i > 0 ? "," : "") + std::to_string(mode.depths[i]);
         }
-        const QString name = QString::fromLatin1(mode.name);
-        const QString hex = QString::asprintf("0x%08X", static_cast<unsigned>(mode.modeId));
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(mode.modeId));
         if (!json) {
             // Tab-separated: a name may hold spaces.
-            std::fprintf(out, "%s\t%u\t%s\t%ux%u\t%s\n", qPrintable(hex), static_cast<unsigned>(mode.modeId),
+            std::fprintf(out, "%s\t%u\t%s\t%ux%u\t%s\n", hex, static_cast<unsigned>(mode.modeId),
                          Latin1LineText(mode.name).c_str(), unsigned(mode.width), unsigned(mode.height),
-                         qPrintable(depthText));
+                         depthText.c_str());
             continue;
         }
-        list.append(QJsonObject{{QStringLiteral("modeId"), static_cast<qint64>(mode.modeId)},
-                                {QStringLiteral("hex"), hex},
-                                {QStringLiteral("name"), name},
-                                {QStringLiteral("width"), mode.width},
-                                {QStringLiteral("height"), mode.height},
-                                {QStringLiteral("depths"), depths}});
+        list.push_back({{"modeId", static_cast<std::int64_t>(mode.modeId)},
+                        {"hex", hex},
+                        {"name", Latin1ToUtf8(mode.name)},
+                        {"width", mode.width},
+                        {"height", mode.height},
+                        {"depths", depths}});
     }
     if (json) {
-        std::fputs(QJsonDocument(list).toJson(QJsonDocument::Indented).constData(), out);
+        std::fputs(JsonText(list).c_str(), out);
     }
     return 0;
 }

@@ -2,13 +2,11 @@
 
 #include <unistd.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include <cerrno>
 #include <climits>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "app/command_line.h"
 #include "app/command_line_modes.h"
@@ -40,46 +38,47 @@ bool IsFlag(int field)
     return field == FIELD_FPS_LIMIT_ENABLED || field == FIELD_SOUND_ENABLED;
 }
 
-QJsonValue Latin1OrNull(const std::string &text)
+using Json = nlohmann::json;
+
+// A text from an icon (ISO-8859-1) in JSON, or null when empty.
+Json Latin1OrNull(const std::string &text)
 {
-    return text.empty() ? QJsonValue() : QJsonValue(QString::fromLatin1(text));
+    return text.empty() ? Json() : Json(Latin1ToUtf8(text));
 }
 
-QJsonObject SettingsObject(const Settings &settings)
+Json SettingsObject(const Settings &settings)
 {
-    QJsonObject object;
+    Json object = Json::object();
     for (int field = 0; field < SETTINGS_FIELD_COUNT; ++field) {
         const auto value = SettingsField(settings, field);
-        object[QLatin1String(settingsFieldNames[field])] =
-            IsFlag(field) ? QJsonValue(value != 0) : QJsonValue(static_cast<qint64>(value));
+        object[settingsFieldNames[field]] = IsFlag(field) ? Json(value != 0) : Json(static_cast<std::int64_t>(value));
     }
-    object[QStringLiteral("displayModeName")] = QLatin1String(DisplayModeWord(settings.displayMode));
+    object["displayModeName"] = DisplayModeWord(settings.displayMode);
     return object;
 }
 
-QJsonValue Word(const char *word)
+Json Word(const char *word)
 {
-    return word != nullptr ? QJsonValue(QLatin1String(word)) : QJsonValue();
+    return word != nullptr ? Json(word) : Json();
 }
 
-QJsonObject IconObject(const SurveyedIcon &icon)
+Json IconObject(const SurveyedIcon &icon)
 {
-    QJsonArray differs;
+    Json differs = Json::array();
     for (int field = 0; field < SETTINGS_FIELD_COUNT; ++field) {
         if ((icon.differs >> field & 1) != 0) {
-            differs.append(QLatin1String(settingsFieldNames[field]));
+            differs.push_back(settingsFieldNames[field]);
         }
     }
-    return QJsonObject{
-        {QStringLiteral("role"), QLatin1String(RoleWord(icon.role))},
-        {QStringLiteral("name"), QString::fromLatin1(icon.name)},
-        {QStringLiteral("file"), Latin1OrNull(icon.file)},
-        {QStringLiteral("kind"), icon.readable ? Word(KindWord(icon.kind)) : QJsonValue()},
-        {QStringLiteral("readable"), icon.readable},
-        {QStringLiteral("writable"), icon.writable},
-        {QStringLiteral("reason"), Word(ReasonWord(icon.problem, icon.error))},
-        {QStringLiteral("settings"), icon.readable ? QJsonValue(SettingsObject(icon.settings)) : QJsonValue()},
-        {QStringLiteral("differs"), differs}};
+    return Json{{"role", RoleWord(icon.role)},
+                {"name", Latin1ToUtf8(icon.name)},
+                {"file", Latin1OrNull(icon.file)},
+                {"kind", icon.readable ? Word(KindWord(icon.kind)) : Json()},
+                {"readable", icon.readable},
+                {"writable", icon.writable},
+                {"reason", Word(ReasonWord(icon.problem, icon.error))},
+                {"settings", icon.readable ? SettingsObject(icon.settings) : Json()},
+                {"differs", differs}};
 }
 
 // The reason word of loadFailure.
@@ -161,33 +160,36 @@ const char *DisplayModeWord(int displayMode)
                                                     : "window";
 }
 
+std::string JsonText(const Json &value)
+{
+    return value.dump(4, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
 int ShowSettingsJson(std::FILE *out)
 {
     const int exitValue = LoadToShow();
     if (exitValue == EXIT_USAGE) {
         return exitValue;
     }
-    QJsonArray icons;
+    Json icons = Json::array();
     for (const SurveyedIcon &icon : SurveyIcons()) {
-        icons.append(IconObject(icon));
+        icons.push_back(IconObject(icon));
     }
     const std::string drawer = DrawerText();
-    const QJsonValue failure = loadFailure.problem == IconProblem::None
-                                   ? QJsonValue()
-                                   : QJsonObject{{QStringLiteral("file"),
-                                                  loadFailure.drawer ? QString::fromUtf8(FileNameText(loadFailure.icon))
-                                                                     : QString::fromLatin1(loadFailure.icon)},
-                                                 {QStringLiteral("reason"), QLatin1String(LoadFailureWord())}};
-    const QJsonObject shown{
-        {QStringLiteral("drawer"), drawer.empty() ? QJsonValue() : QJsonValue(QString::fromUtf8(drawer))},
-        {QStringLiteral("toolIcon"), IconFilePresent(TOOL_ICON) ? QJsonValue(TOOL_ICON_FILE) : QJsonValue()},
-        {QStringLiteral("application"), QString::fromLatin1(ToolConfig.appName)},
-        {QStringLiteral("loadFailure"), failure},
-        {QStringLiteral("settingsFrom"), Latin1OrNull(settingsFrom.file)},
-        {QStringLiteral("settings"), SettingsObject(AppSettings)},
-        {QStringLiteral("icons"), icons}};
+    const Json failure =
+        loadFailure.problem == IconProblem::None
+            ? Json()
+            : Json{{"file", loadFailure.drawer ? FileNameText(loadFailure.icon) : Latin1ToUtf8(loadFailure.icon)},
+                   {"reason", LoadFailureWord()}};
+    const Json shown{{"drawer", drawer.empty() ? Json() : Json(drawer)},
+                     {"toolIcon", IconFilePresent(TOOL_ICON) ? Json(TOOL_ICON_FILE) : Json()},
+                     {"application", Latin1ToUtf8(ToolConfig.appName)},
+                     {"loadFailure", failure},
+                     {"settingsFrom", Latin1OrNull(settingsFrom.file)},
+                     {"settings", SettingsObject(AppSettings)},
+                     {"icons", icons}};
     ReleaseSettingsWithoutWindow();
-    std::fputs(QJsonDocument(shown).toJson(QJsonDocument::Indented).constData(), out);
+    std::fputs(JsonText(shown).c_str(), out);
     return exitValue;
 }
 

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+
+#include <nlohmann/json_fwd.hpp>
 
 #include "platform/icons/icon_store.h"
 #include "settings/tool_config.h"
@@ -14,6 +17,10 @@ const char *RoleWord(IconRole role);
 const char *KindWord(IconImageFormat kind);
 const char *ReasonWord(IconProblem problem, int error);
 const char *DisplayModeWord(int displayMode);
+
+// JSON as the command line prints it: indented by four spaces, keys in order,
+// UTF-8 (a stray byte becomes U+FFFD), ending in a newline.
+std::string JsonText(const nlohmann::json &value);
 
 // Loads as the window does and prints the lines or the object (UTF-8). Returns 0,
 // EXIT_ICON_FAILED when the tool's or the application's icon exists but cannot be

@@ -1,10 +1,10 @@
 #include "platform/locale.h"
 
+#include <iconv.h>
 #include <unistd.h>
 
-#include <QStringDecoder>
-
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <sys/stat.h>
 
@@ -268,6 +268,27 @@ const char *CatalogPath(const Catalog *catalog)
     return catalog != nullptr ? catalog->path.c_str() : nullptr;
 }
 
+namespace {
+
+// text in the decoder's set as UTF-8; false at a byte the set does not define.
+bool DecodeText(iconv_t decoder, const std::string &text, std::string &utf8)
+{
+    iconv(decoder, nullptr, nullptr, nullptr, nullptr);
+    utf8.resize(text.size() * 4 + 4);
+    char *in = const_cast<char *>(text.data());
+    std::size_t inLeft = text.size();
+    char *out = utf8.data();
+    std::size_t outLeft = utf8.size();
+    if (iconv(decoder, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) ||
+        iconv(decoder, nullptr, nullptr, &out, &outLeft) == static_cast<std::size_t>(-1)) {
+        return false;
+    }
+    utf8.resize(utf8.size() - outLeft);
+    return true;
+}
+
+}  // namespace
+
 bool ConvertCatalogTexts(CatalogFile *catalog)
 {
     const std::uint32_t set = catalog->codeset;
@@ -294,17 +315,22 @@ bool ConvertCatalogTexts(CatalogFile *catalog)
         if (name == nullptr) {
             return false;
         }
+        iconv_t decoder = iconv_open("UTF-8", name);
+        if (decoder == reinterpret_cast<iconv_t>(-1)) {
+            return false;
+        }
+        bool decoded = true;
         for (const CatalogText &text : catalog->texts) {
-            QStringDecoder decoder(name, QStringDecoder::Flag::Stateless);
-            if (!decoder.isValid()) {
-                return false;
+            std::string utf8;
+            if (!DecodeText(decoder, text.text, utf8)) {
+                decoded = false;
+                break;
             }
-            const QString decoded = decoder(QByteArrayView(text.text.data(), qsizetype(text.text.size())));
-            if (decoder.hasError()) {
-                return false;
-            }
-            const QByteArray utf8 = decoded.toUtf8();
-            converted.emplace_back(utf8.constData(), std::size_t(utf8.size()));
+            converted.push_back(std::move(utf8));
+        }
+        iconv_close(decoder);
+        if (!decoded) {
+            return false;
         }
     }
     for (std::size_t i = 0; i < converted.size(); ++i) {
