@@ -8,6 +8,7 @@
 #include "app/program_reset.h"
 #include "platform/formats/icon_maker.h"
 #include "settings/app_settings.h"
+#include "settings/load_settings.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
 #include "settings/tooltype_number.h"

@@ -20,6 +20,7 @@
 #include "platform/locale.h"
 #include "platform/screen_mode_requester.h"
 #include "settings/app_settings.h"
+#include "settings/load_settings.h"
 #include "settings/settings_reader.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"

@@ -21,6 +21,7 @@
 #include "platform/icons/icon_store.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
+#include "settings/load_settings.h"
 #include "settings/tool_config.h"
 #include "settings/tooltypes.h"
 #include "state/program_state.h"

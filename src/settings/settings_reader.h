@@ -22,10 +22,6 @@ void ReadSettingsToolTypes(char **toolTypes, Settings &settings);
 // is noted in loadFailure.
 void ReadApplicationSettings();
 
-// Notes in loadFailure an icon that exists but could not be read, with the
-// system's error number (0: none known).
-void NoteLoadFailure(const std::string &icon, IconProblem problem, int error);
-
 // What the application's icon holds now, read as the start reads it (over the
 // defaults and the start screen's mode); problem, when given, why an icon that is
 // there could not be read (the settings are then the defaults). AppSettings and

@@ -7,12 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/display.h"
 #include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
-#include "settings/settings_reader.h"
 #include "settings/tooltypes.h"
-#include "state/program_state.h"
 #include "text/icon_problem_text.h"
 #include "text/strings.h"
 
@@ -42,7 +39,8 @@ bool CopyWhole(char *field, std::size_t size, const char *value, const char *nam
     return true;
 }
 
-// The tool's own icon. Returns true when it named an application.
+}  // namespace
+
 bool ReadToolIcon()
 {
     DiskObject *icon = GetDiskObject(TOOL_ICON);
@@ -71,8 +69,6 @@ bool ReadToolIcon()
     FreeDiskObject(icon);
     return loadFailure.problem == IconProblem::None;
 }
-
-}  // namespace
 
 std::vector<SaveIcon> SaveIcons()
 {
@@ -111,27 +107,6 @@ std::string LoadFailureText()
         return text + why;
     }
     return text + IconProblemText(loadFailure.problem, loadFailure.error);
-}
-
-void LoadSettings()
-{
-    loadFailure = {};
-    settingsFrom = {};
-    ReadScreenDefaults();
-    if (!ReadToolIcon()) {
-        return;
-    }
-    ReadApplicationSettings();
-}
-
-void LoadSettingsForRun()
-{
-    std::uint32_t lock = LockIBase(0);
-    startScreen = ActiveScreen();
-    UnlockIBase(lock);
-    ToolConfig.helpFile[0] = '\0';
-    std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s", DefaultAppName().c_str());
-    LoadSettings();
 }
 
 void ResetToolConfig()

@@ -46,6 +46,10 @@ struct LoadFailure {
 };
 extern LoadFailure loadFailure;
 
+// Notes in loadFailure an icon that exists but could not be read, with the
+// system's error number (0: none known).
+void NoteLoadFailure(const std::string &icon, IconProblem problem, int error);
+
 // "icon: why" for loadFailure, in the catalog's words (UTF-8; the names as given).
 std::string LoadFailureText();
 
@@ -58,15 +62,9 @@ struct SettingsSource {
 };
 extern SettingsSource settingsFrom;
 
-// Screen defaults, then the tool's icon, then the application's icon (or the first
-// platform icon). Silent but for loadFailure: the settings left are then the
-// defaults, and a name too long for its field is left empty (it names no icon).
-void LoadSettings();
-
-// The start of a run, with or without the window: the screen active now, the
-// configuration's defaults (the default application name from the catalog), then
-// LoadSettings.
-void LoadSettingsForRun();
+// The tool's own icon into ToolConfig. True when it named an application and
+// was read whole; else loadFailure says why (silent when there is no icon).
+bool ReadToolIcon();
 
 // Back to the initial, empty configuration, loadFailure cleared (for tests).
 void ResetToolConfig();

@@ -23,6 +23,7 @@
 #include "platform/display.h"
 #include "platform/formats/icon_maker.h"
 #include "settings/app_settings.h"
+#include "settings/load_settings.h"
 #include "settings/settings_reader.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"

@@ -1,0 +1,31 @@
+#include "settings/load_settings.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/display.h"
+#include "settings/settings_reader.h"
+#include "settings/tool_config.h"
+#include "state/program_state.h"
+#include "text/strings.h"
+
+void LoadSettings()
+{
+    loadFailure = {};
+    settingsFrom = {};
+    ReadScreenDefaults();
+    if (!ReadToolIcon()) {
+        return;
+    }
+    ReadApplicationSettings();
+}
+
+void LoadSettingsForRun()
+{
+    std::uint32_t lock = LockIBase(0);
+    startScreen = ActiveScreen();
+    UnlockIBase(lock);
+    ToolConfig.helpFile[0] = '\0';
+    std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s", DefaultAppName().c_str());
+    LoadSettings();
+}
