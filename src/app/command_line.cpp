@@ -387,10 +387,10 @@ void UseDisplayOfCommandLine(RunMode mode)
     }
 }
 
-// The arguments checked, with their messages in the user's language.
+// The arguments checked, with their messages in the user's language (the catalog
+// open; a mode without a window goes on with it).
 bool CheckArguments(int argc, char **argv, CommandLine &line, std::vector<SettingsWord> &words)
 {
-    OpenMessageCatalog();
     line = ParseCommandLine(argc, argv);
     bool checked = line.mode != RunMode::Done;
     if (checked && line.mode == RunMode::Save && !ParseSettingsWords(line.words, words)) {
@@ -404,7 +404,6 @@ bool CheckArguments(int argc, char **argv, CommandLine &line, std::vector<Settin
     if (checked && line.mode != RunMode::Window) {
         UseDisplayOfCommandLine(line.mode);
     }
-    ReleaseCatalog();
     return checked;
 }
 
@@ -419,18 +418,21 @@ int RunCommandLine(int argc, char **argv, WindowRunner runWindow)
 {
     CommandLine line;
     std::vector<SettingsWord> words;
+    OpenMessageCatalog();
+    int exitValue = 0;
     if (!CheckArguments(argc, argv, line, words)) {
-        return line.exitValue;
+        exitValue = line.exitValue;
+    } else if (line.mode == RunMode::Show) {
+        exitValue = line.json ? ShowSettingsJson(stdout) : ShowSettingsText(stdout);
+    } else if (line.mode == RunMode::ListModes) {
+        exitValue = ListModes(stdout, line.json);
+    } else if (line.mode == RunMode::Save) {
+        exitValue = SaveFromCommandLine(words, line.dryRun);
+    } else {
+        // The window opens its libraries in its own order.
+        ReleaseCatalog();
+        return runWindow(argc, argv, line);
     }
-    switch (line.mode) {
-    case RunMode::Show:
-        return line.json ? ShowSettingsJson(stdout) : ShowSettingsText(stdout);
-    case RunMode::ListModes:
-        return ListModes(stdout, line.json);
-    case RunMode::Save:
-        return SaveFromCommandLine(words, line.dryRun);
-    default:
-        break;
-    }
-    return runWindow(argc, argv, line);
+    ReleaseCatalog();
+    return exitValue;
 }

@@ -199,6 +199,9 @@ void ApplySettingsWords(const std::vector<SettingsWord> &words)
 void OpenMessageCatalog()
 {
     static const TagItem noTags[] = {{TAG_DONE, 0}};
+    if (LocaleBase != nullptr) {
+        return;  // open since the arguments were checked
+    }
     LocaleBase = OpenLibrary("locale.library", 39);
     ILocale = LocaleBase != nullptr ? GetInterface(LocaleBase, "main", 1, nullptr) : nullptr;
     if (ILocale != nullptr) {

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-// locale.library and the tool's catalog, for the texts of GetString; and their
-// release.
+// locale.library and the tool's catalog, for the texts of GetString (opened
+// once: opening them while open does nothing); and their release.
 void OpenMessageCatalog();
 void ReleaseCatalog();
 
