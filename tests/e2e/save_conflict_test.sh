@@ -26,7 +26,7 @@ for answer in none save reload cancel; do
         e2e_focus "$requester"
         case $answer in
         save) e2e_keys Return ;;
-        reload) e2e_keys Tab space ;;
+        reload) e2e_keys alt+r ;;  # its access key
         cancel) e2e_keys Escape ;;
         esac
         if [ $answer != save ]; then

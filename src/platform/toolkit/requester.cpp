@@ -13,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/toolkit/access_keys.h"
 #include "platform/toolkit/escapes.h"
 #include "platform/toolkit/object.h"
 
@@ -201,10 +202,11 @@ int ShowRequester(Object *window, const std::string &title, const std::string &b
     }
     box.setIcon(QMessageBox::NoIcon);
     std::vector<QPushButton *> pushButtons;
+    QString taken;
     for (const std::string &label : labels) {
-        // '&' is shown, not taken as a shortcut marker.
-        const QString text = FromUtf8(label).replace(QLatin1Char('&'), QLatin1String("&&"));
-        pushButtons.push_back(box.addButton(text, QMessageBox::AcceptRole));
+        // Each button its own Alt+letter; a '&' of the label is shown.
+        const QString text = FromUtf8(label);
+        pushButtons.push_back(box.addButton(WithAccessKey(text, PickAccessKey(text, taken)), QMessageBox::AcceptRole));
     }
     box.setDefaultButton(pushButtons[defaultButton]);
     box.setEscapeButton(pushButtons.back());
