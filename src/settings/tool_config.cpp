@@ -19,6 +19,8 @@ SettingsSource settingsFrom;
 
 namespace {
 
+const char *nameTooLong = nullptr;  // the key of the first name too long to be read
+
 // Copies value into a field of the given size when it fits whole. A value too long
 // for its field is never cut (a cut name would name another file): the field is
 // left empty and, when the value names an icon, loadFailure names its key.
@@ -30,6 +32,9 @@ bool CopyWhole(char *field, std::size_t size, const char *value, const char *nam
     std::size_t length = std::strlen(value);
     if (length >= size) {
         field[0] = '\0';
+        if (nameKey != nullptr && nameTooLong == nullptr) {
+            nameTooLong = nameKey;
+        }
         if (nameKey != nullptr && loadFailure.problem == IconProblem::None) {
             loadFailure = {TOOL_ICON_FILE, IconProblem::NotAnIcon, 0, nameKey};
         }
@@ -43,6 +48,7 @@ bool CopyWhole(char *field, std::size_t size, const char *value, const char *nam
 
 bool ReadToolIcon()
 {
+    nameTooLong = nullptr;
     DiskObject *icon = GetDiskObject(TOOL_ICON);
     if (icon == nullptr) {
         if (IconReadProblem() != IconProblem::Absent) {
@@ -109,8 +115,14 @@ std::string LoadFailureText()
     return text + IconProblemText(loadFailure.problem, loadFailure.error);
 }
 
+const char *ToolConfigNameTooLong()
+{
+    return nameTooLong;
+}
+
 void ResetToolConfig()
 {
+    nameTooLong = nullptr;
     std::memset(&ToolConfig, 0, sizeof ToolConfig);
     loadFailure = {};
     settingsFrom = {};

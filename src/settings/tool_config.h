@@ -66,5 +66,9 @@ extern SettingsSource settingsFrom;
 // was read whole; else loadFailure says why (silent when there is no icon).
 bool ReadToolIcon();
 
+// The key (APPLICATION, AMIGAOS3, ...) whose name of an icon the tool's icon
+// holds too long to be read, or null: Save would miss that icon, so it writes none.
+const char *ToolConfigNameTooLong();
+
 // Back to the initial, empty configuration, loadFailure cleared (for tests).
 void ResetToolConfig();

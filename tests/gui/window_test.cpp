@@ -11,6 +11,7 @@
 #include <thread>
 #include <tuple>
 
+#include "gui/drawer_commands.h"
 #include "gui/help_viewer.h"
 #include "gui/icons_overview.h"
 #include "gui/screen_mode.h"
@@ -19,6 +20,7 @@
 #include "platform/dos.h"
 #include "platform/formats/icon_maker.h"
 #include "platform/screen_mode_requester.h"
+#include "settings/load_settings.h"
 #include "settings/settings_reader.h"
 #include "support/icon_test_util.h"
 
@@ -259,6 +261,25 @@ TEST_F(WindowTest, EachIconSaveWritesInItsOrderWithKindWritabilityAndOwnSettings
         DispatchCommand(static_cast<std::int32_t>(id));
     }
     EXPECT_EQ(Attr(iconsWindow, MUIA_Window_Open), 0u);
+}
+
+// A name in the tool's icon too long to be read names no icon: Save writes none,
+// not even the icons that are named, and says which key.
+TEST_F(WindowTest, SaveWritesNothingWhileTheToolIconNamesAnIconTooLong)
+{
+    TempDir drawer;
+    ScopedChdir inDrawer(drawer.path());
+    WriteIcon(drawer.file("Settings.info"), {.toolTypes = {"APPLICATION=" + std::string(200, 'a'), "AMIGAOS3=Os3"}});
+    WriteIcon(drawer.file("Os3.info"), {.toolTypes = {"WINDOW"}});
+    const std::string before = ReadFileBytes(drawer.file("Os3.info"));
+    LoadSettings();
+    BuildAndStart();
+    SetAttrs(displayModeCycle, MUIA_Cycle_Active, DISPLAY_FULLSCREEN_AUTO);
+    requests.clear();
+    EXPECT_FALSE(SaveCommand());
+    EXPECT_EQ(ReadFileBytes(drawer.file("Os3.info")), before);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].find("Settings.info: APPLICATION is too long"), std::string::npos) << requests[0];
 }
 
 class HelpTest : public WindowTest {
