@@ -111,6 +111,22 @@ TEST_F(ToolkitTreeTest, AControlIsNamedByItsLabelWithoutMarkersOrClosingColon)
     }
 }
 
+// A window made after its application is taken by it once, is known as its
+// window and goes with it; anything else is refused.
+TEST_F(ToolkitTreeTest, AnApplicationTakesAWindowMadeAfterIt)
+{
+    t = BuildTree();
+    Object *late = MUI_NewObject(MUIC_Window, MUIA_Window_RootObject, MUI_NewObject(MUIC_Group));
+    EXPECT_EQ(DoMethod(t.app, OM_ADDMEMBER, t.check), 0u);
+    EXPECT_EQ(DoMethod(t.app, OM_ADDMEMBER, late), 1u);
+    EXPECT_EQ(DoMethod(t.app, OM_ADDMEMBER, late), 0u);
+    EXPECT_EQ(DoMethod(t.app, OM_ADDMEMBER, t.window), 0u);
+    EXPECT_EQ(toolkit::ApplicationOf(late), t.app);
+    MUI_DisposeObject(t.app);
+    t = Tree();
+    EXPECT_EQ(toolkit::LiveObjectCount(), 0u);
+}
+
 // In every colour scheme a disabled slider is drawn unlike an enabled one.
 TEST_F(ToolkitTreeTest, ADisabledSliderLooksDisabledInEveryScheme)
 {
