@@ -259,6 +259,11 @@ TEST_F(WindowTest, EachIconSaveWritesInItsOrderWithKindWritabilityAndOwnSettings
         DispatchCommand(static_cast<std::int32_t>(id));
     }
     EXPECT_EQ(Attr(iconsWindow, MUIA_Window_Open), 0u);
+    // Shown again, it is the same window.
+    Object *shown = iconsWindow;
+    DispatchCommand(ID_ICONS);
+    EXPECT_EQ(iconsWindow, shown);
+    EXPECT_EQ(Attr(iconsWindow, MUIA_Window_Open), 1u);
 }
 
 class HelpTest : public WindowTest {
