@@ -1,6 +1,7 @@
 #include "platform/qt_display.h"
 
 #include <dlfcn.h>
+#include <locale.h>
 #include <pthread.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -114,9 +115,19 @@ bool WaylandPluginInstalled()
     return !platforms.entryList({QStringLiteral("libqwayland*.so")}, QDir::Files).isEmpty();
 }
 
+// In a C locale of the thread's own: the Qt application may set the program's
+// locale meanwhile, and fontconfig reads its numbers the same in any locale.
 void *RunFcInit(void *init)
 {
+    locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+    if (c != locale_t{}) {
+        uselocale(c);
+    }
     reinterpret_cast<int (*)()>(init)();
+    if (c != locale_t{}) {
+        uselocale(LC_GLOBAL_LOCALE);
+        freelocale(c);
+    }
     return nullptr;
 }
 
