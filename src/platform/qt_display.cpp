@@ -181,7 +181,7 @@ bool ConnectDisplay()
     pthread_t fontconfig;
     const bool loading = StartFontconfigLoad(fontconfig);
     ownApplication = new QApplication(qtArgc, qtArgv);
-    // Ended before any text is measured, which would read them once more.
+    // Joined before any text is measured: Qt's font database would read them again.
     if (loading) {
         pthread_join(fontconfig, nullptr);
     }
