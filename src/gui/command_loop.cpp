@@ -59,8 +59,6 @@ void InstallNotifications()
     }
     NotifyReturnId(displayModeCycle, MUIA_Cycle_Active, MUIV_EveryTime, ID_UPDATE_GADGETS);
 
-    InstallIconsNotifications();
-
     // A window without a menu strip has no About MUI item to watch.
     auto *aboutMuiItem =
         menuStrip != nullptr ? reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_ABOUT_MUI)) : nullptr;

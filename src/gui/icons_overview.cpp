@@ -87,8 +87,8 @@ void SetCell(int row, int column, const std::string &text)
     SetAttrs(cells[static_cast<std::size_t>(row * kColumns + column)], MUIA_Text_Contents, text.c_str());
 }
 
-}  // namespace
-
+// The window, with the window's title and a row for each icon Save writes; null
+// when an object could not be made.
 Object *BuildIconsWindow()
 {
     int rows = 1;
@@ -121,14 +121,30 @@ Object *BuildIconsWindow()
     return iconsWindow;
 }
 
+// Its close gadget, Escape and its Close button return ID_ICONS_CLOSE.
 void InstallIconsNotifications()
 {
     DoMethod(iconsWindow, MUIM_Notify, MUIA_Window_CloseRequest, 1, app, 2, MUIM_Application_ReturnID, ID_ICONS_CLOSE);
     DoMethod(closeButton, MUIM_Notify, MUIA_Pressed, 0, app, 2, MUIM_Application_ReturnID, ID_ICONS_CLOSE);
 }
 
+}  // namespace
+
 void ShowIconsOverview()
 {
+    if (iconsWindow == nullptr) {
+        if (BuildIconsWindow() == nullptr) {
+            return;
+        }
+        if (DoMethod(app, OM_ADDMEMBER, iconsWindow) == 0) {
+            MUI_DisposeObject(iconsWindow);
+            iconsWindow = nullptr;
+            cells.clear();
+            closeButton = nullptr;
+            return;
+        }
+        InstallIconsNotifications();
+    }
     const std::vector<SurveyedIcon> icons = SurveyIcons();
     for (std::size_t i = 0; i < icons.size() && (i + 1) * kColumns <= cells.size(); ++i) {
         const SurveyedIcon &icon = icons[i];

@@ -5,16 +5,11 @@
 
 struct Object;
 
-// The overview window; null until built and after the tree is disposed of.
+// The overview window; null until first shown and after the tree is disposed of.
 extern Object *iconsWindow;
 
-// The window, with the window's title and a row for each icon Save writes; null
-// when an object could not be made. BuildSettingsWindow gives it to the application.
-Object *BuildIconsWindow();
-
-// Its close gadget, Escape and its Close button return ID_ICONS_CLOSE.
-void InstallIconsNotifications();
-
-// Fills the rows from the icons as they are now and opens the window.
+// Fills the rows from the icons as they are now and opens the window. The window
+// is made when first shown, not with the settings window, and given to the
+// application then; when it cannot be made, nothing opens.
 void ShowIconsOverview();
 void CloseIconsOverview();

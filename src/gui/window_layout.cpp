@@ -1,7 +1,6 @@
 #include "gui/window_layout.h"
 
 #include "gui/commands.h"
-#include "gui/icons_overview.h"
 #include "gui/menu.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/app_settings.h"
@@ -213,7 +212,6 @@ Object *BuildSettingsWindow()
                                MUIA_Window_Menustrip, menuStrip,
                                MUIA_Window_ID, kWindowId,
                                MUIA_Window_RootObject, root);
-    Object *overview = BuildIconsWindow();
 
     app = MUI_NewObject(MUIC_Application,
                         MUIA_Application_Title, kAppTitle,
@@ -222,12 +220,10 @@ Object *BuildSettingsWindow()
                         MUIA_Application_Author, kAppAuthor,
                         MUIA_Application_Description, description,
                         MUIA_Application_Base, kAppBase,
-                        MUIA_Application_Window, mainWindow,
-                        MUIA_Application_Window, overview);
+                        MUIA_Application_Window, mainWindow);
     if (app == nullptr) {
         // The failed tree has been disposed of: no handle may point into it.
         ResetWindowHandles();
-        iconsWindow = nullptr;
     }
     return app;
 }

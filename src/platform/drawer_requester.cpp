@@ -88,11 +88,15 @@ void RememberDrawer(const std::string &folder)
 {
     const QString path = QString::fromLocal8Bit(folder.c_str());
     QSettings file(RecentFile(), QSettings::IniFormat);
-    QStringList drawers = file.value(kRecentKey).toStringList();
-    drawers.removeIf([&path](const QString &kept) { return kept == path || !QFileInfo(kept).isDir(); });
+    const QStringList kept = file.value(kRecentKey).toStringList();
+    QStringList drawers = kept;
+    drawers.removeIf([&path](const QString &other) { return other == path || !QFileInfo(other).isDir(); });
     drawers.prepend(path);
     while (drawers.size() > RECENT_DRAWER_COUNT) {
         drawers.removeLast();
     }
-    file.setValue(kRecentKey, drawers);
+    // A list as it was is not written again (a drawer opened as the last time).
+    if (drawers != kept) {
+        file.setValue(kRecentKey, drawers);
+    }
 }

@@ -1,5 +1,8 @@
 #include "platform/qt_display.h"
 
+#include <dlfcn.h>
+#include <locale.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -112,6 +115,31 @@ bool WaylandPluginInstalled()
     return !platforms.entryList({QStringLiteral("libqwayland*.so")}, QDir::Files).isEmpty();
 }
 
+// In a C locale of the thread's own: the Qt application may set the program's
+// locale meanwhile, and fontconfig reads its numbers the same in any locale.
+void *RunFcInit(void *init)
+{
+    locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+    if (c != locale_t{}) {
+        uselocale(c);
+    }
+    reinterpret_cast<int (*)()>(init)();
+    if (c != locale_t{}) {
+        uselocale(LC_GLOBAL_LOCALE);
+        freelocale(c);
+    }
+    return nullptr;
+}
+
+// Fontconfig's configuration and font cache, read on a thread of their own while
+// the Qt application is made (Qt's font database reads them at the window's first
+// text); false when Qt's libraries bring no fontconfig or no thread can be had.
+bool StartFontconfigLoad(pthread_t &thread)
+{
+    void *init = dlsym(RTLD_DEFAULT, "FcInit");
+    return init != nullptr && pthread_create(&thread, nullptr, RunFcInit, init) == 0;
+}
+
 // Whether QApplication can be created without Qt ending the process.
 bool DisplayCanOpen()
 {
@@ -150,7 +178,13 @@ bool ConnectDisplay()
         EndDisplayProbe();
         return false;
     }
+    pthread_t fontconfig;
+    const bool loading = StartFontconfigLoad(fontconfig);
     ownApplication = new QApplication(qtArgc, qtArgv);
+    // Joined before any text is measured: Qt's font database would read them again.
+    if (loading) {
+        pthread_join(fontconfig, nullptr);
+    }
     EndDisplayProbe();
     // Qt's own texts (standard buttons, context menus) in the user's language, where installed.
     auto *translator = new QTranslator(ownApplication);

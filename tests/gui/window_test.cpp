@@ -261,6 +261,11 @@ TEST_F(WindowTest, EachIconSaveWritesInItsOrderWithKindWritabilityAndOwnSettings
         DispatchCommand(static_cast<std::int32_t>(id));
     }
     EXPECT_EQ(Attr(iconsWindow, MUIA_Window_Open), 0u);
+    // Shown again, it is the same window.
+    Object *shown = iconsWindow;
+    DispatchCommand(ID_ICONS);
+    EXPECT_EQ(iconsWindow, shown);
+    EXPECT_EQ(Attr(iconsWindow, MUIA_Window_Open), 1u);
 }
 
 // A name in the tool's icon too long to be read names no icon: Save writes none,

@@ -210,6 +210,15 @@ IPTR Application::Method(const IPTR *msg)
     case MUIM_Application_OpenConfigWindow:
         ShowSettingsWindow(config, this, ReferenceWidget(this, nullptr));
         return 0;
+    case OM_ADDMEMBER: {
+        Object *win = reinterpret_cast<Object *>(msg[1]);
+        if (win == nullptr || !IsLiveObject(win) || win->kind != Kind::Window || win->parent != nullptr) {
+            return 0;
+        }
+        win->parent = this;
+        children.push_back(win);
+        return 1;
+    }
     case MUIM_Application_CheckRefresh:
         for (Object *win : children) {
             if (QWidget *shown = ReferenceWidget(this, win); shown != nullptr && shown == win->widget) {

@@ -127,6 +127,9 @@ enum : IPTR {
     MUIM_NoNotifySet,                   // attr, value (no notification)
 };
 constexpr IPTR MUIV_Application_ReturnID_Quit = -1;
+// An application takes a window made after it: window -> 1; 0 for anything but a
+// window that no application holds yet.
+constexpr IPTR OM_ADDMEMBER = 0x109;
 
 // MUI_MakeObject types.
 enum : IPTR {

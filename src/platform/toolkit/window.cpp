@@ -15,7 +15,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
@@ -207,6 +206,31 @@ QWidget *UnnamedControl(Object *obj)
     return nullptr;
 }
 
+// A label's text as a control's name, to be trimmed: without the shortcut
+// markers (an & or _ before a character that is not ASCII white space) and
+// without a closing colon.
+QString NameOfLabelText(const QString &text)
+{
+    const auto isSpace = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
+    QString name;
+    name.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if ((c == u'&' || c == u'_') && i + 1 < text.size() && !isSpace(text[i + 1])) {
+            continue;
+        }
+        name += c;
+    }
+    qsizetype end = name.size();
+    while (end > 0 && isSpace(name[end - 1])) {
+        --end;
+    }
+    if (end > 0 && name[end - 1] == u':') {
+        name.truncate(end - 1);  // the white space before it goes with the trimming
+    }
+    return name;
+}
+
 // Every control takes its name from the label beside it (after it, else before
 // it): the label's text without escapes, shortcut marker or closing colon. The
 // label becomes its buddy; a checkmark's text toggles it; a pop-up button shows
@@ -236,8 +260,7 @@ void NameControls(Object *obj)
         if (label->textFormat() == Qt::RichText) {
             name = QTextDocumentFragment::fromHtml(name).toPlainText();
         }
-        name.remove(QRegularExpression(QStringLiteral("[&_](?=\\S)")))
-            .remove(QRegularExpression(QStringLiteral("\\s*:\\s*$")));
+        name = NameOfLabelText(name);
         control->setAccessibleName(name.trimmed());
         label->setBuddy(control);
         if (auto *check = qobject_cast<QCheckBox *>(control)) {

@@ -90,6 +90,43 @@ TEST_F(ToolkitTreeTest, AttributesAreSetAndReadBack)
     EXPECT_EQ(SetAttrs(check, MUIA_Selected, 1), 0u);
 }
 
+// A control is named by the label beside it without its shortcut markers (an &
+// or _ before a character that is not white space) and without a closing colon.
+TEST_F(ToolkitTreeTest, AControlIsNamedByItsLabelWithoutMarkersOrClosingColon)
+{
+    const std::pair<const char *, const char *> cases[] = {{"Sa&ve _as : ", "Save as"},
+                                                           {"Tom & Jerry:", "Tom & Jerry"},
+                                                           {"Ratio 1:2", "Ratio 1:2"},
+                                                           {"Time::\t", "Time:"},
+                                                           {"&&x_", "x_"}};
+    for (const auto &[text, name] : cases) {
+        Object *check = MUI_NewObject(MUIC_Image, MUIA_Frame, MUIV_Frame_ImageButton, MUIA_InputMode,
+                                      MUIV_InputMode_Toggle, MUIA_Image_Spec, MUII_CheckMark, MUIA_CycleChain, 1);
+        Object *row = MUI_NewObject(MUIC_Group, MUIA_Group_Horiz, 1, MUIA_Group_Child, check, MUIA_Group_Child,
+                                    MUI_MakeObject(MUIO_Label, text, MUIO_Label_LeftAligned));
+        Object *window = MUI_NewObject(MUIC_Window, MUIA_Window_RootObject, row);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(check->focusWidget->accessibleName(), QString::fromUtf8(name)) << text;
+        MUI_DisposeObject(window);
+    }
+}
+
+// A window made after its application is taken by it once, is known as its
+// window and goes with it; anything else is refused.
+TEST_F(ToolkitTreeTest, AnApplicationTakesAWindowMadeAfterIt)
+{
+    t = BuildTree();
+    Object *late = MUI_NewObject(MUIC_Window, MUIA_Window_RootObject, MUI_NewObject(MUIC_Group));
+    EXPECT_EQ(DoMethod(t.app, OM_ADDMEMBER, t.check), 0u);
+    EXPECT_EQ(DoMethod(t.app, OM_ADDMEMBER, late), 1u);
+    EXPECT_EQ(DoMethod(t.app, OM_ADDMEMBER, late), 0u);
+    EXPECT_EQ(DoMethod(t.app, OM_ADDMEMBER, t.window), 0u);
+    EXPECT_EQ(toolkit::ApplicationOf(late), t.app);
+    MUI_DisposeObject(t.app);
+    t = Tree();
+    EXPECT_EQ(toolkit::LiveObjectCount(), 0u);
+}
+
 // In every colour scheme a disabled slider is drawn unlike an enabled one.
 TEST_F(ToolkitTreeTest, ADisabledSliderLooksDisabledInEveryScheme)
 {
