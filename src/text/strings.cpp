@@ -65,6 +65,8 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_CLI_QT_USAGE:
     case MSG_ABOUT_VERSION:
     case MSG_DRAWER_WITHOUT_TOOL_ICON:
+    case MSG_CLI_UNKNOWN_OPTION:
+    case MSG_CLI_UNEXPECTED_VALUE:
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:

@@ -26,7 +26,8 @@ extern Catalog *catalogHandle;
 // MSG_ICONS_NOT_WRITABLE and the command line's MSG_CLI_TRY_HELP,
 // MSG_CLI_ARGUMENT_WORDS, MSG_CLI_WORD_WITHOUT_SAVE, MSG_CLI_NOT_A_WORD,
 // MSG_CLI_SOUND_HIDDEN, MSG_NAME_TOO_LONG, MSG_ERR_VIEWER, MSG_SAVE_UNLOCKED,
-// MSG_SAVE_LEFT_ALONE, MSG_SAVE_REMOVABLE) hold exactly one "%s"; MSG_CLI_OUT_OF_RANGE,
+// MSG_SAVE_LEFT_ALONE, MSG_SAVE_REMOVABLE, MSG_CLI_UNKNOWN_OPTION,
+// MSG_CLI_UNEXPECTED_VALUE) hold exactly one "%s"; MSG_CLI_OUT_OF_RANGE,
 // MSG_CLI_SAME_SETTING, MSG_CLI_NO_WINDOW_PROGRAM and MSG_SAVE_RESTORABLE two. A
 // catalog text over 4 KiB or 16 times its built-in text's length is refused.
 const char *GetString(std::int32_t id);

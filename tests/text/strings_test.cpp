@@ -100,6 +100,8 @@ TEST_F(TextTest, CatalogTextsReplaceBuiltInOnesWhereTheyFit)
         std::size_t length = std::strlen(entry.text);
         length += length == 1 ? 1 + std::strlen(entry.text + 2) : 0;
         EXPECT_TRUE(CatalogTextFits(entry.id, entry.text, length)) << entry.id;
+        // Every text used as a format is checked as one.
+        EXPECT_TRUE(std::strstr(entry.text, "%s") == nullptr || !CatalogTextFits(entry.id, "%n", 2)) << entry.id;
     }
     EXPECT_TRUE(CatalogTextFits(MSG_WINDOW_TITLE, "%s\0%d", 5));  // printf reads nothing past a zero byte
 }
