@@ -81,14 +81,6 @@ const struct {
                    {"--dry-run", MSG_CLI_OPTION_DRY_RUN}, {"--list-modes", MSG_CLI_OPTION_LIST_MODES},
                    {"--json", MSG_CLI_OPTION_JSON}};
 
-// A catalog text with its one %s filled in.
-std::string Format(std::int32_t id, const std::string &value)
-{
-    char text[1024];
-    std::snprintf(text, sizeof text, GetString(id), value.c_str());
-    return text;
-}
-
 void PrintUsageError(const std::string &text)
 {
     std::fprintf(stderr, "%s: %s\n", programName.c_str(), LineText(text).c_str());
@@ -103,11 +95,12 @@ std::string OptionError(char **argv, int next)
     const char *arg = next > 0 ? argv[next - 1] : "";
     if (optopt != 0 && std::strncmp(arg, "--", 2) != 0) {
         const char shortName[] = {'-', static_cast<char>(optopt), '\0'};
-        return Format(MSG_CLI_UNKNOWN_OPTION, shortName);
+        return FormatText(MSG_CLI_UNKNOWN_OPTION, shortName);
     }
     const std::string name = FileNameText(std::string(arg, std::strcspn(arg, "=")));
-    return Format(optopt != 0 && std::strchr(arg, '=') != nullptr ? MSG_CLI_UNEXPECTED_VALUE : MSG_CLI_UNKNOWN_OPTION,
-                  name);
+    return FormatText(optopt != 0 && std::strchr(arg, '=') != nullptr ? MSG_CLI_UNEXPECTED_VALUE
+                                                                      : MSG_CLI_UNKNOWN_OPTION,
+                      name.c_str());
 }
 
 // The settings words of --save, with the ranges of their numbers (a mode id has
@@ -126,7 +119,7 @@ std::string WordsHelp()
             words += range;
         }
     }
-    return Format(MSG_CLI_ARGUMENT_WORDS, words);
+    return FormatText(MSG_CLI_ARGUMENT_WORDS, words.c_str());
 }
 
 // One entry of --help: its names in a column of width, then its text, whose
@@ -159,7 +152,7 @@ std::string HelpText()
     for (const auto &argument : arguments) {
         width = std::max(width, std::strlen(argument.name));
     }
-    std::string text = Format(MSG_CLI_QT_USAGE, programName) + " " + GetString(MSG_CLI_QT_OPTIONS_WORD) +
+    std::string text = FormatText(MSG_CLI_QT_USAGE, programName.c_str()) + " " + GetString(MSG_CLI_QT_OPTIONS_WORD) +
                        " [drawer] [word...]\n" + GetString(MSG_CLI_DESCRIPTION) + "\n\n" +
                        GetString(MSG_CLI_QT_OPTIONS) + "\n";
     for (const auto &option : kOptionHelp) {
@@ -325,7 +318,7 @@ CommandLine ParseCommandLine(int argc, char **argv)
         return line;
     }
     if (!set.save && positional.size() > 1) {
-        PrintUsageError(Format(MSG_CLI_WORD_WITHOUT_SAVE, FileNameText(positional[1])));
+        PrintUsageError(FormatText(MSG_CLI_WORD_WITHOUT_SAVE, FileNameText(positional[1]).c_str()));
         return line;
     }
 

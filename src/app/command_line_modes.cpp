@@ -47,14 +47,6 @@ bool WordError(const std::string &word, const char *problem)
     return false;
 }
 
-// The catalog's format text for id with its arguments filled in.
-template <typename... Args> std::string FormatText(std::int32_t id, Args... args)
-{
-    char text[512];
-    std::snprintf(text, sizeof text, GetString(id), args...);
-    return text;
-}
-
 // "Settings: ICON: why" for an icon that could not be read or written.
 void PrintIconFailure(const IconFailure &failure)
 {

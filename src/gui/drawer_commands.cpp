@@ -80,9 +80,8 @@ bool ChooseDrawer(Object *window, std::string &chosen)
 bool SaveCommand()
 {
     if (const char *key = ToolConfigNameTooLong()) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_NAME_TOO_LONG), key);
-        MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "%s: %s\n%s", TOOL_ICON_FILE, scratchBuffer,
-                    GetString(MSG_CLI_NOTHING_WRITTEN));
+        MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "%s: %s\n%s", TOOL_ICON_FILE,
+                    FormatText(MSG_NAME_TOO_LONG, key).c_str(), GetString(MSG_CLI_NOTHING_WRITTEN));
         return false;
     }
     int result = SaveSettings();

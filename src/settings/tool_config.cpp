@@ -108,9 +108,7 @@ std::string LoadFailureText()
     std::string text = loadFailure.drawer && IsUtf8(name) ? name : Latin1ToUtf8(name);
     text += ": ";
     if (loadFailure.tooLong != nullptr) {
-        char why[256];
-        std::snprintf(why, sizeof why, GetString(MSG_NAME_TOO_LONG), loadFailure.tooLong);
-        return text + why;
+        return text + FormatText(MSG_NAME_TOO_LONG, loadFailure.tooLong);
     }
     return text + IconProblemText(loadFailure.problem, loadFailure.error);
 }

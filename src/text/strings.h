@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // The MSG_ ids and the built-in English table (builtInStrings), made at build
@@ -31,6 +32,14 @@ extern Catalog *catalogHandle;
 // MSG_CLI_SAME_SETTING, MSG_CLI_NO_WINDOW_PROGRAM and MSG_SAVE_RESTORABLE two. A
 // catalog text over 4 KiB or 16 times its built-in text's length is refused.
 const char *GetString(std::int32_t id);
+
+// The format text for id with its arguments filled in (cut at 1 KiB).
+template <typename... Args> std::string FormatText(std::int32_t id, Args... args)
+{
+    char text[1024];
+    std::snprintf(text, sizeof text, GetString(id), args...);
+    return text;
+}
 
 // The default application name as icons hold names (ISO-8859-1): the catalog's
 // where each of its characters has a form there, else the built-in one.
