@@ -63,23 +63,26 @@ QtOption FindQtOption(const char *arg)
     return QtOption::None;
 }
 
-// The program's own options: for getopt_long, and for --help with their texts.
+// The program's own options: their long names, their short letters or ids for
+// getopt_long, and their texts for --help.
 enum Option { OPTION_SHOW = 256, OPTION_SAVE, OPTION_DRY_RUN, OPTION_LIST_MODES, OPTION_JSON };
-const option kOptions[] = {{"help", no_argument, nullptr, 'h'},
-                           {"version", no_argument, nullptr, 'v'},
-                           {"show", no_argument, nullptr, OPTION_SHOW},
-                           {"save", no_argument, nullptr, OPTION_SAVE},
-                           {"dry-run", no_argument, nullptr, OPTION_DRY_RUN},
-                           {"list-modes", no_argument, nullptr, OPTION_LIST_MODES},
-                           {"json", no_argument, nullptr, OPTION_JSON},
-                           {nullptr, 0, nullptr, 0}};
 const struct {
-    const char *names;
+    const char *name;
+    int value;  // a letter for an option that has a short form
     std::int32_t text;
-} kOptionHelp[] = {{"-h, --help", MSG_CLI_OPTION_HELP},   {"-v, --version", MSG_CLI_OPTION_VERSION},
-                   {"--show", MSG_CLI_OPTION_SHOW},       {"--save", MSG_CLI_OPTION_SAVE},
-                   {"--dry-run", MSG_CLI_OPTION_DRY_RUN}, {"--list-modes", MSG_CLI_OPTION_LIST_MODES},
-                   {"--json", MSG_CLI_OPTION_JSON}};
+} kOptions[] = {{"help", 'h', MSG_CLI_OPTION_HELP},
+                {"version", 'v', MSG_CLI_OPTION_VERSION},
+                {"show", OPTION_SHOW, MSG_CLI_OPTION_SHOW},
+                {"save", OPTION_SAVE, MSG_CLI_OPTION_SAVE},
+                {"dry-run", OPTION_DRY_RUN, MSG_CLI_OPTION_DRY_RUN},
+                {"list-modes", OPTION_LIST_MODES, MSG_CLI_OPTION_LIST_MODES},
+                {"json", OPTION_JSON, MSG_CLI_OPTION_JSON}};
+
+// An option as --help names it: "-h, --help", "--show".
+std::string OptionNames(const char *name, int value)
+{
+    return (value < OPTION_SHOW ? std::string{'-', static_cast<char>(value), ',', ' '} : std::string()) + "--" + name;
+}
 
 void PrintUsageError(const std::string &text)
 {
@@ -146,8 +149,8 @@ std::string HelpText()
         std::string text;
     } arguments[] = {{"drawer", GetString(MSG_CLI_ARGUMENT_DRAWER)}, {"word", WordsHelp()}};
     std::size_t width = 0;
-    for (const auto &option : kOptionHelp) {
-        width = std::max(width, std::strlen(option.names));
+    for (const auto &option : kOptions) {
+        width = std::max(width, OptionNames(option.name, option.value).size());
     }
     for (const auto &argument : arguments) {
         width = std::max(width, std::strlen(argument.name));
@@ -155,8 +158,8 @@ std::string HelpText()
     std::string text = FormatText(MSG_CLI_QT_USAGE, programName.c_str()) + " " + GetString(MSG_CLI_QT_OPTIONS_WORD) +
                        " [drawer] [word...]\n" + GetString(MSG_CLI_DESCRIPTION) + "\n\n" +
                        GetString(MSG_CLI_QT_OPTIONS) + "\n";
-    for (const auto &option : kOptionHelp) {
-        text += HelpEntry(option.names, GetString(option.text), width);
+    for (const auto &option : kOptions) {
+        text += HelpEntry(OptionNames(option.name, option.value), GetString(option.text), width);
     }
     text += std::string("\n") + GetString(MSG_CLI_QT_ARGUMENTS) + "\n";
     for (const auto &argument : arguments) {
@@ -185,12 +188,20 @@ struct OptionsSet {
 // False, with the usage error printed, for an option it does not take.
 bool ParseOwnArguments(std::vector<char *> &own, OptionsSet &set, std::vector<std::string> &positional)
 {
+    std::vector<option> longOptions;
+    std::string shortOptions = "-";  // each positional argument in its place, whatever POSIXLY_CORRECT says
+    for (const auto &known : kOptions) {
+        longOptions.push_back({known.name, no_argument, nullptr, known.value});
+        if (known.value < OPTION_SHOW) {
+            shortOptions += static_cast<char>(known.value);
+        }
+    }
+    longOptions.push_back({nullptr, 0, nullptr, 0});
     own.push_back(nullptr);
     const int count = static_cast<int>(own.size()) - 1;
     optind = 0;  // a fresh scan, also when parsed before
     opterr = 0;
-    // "-": each positional argument in its place, whatever POSIXLY_CORRECT says.
-    for (int c; (c = getopt_long(count, own.data(), "-hv", kOptions, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(count, own.data(), shortOptions.c_str(), longOptions.data(), nullptr)) != -1;) {
         switch (c) {
         case 1:
             positional.emplace_back(optarg);
