@@ -87,8 +87,8 @@ void SetCell(int row, int column, const std::string &text)
     SetAttrs(cells[static_cast<std::size_t>(row * kColumns + column)], MUIA_Text_Contents, text.c_str());
 }
 
-// The window, with the window's title and a row for each icon Save writes; null
-// when an object could not be made.
+// The window, with the window's title and a row for each icon Save writes, given
+// to the application; null when an object could not be made or was not taken.
 Object *BuildIconsWindow()
 {
     int rows = 1;
@@ -114,6 +114,10 @@ Object *BuildIconsWindow()
     Object *root = MUI_NewObject(MUIC_Group, MUIA_Group_Child, table, MUIA_Group_Child, closeButton);
     iconsWindow = MUI_NewObject(MUIC_Window, MUIA_Window_Title, windowTitle, MUIA_Window_ID, kIconsWindowId,
                                 MUIA_Window_RootObject, root);
+    if (iconsWindow != nullptr && DoMethod(app, OM_ADDMEMBER, iconsWindow) == 0) {
+        MUI_DisposeObject(iconsWindow);
+        iconsWindow = nullptr;
+    }
     if (iconsWindow == nullptr) {
         cells.clear();
         closeButton = nullptr;
@@ -134,13 +138,6 @@ void ShowIconsOverview()
 {
     if (iconsWindow == nullptr) {
         if (BuildIconsWindow() == nullptr) {
-            return;
-        }
-        if (DoMethod(app, OM_ADDMEMBER, iconsWindow) == 0) {
-            MUI_DisposeObject(iconsWindow);
-            iconsWindow = nullptr;
-            cells.clear();
-            closeButton = nullptr;
             return;
         }
         InstallIconsNotifications();
