@@ -3,8 +3,8 @@
 // document's nodes without a display.
 //
 //   SettingsViewer [--] FILE             (one argument is the document, but --help or --version)
-//   SettingsViewer --nodes FILE          one line per node: its name
-//   SettingsViewer --text FILE [NODE]    the node (default: the first) as plain text
+//   SettingsViewer --nodes FILE          one line per node name, as --text and links take it
+//   SettingsViewer --text FILE [NODE]    the node (default, or NODE empty: the first) as plain text
 //   SettingsViewer --help | --version
 //
 // Exit status: 0 when the window was closed or the output written, 1 when the
@@ -100,15 +100,23 @@ int PrintDocument(const QByteArray &path, bool nodes, const QString *nodeName)
     }
     const GuideDocument &guide = *document.guide;
     if (nodes) {
-        for (const GuideNode &node : guide.nodes) {
-            Write(node.name + '\n');
+        // Each name once: a nameless node, or one named as an earlier node is, is
+        // reached only by browsing.
+        for (std::size_t i = 0; i < guide.nodes.size(); ++i) {
+            const std::string &name = guide.nodes[i].name;
+            if (!name.empty() && FindGuideNode(guide, name) == static_cast<int>(i)) {
+                Write(name + '\n');
+            }
         }
         return 0;
     }
-    int node = nodeName == nullptr ? (guide.nodes.empty() ? -1 : 0) : FindGuideNode(guide, nodeName->toStdString());
+    if (guide.nodes.empty()) {
+        return CannotShow(path, ViewerText(TXT_NO_NODES));
+    }
+    const bool named = nodeName != nullptr && !nodeName->isEmpty();
+    const int node = named ? FindGuideNode(guide, nodeName->toStdString()) : 0;
     if (node < 0) {
-        return CannotShow(
-            path, ViewerText(TXT_NO_SUCH_NODE).arg(nodeName != nullptr ? *nodeName : QString(), document.fileName));
+        return CannotShow(path, ViewerText(TXT_NO_SUCH_NODE).arg(*nodeName, document.fileName));
     }
     Write(GuideNodeText(guide.nodes[static_cast<std::size_t>(node)]));
     return 0;

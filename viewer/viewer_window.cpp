@@ -285,13 +285,13 @@ bool ViewerWindow::FollowTarget(const std::string &target, int line)
     SplitGuideTarget(target, &file, &nodeName);
     if (file.empty()) {
         const int node = LinkedNode(*current_, nodeName);
-        if (node >= 0 && !nodeName.empty()) {
+        if (node >= 0) {
             Show(current_, folder_, node, line, true);
             return true;
         }
         // No node of that name: a file of that name beside the document.
         GuidePath beside = ResolveGuidePath(std::string_view(folder_.constData(), folder_.size()), nodeName);
-        if (nodeName.empty() || !beside.available ||
+        if (!beside.available ||
             !QFileInfo(QFile::decodeName(FindIgnoringCase(QByteArray::fromStdString(beside.path)))).isFile()) {
             Report(ViewerText(TXT_LINK_FAILED)
                        .arg(Utf8(target), ViewerText(TXT_NO_SUCH_NODE).arg(Utf8(nodeName), current_->fileName)));

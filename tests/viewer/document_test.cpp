@@ -61,13 +61,13 @@ int RunViewer(const std::string &args, std::string *errors, bool output = false)
 }
 
 // Without a display: a text printed in UTF-8 (read as ISO-8859-1 when it is not
-// UTF-8), guide nodes listed and printed; what cannot be shown named, with 1 (a
-// FIFO without blocking); wrong usage 2; a name that looks like an option is
-// still a file name.
+// UTF-8), guide nodes listed by the names that reach them (each once) and printed,
+// the first for an empty name; what cannot be shown named, with 1 (a FIFO without
+// blocking); wrong usage 2; a name that looks like an option is still a file name.
 TEST_F(ViewerTest, PrintsWithoutDisplayAndRefusesWhatItCannotShow)
 {
     const std::string guide = Write("g.guide", "@database\n@node Main\nfirst\n@node \"Two words\" \"T\"\n"
-                                               "@{\"label\" link Main} @{b}bold@{ub}\n");
+                                               "@{\"label\" link Main} @{b}bold@{ub}\n@node\nx\n@node MAIN\ny\n");
     ASSERT_EQ(mkfifo((dir_ + "/pipe.txt").c_str(), 0600), 0);
     const struct {
         std::string args;
@@ -77,10 +77,12 @@ TEST_F(ViewerTest, PrintsWithoutDisplayAndRefusesWhatItCannotShow)
         {"--nodes " + guide, 0, "Main\nTwo words\n"},
         {"--text " + guide, 0, "first\n"},
         {"--text " + guide + " 'two WORDS'", 0, "label bold\n"},
+        {"--text " + guide + " ''", 0, "first\n"},
         {"--text " + Write("utf8.txt", "Grüße\n"), 0, "Grüße\n"},
         {"--text " + Write("amiga.txt", "Gr\xFC\337e\n"), 0, "Grüße\n"},
         {"--text " + Write("empty.txt", ""), 0, ""},
         {"--text " + guide + " Three", 1, "there is no node Three in g.guide"},
+        {"--text " + Write("none.guide", "@database\nx\n"), 1, "none.guide: it has no nodes"},
         {"--nodes " + Write("plain.txt", "@database? no"), 1, "not an AmigaGuide document"},
         {"'" + dir_ + "/missing file.md'", 1, "no such file"},
         {dir_, 1, "it is a folder"},
@@ -133,7 +135,7 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
         "@{b}Bold@{ub} @{fg shine}Pen@{fg text}\n@{jcenter}@{\"two\" link two 40}"
         "@{\"other\" link sub/Other.GUIDE/Start}@{\"up\" link /up.txt/main}"
         "@{\"vol\" link Work:x.guide/main}@{\"run\" system \"touch " + dir_ + "/ran\"}@{\"bye\" close}"
-        "@{\"notes\" link Notes.txt}@{\"nowhere\" link Nowhere}\n"
+        "@{\"notes\" link Notes.txt}@{\"nowhere\" link Nowhere}@{\"start\" link \"\"}\n"
         "@node Idx\n@next Main\n@toc Two\nindex\n@node Hlp\n@prev Main\nhelp\n");
     // clang-format on
     Write("docs/sub/other.guide", "@database\n@node Start \"Other start\"\n@{\"main\" link main}\n");
@@ -186,6 +188,8 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
          [&] { return window.statusBar()->currentMessage().contains("Work:"); }},  // no such volume here
         {[&] { window.ActivateLink(4); }, "Main title", "CIH-<>"},                 // never run
         {[&] { window.ActivateLink(7); }, "Main title", "CIH-<>"},                 // no such node nor file
+        {[&] { window.ActivateLink(8); }, "Main title", "CIHR<>"},                 // no name: the start node
+        {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
         {[&] { window.ActivateLink(6); }, "notes.txt", "---R--"},                  // no such node: the file beside
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
         {[&] { window.ShowHelp(); }, "Hlp", "CIHR<-"},
