@@ -40,6 +40,10 @@ check_tree() {
         '.SH ENVIRONMENT' '.SH FILES' '.SH "EXIT STATUS"' '.SH EXAMPLES' '.SH "SEE ALSO"'; do
         grep -qF -- "$file" <<<"$out" || fail "$tree: the man page lacks $file"
     done
+    ! grep -q '^\.SS "Exit status' <<<"$out" || fail "$tree: two exit status sections"
+    for file in "$tree"/share/man/man1/*; do
+        out=$(MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null) && [ -z "$out" ] || fail "$file at 80 columns: $out"
+    done
     desktop-file-validate "$tree/share/applications/org.vellumine.Settings.desktop" || fail "$tree: desktop entry"
     appstreamcli validate --no-net "$tree/share/metainfo/org.vellumine.Settings.metainfo.xml" >&2 ||
         fail "$tree: metainfo"
