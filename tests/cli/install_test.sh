@@ -75,17 +75,23 @@ dpkg-deb -x "$deb" "$root"
 check_tree "$root" /usr
 
 # What a file manager sees once the package is installed, from its MIME type and the
-# common ones alone: classic and PNG icons are Amiga icons, opened by the desktop
-# entry; a text file named Settings.info and a plain PNG are not.
+# common ones alone, as xdg-mime and GLib (GNOME's, which reads 4 KiB) tell it: classic
+# and PNG icons are Amiga icons, opened by the desktop entry, and so are a README.info
+# and a saved PNG icon whose icOn chunk lies past 4 KiB; a plain PNG is not.
 cp /usr/share/mime/packages/freedesktop.org.xml "$root/usr/share/mime/packages/"
 update-mime-database "$root/usr/share/mime" >/dev/null 2>&1
 update-desktop-database "$root/usr/share/applications"
 export XDG_DATA_HOME="$work/home" XDG_CONFIG_HOME="$work/home" XDG_CONFIG_DIRS="$work/home" XDG_DATA_DIRS="$root/usr/share"
-echo "Not an icon" >"$work/Settings.info"
-for file in "$SOURCE_DIR/example/Starfield.info:application/x-amiga-icon" "$work/Settings.info:text/plain" \
-    "$SOURCE_DIR/example/Starfield_OS4.info:application/x-amiga-icon" "$SOURCE_DIR/docs/viewer.png:image/png"; do
-    type=$(xdg-mime query filetype "${file%:*}")
-    [ "$type" = "${file##*:}" ] || fail "${file%:*} is of the type $type"
+cp -r "$SOURCE_DIR/example" "$work/drawer" && cp "$work/drawer/Starfield.info" "$work/drawer/README.info"
+python3 -c 'import sys, struct, zlib
+d = open(sys.argv[1], "rb").read(); at = d.index(b"icOn") - 4; c = b"tEXt" + b"Comment\0" + b"x" * 5000
+open(sys.argv[1], "wb").write(d[:at] + struct.pack(">I", len(c) - 4) + c + struct.pack(">I", zlib.crc32(c)) + d[at:])' \
+    "$work/drawer/Starfield_OS4.info"
+"$root/usr/bin/vellumine-settings" --save "$work/drawer" FULLSCREEN 2>/dev/null || fail "--save in a copy of example/"
+for file in "$work/drawer/Starfield.info:application/x-amiga-icon" "$work/drawer/README.info:application/x-amiga-icon" \
+    "$work/drawer/Starfield_OS4.info:application/x-amiga-icon" "$SOURCE_DIR/docs/viewer.png:image/png"; do
+    type=$(xdg-mime query filetype "${file%:*}"):$(gio info -a standard::content-type "${file%:*}" | sed -n 's/^ *standard::content-type: //p')
+    [ "$type" = "${file##*:}:${file##*:}" ] || fail "${file%:*} is of the type $type (xdg-mime:GLib)"
 done
 [ "$(xdg-mime query default application/x-amiga-icon)" = org.vellumine.Settings.desktop ] ||
     fail "the desktop entry does not open Amiga icons"
