@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The Debian package as debian/ builds it, in a copy of the source under the build
-# tree (its build reused): no warning in the build, nothing from lintian, and cmake
-# --install into a prefix and the package each have every file, a desktop entry and
-# metainfo that validate, man pages with their sections, both programs answering
-# --help and --version and finding their catalogs and viewer (the window's program
-# in libexec too), and the MIME type of
-# Amiga icons, from the package's own MIME database, opened with the desktop entry.
+# tree (its build reused), and the source package from a clean copy and the upstream
+# tarball (the source without debian/): no warning in the builds, nothing from
+# lintian, and cmake --install into a prefix and the package each have every file, a
+# desktop entry and metainfo that validate, man pages with their sections that man
+# renders at 80 columns without a warning, both programs answering --help and
+# --version and finding their catalogs and viewer (the window's program in libexec
+# too), and the MIME type of Amiga icons, from the package's own MIME database, as
+# xdg-mime and GLib tell it, opened with the desktop entry.
 source "$(dirname "$0")/../e2e/lib.sh"
 : "${SOURCE_DIR:?}" "${CMAKE:=cmake}"
 work=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/settings-install-XXXXXX")")
@@ -13,19 +15,22 @@ trap 'rm -rf "$work"' EXIT
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM LANGUAGE LC_ALL LC_MESSAGES XDG_CURRENT_DESKTOP
 
 packages=$(realpath "$BUILD_DIR")/package
-mkdir -p "$packages/settings" && rm -f "$packages"/vellumine-settings*_*
+mkdir -p "$packages/settings" && rm -rf "$packages"/vellumine-settings*_* "$packages/clean"
 rsync -a --delete --exclude='/build*/' --exclude=/.git --exclude="/$(realpath --relative-to="$SOURCE_DIR" "$BUILD_DIR")/" \
     "$SOURCE_DIR/" "$packages/settings/"
-(cd "$packages/settings" && DEB_BUILD_OPTIONS="noddebs parallel=$(nproc)" dpkg-buildpackage -us -uc -b -nc) \
+rsync -a --exclude=/build-deb/ "$packages/settings/" "$packages/clean/"
+version=$(dpkg-parsechangelog -l "$SOURCE_DIR/debian/changelog" -S Version | sed "s/-[^-]*$//")
+tar -C "$packages" --exclude=clean/debian -czf "$packages/vellumine-settings_$version.orig.tar.gz" clean
+(cd "$packages/clean" && dpkg-buildpackage -S -us -uc && cd ../settings &&
+    DEB_BUILD_OPTIONS="noddebs parallel=$(nproc)" dpkg-buildpackage -us -uc -b -nc) \
     >"$work/build.log" 2>&1 || fail "dpkg-buildpackage: $(tail -n 30 "$work/build.log")"
 ! grep -i "warning" "$work/build.log" || fail "the package build warns"
-lintian --info --pedantic --fail-on error,warning,info,pedantic "$packages"/vellumine-settings_*.changes \
+lintian --display-info --pedantic --fail-on error,warning,info,pedantic "$packages"/vellumine-settings_*.changes \
     >"$work/lintian.log" 2>&1 || fail "lintian: $(grep -E '^[A-Z]: ' "$work/lintian.log" || cat "$work/lintian.log")"
 deb=$(echo "$packages"/vellumine-settings_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q "libqt6widgets6.*qt6-qpa-plugins\|qt6-qpa-plugins.*libqt6widgets6" <<<"$depends" &&
     grep -q "libxcb-randr0" <<<"$depends" || fail "Depends: $depends"
-version=$(dpkg-deb -f "$deb" Version | sed "s/-[^-]*$//")
 
 # The installation in ROOT with the prefix PREFIX.
 check_tree() {
