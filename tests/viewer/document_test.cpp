@@ -190,7 +190,7 @@ TEST_F(ViewerTest, GuideNavigatesNodesAndFilesAndRunsNothing)
         {[&] { window.ActivateLink(7); }, "Main title", "CIH-<>"},                 // no such node nor file
         {[&] { window.ActivateLink(8); }, "Main title", "CIHR<>"},                 // no name: the start node
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
-        {[&] { window.ActivateLink(6); }, "notes.txt", "---R--"},                  // no such node: the file beside
+        {[&] { window.ActivateLink(6); }, "notes.txt", "---R--"},  // no such node: the file beside
         {[&] { window.Retrace(); }, "Main title", "CIH-<>"},
         {[&] { window.ShowHelp(); }, "Hlp", "CIHR<-"},
         {[&] { window.BrowseNext(); }, "Hlp", "CIHR<-"},
