@@ -291,12 +291,13 @@ bool ReadFileBlocks(const Volume &volume, std::uint32_t header, const Block &hea
     }
     left -= here;
     std::uint32_t next = headerBlock.End(kEndExtension);
+    std::unordered_set<std::uint32_t> seen;
     Block ext;
     while (left > 0) {
         if (next == 0) {
             return Malformed(why, header, "fewer data blocks than its size needs");
         }
-        if (std::find(blocks.extensions.begin(), blocks.extensions.end(), next) != blocks.extensions.end()) {
+        if (!seen.insert(next).second) {
             return Malformed(why, next, "the extension list loops");
         }
         if (next < volume.partition.reserved || !ReadBlock(volume, next, ext, why)) {

@@ -139,8 +139,6 @@ struct Walker {
 
     void LongNameComment(std::uint32_t n, const Block &header)
     {
-        Entry entry;
-        entry.block = n;
         const std::uint32_t c = volume.longNames ? header.End(kEndCommentBlock) : 0;
         if (c == 0 || !Own(c, "a comment block")) {
             return;
@@ -208,6 +206,7 @@ struct Walker {
         const std::uint32_t slots = static_cast<std::uint32_t>(TableSlots(block.Longs()));
         for (std::uint32_t slot = 0; slot < slots; ++slot) {
             for (std::uint32_t n = block.Long(kSlotsStart + slot); n != 0; n = entryBlock.End(kEndHashChain)) {
+                why = FsFailure{};
                 if (!Own(n, "an entry") || !ReadHeader(volume, n, entryBlock, why)) {
                     if (!why.reason.empty()) {
                         Problem(why.reason);

@@ -13,8 +13,10 @@
 //   is whole.
 // - (c) The file header in one block write: size, data list, first extension,
 //   date, checksum; the other fields (name, protection bits, comment, links) as
-//   they were. A block is written whole or not at all (a device writes a sector
-//   at once, and blocks are whole sectors); before it the file is old, after it new.
+//   they were. It is one write of one block, which a killed process never leaves
+//   half done (the kernel takes a write call whole); before it the file is old,
+//   after it new. (A power failure may still tear a block larger than the
+//   device's sector, as it may under AmigaDOS.)
 // - (d) The file's directory cache record, its size and date: until then it lags
 //   behind the header, as a cache may (the check counts it as stale); the names
 //   and blocks it lists are right at every moment.
