@@ -72,12 +72,18 @@ done
 if [ -f "$CORPUS" ]; then
     cp "$CORPUS" icons.adf && chmod u+w icons.adf && "$DISK" check icons.adf || fail "Icons.adf: check"
     rm -rf out && mkdir out && unadf -r icons.adf -d out >/dev/null 2>&1
-    "$DISK" list icons.adf --recursive | awk '$1 == "file" { print $2, $6 }' | sort >ours
-    (cd out && find . -type f -printf '%s %P\n' | sort) >theirs
-    cmp -s ours theirs || fail "Icons.adf: files listed differ from unadf's: $(diff ours theirs | head)"
-    while read -r size path; do
+    # Our list in unadf -l's words: size, date, time, path (a drawer's with /), comment.
+    "$DISK" list icons.adf --recursive | awk '{
+        match($0, /^[a-z]+ +[0-9]+ [^ ]+ [^ ]+ [^ ]+ /); path = substr($0, RLENGTH + 1); comment = ""
+        if ((i = index(path, " ; ")) > 0) { comment = ", " substr(path, i + 3); path = substr(path, 1, i - 1) }
+        split($5, t, ":"); gsub("-", "/", $4); drawer = $1 == "drawer"
+        printf "%7s  %s  %2d:%s:%s  %s%s%s\n", drawer ? "" : $2, $4, t[1], t[2], t[3], path, drawer ? "/" : "", comment
+    }' | sort >ours
+    unadf -l -r icons.adf 2>/dev/null | grep -E '^ +[0-9]* +[0-9]{4}/' | sort >theirs
+    cmp -s ours theirs || fail "Icons.adf: not listed as unadf lists it: $(diff ours theirs | head -5)"
+    while read -r path; do
         "$DISK" get icons.adf "$path" | cmp -s - "out/$path" || fail "Icons.adf: $path differs"
-    done <ours
+    done < <(cd out && find . -type f -printf '%P\n')
     "$DISK" get icons.adf Projects/Kickstart.info >new && "$DISK" replace icons.adf disk.INFO new >/dev/null &&
         "$DISK" check icons.adf || fail "Icons.adf: replacing Disk.info"
     unadf -p icons.adf Disk.info 2>/dev/null | cmp -s - new || fail "Icons.adf: unadf's Disk.info is not new"

@@ -110,6 +110,37 @@ TEST(FileSystemNames, ComparedAndHashedAsAmigaDosDoes)
     }
 }
 
+// Links, made by turning files' headers into them: a hard link lists as one and
+// reads as its file; a soft link lists with its path and is not read.
+TEST(FileSystemImages, LinksListedAndHardLinksRead)
+{
+    Disk disk = MakeDisk(1);
+    FsFailure why;
+    Entry target, hard, soft;
+    for (const char *name : {"Dir/Target", "Hard", "Soft"}) {
+        ASSERT_TRUE(MakeFile(disk.image, disk.volume, name, name, 0, "", kThen, why));
+    }
+    ASSERT_TRUE(FindEntry(disk.volume, "Dir/Target", target, why) && FindEntry(disk.volume, "Hard", hard, why) &&
+                FindEntry(disk.volume, "Soft", soft, why));
+    Poke(disk, hard.block, 117, target.block);
+    Poke(disk, hard.block, 127, static_cast<std::uint32_t>(-4));
+    disk.image.bytes.replace(soft.block * 512 + 24, 12, "Dir/Target\0\0", 12);
+    Poke(disk, soft.block, 127, 3);
+    std::vector<Entry> entries;
+    ASSERT_TRUE(ListDrawer(disk.volume, "", entries, why)) << why.reason;
+    for (const Entry &entry : entries) {
+        EXPECT_EQ(entry.kind, entry.name == "Dir"    ? EntryKind::Drawer
+                              : entry.name == "Hard" ? EntryKind::HardLink
+                                                     : EntryKind::SoftLink);
+        EXPECT_EQ(entry.linkTarget, entry.name == "Soft" ? "Dir/Target" : "");
+    }
+    EXPECT_EQ(Read(disk, "hard"), "Dir/Target");
+    std::string bytes;
+    EXPECT_FALSE(ReadFileBytes(disk.volume, "Soft", 100, bytes, why));
+    EXPECT_EQ(why.problem, FsProblem::WrongKind);
+    EXPECT_TRUE(CheckVolume(disk.volume).problems.empty());
+}
+
 TEST(FileSystemImages, OtherFileSystemsAreRefusedByName)
 {
     MemoryImage image(std::string(40960, '\0'));
