@@ -17,7 +17,6 @@ constexpr std::int32_t kTypeHeader = 2;
 constexpr std::int32_t kTypeData = 8;
 constexpr std::int32_t kTypeList = 16;
 constexpr std::int32_t kTypeDirCache = 33;
-constexpr std::int32_t kTypeComment = 64;
 constexpr std::int32_t kSecRoot = 1;
 constexpr std::int32_t kSecDrawer = 2;
 constexpr std::int32_t kSecSoftLink = 3;

@@ -145,8 +145,8 @@ struct Walker {
         }
         Block comment;
         FsFailure why;
-        if (!ReadBlock(volume, c, comment, why) || !ChecksumOk(comment, 5) || comment.Signed(0) != kTypeComment ||
-            comment.Long(1) != c || comment.Long(2) != n) {
+        if (!ReadBlock(volume, c, comment, why) || !ChecksumOk(comment, 5) || comment.Long(1) != c ||
+            comment.Long(2) != n) {
             Problem(c, "not the comment block of " + std::to_string(n));
         }
     }

@@ -102,7 +102,8 @@ bool FindIn(const Volume &volume, std::uint32_t drawer, const Block &drawerBlock
 }
 
 // A long-name volume keeps a comment that does not fit beside the name in a
-// comment block of its own.
+// comment block of its own, known by its own number, its entry's and its
+// checksum (its type number is not relied on).
 bool CommentFromBlock(const Volume &volume, const Block &header, Entry &entry, FsFailure &why)
 {
     const std::uint32_t n = volume.longNames ? header.End(kEndCommentBlock) : 0;
@@ -113,8 +114,7 @@ bool CommentFromBlock(const Volume &volume, const Block &header, Entry &entry, F
     if (n < volume.partition.reserved || !ReadBlock(volume, n, comment, why)) {
         return n < volume.partition.reserved ? Malformed(why, n, "a comment in the boot blocks") : false;
     }
-    if (!ChecksumOk(comment, 5) || comment.Signed(0) != kTypeComment || comment.Long(1) != n ||
-        comment.Long(2) != entry.block) {
+    if (!ChecksumOk(comment, 5) || comment.Long(1) != n || comment.Long(2) != entry.block) {
         return Malformed(why, n, "not the comment block of " + std::to_string(entry.block));
     }
     entry.comment = ReadCounted(comment, kOfsDataHeader, kMaxComment);
