@@ -45,6 +45,7 @@ dd6.adf|--adf dd --dostype 6|DF0|-|A long name of more than thirty letters.info|
 bare.hdf|--hdf 3000000 --dostype 3|DH0|0|\xe9t\xe9.info|\xc9T\xc9.INFO
 rdb.hdf|--rdb 4,32 --partition DH0,20,5 --partition DH1,30,7|DH0|0|cached.info|Cached.info
 rdb.hdf|--rdb 4,32 --partition DH0,20,1 --partition DH1,30,3|DH1|1|second\xe8.info|SECOND\xc8.info
+rdb.hdf|--rdb 4,32 --partition DH0,10,1 --partition DH1,20,7|DH1|-|Long names on a fast volume.info|-
 IMAGES
 
 # Replacements grow and shrink files across extension blocks; one that needs more
