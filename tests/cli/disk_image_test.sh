@@ -42,7 +42,7 @@ dd2.adf|--adf dd --dostype 2|DF0|0|gr\xfc\xdfe.info|GR\xdc\xdfE.INFO
 dd4.adf|--adf dd --dostype 4|DF0|0|cach\xe9.info|CACH\xc9.info
 hd1.adf|--adf hd --dostype 1|DF0|0|fast.info|FAST.info
 dd6.adf|--adf dd --dostype 6|DF0|-|A long name of more than thirty letters.info|-
-bare.hdf|--hdf 3000000 --dostype 3|DH0|0|\xe9t\xe9.info|\xc9T\xc9.INFO
+bare.hdf|--hdf 64000000 --dostype 3|DH0|0|\xe9t\xe9.info|\xc9T\xc9.INFO
 rdb.hdf|--rdb 4,32 --partition DH0,20,5 --partition DH1,30,7|DH0|0|cached.info|Cached.info
 rdb.hdf|--rdb 4,32 --partition DH0,20,1 --partition DH1,30,3|DH1|1|second\xe8.info|SECOND\xc8.info
 rdb.hdf|--rdb 4,32 --partition DH0,10,1 --partition DH1,20,7|DH1|-|Long names on a fast volume.info|-
