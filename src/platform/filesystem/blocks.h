@@ -150,9 +150,10 @@ bool SplitPath(std::string_view path, std::vector<std::string_view> &names);
 // drawer that lists it.
 bool ResolveFile(const Volume &volume, std::string_view path, std::uint32_t &header, Block &headerBlock,
                  std::uint32_t &parent, FsFailure &why);
-// A file's bytes from its data blocks (OFS blocks checked on the way).
+// A file's bytes from its data blocks (OFS blocks checked on the way); with
+// bytes null, only the checks.
 bool ReadFileData(const Volume &volume, std::uint32_t header, const Block &headerBlock, const FileBlocks &blocks,
-                  std::string &bytes, FsFailure &why);
+                  std::string *bytes, FsFailure &why);
 
 // Directory cache records of a drawer: where each starts in which block.
 struct CacheRecord {

@@ -113,11 +113,13 @@ struct Walker {
         for (std::uint32_t d : blocks.data) {
             owned = Own(d, "a data block") && owned;
         }
-        if (header.Long(4) != (blocks.data.empty() ? 0 : blocks.data[0])) {
+        // OFS starts reading a file at its first data block; FFS reads its list and
+        // may leave the field 0.
+        const std::uint32_t first = header.Long(4);
+        if (first != (blocks.data.empty() ? 0 : blocks.data[0]) && (!volume.fast || first != 0)) {
             Problem(n, "its first data block is " + std::to_string(header.Long(4)) + ", not the list's first");
         }
-        std::string bytes;
-        if (deep && !volume.fast && owned && !ReadFileData(volume, n, header, blocks, bytes, why)) {
+        if (deep && !volume.fast && owned && !ReadFileData(volume, n, header, blocks, nullptr, why)) {
             Problem(why.reason);
         }
     }

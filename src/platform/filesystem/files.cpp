@@ -35,16 +35,18 @@ bool ResolveFile(const Volume &volume, std::string_view path, std::uint32_t &hea
 }
 
 bool ReadFileData(const Volume &volume, std::uint32_t header, const Block &headerBlock, const FileBlocks &blocks,
-                  std::string &bytes, FsFailure &why)
+                  std::string *bytes, FsFailure &why)
 {
     const std::size_t size = headerBlock.End(kEndByteSize);
     const std::size_t each = DataBytes(volume);
-    bytes.clear();
-    bytes.reserve(size);
+    if (bytes != nullptr) {
+        bytes->clear();
+        bytes->reserve(size);
+    }
     Block data;
-    for (std::size_t i = 0; i < blocks.data.size(); ++i) {
+    for (std::size_t i = 0, done = 0; i < blocks.data.size(); ++i, done += each) {
         const std::uint32_t n = blocks.data[i];
-        const std::size_t chunk = std::min(each, size - bytes.size());
+        const std::size_t chunk = std::min(each, size - done);
         if (!ReadBlock(volume, n, data, why)) {
             return false;
         }
@@ -56,7 +58,9 @@ bool ReadFileData(const Volume &volume, std::uint32_t header, const Block &heade
             }
         }
         const std::size_t from = volume.fast ? 0 : kOfsDataHeader;
-        bytes.append(reinterpret_cast<const char *>(data.bytes.data() + from), chunk);
+        if (bytes != nullptr) {
+            bytes->append(reinterpret_cast<const char *>(data.bytes.data() + from), chunk);
+        }
     }
     return true;
 }
@@ -78,5 +82,5 @@ bool ReadFileBytes(const Volume &volume, std::string_view path, std::size_t limi
                         std::to_string(limit));
     }
     return ReadFileBlocks(volume, header, headerBlock, blocks, why) &&
-           ReadFileData(volume, header, headerBlock, blocks, bytes, why);
+           ReadFileData(volume, header, headerBlock, blocks, &bytes, why);
 }

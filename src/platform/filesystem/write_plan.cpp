@@ -161,7 +161,7 @@ bool PlanReplace(const Volume &volume, std::string_view path, std::string_view b
     }
     if (headerBlock.End(kEndByteSize) == bytes.size()) {
         std::string current;
-        if (!ReadFileData(volume, header, headerBlock, old, current, why)) {
+        if (!ReadFileData(volume, header, headerBlock, old, &current, why)) {
             return false;
         }
         if (current == bytes) {
