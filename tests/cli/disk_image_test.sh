@@ -20,6 +20,11 @@ extracts() {  # image volume file...
     timeout 60 unadf -v "$volume" -r "$image" -d out >/dev/null 2>&1 || fail "$image: unadf cannot extract"
     for f in "$@"; do cmp -s "out/$f" "${f##*/}" || fail "$image: unadf's $f differs"; done
 }
+# unadf lists the same from the directory caches (-c) as from the headers.
+caches_agree() {  # image volume
+    diff <(unadf -v "$2" -l -r "$1" 2>/dev/null | sort) \
+        <(unadf -v "$2" -l -r -c "$1" 2>/dev/null | grep -av "Using dir cache" | sort) >/dev/null
+}
 
 # image | format options | partition | unadf volume | an icon's name | the name unadf finds it by
 while IFS='|' read -r image options part volume made look; do
@@ -34,6 +39,7 @@ while IFS='|' read -r image options part volume made look; do
     "$DISK" get "$image" --part "$part" Dir/Sub/EXT | cmp -s - ext || fail "$image: get"
     if [ "$volume" != - ]; then
         extracts "$image" "$volume" Dir/Sub/ext small Dir/two
+        caches_agree "$image" "$volume" || fail "$image: unadf's listing from the caches differs"
         unadf -v "$volume" -p "$image" "dIR/$look" 2>/dev/null | cmp -s - icon || fail "$image: unadf misses $look"
     fi
 done <<'IMAGES'
@@ -55,7 +61,7 @@ for n in 0 1 5; do
     "$DISK" format r.adf --adf dd --dostype $n && "$DISK" put r.adf F ext
     for new in two small ext icon; do
         "$DISK" replace r.adf F $new >/dev/null && "$DISK" check r.adf 2>/dev/null || fail "DOS$n: replaced by $new"
-        extracts r.adf 0 && cmp -s out/F $new || fail "DOS$n: unadf's F is not $new"
+        extracts r.adf 0 && cmp -s out/F $new && caches_agree r.adf 0 || fail "DOS$n: unadf's F is not $new"
     done
     "$DISK" format full.hdf --hdf 61440 --dostype $n && "$DISK" put full.hdf F small && cp full.hdf before.hdf
     ! "$DISK" replace full.hdf F two 2>/dev/null && cmp -s full.hdf before.hdf || fail "DOS$n: a full volume changed"
