@@ -50,9 +50,14 @@ bool ReadRdbBlock(ImageSource &image, std::uint32_t n, const char *id, Block &bl
     return true;
 }
 
+// An RDB in one of the first blocks; not behind a DOS boot block, whose
+// partition's next blocks may hold any file's bytes.
 bool FindRdb(ImageSource &image, std::uint32_t &at)
 {
     std::uint8_t id[4];
+    if (image.Read(0, id, 4) && std::memcmp(id, "DOS", 3) == 0) {
+        return false;
+    }
     for (std::uint32_t n = 0; n < kRdbSearch; ++n) {
         if (image.Read(std::uint64_t{n} * kRdbBlockSize, id, 4) && std::memcmp(id, "RDSK", 4) == 0) {
             at = n;

@@ -143,6 +143,13 @@ TEST(FileSystemImages, LinksListedAndHardLinksRead)
 
 TEST(FileSystemImages, OtherFileSystemsAreRefusedByName)
 {
+    // A floppy's free block that starts like a partition table is only a block.
+    Disk floppy = MakeDisk(1);
+    floppy.image.bytes.replace(5 * 512, 4, "RDSK");
+    std::vector<Partition> found;
+    FsFailure failure;
+    EXPECT_TRUE(ListPartitions(floppy.image, found, failure) && found.size() == 1) << failure.reason;
+
     MemoryImage image(std::string(40960, '\0'));
     image.bytes.replace(0, 4, "PFS\x03", 4);
     std::vector<Partition> partitions;
