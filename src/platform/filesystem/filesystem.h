@@ -3,6 +3,11 @@
 // bounds-checked: the room opens no file; every byte comes through the caller's
 // ImageSource, a block at a time, so a large image is never held whole. A
 // malformed structure is named with its block and why, and never followed.
+// A file is replaced by a plan of block writes the caller carries out, flushing
+// between its stages; write_plan.cpp argues that a kill after any write leaves a
+// valid volume holding the old file or the new. The root block is never written:
+// its bitmap flag stays as found (a bitmap marked invalid is left for AmigaDOS to
+// rebuild, and none is written) and its dates stay; the file is dated.
 #pragma once
 
 #include <cstddef>
