@@ -308,6 +308,10 @@ int Check(FileImage &image)
             std::printf("%s: %s\n", partition.device.c_str(), problem.c_str());
             status = 1;
         }
+        if (!volume.bitmapValid) {
+            std::fprintf(stderr, "%s: the bitmap is marked invalid, for AmigaDOS to rebuild\n",
+                         partition.device.c_str());
+        }
         if (report.lostBlocks > 0 || report.staleCacheRecords > 0) {
             std::fprintf(stderr,
                          "%s: %" PRIu32 " blocks marked used that nothing owns, %" PRIu32
