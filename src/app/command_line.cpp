@@ -17,7 +17,7 @@
 #include "platform/formats/charset.h"
 #include "platform/locale.h"
 #include "platform/x11_screens.h"
-#include "settings/tooltypes.h"
+#include "settings/settings_schema.h"
 #include "text/icon_problem_text.h"
 #include "text/line_text.h"
 #include "text/strings.h"

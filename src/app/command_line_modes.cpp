@@ -22,9 +22,9 @@
 #include "settings/app_settings.h"
 #include "settings/load_settings.h"
 #include "settings/settings_reader.h"
+#include "settings/settings_schema.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
-#include "settings/tooltypes.h"
 #include "state/program_state.h"
 #include "text/icon_problem_text.h"
 #include "text/line_text.h"
@@ -142,50 +142,6 @@ void WarnModeNotOffered(const std::vector<SettingsWord> &words)
     }
 }
 
-void ApplySettingsWords(const std::vector<SettingsWord> &words)
-{
-    bool modeIdGiven = false;
-    for (const SettingsWord &word : words) {
-        modeIdGiven = modeIdGiven || word.key == WORD_MODEID;
-    }
-    for (const SettingsWord &word : words) {
-        auto value = static_cast<std::int32_t>(word.value);
-        switch (static_cast<SettingsWordKey>(word.key)) {
-        case WORD_WINDOW:
-            AppSettings.displayMode = DISPLAY_WINDOW;
-            break;
-        case WORD_FULLSCREEN:
-            AppSettings.displayMode = modeIdGiven ? DISPLAY_FULLSCREEN_MODE : DISPLAY_FULLSCREEN_AUTO;
-            break;
-        case WORD_MODEID:
-            AppSettings.displayMode = DISPLAY_FULLSCREEN_MODE;
-            AppSettings.modeId = static_cast<std::uint32_t>(word.value);
-            break;
-        case WORD_DEPTH:
-            AppSettings.depth = value;
-            break;
-        case WORD_FPSLIMIT:
-            AppSettings.fpsLimitEnabled = 1;
-            AppSettings.fpsLimit = value;
-            break;
-        case WORD_NOFPSLIMIT:
-            AppSettings.fpsLimitEnabled = 0;
-            break;
-        case WORD_MASTERVOLUME:
-            AppSettings.masterVolume = value;
-            break;
-        case WORD_NOSOUND:
-            AppSettings.soundEnabled = 0;
-            break;
-        case WORD_SOUND:
-            AppSettings.soundEnabled = 1;
-            break;
-        default:
-            break;
-        }
-    }
-}
-
 }  // namespace
 
 void OpenMessageCatalog()
@@ -221,7 +177,8 @@ bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<Setti
         std::size_t equals = text.find('=');
         std::string key = text.substr(0, equals);
         int index = 0;
-        while (index < SETTINGS_WORD_COUNT && CompareNoCase(key.c_str(), SETTINGS_WORDS[index].key, SIZE_MAX) != 0) {
+        while (index < SETTINGS_WORD_COUNT &&
+               CompareNoCase(key.c_str(), SETTINGS_WORDS[static_cast<std::size_t>(index)].key, SIZE_MAX) != 0) {
             ++index;
         }
         if (index == SETTINGS_WORD_COUNT) {
@@ -231,7 +188,7 @@ bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<Setti
             }
             return WordError(text, FormatText(MSG_CLI_NOT_A_WORD, known.c_str()).c_str());
         }
-        const SettingsWordRule &rule = SETTINGS_WORDS[index];
+        const SettingsWordRule &rule = SETTINGS_WORDS[static_cast<std::size_t>(index)];
         SettingsWord word = {index, 0};
         if (rule.hasNumber != (equals != std::string::npos)) {
             return WordError(text, GetString(rule.hasNumber ? MSG_CLI_NEEDS_NUMBER : MSG_CLI_TAKES_NO_VALUE));
@@ -253,9 +210,9 @@ bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<Setti
         for (const SettingsWord &earlier : words) {
             bool fullScreenMode = (earlier.key == WORD_FULLSCREEN && index == WORD_MODEID) ||
                                   (earlier.key == WORD_MODEID && index == WORD_FULLSCREEN);
-            if (SETTINGS_WORDS[earlier.key].group == rule.group && !fullScreenMode) {
-                return WordError(text,
-                                 FormatText(MSG_CLI_SAME_SETTING, SETTINGS_WORDS[earlier.key].key, rule.key).c_str());
+            const SettingsWordRule &other = SETTINGS_WORDS[static_cast<std::size_t>(earlier.key)];
+            if (std::strcmp(other.group, rule.group) == 0 && !fullScreenMode) {
+                return WordError(text, FormatText(MSG_CLI_SAME_SETTING, other.key, rule.key).c_str());
             }
         }
         words.push_back(word);
@@ -287,8 +244,9 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
         std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NOTHING_WRITTEN));
     } else if (exitValue == 0 && ToolConfig.hideSound != 0) {
         for (const SettingsWord &word : words) {
-            if (SETTINGS_WORDS[word.key].group == GROUP_VOLUME || SETTINGS_WORDS[word.key].group == GROUP_SOUND) {
-                std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), SETTINGS_WORDS[word.key].key,
+            const SettingsWordRule &rule = SETTINGS_WORDS[static_cast<std::size_t>(word.key)];
+            if (rule.field >= 0 && SETTINGS_FIELDS[rule.field].iconsOwn) {
+                std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), rule.key,
                              FormatText(MSG_CLI_SOUND_HIDDEN, KEY_HIDESOUND).c_str());
                 exitValue = EXIT_USAGE;
                 break;
@@ -301,7 +259,7 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
         ReleaseCatalog();
         return exitValue;
     }
-    ApplySettingsWords(words);
+    ApplySettingsWords(words, AppSettings);
     WarnModeNotOffered(words);
 
     // An icon that is there but cannot be read is never written: the save names it.

@@ -9,17 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/settings_schema.h"
+
 // locale.library and the tool's catalog, for the texts of GetString (opened
 // once: opening them while open does nothing); and their release.
 void OpenMessageCatalog();
 void ReleaseCatalog();
-
-// One settings word of --save, checked: which word (a SettingsWordKey) and its
-// number.
-struct SettingsWord {
-    int key;
-    std::int64_t value;
-};
 
 // Checks every word (known, its number well-formed and in range, no two for the
 // same setting but FULLSCREEN with MODEID). False, with a message naming the first

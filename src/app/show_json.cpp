@@ -15,7 +15,7 @@
 #include "platform/formats/charset.h"
 #include "platform/locale.h"
 #include "settings/icon_survey.h"
-#include "settings/tooltypes.h"
+#include "settings/settings_schema.h"
 #include "state/program_state.h"
 #include "text/line_text.h"
 #include "text/strings.h"
@@ -33,11 +33,6 @@ std::string DrawerText()
     return getcwd(folder, sizeof folder) != nullptr ? FileNameText(folder) : std::string();
 }
 
-bool IsFlag(int field)
-{
-    return field == FIELD_FPS_LIMIT_ENABLED || field == FIELD_SOUND_ENABLED;
-}
-
 using Json = nlohmann::json;
 
 // A text from an icon (ISO-8859-1) in JSON, or null when empty.
@@ -49,9 +44,10 @@ Json Latin1OrNull(const std::string &text)
 Json SettingsObject(const Settings &settings)
 {
     Json object = Json::object();
-    for (int field = 0; field < SETTINGS_FIELD_COUNT; ++field) {
-        const auto value = SettingsField(settings, field);
-        object[settingsFieldNames[field]] = IsFlag(field) ? Json(value != 0) : Json(static_cast<std::int64_t>(value));
+    for (const SettingsFieldRow &row : SETTINGS_FIELDS) {
+        const std::int64_t value = FieldValue(settings, row);
+        const bool flag = row.form == FieldForm::Switch || row.form == FieldForm::Flag;
+        object[row.name] = flag ? Json(value != 0) : Json(value);
     }
     object["displayModeName"] = DisplayModeWord(settings.displayMode);
     return object;
@@ -67,7 +63,7 @@ Json IconObject(const SurveyedIcon &icon)
     Json differs = Json::array();
     for (int field = 0; field < SETTINGS_FIELD_COUNT; ++field) {
         if ((icon.differs >> field & 1) != 0) {
-            differs.push_back(settingsFieldNames[field]);
+            differs.push_back(SETTINGS_FIELDS[field].name);
         }
     }
     return Json{{"role", RoleWord(icon.role)},
@@ -104,7 +100,7 @@ int LoadToShow()
 
 const char *RoleWord(IconRole role)
 {
-    return role == IconRole::Application ? "application" : PLATFORM_ICON_KEYS[static_cast<int>(role) - 1];
+    return role == IconRole::Application ? "application" : PLATFORM_ICONS[static_cast<int>(role) - 1].key;
 }
 
 const char *KindWord(IconImageFormat kind)
@@ -210,7 +206,7 @@ int ShowSettingsText(std::FILE *out)
     std::fprintf(out, "%s=%s\n%s=%s\n%s=%d\n", KEY_APPLICATION, Latin1LineText(ToolConfig.appName).c_str(), KEY_HELP,
                  Latin1LineText(ToolConfig.helpFile).c_str(), KEY_HIDESOUND, static_cast<int>(ToolConfig.hideSound));
     for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
-        std::fprintf(out, "%s=%s\n", PLATFORM_ICON_KEYS[i], Latin1LineText(ToolConfig.platformIcons[i]).c_str());
+        std::fprintf(out, "%s=%s\n", PLATFORM_ICONS[i].key, Latin1LineText(ToolConfig.platformIcons[i]).c_str());
     }
     // Where the title, the texts and the help's viewer come from.
     char viewer[PATH_MAX];
@@ -219,17 +215,22 @@ int ShowSettingsText(std::FILE *out)
                  FindViewerProgram(viewer, sizeof viewer) ? LineText(FileNameText(viewer)).c_str() : "none",
                  settingsFrom.file.empty() ? "none" : Latin1LineText(settingsFrom.file).c_str());
 
-    NameInfo mode{};
-    GetDisplayInfoData(nullptr, &mode, sizeof mode, DTAG_NAME, AppSettings.modeId);
-    mode.Name[sizeof mode.Name - 1] = '\0';
-    const Settings &s = AppSettings;
-    std::fprintf(out,
-                 "displayMode=%d\ndisplayModeName=%s\nmodeId=0x%08X (%s)\ndepth=%d\nfpsLimit=%d\nfpsLimitEnabled=%d\n"
-                 "masterVolume=%d\nsoundEnabled=%d\n",
-                 static_cast<int>(s.displayMode), DisplayModeWord(s.displayMode), static_cast<unsigned>(s.modeId),
-                 Latin1LineText(mode.Name).c_str(), static_cast<int>(s.depth), static_cast<int>(s.fpsLimit),
-                 static_cast<int>(s.fpsLimitEnabled), static_cast<int>(s.masterVolume),
-                 static_cast<int>(s.soundEnabled));
+    // Each field; the display mode is named too, and the mode id shown in hexadecimal with its name.
+    for (const SettingsFieldRow &row : SETTINGS_FIELDS) {
+        const std::int64_t value = FieldValue(AppSettings, row);
+        if (row.member == nullptr) {
+            NameInfo mode{};
+            GetDisplayInfoData(nullptr, &mode, sizeof mode, DTAG_NAME, AppSettings.modeId);
+            mode.Name[sizeof mode.Name - 1] = '\0';
+            std::fprintf(out, "%s=0x%08X (%s)\n", row.name, static_cast<unsigned>(value),
+                         Latin1LineText(mode.Name).c_str());
+            continue;
+        }
+        std::fprintf(out, "%s=%d\n", row.name, static_cast<int>(value));
+        if (row.member == &Settings::displayMode) {
+            std::fprintf(out, "displayModeName=%s\n", DisplayModeWord(AppSettings.displayMode));
+        }
+    }
 
     // Each icon Save would write: the file it is found under, its type, whether it may be written.
     for (const SurveyedIcon &icon : SurveyIcons()) {

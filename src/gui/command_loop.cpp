@@ -8,7 +8,7 @@
 #include "gui/gadget_rules.h"
 #include "gui/help_viewer.h"
 #include "gui/icons_overview.h"
-#include "gui/screen_mode.h"
+#include "gui/settings_controls.h"
 #include "gui/window_handles.h"
 #include "gui/window_layout.h"
 #include "platform/drawer_requester.h"
@@ -89,9 +89,7 @@ bool DispatchCommand(std::int32_t id)
         DoMethod(app, MUIM_Application_OpenConfigWindow, 0);
         break;
     case ID_SCREEN_MODE:
-        if (ChooseScreenMode() != 0) {
-            ShowScreenModeName();
-        }
+        ScreenModeCommand();
         break;
     case ID_HELP_DONE:
         HelpDoneCommand();

@@ -1,30 +1,8 @@
 #include "settings/icon_survey.h"
 
 #include "settings/settings_reader.h"
+#include "settings/settings_schema.h"
 #include "settings/tool_config.h"
-
-const char *const settingsFieldNames[SETTINGS_FIELD_COUNT] = {
-    "displayMode", "modeId", "depth", "fpsLimit", "fpsLimitEnabled", "masterVolume", "soundEnabled"};
-
-std::int64_t SettingsField(const Settings &settings, int field)
-{
-    switch (field) {
-    case FIELD_DISPLAY_MODE:
-        return settings.displayMode;
-    case FIELD_MODE_ID:
-        return settings.modeId;
-    case FIELD_DEPTH:
-        return settings.depth;
-    case FIELD_FPS_LIMIT:
-        return settings.fpsLimit;
-    case FIELD_FPS_LIMIT_ENABLED:
-        return settings.fpsLimitEnabled;
-    case FIELD_MASTER_VOLUME:
-        return settings.masterVolume;
-    default:
-        return settings.soundEnabled;
-    }
-}
 
 namespace {
 
@@ -66,11 +44,7 @@ SurveyedIcon Survey(IconRole role, const char *name)
     FreeDiskObject(icon);
     row.problem = IconWriteProblem(found.c_str());
     row.writable = row.problem == IconProblem::None || row.problem == IconProblem::ForeignLeftover;
-    for (int field = 0; field < SETTINGS_FIELD_COUNT; ++field) {
-        if (SettingsField(row.settings, field) != SettingsField(AppSettings, field)) {
-            row.differs |= 1u << field;
-        }
-    }
+    row.differs = DifferingFields(row.settings, AppSettings);
     return row;
 }
 

@@ -10,12 +10,6 @@ struct Settings;
 // modeId and depth from the screen that was active at start (kept when there is none).
 void ReadScreenDefaults();
 
-// The settings a tooltype list holds, over those in settings (a key that is
-// absent keeps its value, but an absent FPSLIMIT turns the limit off). Numbers
-// out of their ranges are brought into them; an invalid mode id (0xFFFFFFFF) or a
-// depth out of its range counts as absent.
-void ReadSettingsToolTypes(char **toolTypes, Settings &settings);
-
 // The application's icon, appName or else "appName.vls", into AppSettings; when
 // neither exists, the first platform icon that does, in Save's order (noted in
 // settingsFrom). Silent when none exists; an icon that exists but cannot be read

@@ -8,9 +8,8 @@
 #include "platform/icons/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"
+#include "settings/settings_schema.h"
 #include "settings/tool_config.h"
-#include "settings/tooltypes.h"
-#include "state/program_state.h"
 #include "text/icon_problem_text.h"
 
 std::vector<IconFailure> failedIcons;
@@ -25,19 +24,6 @@ std::vector<std::string> newToolTypes;
 bool newToolTypeLost = false;
 // Test hook: the copy that fails (1 the next one), 0 none.
 int failingCopy = 0;
-
-// True when the entry's key (up to the first '=' or its end) is a managed keyword,
-// in any letter case. Under HIDESOUND the sound keys are the icon's own and kept.
-bool IsManagedEntry(const char *text)
-{
-    for (const char *keyword : MANAGED_KEYS) {
-        const bool sound = keyword == KEY_MASTERVOLUME || keyword == KEY_NOSOUND;
-        if (ToolTypeValue(text, keyword) != nullptr && !(sound && ToolConfig.hideSound != 0)) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // Whether the list built holds exactly the icon's entries, in order.
 bool SameToolTypes(char **old)
@@ -99,43 +85,14 @@ int WriteIconSettings(const char *name, IconFailure *failure)
         while (*text == ' ') {
             ++text;
         }
-        if (!IsManagedEntry(text)) {
+        if (!IsSettingsEntry(text, ToolConfig.hideSound != 0)) {
             AddToolType(text);
         }
     }
 
     // The settings, in their fixed order.
-    if (ToolConfig.hideSound == 0) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_MASTERVOLUME,
-                      static_cast<int>(AppSettings.masterVolume));
-        AddToolType(scratchBuffer);
-        if (AppSettings.soundEnabled == 0) {
-            AddToolType(KEY_NOSOUND);
-        }
-    }
-    if (AppSettings.fpsLimitEnabled != 0) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_FPSLIMIT,
-                      static_cast<int>(AppSettings.fpsLimit));
-        AddToolType(scratchBuffer);
-    }
-    switch (AppSettings.displayMode) {
-    case DISPLAY_WINDOW:
-        AddToolType(KEY_WINDOW);
-        break;
-    case DISPLAY_FULLSCREEN_AUTO:
-        AddToolType(KEY_FULLSCREEN);
-        break;
-    case DISPLAY_FULLSCREEN_MODE:
-        // Signed decimal: a mode id of 2147483648 or more is written negative.
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_MODEID,
-                      static_cast<int>(static_cast<std::int32_t>(AppSettings.modeId)));
-        AddToolType(scratchBuffer);
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_DEPTH, static_cast<int>(AppSettings.depth));
-        AddToolType(scratchBuffer);
-        AddToolType(KEY_FULLSCREEN);
-        break;
-    default:
-        break;
+    for (const std::string &entry : SettingsToolTypes(AppSettings, ToolConfig.hideSound != 0)) {
+        AddToolType(entry.c_str());
     }
 
     // The list handed to the store ends in an empty slot.
@@ -177,23 +134,6 @@ void FailToolTypeCopy(int n)
 }
 #endif
 
-Settings WrittenForm(const Settings &values)
-{
-    Settings written = {};
-    written.displayMode = values.displayMode;
-    if (values.displayMode == DISPLAY_FULLSCREEN_MODE) {
-        written.modeId = values.modeId;
-        written.depth = values.depth;
-    }
-    written.fpsLimitEnabled = values.fpsLimitEnabled != 0 ? 1 : 0;
-    written.fpsLimit = written.fpsLimitEnabled != 0 ? values.fpsLimit : 0;
-    if (ToolConfig.hideSound == 0) {
-        written.masterVolume = values.masterVolume;
-        written.soundEnabled = values.soundEnabled != 0 ? 1 : 0;
-    }
-    return written;
-}
-
 int WriteAllIconSettings(const Settings *expected)
 {
     failedIcons.clear();
@@ -205,7 +145,8 @@ int WriteAllIconSettings(const Settings *expected)
     IconFailure outcomes[1 + PLATFORM_ICON_COUNT];
     int results[1 + PLATFORM_ICON_COUNT];
     BeginIconSave();
-    if (expected != nullptr && WrittenForm(ReadStoredSettings()) != WrittenForm(*expected)) {
+    if (expected != nullptr && WrittenForm(ReadStoredSettings(), ToolConfig.hideSound != 0) !=
+                                   WrittenForm(*expected, ToolConfig.hideSound != 0)) {
         EndIconSave();
         return SAVE_CONFLICT;
     }

@@ -41,10 +41,6 @@ struct Settings;
 constexpr int SAVE_CONFLICT = -1;
 int WriteAllIconSettings(const Settings *expected = nullptr);
 
-// The settings as an icon holds them once saved: what the tooltypes say, every
-// field they do not hold zero.
-Settings WrittenForm(const Settings &values);
-
 // Where WriteIconSettings hands each merged icon: PutDiskObject, or a stand-in
 // that only shows the new list (--dry-run).
 extern bool (*PutIcon)(const char *name, DiskObject *icon);

@@ -70,7 +70,7 @@ bool ReadToolIcon()
     }
     for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
         CopyWhole(ToolConfig.platformIcons[i], sizeof ToolConfig.platformIcons[i],
-                  FindToolType(toolTypes, PLATFORM_ICON_KEYS[i]), PLATFORM_ICON_KEYS[i]);
+                  FindToolType(toolTypes, PLATFORM_ICONS[i].key), PLATFORM_ICONS[i].key);
     }
     FreeDiskObject(icon);
     return loadFailure.problem == IconProblem::None;

@@ -124,7 +124,13 @@ TEST_F(IconCorpus, WritingBackKeepsEveryByteAndMergingChangesOnlyTheToolTypes)
                                           again.between == before.between && again.toolTypes == before.toolTypes);
 
         ResetProgramState();
-        AppSettings = {2, 0x50031303, 24, 25, 1, 40, 0};
+        AppSettings = {.displayMode = 2,
+                       .modeId = 0x50031303,
+                       .depth = 24,
+                       .fpsLimit = 25,
+                       .fpsLimitEnabled = 1,
+                       .masterVolume = 40,
+                       .soundEnabled = 0};
         EXPECT_EQ(WriteIconSettings("Icon"), 1);
         const IconParts merged = Split(ReadFileBytes("Icon.info"));
         EXPECT_TRUE(merged.head == before.head) << "bytes before the tooltypes changed";

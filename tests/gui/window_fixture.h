@@ -14,6 +14,7 @@
 #include "gui/command_loop.h"
 #include "gui/gadget_rules.h"
 #include "gui/menu.h"
+#include "gui/settings_controls.h"
 #include "gui/window_layout.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"

@@ -86,8 +86,14 @@ TEST_F(WindowTest, ThePrefsMenuAndAboutOpenTheirWindows)
 // The controls show the record, the sliders in their ranges.
 TEST_F(WindowTest, TheControlsShowTheRecord)
 {
-    AppSettings = {2, 0x00029000, 8, 33, 1, 17, 0};
     ASSERT_NE(Build(), nullptr);
+    ShowSettingsInControls({.displayMode = 2,
+                            .modeId = 0x00029000,
+                            .depth = 8,
+                            .fpsLimit = 33,
+                            .fpsLimitEnabled = 1,
+                            .masterVolume = 17,
+                            .soundEnabled = 0});
     EXPECT_EQ(Attr(soundCheckmark, MUIA_Selected), 0u);
     EXPECT_EQ(Attr(fpsCheckmark, MUIA_Selected), 1u);
     for (const auto &[slider, min, max, value] : {std::tuple<Object *, IPTR, IPTR, IPTR>(volumeSlider, 0, 64, 17),
@@ -132,7 +138,7 @@ TEST_F(WindowTest, TheRulesFollowTheControlsNotTheRecord)
                 SetAttrs(fpsCheckmark, MUIA_Selected, fps);
                 SetAttrs(displayModeCycle, MUIA_Cycle_Active, mode);
                 SetAttrs(soundCheckmark, MUIA_Selected, sound);
-                AppSettings = {2 - mode, 0, 0, 0, !fps, 0, !sound};
+                AppSettings = {.displayMode = 2 - mode, .fpsLimitEnabled = !fps, .soundEnabled = !sound};
                 ApplyGadgetRules();
                 EXPECT_EQ(Disabled(fpsSlider), fps == 0);
                 EXPECT_EQ(Disabled(screenModeButton), mode != 2);
@@ -202,7 +208,7 @@ TEST_F(ScreenModeTest, ConfirmStoresModeAndDepthAndTheNameFollowsOnlyThen)
     EXPECT_EQ(openedDepth, 24);
     Answer(true, NTSC_LORES);
     AslFailAllocation(true);
-    EXPECT_EQ(ChooseScreenMode(), 0);
+    ScreenModeCommand();
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(AppSettings.modeId, HostModeId(800, 600));
     EXPECT_EQ(AppSettings.depth, 24);
