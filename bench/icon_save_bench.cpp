@@ -154,7 +154,7 @@ void BM_SaveSettings_FourIcons(benchmark::State &state)
         std::strcpy(ToolConfig.platformIcons[i], kIcons[1 + i]);
     }
     for (auto _ : state) {
-        if (WriteAllIconSettings() != 0) {
+        if (WriteAllIconSettings(AppSettings) != 0) {
             state.SkipWithError("an icon was not saved");
             break;
         }

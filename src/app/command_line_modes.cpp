@@ -84,7 +84,7 @@ bool ParseNumber(const std::string &text, bool hexAllowed, std::int64_t &value, 
 void LoadAsTheWindowDoes()
 {
     OpenMessageCatalog();
-    LoadSettingsForRun();
+    AppSettings = LoadSettingsForRun();
     FormatWindowTexts();
 }
 
@@ -266,7 +266,7 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     if (dryRun) {
         PutIcon = ShowNewToolTypes;
     }
-    int notWritten = WriteAllIconSettings();
+    int notWritten = WriteAllIconSettings(AppSettings);
     PutIcon = PutDiskObject;
     for (const IconFailure &failure : failedIcons) {
         PrintIconFailure(failure);

@@ -20,7 +20,6 @@
 #include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
 #include "platform/toolkit/toolkit.h"
-#include "settings/app_settings.h"
 #include "settings/load_settings.h"
 #include "settings/tool_config.h"
 #include "settings/tooltypes.h"
@@ -31,7 +30,7 @@ namespace {
 
 // The window on the drawer the program is in, until Save, Cancel, Exit or the
 // close gadget; false when the window could not be made.
-bool RunSettingsWindow()
+bool RunSettingsWindow(const Settings &loaded)
 {
     // The window's texts need the application's name from the tool's icon.
     FormatWindowTexts();
@@ -47,9 +46,9 @@ bool RunSettingsWindow()
 
     // Notifications, the controls' initial states, then the window.
     InstallNotifications();
-    ShowSettingsInControls(AppSettings);
+    ShowSettingsInControls(loaded);
     MarkSettingsStored();
-    RememberOpeningSettings();
+    RememberOpeningSettings(loaded);
     ShowRecentDrawers();
     WatchStoredSettings();
     SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
@@ -64,7 +63,7 @@ bool RunSettingsWindow()
 
 // The window and everything made for its drawer go; the drawer to open next
 // becomes the current folder, and its settings are loaded.
-void EnterNextDrawer()
+Settings EnterNextDrawer()
 {
     ReleaseHelpViewer();
     MUI_DisposeObject(app);
@@ -75,8 +74,7 @@ void EnterNextDrawer()
     }
     drawerToOpen.clear();
     ResetToolConfig();
-    ResetAppSettings();
-    LoadSettingsForRun();
+    return LoadSettingsForRun();
 }
 
 }  // namespace
@@ -108,16 +106,16 @@ int SettingsMain(bool askForDrawer)
 
     // The screen that is active at start (the window opens on it), the
     // configuration's defaults, the tool's own icon, then the application's icon.
-    LoadSettingsForRun();
+    Settings loaded = LoadSettingsForRun();
     for (;;) {
-        if (!RunSettingsWindow()) {
+        if (!RunSettingsWindow(loaded)) {
             Shutdown(2);
             return 1;
         }
         if (drawerToOpen.empty()) {
             break;
         }
-        EnterNextDrawer();
+        loaded = EnterNextDrawer();
     }
     Shutdown(0);
     return 0;

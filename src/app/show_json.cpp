@@ -168,7 +168,7 @@ int ShowSettingsJson(std::FILE *out)
         return exitValue;
     }
     Json icons = Json::array();
-    for (const SurveyedIcon &icon : SurveyIcons()) {
+    for (const SurveyedIcon &icon : SurveyIcons(AppSettings)) {
         icons.push_back(IconObject(icon));
     }
     const std::string drawer = DrawerText();
@@ -233,7 +233,7 @@ int ShowSettingsText(std::FILE *out)
     }
 
     // Each icon Save would write: the file it is found under, its type, whether it may be written.
-    for (const SurveyedIcon &icon : SurveyIcons()) {
+    for (const SurveyedIcon &icon : SurveyIcons(AppSettings)) {
         std::fprintf(out, "icon %s: ", Latin1LineText(icon.name).c_str());
         if (icon.file.empty()) {
             std::fprintf(out, "none\n");

@@ -102,7 +102,7 @@ void ShowIconsOverview()
         }
         InstallIconsNotifications();
     }
-    const std::vector<SurveyedIcon> icons = SurveyIcons();
+    const std::vector<SurveyedIcon> icons = SurveyIcons(AppSettings);
     for (std::size_t i = 0; i < icons.size() && (i + 1) * kColumns <= cells.size(); ++i) {
         const SurveyedIcon &icon = icons[i];
         const int row = static_cast<int>(i);

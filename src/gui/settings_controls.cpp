@@ -37,8 +37,9 @@ void Hold(const Settings &values)
 
 int SaveChecked(const Settings *expected)
 {
-    Hold(SettingsFromControls());
-    const int result = WriteAllIconSettings(expected);
+    const Settings values = SettingsFromControls();
+    Hold(values);
+    const int result = WriteAllIconSettings(values, expected);
     if (result != SAVE_CONFLICT && writtenIcons > 0) {
         MarkSettingsStored();
     }

@@ -16,6 +16,9 @@ struct Settings {
     bool operator==(const Settings &) const = default;
 };
 
+// The program's settings: the window's (those it shows, with the screen mode
+// chosen; set by its controls alone), or those the command line loaded and set
+// its words in. The settings store never reads or sets it.
 extern Settings AppSettings;
 
 // Back to the defaults a run starts with.

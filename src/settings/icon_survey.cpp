@@ -10,16 +10,12 @@ namespace {
 // defaults, the start screen's mode, then the icon's tooltypes.
 Settings SettingsOf(char **toolTypes)
 {
-    const Settings kept = AppSettings;
-    ResetAppSettings();
-    ReadScreenDefaults();
-    Settings settings = AppSettings;
-    AppSettings = kept;
+    Settings settings = ScreenDefaults();
     ReadSettingsToolTypes(toolTypes, settings);
     return settings;
 }
 
-SurveyedIcon Survey(IconRole role, const char *name)
+SurveyedIcon Survey(IconRole role, const char *name, const Settings &loaded)
 {
     SurveyedIcon row{role, name, "", IconImageFormat::Classic, 0, false, false, IconProblem::None, 0, {}, 0, false};
     if (name[0] == '\0') {
@@ -44,17 +40,17 @@ SurveyedIcon Survey(IconRole role, const char *name)
     FreeDiskObject(icon);
     row.problem = IconWriteProblem(found.c_str());
     row.writable = row.problem == IconProblem::None || row.problem == IconProblem::ForeignLeftover;
-    row.differs = DifferingFields(row.settings, AppSettings);
+    row.differs = DifferingFields(row.settings, loaded);
     return row;
 }
 
 }  // namespace
 
-std::vector<SurveyedIcon> SurveyIcons()
+std::vector<SurveyedIcon> SurveyIcons(const Settings &loaded)
 {
     std::vector<SurveyedIcon> rows;
     for (const SaveIcon &icon : SaveIcons()) {
-        rows.push_back(Survey(icon.role, icon.name));
+        rows.push_back(Survey(icon.role, icon.name, loaded));
     }
     return rows;
 }

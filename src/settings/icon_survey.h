@@ -22,10 +22,10 @@ struct SurveyedIcon {
     IconProblem problem;    // why it cannot be read or written; None when it can
     int error;              // the system's error number of a failed read, when known
     Settings settings;      // when readable: what a window reading only it would start with
-    std::uint32_t differs;  // the fields (FieldBit) that differ from AppSettings (the loaded settings)
+    std::uint32_t differs;  // the fields (FieldBit) that differ from the loaded settings
     bool settingsFrom;      // the loaded settings were read from it
 };
 
-// Every icon Save writes, a configured one that does not exist too. Needs the
-// settings loaded (ToolConfig, AppSettings); changes neither.
-std::vector<SurveyedIcon> SurveyIcons();
+// Every icon Save writes, a configured one that does not exist too, against the
+// settings loaded. Needs ToolConfig loaded; changes nothing.
+std::vector<SurveyedIcon> SurveyIcons(const Settings &loaded);

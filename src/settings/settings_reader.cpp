@@ -2,20 +2,21 @@
 
 #include "platform/display.h"
 #include "platform/icons/icon_store.h"
-#include "settings/app_settings.h"
 #include "settings/settings_schema.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
 
-void ReadScreenDefaults()
+Settings ScreenDefaults()
 {
+    Settings settings = DEFAULT_SETTINGS;
     if (startScreen == nullptr) {
-        return;
+        return settings;
     }
-    AppSettings.modeId = GetVPModeID(&startScreen->ViewPort);
+    settings.modeId = GetVPModeID(&startScreen->ViewPort);
     if (startScreen->RastPort.BitMap != nullptr) {
-        AppSettings.depth = static_cast<std::int32_t>(GetBitMapAttr(startScreen->RastPort.BitMap, BMA_DEPTH));
+        settings.depth = static_cast<std::int32_t>(GetBitMapAttr(startScreen->RastPort.BitMap, BMA_DEPTH));
     }
+    return settings;
 }
 
 DiskObject *FindSettingsIcon(const char *name, std::string &foundName, IconProblem &problem)
@@ -33,11 +34,11 @@ DiskObject *FindSettingsIcon(const char *name, std::string &foundName, IconProbl
     return icon;
 }
 
-void ReadApplicationSettings()
+StoredSettings ReadApplicationSettings(const Settings &over)
 {
-    settingsFrom = {};
+    StoredSettings read = {over, {}, {}};
     if (ToolConfig.appName[0] == '\0') {
-        return;  // an empty name names no icon
+        return read;  // an empty name names no icon
     }
     // What Save writes into every icon is read from the first that exists.
     for (const SaveIcon &saved : SaveIcons()) {
@@ -48,29 +49,23 @@ void ReadApplicationSettings()
             continue;
         }
         if (icon == nullptr) {
-            NoteLoadFailure(foundName + ".info", problem, IconReadError());
-            return;
+            read.failure = ReadFailure(foundName + ".info", problem, IconReadError());
+            return read;
         }
-        ReadSettingsToolTypes(icon->do_ToolTypes, AppSettings);
+        ReadSettingsToolTypes(icon->do_ToolTypes, read.settings);
         FreeDiskObject(icon);
-        settingsFrom = {saved.role, foundName + ".info"};
-        return;
+        read.from = {saved.role, foundName + ".info"};
+        return read;
     }
+    return read;
 }
 
 Settings ReadStoredSettings(IconProblem *problem)
 {
-    const Settings shown = AppSettings;
-    const LoadFailure failure = loadFailure;
-    ResetAppSettings();
-    ReadScreenDefaults();
-    loadFailure = {};
-    ReadApplicationSettings();
-    const Settings stored = AppSettings;
+    const StoredSettings read = ReadApplicationSettings(ScreenDefaults());
+    settingsFrom = read.from;
     if (problem != nullptr) {
-        *problem = loadFailure.problem;
+        *problem = read.failure.problem;
     }
-    AppSettings = shown;
-    loadFailure = failure;
-    return stored;
+    return read.settings;
 }

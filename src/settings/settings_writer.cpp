@@ -61,7 +61,7 @@ void AddToolType(const char *text)
     }
 }
 
-int WriteIconSettings(const char *name, IconFailure *failure)
+int WriteIconSettings(const char *name, const Settings &values, IconFailure *failure)
 {
     FreeNewToolTypes();
     if (name == nullptr || name[0] == '\0') {
@@ -91,7 +91,7 @@ int WriteIconSettings(const char *name, IconFailure *failure)
     }
 
     // The settings, in their fixed order.
-    for (const std::string &entry : SettingsToolTypes(AppSettings, ToolConfig.hideSound != 0)) {
+    for (const std::string &entry : SettingsToolTypes(values, ToolConfig.hideSound != 0)) {
         AddToolType(entry.c_str());
     }
 
@@ -134,7 +134,7 @@ void FailToolTypeCopy(int n)
 }
 #endif
 
-int WriteAllIconSettings(const Settings *expected)
+int WriteAllIconSettings(const Settings &values, const Settings *expected)
 {
     failedIcons.clear();
     writtenIcons = 0;
@@ -151,7 +151,7 @@ int WriteAllIconSettings(const Settings *expected)
         return SAVE_CONFLICT;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        results[i] = WriteIconSettings(icons[i].name, &outcomes[i]);
+        results[i] = WriteIconSettings(icons[i].name, values, &outcomes[i]);
     }
     // A stand-in for PutDiskObject (--dry-run) prepares nothing, nor does an icon
     // left unchanged.

@@ -46,9 +46,9 @@ struct LoadFailure {
 };
 extern LoadFailure loadFailure;
 
-// Notes in loadFailure an icon that exists but could not be read, with the
-// system's error number (0: none known).
-void NoteLoadFailure(const std::string &icon, IconProblem problem, int error);
+// An icon that exists but could not be read, with the system's error number (0:
+// none known), as loadFailure names it.
+LoadFailure ReadFailure(const std::string &icon, IconProblem problem, int error);
 
 // "icon: why" for loadFailure, in the catalog's words (UTF-8; the names as given).
 std::string LoadFailureText();

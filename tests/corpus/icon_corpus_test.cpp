@@ -124,14 +124,14 @@ TEST_F(IconCorpus, WritingBackKeepsEveryByteAndMergingChangesOnlyTheToolTypes)
                                           again.between == before.between && again.toolTypes == before.toolTypes);
 
         ResetProgramState();
-        AppSettings = {.displayMode = 2,
-                       .modeId = 0x50031303,
-                       .depth = 24,
-                       .fpsLimit = 25,
-                       .fpsLimitEnabled = 1,
-                       .masterVolume = 40,
-                       .soundEnabled = 0};
-        EXPECT_EQ(WriteIconSettings("Icon"), 1);
+        const Settings values = {.displayMode = 2,
+                                 .modeId = 0x50031303,
+                                 .depth = 24,
+                                 .fpsLimit = 25,
+                                 .fpsLimitEnabled = 1,
+                                 .masterVolume = 40,
+                                 .soundEnabled = 0};
+        EXPECT_EQ(WriteIconSettings("Icon", values), 1);
         const IconParts merged = Split(ReadFileBytes("Icon.info"));
         EXPECT_TRUE(merged.head == before.head) << "bytes before the tooltypes changed";
         EXPECT_TRUE(merged.tail == before.tail) << "bytes after the tooltypes changed";

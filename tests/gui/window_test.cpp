@@ -249,8 +249,10 @@ TEST_F(WindowTest, EachIconSaveWritesInItsOrderWithKindWritabilityAndOwnSettings
     for (int i = 0; i < 4; ++i) {
         std::snprintf(ToolConfig.platformIcons[i], sizeof ToolConfig.platformIcons[i], "%s", platforms[i]);
     }
-    ReadApplicationSettings();
+    const StoredSettings read = ReadApplicationSettings(ScreenDefaults());
+    settingsFrom = read.from;
     BuildAndStart();
+    ShowSettingsInControls(read.settings);
 
     DispatchCommand(ID_ICONS);
     EXPECT_EQ(Attr(iconsWindow, MUIA_Window_Open), 1u);

@@ -44,6 +44,20 @@ auto Fields(const Settings &s)
     return std::tuple(s.displayMode, s.modeId, s.depth, s.fpsLimit, s.fpsLimitEnabled, s.masterVolume, s.soundEnabled);
 }
 
+// The defaults with the test screen's mode, changed.
+using Change = void (*)(Settings &);
+Settings With(Change change, Settings s = {.displayMode = DISPLAY_WINDOW,
+                                           .modeId = kScreenModeId,
+                                           .depth = kScreenDepth,
+                                           .fpsLimit = 50,
+                                           .fpsLimitEnabled = 0,
+                                           .masterVolume = 40,
+                                           .soundEnabled = 1})
+{
+    change(s);
+    return s;
+}
+
 class SettingsStoreTest : public testing::Test {
 protected:
     SettingsStoreTest() : cd_(dir_.path())
@@ -100,19 +114,20 @@ TEST_F(SettingsStoreTest, TheToolIconFillsTheConfiguration)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.toolTypes.size());
-        ResetAppSettings();
         ResetToolConfig();
         std::strcpy(ToolConfig.appName, "Application");
         if (!c.toolTypes.empty()) {
             MakeIcon("Settings", c.toolTypes);
         }
-        LoadSettings();
+        const Settings loaded = LoadSettings();
         const auto &icons = ToolConfig.platformIcons;
         EXPECT_EQ((Entries{ToolConfig.appName, ToolConfig.helpFile, std::to_string(ToolConfig.hideSound), icons[0],
                            icons[1], icons[2], icons[3]}),
                   c.config);
         EXPECT_EQ(LoadFailureText(), c.failure);
-        EXPECT_EQ(Fields(AppSettings), Fields(Settings{c.displayMode, kScreenModeId, kScreenDepth, 50, 0, 40, 1}));
+        Settings expected = With([](Settings &) {});
+        expected.displayMode = c.displayMode;
+        EXPECT_EQ(Fields(loaded), Fields(expected));
     }
 }
 
@@ -126,44 +141,47 @@ TEST_F(SettingsStoreTest, TheApplicationIconSetsTheRecord)
 {
     const struct {
         Entries toolTypes;
-        Settings expected;
+        Change change;  // what the icon changes of the record read over
         const char *icon = "Starfield";
     } cases[] = {
         // The display mode: WINDOW, then FULLSCREEN, then FULLSCREEN with MODEID (and DEPTH).
-        {{}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
-        {{"FULLSCREEN", "MODEID=1342378755", "DEPTH=24", "WINDOW"}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
-        {{"WINDOWTITLE=Demo", "WIN", "DEPTH=24", "FULLSCREEN"}, {1, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
-        {{"MODEID=1342378755", "FULLSCREEN"}, {2, 0x50031303, kScreenDepth, 30, 0, 40, 1}},
-        {{"MODEID=1342378755", "DEPTH=24", "FULLSCREEN"}, {2, 0x50031303, 24, 30, 0, 40, 1}},
-        {{"MODEID=1342378755", "DEPTH=24"}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
-        {{"MODEID=-1=5", "DEPTH=", "FULLSCREEN"}, {1, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
-        {{"MODEID=5", "DEPTH=33", "FULLSCREEN"}, {2, 5, kScreenDepth, 30, 0, 40, 1}},
+        {{}, [](Settings &s) { s.fpsLimitEnabled = 0; }},
+        {{"FULLSCREEN", "MODEID=1342378755", "DEPTH=24", "WINDOW"}, [](Settings &s) { s.fpsLimitEnabled = 0; }},
+        {{"WINDOWTITLE=Demo", "WIN", "DEPTH=24", "FULLSCREEN"},
+         [](Settings &s) { s.displayMode = 1, s.fpsLimitEnabled = 0; }},
+        {{"MODEID=1342378755", "FULLSCREEN"},
+         [](Settings &s) { s.displayMode = 2, s.modeId = 0x50031303, s.fpsLimitEnabled = 0; }},
+        {{"MODEID=1342378755", "DEPTH=24", "FULLSCREEN"},
+         [](Settings &s) { s.displayMode = 2, s.modeId = 0x50031303, s.depth = 24, s.fpsLimitEnabled = 0; }},
+        {{"MODEID=1342378755", "DEPTH=24"}, [](Settings &s) { s.fpsLimitEnabled = 0; }},
+        {{"MODEID=-1=5", "DEPTH=", "FULLSCREEN"}, [](Settings &s) { s.displayMode = 1, s.fpsLimitEnabled = 0; }},
+        {{"MODEID=5", "DEPTH=33", "FULLSCREEN"},
+         [](Settings &s) { s.displayMode = 2, s.modeId = 5, s.fpsLimitEnabled = 0; }},
         // Frame limit and sound: a bare FPSLIMIT turns the limit on at its lowest.
-        {{"FPSLIMIT= 25fps", "MASTERVOLUME=-5", "NOSOUND"}, {0, kScreenModeId, kScreenDepth, 25, 1, 0, 0}},
-        {{"fpslimit", "MasterVolume=70"}, {0, kScreenModeId, kScreenDepth, 1, 1, 64, 1}},
-        {{"FPSLIMIT=51"}, {0, kScreenModeId, kScreenDepth, 50, 1, 40, 1}},
-        {{"FULLSCREEN", "NOSOUND"}, {1, kScreenModeId, kScreenDepth, 30, 0, 40, 0}, "Starfield.vls"},
+        {{"FPSLIMIT= 25fps", "MASTERVOLUME=-5", "NOSOUND"},
+         [](Settings &s) { s.fpsLimit = 25, s.masterVolume = 0, s.soundEnabled = 0; }},
+        {{"fpslimit", "MasterVolume=70"}, [](Settings &s) { s.fpsLimit = 1, s.masterVolume = 64; }},
+        {{"FULLSCREEN", "NOSOUND"},
+         [](Settings &s) { s.displayMode = 1, s.fpsLimitEnabled = 0, s.soundEnabled = 0; },
+         "Starfield.vls"},
         {{"MODEID=2147483648", "DEPTH=0x18", "FPSLIMIT=\t\n\v\f\r +7", "MASTERVOLUME=- 3", "FULLSCREEN"},
-         {2, 0x7FFFFFFF, kScreenDepth, 7, 1, 0, 1}},
+         [](Settings &s) { s.displayMode = 2, s.modeId = 0x7FFFFFFF, s.fpsLimit = 7, s.masterVolume = 0; }},
         {{"MODEID=-2147483649", "DEPTH=99999999999999999999", "MASTERVOLUME=-99999999999999999999", "FULLSCREEN"},
-         {2, 0x80000000, kScreenDepth, 30, 0, 0, 1}},
+         [](Settings &s) { s.displayMode = 2, s.modeId = 0x80000000, s.fpsLimitEnabled = 0, s.masterVolume = 0; }},
         {{"MODEID=-2147483648", "FPSLIMIT=12 34", "MASTERVOLUME=3.9", "FULLSCREEN"},
-         {2, 0x80000000, kScreenDepth, 12, 1, 3, 1}},
+         [](Settings &s) { s.displayMode = 2, s.modeId = 0x80000000, s.fpsLimit = 12, s.masterVolume = 3; }},
     };
     MakeIcon("Settings", {"APPLICATION=Starfield", "HIDESOUND"});  // sound values are read even when hidden
+    ASSERT_TRUE(ReadToolIcon());
+    const Settings over = With([](Settings &s) { s.fpsLimit = 30, s.fpsLimitEnabled = 1; });
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.toolTypes));
-        ResetAppSettings();
-        AppSettings.fpsLimit = 30;
-        AppSettings.fpsLimitEnabled = 1;
         std::remove("Starfield.info");
         MakeIcon(c.icon, c.toolTypes);
-        LoadSettings();
-        EXPECT_EQ(Fields(AppSettings), Fields(c.expected));
+        EXPECT_EQ(Fields(ReadApplicationSettings(over).settings), Fields(With(c.change, over)));
     }
     MakeIcon("Starfield", {"WINDOW"});  // the icon of the name wins over the script's
-    LoadSettings();
-    EXPECT_EQ(AppSettings.displayMode, 0);
+    EXPECT_EQ(LoadSettings().displayMode, 0);
     EXPECT_EQ(settingsFrom.file, "Starfield.info");
 
     // Without the application's icon, the first platform icon that exists, in
@@ -173,9 +191,7 @@ TEST_F(SettingsStoreTest, TheApplicationIconSetsTheRecord)
     std::remove("Starfield.vls.info");
     MakeIcon("Starfield_MOS", {"FULLSCREEN"});
     MakeIcon("Starfield_OS3.vls", {"NOSOUND"});
-    ResetAppSettings();
-    LoadSettings();
-    EXPECT_EQ(Fields(AppSettings), Fields(Settings{0, kScreenModeId, kScreenDepth, 50, 0, 40, 0}));
+    EXPECT_EQ(Fields(LoadSettings()), Fields(With([](Settings &s) { s.soundEnabled = 0; })));
     EXPECT_EQ(settingsFrom.file + LoadFailureText(), "Starfield_OS3.vls.info");
     WriteFileBytes(dir_.file("Starfield_OS3.vls.info"), "not an icon");
     LoadSettings();
@@ -183,7 +199,13 @@ TEST_F(SettingsStoreTest, TheApplicationIconSetsTheRecord)
 }
 
 // Every settings entry is written for this record.
-const Settings kAllOn = {DISPLAY_FULLSCREEN_MODE, 0x50031303, 24, 25, 1, 40, 0};
+const Settings kAllOn = {.displayMode = DISPLAY_FULLSCREEN_MODE,
+                         .modeId = 0x50031303,
+                         .depth = 24,
+                         .fpsLimit = 25,
+                         .fpsLimitEnabled = 1,
+                         .masterVolume = 40,
+                         .soundEnabled = 0};
 const Entries kAllSettings = {"MASTERVOLUME=40",   "NOSOUND",  "FPSLIMIT=25",
                               "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"};
 
@@ -217,11 +239,14 @@ TEST_F(SettingsStoreTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
          {"DONOTWAIT", "\tWINDOW", "", "(FULLSCREEN)"}},
         {Concat(Entries(120, "ENTRY=value"), {"WINDOW"}), Entries(120, "ENTRY=value")},
         {{"AGAIN"}, {"AGAIN"}},  // the list is rebuilt from empty for every icon
-        {old, {"KEEP"}, {DISPLAY_WINDOW, 0x50031303, 24, 25, 0, 40, 1}, {"MASTERVOLUME=40", "WINDOW"}},
-        {old, {"KEEP"}, {DISPLAY_FULLSCREEN_AUTO, 0x50031303, 24, 25, 0, 40, 1}, {"MASTERVOLUME=40", "FULLSCREEN"}},
+        {old, {"KEEP"}, With([](Settings &s) { s.displayMode = DISPLAY_WINDOW; }), {"MASTERVOLUME=40", "WINDOW"}},
         {old,
          {"KEEP"},
-         {DISPLAY_FULLSCREEN_MODE, 0x80000000, -1, 25, 0, -5, 1},
+         With([](Settings &s) { s.displayMode = DISPLAY_FULLSCREEN_AUTO; }),
+         {"MASTERVOLUME=40", "FULLSCREEN"}},
+        {old,
+         {"KEEP"},
+         With([](Settings &s) { s.displayMode = 2, s.modeId = 0x80000000, s.depth = -1, s.masterVolume = -5; }),
          {"MASTERVOLUME=-5", "MODEID=-2147483648", "DEPTH=-1", "FULLSCREEN"}},
         // The hidden sound settings are kept as the icon holds them.
         {old,
@@ -232,10 +257,9 @@ TEST_F(SettingsStoreTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.toolTypes) + " " + testing::PrintToString(c.written));
-        AppSettings = c.record;
         ToolConfig.hideSound = c.hideSound;
         MakeIcon("Starfield", c.toolTypes);
-        EXPECT_EQ(WriteIconSettings("Starfield"), 1);
+        EXPECT_EQ(WriteIconSettings("Starfield", c.record), 1);
         EXPECT_EQ(ReadToolTypes("Starfield"), Concat(c.kept, c.written));
     }
 }
@@ -247,7 +271,6 @@ TEST_F(SettingsStoreTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
 // still written, a name with no file is silent, and each save reports afresh.
 TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
 {
-    AppSettings = kAllOn;
     std::strcpy(ToolConfig.appName, "Starfield");
     const char *platformIcons[] = {"Starfield_OS3", "Missing_MOS", "Starfield_WOS", "Starfield_OS4"};
     for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
@@ -262,7 +285,7 @@ TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
     const std::string unwritable = "Starfield_OS3.info: is not an icon or is damaged\n"
                                    "Starfield_WOS.vls.info: could not be read\n";
 
-    EXPECT_EQ(WriteAllIconSettings(), 3);
+    EXPECT_EQ(WriteAllIconSettings(kAllOn), 3);
     EXPECT_EQ(FailedIconReasons(), "Starfield.info: permission denied (read-only)\n" + unwritable);
     EXPECT_EQ(writtenIcons, 1);
     EXPECT_EQ(ReadToolTypes("Starfield_OS4.vls"), Concat({"D"}, kAllSettings));
@@ -270,11 +293,11 @@ TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
 
     chmod(dir_.file("Starfield.info").c_str(), 0644);
     FailToolTypeCopy(2);
-    EXPECT_EQ(WriteAllIconSettings(), 3);
+    EXPECT_EQ(WriteAllIconSettings(kAllOn), 3);
     EXPECT_EQ(FailedIconReasons(), "Starfield.info: could not be written\n" + unwritable);
     EXPECT_EQ(ReadFileBytes(dir_.file("Starfield.info")), before);
     EXPECT_EQ(ReadFileBytes(dir_.file("Starfield_OS3.info")), "not an icon");
-    EXPECT_EQ(WriteAllIconSettings(), 2);
+    EXPECT_EQ(WriteAllIconSettings(kAllOn), 2);
     EXPECT_EQ(FailedIconNames(), "Starfield_OS3.info, Starfield_WOS.vls.info");
     EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
 
@@ -291,16 +314,16 @@ TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
 TEST_F(SettingsStoreTest, SaveWritesNothingOverAnotherWritersChange)
 {
     MakeIcon("Application", {"WINDOW", "MASTERVOLUME=30"});
-    ReadApplicationSettings();
-    Settings read = AppSettings;
+    const Settings stored = ReadApplicationSettings(ScreenDefaults()).settings;
+    Settings read = stored;
     read.fpsLimit = 50;
     read.modeId = 1;
-    EXPECT_EQ(WriteAllIconSettings(&read), 0);
+    EXPECT_EQ(WriteAllIconSettings(stored, &read), 0);
 
     const int folder = open(".", O_RDONLY | O_DIRECTORY);
     ASSERT_EQ(flock(folder, LOCK_EX), 0);
     int result = 0;
-    std::thread save([&] { result = WriteAllIconSettings(&read); });
+    std::thread save([&] { result = WriteAllIconSettings(stored, &read); });
     usleep(200000);
     MakeIcon("Application", {"WINDOW", "MASTERVOLUME=9"});
     flock(folder, LOCK_UN);
@@ -308,7 +331,7 @@ TEST_F(SettingsStoreTest, SaveWritesNothingOverAnotherWritersChange)
     save.join();
     EXPECT_EQ(result, SAVE_CONFLICT);
     EXPECT_EQ(ReadToolTypes("Application"), (Entries{"WINDOW", "MASTERVOLUME=9"}));
-    EXPECT_EQ(WriteAllIconSettings(), 0);
+    EXPECT_EQ(WriteAllIconSettings(stored), 0);
     EXPECT_EQ(ReadToolTypes("Application"), (Entries{"MASTERVOLUME=30", "WINDOW"}));
 }
 
