@@ -13,18 +13,25 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <tuple>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
+#include "app/command_line_modes.h"
 #include "app/program_reset.h"
+#include "app/show_json.h"
 #include "gui/command_loop.h"
 #include "platform/display.h"
 #include "platform/formats/icon_maker.h"
 #include "settings/app_settings.h"
 #include "settings/load_settings.h"
 #include "settings/settings_reader.h"
+#include "settings/settings_schema.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
 #include "settings/tooltypes.h"
@@ -196,6 +203,84 @@ TEST_F(SettingsStoreTest, TheApplicationIconSetsTheRecord)
     WriteFileBytes(dir_.file("Starfield_OS3.vls.info"), "not an icon");
     LoadSettings();
     EXPECT_EQ(settingsFrom.file + LoadFailureText(), "Starfield_OS3.vls.info: is not an icon or is damaged");
+}
+
+// Each field of the schema against real icons: an application's icon holding the
+// entries reads as the record (numbers brought into their ranges) and shows so in
+// --show --json under the fields' names; the words the icons overview lists
+// against a record that differs in every field, set by --save over it, give what
+// an icon holds; a save writes back the entries.
+TEST_F(SettingsStoreTest, EachFieldIsReadShownWordedAndWrittenAsTheSchemaSays)
+{
+    const Settings other = {.displayMode = 1,
+                            .modeId = 5,
+                            .depth = 24,
+                            .fpsLimit = 25,
+                            .fpsLimitEnabled = 1,
+                            .masterVolume = 10,
+                            .soundEnabled = 0};
+    const struct {
+        Entries toolTypes;
+        Change change;
+        const char *json;  // members of "settings"
+        const char *words;
+        Entries written;
+    } cases[] = {
+        {{},
+         [](Settings &) {},
+         R"({"displayMode": 0, "displayModeName": "window", "fpsLimit": 50, "fpsLimitEnabled": false,
+             "masterVolume": 40, "soundEnabled": true})",
+         "WINDOW NOFPSLIMIT MASTERVOLUME=40 SOUND",
+         {"MASTERVOLUME=40", "WINDOW"}},
+        {{"MODEID=-2147315712", "DEPTH=16", "FULLSCREEN"},
+         [](Settings &s) { s.displayMode = 2, s.modeId = 0x80029000, s.depth = 16; },
+         R"({"displayMode": 2, "displayModeName": "fullscreen-manual", "modeId": 2147651584, "depth": 16})",
+         "FULLSCREEN MODEID=-2147315712 DEPTH=16 NOFPSLIMIT MASTERVOLUME=40 SOUND",
+         {"MASTERVOLUME=40", "MODEID=-2147315712", "DEPTH=16", "FULLSCREEN"}},
+        {{"FPSLIMIT=-3"},
+         [](Settings &s) { s.fpsLimit = 1, s.fpsLimitEnabled = 1; },
+         R"({"fpsLimit": 1, "fpsLimitEnabled": true})",
+         "WINDOW FPSLIMIT=1 MASTERVOLUME=40 SOUND",
+         {"MASTERVOLUME=40", "FPSLIMIT=1", "WINDOW"}},
+        {{"MASTERVOLUME=99", "NOSOUND"},
+         [](Settings &s) { s.masterVolume = 64, s.soundEnabled = 0; },
+         R"({"masterVolume": 64, "soundEnabled": false})",
+         "WINDOW NOFPSLIMIT MASTERVOLUME=64",
+         {"MASTERVOLUME=64", "NOSOUND", "WINDOW"}},
+    };
+    MakeIcon("Settings", {"APPLICATION=Application"});
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.toolTypes));
+        MakeIcon("Application", c.toolTypes);
+        const Settings read = LoadSettings();
+        EXPECT_EQ(Fields(read), Fields(With(c.change)));
+
+        char *text = nullptr;
+        std::size_t size = 0;
+        std::FILE *out = open_memstream(&text, &size);
+        EXPECT_EQ(ShowSettingsJson(out), 0);
+        std::fclose(out);
+        startScreen = &screen_;  // the run's start screen is the host's
+        const auto shown = nlohmann::json::parse(std::string(text, size))["settings"];
+        std::free(text);
+        const auto expected = nlohmann::json::parse(c.json);
+        for (const auto &[name, value] : expected.items()) {
+            EXPECT_EQ(shown[name], value) << name;
+        }
+
+        const std::string words = SettingsWords(read, DifferingFields(read, other));
+        EXPECT_EQ(words, c.words);
+        std::vector<SettingsWord> parsed;
+        std::istringstream split(words);
+        ASSERT_TRUE(ParseSettingsWords({std::istream_iterator<std::string>(split), {}}, parsed));
+        Settings set = other;
+        ApplySettingsWords(parsed, set);
+        EXPECT_EQ(Fields(WrittenForm(set, false)), Fields(WrittenForm(read, false)));
+
+        EXPECT_EQ(WriteIconSettings("Application", read), 1);
+        EXPECT_EQ(ReadToolTypes("Application"), c.written);
+        EXPECT_EQ(Fields(LoadSettings()), Fields(read));
+    }
 }
 
 // Every settings entry is written for this record.
