@@ -17,6 +17,8 @@
 #include "platform/formats/charset.h"
 #include "platform/locale.h"
 #include "platform/x11_screens.h"
+#include "program/program.h"
+#include "program/services.h"
 #include "settings/settings_schema.h"
 #include "text/icon_problem_text.h"
 #include "text/line_text.h"
@@ -25,7 +27,6 @@
 
 namespace {
 
-std::string programName = "Settings";
 constexpr int kHelpColumns = 80;  // no line of --help is wider
 
 // Qt's own options for a window (its application, its platform plugins): they go
@@ -86,8 +87,8 @@ std::string OptionNames(const char *name, int value)
 
 void PrintUsageError(const std::string &text)
 {
-    std::fprintf(stderr, "%s: %s\n", programName.c_str(), LineText(text).c_str());
-    std::fprintf(stderr, GetString(MSG_CLI_TRY_HELP), programName.c_str());
+    std::fprintf(stderr, "%s: %s\n", ProgramName(), LineText(text).c_str());
+    std::fprintf(stderr, GetString(MSG_CLI_TRY_HELP), ProgramName());
     std::fprintf(stderr, "\n");
 }
 
@@ -155,7 +156,7 @@ std::string HelpText()
     for (const auto &argument : arguments) {
         width = std::max(width, std::strlen(argument.name));
     }
-    std::string text = FormatText(MSG_CLI_QT_USAGE, programName.c_str()) + " " + GetString(MSG_CLI_QT_OPTIONS_WORD) +
+    std::string text = FormatText(MSG_CLI_QT_USAGE, ProgramName()) + " " + GetString(MSG_CLI_QT_OPTIONS_WORD) +
                        " [drawer] [word...]\n" + GetString(MSG_CLI_DESCRIPTION) + "\n\n" +
                        GetString(MSG_CLI_QT_OPTIONS) + "\n";
     for (const auto &option : kOptions) {
@@ -276,23 +277,18 @@ bool WindowWanted(int argc, char **argv)
     return true;
 }
 
-const char *ProgramName()
-{
-    return programName.c_str();
-}
-
 CommandLine ParseCommandLine(int argc, char **argv)
 {
     CommandLine line;
     if (argc > 0 && argv[0] != nullptr) {
-        const char *slash = std::strrchr(argv[0], '/');
-        programName = slash != nullptr ? slash + 1 : argv[0];
+        SetProgramName(argv[0]);
     }
-    line.qtArguments.push_back(argc > 0 ? argv[0] : programName.data());
+    char *name = const_cast<char *>(ProgramName());  // getopt_long only reads it
+    line.qtArguments.push_back(argc > 0 ? argv[0] : name);
 
     // Qt's options apart; after "--" every argument is the program's own. The
     // arguments are file names as much as words: their bytes are kept as given.
-    std::vector<char *> own{programName.data()};
+    std::vector<char *> own{name};
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         QtOption option = optionsEnded ? QtOption::None : FindQtOption(argv[i]);
@@ -422,6 +418,8 @@ int RunCommandLine(int argc, char **argv, WindowRunner runWindow)
 {
     CommandLine line;
     std::vector<SettingsWord> words;
+    // The catalog for the whole run; the window takes it over with locale.library
+    // and closes it at its end.
     OpenMessageCatalog();
     int exitValue = 0;
     if (!CheckArguments(argc, argv, line, words)) {
@@ -433,10 +431,14 @@ int RunCommandLine(int argc, char **argv, WindowRunner runWindow)
     } else if (line.mode == RunMode::Save) {
         exitValue = SaveFromCommandLine(words, line.dryRun);
     } else {
-        // The window opens its libraries in its own order.
-        ReleaseCatalog();
-        return runWindow(argc, argv, line);
+        exitValue = runWindow(argc, argv, line);
     }
-    ReleaseCatalog();
+    EndRun();
     return exitValue;
+}
+
+void EndRun()
+{
+    CloseMessageCatalog();
+    ReleaseLibraries();
 }

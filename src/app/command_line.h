@@ -18,10 +18,6 @@ struct CommandLine {
     std::vector<char *> qtArguments;  // the program's name, Qt's options, then a null
 };
 
-// Exit values of the command line.
-constexpr int EXIT_ICON_FAILED = 1;  // an icon that exists did not take the settings
-constexpr int EXIT_USAGE = 2;        // a bad argument, word or drawer: nothing written
-
 // Parses the arguments; needs no display. --help, --version and usage errors are
 // printed here and give RunMode::Done.
 CommandLine ParseCommandLine(int argc, char **argv);
@@ -35,9 +31,6 @@ bool WindowWanted(int argc, char **argv);
 // False, with a message on standard error, when it is neither.
 bool EnterDrawer(const std::string &drawer);
 
-// The program's name for messages: the last part of the name it was started by.
-const char *ProgramName();
-
 // On standard error: there is no display, so the host's screen modes are those
 // of a 1920x1080 screen. Needs the catalog open.
 void TellNoDisplay();
@@ -46,5 +39,10 @@ void TellNoDisplay();
 using WindowRunner = int (*)(int argc, char **argv, const CommandLine &line);
 
 // The whole program: parses the arguments, then runs a mode without a window, or
-// the window through runWindow. Returns the exit value.
+// the window through runWindow; the catalog is open from the start to the end.
+// Returns the exit value.
 int RunCommandLine(int argc, char **argv, WindowRunner runWindow);
+
+// The end of a run: the catalog closed and every library released (those the
+// window released already are not released again).
+void EndRun();

@@ -10,15 +10,14 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/command_line.h"
 #include "app/window_texts.h"
 #include "platform/display.h"
 #include "platform/dos.h"
 #include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
-#include "platform/libraries.h"
 #include "platform/locale.h"
 #include "platform/screen_mode_requester.h"
+#include "program/program.h"
 #include "settings/app_settings.h"
 #include "settings/load_settings.h"
 #include "settings/settings_reader.h"
@@ -78,16 +77,6 @@ bool ParseNumber(const std::string &text, bool hexAllowed, std::int64_t &value, 
     return begin != end && stop == end && (error == std::errc() || tooLarge);
 }
 
-// The start of the window's run without the display: locale.library and the
-// catalog (not the other services: intuition.library is the display), the screen
-// that is active at start, the configuration defaults, the icons.
-void LoadAsTheWindowDoes()
-{
-    OpenMessageCatalog();
-    AppSettings = LoadSettingsForRun();
-    FormatWindowTexts();
-}
-
 void PrintToolTypes(const char *name, const char *when, char **toolTypes)
 {
     PrintLatin1(stdout, name);
@@ -143,32 +132,6 @@ void WarnModeNotOffered(const std::vector<SettingsWord> &words)
 }
 
 }  // namespace
-
-void OpenMessageCatalog()
-{
-    static const TagItem noTags[] = {{TAG_DONE, 0}};
-    if (LocaleBase != nullptr) {
-        return;  // open since the arguments were checked
-    }
-    LocaleBase = OpenLibrary("locale.library", 39);
-    ILocale = LocaleBase != nullptr ? GetInterface(LocaleBase, "main", 1, nullptr) : nullptr;
-    if (ILocale != nullptr) {
-        localeHandle = OpenLocale(nullptr);
-        catalogHandle = OpenCatalog(localeHandle, "Vellumine/Settings.catalog", noTags);
-    }
-}
-
-void ReleaseCatalog()
-{
-    CloseCatalog(catalogHandle);
-    catalogHandle = nullptr;
-    CloseLocale(localeHandle);
-    localeHandle = nullptr;
-    DropInterface(ILocale);
-    ILocale = nullptr;
-    CloseLibrary(LocaleBase);
-    LocaleBase = nullptr;
-}
 
 bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<SettingsWord> &words)
 {
@@ -238,7 +201,7 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     // Read, merged and written under the locks of the icons' folders, so that a save
     // waiting for another keeps its changes. A dry run writes nothing, leftovers included.
     BeginIconSave(dryRun);
-    LoadAsTheWindowDoes();
+    LoadSettingsWithoutWindow();
     int exitValue = CheckLoadedSettings();
     if (exitValue == EXIT_ICON_FAILED) {
         std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NOTHING_WRITTEN));
@@ -256,7 +219,6 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     if (exitValue != 0) {
         EndIconSave();
         PrintSaveNotes();
-        ReleaseCatalog();
         return exitValue;
     }
     ApplySettingsWords(words, AppSettings);
@@ -273,21 +235,11 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     }
     PrintSaveNotes();
     std::fflush(stdout);
-    ReleaseCatalog();
     return notWritten != 0 ? EXIT_ICON_FAILED : 0;
 }
 
 void LoadSettingsWithoutWindow()
 {
-    LoadAsTheWindowDoes();
-}
-
-void ReleaseSettingsWithoutWindow()
-{
-    ReleaseCatalog();
-}
-
-void PrintEscaped(std::FILE *out, std::string_view text)
-{
-    std::fputs(LineText(text).c_str(), out);
+    AppSettings = LoadSettingsForRun();
+    FormatWindowTexts();
 }

@@ -11,11 +11,6 @@
 
 #include "settings/settings_schema.h"
 
-// locale.library and the tool's catalog, for the texts of GetString (opened
-// once: opening them while open does nothing); and their release.
-void OpenMessageCatalog();
-void ReleaseCatalog();
-
 // Checks every word (known, its number well-formed and in range, no two for the
 // same setting but FULLSCREEN with MODEID). False, with a message naming the first
 // bad word on standard error, when one is not.
@@ -35,11 +30,7 @@ int CheckLoadedSettings();
 // display does not offer is written with a warning.
 int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun);
 
-// The start of the window's run without the display (the catalog, the start
-// screen, the configuration and the settings), and the release of the catalog.
+// The start of the window's run without the display (not the other services:
+// intuition.library is the display): the start screen, the configuration, the
+// settings (into AppSettings) and the window's texts. Needs the catalog open.
 void LoadSettingsWithoutWindow();
-void ReleaseSettingsWithoutWindow();
-
-// A text from a file or the user (UTF-8) as standard error may show it: its
-// control characters escaped.
-void PrintEscaped(std::FILE *out, std::string_view text);

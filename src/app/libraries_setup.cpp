@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/command_line.h"
-#include "app/command_line_modes.h"
 #include "gui/help_viewer.h"
 #include "gui/window_layout.h"
 #include "platform/libraries.h"
@@ -12,80 +10,27 @@
 #include "platform/message_requester.h"
 #include "platform/qt_display.h"
 #include "platform/toolkit/toolkit.h"
+#include "program/program.h"
+#include "program/services.h"
 #include "text/strings.h"
 
 namespace {
 
 constexpr int ERROR_BODY_SIZE = 512;
-constexpr int LOCALE_ROW = 4;
-
-struct LibraryRow {
-    const char *name;
-    std::uint32_t minimumVersion;
-    Library **base;
-    Interface **iface;
-};
-
-// The open order.
-const LibraryRow kLibraries[] = {
-    {"dos.library", 39, &DOSBase, &IDOS},           {"intuition.library", 39, &IntuitionBase, &IIntuition},
-    {"graphics.library", 39, &GfxBase, &IGraphics}, {"locale.library", 39, &LocaleBase, &ILocale},
-    {"icon.library", 39, &IconBase, &IIcon},        {"muimaster.library", 19, &MUIMasterBase, &IMUIMaster},
-    {"asl.library", 39, &AslBase, &IAsl},
-};
-
-// The release order: not the reverse of the open order.
-const LibraryRow *const kReleaseOrder[] = {
-    &kLibraries[5], &kLibraries[6], &kLibraries[4], &kLibraries[3], &kLibraries[1], &kLibraries[0], &kLibraries[2],
-};
-
-void CloseCatalogAndLocale()
-{
-    if (catalogHandle != nullptr) {
-        CloseCatalog(catalogHandle);
-        catalogHandle = nullptr;
-    }
-    if (localeHandle != nullptr) {
-        CloseLocale(localeHandle);
-        localeHandle = nullptr;
-    }
-}
-
-void ReleaseLibraries()
-{
-    for (const LibraryRow *row : kReleaseOrder) {
-        if (*row->iface != nullptr) {
-            DropInterface(*row->iface);
-            *row->iface = nullptr;
-        }
-        if (*row->base != nullptr) {
-            CloseLibrary(*row->base);
-            *row->base = nullptr;
-        }
-    }
-}
 
 }  // namespace
 
 int OpenLibraries()
 {
     UseQtDisplay();
-    int row = 0;
-    for (const LibraryRow &library : kLibraries) {
-        ++row;
+    for (const LibraryRow &library : LIBRARIES) {
         std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s", library.name);
-        *library.base = OpenLibrary(scratchBuffer, library.minimumVersion);
-        if (*library.base == nullptr) {
+        // locale.library and the catalog may be open already, for the arguments' messages.
+        if (!OpenLibraryRow(library)) {
             return 1;
         }
-        *library.iface = GetInterface(*library.base, "main", 1, nullptr);
-        if (*library.iface == nullptr) {
-            return 1;
-        }
-        if (row == LOCALE_ROW) {
-            static const TagItem noTags[] = {{TAG_DONE, 0}};
-            localeHandle = OpenLocale(nullptr);
-            catalogHandle = OpenCatalog(localeHandle, "Vellumine/Settings.catalog", noTags);
+        if (&library == &LIBRARIES[LOCALE_LIBRARY_ROW]) {
+            OpenMessageCatalog();
         }
     }
     return 0;
@@ -110,9 +55,8 @@ void Shutdown(int code)
             GetString(display.kind == DisplayFault::NotSet ? MSG_ERR_DISPLAY_NOT_SET : MSG_ERR_DISPLAY_CANNOT_OPEN),
             display.name.c_str());
         std::fprintf(stderr, "%s: %s\n", ProgramName(), message);
-        ReleaseCatalog();
     }
-    CloseCatalogAndLocale();
+    CloseMessageCatalog();
     if (code == 1 && !noDisplay) {
         ShowError(GetString(MSG_ERR_OPEN_LIBRARY), scratchBuffer);
     } else if (code == 2) {
@@ -145,7 +89,7 @@ int ShowError(const char *format, const char *arg)
 
 void ResetLibraryState()
 {
-    CloseCatalogAndLocale();
+    CloseMessageCatalog();
     ReleaseLibraries();
     failureCode = 0;
 }

@@ -4,7 +4,9 @@
 int main(int argc, char **argv)
 {
     if (argc > 0 && WindowWanted(argc, argv)) {
-        return ExecWindowProgram(argv);
+        const int exitValue = ExecWindowProgram(argv);
+        EndRun();
+        return exitValue;
     }
     return RunCommandLine(argc, argv, [](int, char **args, const CommandLine &) { return ExecWindowProgram(args); });
 }

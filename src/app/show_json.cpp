@@ -8,12 +8,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/command_line.h"
 #include "app/command_line_modes.h"
 #include "platform/display.h"
 #include "platform/dos.h"
 #include "platform/formats/charset.h"
 #include "platform/locale.h"
+#include "program/program.h"
 #include "settings/icon_survey.h"
 #include "settings/settings_schema.h"
 #include "state/program_state.h"
@@ -89,11 +89,7 @@ const char *LoadFailureWord()
 int LoadToShow()
 {
     LoadSettingsWithoutWindow();
-    const int exitValue = CheckLoadedSettings();
-    if (exitValue == EXIT_USAGE) {
-        ReleaseSettingsWithoutWindow();
-    }
-    return exitValue;
+    return CheckLoadedSettings();
 }
 
 }  // namespace
@@ -184,7 +180,6 @@ int ShowSettingsJson(std::FILE *out)
                      {"settingsFrom", Latin1OrNull(settingsFrom.file)},
                      {"settings", SettingsObject(AppSettings)},
                      {"icons", icons}};
-    ReleaseSettingsWithoutWindow();
     std::fputs(JsonText(shown).c_str(), out);
     return exitValue;
 }
@@ -250,6 +245,5 @@ int ShowSettingsText(std::FILE *out)
                          icon.writable ? "can be written" : "cannot be written: ", why.c_str());
         }
     }
-    ReleaseSettingsWithoutWindow();
     return exitValue;
 }

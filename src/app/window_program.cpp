@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/command_line_modes.h"
+#include "program/program.h"
+#include "program/services.h"
 #include "text/strings.h"
 
 #ifndef SETTINGS_WINDOW_RELATIVE
@@ -46,12 +47,11 @@ int ExecWindowProgram(char **argv)
         ::execv(program, argv);
         error = errno;
     }
-    const char *name = argv[0] != nullptr ? argv[0] : "Settings";
-    const char *slash = std::strrchr(name, '/');
-    OpenMessageCatalog();
-    std::fprintf(stderr, "%s: ", slash != nullptr ? slash + 1 : name);
-    std::fprintf(stderr, GetString(MSG_CLI_NO_WINDOW_PROGRAM), program, std::strerror(error));
-    std::fprintf(stderr, "\n");
-    ReleaseCatalog();
+    if (argv[0] != nullptr) {
+        SetProgramName(argv[0]);
+    }
+    OpenMessageCatalog();  // when the arguments were not read: the caller ends the run
+    std::fprintf(stderr, "%s: %s\n", ProgramName(),
+                 FormatText(MSG_CLI_NO_WINDOW_PROGRAM, program, std::strerror(error)).c_str());
     return 1;
 }

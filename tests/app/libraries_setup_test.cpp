@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/libraries_setup.h"
 #include "app/program_reset.h"
 #include "platform/libraries.h"
@@ -146,6 +147,31 @@ TEST_F(LibrariesSetupTest, FailuresShowBuiltInTextsWhileTheCatalogServesTheRest)
     EXPECT_NE(catalogHandle, nullptr);
     Shutdown(1);
     EXPECT_EQ(requests_.back(), "Vellumine settings|Cannot open library asl.library !|OK");
+}
+
+// A run of either program opens locale.library and the catalog once and closes
+// them once: the window takes over what the arguments' messages opened.
+TEST_F(LibrariesSetupTest, ARunOpensAndClosesTheCatalogOnce)
+{
+    ScopedChdir here(dir_.path());
+    static char name[] = "Settings", show[] = "--show";
+    for (char *mode : {show, static_cast<char *>(nullptr)}) {
+        ClearLibraryCallLog();
+        char *argv[] = {name, mode, nullptr};
+        testing::internal::CaptureStderr();
+        RunCommandLine(mode != nullptr ? 2 : 1, argv, [](int, char **, const CommandLine &) {
+            EXPECT_EQ(OpenLibraries(), 0);
+            EXPECT_NE(localeHandle, nullptr);
+            Shutdown(0);
+            return 0;
+        });
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(localeHandle, nullptr);
+        for (const char *verb : {"open", "close"}) {
+            const Log names = Names(LibraryCallLog(), verb);
+            EXPECT_EQ(std::count(names.begin(), names.end(), "locale.library"), 1) << verb << (mode != nullptr);
+        }
+    }
 }
 
 }  // namespace
