@@ -377,6 +377,13 @@ bool EnterDrawer(const std::string &drawer)
 
 namespace {
 
+// On standard error: there is no display, so the host's screen modes are those
+// of a 1920x1080 screen.
+void TellNoDisplay()
+{
+    std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NO_DISPLAY));
+}
+
 // The modes without a window ask the X server for the screens; --show and
 // --list-modes say when there is no display and a 1920x1080 screen stands in.
 void UseDisplayOfCommandLine(RunMode mode)
@@ -408,11 +415,6 @@ bool CheckArguments(int argc, char **argv, CommandLine &line, std::vector<Settin
 }
 
 }  // namespace
-
-void TellNoDisplay()
-{
-    std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NO_DISPLAY));
-}
 
 int RunCommandLine(int argc, char **argv, WindowRunner runWindow)
 {

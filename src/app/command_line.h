@@ -31,10 +31,6 @@ bool WindowWanted(int argc, char **argv);
 // False, with a message on standard error, when it is neither.
 bool EnterDrawer(const std::string &drawer);
 
-// On standard error: there is no display, so the host's screen modes are those
-// of a 1920x1080 screen. Needs the catalog open.
-void TellNoDisplay();
-
 // Runs the window for the parsed arguments; returns the exit value.
 using WindowRunner = int (*)(int argc, char **argv, const CommandLine &line);
 

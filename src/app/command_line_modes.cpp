@@ -16,7 +16,6 @@
 #include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
 #include "platform/locale.h"
-#include "platform/screen_mode_requester.h"
 #include "program/program.h"
 #include "settings/app_settings.h"
 #include "settings/load_settings.h"

@@ -49,12 +49,10 @@ void Shutdown(int code)
     const bool noDisplay = code == 1 && IIntuition == nullptr && display.kind != DisplayFault::None;
     if (noDisplay) {
         OpenMessageCatalog();  // the display comes before the locale in the open order
-        char message[ERROR_BODY_SIZE];
-        std::snprintf(
-            message, sizeof message,
-            GetString(display.kind == DisplayFault::NotSet ? MSG_ERR_DISPLAY_NOT_SET : MSG_ERR_DISPLAY_CANNOT_OPEN),
-            display.name.c_str());
-        std::fprintf(stderr, "%s: %s\n", ProgramName(), message);
+        const std::string message =
+            FormatText(display.kind == DisplayFault::NotSet ? MSG_ERR_DISPLAY_NOT_SET : MSG_ERR_DISPLAY_CANNOT_OPEN,
+                       display.name.c_str());
+        std::fprintf(stderr, "%s: %s\n", ProgramName(), message.c_str());
     }
     CloseMessageCatalog();
     if (code == 1 && !noDisplay) {

@@ -4,18 +4,16 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/command_line.h"
 #include "app/show_json.h"
-#include "gui/screen_mode.h"
 #include "platform/display.h"
 #include "platform/formats/charset.h"
-#include "platform/screen_mode_requester.h"
+#include "settings/tooltypes.h"
 #include "text/line_text.h"
 #include "text/strings.h"
 
 int ListModes(std::FILE *out, bool json)
 {
-    const std::vector<DisplayModeRecord> modes = ScreenModeChoices(SCREEN_MODE_MIN_DEPTH, SCREEN_MODE_MAX_DEPTH);
+    const std::vector<DisplayModeRecord> modes = ScreenModeChoices(DEPTH_RANGE.min, DEPTH_RANGE.max);
     nlohmann::json list = nlohmann::json::array();
     for (const DisplayModeRecord &mode : modes) {
         nlohmann::json depths = nlohmann::json::array();

@@ -13,7 +13,6 @@ void ResetProgramState()
 {
     ResetSharedState();
     ResetWindowHandles();
-    helpDoneId = 0;
     drawerToOpen.clear();
     StopWatching();
     ResetAppSettings();

@@ -15,6 +15,11 @@
 #define SETTINGS_WINDOW_RELATIVE "../libexec/vellumine-settings/vellumine-settings-window"
 #endif
 
+namespace {
+
+// The window's program: beside this program, else in the installation this
+// program runs from. False when neither is there (buffer then holds the
+// installed one's path).
 bool FindWindowProgram(char *buffer, std::size_t size)
 {
     std::snprintf(buffer, size, "%s", SETTINGS_WINDOW_RELATIVE);
@@ -38,6 +43,8 @@ bool FindWindowProgram(char *buffer, std::size_t size)
     }
     return false;
 }
+
+}  // namespace
 
 int ExecWindowProgram(char **argv)
 {

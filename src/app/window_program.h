@@ -3,13 +3,6 @@
 // where it is installed.
 #pragma once
 
-#include <cstddef>
-
-// The window's program: beside this program, else in the installation this
-// program runs from. False when neither is there (buffer then holds the
-// installed one's path).
-bool FindWindowProgram(char *buffer, std::size_t size);
-
 // Replaces this process by the window's program with the same arguments (argv[0]
 // kept, so messages and the process's name stay this program's). Returns only
 // when it cannot, with the reason on standard error: 1.

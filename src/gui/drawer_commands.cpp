@@ -104,8 +104,7 @@ bool SaveCommand()
         }
         return true;
     }
-    std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_WRITE_ICONS), FailedIconNames().c_str());
-    std::string text = std::string(scratchBuffer) + "\n\n" + FailedIconReasons();
+    std::string text = FormatText(MSG_ERR_WRITE_ICONS, FailedIconNames().c_str()) + "\n\n" + FailedIconReasons();
     if (!notes.empty()) {
         text += "\n" + notes;
     }

@@ -112,9 +112,8 @@ void ShowIconsOverview()
         // File names are ISO-8859-1, as icons hold names; the window shows UTF-8.
         SetCell(row, 1, icon.file.empty() ? GetString(MSG_ICONS_NO_FILE) : Latin1ToUtf8(icon.file));
         SetCell(row, 2, icon.readable ? KindName(icon.kind) : "");
-        char writable[256];
         const char *why = IconProblemText(icon.problem, icon.error);
-        std::snprintf(writable, sizeof writable, GetString(MSG_ICONS_NOT_WRITABLE), why);
+        const std::string writable = FormatText(MSG_ICONS_NOT_WRITABLE, why);
         const std::string yes =
             GetString(MSG_ICONS_YES) + std::string(icon.problem == IconProblem::None ? "" : "; ") + why;
         SetCell(row, 3, icon.writable ? yes : writable);

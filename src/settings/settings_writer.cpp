@@ -37,14 +37,13 @@ bool SameToolTypes(char **old)
     return count == newToolTypes.size();
 }
 
-void FreeNewToolTypes()
+void ClearNewToolTypes()
 {
     newToolTypes.clear();
     newToolTypeLost = false;
 }
 
-}  // namespace
-
+// Appends a copy of text to the list being built for the icon being written.
 void AddToolType(const char *text)
 {
     if (text == nullptr) {
@@ -61,9 +60,11 @@ void AddToolType(const char *text)
     }
 }
 
+}  // namespace
+
 int WriteIconSettings(const char *name, const Settings &values, IconFailure *failure)
 {
-    FreeNewToolTypes();
+    ClearNewToolTypes();
     if (name == nullptr || name[0] == '\0') {
         return 0;
     }
@@ -110,7 +111,7 @@ int WriteIconSettings(const char *name, const Settings &values, IconFailure *fai
     // An icon that would get the same list is left as it is: same file, same time.
     if (!newToolTypeLost && SameToolTypes(ownList) && PutIcon == PutDiskObject) {
         FreeDiskObject(icon);
-        FreeNewToolTypes();
+        ClearNewToolTypes();
         return 2;
     }
     icon->do_ToolTypes = list.data();
@@ -123,7 +124,7 @@ int WriteIconSettings(const char *name, const Settings &values, IconFailure *fai
                            : PutIcon == PutDiskObject ? IconPutProblem()
                                                       : IconWriteProblem(foundName.c_str());
     }
-    FreeNewToolTypes();
+    ClearNewToolTypes();
     return written ? 1 : -1;
 }
 

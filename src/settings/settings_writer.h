@@ -54,9 +54,6 @@ extern bool (*PutIcon)(const char *name, DiskObject *icon);
 // and why.
 int WriteIconSettings(const char *name, const Settings &values, IconFailure *failure = nullptr);
 
-// Appends a copy of text to the list being built for the icon being written.
-void AddToolType(const char *text);
-
 #ifdef SETTINGS_TEST_SWITCHES
 // Test hook: the n-th next copy of a text fails (0: none).
 void FailToolTypeCopy(int n);

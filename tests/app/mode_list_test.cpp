@@ -30,7 +30,9 @@ std::string Printed(bool json)
 // A line and a JSON object for each mode the requester offers between 8 and 32
 // bits, in its order, with the id in both forms and only the depths it offers;
 // the lines' fields are separated by tabs.
-TEST_F(ToolkitTest, ListModesPrintsTheModesOfTheRequester)
+using ModeListTest = ToolkitTest;
+
+TEST_F(ModeListTest, ListModesPrintsTheModesOfTheRequester)
 {
     const std::vector<DisplayModeRecord> offered = ScreenModeChoices(8, 32);
     const std::string printed = Printed(false);
