@@ -16,7 +16,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/program_reset.h"
 #include "gui/command_loop.h"
 #include "platform/formats/icon_maker.h"
 #include "platform/icons/icon_store.h"
@@ -25,6 +24,7 @@
 #include "settings/tool_config.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
+#include "window/program_reset.h"
 
 namespace {
 

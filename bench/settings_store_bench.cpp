@@ -5,7 +5,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/program_reset.h"
 #include "platform/formats/icon_maker.h"
 #include "settings/app_settings.h"
 #include "settings/load_settings.h"
@@ -15,6 +14,7 @@
 #include "settings/tooltype_number.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
+#include "window/program_reset.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "cli/command_line.h"
 
 #include <getopt.h>
 #include <sys/stat.h>
@@ -10,13 +10,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/command_line_modes.h"
-#include "app/mode_list.h"
-#include "app/show_json.h"
-#include "platform/display.h"
+#include "cli/command_line_modes.h"
+#include "cli/mode_list.h"
+#include "cli/show_settings.h"
 #include "platform/formats/charset.h"
-#include "platform/locale.h"
-#include "platform/x11_screens.h"
+#include "platform/system/display.h"
+#include "platform/system/locale.h"
+#include "platform/system/x11_screens.h"
 #include "program/program.h"
 #include "program/services.h"
 #include "settings/settings_schema.h"

@@ -1,4 +1,4 @@
-#include "app/command_line_modes.h"
+#include "cli/command_line_modes.h"
 
 #include <unistd.h>
 
@@ -10,13 +10,13 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/window_texts.h"
-#include "platform/display.h"
-#include "platform/dos.h"
 #include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
-#include "platform/locale.h"
+#include "platform/system/display.h"
+#include "platform/system/dos.h"
+#include "platform/system/locale.h"
 #include "program/program.h"
+#include "program/window_texts.h"
 #include "settings/app_settings.h"
 #include "settings/load_settings.h"
 #include "settings/settings_reader.h"

@@ -1,5 +1,5 @@
-#include "app/command_line.h"
-#include "app/window_program.h"
+#include "cli/command_line.h"
+#include "cli/window_program.h"
 
 int main(int argc, char **argv)
 {

@@ -1,12 +1,12 @@
-#include "app/mode_list.h"
+#include "cli/mode_list.h"
 
 #include <string>
 
 #include <nlohmann/json.hpp>
 
-#include "app/show_json.h"
-#include "platform/display.h"
+#include "cli/show_settings.h"
 #include "platform/formats/charset.h"
+#include "platform/system/display.h"
 #include "settings/tooltypes.h"
 #include "text/line_text.h"
 #include "text/strings.h"

@@ -1,4 +1,4 @@
-#include "app/show_json.h"
+#include "cli/show_settings.h"
 
 #include <unistd.h>
 
@@ -8,11 +8,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/command_line_modes.h"
-#include "platform/display.h"
-#include "platform/dos.h"
+#include "cli/command_line_modes.h"
 #include "platform/formats/charset.h"
-#include "platform/locale.h"
+#include "platform/system/display.h"
+#include "platform/system/dos.h"
+#include "platform/system/locale.h"
 #include "program/program.h"
 #include "settings/icon_survey.h"
 #include "settings/settings_schema.h"

@@ -1,4 +1,4 @@
-#include "app/window_program.h"
+#include "cli/window_program.h"
 
 #include <unistd.h>
 

@@ -3,16 +3,16 @@
 #include <cstdio>
 #include <string>
 
-#include "gui/drawer_commands.h"
 #include "gui/edit_commands.h"
 #include "gui/gadget_rules.h"
 #include "gui/help_viewer.h"
 #include "gui/icons_overview.h"
+#include "gui/project_commands.h"
 #include "gui/settings_controls.h"
 #include "gui/window_handles.h"
 #include "gui/window_layout.h"
-#include "platform/drawer_requester.h"
 #include "platform/formats/charset.h"
+#include "platform/qt/drawer_requester.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"

@@ -6,8 +6,8 @@
 
 #include "gui/command_loop.h"
 #include "gui/window_layout.h"
-#include "platform/dos.h"
 #include "platform/formats/charset.h"
+#include "platform/system/dos.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"

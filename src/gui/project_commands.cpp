@@ -1,4 +1,4 @@
-#include "gui/drawer_commands.h"
+#include "gui/project_commands.h"
 
 #include <unistd.h>
 
@@ -10,9 +10,9 @@
 #include "gui/edit_commands.h"
 #include "gui/settings_controls.h"
 #include "gui/window_layout.h"
-#include "platform/drawer_requester.h"
-#include "platform/file_watch.h"
 #include "platform/icons/icon_store.h"
+#include "platform/qt/drawer_requester.h"
+#include "platform/qt/file_watch.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/settings_reader.h"
 #include "settings/settings_writer.h"

@@ -1,8 +1,8 @@
 #include "gui/screen_mode.h"
 
 #include "gui/window_layout.h"
-#include "platform/display.h"
-#include "platform/screen_mode_requester.h"
+#include "platform/qt/screen_mode_requester.h"
+#include "platform/system/display.h"
 #include "platform/toolkit/toolkit.h"
 
 namespace {

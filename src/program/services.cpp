@@ -1,7 +1,7 @@
 #include "program/services.h"
 
-#include "platform/libraries.h"
-#include "platform/locale.h"
+#include "platform/system/libraries.h"
+#include "platform/system/locale.h"
 #include "state/program_state.h"
 #include "text/strings.h"
 

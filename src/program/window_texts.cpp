@@ -1,4 +1,4 @@
-#include "app/window_texts.h"
+#include "program/window_texts.h"
 
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/display.h"
+#include "platform/system/display.h"
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"
 #include "settings/tool_config.h"

@@ -1,7 +1,7 @@
 #include "settings/settings_reader.h"
 
-#include "platform/display.h"
 #include "platform/icons/icon_store.h"
+#include "platform/system/display.h"
 #include "settings/settings_schema.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"

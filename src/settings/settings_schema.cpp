@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/display.h"
 #include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
+#include "platform/system/display.h"
 #include "settings/tooltype_number.h"
 
 namespace {

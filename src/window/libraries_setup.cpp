@@ -1,14 +1,14 @@
-#include "app/libraries_setup.h"
+#include "window/libraries_setup.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "gui/help_viewer.h"
 #include "gui/window_layout.h"
-#include "platform/libraries.h"
-#include "platform/locale.h"
-#include "platform/message_requester.h"
-#include "platform/qt_display.h"
+#include "platform/qt/message_requester.h"
+#include "platform/qt/qt_display.h"
+#include "platform/system/libraries.h"
+#include "platform/system/locale.h"
 #include "platform/toolkit/toolkit.h"
 #include "program/program.h"
 #include "program/services.h"

@@ -1,4 +1,4 @@
-#include "app/main_flow.h"
+#include "window/main_flow.h"
 
 #include <unistd.h>
 
@@ -6,25 +6,25 @@
 #include <cstring>
 #include <string>
 
-#include "app/libraries_setup.h"
-#include "app/window_texts.h"
 #include "gui/command_loop.h"
-#include "gui/drawer_commands.h"
 #include "gui/edit_commands.h"
 #include "gui/help_viewer.h"
 #include "gui/icons_overview.h"
 #include "gui/menu.h"
+#include "gui/project_commands.h"
 #include "gui/settings_controls.h"
 #include "gui/window_layout.h"
-#include "platform/file_watch.h"
 #include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
+#include "platform/qt/file_watch.h"
 #include "platform/toolkit/toolkit.h"
+#include "program/window_texts.h"
 #include "settings/load_settings.h"
 #include "settings/tool_config.h"
 #include "settings/tooltypes.h"
 #include "state/program_state.h"
 #include "text/strings.h"
+#include "window/libraries_setup.h"
 
 namespace {
 

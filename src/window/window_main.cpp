@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/main_flow.h"
-#include "platform/qt_display.h"
+#include "cli/command_line.h"
+#include "platform/qt/qt_display.h"
+#include "window/main_flow.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/mode_list.h"
-#include "platform/screen_mode_requester.h"
+#include "cli/mode_list.h"
+#include "platform/qt/screen_mode_requester.h"
 #include "platform/toolkit/toolkit_test_support.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/program_reset.h"
 #include "platform/formats/big_endian.h"
 #include "platform/formats/icon_file.h"
 #include "platform/formats/png_icon.h"
@@ -20,6 +19,7 @@
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
 #include "support/test_paths.h"
+#include "window/program_reset.h"
 
 namespace fs = std::filesystem;
 

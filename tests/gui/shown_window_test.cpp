@@ -23,9 +23,9 @@
 #include <QTreeWidget>
 
 #include "platform/asl_strings.h"
-#include "platform/locale.h"
 #include "platform/muimaster_strings.h"
-#include "platform/screen_mode_requester.h"
+#include "platform/qt/screen_mode_requester.h"
+#include "platform/system/locale.h"
 
 namespace {
 

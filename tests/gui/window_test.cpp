@@ -11,15 +11,15 @@
 #include <thread>
 #include <tuple>
 
-#include "gui/drawer_commands.h"
 #include "gui/help_viewer.h"
 #include "gui/icons_overview.h"
+#include "gui/project_commands.h"
 #include "gui/screen_mode.h"
 #include "gui/window_fixture.h"
-#include "platform/display.h"
-#include "platform/dos.h"
 #include "platform/formats/icon_maker.h"
-#include "platform/screen_mode_requester.h"
+#include "platform/qt/screen_mode_requester.h"
+#include "platform/system/display.h"
+#include "platform/system/dos.h"
 #include "settings/load_settings.h"
 #include "settings/settings_reader.h"
 #include "support/icon_test_util.h"

@@ -22,12 +22,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/command_line_modes.h"
-#include "app/program_reset.h"
-#include "app/show_json.h"
+#include "cli/command_line_modes.h"
+#include "cli/show_settings.h"
 #include "gui/command_loop.h"
-#include "platform/display.h"
 #include "platform/formats/icon_maker.h"
+#include "platform/system/display.h"
 #include "settings/app_settings.h"
 #include "settings/load_settings.h"
 #include "settings/settings_reader.h"
@@ -37,6 +36,7 @@
 #include "settings/tooltypes.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
+#include "window/program_reset.h"
 
 namespace {
 

@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/libraries_setup.h"
-#include "app/program_reset.h"
-#include "platform/libraries.h"
-#include "platform/locale.h"
+#include "cli/command_line.h"
+#include "platform/system/libraries.h"
+#include "platform/system/locale.h"
 #include "platform/toolkit/testing/toolkit_testing.h"
 #include "support/catalog_test_util.h"
 #include "support/temp_dir.h"
 #include "text/strings.h"
+#include "window/libraries_setup.h"
+#include "window/program_reset.h"
 
 namespace {
 

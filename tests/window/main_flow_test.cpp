@@ -12,8 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "app/main_flow.h"
-#include "app/program_reset.h"
 #include "gui/commands.h"
 #include "gui/window_layout.h"
 #include "platform/formats/icon_maker.h"
@@ -22,6 +20,8 @@
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
 #include "support/toolkit_util.h"
+#include "window/main_flow.h"
+#include "window/program_reset.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/drawer_requester.h"
+#include "platform/qt/drawer_requester.h"
 
 #include <QApplication>
 #include <QDir>

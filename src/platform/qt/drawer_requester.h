@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/tags.h"
+#include "platform/system/tags.h"
 
 // Asks for a folder, starting in start; parent is a window's MUIA_Window_Window (0:
 // none). Returns true with the folder's absolute path in chosen, false when the

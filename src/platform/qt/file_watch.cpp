@@ -1,4 +1,4 @@
-#include "platform/file_watch.h"
+#include "platform/qt/file_watch.h"
 
 #include <QFileSystemWatcher>
 #include <QTimer>

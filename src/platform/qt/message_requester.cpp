@@ -1,5 +1,5 @@
 // The message requester: its texts filled in and shown by the toolkit's engine.
-#include "platform/message_requester.h"
+#include "platform/qt/message_requester.h"
 
 #include <string>
 

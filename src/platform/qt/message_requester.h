@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/tags.h"
+#include "platform/system/tags.h"
 
 struct Screen;
 struct Window;

@@ -1,4 +1,4 @@
-#include "platform/qt_display.h"
+#include "platform/qt/qt_display.h"
 
 #include <dlfcn.h>
 #include <locale.h>
@@ -20,8 +20,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/display.h"
-#include "platform/libraries.h"
+#include "platform/system/display.h"
+#include "platform/system/libraries.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/screen_mode_requester.h"
+#include "platform/qt/screen_mode_requester.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,8 +24,8 @@
 #include <string>
 
 #include "platform/asl_strings.h"
-#include "platform/display.h"
-#include "platform/locale.h"
+#include "platform/system/display.h"
+#include "platform/system/locale.h"
 #include "platform/toolkit/settings_file.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "platform/display.h"
-#include "platform/tags.h"
+#include "platform/system/display.h"
+#include "platform/system/tags.h"
 
 // A call-back with its own data; called as h_Entry(hook, object, message).
 struct Hook {

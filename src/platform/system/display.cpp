@@ -1,4 +1,4 @@
-#include "platform/display.h"
+#include "platform/system/display.h"
 
 #include <algorithm>
 #include <cstdio>

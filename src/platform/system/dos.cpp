@@ -1,4 +1,4 @@
-#include "platform/dos.h"
+#include "platform/system/dos.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -20,7 +20,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/program_folder.h"
+#include "platform/system/program_folder.h"
 
 extern char **environ;
 

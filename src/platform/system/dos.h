@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/tags.h"
+#include "platform/system/tags.h"
 
 using BPTR = IPTR;  // a file handle, 0 for none
 

@@ -1,4 +1,4 @@
-#include "platform/libraries.h"
+#include "platform/system/libraries.h"
 
 #include <cstdlib>
 #include <cstring>

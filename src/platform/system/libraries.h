@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/tags.h"
+#include "platform/system/tags.h"
 
 struct Library {
     const char *lib_Name;

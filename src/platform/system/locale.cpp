@@ -1,4 +1,4 @@
-#include "platform/locale.h"
+#include "platform/system/locale.h"
 
 #include <iconv.h>
 #include <unistd.h>
@@ -9,8 +9,8 @@
 
 #include "platform/formats/catalog_file.h"
 #include "platform/formats/charset.h"
-#include "platform/program_folder.h"
-#include "platform/whole_file.h"
+#include "platform/system/program_folder.h"
+#include "platform/system/whole_file.h"
 
 #ifndef SETTINGS_DATA_DIR
 #define SETTINGS_DATA_DIR "/usr/local/share/vellumine-settings"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/formats/catalog_file.h"
-#include "platform/tags.h"
+#include "platform/system/tags.h"
 
 struct Locale {
     std::vector<std::string> preferredLanguages;  // Amiga names, most wanted first

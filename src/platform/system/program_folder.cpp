@@ -1,4 +1,4 @@
-#include "platform/program_folder.h"
+#include "platform/system/program_folder.h"
 
 #include <unistd.h>
 

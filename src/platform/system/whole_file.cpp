@@ -1,4 +1,4 @@
-#include "platform/whole_file.h"
+#include "platform/system/whole_file.h"
 
 #include <cerrno>
 #include <fcntl.h>

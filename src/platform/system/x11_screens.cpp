@@ -1,4 +1,4 @@
-#include "platform/x11_screens.h"
+#include "platform/system/x11_screens.h"
 
 #include <dlfcn.h>
 #include <xcb/randr.h>

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/display.h"
+#include "platform/system/display.h"
 
 // The screens Qt's X11 platform would make of DISPLAY: each active monitor of
 // RandR (the primary first), else the root window; its depth the root's. Read
