@@ -83,25 +83,24 @@ TEST_F(WindowTest, ThePrefsMenuAndAboutOpenTheirWindows)
     EXPECT_NE(requests[0].find(name + "\n"), std::string::npos) << requests[0];
 }
 
-// The controls show the record, the sliders in their ranges.
+// The controls show the record, the sliders in their ranges, and give it back.
 TEST_F(WindowTest, TheControlsShowTheRecord)
 {
     ASSERT_NE(Build(), nullptr);
-    ShowSettingsInControls({.displayMode = 2,
-                            .modeId = 0x00029000,
-                            .depth = 8,
-                            .fpsLimit = 33,
-                            .fpsLimitEnabled = 1,
-                            .masterVolume = 17,
-                            .soundEnabled = 0});
+    // clang-format off
+    const Settings shown = {.displayMode = 2, .modeId = 0x00029000, .depth = 8, .fpsLimit = 33, .fpsLimitEnabled = 1,
+                            .masterVolume = 17, .soundEnabled = 0};
+    // clang-format on
+    ShowSettingsInControls(shown);
     EXPECT_EQ(Attr(soundCheckmark, MUIA_Selected), 0u);
     EXPECT_EQ(Attr(fpsCheckmark, MUIA_Selected), 1u);
     for (const auto &[slider, min, max, value] : {std::tuple<Object *, IPTR, IPTR, IPTR>(volumeSlider, 0, 64, 17),
                                                   std::tuple<Object *, IPTR, IPTR, IPTR>(fpsSlider, 1, 50, 33)}) {
-        EXPECT_EQ(Attr(slider, MUIA_Numeric_Min), min);
-        EXPECT_EQ(Attr(slider, MUIA_Numeric_Max), max);
-        EXPECT_EQ(Attr(slider, MUIA_Numeric_Value), value);
+        EXPECT_EQ(std::tuple(Attr(slider, MUIA_Numeric_Min), Attr(slider, MUIA_Numeric_Max),
+                             Attr(slider, MUIA_Numeric_Value)),
+                  std::tuple(min, max, value));
     }
+    EXPECT_TRUE(SettingsFromControls() == shown);
 }
 
 // Every object but the menu strip is needed: failing any other leaves no tree and
