@@ -124,13 +124,10 @@ TEST_F(IconCorpus, WritingBackKeepsEveryByteAndMergingChangesOnlyTheToolTypes)
                                           again.between == before.between && again.toolTypes == before.toolTypes);
 
         ResetProgramState();
-        const Settings values = {.displayMode = 2,
-                                 .modeId = 0x50031303,
-                                 .depth = 24,
-                                 .fpsLimit = 25,
-                                 .fpsLimitEnabled = 1,
-                                 .masterVolume = 40,
-                                 .soundEnabled = 0};
+        // clang-format off
+        const Settings values = {.displayMode = 2, .modeId = 0x50031303, .depth = 24, .fpsLimit = 25,
+                                 .fpsLimitEnabled = 1, .masterVolume = 40, .soundEnabled = 0};
+        // clang-format on
         EXPECT_EQ(WriteIconSettings("Icon", values), 1);
         const IconParts merged = Split(ReadFileBytes("Icon.info"));
         EXPECT_TRUE(merged.head == before.head) << "bytes before the tooltypes changed";
