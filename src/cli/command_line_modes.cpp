@@ -220,14 +220,15 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
         PrintSaveNotes();
         return exitValue;
     }
-    ApplySettingsWords(words, AppSettings);
+    Settings values = AppSettings;  // as loaded, with the words set
+    ApplySettingsWords(words, values);
     WarnModeNotOffered(words);
 
     // An icon that is there but cannot be read is never written: the save names it.
     if (dryRun) {
         PutIcon = ShowNewToolTypes;
     }
-    int notWritten = WriteAllIconSettings(AppSettings);
+    int notWritten = WriteAllIconSettings(values);
     PutIcon = PutDiskObject;
     for (const IconFailure &failure : failedIcons) {
         PrintIconFailure(failure);
