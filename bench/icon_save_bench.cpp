@@ -16,7 +16,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/program_reset.h"
 #include "gui/command_loop.h"
 #include "platform/formats/icon_maker.h"
 #include "platform/icons/icon_store.h"
@@ -25,6 +24,7 @@
 #include "settings/tool_config.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
+#include "window/program_reset.h"
 
 namespace {
 
@@ -154,7 +154,7 @@ void BM_SaveSettings_FourIcons(benchmark::State &state)
         std::strcpy(ToolConfig.platformIcons[i], kIcons[1 + i]);
     }
     for (auto _ : state) {
-        if (WriteAllIconSettings() != 0) {
+        if (WriteAllIconSettings(AppSettings) != 0) {
             state.SkipWithError("an icon was not saved");
             break;
         }

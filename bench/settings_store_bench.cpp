@@ -5,15 +5,16 @@
 #include <cstring>
 #include <string>
 
-#include "app/program_reset.h"
 #include "platform/formats/icon_maker.h"
 #include "settings/app_settings.h"
 #include "settings/load_settings.h"
+#include "settings/settings_schema.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
 #include "settings/tooltype_number.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
+#include "window/program_reset.h"
 
 namespace {
 
@@ -38,10 +39,11 @@ void BM_WriteIconSettings(benchmark::State &state)
     PrepareIcons(dir, static_cast<int>(state.range(0)));
     ScopedChdir cd(dir.path());
     ResetProgramState();
-    AppSettings.displayMode = 2;
-    AppSettings.fpsLimitEnabled = 1;
+    Settings values = DEFAULT_SETTINGS;
+    values.displayMode = 2;
+    values.fpsLimitEnabled = 1;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(WriteIconSettings("Starfield"));
+        benchmark::DoNotOptimize(WriteIconSettings("Starfield", values));
     }
     ResetProgramState();
 }
@@ -55,8 +57,7 @@ void BM_LoadSettings(benchmark::State &state)
     for (auto _ : state) {
         ResetProgramState();
         std::strcpy(ToolConfig.appName, "Application");
-        LoadSettings();
-        benchmark::DoNotOptimize(AppSettings.displayMode);
+        benchmark::DoNotOptimize(LoadSettings().displayMode);
     }
     ResetProgramState();
 }

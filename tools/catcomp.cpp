@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/formats/catalog_compiler.h"
-#include "platform/whole_file.h"
+#include "platform/system/whole_file.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/whole_file.h"
+#include "platform/system/whole_file.h"
 
 #include "guide_render.h"
 #include "viewer_texts.h"

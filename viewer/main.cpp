@@ -27,7 +27,7 @@
 #include <string>
 
 #include "document.h"
-#include "platform/locale.h"
+#include "platform/system/locale.h"
 #include "viewer_texts.h"
 #include "viewer_window.h"
 

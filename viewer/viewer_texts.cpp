@@ -1,6 +1,6 @@
 #include "viewer_texts.h"
 
-#include "platform/locale.h"
+#include "platform/system/locale.h"
 
 namespace {
 

@@ -3,16 +3,16 @@
 #include <cstdio>
 #include <string>
 
-#include "gui/drawer_commands.h"
 #include "gui/edit_commands.h"
 #include "gui/gadget_rules.h"
 #include "gui/help_viewer.h"
 #include "gui/icons_overview.h"
-#include "gui/screen_mode.h"
+#include "gui/project_commands.h"
+#include "gui/settings_controls.h"
 #include "gui/window_handles.h"
 #include "gui/window_layout.h"
-#include "platform/drawer_requester.h"
 #include "platform/formats/charset.h"
+#include "platform/qt/drawer_requester.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
@@ -29,18 +29,12 @@ void NotifyReturnId(Object *source, Tag attr, IPTR trigger, std::int32_t id)
 
 void AboutCommand()
 {
-    // The name comes from an icon (ISO-8859-1); the texts are UTF-8.
-    int length = std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ABOUT_TEXT),
-                               Latin1ToUtf8(ToolConfig.appName).c_str());
-    // The program's version, copyright and licence below.
-    char version[64];
-    std::snprintf(version, sizeof version, GetString(MSG_ABOUT_VERSION), std::string(VersionNumber()).c_str());
-    if (length >= 0 && static_cast<std::size_t>(length) < sizeof scratchBuffer) {
-        std::snprintf(scratchBuffer + length, sizeof scratchBuffer - static_cast<std::size_t>(length), "\n\n%s\n%s\n%s",
-                      version, programCopyright, GetString(MSG_ABOUT_LICENCE));
-    }
-    MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "\033c\033b\033u%s\033n\n\n%s", windowTitle,
-                scratchBuffer);
+    // The name comes from an icon (ISO-8859-1); the texts are UTF-8. The program's
+    // version, copyright and licence below.
+    const std::string about = FormatText(MSG_ABOUT_TEXT, Latin1ToUtf8(ToolConfig.appName).c_str());
+    const std::string version = FormatText(MSG_ABOUT_VERSION, std::string(VersionNumber()).c_str());
+    MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "\033c\033b\033u%s\033n\n\n%s\n\n%s\n%s\n%s",
+                windowTitle, about.c_str(), version.c_str(), programCopyright, GetString(MSG_ABOUT_LICENCE));
 }
 
 }  // namespace
@@ -89,9 +83,7 @@ bool DispatchCommand(std::int32_t id)
         DoMethod(app, MUIM_Application_OpenConfigWindow, 0);
         break;
     case ID_SCREEN_MODE:
-        if (ChooseScreenMode() != 0) {
-            ShowScreenModeName();
-        }
+        ScreenModeCommand();
         break;
     case ID_HELP_DONE:
         HelpDoneCommand();

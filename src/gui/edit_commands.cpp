@@ -7,7 +7,6 @@
 #include "gui/window_layout.h"
 #include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
-#include "settings/app_settings.h"
 #include "settings/settings_reader.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
@@ -20,16 +19,14 @@ Settings openingSettings = {};
 
 }  // namespace
 
-void RememberOpeningSettings()
+void RememberOpeningSettings(const Settings &values)
 {
-    openingSettings = AppSettings;
+    openingSettings = values;
 }
 
 void ResetToDefaultsCommand()
 {
-    ResetAppSettings();
-    ReadScreenDefaults();
-    ShowSettingsInControls(AppSettings);
+    ShowSettingsInControls(ScreenDefaults());
 }
 
 void TellLoadFailure(Object *window)
@@ -43,11 +40,10 @@ void TellLoadFailure(Object *window)
 
 void LastSavedCommand()
 {
-    ResetAppSettings();
-    ReadScreenDefaults();
-    loadFailure = {};
-    ReadApplicationSettings();
-    ShowSettingsInControls(AppSettings);
+    const StoredSettings read = ReadApplicationSettings(ScreenDefaults());
+    loadFailure = read.failure;
+    settingsFrom = read.from;
+    ShowSettingsInControls(read.settings);
     MarkSettingsStored();
     TellLoadFailure(mainWindow);
 }

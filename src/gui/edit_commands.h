@@ -4,9 +4,10 @@
 #pragma once
 
 #include "platform/toolkit/toolkit.h"
+#include "settings/app_settings.h"
 
-// Keeps AppSettings as the values the window opens with, for Restore.
-void RememberOpeningSettings();
+// Keeps the values the window opens with, for Restore.
+void RememberOpeningSettings(const Settings &values);
 
 // Says, over window (null: none open yet), which icon loadFailure names and why:
 // the values shown are then the defaults.

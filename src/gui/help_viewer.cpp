@@ -6,14 +6,12 @@
 
 #include "gui/command_loop.h"
 #include "gui/window_layout.h"
-#include "platform/dos.h"
 #include "platform/formats/charset.h"
+#include "platform/system/dos.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
 #include "text/strings.h"
-
-std::int32_t helpDoneId = 0;
 
 namespace {
 
@@ -48,9 +46,7 @@ void HelpCommand()
     }
     BPTR file = Open(ToolConfig.helpFile, MODE_OLDFILE);
     if (file == 0) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_OPEN_FILE),
-                      Latin1ToUtf8(ToolConfig.helpFile).c_str());
-        ShowHelpMessage(scratchBuffer);
+        ShowHelpMessage(FormatText(MSG_ERR_OPEN_FILE, Latin1ToUtf8(ToolConfig.helpFile).c_str()).c_str());
         return;
     }
     Close(file);
@@ -58,7 +54,6 @@ void HelpCommand()
     SetAttrs(mainWindow, MUIA_Window_Sleep, 1, TAG_DONE);
     helpViewerFound = FindViewerProgram(helpViewer, sizeof helpViewer);
     std::snprintf(helpDocument, sizeof helpDocument, "%s", ToolConfig.helpFile);
-    helpDoneId = ID_HELP_DONE;
     {
         std::lock_guard<std::mutex> guard(helpPostLock);
         helpPostTarget = app;
@@ -84,9 +79,7 @@ void HelpDoneCommand()
         helpViewerFailed = false;
     }
     if (failed) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, GetString(MSG_ERR_VIEWER),
-                      helpViewerFound ? helpViewer : "SettingsViewer");
-        ShowHelpMessage(scratchBuffer);
+        ShowHelpMessage(FormatText(MSG_ERR_VIEWER, helpViewerFound ? helpViewer : "SettingsViewer").c_str());
     }
 }
 
@@ -109,7 +102,7 @@ void HelpViewerProcess()
     std::lock_guard<std::mutex> guard(helpPostLock);
     helpViewerFailed = failed;
     if (helpPostTarget != nullptr) {
-        DoMethod(helpPostTarget, MUIM_Application_ReturnID, helpDoneId);
+        DoMethod(helpPostTarget, MUIM_Application_ReturnID, ID_HELP_DONE);
         helpPostTarget = nullptr;
     }
 }

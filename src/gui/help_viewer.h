@@ -5,8 +5,6 @@
 
 struct Process;
 
-extern std::int32_t helpDoneId;
-
 // ID_HELP.
 void HelpCommand();
 
@@ -17,7 +15,7 @@ void HelpDoneCommand();
 Process *StartHelpViewer();
 
 // The help process: runs the viewer on the help document, waits for it, then
-// posts helpDoneId to the application.
+// posts ID_HELP_DONE to the application.
 void HelpViewerProcess();
 
 // Makes a help process that is still running post nothing when its viewer

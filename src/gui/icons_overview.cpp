@@ -9,8 +9,8 @@
 #include "platform/formats/charset.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/icon_survey.h"
+#include "settings/settings_schema.h"
 #include "settings/tool_config.h"
-#include "settings/tooltypes.h"
 #include "state/program_state.h"
 #include "text/icon_problem_text.h"
 #include "text/strings.h"
@@ -26,8 +26,6 @@ constexpr int kColumns = 5;
 std::vector<Object *> cells;
 Object *closeButton = nullptr;
 
-const char *const kPlatformNames[PLATFORM_ICON_COUNT] = {"AmigaOS 3", "MorphOS", "WarpOS", "AmigaOS 4"};
-
 const char *KindName(IconImageFormat kind)
 {
     switch (kind) {
@@ -40,41 +38,6 @@ const char *KindName(IconImageFormat kind)
     default:
         return GetString(MSG_ICONS_CLASSIC);
     }
-}
-
-bool Differs(const SurveyedIcon &icon, int field)
-{
-    return (icon.differs >> field & 1) != 0;
-}
-
-// The settings of an icon that differ from the application's, as the words that
-// set them (those of --save).
-std::string DifferingWords(const SurveyedIcon &icon)
-{
-    const Settings &s = icon.settings;
-    std::string words;
-    auto add = [&words](const std::string &word) { words += (words.empty() ? "" : " ") + word; };
-    auto number = [](const char *key, std::int32_t value) { return std::string(key) + "=" + std::to_string(value); };
-    if (Differs(icon, FIELD_DISPLAY_MODE)) {
-        add(s.displayMode == DISPLAY_WINDOW ? KEY_WINDOW : KEY_FULLSCREEN);
-    }
-    // A mode id and depth mean something only for a full screen in that mode.
-    if (Differs(icon, FIELD_MODE_ID) && s.displayMode == DISPLAY_FULLSCREEN_MODE) {
-        add(number(KEY_MODEID, static_cast<std::int32_t>(s.modeId)));  // as icons hold it
-    }
-    if (Differs(icon, FIELD_DEPTH) && s.displayMode == DISPLAY_FULLSCREEN_MODE) {
-        add(number(KEY_DEPTH, s.depth));
-    }
-    if (Differs(icon, FIELD_FPS_LIMIT_ENABLED) || (Differs(icon, FIELD_FPS_LIMIT) && s.fpsLimitEnabled != 0)) {
-        add(s.fpsLimitEnabled != 0 ? number(KEY_FPSLIMIT, s.fpsLimit) : NOFPSLIMIT_WORD);
-    }
-    if (Differs(icon, FIELD_MASTER_VOLUME)) {
-        add(number(KEY_MASTERVOLUME, s.masterVolume));
-    }
-    if (Differs(icon, FIELD_SOUND_ENABLED)) {
-        add(s.soundEnabled != 0 ? SOUND_WORD : KEY_NOSOUND);
-    }
-    return words;
 }
 
 Object *Cell(const char *text, const char *preParse = "")
@@ -91,10 +54,7 @@ void SetCell(int row, int column, const std::string &text)
 // to the application; null when an object could not be made or was not taken.
 Object *BuildIconsWindow()
 {
-    int rows = 1;
-    for (const char *name : ToolConfig.platformIcons) {
-        rows += name[0] != '\0' ? 1 : 0;
-    }
+    const int rows = static_cast<int>(SaveIcons().size());
     // A two-dimensional table: the headings, then a row of empty texts for each icon.
     std::vector<IPTR> tags = {MUIA_Group_Columns, kColumns, MUIA_Frame, MUIV_Frame_Group};
     for (std::int32_t id : {MSG_ICONS_ROLE, MSG_ICONS_FILE, MSG_ICONS_KIND, MSG_ICONS_WRITABLE, MSG_ICONS_SETTINGS}) {
@@ -142,23 +102,23 @@ void ShowIconsOverview()
         }
         InstallIconsNotifications();
     }
-    const std::vector<SurveyedIcon> icons = SurveyIcons();
+    const std::vector<SurveyedIcon> icons = SurveyIcons(AppSettings);
     for (std::size_t i = 0; i < icons.size() && (i + 1) * kColumns <= cells.size(); ++i) {
         const SurveyedIcon &icon = icons[i];
         const int row = static_cast<int>(i);
         SetCell(row, 0,
                 icon.role == IconRole::Application ? GetString(MSG_ICONS_APPLICATION)
-                                                   : kPlatformNames[static_cast<int>(icon.role) - 1]);
+                                                   : PLATFORM_ICONS[static_cast<int>(icon.role) - 1].name);
         // File names are ISO-8859-1, as icons hold names; the window shows UTF-8.
         SetCell(row, 1, icon.file.empty() ? GetString(MSG_ICONS_NO_FILE) : Latin1ToUtf8(icon.file));
         SetCell(row, 2, icon.readable ? KindName(icon.kind) : "");
-        char writable[256];
         const char *why = IconProblemText(icon.problem, icon.error);
-        std::snprintf(writable, sizeof writable, GetString(MSG_ICONS_NOT_WRITABLE), why);
+        const std::string writable = FormatText(MSG_ICONS_NOT_WRITABLE, why);
         const std::string yes =
             GetString(MSG_ICONS_YES) + std::string(icon.problem == IconProblem::None ? "" : "; ") + why;
         SetCell(row, 3, icon.writable ? yes : writable);
-        const std::string words = DifferingWords(icon);
+        // The settings that differ from the application's, as the words that set them.
+        const std::string words = SettingsWords(icon.settings, icon.differs);
         SetCell(row, 4,
                 icon.settingsFrom && icon.role != IconRole::Application ? GetString(MSG_ICONS_SETTINGS_FROM)
                 : !icon.readable || icon.role == IconRole::Application  ? ""

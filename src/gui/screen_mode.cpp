@@ -1,10 +1,9 @@
 #include "gui/screen_mode.h"
 
 #include "gui/window_layout.h"
-#include "platform/display.h"
-#include "platform/screen_mode_requester.h"
+#include "platform/qt/screen_mode_requester.h"
+#include "platform/system/display.h"
 #include "platform/toolkit/toolkit.h"
-#include "settings/app_settings.h"
 
 namespace {
 
@@ -23,15 +22,15 @@ IPTR RefreshWindow(Hook *, void *object, void *message)
 
 Hook RequesterRefreshHook = {nullptr, nullptr, nullptr};
 
-void ShowScreenModeName()
+void ShowScreenModeName(std::uint32_t modeId)
 {
     NameInfo nameInfo = {};
-    GetDisplayInfoData(nullptr, &nameInfo, sizeof nameInfo, DTAG_NAME, AppSettings.modeId);
+    GetDisplayInfoData(nullptr, &nameInfo, sizeof nameInfo, DTAG_NAME, modeId);
     nameInfo.Name[sizeof nameInfo.Name - 1] = '\0';
     SetAttrs(screenModeText, MUIA_Text_Contents, nameInfo.Name, TAG_DONE);
 }
 
-int ChooseScreenMode()
+int ChooseScreenMode(std::uint32_t &modeId, std::int32_t &depth)
 {
     RequesterRefreshHook.h_Entry = RefreshWindow;
     RequesterRefreshHook.h_SubEntry = nullptr;
@@ -44,16 +43,16 @@ int ChooseScreenMode()
         return 0;
     }
     int confirmed =
-        AslRequestTags(requester, ASLSM_InitialDisplayID, AppSettings.modeId, ASLSM_InitialDisplayDepth,
-                       AppSettings.depth, ASLSM_MinDepth, SCREEN_MODE_MIN_DEPTH, ASLSM_MaxDepth, SCREEN_MODE_MAX_DEPTH,
-                       ASLSM_Window, window, ASLSM_IntuiMsgFunc, &RequesterRefreshHook, ASLSM_UserData, app, TAG_DONE);
+        AslRequestTags(requester, ASLSM_InitialDisplayID, modeId, ASLSM_InitialDisplayDepth, depth, ASLSM_MinDepth,
+                       SCREEN_MODE_MIN_DEPTH, ASLSM_MaxDepth, SCREEN_MODE_MAX_DEPTH, ASLSM_Window, window,
+                       ASLSM_IntuiMsgFunc, &RequesterRefreshHook, ASLSM_UserData, app, TAG_DONE);
     if (!confirmed) {
         FreeAslRequest(requester);
         return 0;
     }
     const auto *result = static_cast<const ScreenModeRequester *>(requester);
-    AppSettings.modeId = result->sm_DisplayID;
-    AppSettings.depth = static_cast<std::int32_t>(result->sm_DisplayDepth);
+    modeId = result->sm_DisplayID;
+    depth = static_cast<std::int32_t>(result->sm_DisplayDepth);
     FreeAslRequest(requester);
     return 1;
 }

@@ -4,6 +4,7 @@
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
 #include "platform/toolkit/toolkit.h"
+#include "settings/settings_schema.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
 
@@ -14,23 +15,31 @@ namespace {
 Settings controlsBaseline = {};
 Settings storedBaseline = {};
 
-// Takes one control's value into a record field when the control exists (the
-// window has been built) and knows the attribute.
-void ReadControl(Tag attribute, Object *control, std::int32_t *field)
+// Each control and the field of the record it shows (a checkmark: on or off).
+const struct {
+    Object **control;  // null while the window is not built, or the sound section is hidden
+    Tag attribute;
+    std::int32_t Settings::*member;
+} kBindings[] = {
+    {&displayModeCycle, MUIA_Cycle_Active, &Settings::displayMode},
+    {&fpsCheckmark, MUIA_Selected, &Settings::fpsLimitEnabled},
+    {&fpsSlider, MUIA_Numeric_Value, &Settings::fpsLimit},
+    {&soundCheckmark, MUIA_Selected, &Settings::soundEnabled},
+    {&volumeSlider, MUIA_Numeric_Value, &Settings::masterVolume},
+};
+
+// The settings the window holds: those shown last, with the screen mode chosen
+// since (no control holds the mode id and depth). The window's one writer of AppSettings.
+void Hold(const Settings &values)
 {
-    if (control == nullptr) {
-        return;
-    }
-    IPTR value = 0;
-    if (GetAttr(attribute, control, &value) != 0) {
-        *field = static_cast<std::int32_t>(value);
-    }
+    AppSettings = values;
 }
 
 int SaveChecked(const Settings *expected)
 {
-    AppSettings = SettingsFromControls();
-    const int result = WriteAllIconSettings(expected);
+    const Settings values = SettingsFromControls();
+    Hold(values);
+    const int result = WriteAllIconSettings(values, expected);
     if (result != SAVE_CONFLICT && writtenIcons > 0) {
         MarkSettingsStored();
     }
@@ -41,29 +50,37 @@ int SaveChecked(const Settings *expected)
 
 void ShowSettingsInControls(const Settings &values)
 {
-    AppSettings = values;
-    SetAttrs(displayModeCycle, MUIA_Cycle_Active, values.displayMode);
-    SetAttrs(fpsCheckmark, MUIA_Selected, values.fpsLimitEnabled != 0);
-    SetAttrs(fpsSlider, MUIA_Numeric_Value, FpsSliderValue(values.fpsLimit));
-    if (soundCheckmark != nullptr && volumeSlider != nullptr) {
-        SetAttrs(soundCheckmark, MUIA_Selected, values.soundEnabled != 0);
-        SetAttrs(volumeSlider, MUIA_Numeric_Value, values.masterVolume);
+    Hold(values);
+    for (const auto &binding : kBindings) {
+        const std::int32_t value = values.*binding.member;
+        if (*binding.control != nullptr) {
+            SetAttrs(*binding.control, binding.attribute, binding.attribute == MUIA_Selected ? value != 0 : value);
+        }
     }
-    ShowScreenModeName();
+    ShowScreenModeName(values.modeId);
     ApplyGadgetRules();
 }
 
 Settings SettingsFromControls()
 {
     Settings values = AppSettings;
-    ReadControl(MUIA_Cycle_Active, displayModeCycle, &values.displayMode);
-    ReadControl(MUIA_Selected, fpsCheckmark, &values.fpsLimitEnabled);
-    ReadControl(MUIA_Numeric_Value, fpsSlider, &values.fpsLimit);
-    if (ToolConfig.hideSound == 0) {
-        ReadControl(MUIA_Selected, soundCheckmark, &values.soundEnabled);
-        ReadControl(MUIA_Numeric_Value, volumeSlider, &values.masterVolume);
+    for (const auto &binding : kBindings) {
+        IPTR value = 0;
+        const bool kept = FieldOf(binding.member).iconsOwn && ToolConfig.hideSound != 0;
+        if (*binding.control != nullptr && !kept && GetAttr(binding.attribute, *binding.control, &value) != 0) {
+            values.*binding.member = static_cast<std::int32_t>(value);
+        }
     }
     return values;
+}
+
+void ScreenModeCommand()
+{
+    Settings values = AppSettings;
+    if (ChooseScreenMode(values.modeId, values.depth) != 0) {
+        Hold(values);
+        ShowScreenModeName(values.modeId);
+    }
 }
 
 void MarkSettingsStored()
@@ -74,7 +91,8 @@ void MarkSettingsStored()
 
 bool StoredSettingsDiffer(const Settings &stored)
 {
-    return WrittenForm(stored) != WrittenForm(storedBaseline);
+    const bool kept = ToolConfig.hideSound != 0;
+    return WrittenForm(stored, kept) != WrittenForm(storedBaseline, kept);
 }
 
 bool HasUnsavedChanges()

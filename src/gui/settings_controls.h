@@ -12,6 +12,10 @@ void ShowSettingsInControls(const Settings &values);
 // AppSettings with the value of each control the window has over it.
 Settings SettingsFromControls();
 
+// The screen mode requester, on the mode and depth the window holds; a mode
+// confirmed is held (AppSettings) and its name shown.
+void ScreenModeCommand();
+
 // The controls as they stand and AppSettings as the icons hold them now: just
 // loaded, reloaded or saved.
 void MarkSettingsStored();

@@ -3,9 +3,8 @@
 #include "gui/commands.h"
 #include "gui/menu.h"
 #include "platform/toolkit/toolkit.h"
-#include "settings/app_settings.h"
+#include "settings/settings_schema.h"
 #include "settings/tool_config.h"
-#include "settings/tooltypes.h"
 #include "state/program_state.h"
 #include "text/strings.h"
 #include "text/version.h"
@@ -38,25 +37,25 @@ Object *PlainText(std::int32_t id)
 
 // Tag lists: one attribute and its value a line.
 // clang-format off
-Object *Checkmark(std::int32_t selected)
+Object *Checkmark()
 {
     return MUI_NewObject(MUIC_Image,
                          MUIA_Frame, MUIV_Frame_ImageButton,
                          MUIA_InputMode, MUIV_InputMode_Toggle,
                          MUIA_Image_Spec, MUII_CheckMark,
                          MUIA_Image_FreeVert, 1,
-                         MUIA_Selected, selected != 0 ? 1 : 0,
                          MUIA_Background, MUII_ButtonBack,
                          MUIA_ShowSelState, 0,
                          MUIA_CycleChain, 1);
 }
 
-Object *Slider(IPTR min, IPTR max, std::int32_t value)
+// A slider over the range of a field of the record.
+Object *Slider(std::int32_t Settings::*member)
 {
+    const SettingRange range = FieldOf(member).range;
     return MUI_NewObject(MUIC_Slider,
-                         MUIA_Numeric_Min, min,
-                         MUIA_Numeric_Max, max,
-                         MUIA_Numeric_Value, value,
+                         MUIA_Numeric_Min, range.min,
+                         MUIA_Numeric_Max, range.max,
                          MUIA_CycleChain, 1);
 }
 
@@ -72,13 +71,7 @@ Object *Button(std::int32_t id)
                          MUIA_CycleChain, 1);
 }
 
-}  // namespace
-
-std::int32_t FpsSliderValue(std::int32_t fpsLimit)
-{
-    return fpsLimit > 0 ? fpsLimit : FPS_LIMIT_RANGE.max;
-}
-
+// The sound area: a gap when hideSound is set, else the sound section.
 Object *BuildSoundGroup()
 {
     soundCheckmark = nullptr;
@@ -88,13 +81,13 @@ Object *BuildSoundGroup()
     }
 
     Object *topGap = Gap();
-    soundCheckmark = Checkmark(AppSettings.soundEnabled);
+    soundCheckmark = Checkmark();
     Object *enableText = PlainText(MSG_LABEL_ENABLE_SOUND);
     Object *enableRow = MUI_NewObject(MUIC_Group, MUIA_Group_Horiz, 1,
                                       MUIA_Group_Child, soundCheckmark,
                                       MUIA_Group_Child, enableText);
     Object *volumeLabel = Label(MSG_LABEL_MASTER_VOLUME);
-    volumeSlider = Slider(MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max, AppSettings.masterVolume);
+    volumeSlider = Slider(&Settings::masterVolume);
     Object *soundGroup = MUI_NewObject(MUIC_Group,
                                        MUIA_Frame, MUIV_Frame_Group,
                                        MUIA_FrameTitle, GetString(MSG_GROUP_SOUND),
@@ -108,6 +101,8 @@ Object *BuildSoundGroup()
                          MUIA_Group_Child, soundGroup,
                          MUIA_Group_Child, bottomGap);
 }
+
+}  // namespace
 
 Object *BuildSettingsWindow()
 {
@@ -162,13 +157,13 @@ Object *BuildSettingsWindow()
     Object *soundArea = BuildSoundGroup();
 
     // General settings: the frame rate limit.
-    fpsCheckmark = Checkmark(AppSettings.fpsLimitEnabled);
+    fpsCheckmark = Checkmark();
     Object *limitText = PlainText(MSG_LABEL_LIMIT_FPS);
     Object *limitColumns = MUI_NewObject(MUIC_Group, MUIA_Group_Columns, 2,
                                          MUIA_Group_Child, fpsCheckmark,
                                          MUIA_Group_Child, limitText);
     Object *limitRow = MUI_NewObject(MUIC_Group, MUIA_Group_Child, limitColumns);
-    fpsSlider = Slider(FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max, FpsSliderValue(AppSettings.fpsLimit));
+    fpsSlider = Slider(&Settings::fpsLimit);
     Object *fpsLabel = Label(MSG_LABEL_FPS);
     Object *fpsRow = MUI_NewObject(MUIC_Group, MUIA_Group_Horiz, 1,
                                    MUIA_Group_Child, fpsSlider,

@@ -1,6 +1,6 @@
 #include "settings/app_settings.h"
 
-#include "settings/tooltypes.h"
+#include "settings/settings_schema.h"
 
 Settings AppSettings = DEFAULT_SETTINGS;
 

@@ -1,30 +1,8 @@
 #include "settings/icon_survey.h"
 
 #include "settings/settings_reader.h"
+#include "settings/settings_schema.h"
 #include "settings/tool_config.h"
-
-const char *const settingsFieldNames[SETTINGS_FIELD_COUNT] = {
-    "displayMode", "modeId", "depth", "fpsLimit", "fpsLimitEnabled", "masterVolume", "soundEnabled"};
-
-std::int64_t SettingsField(const Settings &settings, int field)
-{
-    switch (field) {
-    case FIELD_DISPLAY_MODE:
-        return settings.displayMode;
-    case FIELD_MODE_ID:
-        return settings.modeId;
-    case FIELD_DEPTH:
-        return settings.depth;
-    case FIELD_FPS_LIMIT:
-        return settings.fpsLimit;
-    case FIELD_FPS_LIMIT_ENABLED:
-        return settings.fpsLimitEnabled;
-    case FIELD_MASTER_VOLUME:
-        return settings.masterVolume;
-    default:
-        return settings.soundEnabled;
-    }
-}
 
 namespace {
 
@@ -32,16 +10,12 @@ namespace {
 // defaults, the start screen's mode, then the icon's tooltypes.
 Settings SettingsOf(char **toolTypes)
 {
-    const Settings kept = AppSettings;
-    ResetAppSettings();
-    ReadScreenDefaults();
-    Settings settings = AppSettings;
-    AppSettings = kept;
+    Settings settings = ScreenDefaults();
     ReadSettingsToolTypes(toolTypes, settings);
     return settings;
 }
 
-SurveyedIcon Survey(IconRole role, const char *name)
+SurveyedIcon Survey(IconRole role, const char *name, const Settings &loaded)
 {
     SurveyedIcon row{role, name, "", IconImageFormat::Classic, 0, false, false, IconProblem::None, 0, {}, 0, false};
     if (name[0] == '\0') {
@@ -66,21 +40,17 @@ SurveyedIcon Survey(IconRole role, const char *name)
     FreeDiskObject(icon);
     row.problem = IconWriteProblem(found.c_str());
     row.writable = row.problem == IconProblem::None || row.problem == IconProblem::ForeignLeftover;
-    for (int field = 0; field < SETTINGS_FIELD_COUNT; ++field) {
-        if (SettingsField(row.settings, field) != SettingsField(AppSettings, field)) {
-            row.differs |= 1u << field;
-        }
-    }
+    row.differs = DifferingFields(row.settings, loaded);
     return row;
 }
 
 }  // namespace
 
-std::vector<SurveyedIcon> SurveyIcons()
+std::vector<SurveyedIcon> SurveyIcons(const Settings &loaded)
 {
     std::vector<SurveyedIcon> rows;
     for (const SaveIcon &icon : SaveIcons()) {
-        rows.push_back(Survey(icon.role, icon.name));
+        rows.push_back(Survey(icon.role, icon.name, loaded));
     }
     return rows;
 }

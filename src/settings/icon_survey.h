@@ -11,20 +11,6 @@
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 
-// The fields of the settings record, in its order, by name.
-enum SettingsFieldId {
-    FIELD_DISPLAY_MODE,
-    FIELD_MODE_ID,
-    FIELD_DEPTH,
-    FIELD_FPS_LIMIT,
-    FIELD_FPS_LIMIT_ENABLED,
-    FIELD_MASTER_VOLUME,
-    FIELD_SOUND_ENABLED,
-    SETTINGS_FIELD_COUNT
-};
-extern const char *const settingsFieldNames[SETTINGS_FIELD_COUNT];
-std::int64_t SettingsField(const Settings &settings, int field);
-
 struct SurveyedIcon {
     IconRole role;
     std::string name;      // as configured
@@ -36,10 +22,10 @@ struct SurveyedIcon {
     IconProblem problem;    // why it cannot be read or written; None when it can
     int error;              // the system's error number of a failed read, when known
     Settings settings;      // when readable: what a window reading only it would start with
-    std::uint32_t differs;  // bit n: field n differs from AppSettings (the loaded settings)
+    std::uint32_t differs;  // the fields (FieldBit) that differ from the loaded settings
     bool settingsFrom;      // the loaded settings were read from it
 };
 
-// Every icon Save writes, a configured one that does not exist too. Needs the
-// settings loaded (ToolConfig, AppSettings); changes neither.
-std::vector<SurveyedIcon> SurveyIcons();
+// Every icon Save writes, a configured one that does not exist too, against the
+// settings loaded. Needs ToolConfig loaded; changes nothing.
+std::vector<SurveyedIcon> SurveyIcons(const Settings &loaded);

@@ -3,29 +3,33 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/display.h"
+#include "platform/system/display.h"
+#include "settings/app_settings.h"
 #include "settings/settings_reader.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
 #include "text/strings.h"
 
-void LoadSettings()
+Settings LoadSettings()
 {
     loadFailure = {};
     settingsFrom = {};
-    ReadScreenDefaults();
+    const Settings defaults = ScreenDefaults();
     if (!ReadToolIcon()) {
-        return;
+        return defaults;
     }
-    ReadApplicationSettings();
+    const StoredSettings read = ReadApplicationSettings(defaults);
+    loadFailure = read.failure;
+    settingsFrom = read.from;
+    return read.settings;
 }
 
-void LoadSettingsForRun()
+Settings LoadSettingsForRun()
 {
     std::uint32_t lock = LockIBase(0);
     startScreen = ActiveScreen();
     UnlockIBase(lock);
     ToolConfig.helpFile[0] = '\0';
     std::snprintf(ToolConfig.appName, sizeof ToolConfig.appName, "%s", DefaultAppName().c_str());
-    LoadSettings();
+    return LoadSettings();
 }

@@ -2,12 +2,15 @@
 // application's settings.
 #pragma once
 
-// Screen defaults, then the tool's icon, then the application's icon (or the first
-// platform icon). Silent but for loadFailure: the settings left are then the
-// defaults, and a name too long for its field is left empty (it names no icon).
-void LoadSettings();
+#include "settings/app_settings.h"
+
+// Screen defaults, then the tool's icon into ToolConfig, then the application's
+// icon (or the first platform icon): the settings read, noting loadFailure and
+// settingsFrom. Silent but for loadFailure: the settings are then the defaults,
+// and a name too long for its field is left empty (it names no icon).
+Settings LoadSettings();
 
 // The start of a run, with or without the window: the screen active now, the
 // configuration's defaults (the default application name from the catalog), then
 // LoadSettings.
-void LoadSettingsForRun();
+Settings LoadSettingsForRun();

@@ -1,24 +1,22 @@
 #include "settings/settings_reader.h"
 
-#include <algorithm>
-
-#include "platform/display.h"
 #include "platform/icons/icon_store.h"
-#include "settings/app_settings.h"
+#include "platform/system/display.h"
+#include "settings/settings_schema.h"
 #include "settings/tool_config.h"
-#include "settings/tooltype_number.h"
-#include "settings/tooltypes.h"
 #include "state/program_state.h"
 
-void ReadScreenDefaults()
+Settings ScreenDefaults()
 {
+    Settings settings = DEFAULT_SETTINGS;
     if (startScreen == nullptr) {
-        return;
+        return settings;
     }
-    AppSettings.modeId = GetVPModeID(&startScreen->ViewPort);
+    settings.modeId = GetVPModeID(&startScreen->ViewPort);
     if (startScreen->RastPort.BitMap != nullptr) {
-        AppSettings.depth = static_cast<std::int32_t>(GetBitMapAttr(startScreen->RastPort.BitMap, BMA_DEPTH));
+        settings.depth = static_cast<std::int32_t>(GetBitMapAttr(startScreen->RastPort.BitMap, BMA_DEPTH));
     }
+    return settings;
 }
 
 DiskObject *FindSettingsIcon(const char *name, std::string &foundName, IconProblem &problem)
@@ -36,55 +34,11 @@ DiskObject *FindSettingsIcon(const char *name, std::string &foundName, IconProbl
     return icon;
 }
 
-void ReadSettingsToolTypes(char **toolTypes, Settings &settings)
+StoredSettings ReadApplicationSettings(const Settings &over)
 {
-    char *none[] = {nullptr};
-    toolTypes = toolTypes != nullptr ? toolTypes : none;
-
-    const char *window = FindToolType(toolTypes, KEY_WINDOW);
-    const char *fullScreen = FindToolType(toolTypes, KEY_FULLSCREEN);
-    const char *modeId = FindToolType(toolTypes, KEY_MODEID);
-    const char *depth = FindToolType(toolTypes, KEY_DEPTH);
-    const char *fpsLimit = FindToolType(toolTypes, KEY_FPSLIMIT);
-    const char *masterVolume = FindToolType(toolTypes, KEY_MASTERVOLUME);
-    const char *noSound = FindToolType(toolTypes, KEY_NOSOUND);
-
-    // Written as signed decimal; the same 32 bits come back. No mode is no MODEID.
-    const auto mode = static_cast<std::uint32_t>(ParseToolTypeNumber(modeId));
-    const std::int32_t bits = ParseToolTypeNumber(depth);
-    const bool depthValid = depth != nullptr && bits >= DEPTH_RANGE.min && bits <= DEPTH_RANGE.max;
-    if (window != nullptr) {
-        settings.displayMode = DISPLAY_WINDOW;
-    } else if (fullScreen != nullptr) {
-        if (modeId != nullptr && mode != INVALID_ID) {
-            settings.displayMode = DISPLAY_FULLSCREEN_MODE;
-            settings.modeId = mode;
-            settings.depth = depthValid ? bits : settings.depth;
-        } else {
-            settings.displayMode = DISPLAY_FULLSCREEN_AUTO;
-        }
-    }
-
-    if (fpsLimit != nullptr) {
-        settings.fpsLimitEnabled = 1;
-        settings.fpsLimit = std::clamp(ParseToolTypeNumber(fpsLimit), FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max);
-    } else {
-        settings.fpsLimitEnabled = 0;
-    }
-    if (masterVolume != nullptr) {
-        settings.masterVolume =
-            std::clamp(ParseToolTypeNumber(masterVolume), MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max);
-    }
-    if (noSound != nullptr) {
-        settings.soundEnabled = 0;
-    }
-}
-
-void ReadApplicationSettings()
-{
-    settingsFrom = {};
+    StoredSettings read = {over, {}, {}};
     if (ToolConfig.appName[0] == '\0') {
-        return;  // an empty name names no icon
+        return read;  // an empty name names no icon
     }
     // What Save writes into every icon is read from the first that exists.
     for (const SaveIcon &saved : SaveIcons()) {
@@ -95,29 +49,23 @@ void ReadApplicationSettings()
             continue;
         }
         if (icon == nullptr) {
-            NoteLoadFailure(foundName + ".info", problem, IconReadError());
-            return;
+            read.failure = ReadFailure(foundName + ".info", problem, IconReadError());
+            return read;
         }
-        ReadSettingsToolTypes(icon->do_ToolTypes, AppSettings);
+        ReadSettingsToolTypes(icon->do_ToolTypes, read.settings);
         FreeDiskObject(icon);
-        settingsFrom = {saved.role, foundName + ".info"};
-        return;
+        read.from = {saved.role, foundName + ".info"};
+        return read;
     }
+    return read;
 }
 
 Settings ReadStoredSettings(IconProblem *problem)
 {
-    const Settings shown = AppSettings;
-    const LoadFailure failure = loadFailure;
-    ResetAppSettings();
-    ReadScreenDefaults();
-    loadFailure = {};
-    ReadApplicationSettings();
-    const Settings stored = AppSettings;
+    const StoredSettings read = ReadApplicationSettings(ScreenDefaults());
+    settingsFrom = read.from;
     if (problem != nullptr) {
-        *problem = loadFailure.problem;
+        *problem = read.failure.problem;
     }
-    AppSettings = shown;
-    loadFailure = failure;
-    return stored;
+    return read.settings;
 }

@@ -1,31 +1,35 @@
-// The stages of LoadSettings that concern AppSettings (internal to the settings store).
+// Reading the application's settings from its icons: each reader returns what
+// it read, and the caller decides what becomes of it.
 #pragma once
 
 #include <string>
 
 #include "platform/icons/icon_store.h"
+#include "settings/app_settings.h"
+#include "settings/tool_config.h"
 
-struct Settings;
+// The defaults, with the mode id and depth of the screen that was active at start
+// (0 when there is none).
+Settings ScreenDefaults();
 
-// modeId and depth from the screen that was active at start (kept when there is none).
-void ReadScreenDefaults();
+// What the application's icons hold: the settings read over those given, the
+// icon they were read from (empty when none was) and why an icon that exists could
+// not be read (problem None when none).
+struct StoredSettings {
+    Settings settings;
+    SettingsSource from;
+    LoadFailure failure;
+};
 
-// The settings a tooltype list holds, over those in settings (a key that is
-// absent keeps its value, but an absent FPSLIMIT turns the limit off). Numbers
-// out of their ranges are brought into them; an invalid mode id (0xFFFFFFFF) or a
-// depth out of its range counts as absent.
-void ReadSettingsToolTypes(char **toolTypes, Settings &settings);
+// The application's icon, appName or else "appName.vls"; when neither exists, the
+// first platform icon that does, in Save's order. An icon that exists but cannot
+// be read stops there: the settings given come back.
+StoredSettings ReadApplicationSettings(const Settings &over);
 
-// The application's icon, appName or else "appName.vls", into AppSettings; when
-// neither exists, the first platform icon that does, in Save's order (noted in
-// settingsFrom). Silent when none exists; an icon that exists but cannot be read
-// is noted in loadFailure.
-void ReadApplicationSettings();
-
-// What the application's icon holds now, read as the start reads it (over the
-// defaults and the start screen's mode); problem, when given, why an icon that is
-// there could not be read (the settings are then the defaults). AppSettings and
-// loadFailure are kept.
+// What the application's icons hold now, read as the start reads them (over the
+// defaults and the start screen's mode); settingsFrom follows them, loadFailure is
+// kept. problem, when given, why an icon that is there could not be read (the
+// settings are then the defaults).
 Settings ReadStoredSettings(IconProblem *problem = nullptr);
 
 // The icon that holds an application's settings: "name", else "name.vls" when no

@@ -8,9 +8,8 @@
 #include "platform/icons/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"
+#include "settings/settings_schema.h"
 #include "settings/tool_config.h"
-#include "settings/tooltypes.h"
-#include "state/program_state.h"
 #include "text/icon_problem_text.h"
 
 std::vector<IconFailure> failedIcons;
@@ -26,19 +25,6 @@ bool newToolTypeLost = false;
 // Test hook: the copy that fails (1 the next one), 0 none.
 int failingCopy = 0;
 
-// True when the entry's key (up to the first '=' or its end) is a managed keyword,
-// in any letter case. Under HIDESOUND the sound keys are the icon's own and kept.
-bool IsManagedEntry(const char *text)
-{
-    for (const char *keyword : MANAGED_KEYS) {
-        const bool sound = keyword == KEY_MASTERVOLUME || keyword == KEY_NOSOUND;
-        if (ToolTypeValue(text, keyword) != nullptr && !(sound && ToolConfig.hideSound != 0)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Whether the list built holds exactly the icon's entries, in order.
 bool SameToolTypes(char **old)
 {
@@ -51,14 +37,13 @@ bool SameToolTypes(char **old)
     return count == newToolTypes.size();
 }
 
-void FreeNewToolTypes()
+void ClearNewToolTypes()
 {
     newToolTypes.clear();
     newToolTypeLost = false;
 }
 
-}  // namespace
-
+// Appends a copy of text to the list being built for the icon being written.
 void AddToolType(const char *text)
 {
     if (text == nullptr) {
@@ -75,9 +60,11 @@ void AddToolType(const char *text)
     }
 }
 
-int WriteIconSettings(const char *name, IconFailure *failure)
+}  // namespace
+
+int WriteIconSettings(const char *name, const Settings &values, IconFailure *failure)
 {
-    FreeNewToolTypes();
+    ClearNewToolTypes();
     if (name == nullptr || name[0] == '\0') {
         return 0;
     }
@@ -99,43 +86,14 @@ int WriteIconSettings(const char *name, IconFailure *failure)
         while (*text == ' ') {
             ++text;
         }
-        if (!IsManagedEntry(text)) {
+        if (!IsSettingsEntry(text, ToolConfig.hideSound != 0)) {
             AddToolType(text);
         }
     }
 
     // The settings, in their fixed order.
-    if (ToolConfig.hideSound == 0) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_MASTERVOLUME,
-                      static_cast<int>(AppSettings.masterVolume));
-        AddToolType(scratchBuffer);
-        if (AppSettings.soundEnabled == 0) {
-            AddToolType(KEY_NOSOUND);
-        }
-    }
-    if (AppSettings.fpsLimitEnabled != 0) {
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_FPSLIMIT,
-                      static_cast<int>(AppSettings.fpsLimit));
-        AddToolType(scratchBuffer);
-    }
-    switch (AppSettings.displayMode) {
-    case DISPLAY_WINDOW:
-        AddToolType(KEY_WINDOW);
-        break;
-    case DISPLAY_FULLSCREEN_AUTO:
-        AddToolType(KEY_FULLSCREEN);
-        break;
-    case DISPLAY_FULLSCREEN_MODE:
-        // Signed decimal: a mode id of 2147483648 or more is written negative.
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_MODEID,
-                      static_cast<int>(static_cast<std::int32_t>(AppSettings.modeId)));
-        AddToolType(scratchBuffer);
-        std::snprintf(scratchBuffer, sizeof scratchBuffer, "%s=%d", KEY_DEPTH, static_cast<int>(AppSettings.depth));
-        AddToolType(scratchBuffer);
-        AddToolType(KEY_FULLSCREEN);
-        break;
-    default:
-        break;
+    for (const std::string &entry : SettingsToolTypes(values, ToolConfig.hideSound != 0)) {
+        AddToolType(entry.c_str());
     }
 
     // The list handed to the store ends in an empty slot.
@@ -153,7 +111,7 @@ int WriteIconSettings(const char *name, IconFailure *failure)
     // An icon that would get the same list is left as it is: same file, same time.
     if (!newToolTypeLost && SameToolTypes(ownList) && PutIcon == PutDiskObject) {
         FreeDiskObject(icon);
-        FreeNewToolTypes();
+        ClearNewToolTypes();
         return 2;
     }
     icon->do_ToolTypes = list.data();
@@ -166,7 +124,7 @@ int WriteIconSettings(const char *name, IconFailure *failure)
                            : PutIcon == PutDiskObject ? IconPutProblem()
                                                       : IconWriteProblem(foundName.c_str());
     }
-    FreeNewToolTypes();
+    ClearNewToolTypes();
     return written ? 1 : -1;
 }
 
@@ -177,24 +135,7 @@ void FailToolTypeCopy(int n)
 }
 #endif
 
-Settings WrittenForm(const Settings &values)
-{
-    Settings written = {};
-    written.displayMode = values.displayMode;
-    if (values.displayMode == DISPLAY_FULLSCREEN_MODE) {
-        written.modeId = values.modeId;
-        written.depth = values.depth;
-    }
-    written.fpsLimitEnabled = values.fpsLimitEnabled != 0 ? 1 : 0;
-    written.fpsLimit = written.fpsLimitEnabled != 0 ? values.fpsLimit : 0;
-    if (ToolConfig.hideSound == 0) {
-        written.masterVolume = values.masterVolume;
-        written.soundEnabled = values.soundEnabled != 0 ? 1 : 0;
-    }
-    return written;
-}
-
-int WriteAllIconSettings(const Settings *expected)
+int WriteAllIconSettings(const Settings &values, const Settings *expected)
 {
     failedIcons.clear();
     writtenIcons = 0;
@@ -205,12 +146,13 @@ int WriteAllIconSettings(const Settings *expected)
     IconFailure outcomes[1 + PLATFORM_ICON_COUNT];
     int results[1 + PLATFORM_ICON_COUNT];
     BeginIconSave();
-    if (expected != nullptr && WrittenForm(ReadStoredSettings()) != WrittenForm(*expected)) {
+    if (expected != nullptr && WrittenForm(ReadStoredSettings(), ToolConfig.hideSound != 0) !=
+                                   WrittenForm(*expected, ToolConfig.hideSound != 0)) {
         EndIconSave();
         return SAVE_CONFLICT;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        results[i] = WriteIconSettings(icons[i].name, &outcomes[i]);
+        results[i] = WriteIconSettings(icons[i].name, values, &outcomes[i]);
     }
     // A stand-in for PutDiskObject (--dry-run) prepares nothing, nor does an icon
     // left unchanged.

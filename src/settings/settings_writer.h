@@ -30,7 +30,7 @@ struct DiskObject;
 
 struct Settings;
 
-// Writes AppSettings into the application's icon and every configured platform
+// Writes the values into the application's icon and every configured platform
 // icon, noting in failedIcons those that exist but could not be written; when no
 // icon at all was written, the application's icon is noted as absent. Returns how
 // many icons were noted. Within an icon save begun by the caller (BeginIconSave),
@@ -39,27 +39,20 @@ struct Settings;
 // it holds other settings (in the form Save writes them), another program saved
 // since; nothing is written and SAVE_CONFLICT is returned.
 constexpr int SAVE_CONFLICT = -1;
-int WriteAllIconSettings(const Settings *expected = nullptr);
-
-// The settings as an icon holds them once saved: what the tooltypes say, every
-// field they do not hold zero.
-Settings WrittenForm(const Settings &values);
+int WriteAllIconSettings(const Settings &values, const Settings *expected = nullptr);
 
 // Where WriteIconSettings hands each merged icon: PutDiskObject, or a stand-in
 // that only shows the new list (--dry-run).
 extern bool (*PutIcon)(const char *name, DiskObject *icon);
 
-// Merges AppSettings into the icon "name" (or "name.vls"). Returns 1 when it was
+// Merges the values into the icon "name" (or "name.vls"). Returns 1 when it was
 // written (within a save of the icon store: made ready), 2 when it already holds
 // the merged list and is left as it is (a stand-in PutIcon is shown it all the
 // same), 0 when neither name has a
 // file, -1 when one has but it holds no readable icon, a text of its list could not
 // be copied, or it could not be written. failure, when given, then names the icon
 // and why.
-int WriteIconSettings(const char *name, IconFailure *failure = nullptr);
-
-// Appends a copy of text to the list being built for the icon being written.
-void AddToolType(const char *text);
+int WriteIconSettings(const char *name, const Settings &values, IconFailure *failure = nullptr);
 
 #ifdef SETTINGS_TEST_SWITCHES
 // Test hook: the n-th next copy of a text fails (0: none).

@@ -52,7 +52,7 @@ bool ReadToolIcon()
     DiskObject *icon = GetDiskObject(TOOL_ICON);
     if (icon == nullptr) {
         if (IconReadProblem() != IconProblem::Absent) {
-            NoteLoadFailure(TOOL_ICON_FILE, IconReadProblem(), IconReadError());
+            loadFailure = ReadFailure(TOOL_ICON_FILE, IconReadProblem(), IconReadError());
         }
         return false;
     }
@@ -70,7 +70,7 @@ bool ReadToolIcon()
     }
     for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
         CopyWhole(ToolConfig.platformIcons[i], sizeof ToolConfig.platformIcons[i],
-                  FindToolType(toolTypes, PLATFORM_ICON_KEYS[i]), PLATFORM_ICON_KEYS[i]);
+                  FindToolType(toolTypes, PLATFORM_ICONS[i].key), PLATFORM_ICONS[i].key);
     }
     FreeDiskObject(icon);
     return loadFailure.problem == IconProblem::None;
@@ -87,15 +87,16 @@ std::vector<SaveIcon> SaveIcons()
     return icons;
 }
 
-void NoteLoadFailure(const std::string &icon, IconProblem problem, int error)
+LoadFailure ReadFailure(const std::string &icon, IconProblem problem, int error)
 {
-    loadFailure = {icon, problem, error};
+    LoadFailure failure = {icon, problem, error};
     // An icon that cannot be found for want of access to its drawer names the drawer.
     if ((error == EACCES || error == EPERM) && access(".", R_OK | X_OK) != 0) {
         char folder[PATH_MAX];
-        loadFailure.icon = getcwd(folder, sizeof folder) != nullptr ? folder : ".";
-        loadFailure.drawer = true;
+        failure.icon = getcwd(folder, sizeof folder) != nullptr ? folder : ".";
+        failure.drawer = true;
     }
+    return failure;
 }
 
 std::string LoadFailureText()

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "platform/icons/icon_store.h"
+#include "settings/tooltypes.h"
 
 constexpr int APP_NAME_SIZE = 128;
 constexpr int HELP_FILE_SIZE = 128;
-constexpr int PLATFORM_ICON_COUNT = 4;  // AMIGAOS3, MORPHOS, WARPOS, AMIGAOS4
 constexpr int PLATFORM_ICON_SIZE = 80;
 
 struct ToolConfigRecord {
@@ -21,7 +21,7 @@ struct ToolConfigRecord {
 
 extern ToolConfigRecord ToolConfig;
 
-// The application's icon, then the platform icons in the tool's order.
+// The application's icon, then the platform icons in the order of PLATFORM_ICONS.
 enum class IconRole { Application, AmigaOS3, MorphOS, WarpOS, AmigaOS4 };
 
 // An icon Save writes: its role and its name as configured.
@@ -46,9 +46,9 @@ struct LoadFailure {
 };
 extern LoadFailure loadFailure;
 
-// Notes in loadFailure an icon that exists but could not be read, with the
-// system's error number (0: none known).
-void NoteLoadFailure(const std::string &icon, IconProblem problem, int error);
+// An icon that exists but could not be read, with the system's error number (0:
+// none known), as loadFailure names it.
+LoadFailure ReadFailure(const std::string &icon, IconProblem problem, int error);
 
 // "icon: why" for loadFailure, in the catalog's words (UTF-8; the names as given).
 std::string LoadFailureText();

@@ -1,11 +1,9 @@
-// The settings grammar: the tooltype keys of the application's icons and of the
-// tool's own icon, the display modes, the ranges and defaults of the settings, and
-// the words of --save that set them.
+// The tooltype keys of the application's icons and of the tool's own icon, the
+// platform icons, the display modes and the ranges of the settings' numbers.
 #pragma once
 
 #include <cstdint>
-
-#include "settings/app_settings.h"
+#include <iterator>
 
 // The application's icons.
 inline constexpr const char *KEY_WINDOW = "WINDOW";
@@ -15,13 +13,6 @@ inline constexpr const char *KEY_DEPTH = "DEPTH";
 inline constexpr const char *KEY_FPSLIMIT = "FPSLIMIT";
 inline constexpr const char *KEY_MASTERVOLUME = "MASTERVOLUME";
 inline constexpr const char *KEY_NOSOUND = "NOSOUND";
-// The words that stand for an absent FPSLIMIT or NOSOUND, on the command line and in
-// the icons overview; never written into an icon.
-inline constexpr const char *NOFPSLIMIT_WORD = "NOFPSLIMIT";
-inline constexpr const char *SOUND_WORD = "SOUND";
-// The keys a save replaces; every other entry is kept.
-inline constexpr const char *MANAGED_KEYS[] = {KEY_MASTERVOLUME, KEY_NOSOUND, KEY_FPSLIMIT, KEY_WINDOW,
-                                               KEY_FULLSCREEN,   KEY_MODEID,  KEY_DEPTH};
 
 // The tool's own icon, "Settings", and its file.
 inline constexpr const char *TOOL_ICON = "Settings";
@@ -29,8 +20,16 @@ inline constexpr const char *TOOL_ICON_FILE = "Settings.info";
 inline constexpr const char *KEY_APPLICATION = "APPLICATION";
 inline constexpr const char *KEY_HELP = "HELP";
 inline constexpr const char *KEY_HIDESOUND = "HIDESOUND";
-// The platform icons, in the order of ToolConfig.platformIcons.
-inline constexpr const char *PLATFORM_ICON_KEYS[] = {"AMIGAOS3", "MORPHOS", "WARPOS", "AMIGAOS4"};
+
+// The platform icons, in the order Save writes them: the key that names each in
+// the tool's icon, and the system's name the icons overview shows.
+struct PlatformIcon {
+    const char *key;
+    const char *name;
+};
+inline constexpr PlatformIcon PLATFORM_ICONS[] = {
+    {"AMIGAOS3", "AmigaOS 3"}, {"MORPHOS", "MorphOS"}, {"WARPOS", "WarpOS"}, {"AMIGAOS4", "AmigaOS 4"}};
+constexpr int PLATFORM_ICON_COUNT = static_cast<int>(std::size(PLATFORM_ICONS));
 
 // Settings.displayMode.
 enum DisplayMode : std::int32_t {
@@ -42,48 +41,4 @@ enum DisplayMode : std::int32_t {
 struct SettingRange {
     std::int32_t min, max;
 };
-inline constexpr SettingRange FPS_LIMIT_RANGE = {1, 50};
-inline constexpr SettingRange MASTER_VOLUME_RANGE = {0, 64};
 inline constexpr SettingRange DEPTH_RANGE = {8, 32};
-
-// What a run starts with before any icon is read: a window, the limit off with its
-// slider at 50, volume 40, sound on; the mode id and depth then come from the start
-// screen.
-inline constexpr Settings DEFAULT_SETTINGS = {DISPLAY_WINDOW, 0, 0, FPS_LIMIT_RANGE.max, 0, 40, 1};
-
-// The words of --save and of the icons overview: the tooltype keys, and the words
-// for an absent FPSLIMIT or NOSOUND. Two words of one group set the same setting.
-enum SettingsWordKey {
-    WORD_WINDOW,
-    WORD_FULLSCREEN,
-    WORD_MODEID,
-    WORD_DEPTH,
-    WORD_FPSLIMIT,
-    WORD_NOFPSLIMIT,
-    WORD_MASTERVOLUME,
-    WORD_NOSOUND,
-    WORD_SOUND,
-    SETTINGS_WORD_COUNT
-};
-enum SettingsWordGroup { GROUP_DISPLAY, GROUP_DEPTH, GROUP_FPS, GROUP_VOLUME, GROUP_SOUND };
-
-struct SettingsWordRule {
-    const char *key;
-    SettingsWordGroup group;
-    bool hasNumber;
-    std::int64_t min, max;
-};
-
-// Indexed by SettingsWordKey. A mode id is 32 bits, given signed (as icons store it)
-// or not; every icon and word holds it as signed decimal.
-inline constexpr SettingsWordRule SETTINGS_WORDS[SETTINGS_WORD_COUNT] = {
-    {KEY_WINDOW, GROUP_DISPLAY, false, 0, 0},
-    {KEY_FULLSCREEN, GROUP_DISPLAY, false, 0, 0},
-    {KEY_MODEID, GROUP_DISPLAY, true, INT32_MIN, UINT32_MAX},
-    {KEY_DEPTH, GROUP_DEPTH, true, DEPTH_RANGE.min, DEPTH_RANGE.max},
-    {KEY_FPSLIMIT, GROUP_FPS, true, FPS_LIMIT_RANGE.min, FPS_LIMIT_RANGE.max},
-    {NOFPSLIMIT_WORD, GROUP_FPS, false, 0, 0},
-    {KEY_MASTERVOLUME, GROUP_VOLUME, true, MASTER_VOLUME_RANGE.min, MASTER_VOLUME_RANGE.max},
-    {KEY_NOSOUND, GROUP_SOUND, false, 0, 0},
-    {SOUND_WORD, GROUP_SOUND, false, 0, 0},
-};

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "platform/formats/charset.h"
-#include "platform/locale.h"
+#include "platform/system/locale.h"
 #include "state/program_state.h"
 
 Locale *localeHandle = nullptr;

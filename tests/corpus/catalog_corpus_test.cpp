@@ -11,7 +11,7 @@
 
 #include "platform/formats/catalog_compiler.h"
 #include "platform/formats/catalog_file.h"
-#include "platform/locale.h"
+#include "platform/system/locale.h"
 #include "support/temp_dir.h"
 #include "support/test_paths.h"
 

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/program_reset.h"
 #include "platform/formats/big_endian.h"
 #include "platform/formats/icon_file.h"
 #include "platform/formats/png_icon.h"
@@ -20,6 +19,7 @@
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
 #include "support/test_paths.h"
+#include "window/program_reset.h"
 
 namespace fs = std::filesystem;
 
@@ -124,8 +124,11 @@ TEST_F(IconCorpus, WritingBackKeepsEveryByteAndMergingChangesOnlyTheToolTypes)
                                           again.between == before.between && again.toolTypes == before.toolTypes);
 
         ResetProgramState();
-        AppSettings = {2, 0x50031303, 24, 25, 1, 40, 0};
-        EXPECT_EQ(WriteIconSettings("Icon"), 1);
+        // clang-format off
+        const Settings values = {.displayMode = 2, .modeId = 0x50031303, .depth = 24, .fpsLimit = 25,
+                                 .fpsLimitEnabled = 1, .masterVolume = 40, .soundEnabled = 0};
+        // clang-format on
+        EXPECT_EQ(WriteIconSettings("Icon", values), 1);
         const IconParts merged = Split(ReadFileBytes("Icon.info"));
         EXPECT_TRUE(merged.head == before.head) << "bytes before the tooltypes changed";
         EXPECT_TRUE(merged.tail == before.tail) << "bytes after the tooltypes changed";

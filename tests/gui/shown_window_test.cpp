@@ -23,9 +23,9 @@
 #include <QTreeWidget>
 
 #include "platform/asl_strings.h"
-#include "platform/locale.h"
 #include "platform/muimaster_strings.h"
-#include "platform/screen_mode_requester.h"
+#include "platform/qt/screen_mode_requester.h"
+#include "platform/system/locale.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ protected:
             CollectTexts(dynamic_cast<QWidget *>(&control), texts);
             return false;
         });
-        ChooseScreenMode();
+        ScreenModeCommand();
         AslSetRequestHook(nullptr);
         DispatchCommand(ID_ABOUT);
         for (const std::string &request : requests) {
@@ -259,7 +259,7 @@ protected:
 TEST_F(ReachTest, EveryControlIsNamedByItsOwnLabel)
 {
     QWidget *window = Open();
-    ShowScreenModeName();
+    ShowScreenModeName(AppSettings.modeId);
     QStringList names, texts;
     for (QLabel *label : window->findChildren<QLabel *>()) {
         texts << Name(label);

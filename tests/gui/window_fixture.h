@@ -7,20 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "app/libraries_setup.h"
-#include "app/main_flow.h"
-#include "app/program_reset.h"
-#include "app/window_texts.h"
 #include "gui/command_loop.h"
 #include "gui/gadget_rules.h"
 #include "gui/menu.h"
+#include "gui/settings_controls.h"
 #include "gui/window_layout.h"
+#include "program/window_texts.h"
 #include "settings/app_settings.h"
 #include "settings/tool_config.h"
 #include "support/catalog_test_util.h"
 #include "support/temp_dir.h"
 #include "support/toolkit_util.h"
 #include "text/strings.h"
+#include "window/libraries_setup.h"
+#include "window/main_flow.h"
+#include "window/program_reset.h"
 
 class WindowTest : public ::testing::Test {
     TempDir toolkitDir_;

@@ -11,15 +11,15 @@
 #include <thread>
 #include <tuple>
 
-#include "gui/drawer_commands.h"
 #include "gui/help_viewer.h"
 #include "gui/icons_overview.h"
+#include "gui/project_commands.h"
 #include "gui/screen_mode.h"
 #include "gui/window_fixture.h"
-#include "platform/display.h"
-#include "platform/dos.h"
 #include "platform/formats/icon_maker.h"
-#include "platform/screen_mode_requester.h"
+#include "platform/qt/screen_mode_requester.h"
+#include "platform/system/display.h"
+#include "platform/system/dos.h"
 #include "settings/load_settings.h"
 #include "settings/settings_reader.h"
 #include "support/icon_test_util.h"
@@ -83,19 +83,24 @@ TEST_F(WindowTest, ThePrefsMenuAndAboutOpenTheirWindows)
     EXPECT_NE(requests[0].find(name + "\n"), std::string::npos) << requests[0];
 }
 
-// The controls show the record, the sliders in their ranges.
+// The controls show the record, the sliders in their ranges, and give it back.
 TEST_F(WindowTest, TheControlsShowTheRecord)
 {
-    AppSettings = {2, 0x00029000, 8, 33, 1, 17, 0};
     ASSERT_NE(Build(), nullptr);
+    // clang-format off
+    const Settings shown = {.displayMode = 2, .modeId = 0x00029000, .depth = 8, .fpsLimit = 33, .fpsLimitEnabled = 1,
+                            .masterVolume = 17, .soundEnabled = 0};
+    // clang-format on
+    ShowSettingsInControls(shown);
     EXPECT_EQ(Attr(soundCheckmark, MUIA_Selected), 0u);
     EXPECT_EQ(Attr(fpsCheckmark, MUIA_Selected), 1u);
     for (const auto &[slider, min, max, value] : {std::tuple<Object *, IPTR, IPTR, IPTR>(volumeSlider, 0, 64, 17),
                                                   std::tuple<Object *, IPTR, IPTR, IPTR>(fpsSlider, 1, 50, 33)}) {
-        EXPECT_EQ(Attr(slider, MUIA_Numeric_Min), min);
-        EXPECT_EQ(Attr(slider, MUIA_Numeric_Max), max);
-        EXPECT_EQ(Attr(slider, MUIA_Numeric_Value), value);
+        EXPECT_EQ(std::tuple(Attr(slider, MUIA_Numeric_Min), Attr(slider, MUIA_Numeric_Max),
+                             Attr(slider, MUIA_Numeric_Value)),
+                  std::tuple(min, max, value));
     }
+    EXPECT_TRUE(SettingsFromControls() == shown);
 }
 
 // Every object but the menu strip is needed: failing any other leaves no tree and
@@ -132,7 +137,7 @@ TEST_F(WindowTest, TheRulesFollowTheControlsNotTheRecord)
                 SetAttrs(fpsCheckmark, MUIA_Selected, fps);
                 SetAttrs(displayModeCycle, MUIA_Cycle_Active, mode);
                 SetAttrs(soundCheckmark, MUIA_Selected, sound);
-                AppSettings = {2 - mode, 0, 0, 0, !fps, 0, !sound};
+                AppSettings = {.displayMode = 2 - mode, .fpsLimitEnabled = !fps, .soundEnabled = !sound};
                 ApplyGadgetRules();
                 EXPECT_EQ(Disabled(fpsSlider), fps == 0);
                 EXPECT_EQ(Disabled(screenModeButton), mode != 2);
@@ -202,7 +207,7 @@ TEST_F(ScreenModeTest, ConfirmStoresModeAndDepthAndTheNameFollowsOnlyThen)
     EXPECT_EQ(openedDepth, 24);
     Answer(true, NTSC_LORES);
     AslFailAllocation(true);
-    EXPECT_EQ(ChooseScreenMode(), 0);
+    ScreenModeCommand();
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(AppSettings.modeId, HostModeId(800, 600));
     EXPECT_EQ(AppSettings.depth, 24);
@@ -243,8 +248,10 @@ TEST_F(WindowTest, EachIconSaveWritesInItsOrderWithKindWritabilityAndOwnSettings
     for (int i = 0; i < 4; ++i) {
         std::snprintf(ToolConfig.platformIcons[i], sizeof ToolConfig.platformIcons[i], "%s", platforms[i]);
     }
-    ReadApplicationSettings();
+    const StoredSettings read = ReadApplicationSettings(ScreenDefaults());
+    settingsFrom = read.from;
     BuildAndStart();
+    ShowSettingsInControls(read.settings);
 
     DispatchCommand(ID_ICONS);
     EXPECT_EQ(Attr(iconsWindow, MUIA_Window_Open), 1u);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/locale.h"
+#include "platform/system/locale.h"
 #include "support/catalog_test_util.h"
 #include "support/temp_dir.h"
 

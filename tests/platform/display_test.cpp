@@ -9,9 +9,9 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/display.h"
-#include "platform/qt_display.h"
-#include "platform/screen_mode_requester.h"
+#include "platform/qt/qt_display.h"
+#include "platform/qt/screen_mode_requester.h"
+#include "platform/system/display.h"
 #include "platform/toolkit/settings_file.h"
 #include "platform/toolkit/toolkit_test_support.h"
 

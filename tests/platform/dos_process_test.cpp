@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/dos.h"
+#include "platform/system/dos.h"
 #include "support/catalog_test_util.h"
 #include "support/temp_dir.h"
 

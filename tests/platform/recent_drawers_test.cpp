@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/drawer_requester.h"
+#include "platform/qt/drawer_requester.h"
 #include "support/temp_dir.h"
 
 namespace {

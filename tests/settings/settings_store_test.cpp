@@ -13,23 +13,29 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <vector>
 
-#include "app/program_reset.h"
+#include <nlohmann/json.hpp>
+
+#include "cli/command_line_modes.h"
+#include "cli/show_settings.h"
 #include "gui/command_loop.h"
-#include "platform/display.h"
 #include "platform/formats/icon_maker.h"
+#include "platform/system/display.h"
 #include "settings/app_settings.h"
 #include "settings/load_settings.h"
 #include "settings/settings_reader.h"
+#include "settings/settings_schema.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
 #include "settings/tooltypes.h"
 #include "support/icon_test_util.h"
 #include "support/temp_dir.h"
+#include "window/program_reset.h"
 
 namespace {
 
@@ -38,10 +44,24 @@ constexpr std::int32_t kScreenDepth = 8;
 
 using Entries = std::vector<std::string>;
 
-// A record's fields, for comparing and printing whole records.
-auto Fields(const Settings &s)
+// The defaults a run starts with on the test screen.
+// clang-format off
+const Settings kDefaults = {.displayMode = DISPLAY_WINDOW, .modeId = kScreenModeId, .depth = kScreenDepth,
+                            .fpsLimit = 50, .fpsLimitEnabled = 0, .masterVolume = 40, .soundEnabled = 1};
+// clang-format on
+
+// The fields of settings that differ from those of base, "name=value" by the
+// schema's names; empty when none does.
+std::string Changes(const Settings &settings, const Settings &base = kDefaults)
 {
-    return std::tuple(s.displayMode, s.modeId, s.depth, s.fpsLimit, s.fpsLimitEnabled, s.masterVolume, s.soundEnabled);
+    std::string changes;
+    for (const SettingsFieldRow &row : SETTINGS_FIELDS) {
+        if (FieldValue(settings, row) != FieldValue(base, row)) {
+            changes +=
+                (changes.empty() ? "" : " ") + std::string(row.name) + "=" + std::to_string(FieldValue(settings, row));
+        }
+    }
+    return changes;
 }
 
 class SettingsStoreTest : public testing::Test {
@@ -100,70 +120,106 @@ TEST_F(SettingsStoreTest, TheToolIconFillsTheConfiguration)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.toolTypes.size());
-        ResetAppSettings();
         ResetToolConfig();
         std::strcpy(ToolConfig.appName, "Application");
         if (!c.toolTypes.empty()) {
             MakeIcon("Settings", c.toolTypes);
         }
-        LoadSettings();
+        const Settings loaded = LoadSettings();
         const auto &icons = ToolConfig.platformIcons;
         EXPECT_EQ((Entries{ToolConfig.appName, ToolConfig.helpFile, std::to_string(ToolConfig.hideSound), icons[0],
                            icons[1], icons[2], icons[3]}),
                   c.config);
         EXPECT_EQ(LoadFailureText(), c.failure);
-        EXPECT_EQ(Fields(AppSettings), Fields(Settings{c.displayMode, kScreenModeId, kScreenDepth, 50, 0, 40, 1}));
+        EXPECT_EQ(Changes(loaded), c.displayMode != 0 ? "displayMode=1" : "");
     }
 }
 
-// The application icon's tooltypes over a record that starts with the defaults and
-// a frame limit of 30 turned on; the script icon only when the name has none.
-// A key matches an entry's whole key, in any case; the value follows the first "=".
-// Numbers are signed decimal after any white space, up to the first other
-// character, brought into their ranges; a mode id is their 32 bits, and an invalid
-// one (-1) or a depth out of its range counts as absent.
-TEST_F(SettingsStoreTest, TheApplicationIconSetsTheRecord)
+// The application icon's tooltypes over the defaults; the script icon only when
+// the name has none. A key matches an entry's whole key, in any case; the value
+// follows the first "=". Numbers are signed decimal after any white space, up to
+// the first other character, brought into their ranges; a mode id is their 32
+// bits, and an invalid one (-1) or a depth out of its range counts as absent.
+// Each field of the schema, in the rows with JSON, against real icons: it shows
+// so in --show --json under its name; the words the icons overview lists against
+// a record that differs in every field, set by --save over it, give what an icon
+// holds; a save writes what reads back the same. (The words and entries as
+// written: the overview's and the writer's tests.)
+TEST_F(SettingsStoreTest, TheApplicationIconSetsTheRecordAsTheSchemaSays)
 {
+    // clang-format off
     const struct {
         Entries toolTypes;
-        Settings expected;
+        const char *changes;         // of the defaults
+        const char *json = nullptr;  // members of "settings"
         const char *icon = "Starfield";
     } cases[] = {
         // The display mode: WINDOW, then FULLSCREEN, then FULLSCREEN with MODEID (and DEPTH).
-        {{}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
-        {{"FULLSCREEN", "MODEID=1342378755", "DEPTH=24", "WINDOW"}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
-        {{"WINDOWTITLE=Demo", "WIN", "DEPTH=24", "FULLSCREEN"}, {1, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
-        {{"MODEID=1342378755", "FULLSCREEN"}, {2, 0x50031303, kScreenDepth, 30, 0, 40, 1}},
-        {{"MODEID=1342378755", "DEPTH=24", "FULLSCREEN"}, {2, 0x50031303, 24, 30, 0, 40, 1}},
-        {{"MODEID=1342378755", "DEPTH=24"}, {0, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
-        {{"MODEID=-1=5", "DEPTH=", "FULLSCREEN"}, {1, kScreenModeId, kScreenDepth, 30, 0, 40, 1}},
-        {{"MODEID=5", "DEPTH=33", "FULLSCREEN"}, {2, 5, kScreenDepth, 30, 0, 40, 1}},
+        {{}, "", R"({"displayMode": 0, "displayModeName": "window", "fpsLimitEnabled": false, "soundEnabled": true})"},
+        {{"MODEID=-2147315712", "DEPTH=16", "FULLSCREEN"}, "displayMode=2 modeId=2147651584 depth=16",
+         R"({"displayModeName": "fullscreen-manual", "modeId": 2147651584, "depth": 16})"},
+        {{"FULLSCREEN", "MODEID=1342378755", "DEPTH=24", "WINDOW"}, ""},
+        {{"WINDOWTITLE=Demo", "WIN", "DEPTH=24", "FULLSCREEN"}, "displayMode=1"},
+        {{"MODEID=1342378755", "FULLSCREEN"}, "displayMode=2 modeId=1342378755"},
+        {{"MODEID=1342378755", "DEPTH=24"}, ""},
+        {{"MODEID=-1=5", "DEPTH=", "FULLSCREEN"}, "displayMode=1"},
+        {{"MODEID=5", "DEPTH=33", "FULLSCREEN"}, "displayMode=2 modeId=5"},
         // Frame limit and sound: a bare FPSLIMIT turns the limit on at its lowest.
-        {{"FPSLIMIT= 25fps", "MASTERVOLUME=-5", "NOSOUND"}, {0, kScreenModeId, kScreenDepth, 25, 1, 0, 0}},
-        {{"fpslimit", "MasterVolume=70"}, {0, kScreenModeId, kScreenDepth, 1, 1, 64, 1}},
-        {{"FPSLIMIT=51"}, {0, kScreenModeId, kScreenDepth, 50, 1, 40, 1}},
-        {{"FULLSCREEN", "NOSOUND"}, {1, kScreenModeId, kScreenDepth, 30, 0, 40, 0}, "Starfield.vls"},
+        {{"FPSLIMIT=-3"}, "fpsLimit=1 fpsLimitEnabled=1", R"({"fpsLimit": 1, "fpsLimitEnabled": true})"},
+        {{"MASTERVOLUME=99", "NOSOUND"}, "masterVolume=64 soundEnabled=0",
+         R"({"masterVolume": 64, "soundEnabled": false})"},
+        {{"FPSLIMIT= 25fps", "MASTERVOLUME=-5"}, "fpsLimit=25 fpsLimitEnabled=1 masterVolume=0"},
+        {{"fpslimit", "MasterVolume=70"}, "fpsLimit=1 fpsLimitEnabled=1 masterVolume=64"},
+        {{"FULLSCREEN", "NOSOUND"}, "displayMode=1 soundEnabled=0", nullptr, "Starfield.vls"},
         {{"MODEID=2147483648", "DEPTH=0x18", "FPSLIMIT=\t\n\v\f\r +7", "MASTERVOLUME=- 3", "FULLSCREEN"},
-         {2, 0x7FFFFFFF, kScreenDepth, 7, 1, 0, 1}},
+         "displayMode=2 modeId=2147483647 fpsLimit=7 fpsLimitEnabled=1 masterVolume=0"},
         {{"MODEID=-2147483649", "DEPTH=99999999999999999999", "MASTERVOLUME=-99999999999999999999", "FULLSCREEN"},
-         {2, 0x80000000, kScreenDepth, 30, 0, 0, 1}},
+         "displayMode=2 modeId=2147483648 masterVolume=0"},
         {{"MODEID=-2147483648", "FPSLIMIT=12 34", "MASTERVOLUME=3.9", "FULLSCREEN"},
-         {2, 0x80000000, kScreenDepth, 12, 1, 3, 1}},
+         "displayMode=2 modeId=2147483648 fpsLimit=12 fpsLimitEnabled=1 masterVolume=3"},
     };
+    const Settings other = {.displayMode = 1, .modeId = 5, .depth = 24, .fpsLimit = 25, .fpsLimitEnabled = 1,
+                            .masterVolume = 10, .soundEnabled = 0};  // every field differs from the defaults
+    // clang-format on
     MakeIcon("Settings", {"APPLICATION=Starfield", "HIDESOUND"});  // sound values are read even when hidden
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.toolTypes));
-        ResetAppSettings();
-        AppSettings.fpsLimit = 30;
-        AppSettings.fpsLimitEnabled = 1;
         std::remove("Starfield.info");
         MakeIcon(c.icon, c.toolTypes);
-        LoadSettings();
-        EXPECT_EQ(Fields(AppSettings), Fields(c.expected));
+        const Settings read = LoadSettings();
+        EXPECT_EQ(Changes(read), c.changes);
+        if (c.json == nullptr) {
+            continue;
+        }
+        char *text = nullptr;
+        std::size_t size = 0;
+        std::FILE *out = open_memstream(&text, &size);
+        EXPECT_EQ(ShowSettingsJson(out), 0);
+        std::fclose(out);
+        startScreen = &screen_;  // the run's start screen is the host's
+        const auto shown = nlohmann::json::parse(std::string(text, size))["settings"];
+        std::free(text);
+        auto expected = shown;  // with the case's members
+        expected.update(nlohmann::json::parse(c.json));
+        EXPECT_EQ(shown, expected);
+
+        std::vector<SettingsWord> parsed;
+        std::istringstream words(SettingsWords(read, DifferingFields(read, other)));
+        ASSERT_TRUE(ParseSettingsWords({std::istream_iterator<std::string>(words), {}}, parsed));
+        Settings set = other;
+        ApplySettingsWords(parsed, set);
+        EXPECT_EQ(Changes(WrittenForm(set, false), WrittenForm(read, false)), "");
+        EXPECT_GT(WriteIconSettings("Starfield", read), 0);
+        EXPECT_EQ(Changes(LoadSettings(), read), "");
     }
+    // Over a record with the limit on: an absent FPSLIMIT turns it off, its rate kept.
+    Settings over = kDefaults;
+    over.fpsLimit = 30;
+    over.fpsLimitEnabled = 1;
+    MakeIcon("Starfield", {});
+    EXPECT_EQ(Changes(ReadApplicationSettings(over).settings, over), "fpsLimitEnabled=0");
     MakeIcon("Starfield", {"WINDOW"});  // the icon of the name wins over the script's
-    LoadSettings();
-    EXPECT_EQ(AppSettings.displayMode, 0);
+    EXPECT_EQ(LoadSettings().displayMode, 0);
     EXPECT_EQ(settingsFrom.file, "Starfield.info");
 
     // Without the application's icon, the first platform icon that exists, in
@@ -173,9 +229,7 @@ TEST_F(SettingsStoreTest, TheApplicationIconSetsTheRecord)
     std::remove("Starfield.vls.info");
     MakeIcon("Starfield_MOS", {"FULLSCREEN"});
     MakeIcon("Starfield_OS3.vls", {"NOSOUND"});
-    ResetAppSettings();
-    LoadSettings();
-    EXPECT_EQ(Fields(AppSettings), Fields(Settings{0, kScreenModeId, kScreenDepth, 50, 0, 40, 0}));
+    EXPECT_EQ(Changes(LoadSettings()), "soundEnabled=0");
     EXPECT_EQ(settingsFrom.file + LoadFailureText(), "Starfield_OS3.vls.info");
     WriteFileBytes(dir_.file("Starfield_OS3.vls.info"), "not an icon");
     LoadSettings();
@@ -183,7 +237,10 @@ TEST_F(SettingsStoreTest, TheApplicationIconSetsTheRecord)
 }
 
 // Every settings entry is written for this record.
-const Settings kAllOn = {DISPLAY_FULLSCREEN_MODE, 0x50031303, 24, 25, 1, 40, 0};
+// clang-format off
+const Settings kAllOn = {.displayMode = DISPLAY_FULLSCREEN_MODE, .modeId = 0x50031303, .depth = 24, .fpsLimit = 25,
+                         .fpsLimitEnabled = 1, .masterVolume = 40, .soundEnabled = 0};
+// clang-format on
 const Entries kAllSettings = {"MASTERVOLUME=40",   "NOSOUND",  "FPSLIMIT=25",
                               "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"};
 
@@ -217,12 +274,14 @@ TEST_F(SettingsStoreTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
          {"DONOTWAIT", "\tWINDOW", "", "(FULLSCREEN)"}},
         {Concat(Entries(120, "ENTRY=value"), {"WINDOW"}), Entries(120, "ENTRY=value")},
         {{"AGAIN"}, {"AGAIN"}},  // the list is rebuilt from empty for every icon
-        {old, {"KEEP"}, {DISPLAY_WINDOW, 0x50031303, 24, 25, 0, 40, 1}, {"MASTERVOLUME=40", "WINDOW"}},
-        {old, {"KEEP"}, {DISPLAY_FULLSCREEN_AUTO, 0x50031303, 24, 25, 0, 40, 1}, {"MASTERVOLUME=40", "FULLSCREEN"}},
         {old,
          {"KEEP"},
-         {DISPLAY_FULLSCREEN_MODE, 0x80000000, -1, 25, 0, -5, 1},
-         {"MASTERVOLUME=-5", "MODEID=-2147483648", "DEPTH=-1", "FULLSCREEN"}},
+         {.displayMode = DISPLAY_FULLSCREEN_AUTO, .masterVolume = 40, .soundEnabled = 1},
+         {"MASTERVOLUME=40", "FULLSCREEN"}},
+        {old,
+         {"KEEP"},
+         {.displayMode = DISPLAY_FULLSCREEN_MODE, .modeId = 0x80000000, .depth = -1, .masterVolume = -5},
+         {"MASTERVOLUME=-5", "NOSOUND", "MODEID=-2147483648", "DEPTH=-1", "FULLSCREEN"}},
         // The hidden sound settings are kept as the icon holds them.
         {old,
          {"KEEP", "MASTERVOLUME=12", "NOSOUND"},
@@ -232,10 +291,9 @@ TEST_F(SettingsStoreTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.toolTypes) + " " + testing::PrintToString(c.written));
-        AppSettings = c.record;
         ToolConfig.hideSound = c.hideSound;
         MakeIcon("Starfield", c.toolTypes);
-        EXPECT_EQ(WriteIconSettings("Starfield"), 1);
+        EXPECT_EQ(WriteIconSettings("Starfield", c.record), 1);
         EXPECT_EQ(ReadToolTypes("Starfield"), Concat(c.kept, c.written));
     }
 }
@@ -247,7 +305,6 @@ TEST_F(SettingsStoreTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
 // still written, a name with no file is silent, and each save reports afresh.
 TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
 {
-    AppSettings = kAllOn;
     std::strcpy(ToolConfig.appName, "Starfield");
     const char *platformIcons[] = {"Starfield_OS3", "Missing_MOS", "Starfield_WOS", "Starfield_OS4"};
     for (int i = 0; i < PLATFORM_ICON_COUNT; ++i) {
@@ -262,7 +319,7 @@ TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
     const std::string unwritable = "Starfield_OS3.info: is not an icon or is damaged\n"
                                    "Starfield_WOS.vls.info: could not be read\n";
 
-    EXPECT_EQ(WriteAllIconSettings(), 3);
+    EXPECT_EQ(WriteAllIconSettings(kAllOn), 3);
     EXPECT_EQ(FailedIconReasons(), "Starfield.info: permission denied (read-only)\n" + unwritable);
     EXPECT_EQ(writtenIcons, 1);
     EXPECT_EQ(ReadToolTypes("Starfield_OS4.vls"), Concat({"D"}, kAllSettings));
@@ -270,11 +327,11 @@ TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
 
     chmod(dir_.file("Starfield.info").c_str(), 0644);
     FailToolTypeCopy(2);
-    EXPECT_EQ(WriteAllIconSettings(), 3);
+    EXPECT_EQ(WriteAllIconSettings(kAllOn), 3);
     EXPECT_EQ(FailedIconReasons(), "Starfield.info: could not be written\n" + unwritable);
     EXPECT_EQ(ReadFileBytes(dir_.file("Starfield.info")), before);
     EXPECT_EQ(ReadFileBytes(dir_.file("Starfield_OS3.info")), "not an icon");
-    EXPECT_EQ(WriteAllIconSettings(), 2);
+    EXPECT_EQ(WriteAllIconSettings(kAllOn), 2);
     EXPECT_EQ(FailedIconNames(), "Starfield_OS3.info, Starfield_WOS.vls.info");
     EXPECT_EQ(ReadToolTypes("Starfield"), Concat({"A"}, kAllSettings));
 
@@ -291,16 +348,16 @@ TEST_F(SettingsStoreTest, SaveWritesEveryIconAndNamesThoseThatCannotBeWritten)
 TEST_F(SettingsStoreTest, SaveWritesNothingOverAnotherWritersChange)
 {
     MakeIcon("Application", {"WINDOW", "MASTERVOLUME=30"});
-    ReadApplicationSettings();
-    Settings read = AppSettings;
+    const Settings stored = ReadApplicationSettings(ScreenDefaults()).settings;
+    Settings read = stored;
     read.fpsLimit = 50;
     read.modeId = 1;
-    EXPECT_EQ(WriteAllIconSettings(&read), 0);
+    EXPECT_EQ(WriteAllIconSettings(stored, &read), 0);
 
     const int folder = open(".", O_RDONLY | O_DIRECTORY);
     ASSERT_EQ(flock(folder, LOCK_EX), 0);
     int result = 0;
-    std::thread save([&] { result = WriteAllIconSettings(&read); });
+    std::thread save([&] { result = WriteAllIconSettings(stored, &read); });
     usleep(200000);
     MakeIcon("Application", {"WINDOW", "MASTERVOLUME=9"});
     flock(folder, LOCK_UN);
@@ -308,7 +365,7 @@ TEST_F(SettingsStoreTest, SaveWritesNothingOverAnotherWritersChange)
     save.join();
     EXPECT_EQ(result, SAVE_CONFLICT);
     EXPECT_EQ(ReadToolTypes("Application"), (Entries{"WINDOW", "MASTERVOLUME=9"}));
-    EXPECT_EQ(WriteAllIconSettings(), 0);
+    EXPECT_EQ(WriteAllIconSettings(stored), 0);
     EXPECT_EQ(ReadToolTypes("Application"), (Entries{"MASTERVOLUME=30", "WINDOW"}));
 }
 

@@ -6,16 +6,16 @@
 #include <utility>
 #include <vector>
 
-#include "app/libraries_setup.h"
-#include "app/program_reset.h"
 #include "gui/commands.h"
 #include "gui/menu.h"
 #include "platform/formats/charset.h"
-#include "platform/libraries.h"
-#include "platform/locale.h"
+#include "platform/system/libraries.h"
+#include "platform/system/locale.h"
 #include "support/catalog_test_util.h"
 #include "support/temp_dir.h"
 #include "text/strings.h"
+#include "window/libraries_setup.h"
+#include "window/program_reset.h"
 
 namespace {
 

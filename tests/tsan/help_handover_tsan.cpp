@@ -15,7 +15,7 @@
 #include "gui/command_loop.h"
 #include "gui/help_viewer.h"
 #include "gui/window_layout.h"
-#include "platform/dos.h"
+#include "platform/system/dos.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"

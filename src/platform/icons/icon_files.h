@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/icons/icon_store.h"
-#include "platform/whole_file.h"
+#include "platform/system/whole_file.h"
 
 namespace icon_files {
 

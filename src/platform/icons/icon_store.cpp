@@ -14,7 +14,7 @@
 #include "platform/formats/png_icon.h"
 #include "platform/icons/icon_files.h"
 #include "platform/icons/icon_save.h"
-#include "platform/whole_file.h"
+#include "platform/system/whole_file.h"
 
 using namespace icon_files;
 

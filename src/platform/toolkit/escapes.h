@@ -1,5 +1,5 @@
 // The toolkit's text escapes (ESC c/l/r alignment, b bold, u underline, i italic,
-// n plain) in texts of ISO-8859-1.
+// n plain) in texts of UTF-8.
 #pragma once
 
 #include <Qt>

@@ -17,8 +17,8 @@
 #include <QStyleFactory>
 #include <QVBoxLayout>
 
-#include "platform/locale.h"
 #include "platform/muimaster_strings.h"
+#include "platform/system/locale.h"
 #include "platform/toolkit/look.h"
 #include "platform/toolkit/object.h"
 #include "platform/toolkit/settings_file.h"

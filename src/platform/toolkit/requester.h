@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/tags.h"
+#include "platform/system/tags.h"
 
 struct Object;
 

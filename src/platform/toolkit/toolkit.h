@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/tags.h"
+#include "platform/system/tags.h"
 
 struct Object;  // opaque toolkit object
 

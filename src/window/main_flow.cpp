@@ -1,0 +1,122 @@
+#include "window/main_flow.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "gui/command_loop.h"
+#include "gui/edit_commands.h"
+#include "gui/help_viewer.h"
+#include "gui/icons_overview.h"
+#include "gui/menu.h"
+#include "gui/project_commands.h"
+#include "gui/settings_controls.h"
+#include "gui/window_layout.h"
+#include "platform/formats/charset.h"
+#include "platform/icons/icon_store.h"
+#include "platform/qt/file_watch.h"
+#include "platform/toolkit/toolkit.h"
+#include "program/window_texts.h"
+#include "settings/load_settings.h"
+#include "settings/tool_config.h"
+#include "settings/tooltypes.h"
+#include "state/program_state.h"
+#include "text/strings.h"
+#include "window/libraries_setup.h"
+
+namespace {
+
+// The window on the drawer the program is in, until Save, Cancel, Exit or the
+// close gadget; false when the window could not be made.
+bool RunSettingsWindow(const Settings &loaded)
+{
+    // The window's texts need the application's name from the tool's icon.
+    FormatWindowTexts();
+
+    // The menu and the object tree; a tree that cannot be made ends the run.
+    LocalizeMenus();
+    if (BuildSettingsWindow() == nullptr) {
+        return false;
+    }
+
+    // Defaults shown for an icon that is there but could not be read are said so.
+    TellLoadFailure(nullptr);
+
+    // Notifications, the controls' initial states, then the window.
+    InstallNotifications();
+    ShowSettingsInControls(loaded);
+    MarkSettingsStored();
+    RememberOpeningSettings(loaded);
+    ShowRecentDrawers();
+    WatchStoredSettings();
+    SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
+
+    RunCommandLoop();
+
+    // Closing the window keeps its place.
+    StopWatching();
+    SetAttrs(mainWindow, MUIA_Window_Open, 0, TAG_DONE);
+    return true;
+}
+
+// The window and everything made for its drawer go; the drawer to open next
+// becomes the current folder, and its settings are loaded.
+Settings EnterNextDrawer()
+{
+    ReleaseHelpViewer();
+    MUI_DisposeObject(app);
+    ResetWindowHandles();
+    iconsWindow = nullptr;
+    if (chdir(drawerToOpen.c_str()) != 0) {
+        ShowError(GetString(MSG_ERR_OPEN_FILE), drawerToOpen.c_str());  // the old drawer stays
+    }
+    drawerToOpen.clear();
+    ResetToolConfig();
+    return LoadSettingsForRun();
+}
+
+}  // namespace
+
+int SettingsMain(bool askForDrawer)
+{
+    // The platform's services, the locale and the catalog; without them there is
+    // nothing to show, and Shutdown reports which one is missing.
+    failureCode = OpenLibraries();
+    if (failureCode != 0) {
+        Shutdown(failureCode);
+        return 1;
+    }
+
+    // Started outside an application's drawer with none named: the user chooses
+    // one, or ends the run without anything written.
+    std::string chosen;
+    if (askForDrawer && !IconFilePresent(TOOL_ICON)) {
+        if (!ChooseDrawer(nullptr, chosen)) {
+            Shutdown(0);
+            return 0;
+        }
+        if (chdir(chosen.c_str()) != 0) {
+            ShowError(GetString(MSG_ERR_OPEN_FILE), chosen.c_str());
+            Shutdown(0);
+            return 1;
+        }
+    }
+
+    // The screen that is active at start (the window opens on it), the
+    // configuration's defaults, the tool's own icon, then the application's icon.
+    Settings loaded = LoadSettingsForRun();
+    for (;;) {
+        if (!RunSettingsWindow(loaded)) {
+            Shutdown(2);
+            return 1;
+        }
+        if (drawerToOpen.empty()) {
+            break;
+        }
+        loaded = EnterNextDrawer();
+    }
+    Shutdown(0);
+    return 0;
+}
