@@ -106,6 +106,29 @@ for plant in "ln -s gone" "mkdir" "touch" "${OTHER[*]} touch"; do
         wait $! && both_kept "$round" || fail "$plant, round $round: a change lost: $(ls -A "$DRAWER")"
     done
 done
+# A holder that removes .settings-lock while a save (its lock calls slowed) has it
+# open, then holds a new one: the lock the save then has on the removed file is
+# none, and it waits for the new holder.
+fresh
+(cd "$DRAWER" && exec /usr/bin/python3 -c 'import fcntl, filecmp, glob, os, struct, sys, time
+lock = struct.pack("hhqqi4x", fcntl.F_WRLCK, 0, 0, 0, 0)
+def held():
+    fd = os.open(".settings-lock", os.O_RDWR | os.O_CREAT | os.O_EXCL)
+    fcntl.fcntl(fd, fcntl.F_OFD_SETLK, lock)
+    return fd
+def opened(me):
+    for fd in glob.glob("/proc/[0-9]*/fd/*"):
+        try:
+            if not fd.startswith("/proc/%d/" % os.getpid()) and os.readlink(fd) == me: return True
+        except OSError: pass
+old = held()
+while not opened(os.path.realpath(".settings-lock")): time.sleep(0.01)
+os.unlink(".settings-lock"); new = held(); os.close(old); time.sleep(1.5)
+sys.exit(not filecmp.cmp("Starfield.info", sys.argv[1], shallow=False))' "$E2E_DIR/before/Starfield.info") &
+holder2=$!
+until [ -e "$DRAWER/.settings-lock" ]; do sleep 0.05; done
+SETTINGS_IO_SLOW_LOCK=300 faulty flock:1+99 FPSLIMIT=4 || fail "a save after a removed lock file failed"
+wait $holder2 || fail "a lock on a removed .settings-lock was taken as held"
 # Two drawers that share their icons by hard links, saved at once through each.
 fresh && mkdir "$E2E_DIR/twin" && cp "$DRAWER/Settings.info" "$E2E_DIR/twin/"
 for icon in Starfield Starfield_OS3 Starfield_MOS; do ln "$DRAWER/$icon.info" "$E2E_DIR/twin/$icon.info"; done
