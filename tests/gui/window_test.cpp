@@ -2,7 +2,10 @@
 // every command id, the rules that ghost controls, the screen mode requester, the
 // icons overview and help (its texts, names, place and keyboard order: the shown
 // window's and the end-to-end tests).
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -302,6 +305,28 @@ TEST_F(WindowTest, SaveWritesNothingWhileTheToolIconNamesAnIconTooLongOrOutside)
         Dispose();
         ResetToolConfig();
     }
+}
+
+// While another program holds the drawer's lock, Save says so in a requester whose
+// Cancel ends the wait: nothing is written.
+TEST_F(WindowTest, SaveSaysItWaitsForAnotherProgramsLockAndCancelEndsTheWait)
+{
+    TempDir drawer;
+    ScopedChdir inDrawer(drawer.path());
+    WriteIcon("Settings.info", {.toolTypes = {"APPLICATION=Os3"}});
+    WriteIcon("Os3.info", {.toolTypes = {"WINDOW"}});
+    const std::string before = ReadFileBytes("Os3.info");
+    LoadSettings();
+    BuildAndStart();
+    SetAttrs(displayModeCycle, MUIA_Cycle_Active, DISPLAY_FULLSCREEN_AUTO);
+    const int held = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    requests.clear();
+    EXPECT_FALSE(SaveCommand());
+    close(held);
+    EXPECT_EQ(ReadFileBytes("Os3.info"), before);
+    ASSERT_FALSE(requests.empty());
+    EXPECT_NE(requests[0].find("another program holds the lock of this folder"), std::string::npos) << requests[0];
 }
 
 class HelpTest : public WindowTest {
