@@ -101,7 +101,7 @@ std::string OptionError(char **argv, int next)
         const char shortName[] = {'-', static_cast<char>(optopt), '\0'};
         return FormatText(MSG_CLI_UNKNOWN_OPTION, shortName);
     }
-    const std::string name = FileNameText(std::string(arg, std::strcspn(arg, "=")));
+    const std::string name(arg, std::strcspn(arg, "="));  // escaped with the whole message
     return FormatText(optopt != 0 && std::strchr(arg, '=') != nullptr ? MSG_CLI_UNEXPECTED_VALUE
                                                                       : MSG_CLI_UNKNOWN_OPTION,
                       name.c_str());
@@ -325,7 +325,7 @@ CommandLine ParseCommandLine(int argc, char **argv)
         return line;
     }
     if (!set.save && positional.size() > 1) {
-        PrintUsageError(FormatText(MSG_CLI_WORD_WITHOUT_SAVE, FileNameText(positional[1]).c_str()));
+        PrintUsageError(FormatText(MSG_CLI_WORD_WITHOUT_SAVE, positional[1].c_str()));
         return line;
     }
 
@@ -349,7 +349,7 @@ bool EnterDrawer(const std::string &drawer)
         return true;
     }
     std::string folder = drawer;
-    const std::string shown = LineText(FileNameText(drawer));
+    const std::string shown = PathLineText(drawer);
     struct stat st;
     if (stat(drawer.c_str(), &st) != 0) {
         std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), shown.c_str(), SystemErrorText(errno));
@@ -368,8 +368,7 @@ bool EnterDrawer(const std::string &drawer)
         folder = slash == std::string::npos ? std::string(".") : drawer.substr(0, slash + 1);
     }
     if (chdir(folder.c_str()) != 0) {
-        std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), LineText(FileNameText(folder)).c_str(),
-                     SystemErrorText(errno));
+        std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), PathLineText(folder).c_str(), SystemErrorText(errno));
         return false;
     }
     return true;
@@ -384,11 +383,15 @@ void TellNoDisplay()
     std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NO_DISPLAY));
 }
 
-// The modes without a window ask the X server for the screens; --show and
-// --list-modes say when there is no display and a 1920x1080 screen stands in.
-void UseDisplayOfCommandLine(RunMode mode)
+// The modes without a window ask the X server for the screens (for a limited time);
+// --show and --list-modes say when there is no display and a 1920x1080 screen
+// stands in. --save asks only to check a MODEID word: the screen is not needed
+// for anything else it writes.
+void UseDisplayOfCommandLine(RunMode mode, const std::vector<SettingsWord> &words)
 {
-    SetHostScreenSource(X11HostScreens);
+    const bool modeNamed =
+        std::any_of(words.begin(), words.end(), [](const SettingsWord &word) { return word.key == WORD_MODEID; });
+    SetHostScreenSource(mode != RunMode::Save || modeNamed ? X11HostScreens : nullptr);
     if ((mode == RunMode::Show || mode == RunMode::ListModes) && !HostDisplayKnown()) {
         TellNoDisplay();
     }
@@ -409,7 +412,7 @@ bool CheckArguments(int argc, char **argv, CommandLine &line, std::vector<Settin
         checked = false;
     }
     if (checked && line.mode != RunMode::Window) {
-        UseDisplayOfCommandLine(line.mode);
+        UseDisplayOfCommandLine(line.mode, words);
     }
     return checked;
 }

@@ -41,7 +41,7 @@ void PrintLatin1(FILE *out, std::string_view text)
 // a catalog text.
 bool WordError(const std::string &word, const char *problem)
 {
-    std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), LineText(FileNameText(word)).c_str(), problem);
+    std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), LineText(word).c_str(), problem);
     return false;
 }
 
@@ -109,6 +109,21 @@ bool ShowNewToolTypes(const char *name, DiskObject *icon)
     FreeDiskObject(old);
     const IconProblem problem = IconWriteProblem(name);
     return problem == IconProblem::None || problem == IconProblem::ForeignLeftover;
+}
+
+// How long --save waits for a lock another program holds before it gives up.
+constexpr int kSaveLockLimitMs = 30000;
+
+// Says once on standard error that the save waits for another program's lock.
+bool TellLockWait(const std::string &folder, int waitedMs)
+{
+    static bool told = false;
+    if (waitedMs >= 0 && !told) {
+        const std::string text = FormatText(MSG_SAVE_LOCK_WAIT, PathLineText(folder).c_str());
+        std::fprintf(stderr, "%s: %s\n", ProgramName(), text.c_str());
+    }
+    told = waitedMs >= 0;
+    return waitedMs < kSaveLockLimitMs;
 }
 
 // A mode id named by a word that the screen mode requester does not offer.
@@ -185,7 +200,7 @@ bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<Setti
 int CheckLoadedSettings()
 {
     if (loadFailure.problem != IconProblem::None) {
-        std::fprintf(stderr, "%s: %s\n", ProgramName(), LineText(LoadFailureText()).c_str());
+        std::fprintf(stderr, "%s: %s\n", ProgramName(), LoadFailureText().c_str());
         return EXIT_ICON_FAILED;
     }
     if (!IconFilePresent(TOOL_ICON)) {
@@ -199,6 +214,7 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
 {
     // Read, merged and written under the locks of the icons' folders, so that a save
     // waiting for another keeps its changes. A dry run writes nothing, leftovers included.
+    SetLockWaitHook(TellLockWait);
     BeginIconSave(dryRun);
     LoadSettingsWithoutWindow();
     int exitValue = CheckLoadedSettings();

@@ -26,11 +26,12 @@ namespace {
 const char *const kIconTypes[] = {"unknown", "disk",   "drawer", "tool",   "project",
                                   "garbage", "device", "kick",   "appicon"};
 
-// The drawer (the current folder) as UTF-8, or empty when it cannot be told.
-std::string DrawerText()
+// The drawer (the current folder) as the file system names it, or empty when it
+// cannot be told.
+std::string DrawerPath()
 {
     char folder[PATH_MAX];
-    return getcwd(folder, sizeof folder) != nullptr ? FileNameText(folder) : std::string();
+    return getcwd(folder, sizeof folder) != nullptr ? std::string(folder) : std::string();
 }
 
 using Json = nlohmann::json;
@@ -80,9 +81,11 @@ Json IconObject(const SurveyedIcon &icon)
 // The reason word of loadFailure.
 const char *LoadFailureWord()
 {
-    return loadFailure.tooLong != nullptr ? "name-too-long"
-           : loadFailure.drawer           ? "drawer-unreadable"
-                                          : ReasonWord(loadFailure.problem, loadFailure.error);
+    const NameRefusal refused = loadFailure.refused.why;
+    return refused == NameRefusal::TooLong         ? "name-too-long"
+           : refused == NameRefusal::OutsideDrawer ? "name-outside-drawer"
+           : loadFailure.drawer                    ? "drawer-unreadable"
+                                                   : ReasonWord(loadFailure.problem, loadFailure.error);
 }
 
 // Loads as the window does; the exit value of --show (EXIT_USAGE: nothing to show).
@@ -140,6 +143,8 @@ const char *ReasonWord(IconProblem problem, int error)
         return "damaged";
     case IconProblem::ForeignLeftover:
         return "foreign-leftover";
+    case IconProblem::OutsideDrawer:
+        return "outside-drawer";
     default:
         return "write-failed";
     }
@@ -167,13 +172,13 @@ int ShowSettingsJson(std::FILE *out)
     for (const SurveyedIcon &icon : SurveyIcons(AppSettings)) {
         icons.push_back(IconObject(icon));
     }
-    const std::string drawer = DrawerText();
+    const std::string drawer = DrawerPath();
     const Json failure =
         loadFailure.problem == IconProblem::None
             ? Json()
-            : Json{{"file", loadFailure.drawer ? FileNameText(loadFailure.icon) : Latin1ToUtf8(loadFailure.icon)},
+            : Json{{"file", loadFailure.drawer ? PathText(loadFailure.icon) : Latin1ToUtf8(loadFailure.icon)},
                    {"reason", LoadFailureWord()}};
-    const Json shown{{"drawer", drawer.empty() ? Json() : Json(drawer)},
+    const Json shown{{"drawer", drawer.empty() ? Json() : Json(PathText(drawer))},
                      {"toolIcon", IconFilePresent(TOOL_ICON) ? Json(TOOL_ICON_FILE) : Json()},
                      {"application", Latin1ToUtf8(ToolConfig.appName)},
                      {"loadFailure", failure},
@@ -190,12 +195,11 @@ int ShowSettingsText(std::FILE *out)
     if (exitValue == EXIT_USAGE) {
         return exitValue;
     }
-    const std::string drawer = DrawerText();
-    std::fprintf(out, "drawer=%s\ntoolIcon=%s\n", drawer.empty() ? "?" : LineText(drawer).c_str(),
+    const std::string drawer = DrawerPath();
+    std::fprintf(out, "drawer=%s\ntoolIcon=%s\n", drawer.empty() ? "?" : PathLineText(drawer).c_str(),
                  IconFilePresent(TOOL_ICON) ? TOOL_ICON_FILE : "none");
     if (loadFailure.problem != IconProblem::None) {
-        const std::string name =
-            loadFailure.drawer ? LineText(FileNameText(loadFailure.icon)) : Latin1LineText(loadFailure.icon);
+        const std::string name = loadFailure.drawer ? PathLineText(loadFailure.icon) : Latin1LineText(loadFailure.icon);
         std::fprintf(out, "loadFailure=%s: %s\n", name.c_str(), LoadFailureWord());
     }
     std::fprintf(out, "%s=%s\n%s=%s\n%s=%d\n", KEY_APPLICATION, Latin1LineText(ToolConfig.appName).c_str(), KEY_HELP,
@@ -206,8 +210,8 @@ int ShowSettingsText(std::FILE *out)
     // Where the title, the texts and the help's viewer come from.
     char viewer[PATH_MAX];
     std::fprintf(out, "windowTitle=%s\ncatalog=%s\nviewer=%s\nsettingsFrom=%s\n", LineText(windowTitle).c_str(),
-                 catalogHandle != nullptr ? LineText(CatalogPath(catalogHandle)).c_str() : "none",
-                 FindViewerProgram(viewer, sizeof viewer) ? LineText(FileNameText(viewer)).c_str() : "none",
+                 catalogHandle != nullptr ? PathLineText(CatalogPath(catalogHandle)).c_str() : "none",
+                 FindViewerProgram(viewer, sizeof viewer) ? PathLineText(viewer).c_str() : "none",
                  settingsFrom.file.empty() ? "none" : Latin1LineText(settingsFrom.file).c_str());
 
     // Each field; the display mode is named too, and the mode id shown in hexadecimal with its name.

@@ -19,6 +19,7 @@
 #include "settings/tool_config.h"
 #include "settings/tooltypes.h"
 #include "state/program_state.h"
+#include "text/line_text.h"
 #include "text/strings.h"
 
 std::string drawerToOpen;
@@ -56,6 +57,24 @@ std::string CurrentDrawer()
     return getcwd(folder, sizeof folder) != nullptr ? std::string(folder) : std::string();
 }
 
+// While Save waits for a lock another program holds, a requester says so; its
+// Cancel gives the wait up, and the save writes nothing.
+bool ShowLockWait(const std::string &folder, int waitedMs)
+{
+    static bool shown = false;
+    if (waitedMs < 0) {
+        CloseWaitRequest();
+        shown = false;
+        return false;
+    }
+    if (!shown) {
+        const std::string text = FormatText(MSG_SAVE_LOCK_WAIT, PathLineText(folder).c_str());
+        OpenWaitRequest(mainWindow, windowTitle, text.c_str(), GetString(MSG_BUTTON_CANCEL));
+        shown = true;
+    }
+    return !WaitRequestCancelled();
+}
+
 }  // namespace
 
 bool ChooseDrawer(Object *window, std::string &chosen)
@@ -71,7 +90,7 @@ bool ChooseDrawer(Object *window, std::string &chosen)
             return true;
         }
         MUI_Request(app, window, 0, RequestTitle(), GetString(MSG_REQ_OK), GetString(MSG_DRAWER_WITHOUT_TOOL_ICON),
-                    chosen.c_str());
+                    PathLineText(chosen).c_str());
         start = chosen;
     }
     return false;
@@ -79,9 +98,11 @@ bool ChooseDrawer(Object *window, std::string &chosen)
 
 bool SaveCommand()
 {
-    if (const char *key = ToolConfigNameTooLong()) {
+    SetLockWaitHook(ShowLockWait);
+    const RefusedName refused = ToolConfigRefusedName();
+    if (refused.key != nullptr) {
         MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "%s: %s\n%s", TOOL_ICON_FILE,
-                    FormatText(MSG_NAME_TOO_LONG, key).c_str(), GetString(MSG_CLI_NOTHING_WRITTEN));
+                    RefusedNameText(refused).c_str(), GetString(MSG_CLI_NOTHING_WRITTEN));
         return false;
     }
     int result = SaveSettings();
@@ -133,7 +154,7 @@ bool OpenRecentCommand(int index)
     const std::string &folder = recentDrawers[static_cast<std::size_t>(index)];
     if (!HoldsToolIcon(folder)) {
         MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), GetString(MSG_DRAWER_WITHOUT_TOOL_ICON),
-                    folder.c_str());
+                    PathLineText(folder).c_str());
         return false;
     }
     drawerToOpen = folder;
@@ -150,7 +171,8 @@ void ShowRecentDrawers()
     for (int i = 0; i < RECENT_DRAWER_COUNT; ++i) {
         auto *item = reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_OPEN_RECENT + i));
         const bool listed = i < static_cast<int>(recentDrawers.size());
-        SetAttrs(item, MUIA_Menuitem_Title, listed ? recentDrawers[static_cast<std::size_t>(i)].c_str() : "");
+        const std::string title = listed ? PathLineText(recentDrawers[static_cast<std::size_t>(i)]) : std::string();
+        SetAttrs(item, MUIA_Menuitem_Title, title.c_str());
     }
     auto *submenu = reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_MENU_OPEN_RECENT));
     SetAttrs(submenu, MUIA_Disabled, recentDrawers.empty());

@@ -22,6 +22,10 @@ Settings ScreenDefaults()
 DiskObject *FindSettingsIcon(const char *name, std::string &foundName, IconProblem &problem)
 {
     foundName = name;
+    if (NameLeavesDrawer(name)) {
+        problem = IconProblem::OutsideDrawer;  // a link changed since the tool's icon was read
+        return nullptr;
+    }
     DiskObject *icon = GetDiskObject(name);
     if (icon == nullptr && IconReadProblem() == IconProblem::Absent) {
         foundName += ".vls";

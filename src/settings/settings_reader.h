@@ -35,5 +35,5 @@ Settings ReadStoredSettings(IconProblem *problem = nullptr);
 // The icon that holds an application's settings: "name", else "name.vls" when no
 // file has the name. foundName is the name it was found under (without ".info"),
 // or the one that failed; problem why there is no icon (Absent when neither name
-// has a file).
+// has a file, OutsideDrawer when the name leads outside the drawer).
 DiskObject *FindSettingsIcon(const char *name, std::string &foundName, IconProblem &problem);

@@ -4,13 +4,13 @@
 #include <cstring>
 #include <new>
 
-#include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"
 #include "settings/settings_schema.h"
 #include "settings/tool_config.h"
 #include "text/icon_problem_text.h"
+#include "text/line_text.h"
 
 std::vector<IconFailure> failedIcons;
 int writtenIcons = 0;
@@ -146,10 +146,21 @@ int WriteAllIconSettings(const Settings &values, const Settings *expected)
     IconFailure outcomes[1 + PLATFORM_ICON_COUNT];
     int results[1 + PLATFORM_ICON_COUNT];
     BeginIconSave();
-    if (expected != nullptr && WrittenForm(ReadStoredSettings(), ToolConfig.hideSound != 0) !=
-                                   WrittenForm(*expected, ToolConfig.hideSound != 0)) {
-        EndIconSave();
-        return SAVE_CONFLICT;
+    if (expected != nullptr) {
+        // An icon that cannot be read under the lock (its lock given up among
+        // them) is no other program's settings: it is named, and nothing written.
+        const StoredSettings stored = ReadApplicationSettings(ScreenDefaults());
+        if (stored.failure.problem != IconProblem::None) {
+            EndIconSave();
+            failedIcons.push_back({stored.failure.icon, stored.failure.problem, stored.failure.error});
+            return static_cast<int>(failedIcons.size());
+        }
+        settingsFrom = stored.from;
+        if (WrittenForm(stored.settings, ToolConfig.hideSound != 0) !=
+            WrittenForm(*expected, ToolConfig.hideSound != 0)) {
+            EndIconSave();
+            return SAVE_CONFLICT;
+        }
     }
     for (std::size_t i = 0; i < count; ++i) {
         results[i] = WriteIconSettings(icons[i].name, values, &outcomes[i]);
@@ -179,7 +190,7 @@ std::string FailedIconNames()
 {
     std::string names;
     for (const IconFailure &failure : failedIcons) {
-        names += (names.empty() ? "" : ", ") + Latin1ToUtf8(failure.icon);
+        names += (names.empty() ? "" : ", ") + Latin1LineText(failure.icon);
     }
     return names;
 }
@@ -197,7 +208,7 @@ std::string FailedIconReasons()
 {
     std::string lines;
     for (const IconFailure &failure : failedIcons) {
-        lines += Latin1ToUtf8(failure.icon) + ": " + IconProblemText(failure.problem, failure.error) + "\n";
+        lines += Latin1LineText(failure.icon) + ": " + IconProblemText(failure.problem, failure.error) + "\n";
     }
     return lines;
 }

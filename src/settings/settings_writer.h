@@ -18,9 +18,10 @@ extern std::vector<IconFailure> failedIcons;
 // The number of icons the last save wrote.
 extern int writtenIcons;
 
-// The names of failedIcons, separated by ", " (UTF-8, for the window).
+// The names of failedIcons, separated by ", " (UTF-8, escaped as lines are, for the window).
 std::string FailedIconNames();
-// One line "name: why" for each of failedIcons, in the catalog's words (UTF-8).
+// One line "name: why" for each of failedIcons, in the catalog's words (UTF-8; the
+// names escaped as lines are).
 std::string FailedIconReasons();
 // One line for each thing the last save met beside its icons: a folder it could
 // not lock, a leftover it left alone, a backup the next save puts back (UTF-8).

@@ -5,12 +5,15 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
 #include "settings/tooltypes.h"
 #include "text/icon_problem_text.h"
+#include "text/line_text.h"
 #include "text/strings.h"
 
 ToolConfigRecord ToolConfig;
@@ -19,24 +22,36 @@ SettingsSource settingsFrom;
 
 namespace {
 
-const char *nameTooLong = nullptr;  // the key of the first name too long to be read
+RefusedName refusedName;  // the first name refused
+
+// Notes the refusal of the name under key: in loadFailure too, when nothing failed before.
+void RefuseName(const char *key, NameRefusal why)
+{
+    if (refusedName.key == nullptr) {
+        refusedName = {key, why};
+    }
+    if (loadFailure.problem == IconProblem::None) {
+        loadFailure = {TOOL_ICON_FILE, IconProblem::NotAnIcon, 0, {key, why}};
+    }
+}
 
 // Copies value into a field of the given size when it fits whole. A value too long
 // for its field is never cut (a cut name would name another file): the field is
-// left empty and, when the value names an icon, loadFailure names its key.
+// left empty and, when the value names an icon, the name is refused under its key;
+// so is a name that leads outside the drawer.
 bool CopyWhole(char *field, std::size_t size, const char *value, const char *nameKey = nullptr)
 {
     if (value == nullptr) {
         return false;
     }
     std::size_t length = std::strlen(value);
-    if (length >= size) {
+    const NameRefusal refusal = length >= size                                  ? NameRefusal::TooLong
+                                : nameKey != nullptr && NameLeavesDrawer(value) ? NameRefusal::OutsideDrawer
+                                                                                : NameRefusal::None;
+    if (refusal != NameRefusal::None) {
         field[0] = '\0';
-        if (nameKey != nullptr && nameTooLong == nullptr) {
-            nameTooLong = nameKey;
-        }
-        if (nameKey != nullptr && loadFailure.problem == IconProblem::None) {
-            loadFailure = {TOOL_ICON_FILE, IconProblem::NotAnIcon, 0, nameKey};
+        if (nameKey != nullptr) {
+            RefuseName(nameKey, refusal);
         }
         return false;
     }
@@ -44,11 +59,18 @@ bool CopyWhole(char *field, std::size_t size, const char *value, const char *nam
     return true;
 }
 
+// Whether path, a real path, is the drawer's (another real path) or lies below it.
+bool WithinDrawer(const std::string &path, const std::string &drawer)
+{
+    return path.compare(0, drawer.size(), drawer) == 0 &&
+           (path.size() == drawer.size() || drawer == "/" || path[drawer.size()] == '/');
+}
+
 }  // namespace
 
 bool ReadToolIcon()
 {
-    nameTooLong = nullptr;
+    refusedName = {};
     DiskObject *icon = GetDiskObject(TOOL_ICON);
     if (icon == nullptr) {
         if (IconReadProblem() != IconProblem::Absent) {
@@ -89,7 +111,7 @@ std::vector<SaveIcon> SaveIcons()
 
 LoadFailure ReadFailure(const std::string &icon, IconProblem problem, int error)
 {
-    LoadFailure failure = {icon, problem, error};
+    LoadFailure failure = {icon, problem, error, {}, false};
     // An icon that cannot be found for want of access to its drawer names the drawer.
     if ((error == EACCES || error == EPERM) && access(".", R_OK | X_OK) != 0) {
         char folder[PATH_MAX];
@@ -106,22 +128,67 @@ std::string LoadFailureText()
     }
     // Icon names are ISO-8859-1; a drawer's name is the file system's.
     const std::string &name = loadFailure.icon;
-    std::string text = loadFailure.drawer && IsUtf8(name) ? name : Latin1ToUtf8(name);
-    text += ": ";
-    if (loadFailure.tooLong != nullptr) {
-        return text + FormatText(MSG_NAME_TOO_LONG, loadFailure.tooLong);
+    std::string text = (loadFailure.drawer ? PathLineText(name) : Latin1LineText(name)) + ": ";
+    if (loadFailure.refused.key != nullptr) {
+        return text + RefusedNameText(loadFailure.refused);
     }
     return text + IconProblemText(loadFailure.problem, loadFailure.error);
 }
 
-const char *ToolConfigNameTooLong()
+RefusedName ToolConfigRefusedName()
 {
-    return nameTooLong;
+    return refusedName;
+}
+
+std::string RefusedNameText(const RefusedName &name)
+{
+    return FormatText(name.why == NameRefusal::OutsideDrawer ? MSG_NAME_OUTSIDE_DRAWER : MSG_NAME_TOO_LONG,
+                      name.key != nullptr ? name.key : "");
+}
+
+bool NameLeavesDrawer(const char *name)
+{
+    const std::string_view text(name);
+    if (text.empty()) {
+        return false;
+    }
+    if (text.front() == '/' || text.find(':') != std::string_view::npos) {
+        return true;
+    }
+    for (std::size_t start = 0;;) {
+        const std::size_t slash = text.find('/', start);
+        const std::string_view part = text.substr(start, slash - start);
+        if (part.empty() || part == "..") {
+            return true;
+        }
+        if (slash == std::string_view::npos) {
+            break;
+        }
+        start = slash + 1;
+    }
+    // Through links: the folders on the way, and the file the icon is found under.
+    char real[PATH_MAX];
+    if (realpath(".", real) == nullptr) {
+        return false;  // no drawer to leave
+    }
+    const std::string drawer = real;
+    const std::size_t slash = text.rfind('/');
+    if (slash != std::string_view::npos && realpath(std::string(text.substr(0, slash)).c_str(), real) != nullptr &&
+        !WithinDrawer(real, drawer)) {
+        return true;
+    }
+    for (const std::string &icon : {std::string(text), std::string(text) + ".vls"}) {
+        const std::string folder = IconFileFolder(icon.c_str());
+        if (!folder.empty() && !WithinDrawer(folder, drawer)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void ResetToolConfig()
 {
-    nameTooLong = nullptr;
+    refusedName = {};
     std::memset(&ToolConfig, 0, sizeof ToolConfig);
     loadFailure = {};
     settingsFrom = {};

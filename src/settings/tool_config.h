@@ -33,16 +33,25 @@ struct SaveIcon {
 // may be empty: it names no icon), then each configured platform icon.
 std::vector<SaveIcon> SaveIcons();
 
+// A name of an icon in the tool's icon that is refused: too long for its field (a
+// cut name would name another file), or leading outside the drawer. Save would
+// miss that icon or write another program's, so it writes none.
+enum class NameRefusal { None, TooLong, OutsideDrawer };
+struct RefusedName {
+    const char *key = nullptr;  // APPLICATION, AMIGAOS3, ...
+    NameRefusal why = NameRefusal::None;
+};
+
 // An icon LoadSettings found but could not read (the tool's or the application's),
 // with ".info", and why; problem is None when every icon was read or is absent.
-// A name in the tool's icon too long for its field is named by its key (tooLong);
-// an icon that cannot be read because its drawer cannot be read names the drawer.
+// A refused name in the tool's icon is named by its key (refused); an icon that
+// cannot be read because its drawer cannot be read names the drawer.
 struct LoadFailure {
     std::string icon;
     IconProblem problem = IconProblem::None;
-    int error = 0;                  // the system's error number, when known
-    const char *tooLong = nullptr;  // the key whose value is too long
-    bool drawer = false;            // icon names the drawer, which cannot be read
+    int error = 0;        // the system's error number, when known
+    RefusedName refused;  // the name the tool's icon holds that is refused
+    bool drawer = false;  // icon names the drawer, which cannot be read
 };
 extern LoadFailure loadFailure;
 
@@ -66,9 +75,18 @@ extern SettingsSource settingsFrom;
 // was read whole; else loadFailure says why (silent when there is no icon).
 bool ReadToolIcon();
 
-// The key (APPLICATION, AMIGAOS3, ...) whose name of an icon the tool's icon
-// holds too long to be read, or null: Save would miss that icon, so it writes none.
-const char *ToolConfigNameTooLong();
+// The first name of an icon the tool's icon holds that is refused (key null: none).
+RefusedName ToolConfigRefusedName();
+
+// "KEY is too long", "KEY leads outside the drawer", in the catalog's words.
+std::string RefusedNameText(const RefusedName &name);
+
+// Whether an icon's name, as the tool's icon holds it, leads outside the drawer
+// (the current folder): an absolute name, a volume ("DH0:x"), a parent (".." or,
+// as the Amiga reads a name, a "/" that begins it or follows another), or a folder
+// or icon file reached through a link that leaves it. A name into a subdrawer
+// ("OS3/Game") stays.
+bool NameLeavesDrawer(const char *name);
 
 // Back to the initial, empty configuration, loadFailure cleared (for tests).
 void ResetToolConfig();

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/formats/charset.h"
+#include "text/line_text.h"
 #include "text/strings.h"
 
 const char *IconProblemText(IconProblem problem, int error)
@@ -34,6 +34,8 @@ const char *IconProblemText(IconProblem problem, int error)
         return GetString(MSG_ICON_DAMAGED);
     case IconProblem::ForeignLeftover:
         return GetString(MSG_ICON_FOREIGN_LEFTOVER);
+    case IconProblem::OutsideDrawer:
+        return GetString(MSG_ICON_OUTSIDE_DRAWER);
     default:
         break;
     }
@@ -56,6 +58,8 @@ const char *SystemErrorText(int error)
         return GetString(MSG_ICON_NO_SPACE);
     case EIO:
         return GetString(MSG_SYS_IO_ERROR);
+    case EWOULDBLOCK:
+        return GetString(MSG_SYS_LOCKED);
     default:
         return std::strerror(error);
     }
@@ -64,8 +68,8 @@ const char *SystemErrorText(int error)
 std::string IconSaveNoteText(const IconSaveNote &note)
 {
     static const std::int32_t kTexts[] = {MSG_SAVE_UNLOCKED, MSG_SAVE_LEFT_ALONE, MSG_SAVE_REMOVABLE,
-                                          MSG_SAVE_RESTORABLE};
-    const std::string file = Latin1ToUtf8(note.file), icon = Latin1ToUtf8(note.icon);
+                                          MSG_SAVE_RESTORABLE, MSG_SAVE_LOCK_UNUSABLE};
+    const std::string file = PathLineText(note.file), icon = PathLineText(note.icon);
     const char *format = GetString(kTexts[static_cast<int>(note.kind)]);
     const int size = std::snprintf(nullptr, 0, format, file.c_str(), icon.c_str());
     std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');

@@ -11,10 +11,10 @@
 const char *IconProblemText(IconProblem problem, int error = 0);
 
 // The catalog's text for a system error number (no such file, permission denied,
-// not a folder, read-only file system, no space left, input/output error); the C
-// library's text for the others.
+// not a folder, read-only file system, no space left, input/output error, and
+// EWOULDBLOCK: a lock another program holds); the C library's text for the others.
 const char *SystemErrorText(int error);
 
 // One line telling what a save met beside its icons (UTF-8, without the program's
-// name): "FILE: the next save removes it", ...
+// name): "FILE: the next save removes it", ...; its paths as PathLineText gives them.
 std::string IconSaveNoteText(const IconSaveNote &note);

@@ -67,6 +67,9 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_DRAWER_WITHOUT_TOOL_ICON:
     case MSG_CLI_UNKNOWN_OPTION:
     case MSG_CLI_UNEXPECTED_VALUE:
+    case MSG_NAME_OUTSIDE_DRAWER:
+    case MSG_SAVE_LOCK_WAIT:
+    case MSG_SAVE_LOCK_UNUSABLE:
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:

@@ -3,7 +3,8 @@
 # with every settings word and the ends of its ranges; bad words and drawers that
 # write nothing; --dry-run, with icons that cannot be written or read named with
 # exit value 1; messages in German and Russian; the .vls icon; a drawer given as
-# an icon in it, by path or, inside it, by its bare name.
+# an icon in it, by path or, inside it, by its bare name; a display that never
+# answers, and a Qt platform that does not exist.
 source "$(dirname "$0")/../e2e/lib.sh"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
@@ -46,6 +47,17 @@ for line in APPLICATION=Starfield HIDESOUND=0 "windowTitle=Starfield Settings" d
     "icon Starfield_MOS: Starfield_MOS.info, project icon, newicons, can be written"; do
     expect_line "$line" --show
 done
+
+# A display that takes the connection and never answers: --save without MODEID
+# asks none, --show gives it up in time and takes the stand-in screen.
+/usr/bin/python3 -c 'import socket, sys, time
+s = socket.socket(socket.AF_UNIX); s.bind("\0/tmp/.X11-unix/X" + sys.argv[1]); s.listen(8); time.sleep(60)' $((500 + $$ % 400)) &
+silent=$! && sleep 0.5
+export DISPLAY=:$((500 + $$ % 400))
+timeout 3 "$SETTINGS_BIN" --save "$DRAWER" FPSLIMIT=9 || fail "--save waited for a display that does not answer"
+start=$SECONDS && expect_run 0 --show "$DRAWER"
+[ $((SECONDS - start)) -le 12 ] && grep -q ": no display: " "$E2E_DIR/err" || fail "--show waited for a silent display"
+unset DISPLAY && kill "$silent" && restore_drawer
 
 # Bad words, numbers and drawers: exit value 2, not a byte written, and a message
 # naming the bad one (the last argument, or the one after "|").
@@ -152,7 +164,10 @@ de_DE|1|Starfield_MOS.info: ist kein Piktogramm oder ist beschädigt|--save $DRA
 ru_RU|0|Показывает эту справку|--help
 ru_RU|2|в ящике нет Settings.info|--save $E2E_DIR/empty WINDOW
 de_DE|1|Settings: kann die Anzeige nicht öffnen (DISPLAY ist nicht gesetzt)|
+C|1|Settings: cannot open the display (nonsense cannot be opened)|-platform nonsense $DRAWER
 LANGS
+QT_QPA_PLATFORM=nonsense expect_run 1 "$DRAWER"
+grep -q "cannot open the display (nonsense cannot be opened)" "$E2E_DIR/err" || fail "an unknown Qt platform: $(cat "$E2E_DIR/err")"
 
 # Both programs' --help in every language: no English heading, no line wider
 # than 80 columns.

@@ -3,7 +3,8 @@
  * pwrite, fsync, ftruncate, rename, flock, fcntl for its locks) fail, in an order
  * SEED repeats; "CALL:FIRST+COUNT" the calls FIRST to FIRST+COUNT-1 (from 1). They
  * fail with EIO, locks with ENOLCK. SETTINGS_IO_SHORT=1 makes every pwrite write at
- * most half of what it is given; SETTINGS_IO_LOG=FILE gets "fsync PATH" and
+ * most half of what it is given; SETTINGS_IO_SLOW_LOCK=MS makes every lock call of
+ * fcntl wait MS milliseconds first; SETTINGS_IO_LOG=FILE gets "fsync PATH" and
  * "rename FROM" for each made. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -112,5 +113,8 @@ int fcntl(int fd, int cmd, ...)
     void *arg = va_arg(args, void *);
     va_end(args);
     const int lock = cmd == F_OFD_SETLK || cmd == F_OFD_SETLKW || cmd == F_SETLK || cmd == F_SETLKW;
+    if (lock && getenv("SETTINGS_IO_SLOW_LOCK") != NULL) {
+        usleep((useconds_t)atoi(getenv("SETTINGS_IO_SLOW_LOCK")) * 1000u);
+    }
     return lock && Fails("fcntl") ? -1 : NEXT("fcntl", int (*)(int, int, void *))(fd, cmd, arg);
 }

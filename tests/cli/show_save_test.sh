@@ -18,6 +18,13 @@ fresh_drawer() {
     rm -rf "$DRAWER" && mkdir -m 0755 "$DRAWER" && cp -p "$E2E_DIR"/before/*.info "$DRAWER"/
 }
 long=$(printf 'a%.0s' {1..128})
+# Another application's icon beside the drawer, and a leftover of a writer there;
+# names in Settings.info that lead to it.
+victim() {
+    mkdir -p "$E2E_DIR/x" && cp "$E2E_DIR/before/Starfield.info" "$E2E_DIR/x/Other.info" && touch "$E2E_DIR/x/.Other.info.settings-1-abcdef"
+    "$MKICON" "$DRAWER/Settings.info" --type tool APPLICATION=Starfield "$@"
+}
+untouched() { cmp -s "$E2E_DIR/x/Other.info" "$E2E_DIR/before/Starfield.info" && [ -e "$E2E_DIR/x/.Other.info.settings-1-abcdef" ] && e2e_expect_unchanged Starfield; }
 
 # setup | exit | arguments | texts of standard output (^ between) | of standard error | check after
 while IFS='|' read -r setup status args out err after; do
@@ -56,6 +63,15 @@ rm $DRAWER/Starfield.info; "$MKICON" $DRAWER/Starfield_OS3.info NOSOUND|0|--save
 |0|--save $DRAWER MODEID=0x80000000||MODEID=-2147483648: the display does not offer this mode|has MODEID=-2147483648 Starfield_OS3
 "$MKICON" $DRAWER/Settings.info APPLICATION=Starfield MORPHOS=Starfield_MOS HIDESOUND; "$MKICON" $DRAWER/Starfield.info NOSOUND MASTERVOLUME=7|0|--save $DRAWER FULLSCREEN||| has NOSOUND Starfield && has MASTERVOLUME=7 Starfield && ! has MASTERVOLUME Starfield_MOS
 |2|--json $DRAWER||--json|
+rm $DRAWER/Starfield_MOS.info; mkdir $DRAWER/Starfield_MOS.info|0|--show --json $DRAWER|"reason": "folder"||
+victim AMIGAOS3=$E2E_DIR/x/Other|1|--save $DRAWER WINDOW||Settings.info: AMIGAOS3 leads outside the drawer|untouched
+victim MORPHOS=../x/Other|1|--save $DRAWER WINDOW --dry-run||MORPHOS leads outside the drawer|untouched
+victim; "$MKICON" $DRAWER/Settings.info APPLICATION=../x/Other|1|--show --json $DRAWER|"reason": "name-outside-drawer"|APPLICATION leads outside|untouched
+victim WARPOS=DH0:x/Other|1|--show $DRAWER|loadFailure=Settings.info: name-outside-drawer|WARPOS leads outside|
+victim AMIGAOS4=/x/Other|1|--save $DRAWER WINDOW||AMIGAOS4 leads outside|untouched
+victim AMIGAOS3=link/Other; ln -s ../x $DRAWER/link|1|--save $DRAWER WINDOW||AMIGAOS3 leads outside|untouched
+victim AMIGAOS3=Starfield_OS3; ln -sf ../x/Other.info $DRAWER/Starfield_OS3.info|1|--save $DRAWER WINDOW||AMIGAOS3 leads outside|untouched
+victim AMIGAOS3=OS3/Game; mkdir $DRAWER/OS3; mv $DRAWER/Starfield_OS3.info $DRAWER/OS3/Game.info|0|--save $DRAWER FPSLIMIT=9|||has FPSLIMIT=9 OS3/Game
 |0|--list-modes|0x00029000	167936	PAL:HighRes	640x256	8|no display: the screen modes are those of a 1920x1080 screen|
 CASES
 
@@ -86,7 +102,7 @@ def icon(role, name, kind, settings, writable=True, reason=None, differs=()):
             "kind": kind, "readable": kind is not None, "writable": writable, "reason": reason,
             "settings": settings, "differs": list(differs)}
 expected = {
-    "drawer": sys.argv[2] + "/Gr\u00fcn", "toolIcon": "Settings.info", "application": "Starfield",
+    "drawer": sys.argv[2] + "/Gr\\xfcn", "toolIcon": "Settings.info", "application": "Starfield",
     "loadFailure": None, "settingsFrom": "Starfield.info", "settings": settings(masterVolume=50),
     "icons": [icon("application", "Starfield", "os35", settings(masterVolume=50)),
               icon("AMIGAOS3", "Starfield_OS3", "classic",
@@ -112,14 +128,17 @@ sleep 0.05
 "$SETTINGS_BIN" --save "$DRAWER" WINDOW --dry-run >"$E2E_DIR/out" || fail "--dry-run failed"
 grep -qx "Starfield.info unchanged" "$E2E_DIR/out" || fail "--dry-run does not say unchanged: $(cat "$E2E_DIR/out")"
 
-# Names and tooltypes that hold ESC, a C1 control and a newline reach no output
-# raw: each is escaped, so no line can be forged; JSON holds them as they are.
+# Names, tooltypes and a leftover's name that hold ESC, a C1 control and a
+# newline reach no output raw: each is escaped, so no line can be forged; JSON
+# holds them as they are.
 fresh_drawer
-evil=$'A\e]0;owned\a\nSettings: all icons written\x9b'
+forged=$'A\e]0;owned\a\nSettings: all icons written\x9b'
+evil=${forged/:/ -}  # a name with a volume's colon is refused
 "$MKICON" "$DRAWER/Settings.info" --type tool APPLICATION=Starfield "AMIGAOS3=$evil"
 printf x >"$DRAWER/$evil.info"
+touch "$DRAWER/.$forged.info.settings-1-backup-x"
 "$MKICON" "$DRAWER/Starfield.info" $'TITLE=\e[2J\x9b' WINDOW
-escaped='A\x1b]0;owned\x07\nSettings: all icons written\x9b'
+escaped='A\x1b]0;owned\x07\nSettings - all icons written\x9b'
 for args in "--show" "--save WINDOW --dry-run" "--save WINDOW"; do
     set -- $args
     "$SETTINGS_BIN" "$1" "$DRAWER" "${@:2}" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || true
@@ -127,6 +146,8 @@ for args in "--show" "--save WINDOW --dry-run" "--save WINDOW"; do
     ! grep -q "^Settings: all icons written" "$E2E_DIR/out" "$E2E_DIR/err" || fail "$args: a line is forged"
     grep -qF -- "$escaped" "$E2E_DIR/out" "$E2E_DIR/err" || fail "$args: the name is not shown escaped"
     [ "${3:-}" != --dry-run ] || grep -qF 'TITLE=\x1b[2J\x9b' "$E2E_DIR/out" || fail "--dry-run does not show the tooltype escaped"
+    [ "$1" = --show ] || grep -qF '.A\x1b]0;owned\x07\nSettings: all icons written\x9b.info.settings-1-backup-x: left alone' "$E2E_DIR/err" ||
+        fail "$args: the leftover is not named escaped: $(cat "$E2E_DIR/err")"
 done
 "$SETTINGS_BIN" --show --json "$DRAWER" >"$E2E_DIR/shown.json"
 python3 -c 'import json, os, sys

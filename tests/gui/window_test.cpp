@@ -2,7 +2,10 @@
 // every command id, the rules that ghost controls, the screen mode requester, the
 // icons overview and help (its texts, names, place and keyboard order: the shown
 // window's and the end-to-end tests).
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -275,23 +278,55 @@ TEST_F(WindowTest, EachIconSaveWritesInItsOrderWithKindWritabilityAndOwnSettings
     EXPECT_EQ(Attr(iconsWindow, MUIA_Window_Open), 1u);
 }
 
-// A name in the tool's icon too long to be read names no icon: Save writes none,
-// not even the icons that are named, and says which key.
-TEST_F(WindowTest, SaveWritesNothingWhileTheToolIconNamesAnIconTooLong)
+// A name in the tool's icon too long to be read, or leading outside the drawer,
+// names no icon: Save writes none, not even the icons that are named, and says
+// which key.
+TEST_F(WindowTest, SaveWritesNothingWhileTheToolIconNamesAnIconTooLongOrOutside)
+{
+    TempDir dir;
+    ASSERT_EQ(mkdir(dir.file("drawer").c_str(), 0755), 0);
+    ScopedChdir inDrawer(dir.file("drawer"));
+    WriteIcon("Os3.info", {.toolTypes = {"WINDOW"}});
+    WriteIcon(dir.file("Other.info"), {.toolTypes = {"WINDOW"}});
+    const std::string before = ReadFileBytes("Os3.info"), other = ReadFileBytes(dir.file("Other.info"));
+    for (const auto &[name, said] : {std::pair<std::string, std::string>{"APPLICATION=" + std::string(200, 'a'),
+                                                                         "Settings.info: APPLICATION is too long"},
+                                     {"MORPHOS=../Other", "Settings.info: MORPHOS leads outside the drawer"}}) {
+        WriteIcon("Settings.info", {.toolTypes = {name, "APPLICATION=Os3", "AMIGAOS3=Os3"}});
+        LoadSettings();
+        BuildAndStart();
+        SetAttrs(displayModeCycle, MUIA_Cycle_Active, DISPLAY_FULLSCREEN_AUTO);
+        requests.clear();
+        EXPECT_FALSE(SaveCommand());
+        EXPECT_EQ(ReadFileBytes("Os3.info"), before);
+        EXPECT_EQ(ReadFileBytes(dir.file("Other.info")), other);
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_NE(requests[0].find(said), std::string::npos) << requests[0];
+        Dispose();
+        ResetToolConfig();
+    }
+}
+
+// While another program holds the drawer's lock, Save says so in a requester whose
+// Cancel ends the wait: nothing is written.
+TEST_F(WindowTest, SaveSaysItWaitsForAnotherProgramsLockAndCancelEndsTheWait)
 {
     TempDir drawer;
     ScopedChdir inDrawer(drawer.path());
-    WriteIcon(drawer.file("Settings.info"), {.toolTypes = {"APPLICATION=" + std::string(200, 'a'), "AMIGAOS3=Os3"}});
-    WriteIcon(drawer.file("Os3.info"), {.toolTypes = {"WINDOW"}});
-    const std::string before = ReadFileBytes(drawer.file("Os3.info"));
+    WriteIcon("Settings.info", {.toolTypes = {"APPLICATION=Os3"}});
+    WriteIcon("Os3.info", {.toolTypes = {"WINDOW"}});
+    const std::string before = ReadFileBytes("Os3.info");
     LoadSettings();
     BuildAndStart();
     SetAttrs(displayModeCycle, MUIA_Cycle_Active, DISPLAY_FULLSCREEN_AUTO);
+    const int held = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
     requests.clear();
     EXPECT_FALSE(SaveCommand());
-    EXPECT_EQ(ReadFileBytes(drawer.file("Os3.info")), before);
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_NE(requests[0].find("Settings.info: APPLICATION is too long"), std::string::npos) << requests[0];
+    close(held);
+    EXPECT_EQ(ReadFileBytes("Os3.info"), before);
+    ASSERT_FALSE(requests.empty());
+    EXPECT_NE(requests[0].find("another program holds the lock of this folder"), std::string::npos) << requests[0];
 }
 
 class HelpTest : public WindowTest {

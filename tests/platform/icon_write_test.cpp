@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <grp.h>
 #include <random>
@@ -330,8 +331,9 @@ TEST_F(IconSave, ABackupIsWrittenOnlyIntoTheIconItsWriterTore)
     ASSERT_EQ(stat("B.info", &b), 0);
     ASSERT_EQ(stat("C.info", &c), 0);
     const std::string sealed = icon_files::SealedBackup(old, now, b);
-    std::string changed = sealed;
+    std::string changed = sealed, lastChanged = sealed;
     changed.back() ^= 1;
+    lastChanged[sealed.size() - 49] ^= 1;  // the last of the new bytes, before the seal
     const std::string wraps = ".B.info.settings-" + std::to_string((1ull << 32) + getpid()) + "-backup-x";
     WriteFileBytes("sealed", sealed);
     const bool root = geteuid() == 0;
@@ -349,6 +351,7 @@ TEST_F(IconSave, ABackupIsWrittenOnlyIntoTheIconItsWriterTore)
         {"holding the new bytes", now, 'f', sealed, Removable},
         {"holding the old bytes", old, 'f', sealed, Removable},
         {"a byte changed", torn, 'f', changed, LeftAlone},
+        {"its last byte changed", torn, 'f', lastChanged, LeftAlone},
         {"of another icon", torn, 'f', icon_files::SealedBackup(old, now, c), LeftAlone},
         {"of a text", "text AB", 'f', icon_files::SealedBackup("text 12", "text AB", b), LeftAlone},
         {"a link to it", torn, 'l', "", LeftAlone},
@@ -377,6 +380,7 @@ TEST_F(IconSave, ABackupIsWrittenOnlyIntoTheIconItsWriterTore)
             EXPECT_EQ(IconSaveNotes()[0].kind, test.outcome);
             EXPECT_EQ(IconSaveNotes()[0].file, name);
             EXPECT_EQ(IconWriteProblem("B") != IconProblem::None, test.outcome == LeftAlone);
+            EXPECT_EQ(IconWriteProblem("A"), IconProblem::None);  // what is beside B is B's
 
             EXPECT_TRUE(WriteToolTypes("A", {"NEW"}));
             EXPECT_EQ(ReadFileBytes("B.info"), test.outcome == Restorable ? old : test.icon);
@@ -392,6 +396,26 @@ TEST_F(IconSave, ABackupIsWrittenOnlyIntoTheIconItsWriterTore)
     ASSERT_TRUE(WriteToolTypes("two/B", {"TWO"}));
     EXPECT_TRUE(WriteToolTypes("A", {"NEW"}));
     EXPECT_EQ(ReadToolTypes("B"), Texts{"TWO"});
+}
+
+// A file under a backup's name is judged by its seal and size before it is read:
+// a large one that cannot be a backup of its icon costs a save no read of it.
+TEST_F(IconSave, ALargeFileUnderABackupsNameIsNotReadWhole)
+{
+    auto bytesRead = [] {
+        std::ifstream io("/proc/self/io");
+        std::string key;
+        long long value = 0;
+        while (io >> key >> value && key != "rchar:") {
+        }
+        return value;
+    };
+    WriteFileBytes(".A.info.settings-1-backup-large", "");
+    ASSERT_EQ(truncate(".A.info.settings-1-backup-large", 30 << 20), 0);
+    const long long before = bytesRead();
+    EXPECT_TRUE(WriteToolTypes("C", {"NEW"}));
+    EXPECT_EQ(IconWriteProblem("A"), IconProblem::ForeignLeftover);
+    EXPECT_LT(bytesRead() - before, 1 << 20);
 }
 
 TEST_F(IconSave, TwoSavesAtOnceEachWriteAllTheirIcons)

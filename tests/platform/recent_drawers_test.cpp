@@ -47,4 +47,31 @@ TEST(RecentDrawers, LatestFirstEachOnceGoneLeftOutAndAnUnchangedListNotWritten)
     qputenv("XDG_CONFIG_HOME", configHome);
 }
 
+// Drawers are kept as the file system names them, a name that is not UTF-8 among
+// them, and read from the list of earlier versions; a file too large is not read,
+// and set aside when a drawer is remembered.
+TEST(RecentDrawers, KeptAsBytesAndAFileTooLargeIsNotRead)
+{
+    TempDir dir;
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.file("config")));
+    const std::string latin1 = dir.file("caf\xe9"), utf8 = dir.file("caf\xc3\xa9"),
+                      file = dir.file("config/vellumine-settings/recent.ini");
+    mkdir(latin1.c_str(), 0755);
+    mkdir(utf8.c_str(), 0755);
+    mkdir(dir.file("config").c_str(), 0755);
+    mkdir(dir.file("config/vellumine-settings").c_str(), 0755);
+    WriteFileBytes(file, "[recent]\ndrawers=" + utf8 + ", " + dir.path() + "\n");
+    EXPECT_EQ(RecentDrawers(), (std::vector<std::string>{utf8, dir.path()}));
+    RememberDrawer(latin1);
+    EXPECT_EQ(RecentDrawers(), (std::vector<std::string>{latin1, utf8, dir.path()}));
+
+    WriteFileBytes(file, "[recent]\ndrawers=" + utf8 + "\n;" + std::string(300 << 10, ' ') + "\n");
+    EXPECT_EQ(RecentDrawers(), std::vector<std::string>{});
+    RememberDrawer(latin1);
+    EXPECT_EQ(RecentDrawers(), std::vector<std::string>{latin1});
+    EXPECT_EQ(access((file + ".too-large").c_str(), F_OK), 0);
+    qputenv("XDG_CONFIG_HOME", configHome);
+}
+
 }  // namespace

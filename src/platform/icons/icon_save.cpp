@@ -1,5 +1,9 @@
-// The save transaction. Every icon, after any save, even one killed at any moment
-// or failing at any call, holds its old bytes or its new ones, and what a writer
+// The save transaction. After a save that fails at any call, every icon holds its
+// old bytes or its new ones. After a save killed at any moment, every icon renamed
+// into place holds its old bytes or its new ones; an icon overwritten in place (see
+// below) may be torn: the new bytes cut short over the old ones, or shorter new
+// bytes before the old tail (killed between the write and the cut), always with a
+// whole backup beside it that the next save in its folder puts back. What a writer
 // leaves behind is written into an icon only when that writer tore it. The promise
 // is per icon, and assumes that every writer of these folders is this tool, that
 // one process runs one save at a time, and that a file system which refuses locks
@@ -7,8 +11,21 @@
 // - A save takes the lock of each folder before it reads an icon there and holds
 //   it until its icons are in place: flock on the folder itself, else an open file
 //   description lock on ".settings-lock" beside the icons (removed before it is
-//   let go). Two saves never interleave, and each reads what the other wrote. Where
-//   neither lock can be had the save goes on and says so.
+//   let go). Two saves never interleave, and each reads what the other wrote. A
+//   ".settings-lock" that cannot serve (a link, a folder, another user's file) is
+//   replaced unless a writer holds it: exchanged in one step with a lock file this
+//   writer holds already, and what came out removed only when it is what was
+//   judged and nobody holds it. Where it cannot be replaced nothing is written in
+//   its folder; where the file system gives no lock at all the save goes on and
+//   says so.
+// - An icon that other folders share by hard links is locked itself, on the file,
+//   from its read to the end of the save: saves through any of its names wait for
+//   each other as saves of one folder do.
+// - A lock is waited for as long as the caller's hook lets it (told after two
+//   seconds) only by a save that holds no lock another could wait for in turn: its
+//   first folder, or its first shared icon while it holds folders alone. Any other
+//   wait ends after a few seconds and fails, so that saves taking locks in other
+//   orders never wait for each other for ever.
 // - While it holds the lock no other writer can be at work in the folder, so every
 //   leftover there is a dead writer's, whatever process id its name carries; the id
 //   is trusted (a live process's leftovers are left) only where there is no lock.
@@ -21,12 +38,15 @@
 //   backup-XXXXXX") is on disk: the old bytes, the new ones, the icon's device and
 //   inode, sealed with a checksum of the bytes; written under a new file's name,
 //   flushed, renamed and its folder flushed, so that a backup is never cut short.
+//   The new bytes are written from the start, then a longer old file is cut to
+//   their length; in place, no order avoids the torn states above.
 // - A backup is written back only into the file it names, when that file holds
 //   what its writer's overwrite or restore leaves (old bytes, then new ones, then
 //   old ones again), and only when it is a regular file of one link, the icon's
 //   owner's or this user's, whose old bytes are an icon. One whose icon holds the
 //   old or the new bytes is removed. Anything else under a backup's name is left
-//   and named.
+//   and named. Its seal and size, and its icon's identity and size, are judged
+//   first; the backup is read whole only when it can be that icon's.
 // - A failed overwrite puts the old bytes back at once (three tries), else renames
 //   a new file holding them over the icon (its other links are lost); else the
 //   backup stays for the next save and the icon is named damaged.
@@ -203,11 +223,27 @@ std::uint64_t GetNumber(const std::string &in, std::size_t at)
     return value;
 }
 
-// What a backup records.
+// What a backup records: from its seal the lengths and the icon's identity, then
+// its old and new bytes.
 struct Backup {
     std::string old, bytes;
-    std::uint64_t dev = 0, ino = 0;
+    std::uint64_t oldSize = 0, newSize = 0, dev = 0, ino = 0;
 };
+
+// The seal that ends a backup of size bytes; false when it is none, or names other
+// lengths than the backup's.
+bool ReadSeal(const std::string &seal, std::uint64_t size, Backup &backup)
+{
+    if (seal.size() != kSealSize || size < kSealSize ||
+        seal.compare(0, sizeof kSealMark, kSealMark, sizeof kSealMark) != 0) {
+        return false;
+    }
+    backup.oldSize = GetNumber(seal, 8);
+    backup.newSize = GetNumber(seal, 16);
+    backup.dev = GetNumber(seal, 24);
+    backup.ino = GetNumber(seal, 32);
+    return backup.oldSize <= size - kSealSize && backup.newSize == size - kSealSize - backup.oldSize;
+}
 
 // The backup's parts; false when it is not whole and sealed.
 bool OpenBackup(const std::string &sealed, Backup &backup)
@@ -216,15 +252,12 @@ bool OpenBackup(const std::string &sealed, Backup &backup)
         return false;
     }
     const std::size_t seal = sealed.size() - kSealSize;
-    const std::uint64_t oldSize = GetNumber(sealed, seal + 8), newSize = GetNumber(sealed, seal + 16);
-    if (sealed.compare(seal, sizeof kSealMark, kSealMark, sizeof kSealMark) != 0 || oldSize > seal ||
-        newSize != seal - oldSize || GetNumber(sealed, seal + 40) != Checksum(sealed.data(), seal)) {
+    if (!ReadSeal(sealed.substr(seal), sealed.size(), backup) ||
+        GetNumber(sealed, seal + 40) != Checksum(sealed.data(), seal)) {
         return false;
     }
-    backup.old = sealed.substr(0, oldSize);
-    backup.bytes = sealed.substr(oldSize, newSize);
-    backup.dev = GetNumber(sealed, seal + 24);
-    backup.ino = GetNumber(sealed, seal + 32);
+    backup.old = sealed.substr(0, backup.oldSize);
+    backup.bytes = sealed.substr(backup.oldSize, backup.newSize);
     return true;
 }
 
@@ -354,9 +387,18 @@ struct FolderLock {
     ino_t ino = 0;
 };
 
+// The lock of an icon that other folders share by hard links, on the file itself.
+struct IconLock {
+    FileDescriptor fd;
+    dev_t dev = 0;
+    ino_t ino = 0;
+};
+
 bool saving = false;
 bool dryRun = false;
 std::vector<FolderLock> lockedFolders;
+std::vector<IconLock> lockedIcons;
+LockWaitHook lockWaitHook = nullptr;
 std::vector<PendingWrite> pendingWrites;
 std::vector<IconSaveNote> saveNotes;
 
@@ -426,19 +468,26 @@ enum class BackupState {
     Spent,    // its icon holds the old or the new bytes
     Torn,     // its icon holds what its writer's overwrite leaves
     Foreign,  // anything else: not provably a backup its icon's writer left
+    Busy,     // its icon, shared by hard links, is being written through another name
 };
 
-// Judges the backup name beside icon in the folder fd, opening neither through a
-// link; the icon is left open in iconFile (for writing where it may be).
-BackupState JudgeBackup(int fd, const std::string &name, const std::string &icon, Backup &backup,
-                        FileDescriptor &iconFile)
+// Judges the backup name beside icon in the folder fd (folder as the save names
+// it), opening neither through a link: by its seal and size, and its icon's
+// identity and size, first; both are read whole only when it can be that icon's
+// backup, under the icon's own lock where other folders share it and lock says so.
+// The icon is left open in iconFile (for writing where it may be).
+BackupState JudgeBackup(int fd, const std::string &folder, const std::string &name, const std::string &icon, bool lock,
+                        Backup &backup, FileDescriptor &iconFile)
 {
     constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
     FileDescriptor file(openat(fd, name.c_str(), O_RDONLY | kFlags));
     struct stat own, st;
-    std::string sealed, now;
+    std::string seal(kSealSize, '\0'), sealed, now;
     if (!file.valid() || fstat(file.get(), &own) != 0 || !S_ISREG(own.st_mode) || own.st_nlink != 1 ||
-        !ReadOpenFile(file.get(), kBackupMaxSize, sealed) || !OpenBackup(sealed, backup) || !IsIcon(backup.old)) {
+        own.st_size < static_cast<off_t>(kSealSize) || own.st_size > static_cast<off_t>(kBackupMaxSize) ||
+        pread(file.get(), seal.data(), kSealSize, own.st_size - static_cast<off_t>(kSealSize)) !=
+            static_cast<ssize_t>(kSealSize) ||
+        !ReadSeal(seal, static_cast<std::uint64_t>(own.st_size), backup)) {
         return BackupState::Foreign;
     }
     iconFile = FileDescriptor(openat(fd, icon.c_str(), O_RDWR | kFlags));
@@ -447,6 +496,14 @@ BackupState JudgeBackup(int fd, const std::string &name, const std::string &icon
     }
     if (!iconFile.valid() || fstat(iconFile.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != backup.dev ||
         st.st_ino != backup.ino || (own.st_uid != st.st_uid && own.st_uid != geteuid()) ||
+        static_cast<std::uint64_t>(st.st_size) < std::min(backup.oldSize, backup.newSize) ||
+        static_cast<std::uint64_t>(st.st_size) > std::max(backup.oldSize, backup.newSize)) {
+        return BackupState::Foreign;
+    }
+    if (lock && st.st_nlink > 1 && !LockSharedIcon(folder + icon, st)) {
+        return BackupState::Busy;
+    }
+    if (!ReadOpenFile(file.get(), kBackupMaxSize, sealed) || !OpenBackup(sealed, backup) || !IsIcon(backup.old) ||
         !ReadOpenFile(iconFile.get(), kIconMaxFileSize, now)) {
         return BackupState::Foreign;
     }
@@ -474,7 +531,11 @@ void ClearLeftovers(const std::string &folder, int fd, bool locked)
         const std::string path = folder + name;
         Backup backup;
         FileDescriptor iconFile;
-        const BackupState state = isBackup ? JudgeBackup(fd, name, icon, backup, iconFile) : BackupState::Spent;
+        const BackupState state =
+            isBackup ? JudgeBackup(fd, folder, name, icon, true, backup, iconFile) : BackupState::Spent;
+        if (state == BackupState::Busy) {
+            continue;  // for a later save
+        }
         if (state == BackupState::Foreign) {
             saveNotes.push_back({IconSaveNoteKind::LeftAlone, path, ""});
         } else if (dryRun) {
@@ -600,58 +661,196 @@ void PutInPlace(PendingWrite &write)
     unlink((write.backup.empty() ? write.temp : write.backup).c_str());
 }
 
-// Takes the lock of a folder: flock on the folder itself; where the file system
-// has no flock, an open file description lock on kLockFile beside the icons (a dry
-// run makes none). The first folder of a save is waited for; further ones for a few
-// seconds, so that two saves that take folders in other orders never wait for each
-// other for ever. 1 when locked, 0 when the file system gives no lock, -1 failed.
-int TakeLock(FolderLock &lock, bool wait)
+// Locks are tried every kLockPollMs. A save that holds no lock another could be
+// waiting for in turn waits as long as the hook lets it, told after kLockTellMs;
+// any other wait ends after kFurtherLockMs, so that saves taking locks in other
+// orders never wait for each other for ever.
+constexpr int kLockPollMs = 50;
+constexpr int kLockTellMs = 2000;
+constexpr int kFurtherLockMs = 5000;
+
+// The outcome of one try at a lock.
+enum class LockTry {
+    Held,
+    Busy,      // another holds it
+    NoLock,    // the file system gives none
+    Failed,    // errno says why
+    Unusable,  // kLockFile cannot serve as a lock and cannot be replaced
+};
+
+// A folder as a message names it: the drawer's path for the current folder.
+std::string ShownFolder(const std::string &folder)
 {
-    const int fd = lock.fd.get();
-    for (int tries = 0;; ++tries) {
-        if (flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB) == 0) {
-            return 1;
+    char path[PATH_MAX];
+    return !folder.empty() || getcwd(path, sizeof path) == nullptr ? OpenableFolder(folder) : std::string(path);
+}
+
+// Tries attempt until it is not Busy: for as long as the hook lets it when
+// longWait, else for kFurtherLockMs. A wait given up is Failed with EWOULDBLOCK.
+template <typename Attempt> LockTry WaitForLock(Attempt attempt, const std::string &folder, bool longWait)
+{
+    bool told = false, gaveUp = false;
+    LockTry got = attempt();
+    for (int waited = 0; got == LockTry::Busy; waited += kLockPollMs) {
+        if (longWait && waited >= kLockTellMs && lockWaitHook != nullptr) {
+            told = true;
+            gaveUp = !lockWaitHook(ShownFolder(folder), waited);
+        } else {
+            gaveUp = !longWait && waited >= kFurtherLockMs;
         }
-        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) {
+        if (gaveUp) {
+            got = LockTry::Failed;
             break;
         }
-        if ((errno != EINTR && errno != EWOULDBLOCK) || tries >= 100) {
-            return -1;
-        }
-        if (errno == EWOULDBLOCK) {
-            usleep(50000);
+        usleep(kLockPollMs * 1000);
+        got = attempt();
+    }
+    const int error = gaveUp ? EWOULDBLOCK : errno;
+    if (told) {
+        lockWaitHook(ShownFolder(folder), -1);
+    }
+    errno = error;
+    return got;
+}
+
+// One try at an open file description lock on the whole open file.
+LockTry TryLockOpenFile(int fd)
+{
+    struct flock range {};
+    range.l_type = F_WRLCK;
+    range.l_whence = SEEK_SET;
+    if (fcntl(fd, F_OFD_SETLK, &range) == 0) {
+        return LockTry::Held;
+    }
+    return errno == EAGAIN || errno == EACCES || errno == EINTR                           ? LockTry::Busy
+           : errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL || errno == ENOSYS ? LockTry::NoLock
+                                                                                          : LockTry::Failed;
+}
+
+// Whether another holds a lock on the file name in the folder dir: 1 yes, 0 no (a
+// link, a folder or a pipe is never held), -1 it cannot be told.
+int LockedByAnother(int dir, const char *name)
+{
+    FileDescriptor file(openat(dir, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat st;
+    if (!file.valid()) {
+        return errno == ELOOP || errno == ENOENT || errno == ENXIO ? 0 : -1;
+    }
+    if (fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return 0;
+    }
+    struct flock range {};
+    range.l_type = F_WRLCK;
+    range.l_whence = SEEK_SET;
+    return fcntl(file.get(), F_OFD_GETLK, &range) != 0 ? -1 : range.l_type != F_UNLCK ? 1 : 0;
+}
+
+// Replaces what stands under kLockFile beside the icons of the folder and cannot
+// serve as a lock (a link, a folder, a pipe, another user's file this one cannot
+// write), unless a writer holds it. An empty folder is removed (which never
+// removes a file); anything else is exchanged in one step with a new lock file of
+// this writer, held before it is named, and what came out is removed when it is
+// what was judged and nobody holds it, else put back to be waited for.
+LockTry ReplaceLockFile(FolderLock &lock)
+{
+    const int dir = lock.fd.get();
+    struct stat judged;
+    if (fstatat(dir, kLockFile, &judged, AT_SYMLINK_NOFOLLOW) != 0) {
+        return errno == ENOENT ? LockTry::Busy : LockTry::Failed;
+    }
+    const int held = LockedByAnother(dir, kLockFile);
+    if (held != 0) {
+        return held > 0 ? LockTry::Busy : LockTry::Unusable;
+    }
+    if (S_ISDIR(judged.st_mode)) {
+        const bool gone = unlinkat(dir, kLockFile, AT_REMOVEDIR) == 0 || errno == ENOENT || errno == ENOTDIR;
+        return gone ? LockTry::Busy : LockTry::Unusable;
+    }
+    static std::minstd_rand random(static_cast<std::uint_fast32_t>(OwnPid()));
+    std::string name;
+    FileDescriptor made;
+    for (int tries = 0; tries < 100 && !made.valid(); ++tries) {
+        name = std::string(kLockFile) + "." + std::to_string(OwnPid()) + "-" + std::to_string(random());
+        made = FileDescriptor(openat(dir, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!made.valid() && errno != EEXIST) {
+            return LockTry::Unusable;
         }
     }
-    for (int tries = 0; !dryRun; ++tries) {
-        lock.lockFile =
-            FileDescriptor(openat(fd, kLockFile, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666));
-        if (!lock.lockFile.valid()) {
-            return 0;
-        }
-        struct flock range {};
-        range.l_type = F_WRLCK;
-        range.l_whence = SEEK_SET;
-        if (fcntl(lock.lockFile.get(), wait ? F_OFD_SETLKW : F_OFD_SETLK, &range) == 0) {
-            // The holder waited for removes the file before it lets go: then a new one.
-            struct stat held, named;
-            if (fstat(lock.lockFile.get(), &held) == 0 && fstatat(fd, kLockFile, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-                held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
-                return 1;
-            }
-            continue;
-        }
-        const int error = errno;
+    if (!made.valid() || TryLockOpenFile(made.get()) != LockTry::Held ||
+        renameat2(dir, name.c_str(), dir, kLockFile, RENAME_EXCHANGE) != 0) {
+        const bool gone = errno == ENOENT;
+        unlinkat(dir, name.c_str(), 0);
+        return gone ? LockTry::Busy : LockTry::Unusable;
+    }
+    struct stat out;
+    if (fstatat(dir, name.c_str(), &out, AT_SYMLINK_NOFOLLOW) == 0 && out.st_dev == judged.st_dev &&
+        out.st_ino == judged.st_ino && LockedByAnother(dir, name.c_str()) == 0) {
+        unlinkat(dir, name.c_str(), 0);
+        lock.lockFile = std::move(made);
+        return LockTry::Held;
+    }
+    // Made or taken meanwhile: put back. Where its holder has removed the name
+    // meanwhile (ours), what came out is a lock let go.
+    renameat2(dir, name.c_str(), dir, kLockFile, RENAME_EXCHANGE);
+    unlinkat(dir, name.c_str(), 0);
+    return LockTry::Busy;
+}
+
+// Whether the lock file held is the one under kLockFile: the holder waited for
+// removes the file before it lets go, and a lock on a removed file is none.
+bool LockFileNamed(const FolderLock &lock)
+{
+    struct stat held, named;
+    return fstat(lock.lockFile.get(), &held) == 0 &&
+           fstatat(lock.fd.get(), kLockFile, &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_dev == named.st_dev &&
+           held.st_ino == named.st_ino;
+}
+
+// One try at kLockFile beside the icons, made when there is none.
+LockTry TryLockFile(FolderLock &lock)
+{
+    const int dir = lock.fd.get();
+    lock.lockFile =
+        FileDescriptor(openat(dir, kLockFile, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666));
+    struct stat st;
+    LockTry got;
+    if (lock.lockFile.valid() && fstat(lock.lockFile.get(), &st) == 0 && S_ISREG(st.st_mode)) {
+        got = TryLockOpenFile(lock.lockFile.get());
+    } else {
+        // None can be made (the folder cannot be written: nor can the icons), or
+        // what is there cannot be locked by this user.
         lock.lockFile.Close();
-        const bool busy = error == EAGAIN || error == EACCES;
-        if (error != EINTR && (!busy || wait || tries >= 100)) {
-            errno = error;
-            return busy ? -1 : 0;
-        }
-        if (busy) {
-            usleep(50000);
-        }
+        got = fstatat(dir, kLockFile, &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT ? LockTry::NoLock
+                                                                                        : ReplaceLockFile(lock);
     }
-    return 0;
+    if (got == LockTry::Held && LockFileNamed(lock)) {
+        return got;
+    }
+    lock.lockFile.Close();
+    return got == LockTry::Held ? LockTry::Busy : got;
+}
+
+// Takes the lock of a folder: flock on the folder itself; where the file system
+// has no flock, an open file description lock on kLockFile beside the icons (a dry
+// run makes none). The first lock of a save may wait long, further ones a few
+// seconds (WaitForLock).
+LockTry TakeLock(FolderLock &lock, bool longWait)
+{
+    const int fd = lock.fd.get();
+    const LockTry got = WaitForLock(
+        [fd] {
+            if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                return LockTry::Held;
+            }
+            return errno == EWOULDBLOCK || errno == EINTR                      ? LockTry::Busy
+                   : errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL ? LockTry::NoLock
+                                                                               : LockTry::Failed;
+        },
+        lock.folder, longWait);
+    if (got != LockTry::NoLock || dryRun) {
+        return got;
+    }
+    return WaitForLock([&lock] { return TryLockFile(lock); }, lock.folder, longWait);
 }
 
 }  // namespace
@@ -695,7 +894,7 @@ bool ForeignLeftoverBeside(const std::string &target)
         Backup backup;
         FileDescriptor iconFile;
         if (SplitLeftoverName(name, icon, pid, isBackup) && isBackup && icon == BaseOf(target) &&
-            JudgeBackup(fd.get(), name, icon, backup, iconFile) == BackupState::Foreign) {
+            JudgeBackup(fd.get(), FolderOf(target), name, icon, false, backup, iconFile) == BackupState::Foreign) {
             return true;
         }
     }
@@ -705,6 +904,28 @@ bool ForeignLeftoverBeside(const std::string &target)
 bool IconSaveOpen()
 {
     return saving;
+}
+
+bool LockSharedIcon(const std::string &path, const struct stat &st)
+{
+    for (const IconLock &held : lockedIcons) {
+        if (held.dev == st.st_dev && held.ino == st.st_ino) {
+            return true;
+        }
+    }
+    IconLock made{FileDescriptor(open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)),
+                  st.st_dev, st.st_ino};
+    struct stat opened;
+    if (!made.fd.valid() || fstat(made.fd.get(), &opened) != 0 || opened.st_dev != st.st_dev ||
+        opened.st_ino != st.st_ino) {
+        return true;  // not to be written through this name, or not this file: the write finds out
+    }
+    const int fd = made.fd.get();
+    const LockTry got = WaitForLock([fd] { return TryLockOpenFile(fd); }, FolderOf(path), lockedIcons.empty());
+    if (got == LockTry::Held) {
+        lockedIcons.push_back(std::move(made));
+    }
+    return got == LockTry::Held || got == LockTry::NoLock;
 }
 
 // Takes the lock of a folder for the rest of the save (TakeLock), which leaves no
@@ -735,15 +956,19 @@ int LockFolder(const std::string &folder)
         }
     }
     const int fd = made.fd.get();
-    const int locked = TakeLock(made, lockedFolders.empty());
-    if (locked < 0) {
+    const LockTry locked = TakeLock(made, lockedFolders.empty() && lockedIcons.empty());
+    if (locked == LockTry::Unusable) {
+        saveNotes.push_back({IconSaveNoteKind::LockUnusable, folder + kLockFile, ""});
+        errno = ENOLCK;
+    }
+    if (locked != LockTry::Held && locked != LockTry::NoLock) {
         return -1;
     }
-    if (locked == 0) {
-        saveNotes.push_back({IconSaveNoteKind::Unlocked, openable, ""});
+    if (locked == LockTry::NoLock) {
+        saveNotes.push_back({IconSaveNoteKind::Unlocked, ShownFolder(folder), ""});
     }
     lockedFolders.push_back(std::move(made));
-    ClearLeftovers(folder, fd, locked > 0);
+    ClearLeftovers(folder, fd, locked == LockTry::Held);
     return fd;
 }
 
@@ -780,6 +1005,10 @@ bool ReplaceFile(const std::string &target, const struct stat *existing, const s
             unlink(write.temp.c_str());
             write.inPlace = true;
         }
+    }
+    if (write.inPlace && !LockSharedIcon(target, *existing)) {
+        problem = IconProblem::Changed;  // another program is writing it through another name
+        return false;
     }
     if (write.inPlace) {
         // The old bytes as read, or read again when the file read is not this one.
@@ -824,6 +1053,11 @@ const std::vector<IconSaveNote> &IconSaveNotes()
     return saveNotes;
 }
 
+void SetLockWaitHook(LockWaitHook hook)
+{
+    lockWaitHook = hook;
+}
+
 std::vector<IconProblem> EndIconSave()
 {
     // The new files and the backups reach the disk together; a backup's name and
@@ -862,12 +1096,13 @@ std::vector<IconProblem> EndIconSave()
         problems.push_back(write.problem);
     }
     for (FolderLock &lock : lockedFolders) {
-        if (lock.lockFile.valid()) {
+        if (lock.lockFile.valid() && LockFileNamed(lock)) {
             unlinkat(lock.fd.get(), kLockFile, 0);  // while it is held
         }
     }
     pendingWrites.clear();
     lockedFolders.clear();
+    lockedIcons.clear();
     saving = false;
     dryRun = false;
     return problems;

@@ -17,6 +17,12 @@ bool IconSaveOpen();
 // writers that are gone. Returns the folder's descriptor, or -1.
 int LockFolder(const std::string &folder);
 
+// Takes the lock of an icon that other folders share by hard links, on the file
+// itself (path, whose status st is), for the rest of the save, so that writers
+// through any of its names wait for each other. True when it is held, or the file
+// system gives no lock; false (errno EWOULDBLOCK) when the wait was given up.
+bool LockSharedIcon(const std::string &path, const struct stat &st);
+
 // Prepares the replacement of target by bytes, put in place by EndIconSave.
 // existing holds the old file's status (null when there is none), read its bytes
 // as read (null when they must be read again). False, with problem set and nothing

@@ -1,6 +1,8 @@
 #include "platform/icons/icon_store.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <string>
@@ -108,8 +110,9 @@ DiskObject *GetDiskObject(const char *name)
         lastReadError = lookup == Lookup::Absent || errno == ENOENT ? 0 : errno;
         return nullptr;
     }
-    // A save reads its icons under the lock of their folders.
-    if (IconSaveOpen() && LockFolder(FolderOf(target)) < 0) {
+    // A save reads its icons under the lock of their folders, and of the icon itself
+    // where other folders share it by hard links.
+    if (IconSaveOpen() && (LockFolder(FolderOf(target)) < 0 || (st.st_nlink > 1 && !LockSharedIcon(target, st)))) {
         lastReadError = errno;
         return nullptr;
     }
@@ -255,6 +258,18 @@ bool IconFilePresent(const char *name)
     std::string path;
     struct stat st;
     return name != nullptr && name[0] != '\0' && FindIconFile(name, path, st) != Lookup::Absent;
+}
+
+std::string IconFileFolder(const char *name)
+{
+    std::string found, target;
+    struct stat st;
+    if (FindIconFile(name, found, st) != Lookup::Found) {
+        return std::string();
+    }
+    FollowLinks(found, target, st);  // where it fails, target is the link's next name
+    char real[PATH_MAX];
+    return realpath(OpenableFolder(FolderOf(target)).c_str(), real) != nullptr ? std::string(real) : std::string();
 }
 
 IconProblem IconWriteProblem(const char *name)

@@ -27,6 +27,7 @@ enum class IconProblem {
     LinkLost,            // not written; its old bytes put back as a new file, without its other hard links
     Damaged,             // neither written nor put back; its backup stays for the next save
     ForeignLeftover,     // beside it a file under its backup's name that no save wrote for it
+    OutsideDrawer,       // its name, or a link on the way to its file, leads outside the drawer
 };
 
 struct DiskObject {
@@ -73,10 +74,12 @@ std::vector<IconProblem> EndIconSave();
 
 // What the save being made, or the last one, met besides its icons' problems, each
 // naming a file (with its folder): a folder it could not lock and wrote unlocked; a
+// lock file that cannot serve (a link, a folder, another user's file) and could
+// not be replaced, so that nothing is written in its folder; a
 // file under a backup's name left alone (not provably a backup its icon's writer
 // left); in a dry run, a leftover a save removes; a backup a save puts back into
 // icon (in a dry run, or when a save left icon damaged or could not put it back).
-enum class IconSaveNoteKind { Unlocked, LeftAlone, Removable, Restorable };
+enum class IconSaveNoteKind { Unlocked, LeftAlone, Removable, Restorable, LockUnusable };
 struct IconSaveNote {
     IconSaveNoteKind kind;
     std::string file;
@@ -84,12 +87,27 @@ struct IconSaveNote {
 };
 const std::vector<IconSaveNote> &IconSaveNotes();
 
+// While a save waits for a lock another program holds (of a folder, or of an icon
+// shared by hard links), after about two seconds and then at every try: the
+// folder (the drawer's path for the current folder) and the milliseconds waited;
+// it returns whether to wait on. Once more with -1 when a wait it was told of
+// ends. A wait given up fails the icon's read or write (errno EWOULDBLOCK).
+// Without a hook a save waits as long as the lock is held; a save that holds
+// locks already waits a few seconds at most for another, whatever the hook says.
+using LockWaitHook = bool (*)(const std::string &folder, int waitedMs);
+void SetLockWaitHook(LockWaitHook hook);
+
 // Frees an icon GetDiskObject gave, with the file it holds.
 void FreeDiskObject(DiskObject *icon);
 
 // Whether a file stands under the icon's name (well-formed or not; several files
 // matching it without regard to case count too).
 bool IconFilePresent(const char *name);
+
+// The real path of the folder that holds the file the icon of name is found
+// under, its links followed as GetDiskObject follows them (of a dangling link, the
+// folder it points into); empty when there is no file or no such folder.
+std::string IconFileFolder(const char *name);
 
 // Why the last GetDiskObject gave no icon: None when it gave one, Absent when no
 // file has the name.

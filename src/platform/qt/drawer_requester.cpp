@@ -1,5 +1,7 @@
 #include "platform/qt/drawer_requester.h"
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -11,14 +13,42 @@
 
 #include <cstdlib>
 
+#include "platform/toolkit/settings_file.h"
+
 namespace {
 
-const QString kRecentKey = QStringLiteral("recent/drawers");
+// The drawers as the file system names them (bytes); the key of earlier versions
+// held them as texts, which lose a name that is not UTF-8.
+const QString kRecentKey = QStringLiteral("recent/paths");
+const QString kRecentTextKey = QStringLiteral("recent/drawers");
+constexpr qint64 kRecentFileLimit = 256 << 10;
 
 QString RecentFile()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/vellumine-settings/recent.ini");
+}
+
+bool IsFolder(const QByteArray &path)
+{
+    struct stat st;
+    return stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The drawers the file holds, as it holds them.
+QList<QByteArray> StoredDrawers(const QSettings &file)
+{
+    QList<QByteArray> drawers;
+    if (file.contains(kRecentKey)) {
+        for (const QVariant &path : file.value(kRecentKey).toList()) {
+            drawers.append(path.toByteArray());
+        }
+    } else {
+        for (const QString &folder : file.value(kRecentTextKey).toStringList()) {
+            drawers.append(folder.toLocal8Bit());
+        }
+    }
+    return drawers;
 }
 
 #ifdef SETTINGS_TEST_SWITCHES
@@ -74,11 +104,14 @@ bool RequestDrawer(IPTR parent, const char *title, const std::string &start, std
 
 std::vector<std::string> RecentDrawers()
 {
-    const QSettings file(RecentFile(), QSettings::IniFormat);
     std::vector<std::string> drawers;
-    for (const QString &folder : file.value(kRecentKey).toStringList()) {
-        if (drawers.size() < RECENT_DRAWER_COUNT && QDir::isAbsolutePath(folder) && QFileInfo(folder).isDir()) {
-            drawers.push_back(folder.toLocal8Bit().toStdString());
+    if (QFileInfo(RecentFile()).size() > kRecentFileLimit) {
+        return drawers;  // not read: set aside at the next RememberDrawer
+    }
+    const QSettings file(RecentFile(), QSettings::IniFormat);
+    for (const QByteArray &folder : StoredDrawers(file)) {
+        if (drawers.size() < RECENT_DRAWER_COUNT && folder.startsWith('/') && IsFolder(folder)) {
+            drawers.push_back(folder.toStdString());
         }
     }
     return drawers;
@@ -86,17 +119,23 @@ std::vector<std::string> RecentDrawers()
 
 void RememberDrawer(const std::string &folder)
 {
-    const QString path = QString::fromLocal8Bit(folder.c_str());
+    const QByteArray path = QByteArray::fromStdString(folder);
+    toolkit::SetAsideIfTooLarge(RecentFile(), kRecentFileLimit);
     QSettings file(RecentFile(), QSettings::IniFormat);
-    const QStringList kept = file.value(kRecentKey).toStringList();
-    QStringList drawers = kept;
-    drawers.removeIf([&path](const QString &other) { return other == path || !QFileInfo(other).isDir(); });
+    const QList<QByteArray> kept = StoredDrawers(file);
+    QList<QByteArray> drawers = kept;
+    drawers.removeIf([&path](const QByteArray &other) { return other == path || !IsFolder(other); });
     drawers.prepend(path);
     while (drawers.size() > RECENT_DRAWER_COUNT) {
         drawers.removeLast();
     }
     // A list as it was is not written again (a drawer opened as the last time).
     if (drawers != kept) {
-        file.setValue(kRecentKey, drawers);
+        QVariantList paths;
+        for (const QByteArray &drawer : drawers) {
+            paths.append(drawer);
+        }
+        file.setValue(kRecentKey, paths);
+        file.remove(kRecentTextKey);
     }
 }

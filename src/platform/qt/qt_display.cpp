@@ -10,18 +10,26 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPluginLoader>
 #include <QScreen>
 #include <QTranslator>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/system/display.h"
 #include "platform/system/libraries.h"
+#include "platform/system/x11_screens.h"
 
 namespace {
 
@@ -70,7 +78,13 @@ bool X11DisplayOpens()
         return false;
     }
     EndDisplayProbe();
-    displayProbe = xcb_connect(display, nullptr);
+    // A server that takes the connection and never answers is one that cannot be opened.
+    auto probe = std::make_shared<xcb_connection_t *>(nullptr);
+    if (!AnswersInTime([probe, name = std::string(display)] { *probe = xcb_connect(name.c_str(), nullptr); })) {
+        displayFault = {DisplayFault::CannotOpen, display};
+        return false;
+    }
+    displayProbe = *probe;
     if (xcb_connection_has_error(displayProbe) != 0) {
         EndDisplayProbe();
         displayFault = {DisplayFault::CannotOpen, display};
@@ -140,6 +154,42 @@ bool StartFontconfigLoad(pthread_t &thread)
     return init != nullptr && pthread_create(&thread, nullptr, RunFcInit, init) == 0;
 }
 
+// The folders Qt looks in for platform plugins: -platformpluginpath,
+// QT_QPA_PLATFORM_PLUGIN_PATH, then "platforms" in each plugin folder.
+QStringList PlatformPluginFolders()
+{
+    QStringList folders;
+    for (int i = 1; i + 1 < qtArgc; ++i) {
+        if (std::strcmp(qtArgv[i], "-platformpluginpath") == 0 || std::strcmp(qtArgv[i], "--platformpluginpath") == 0) {
+            folders += QFile::decodeName(qtArgv[i + 1]).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+        }
+    }
+    folders += qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &plugins : QCoreApplication::libraryPaths()) {
+        folders += plugins + QStringLiteral("/platforms");
+    }
+    return folders;
+}
+
+// Whether a platform plugin of that name is installed, as its metadata's keys say
+// (read without loading it): Qt ends the process when it finds none.
+bool PlatformPluginInstalled(const std::string &name)
+{
+    const QString wanted = QString::fromLocal8Bit(name.c_str());
+    for (const QString &folder : PlatformPluginFolders()) {
+        for (const QFileInfo &file : QDir(folder).entryInfoList({QStringLiteral("*.so")}, QDir::Files)) {
+            const QJsonObject data =
+                QPluginLoader(file.absoluteFilePath()).metaData().value(QLatin1String("MetaData")).toObject();
+            for (const QJsonValue &key : data.value(QLatin1String("Keys")).toArray()) {
+                if (key.toString().compare(wanted, Qt::CaseInsensitive) == 0) {
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
 // Whether QApplication can be created without Qt ending the process.
 bool DisplayCanOpen()
 {
@@ -155,7 +205,12 @@ bool DisplayCanOpen()
         return WaylandDisplayOpens();
     }
     if (!platform.empty()) {
-        return true;  // another plugin (eglfs, vnc, ...): left to Qt
+        // Another plugin (eglfs, vnc, ...) is left to Qt, once it is there.
+        if (!PlatformPluginInstalled(platform)) {
+            displayFault = {DisplayFault::CannotOpen, platform};
+            return false;
+        }
+        return true;
     }
     if (X11DisplayOpens()) {
         return true;
@@ -169,6 +224,24 @@ bool DisplayCanOpen()
     return false;
 }
 
+QtMessageHandler qtHandler = nullptr;
+
+// Qt's messages: one that ends the program (a platform Qt cannot make, a window it
+// cannot make for want of a screen) ends it with exit value 1, said, where Qt
+// would abort.
+void EndOnFatalMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtFatalMsg && qtHandler != nullptr) {
+        qtHandler(type, context, text);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, text).toLocal8Bit().constData());
+    if (type == QtFatalMsg) {
+        std::fflush(stderr);
+        _exit(1);
+    }
+}
+
 bool ConnectDisplay()
 {
     if (QCoreApplication::instance() != nullptr) {
@@ -180,6 +253,9 @@ bool ConnectDisplay()
     }
     pthread_t fontconfig;
     const bool loading = StartFontconfigLoad(fontconfig);
+    if (qtHandler == nullptr) {
+        qtHandler = qInstallMessageHandler(EndOnFatalMessage);
+    }
     ownApplication = new QApplication(qtArgc, qtArgv);
     // Joined before any text is measured: Qt's font database would read them again.
     if (loading) {

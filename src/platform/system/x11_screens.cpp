@@ -4,9 +4,15 @@
 #include <xcb/randr.h>
 #include <xcb/xcb.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -140,13 +146,37 @@ bool ReadScreens(std::vector<HostScreen> &screens)
 
 }  // namespace
 
+bool AnswersInTime(std::function<void()> talk)
+{
+    struct Talk {
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool done = false;
+    };
+    auto state = std::make_shared<Talk>();
+    try {
+        std::thread([state, talk = std::move(talk)] {
+            talk();
+            const std::lock_guard<std::mutex> lock(state->mutex);
+            state->done = true;
+            state->ended.notify_one();
+        }).detach();
+    } catch (const std::system_error &) {
+        return false;
+    }
+    std::unique_lock<std::mutex> lock(state->mutex);
+    return state->ended.wait_for(lock, std::chrono::seconds(X11_ANSWER_SECONDS), [&state] { return state->done; });
+}
+
 bool X11HostScreens(std::vector<HostScreen> &screens)
 {
     static bool read = false;
     static bool found = false;
     static std::vector<HostScreen> known;
     if (!read) {
-        found = ReadScreens(known);
+        auto answer = std::make_shared<std::pair<bool, std::vector<HostScreen>>>();
+        found = AnswersInTime([answer] { answer->first = ReadScreens(answer->second); }) && answer->first;
+        known = found ? answer->second : std::vector<HostScreen>();
         read = true;
     }
     screens = known;

@@ -221,6 +221,59 @@ int ShowRequester(Object *window, const std::string &title, const std::string &b
 
 }  // namespace toolkit
 
+namespace {
+
+QMessageBox *waitBox = nullptr;
+bool waitCancelled = false;
+
+}  // namespace
+
+void OpenWaitRequest(Object *window, const char *title, const char *body, const char *button)
+{
+    using namespace toolkit;
+    CloseWaitRequest();
+    waitCancelled = false;
+    const std::string heading = title != nullptr ? title : "", text = body != nullptr ? body : "";
+    if (seams::requesterHook) {
+        waitCancelled = seams::requesterHook(heading.c_str(), text.c_str(), button != nullptr ? button : "") == 0;
+        return;
+    }
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr) {
+        WriteRequestToStderr(heading, text);
+        return;
+    }
+    waitBox = new QMessageBox(ParentOf(window));
+    waitBox->setWindowTitle(FromUtf8(heading));
+    waitBox->setTextFormat(Qt::PlainText);
+    waitBox->setText(FromUtf8(text));
+    waitBox->setIcon(QMessageBox::NoIcon);
+    QString taken;
+    const QString label = FromUtf8(button != nullptr ? button : "");
+    waitBox->setEscapeButton(
+        waitBox->addButton(WithAccessKey(label, PickAccessKey(label, taken)), QMessageBox::RejectRole));
+    waitBox->setWindowModality(Qt::ApplicationModal);
+    QObject::connect(waitBox, &QDialog::finished, [] { waitCancelled = true; });
+    waitBox->show();
+}
+
+bool WaitRequestCancelled()
+{
+    if (waitBox != nullptr) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return waitCancelled;
+}
+
+void CloseWaitRequest()
+{
+    if (waitBox != nullptr) {
+        QObject::disconnect(waitBox, &QDialog::finished, nullptr, nullptr);
+        waitBox->hide();
+        waitBox->deleteLater();
+        waitBox = nullptr;
+    }
+}
+
 int MUI_RequestArgs(Object *app, Object *window, std::uint32_t, const char *title, const char *buttons,
                     const char *format, const IPTR *args, std::size_t argCount)
 {

@@ -11,6 +11,8 @@ namespace toolkit {
 
 namespace {
 
+constexpr qint64 kSettingsFileLimit = 1 << 20;
+
 // The program's settings folder's toolkit.ini; a file where earlier versions kept
 // it (muiqt/toolkit.ini) is moved there the first time.
 QString SettingsPath()
@@ -32,7 +34,18 @@ std::unique_ptr<QSettings> OpenSettings()
     if (!seams::settingsFile.isEmpty()) {
         return std::make_unique<QSettings>(seams::settingsFile, QSettings::IniFormat);
     }
-    return std::make_unique<QSettings>(SettingsPath(), QSettings::IniFormat);
+    const QString path = SettingsPath();
+    SetAsideIfTooLarge(path, kSettingsFileLimit);
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+void SetAsideIfTooLarge(const QString &path, qint64 limit)
+{
+    const QFileInfo file(path);
+    if (file.size() > limit) {
+        QFile::remove(path + QStringLiteral(".too-large"));
+        QFile::rename(path, path + QStringLiteral(".too-large"));
+    }
 }
 
 void SetChanged(QSettings &settings, const QString &key, const QVariant &value)

@@ -217,3 +217,13 @@ int MUI_Request(Object *app, Object *window, std::uint32_t flags, const char *ti
     IPTR params[] = {ToIPTR(args)..., 0};
     return MUI_RequestArgs(app, window, flags, title, buttons, format, params, sizeof...(Args));
 }
+
+// A requester shown while the program waits for something (the toolkit's own),
+// its one button ending the wait: OpenWaitRequest shows it over window, the body
+// as written; WaitRequestCancelled lets it be drawn and used and tells whether the
+// button was pressed or the requester closed; CloseWaitRequest takes it away. A
+// test's requester hook is asked at the open (0 cancels); without a display the
+// body goes to standard error and the wait is never cancelled.
+void OpenWaitRequest(Object *window, const char *title, const char *body, const char *button);
+bool WaitRequestCancelled();
+void CloseWaitRequest();
