@@ -79,11 +79,6 @@ bool ChooseDrawer(Object *window, std::string &chosen)
 
 bool SaveCommand()
 {
-    if (const char *key = ToolConfigNameTooLong()) {
-        MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "%s: %s\n%s", TOOL_ICON_FILE,
-                    FormatText(MSG_NAME_TOO_LONG, key).c_str(), GetString(MSG_CLI_NOTHING_WRITTEN));
-        return false;
-    }
     int result = SaveSettings();
     if (result == SAVE_CONFLICT) {
         const int answer = MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_CHANGED_ELSEWHERE_BUTTONS), "%s",
@@ -95,6 +90,12 @@ bool SaveCommand()
             return false;
         }
         result = SaveSettingsOverOthers();
+    }
+    if (result == SAVE_REFUSED) {
+        // Where --save refuses, for the same reason: nothing is written.
+        MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "%s\n%s",
+                    LoadFailureText(saveRefusal).c_str(), GetString(MSG_CLI_NOTHING_WRITTEN));
+        return false;
     }
     const std::string notes = SaveNoteLines();
     if (result == 0) {
@@ -165,9 +166,9 @@ void WatchStoredSettings()
 
 void StoredChangedCommand()
 {
-    IconProblem problem = IconProblem::None;
-    const Settings stored = ReadStoredSettings(&problem);
-    if (problem != IconProblem::None || !StoredSettingsDiffer(stored) || HasUnsavedChanges()) {
+    const StoredSettings read = ReadStoredSettings();
+    const Settings &stored = read.settings;
+    if (read.failure.problem != IconProblem::None || !StoredSettingsDiffer(stored) || HasUnsavedChanges()) {
         return;
     }
     ShowSettingsInControls(stored);

@@ -14,6 +14,7 @@
 
 std::vector<IconFailure> failedIcons;
 int writtenIcons = 0;
+LoadFailure saveRefusal;
 bool (*PutIcon)(const char *name, DiskObject *icon) = PutDiskObject;
 
 namespace {
@@ -146,7 +147,13 @@ int WriteAllIconSettings(const Settings &values, const Settings *expected)
     IconFailure outcomes[1 + PLATFORM_ICON_COUNT];
     int results[1 + PLATFORM_ICON_COUNT];
     BeginIconSave();
-    if (expected != nullptr && WrittenForm(ReadStoredSettings(), ToolConfig.hideSound != 0) !=
+    const StoredSettings stored = ReadStoredSettings();
+    saveRefusal = SaveRefusal(stored);
+    if (saveRefusal.problem != IconProblem::None) {
+        EndIconSave();
+        return SAVE_REFUSED;
+    }
+    if (expected != nullptr && WrittenForm(stored.settings, ToolConfig.hideSound != 0) !=
                                    WrittenForm(*expected, ToolConfig.hideSound != 0)) {
         EndIconSave();
         return SAVE_CONFLICT;

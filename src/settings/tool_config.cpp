@@ -19,11 +19,11 @@ SettingsSource settingsFrom;
 
 namespace {
 
-const char *nameTooLong = nullptr;  // the key of the first name too long to be read
+LoadFailure toolIconFailure;  // why the last ReadToolIcon could not take the icon whole
 
 // Copies value into a field of the given size when it fits whole. A value too long
 // for its field is never cut (a cut name would name another file): the field is
-// left empty and, when the value names an icon, loadFailure names its key.
+// left empty and, when the value names an icon, toolIconFailure names its key.
 bool CopyWhole(char *field, std::size_t size, const char *value, const char *nameKey = nullptr)
 {
     if (value == nullptr) {
@@ -32,11 +32,8 @@ bool CopyWhole(char *field, std::size_t size, const char *value, const char *nam
     std::size_t length = std::strlen(value);
     if (length >= size) {
         field[0] = '\0';
-        if (nameKey != nullptr && nameTooLong == nullptr) {
-            nameTooLong = nameKey;
-        }
-        if (nameKey != nullptr && loadFailure.problem == IconProblem::None) {
-            loadFailure = {TOOL_ICON_FILE, IconProblem::NotAnIcon, 0, nameKey};
+        if (nameKey != nullptr && toolIconFailure.problem == IconProblem::None) {
+            toolIconFailure = {TOOL_ICON_FILE, IconProblem::NotAnIcon, 0, nameKey};
         }
         return false;
     }
@@ -48,11 +45,11 @@ bool CopyWhole(char *field, std::size_t size, const char *value, const char *nam
 
 bool ReadToolIcon()
 {
-    nameTooLong = nullptr;
+    toolIconFailure = {};
     DiskObject *icon = GetDiskObject(TOOL_ICON);
     if (icon == nullptr) {
         if (IconReadProblem() != IconProblem::Absent) {
-            loadFailure = ReadFailure(TOOL_ICON_FILE, IconReadProblem(), IconReadError());
+            toolIconFailure = ReadFailure(TOOL_ICON_FILE, IconReadProblem(), IconReadError());
         }
         return false;
     }
@@ -73,7 +70,12 @@ bool ReadToolIcon()
                   FindToolType(toolTypes, PLATFORM_ICONS[i].key), PLATFORM_ICONS[i].key);
     }
     FreeDiskObject(icon);
-    return loadFailure.problem == IconProblem::None;
+    return toolIconFailure.problem == IconProblem::None;
+}
+
+const LoadFailure &ToolIconFailure()
+{
+    return toolIconFailure;
 }
 
 std::vector<SaveIcon> SaveIcons()
@@ -99,29 +101,24 @@ LoadFailure ReadFailure(const std::string &icon, IconProblem problem, int error)
     return failure;
 }
 
-std::string LoadFailureText()
+std::string LoadFailureText(const LoadFailure &failure)
 {
-    if (loadFailure.problem == IconProblem::None) {
+    if (failure.problem == IconProblem::None) {
         return "";
     }
     // Icon names are ISO-8859-1; a drawer's name is the file system's.
-    const std::string &name = loadFailure.icon;
-    std::string text = loadFailure.drawer && IsUtf8(name) ? name : Latin1ToUtf8(name);
+    const std::string &name = failure.icon;
+    std::string text = failure.drawer && IsUtf8(name) ? name : Latin1ToUtf8(name);
     text += ": ";
-    if (loadFailure.tooLong != nullptr) {
-        return text + FormatText(MSG_NAME_TOO_LONG, loadFailure.tooLong);
+    if (failure.tooLong != nullptr) {
+        return text + FormatText(MSG_NAME_TOO_LONG, failure.tooLong);
     }
-    return text + IconProblemText(loadFailure.problem, loadFailure.error);
-}
-
-const char *ToolConfigNameTooLong()
-{
-    return nameTooLong;
+    return text + IconProblemText(failure.problem, failure.error);
 }
 
 void ResetToolConfig()
 {
-    nameTooLong = nullptr;
+    toolIconFailure = {};
     std::memset(&ToolConfig, 0, sizeof ToolConfig);
     loadFailure = {};
     settingsFrom = {};

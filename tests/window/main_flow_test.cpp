@@ -126,8 +126,7 @@ TEST_F(MainFlowTest, AnIconThatCannotBeReadIsToldBeforeTheWindowOpens)
     const std::string unread = "Cannot read the settings from Starfield.info: is not an icon or is damaged!\n"
                                "The values shown are the defaults.";
     EXPECT_EQ(requests, (Texts{unread, unread + " (open)",
-                               "Cannot save the settings into Starfield.info!\n\n"
-                               "Starfield.info: is not an icon or is damaged\n (open)"}));
+                               "Starfield.info: is not an icon or is damaged\nnothing was written (open)"}));
 }
 
 // No drawer named and no Settings.info here: the chooser asks. A folder without one
