@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The keyboard alone and a small screen: --list-modes and --show see the screen;
 # F10 opens the menu bar and the arrows walk it to "Save prefs", as Alt+P and
-# Return do; Return on the focused Cancel and Ctrl+Q leave without writing; at
+# Return do; Return on the focused Cancel and Ctrl+Q ask about the edit, and
+# Return there (Cancel) keeps the window, Discard leaves without writing; at
 # QT_SCALE_FACTOR=2 on the 1024x768 screen the whole window, its Save and Cancel
 # buttons with it, lies inside the screen, in Portuguese, whose texts make the
 # widest window, and so do the icons overview and the screen mode requester in
@@ -36,10 +37,10 @@ e2e_start_settings
 e2e_keys Down
 e2e_keys shift+Tab               # back round to Cancel, the last control
 e2e_keys Return
-e2e_expect_exit_zero
-e2e_expect_unchanged
-e2e_start_settings
-e2e_keys Down ctrl+q
+e2e_answer "$E2E_TITLE" Return   # Cancel: the window stays
+e2e_focus "$WINDOW"
+e2e_keys ctrl+q
+e2e_answer "$E2E_TITLE" alt+d
 e2e_expect_exit_zero
 e2e_expect_unchanged
 
@@ -67,6 +68,7 @@ while IFS='|' read -r lang title requester; do
     e2e_keys Down Down Tab space      # full screen in a mode: its requester
     expect_inside "$(e2e_wait_window "$requester")" "$lang: the screen mode requester"
     e2e_keys Escape Escape
+    e2e_answer "$title" shift+Tab space  # Discard
     e2e_expect_exit_zero
 done <<LANGS
 de_DE.UTF-8|Einstellungen f[^ ]+r Starfield|Bildschirmmodus

@@ -11,12 +11,14 @@
 #include <thread>
 #include <tuple>
 
+#include "gui/edit_commands.h"
 #include "gui/help_viewer.h"
 #include "gui/icons_overview.h"
 #include "gui/project_commands.h"
 #include "gui/screen_mode.h"
 #include "gui/window_fixture.h"
 #include "platform/formats/icon_maker.h"
+#include "platform/qt/file_watch.h"
 #include "platform/qt/screen_mode_requester.h"
 #include "platform/system/display.h"
 #include "platform/system/dos.h"
@@ -294,6 +296,86 @@ TEST_F(WindowTest, SaveWritesNothingWhileTheToolIconNamesAnIconTooLong)
     EXPECT_NE(requests[0].find("Settings.info: APPLICATION is too long"), std::string::npos) << requests[0];
 }
 
+// Without APPLICATION the default application's icon is read: its settings are
+// shown and Save asks nothing. Another program's saves: the line says what holds
+// now (shown; changed again while the window holds edits, Save will ask) and goes
+// once the window reloads.
+TEST_F(WindowTest, TheIconSaveWritesIsReadAndTheNoticeLineSaysWhatHoldsNow)
+{
+    TempDir drawer;
+    ScopedChdir inDrawer(drawer.path());
+    WriteIcon(drawer.file("Settings.info"), {});
+    WriteIcon(drawer.file("Application.info"), {.toolTypes = {"FULLSCREEN", "FPSLIMIT=10"}});
+    const Settings loaded = LoadSettings();
+    BuildAndStart();
+    ShowSettingsInControls(loaded);
+    MarkSettingsStored();
+    EXPECT_EQ(Attr(displayModeCycle, MUIA_Cycle_Active), DISPLAY_FULLSCREEN_AUTO);
+    requests.clear();
+    EXPECT_TRUE(SaveCommand());
+    EXPECT_EQ(requests, std::vector<std::string>{});
+
+    const std::string shown = GetString(MSG_SHOWN_OTHER_CHANGE);
+    WriteIcon(drawer.file("Application.info"), {.toolTypes = {"WINDOW", "FPSLIMIT=10"}});
+    StoredChangedCommand();
+    EXPECT_EQ(Text(noteText), shown);
+    EXPECT_EQ(Attr(displayModeCycle, MUIA_Cycle_Active), DISPLAY_WINDOW);
+    SetAttrs(displayModeCycle, MUIA_Cycle_Active, DISPLAY_FULLSCREEN_AUTO);
+    StoredChangedCommand();  // nothing new on disk
+    EXPECT_EQ(Text(noteText), shown);
+    WriteIcon(drawer.file("Application.info"), {.toolTypes = {"WINDOW", "FPSLIMIT=20"}});
+    StoredChangedCommand();
+    EXPECT_EQ(Text(noteText), GetString(MSG_CHANGED_WITH_EDITS));
+    EXPECT_EQ(Attr(displayModeCycle, MUIA_Cycle_Active), DISPLAY_FULLSCREEN_AUTO);
+    LastSavedCommand();
+    EXPECT_EQ(Text(noteText), "");
+}
+
+// The watcher sees the icon the settings were read from written in place, also
+// after a rename replaced it. A limit that is off is not compared: Save does not
+// write it, so a Save after one that turned it off asks nothing.
+TEST_F(WindowTest, TheWatcherFollowsTheIconTheSettingsWereReadFrom)
+{
+    TempDir drawer;
+    ScopedChdir inDrawer(drawer.path());
+    WriteIcon(drawer.file("Settings.info"), {.toolTypes = {"APPLICATION=Starfield", "AMIGAOS3=Star_OS3"}});
+    WriteIcon(drawer.file("Star_OS3.info"), {.toolTypes = {"WINDOW"}});
+    const Settings loaded = LoadSettings();
+    BuildAndStart();
+    ShowSettingsInControls(loaded);
+    MarkSettingsStored();
+    WatchStoredSettings();
+    const auto changed = [] {
+        for (int i = 0; i < 300; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
+            std::uint32_t sigs = 0;
+            if (DoMethod(app, MUIM_Application_NewInput, &sigs) == ID_STORED_CHANGED) {
+                DrainReturnIds(app);
+                return true;
+            }
+        }
+        return false;
+    };
+    WriteFileBytes(drawer.file("Star_OS3.info"), ReadFileBytes(drawer.file("Star_OS3.info")));
+    EXPECT_TRUE(changed()) << "written in place";
+    WriteIcon(drawer.file("New.info"), {.toolTypes = {"WINDOW", "NOSOUND"}});
+    ASSERT_EQ(rename(drawer.file("New.info").c_str(), drawer.file("Star_OS3.info").c_str()), 0);
+    EXPECT_TRUE(changed()) << "replaced";
+    WriteFileBytes(drawer.file("Star_OS3.info"), ReadFileBytes(drawer.file("Star_OS3.info")));
+    EXPECT_TRUE(changed()) << "written in place after the rename";
+    StopWatching();
+
+    ShowSettingsInControls(ReadStoredSettings().settings);
+    MarkSettingsStored();
+    SetAttrs(fpsCheckmark, MUIA_Selected, 1);
+    SetAttrs(fpsSlider, MUIA_Numeric_Value, 30);
+    SetAttrs(fpsCheckmark, MUIA_Selected, 0);
+    requests.clear();
+    EXPECT_TRUE(SaveCommand());
+    SetAttrs(displayModeCycle, MUIA_Cycle_Active, DISPLAY_FULLSCREEN_AUTO);
+    EXPECT_TRUE(SaveCommand());
+    EXPECT_EQ(requests, std::vector<std::string>{});
+}
+
 class HelpTest : public WindowTest {
 protected:
     void SetUp() override
@@ -371,16 +453,33 @@ TEST_F(HelpTest, TheViewerGetsThePathWhileTheWindowSleeps)
         std::filesystem::remove(dir_.file("release"));
         EXPECT_TRUE(DispatchCommand(ID_HELP));
         EXPECT_FALSE(MUI_SimulateInput(cancelButton));
+        EXPECT_TRUE(MUI_DrawnDisabled(saveButton));
+        EXPECT_EQ(Text(noteText), "The manual is open: this window waits until its viewer is closed.");
         EXPECT_EQ(AwaitReturnId(ID_HELP_DONE, 200), round == 2);  // the missing one posts at once
         WriteFileBytes(dir_.file("release"), "");
         ASSERT_TRUE(round == 2 || AwaitReturnId(ID_HELP_DONE));
         EXPECT_TRUE(Asleep()) << "until the loop handles ID_HELP_DONE";
         EXPECT_TRUE(DispatchCommand(ID_HELP_DONE));
         EXPECT_FALSE(Asleep());
+        EXPECT_FALSE(MUI_DrawnDisabled(saveButton));
+        EXPECT_EQ(Text(noteText), "");
         EXPECT_EQ(requests.size(), round == 2 ? 1u : 0u);
     }
     EXPECT_EQ(ReadFileBytes(dir_.file("log")), "1\n" + name + "\n1\n" + name + "\n");
     EXPECT_NE(requests.at(0).find("could not be started"), std::string::npos) << requests[0];
+    // Killed, failing without a word of its own, or not to be run: said so when the window wakes.
+    for (const char *script : {"#!/bin/sh\nkill -9 $$\n", "#!/bin/sh\nexit 3\n", "#!/no/such/shell\n"}) {
+        WriteFileBytes(dir_.file("ends.sh"), script);
+        chmod(dir_.file("ends.sh").c_str(), 0755);
+        setenv("SETTINGS_VIEWER", dir_.file("ends.sh").c_str(), 1);
+        requests.clear();
+        EXPECT_TRUE(DispatchCommand(ID_HELP));
+        ASSERT_TRUE(AwaitReturnId(ID_HELP_DONE));
+        EXPECT_TRUE(DispatchCommand(ID_HELP_DONE));
+        ASSERT_EQ(requests.size(), 1u) << script;
+        EXPECT_NE(requests[0].find(script[3] == 'n' ? "could not be started" : "ended unexpectedly"), std::string::npos)
+            << requests[0];
+    }
     DosFailProcessCreation(true);
     HelpCommand();
     EXPECT_FALSE(Asleep());
