@@ -11,7 +11,7 @@ bool helpWaiting = false;
 
 void ShowLine()
 {
-    const char *text = helpWaiting                                ? GetString(MSG_HELP_OPEN)
+    const char *text = helpWaiting                               ? GetString(MSG_HELP_OPEN)
                        : shownNotice == Notice::ShownOtherChange ? GetString(MSG_SHOWN_OTHER_CHANGE)
                        : shownNotice == Notice::ChangedWithEdits ? GetString(MSG_CHANGED_WITH_EDITS)
                                                                  : "";

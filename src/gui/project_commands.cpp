@@ -82,9 +82,9 @@ bool SaveCommand()
 {
     int result = SaveSettings();
     if (result == SAVE_CONFLICT) {
-        const int answer = MUI_Request(app, mainWindow, 0, windowTitle,
-                                       CancelByDefault(MSG_CHANGED_ELSEWHERE_BUTTONS).c_str(), "%s",
-                                       GetString(MSG_CHANGED_ELSEWHERE));
+        const int answer =
+            MUI_Request(app, mainWindow, 0, windowTitle, CancelByDefault(MSG_CHANGED_ELSEWHERE_BUTTONS).c_str(), "%s",
+                        GetString(MSG_CHANGED_ELSEWHERE));
         if (answer == 2) {
             LastSavedCommand();
         }

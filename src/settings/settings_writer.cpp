@@ -153,8 +153,8 @@ int WriteAllIconSettings(const Settings &values, const Settings *expected)
         EndIconSave();
         return SAVE_REFUSED;
     }
-    if (expected != nullptr && WrittenForm(stored.settings, ToolConfig.hideSound != 0) !=
-                                   WrittenForm(*expected, ToolConfig.hideSound != 0)) {
+    if (expected != nullptr &&
+        WrittenForm(stored.settings, ToolConfig.hideSound != 0) != WrittenForm(*expected, ToolConfig.hideSound != 0)) {
         EndIconSave();
         return SAVE_CONFLICT;
     }

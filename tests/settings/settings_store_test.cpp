@@ -100,7 +100,7 @@ TEST_F(SettingsStoreTest, TheToolIconFillsTheConfiguration)
     const Entries none = {"Application", "", "0", "", "", "", ""};
     const struct {
         Entries toolTypes, config;  // the application, help, HIDESOUND and the four platform icons
-        std::string changes = "";  // without an application named, the default one's icon is read
+        std::string changes = "";   // without an application named, the default one's icon is read
         std::string failure = "";
     } cases[] = {
         {{}, none, "displayMode=1 soundEnabled=0"},
