@@ -14,13 +14,7 @@ for item in d l r close; do
     cp -p "$E2E_DIR"/before/*.info "$DRAWER/"
     e2e_start_settings
     e2e_keys Up  # full screen, automatic mode
-    if [ $item = close ]; then
-        "$BUILD_DIR/tests/close_window" "$WINDOW"
-        e2e_answer "$E2E_TITLE" alt+d
-        e2e_expect_exit_zero
-        e2e_expect_unchanged
-        continue
-    fi
+    [ $item != close ] || { "$BUILD_DIR/tests/close_window" "$WINDOW"; e2e_answer "$E2E_TITLE" alt+d; e2e_expect_exit_zero; e2e_expect_unchanged; continue; }
     [ $item != l ] || "$MKICON" "$DRAWER/Starfield.info" ${E2E_MADE[Starfield]} DONOTWAIT WINDOW FPSLIMIT=10
     e2e_keys ctrl+$item
     [ $item != d ] || e2e_keys Tab Tab Tab space  # past sound and volume to the fps limit

@@ -19,9 +19,7 @@ e2e_start_settings
 
 e2e_keys F1                       # as Ctrl+H
 viewer=$(e2e_wait_window "Starfield manual - Help") || fail "the manual did not open at its first node"
-e2e_focus "$WINDOW"               # asleep, it takes no key: Ctrl+S neither saves nor ends it
-e2e_keys ctrl+s
-sleep 0.3
+e2e_focus "$WINDOW"; e2e_keys ctrl+s; sleep 0.3  # asleep, it takes no key: Ctrl+S neither saves nor ends it
 kill -0 "$SETTINGS_PID" 2>/dev/null || fail "the sleeping window took Ctrl+S"
 e2e_focus "$viewer"
 
@@ -53,12 +51,8 @@ e2e_focus "$refusal"
 e2e_keys Return
 e2e_wait_gone "Starfield.guide - Help"
 sleep 0.3
-# Awake again (once the viewer has ended): the window takes its Exit shortcut.
-for i in $(seq 20); do
-    e2e_focus "$WINDOW"
-    e2e_keys ctrl+e
-    sleep 0.2
-    kill -0 "$SETTINGS_PID" 2>/dev/null || break
+for i in $(seq 20); do  # awake once the viewer has ended, the window takes its Exit shortcut
+    e2e_focus "$WINDOW"; e2e_keys ctrl+e; sleep 0.2; kill -0 "$SETTINGS_PID" 2>/dev/null || break
 done
 e2e_expect_exit_zero
 e2e_expect_unchanged

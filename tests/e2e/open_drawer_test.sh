@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# Started outside an application's drawer with none named, as from the desktop's
-# menu: the folder chooser asks for one; cancelled, the run ends with exit value 0
-# and nothing written; a folder without Settings.info is said so and the chooser
-# comes back; the drawer typed there opens and Save writes its icons. Ctrl+O with
-# an edit asks first (Save writes it), then opens another drawer in the window,
-# whose Save writes only that drawer's icons; Open recent goes back to a drawer
-# worked on before, asking first about an edit. An icon a file manager opens
-# outside any drawer is said so, and the chooser starts in the latest drawer.
+# Outside an application's drawer with none named (the desktop's menu) the chooser
+# asks for one; cancelled, the run ends with exit value 0, nothing written; a folder
+# without Settings.info is said so and the chooser comes back; the drawer typed there
+# opens and Save writes its icons. Ctrl+O with an edit asks first (Save writes it),
+# then opens another drawer, whose Save writes only its icons; Open recent asks too.
+# An icon outside any drawer is said so; the chooser starts in the latest drawer.
 source "$(dirname "$0")/lib.sh"
 
 e2e_start_display

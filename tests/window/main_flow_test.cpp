@@ -129,10 +129,9 @@ TEST_F(MainFlowTest, AnIconThatCannotBeReadIsToldBeforeTheWindowOpens)
                                "Starfield.info: is not an icon or is damaged\nnothing was written (open)"}));
 }
 
-// A folder named outside an application's drawer is said so, then the chooser
-// asks (as it does at once with none named). A folder without Settings.info is
-// said so and the chooser comes back; the drawer chosen opens. Cancelled, the run
-// ends with no window. In a drawer, nothing is asked.
+// Outside a drawer the chooser asks (a folder named is first said to be none); a
+// folder without Settings.info is said so and the chooser comes back; the drawer
+// chosen opens. Cancelled, the run ends with no window. In a drawer, nothing is asked.
 TEST_F(MainFlowTest, OutsideADrawerTheChooserAsksForOne)
 {
     mkdir(drawer_.file("Starfield").c_str(), 0755);
