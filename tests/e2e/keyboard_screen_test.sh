@@ -38,8 +38,7 @@ e2e_keys Down
 e2e_keys shift+Tab               # back round to Cancel, the last control
 e2e_keys Return
 e2e_answer "$E2E_TITLE" Return   # Cancel: the window stays
-e2e_focus "$WINDOW"
-e2e_keys ctrl+q
+e2e_focus "$WINDOW"; e2e_keys ctrl+q
 e2e_answer "$E2E_TITLE" alt+d
 e2e_expect_exit_zero
 e2e_expect_unchanged

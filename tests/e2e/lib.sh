@@ -94,8 +94,7 @@ e2e_focus() {
 
 # Answers the requester titled $1 with the keys that follow; fails when none comes.
 e2e_answer() {
-    local requester
-    requester=$(e2e_wait_window "$1") || fail "no requester \"$1\" came"
+    local requester; requester=$(e2e_wait_window "$1") || fail "no requester \"$1\" came"
     e2e_focus "$requester"
     e2e_keys "${@:2}"
 }

@@ -106,22 +106,6 @@ TEST_F(TextTest, CatalogTextsReplaceBuiltInOnesWhereTheyFit)
     EXPECT_TRUE(CatalogTextFits(MSG_WINDOW_TITLE, "%s\0%d", 5));  // printf reads nothing past a zero byte
 }
 
-// Every text of every shipped catalog is shown: none falls back to its built-in one.
-TEST(ShippedCatalogs, EveryTextIsShown)
-{
-    for (const char *language : {"cs", "da", "de", "el", "es", "fi", "fr", "it", "nb", "nl", "pl", "pt", "ru", "sv"}) {
-        ScopedCatalogEnvironment environment(BUILD_DIR, language);
-        ASSERT_EQ(OpenLibraries(), 0);
-        ASSERT_NE(catalogHandle, nullptr) << language;
-        for (const StringEntry &e : builtInStrings) {
-            const bool held = GetCatalogStrLength(catalogHandle, e.id) != 0;
-            EXPECT_EQ(GetString(e.id), held ? GetCatalogStr(catalogHandle, e.id, nullptr) : e.text) << language << e.id;
-        }
-        Shutdown(0);
-        ResetProgramState();
-    }
-}
-
 // A default name that has no form in ISO-8859-1 gives way to the built-in one.
 TEST_F(TextTest, ADefaultAppNameWithoutLatin1FormIsNotUsed)
 {
