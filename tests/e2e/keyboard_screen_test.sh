@@ -5,8 +5,8 @@
 # Return there (Cancel) keeps the window, Discard leaves without writing; at
 # QT_SCALE_FACTOR=2 on the 1024x768 screen the whole window, its Save and Cancel
 # buttons with it, lies inside the screen, in Portuguese, whose texts make the
-# widest window, and so do the icons overview and the screen mode requester in
-# German and Greek. With LANG=de_DE.UTF-8 the window comes up in German
+# widest window, and so do the icons overview, the notice after a script's save and
+# the screen mode requester in German and Greek. With LANG=de_DE.UTF-8 the window comes up in German
 # from the catalog compiled at build time, and its translated menu shortcut
 # (Ctrl+B, "Beenden") ends the tool.
 source "$(dirname "$0")/lib.sh"
@@ -64,6 +64,8 @@ while IFS='|' read -r lang title requester; do
     expect_inside "$(e2e_wait_window "$title")" "$lang: the icons overview"
     e2e_keys Escape
     e2e_focus "$WINDOW"
+    "$SETTINGS_BIN" --save "$DRAWER" MASTERVOLUME=${#title} >/dev/null && sleep 0.6  # the notice wraps
+    expect_inside "$WINDOW" "$lang: the window with its notice line"
     e2e_keys Down Down Tab space      # full screen in a mode: its requester
     expect_inside "$(e2e_wait_window "$requester")" "$lang: the screen mode requester"
     e2e_keys Escape Escape
@@ -73,7 +75,7 @@ done <<LANGS
 de_DE.UTF-8|Einstellungen f[^ ]+r Starfield|Bildschirmmodus
 el_GR.UTF-8|[^ ]+ Starfield|[^ ]+ [^ ]+
 LANGS
-
+cp -p "$E2E_DIR"/before/*.info "$DRAWER/"
 LANGUAGE= LC_ALL= LC_MESSAGES= LANG=de_DE.UTF-8 E2E_TITLE="Einstellungen f[^ ]+r Starfield" e2e_start_settings
 e2e_keys ctrl+b
 e2e_expect_exit_zero

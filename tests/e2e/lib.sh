@@ -92,8 +92,7 @@ e2e_focus() {
     sleep 0.3  # the first paint and the focus of the first control
 }
 
-# Answers the requester titled $1 with the keys that follow; fails when none comes.
-e2e_answer() {
+e2e_answer() {  # answers the requester titled $1 with the keys that follow, or fails
     local requester; requester=$(e2e_wait_window "$1") || fail "no requester \"$1\" came"
     e2e_focus "$requester"
     e2e_keys "${@:2}"
