@@ -244,8 +244,13 @@ int SaveFromCommandLine(const std::vector<SettingsWord> &words, bool dryRun)
     if (dryRun) {
         PutIcon = ShowNewToolTypes;
     }
-    int notWritten = WriteAllIconSettings(values);
+    const int notWritten = WriteAllIconSettings(values);
     PutIcon = PutDiskObject;
+    if (notWritten == SAVE_REFUSED) {  // as the load found it, under the same locks
+        std::fprintf(stderr, "%s: %s\n%s: %s\n", ProgramName(), LineText(LoadFailureText(saveRefusal)).c_str(),
+                     ProgramName(), GetString(MSG_CLI_NOTHING_WRITTEN));
+        return EXIT_ICON_FAILED;
+    }
     for (const IconFailure &failure : failedIcons) {
         PrintIconFailure(failure);
     }

@@ -67,7 +67,7 @@ bool DispatchCommand(std::int32_t id)
     switch (id) {
     case ID_QUIT:
     case ID_CANCEL:
-        return false;
+        return !MayLeaveSettings();
     case ID_SAVE:
         return !SaveCommand();
     case ID_HELP:

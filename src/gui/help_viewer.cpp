@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "gui/command_loop.h"
+#include "gui/notice.h"
 #include "gui/window_layout.h"
 #include "platform/formats/charset.h"
 #include "platform/system/dos.h"
@@ -17,6 +18,11 @@ namespace {
 
 constexpr const char *HELP_PROCESS_NAME = "Vellumine Settings subtask";
 constexpr IPTR HELP_STACK_SIZE = 16384;
+// The viewer's exit status for a document it refused, after saying why itself.
+constexpr int VIEWER_REFUSED = 1;
+
+// What became of the viewer.
+enum class ViewerOutcome { Closed, NotStarted, EndedUnexpectedly };
 
 // The viewer and the document the help process hands to it: written before
 // the process starts, read by it only.
@@ -27,9 +33,10 @@ char helpDocument[HELP_FILE_SIZE];
 // The application the help process posts to; null once it must post nothing.
 std::mutex helpPostLock;
 Object *helpPostTarget = nullptr;
-// Set by the help process, under helpPostLock, when the viewer was not found,
-// could not be run or failed: the window says so when it wakes.
-bool helpViewerFailed = false;
+// Set by the help process, under helpPostLock, when the viewer was not found or
+// could not be run, or ended by a signal or with an error it did not tell: the
+// window says so when it wakes.
+ViewerOutcome helpOutcome = ViewerOutcome::Closed;
 
 void ShowHelpMessage(const char *text)
 {
@@ -52,6 +59,7 @@ void HelpCommand()
     Close(file);
 
     SetAttrs(mainWindow, MUIA_Window_Sleep, 1, TAG_DONE);
+    ShowHelpWaiting(true);
     helpViewerFound = FindViewerProgram(helpViewer, sizeof helpViewer);
     std::snprintf(helpDocument, sizeof helpDocument, "%s", ToolConfig.helpFile);
     {
@@ -63,7 +71,7 @@ void HelpCommand()
         ReleaseHelpViewer();
         {
             std::lock_guard<std::mutex> guard(helpPostLock);
-            helpViewerFailed = true;
+            helpOutcome = ViewerOutcome::NotStarted;
         }
         HelpDoneCommand();
     }
@@ -72,14 +80,17 @@ void HelpCommand()
 void HelpDoneCommand()
 {
     SetAttrs(mainWindow, MUIA_Window_Sleep, 0, TAG_DONE);
-    bool failed = false;
+    ShowHelpWaiting(false);
+    ViewerOutcome outcome = ViewerOutcome::Closed;
     {
         std::lock_guard<std::mutex> guard(helpPostLock);
-        failed = helpViewerFailed;
-        helpViewerFailed = false;
+        outcome = helpOutcome;
+        helpOutcome = ViewerOutcome::Closed;
     }
-    if (failed) {
+    if (outcome == ViewerOutcome::NotStarted) {
         ShowHelpMessage(FormatText(MSG_ERR_VIEWER, helpViewerFound ? helpViewer : "SettingsViewer").c_str());
+    } else if (outcome == ViewerOutcome::EndedUnexpectedly) {
+        ShowHelpMessage(GetString(MSG_VIEWER_ENDED));
     }
 }
 
@@ -91,16 +102,21 @@ Process *StartHelpViewer()
 
 void HelpViewerProcess()
 {
-    bool failed = !helpViewerFound;
-    if (failed) {
+    ViewerOutcome outcome = ViewerOutcome::Closed;
+    const int status = helpViewerFound ? RunProgram(helpViewer, helpDocument) : PROGRAM_NOT_STARTED;
+    if (!helpViewerFound) {
         std::fprintf(stderr, "Settings: the document viewer SettingsViewer was not found\n");
-    } else if (RunProgram(helpViewer, helpDocument) < 0) {
+        outcome = ViewerOutcome::NotStarted;
+    } else if (status == PROGRAM_NOT_STARTED) {
         std::fprintf(stderr, "Settings: the document viewer %s could not be run\n", helpViewer);
-        failed = true;
+        outcome = ViewerOutcome::NotStarted;
+    } else if (status == PROGRAM_KILLED || status > VIEWER_REFUSED) {
+        std::fprintf(stderr, "Settings: the document viewer %s ended unexpectedly\n", helpViewer);
+        outcome = ViewerOutcome::EndedUnexpectedly;
     }
 
     std::lock_guard<std::mutex> guard(helpPostLock);
-    helpViewerFailed = failed;
+    helpOutcome = outcome;
     if (helpPostTarget != nullptr) {
         DoMethod(helpPostTarget, MUIM_Application_ReturnID, ID_HELP_DONE);
         helpPostTarget = nullptr;

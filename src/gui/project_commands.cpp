@@ -8,6 +8,7 @@
 
 #include "gui/commands.h"
 #include "gui/edit_commands.h"
+#include "gui/notice.h"
 #include "gui/settings_controls.h"
 #include "gui/window_layout.h"
 #include "platform/icons/icon_store.h"
@@ -39,16 +40,12 @@ bool HoldsToolIcon(const std::string &folder)
     return IconFilePresent((folder + "/" + TOOL_ICON).c_str());
 }
 
-// True when the window's settings may be left: nothing unsaved, or the user
-// saved them or chose to discard them.
-bool MayLeaveSettings()
+// A requester's buttons with the last one, Cancel (nothing is lost), the default.
+std::string CancelByDefault(std::int32_t id)
 {
-    if (!HasUnsavedChanges()) {
-        return true;
-    }
-    const int answer = MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_UNSAVED_BUTTONS), "%s",
-                                   GetString(MSG_UNSAVED_CHANGES));
-    return answer == 1 ? SaveCommand() : answer == 2;
+    std::string buttons = GetString(id);
+    const std::size_t bar = buttons.rfind('|');
+    return buttons.insert(bar == std::string::npos ? 0 : bar + 1, "*");
 }
 
 std::string CurrentDrawer()
@@ -77,11 +74,15 @@ bool ShowLockWait(const std::string &folder, int waitedMs)
 
 }  // namespace
 
-bool ChooseDrawer(Object *window, std::string &chosen)
+bool ChooseDrawer(Object *window, std::string &chosen, bool tellHere)
 {
     IPTR parent = 0;
     if (window != nullptr) {
         GetAttr(MUIA_Window_Window, window, &parent);
+    }
+    if (tellHere) {
+        MUI_Request(app, window, 0, RequestTitle(), GetString(MSG_REQ_OK), GetString(MSG_DRAWER_WITHOUT_TOOL_ICON),
+                    CurrentDrawer().c_str());
     }
     const std::vector<std::string> recent = RecentDrawers();
     std::string start = recent.empty() ? CurrentDrawer() : recent.front();
@@ -99,16 +100,11 @@ bool ChooseDrawer(Object *window, std::string &chosen)
 bool SaveCommand()
 {
     SetLockWaitHook(ShowLockWait);
-    const RefusedName refused = ToolConfigRefusedName();
-    if (refused.key != nullptr) {
-        MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "%s: %s\n%s", TOOL_ICON_FILE,
-                    RefusedNameText(refused).c_str(), GetString(MSG_CLI_NOTHING_WRITTEN));
-        return false;
-    }
     int result = SaveSettings();
     if (result == SAVE_CONFLICT) {
-        const int answer = MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_CHANGED_ELSEWHERE_BUTTONS), "%s",
-                                       GetString(MSG_CHANGED_ELSEWHERE));
+        const int answer =
+            MUI_Request(app, mainWindow, 0, windowTitle, CancelByDefault(MSG_CHANGED_ELSEWHERE_BUTTONS).c_str(), "%s",
+                        GetString(MSG_CHANGED_ELSEWHERE));
         if (answer == 2) {
             LastSavedCommand();
         }
@@ -116,6 +112,12 @@ bool SaveCommand()
             return false;
         }
         result = SaveSettingsOverOthers();
+    }
+    if (result == SAVE_REFUSED) {
+        // Where --save refuses, for the same reason: nothing is written.
+        MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "%s\n%s",
+                    LoadFailureText(saveRefusal).c_str(), GetString(MSG_CLI_NOTHING_WRITTEN));
+        return false;
     }
     const std::string notes = SaveNoteLines();
     if (result == 0) {
@@ -134,6 +136,16 @@ bool SaveCommand()
     }
     MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "%s", text.c_str());
     return false;
+}
+
+bool MayLeaveSettings()
+{
+    if (!HasUnsavedChanges()) {
+        return true;
+    }
+    const int answer = MUI_Request(app, mainWindow, 0, windowTitle, CancelByDefault(MSG_UNSAVED_BUTTONS).c_str(), "%s",
+                                   GetString(MSG_UNSAVED_CHANGES));
+    return answer == 1 ? SaveCommand() : answer == 2;
 }
 
 bool OpenCommand()
@@ -180,19 +192,38 @@ void ShowRecentDrawers()
 
 void WatchStoredSettings()
 {
+    // The drawer (an icon made or renamed there), and every icon the settings may
+    // be read from: any of those Save writes, and the one they were read from.
     const std::string drawer = CurrentDrawer();
-    const std::string icon = drawer + "/" + ToolConfig.appName;
-    WatchPaths(app, {drawer, icon + ".info", icon + ".vls.info"}, ID_STORED_CHANGED);
+    std::vector<std::string> paths{drawer};
+    for (const SaveIcon &icon : SaveIcons()) {
+        if (icon.name[0] != '\0') {
+            paths.push_back(drawer + "/" + icon.name + ".info");
+            paths.push_back(drawer + "/" + icon.name + ".vls.info");
+        }
+    }
+    if (!settingsFrom.file.empty()) {
+        paths.push_back(drawer + "/" + settingsFrom.file);
+    }
+    WatchPaths(app, paths, ID_STORED_CHANGED);
 }
 
 void StoredChangedCommand()
 {
-    IconProblem problem = IconProblem::None;
-    const Settings stored = ReadStoredSettings(&problem);
-    if (problem != IconProblem::None || !StoredSettingsDiffer(stored) || HasUnsavedChanges()) {
-        return;
+    const StoredSettings stored = ReadStoredSettings();
+    if (stored.failure.problem != IconProblem::None) {
+        return;  // Save names it
     }
-    ShowSettingsInControls(stored);
-    MarkSettingsStored();
-    SetAttrs(noteText, MUIA_Text_Contents, GetString(MSG_SHOWN_OTHER_CHANGE), MUIA_ShowMe, 1);
+    if (!StoredSettingsDiffer(stored.settings)) {
+        // Back to what the window read: Save no longer asks.
+        if (CurrentNotice() == Notice::ChangedWithEdits) {
+            SetNotice(Notice::None);
+        }
+    } else if (HasUnsavedChanges()) {
+        SetNotice(Notice::ChangedWithEdits);
+    } else {
+        ShowSettingsInControls(stored.settings);
+        MarkSettingsStored();
+        SetNotice(Notice::ShownOtherChange);
+    }
 }

@@ -13,14 +13,21 @@ extern std::string drawerToOpen;
 
 // Shows the desktop's folder chooser over window (null: none) until a drawer
 // holding Settings.info is chosen (true, its path in chosen) or it is cancelled;
-// a folder without one is said so and the chooser comes back.
-bool ChooseDrawer(Object *window, std::string &chosen);
+// a folder without one is said so and the chooser comes back. With tellHere the
+// current folder is first said to be none.
+bool ChooseDrawer(Object *window, std::string &chosen, bool tellHere = false);
 
 // Saves; true when every icon found was written. When another program saved
 // other settings since the window read them, asks first: save over them, reload
-// them into the window, or cancel. Icons that were not written are named with why,
-// and the window stays open, keeping the user's edits.
+// them into the window, or cancel (the default). Where --save would refuse (an
+// icon it reads there but unreadable, a name too long), writes nothing and says
+// why. Icons that were not written are named with why, and the window stays open,
+// keeping the user's edits.
 bool SaveCommand();
+
+// True when the window's settings may be left: nothing unsaved, or the user
+// saved them or chose to discard them (Cancel, the default, keeps the window).
+bool MayLeaveSettings();
 
 // Open...: true when the command loop must end for drawerToOpen, after unsaved
 // changes were saved or discarded and a drawer was chosen.
@@ -31,8 +38,8 @@ bool OpenRecentCommand(int index);
 // The drawer the window is on goes first among the recent drawers, which
 // Project > Open recent lists.
 void ShowRecentDrawers();
-// Watches the application's icon and its drawer for ID_STORED_CHANGED.
+// Watches the drawer and the icons the settings may be read from for ID_STORED_CHANGED.
 void WatchStoredSettings();
 // The icon changed on disk: without unsaved changes the window shows what it holds
-// now and says so; with them the values stay (Save will ask).
+// now and says so; with them the values stay and the line says Save will ask.
 void StoredChangedCommand();

@@ -1,6 +1,7 @@
 #include "gui/settings_controls.h"
 
 #include "gui/gadget_rules.h"
+#include "gui/notice.h"
 #include "gui/screen_mode.h"
 #include "gui/window_layout.h"
 #include "platform/toolkit/toolkit.h"
@@ -87,6 +88,7 @@ void MarkSettingsStored()
 {
     storedBaseline = AppSettings;
     controlsBaseline = SettingsFromControls();
+    SetNotice(Notice::None);  // the window and the icons agree again
 }
 
 bool StoredSettingsDiffer(const Settings &stored)

@@ -17,7 +17,7 @@ Settings SettingsFromControls();
 void ScreenModeCommand();
 
 // The controls as they stand and AppSettings as the icons hold them now: just
-// loaded, reloaded or saved.
+// loaded, reloaded or saved. The notice line goes.
 void MarkSettingsStored();
 
 // Whether an icon holding stored holds other settings than at the last MarkSettingsStored.

@@ -175,7 +175,7 @@ Object *BuildSettingsWindow()
                                            MUIA_Group_Child, limitRow,
                                            MUIA_Group_Child, fpsRow);
 
-    noteText = MUI_NewObject(MUIC_Text, MUIA_Text_PreParse, kCentre, MUIA_ShowMe, 0);
+    noteText = MUI_NewObject(MUIC_Text, MUIA_Text_PreParse, kCentre, MUIA_Text_SetMin, 0, MUIA_ShowMe, 0);
     Object *bottomGap = Gap();
 
     // The button row.

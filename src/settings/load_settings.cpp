@@ -15,11 +15,12 @@ Settings LoadSettings()
     loadFailure = {};
     settingsFrom = {};
     const Settings defaults = ScreenDefaults();
-    if (!ReadToolIcon()) {
-        return defaults;
-    }
-    const StoredSettings read = ReadApplicationSettings(defaults);
-    loadFailure = read.failure;
+    // Without an application named, the icon of the default name is the one Save
+    // writes: what it holds is shown, never overwritten unseen.
+    ReadToolIcon();
+    const StoredSettings read = ToolIconFailure().problem == IconProblem::None ? ReadApplicationSettings(defaults)
+                                                                               : StoredSettings{defaults, {}, {}};
+    loadFailure = SaveRefusal(read);
     settingsFrom = read.from;
     return read.settings;
 }

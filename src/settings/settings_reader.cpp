@@ -64,12 +64,14 @@ StoredSettings ReadApplicationSettings(const Settings &over)
     return read;
 }
 
-Settings ReadStoredSettings(IconProblem *problem)
+StoredSettings ReadStoredSettings()
 {
     const StoredSettings read = ReadApplicationSettings(ScreenDefaults());
     settingsFrom = read.from;
-    if (problem != nullptr) {
-        *problem = read.failure.problem;
-    }
-    return read.settings;
+    return read;
+}
+
+LoadFailure SaveRefusal(const StoredSettings &stored)
+{
+    return ToolIconFailure().problem != IconProblem::None ? ToolIconFailure() : stored.failure;
 }

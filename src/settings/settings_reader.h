@@ -28,9 +28,15 @@ StoredSettings ReadApplicationSettings(const Settings &over);
 
 // What the application's icons hold now, read as the start reads them (over the
 // defaults and the start screen's mode); settingsFrom follows them, loadFailure is
-// kept. problem, when given, why an icon that is there could not be read (the
-// settings are then the defaults).
-Settings ReadStoredSettings(IconProblem *problem = nullptr);
+// kept.
+StoredSettings ReadStoredSettings();
+
+// The one decision both front ends take before a save writes anything: why nothing
+// may be written in the drawer, or problem None. The tool's icon could not be
+// taken whole (ToolIconFailure: there but unreadable, a name in it too long), or
+// the icon the settings are read from is there but cannot be read (stored.failure,
+// read under the save's locks).
+LoadFailure SaveRefusal(const StoredSettings &stored);
 
 // The icon that holds an application's settings: "name", else "name.vls" when no
 // file has the name. foundName is the name it was found under (without ".info"),

@@ -14,6 +14,7 @@
 
 std::vector<IconFailure> failedIcons;
 int writtenIcons = 0;
+LoadFailure saveRefusal;
 bool (*PutIcon)(const char *name, DiskObject *icon) = PutDiskObject;
 
 namespace {
@@ -146,21 +147,16 @@ int WriteAllIconSettings(const Settings &values, const Settings *expected)
     IconFailure outcomes[1 + PLATFORM_ICON_COUNT];
     int results[1 + PLATFORM_ICON_COUNT];
     BeginIconSave();
-    if (expected != nullptr) {
-        // An icon that cannot be read under the lock (its lock given up among
-        // them) is no other program's settings: it is named, and nothing written.
-        const StoredSettings stored = ReadApplicationSettings(ScreenDefaults());
-        if (stored.failure.problem != IconProblem::None) {
-            EndIconSave();
-            failedIcons.push_back({stored.failure.icon, stored.failure.problem, stored.failure.error});
-            return static_cast<int>(failedIcons.size());
-        }
-        settingsFrom = stored.from;
-        if (WrittenForm(stored.settings, ToolConfig.hideSound != 0) !=
-            WrittenForm(*expected, ToolConfig.hideSound != 0)) {
-            EndIconSave();
-            return SAVE_CONFLICT;
-        }
+    const StoredSettings stored = ReadStoredSettings();
+    saveRefusal = SaveRefusal(stored);
+    if (saveRefusal.problem != IconProblem::None) {
+        EndIconSave();
+        return SAVE_REFUSED;
+    }
+    if (expected != nullptr &&
+        WrittenForm(stored.settings, ToolConfig.hideSound != 0) != WrittenForm(*expected, ToolConfig.hideSound != 0)) {
+        EndIconSave();
+        return SAVE_CONFLICT;
     }
     for (std::size_t i = 0; i < count; ++i) {
         results[i] = WriteIconSettings(icons[i].name, values, &outcomes[i]);

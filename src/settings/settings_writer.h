@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/icons/icon_store.h"
+#include "settings/tool_config.h"
 
 // An icon that exists but was not written by the last save, and why; its name as
 // found (with ".info"), or as configured when none was found.
@@ -36,11 +37,15 @@ struct Settings;
 // icon at all was written, the application's icon is noted as absent. Returns how
 // many icons were noted. Within an icon save begun by the caller (BeginIconSave),
 // which may have read the settings under its locks, it ends that save.
-// With expected given, the application's icon is read first under the locks: when
-// it holds other settings (in the form Save writes them), another program saved
-// since; nothing is written and SAVE_CONFLICT is returned.
+// The icons are read first under the locks: when SaveRefusal says the drawer may
+// not be saved, nothing is written, saveRefusal says why and SAVE_REFUSED is
+// returned. With expected given, when the icon the settings are read from holds
+// other settings (in the form Save writes them), another program saved since;
+// nothing is written and SAVE_CONFLICT is returned.
 constexpr int SAVE_CONFLICT = -1;
+constexpr int SAVE_REFUSED = -2;
 int WriteAllIconSettings(const Settings &values, const Settings *expected = nullptr);
+extern LoadFailure saveRefusal;
 
 // Where WriteIconSettings hands each merged icon: PutDiskObject, or a stand-in
 // that only shows the new list (--dry-run).

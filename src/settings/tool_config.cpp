@@ -22,23 +22,12 @@ SettingsSource settingsFrom;
 
 namespace {
 
-RefusedName refusedName;  // the first name refused
-
-// Notes the refusal of the name under key: in loadFailure too, when nothing failed before.
-void RefuseName(const char *key, NameRefusal why)
-{
-    if (refusedName.key == nullptr) {
-        refusedName = {key, why};
-    }
-    if (loadFailure.problem == IconProblem::None) {
-        loadFailure = {TOOL_ICON_FILE, IconProblem::NotAnIcon, 0, {key, why}};
-    }
-}
+LoadFailure toolIconFailure;  // why the last ReadToolIcon could not take the icon whole
 
 // Copies value into a field of the given size when it fits whole. A value too long
 // for its field is never cut (a cut name would name another file): the field is
-// left empty and, when the value names an icon, the name is refused under its key;
-// so is a name that leads outside the drawer.
+// left empty and, when the value names an icon, toolIconFailure names its key; so
+// it does for a name that leads outside the drawer.
 bool CopyWhole(char *field, std::size_t size, const char *value, const char *nameKey = nullptr)
 {
     if (value == nullptr) {
@@ -50,8 +39,8 @@ bool CopyWhole(char *field, std::size_t size, const char *value, const char *nam
                                                                                 : NameRefusal::None;
     if (refusal != NameRefusal::None) {
         field[0] = '\0';
-        if (nameKey != nullptr) {
-            RefuseName(nameKey, refusal);
+        if (nameKey != nullptr && toolIconFailure.problem == IconProblem::None) {
+            toolIconFailure = {TOOL_ICON_FILE, IconProblem::NotAnIcon, 0, {nameKey, refusal}};
         }
         return false;
     }
@@ -70,11 +59,11 @@ bool WithinDrawer(const std::string &path, const std::string &drawer)
 
 bool ReadToolIcon()
 {
-    refusedName = {};
+    toolIconFailure = {};
     DiskObject *icon = GetDiskObject(TOOL_ICON);
     if (icon == nullptr) {
         if (IconReadProblem() != IconProblem::Absent) {
-            loadFailure = ReadFailure(TOOL_ICON_FILE, IconReadProblem(), IconReadError());
+            toolIconFailure = ReadFailure(TOOL_ICON_FILE, IconReadProblem(), IconReadError());
         }
         return false;
     }
@@ -95,7 +84,12 @@ bool ReadToolIcon()
                   FindToolType(toolTypes, PLATFORM_ICONS[i].key), PLATFORM_ICONS[i].key);
     }
     FreeDiskObject(icon);
-    return loadFailure.problem == IconProblem::None;
+    return toolIconFailure.problem == IconProblem::None;
+}
+
+const LoadFailure &ToolIconFailure()
+{
+    return toolIconFailure;
 }
 
 std::vector<SaveIcon> SaveIcons()
@@ -121,23 +115,18 @@ LoadFailure ReadFailure(const std::string &icon, IconProblem problem, int error)
     return failure;
 }
 
-std::string LoadFailureText()
+std::string LoadFailureText(const LoadFailure &failure)
 {
-    if (loadFailure.problem == IconProblem::None) {
+    if (failure.problem == IconProblem::None) {
         return "";
     }
     // Icon names are ISO-8859-1; a drawer's name is the file system's.
-    const std::string &name = loadFailure.icon;
-    std::string text = (loadFailure.drawer ? PathLineText(name) : Latin1LineText(name)) + ": ";
-    if (loadFailure.refused.key != nullptr) {
-        return text + RefusedNameText(loadFailure.refused);
+    const std::string &name = failure.icon;
+    std::string text = (failure.drawer ? PathLineText(name) : Latin1LineText(name)) + ": ";
+    if (failure.refused.key != nullptr) {
+        return text + RefusedNameText(failure.refused);
     }
-    return text + IconProblemText(loadFailure.problem, loadFailure.error);
-}
-
-RefusedName ToolConfigRefusedName()
-{
-    return refusedName;
+    return text + IconProblemText(failure.problem, failure.error);
 }
 
 std::string RefusedNameText(const RefusedName &name)
@@ -188,7 +177,7 @@ bool NameLeavesDrawer(const char *name)
 
 void ResetToolConfig()
 {
-    refusedName = {};
+    toolIconFailure = {};
     std::memset(&ToolConfig, 0, sizeof ToolConfig);
     loadFailure = {};
     settingsFrom = {};

@@ -59,8 +59,9 @@ extern LoadFailure loadFailure;
 // none known), as loadFailure names it.
 LoadFailure ReadFailure(const std::string &icon, IconProblem problem, int error);
 
-// "icon: why" for loadFailure, in the catalog's words (UTF-8; the names as given).
-std::string LoadFailureText();
+// "icon: why" for a failure (by default loadFailure), in the catalog's words
+// (UTF-8; the names as given).
+std::string LoadFailureText(const LoadFailure &failure = loadFailure);
 
 // The icon the settings were read from, with ".info", and its role: the
 // application's, or when it is absent the first platform icon that exists, in
@@ -72,11 +73,13 @@ struct SettingsSource {
 extern SettingsSource settingsFrom;
 
 // The tool's own icon into ToolConfig. True when it named an application and
-// was read whole; else loadFailure says why (silent when there is no icon).
+// was read whole; else ToolIconFailure says why (None when there is no icon or
+// it names no application).
 bool ReadToolIcon();
-
-// The first name of an icon the tool's icon holds that is refused (key null: none).
-RefusedName ToolConfigRefusedName();
+// Why the last ReadToolIcon could not take the tool's icon whole: it is there but
+// cannot be read, or a name in it is refused (too long for its field, or leading
+// outside the drawer). Save then writes nothing.
+const LoadFailure &ToolIconFailure();
 
 // "KEY is too long", "KEY leads outside the drawer", in the catalog's words.
 std::string RefusedNameText(const RefusedName &name);

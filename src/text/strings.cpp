@@ -103,6 +103,14 @@ bool HasStringConversions(const char *text, std::size_t length, int wanted)
     return found == wanted;
 }
 
+// The whole length of a built-in text: a menu item's shortcut, its zero byte and
+// its label.
+std::size_t BuiltInLength(std::int32_t id, const char *text)
+{
+    const std::size_t length = std::strlen(text);
+    return IsMenuItemId(id) ? length + 1 + std::strlen(text + length + 1) : length;
+}
+
 }  // namespace
 
 bool CatalogTextFits(std::int32_t id, const char *text, std::size_t length)
@@ -133,8 +141,7 @@ const char *GetString(std::int32_t id)
     }
     const char *text = CatalogTextOr(catalogHandle, id, builtInStrings);
     const std::size_t length = GetCatalogStrLength(catalogHandle, id);
-    const std::size_t builtInLength = builtIn != nullptr ? std::strlen(builtIn) : 0;
-    const bool sane = builtIn == nullptr || length <= kCatalogTextMaxGrowth * (builtInLength + 1);
+    const bool sane = builtIn == nullptr || length <= kCatalogTextMaxGrowth * (BuiltInLength(id, builtIn) + 1);
     return length != 0 && sane && CatalogTextFits(id, text, length) ? text : builtIn;
 }
 

@@ -61,6 +61,14 @@ bool RunSettingsWindow(const Settings &loaded)
     return true;
 }
 
+// Whether the current folder is an application's drawer: it holds the tool's
+// icon, or an icon of the default application's name (which Save then writes).
+bool InApplicationDrawer()
+{
+    const std::string name = DefaultAppName();
+    return IconFilePresent(TOOL_ICON) || IconFilePresent(name.c_str()) || IconFilePresent((name + ".vls").c_str());
+}
+
 // The window and everything made for its drawer go; the drawer to open next
 // becomes the current folder, and its settings are loaded.
 Settings EnterNextDrawer()
@@ -79,7 +87,7 @@ Settings EnterNextDrawer()
 
 }  // namespace
 
-int SettingsMain(bool askForDrawer)
+int SettingsMain(bool drawerNamed)
 {
     // The platform's services, the locale and the catalog; without them there is
     // nothing to show, and Shutdown reports which one is missing.
@@ -89,11 +97,12 @@ int SettingsMain(bool askForDrawer)
         return 1;
     }
 
-    // Started outside an application's drawer with none named: the user chooses
-    // one, or ends the run without anything written.
+    // Started outside an application's drawer (from the desktop's menu, or on a
+    // folder or icon elsewhere, which is said so): the user chooses one, or ends
+    // the run without anything written.
     std::string chosen;
-    if (askForDrawer && !IconFilePresent(TOOL_ICON)) {
-        if (!ChooseDrawer(nullptr, chosen)) {
+    if (!InApplicationDrawer()) {
+        if (!ChooseDrawer(nullptr, chosen, drawerNamed)) {
             Shutdown(0);
             return 0;
         }

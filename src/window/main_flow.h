@@ -2,6 +2,7 @@
 #pragma once
 
 // Runs the whole tool; returns the exit value: 0, or 1 when the window cannot
-// start. askForDrawer: no drawer was named, so outside an application's drawer
-// (no Settings.info) the user is asked for one first.
-int SettingsMain(bool askForDrawer = false);
+// start. Outside an application's drawer (no Settings.info, no icon of the default
+// application's name) the user is asked for one first; when drawerNamed (a folder
+// or icon named on the command line), that folder is first said to be none.
+int SettingsMain(bool drawerNamed = true);

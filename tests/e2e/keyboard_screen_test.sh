@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The keyboard alone and a small screen: --list-modes and --show see the screen;
 # F10 opens the menu bar and the arrows walk it to "Save prefs", as Alt+P and
-# Return do; Return on the focused Cancel and Ctrl+Q leave without writing; at
+# Return do; Return on the focused Cancel and Ctrl+Q ask about the edit, and
+# Return there (Cancel) keeps the window, Discard leaves without writing; at
 # QT_SCALE_FACTOR=2 on the 1024x768 screen the whole window, its Save and Cancel
 # buttons with it, lies inside the screen, in Portuguese, whose texts make the
-# widest window, and so do the icons overview and the screen mode requester in
-# German and Greek. With LANG=de_DE.UTF-8 the window comes up in German
+# widest window, and so do the icons overview, the notice after a script's save and
+# the screen mode requester in German and Greek. With LANG=de_DE.UTF-8 the window comes up in German
 # from the catalog compiled at build time, and its translated menu shortcut
 # (Ctrl+B, "Beenden") ends the tool.
 source "$(dirname "$0")/lib.sh"
@@ -36,10 +37,9 @@ e2e_start_settings
 e2e_keys Down
 e2e_keys shift+Tab               # back round to Cancel, the last control
 e2e_keys Return
-e2e_expect_exit_zero
-e2e_expect_unchanged
-e2e_start_settings
-e2e_keys Down ctrl+q
+e2e_answer "$E2E_TITLE" Return   # Cancel: the window stays
+e2e_focus "$WINDOW"; e2e_keys ctrl+q
+e2e_answer "$E2E_TITLE" alt+d
 e2e_expect_exit_zero
 e2e_expect_unchanged
 
@@ -64,15 +64,18 @@ while IFS='|' read -r lang title requester; do
     expect_inside "$(e2e_wait_window "$title")" "$lang: the icons overview"
     e2e_keys Escape
     e2e_focus "$WINDOW"
+    "$SETTINGS_BIN" --save "$DRAWER" MASTERVOLUME=${#title} >/dev/null && sleep 0.6  # the notice wraps
+    expect_inside "$WINDOW" "$lang: the window with its notice line"
     e2e_keys Down Down Tab space      # full screen in a mode: its requester
     expect_inside "$(e2e_wait_window "$requester")" "$lang: the screen mode requester"
     e2e_keys Escape Escape
+    e2e_answer "$title" shift+Tab space  # Discard
     e2e_expect_exit_zero
 done <<LANGS
 de_DE.UTF-8|Einstellungen f[^ ]+r Starfield|Bildschirmmodus
 el_GR.UTF-8|[^ ]+ Starfield|[^ ]+ [^ ]+
 LANGS
-
+cp -p "$E2E_DIR"/before/*.info "$DRAWER/"
 LANGUAGE= LC_ALL= LC_MESSAGES= LANG=de_DE.UTF-8 E2E_TITLE="Einstellungen f[^ ]+r Starfield" e2e_start_settings
 e2e_keys ctrl+b
 e2e_expect_exit_zero

@@ -92,6 +92,12 @@ e2e_focus() {
     sleep 0.3  # the first paint and the focus of the first control
 }
 
+e2e_answer() {  # answers the requester titled $1 with the keys that follow, or fails
+    local requester; requester=$(e2e_wait_window "$1") || fail "no requester \"$1\" came"
+    e2e_focus "$requester"
+    e2e_keys "${@:2}"
+}
+
 # Starts Settings in the drawer, with these environment settings (NAME=VALUE).
 e2e_launch() {
     (cd "$DRAWER" && exec env "$@" "$SETTINGS_BIN") >"$E2E_DIR/settings.out" 2>"$E2E_DIR/settings.err" &

@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# Started outside an application's drawer with none named, as from the desktop's
-# menu: the folder chooser asks for one; cancelled, the run ends with exit value 0
-# and nothing written; a folder without Settings.info is said so and the chooser
-# comes back; the drawer typed there opens and Save writes its icons. Ctrl+O opens
-# another drawer in the window, whose Save writes only that drawer's icons; Open
-# recent goes back to a drawer worked on before, asking first about an edit.
+# Outside an application's drawer with none named (the desktop's menu) the chooser
+# asks for one; cancelled, the run ends with exit value 0, nothing written; a folder
+# without Settings.info is said so and the chooser comes back; the drawer typed there
+# opens and Save writes its icons. Ctrl+O with an edit asks first (Save writes it),
+# then opens another drawer, whose Save writes only its icons; Open recent asks too.
+# An icon outside any drawer is said so; the chooser starts in the latest drawer.
 source "$(dirname "$0")/lib.sh"
 
 e2e_start_display
 e2e_make_drawer
 e2e_make_other_drawer
 mkdir "$E2E_DIR/empty"
+kept=(DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)")
 start_outside() {
-    (cd "$E2E_DIR/empty" && exec "$SETTINGS_BIN") >"$E2E_DIR/settings.out" 2>"$E2E_DIR/settings.err" &
+    (cd "$E2E_DIR/empty" && exec "$SETTINGS_BIN" "$@") >"$E2E_DIR/settings.out" 2>"$E2E_DIR/settings.err" &
     SETTINGS_PID=$! WINDOW=""
 }
 
@@ -24,25 +25,24 @@ e2e_expect_unchanged
 
 start_outside
 e2e_choose_drawer "$E2E_DIR/empty"
-requester=$(e2e_wait_window "Vellumine settings") || fail "a folder without Settings.info was taken"
-e2e_focus "$requester"
-e2e_keys Return
+e2e_answer "Vellumine settings" Return  # a folder without Settings.info
 e2e_choose_drawer "$DRAWER"
 WINDOW=$(e2e_wait_window "$E2E_TITLE") || fail "the chosen drawer's window did not appear"
 e2e_focus "$WINDOW"
 e2e_keys Down ctrl+s  # full screen
 e2e_expect_exit_zero
-e2e_expect_tooltypes Starfield DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" MASTERVOLUME=40 FULLSCREEN
+e2e_expect_tooltypes Starfield "${kept[@]}" MASTERVOLUME=40 FULLSCREEN
 
 cp -p "$E2E_DIR"/before/Starfield*.info "$DRAWER/"
 e2e_start_settings
-e2e_keys ctrl+o
+e2e_keys Down ctrl+o
+e2e_answer "$E2E_TITLE" alt+s  # Save
 e2e_choose_drawer "$OTHER"
 WINDOW=$(e2e_wait_window "Nebula Settings") || fail "Ctrl+O did not open the other drawer"
 e2e_focus "$WINDOW"
 e2e_keys Down ctrl+s
 e2e_expect_exit_zero
-e2e_expect_unchanged
+e2e_expect_tooltypes Starfield "${kept[@]}" MASTERVOLUME=40 FULLSCREEN
 DRAWER=$OTHER e2e_expect_tooltypes Nebula MASTERVOLUME=40 FPSLIMIT=20 FULLSCREEN
 
 # Open recent: the other drawer first, then this one. An edit is asked about:
@@ -52,13 +52,19 @@ SETTINGS_PID=$!
 WINDOW=$(e2e_wait_window "Nebula Settings") || fail "the other drawer's window did not appear"
 e2e_focus "$WINDOW"
 e2e_keys Down alt Down Down Down Right Down Return
-requester=$(e2e_wait_window "Nebula Settings") || fail "an unsaved edit was not asked about"
-e2e_focus "$requester"
-e2e_keys Tab space  # Discard
+e2e_answer "Nebula Settings" shift+Tab space  # from Cancel to Discard
 WINDOW=$(e2e_wait_window "$E2E_TITLE") || fail "Open recent did not open the drawer"
 e2e_focus "$WINDOW"
 e2e_keys ctrl+s
 e2e_expect_exit_zero
 DRAWER=$OTHER e2e_expect_tooltypes Nebula MASTERVOLUME=40 FPSLIMIT=20 FULLSCREEN
-e2e_expect_tooltypes Starfield DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" MASTERVOLUME=40 WINDOW
+e2e_expect_tooltypes Starfield "${kept[@]}" MASTERVOLUME=40 FULLSCREEN
+
+"$MKICON" "$E2E_DIR/empty/Foreign.info" --type project
+start_outside "$E2E_DIR/empty/Foreign.info"
+e2e_answer "Vellumine settings" Return
+e2e_wait_chooser && e2e_keys Return  # where it starts: the drawer opened last
+WINDOW=$(e2e_wait_window "$E2E_TITLE") || fail "the chooser did not start in the latest drawer"
+"$BUILD_DIR/tests/close_window" "$WINDOW"
+e2e_expect_exit_zero
 echo "PASS"

@@ -3,7 +3,8 @@
 # window shows the script's values and the window's Save keeps them. With an
 # edit, Save asks first: "Save over them" writes the window's values, "Reload"
 # shows the script's values in the window and writes nothing until the next
-# Save, "Cancel" writes nothing.
+# Save, "Cancel" (Escape, and Return: the default) writes nothing; closing the
+# window then asks about the edit.
 source "$(dirname "$0")/lib.sh"
 
 kept=(DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)")
@@ -22,17 +23,16 @@ for answer in none save reload cancel; do
     script_saves
     e2e_keys ctrl+s
     if [ $answer != none ]; then
-        requester=$(e2e_wait_window "$E2E_TITLE") || fail "Save did not ask ($answer)"
-        e2e_focus "$requester"
-        case $answer in
-        save) e2e_keys Return ;;
-        reload) e2e_keys alt+r ;;  # its access key
-        cancel) e2e_keys Escape ;;
+        case $answer in  # by their access keys
+        save) e2e_answer "$E2E_TITLE" alt+s ;;
+        reload) e2e_answer "$E2E_TITLE" alt+r ;;
+        cancel) e2e_answer "$E2E_TITLE" Return Escape ;;
         esac
         if [ $answer != save ]; then
             sleep 0.3
+            kill -0 "$SETTINGS_PID" 2>/dev/null || fail "$answer ended the window"
             cmp -s "$DRAWER/Starfield.info" "$E2E_DIR/scripted.info" || fail "$answer wrote the icon"
-            [ $answer = reload ] || { "$BUILD_DIR/tests/close_window" "$WINDOW"; }
+            [ $answer = reload ] || { "$BUILD_DIR/tests/close_window" "$WINDOW"; e2e_answer "$E2E_TITLE" alt+d; }
             [ $answer = cancel ] || { e2e_focus "$WINDOW"; e2e_keys ctrl+s; }
         fi
     fi

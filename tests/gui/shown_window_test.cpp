@@ -140,7 +140,7 @@ TEST_P(LanguageWindowsTest, NoWindowShowsEnglish)
 INSTANTIATE_TEST_SUITE_P(GermanAndFrench, LanguageWindowsTest, ::testing::Values("de", "fr"));
 
 // In every language each menu title and button of the window has an Alt key,
-// no two the same.
+// no two the same, and no text of the catalog falls back to its built-in one.
 TEST_F(WindowTest, AccessKeysDifferInEveryLanguage)
 {
     for (const char *language :
@@ -150,6 +150,10 @@ TEST_F(WindowTest, AccessKeysDifferInEveryLanguage)
         Shutdown(0);
         ResetProgramState();
         ASSERT_EQ(OpenLibraries(), 0);
+        for (const StringEntry &e : builtInStrings) {
+            const bool held = GetCatalogStrLength(catalogHandle, e.id) != 0;
+            EXPECT_EQ(GetString(e.id), held ? GetCatalogStr(catalogHandle, e.id, nullptr) : e.text) << e.id;
+        }
         ASSERT_NE(Build(), nullptr);
         SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
         IPTR window = 0;

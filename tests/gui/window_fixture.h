@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gui/command_loop.h"
@@ -69,6 +71,19 @@ protected:
         InstallNotifications();
         SetAttrs(displayModeCycle, MUIA_Cycle_Active, AppSettings.displayMode);
         ApplyGadgetRules();
+    }
+
+    // Runs the loop's input handling until id arrives or the time is up.
+    static bool AwaitReturnId(IPTR id, int timeoutMs = 10000)
+    {
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+            std::uint32_t sigs = 0;
+            if (DoMethod(app, MUIM_Application_NewInput, &sigs) == id) {
+                return true;
+            }
+        }
+        return false;
     }
 
     static void Dispose()

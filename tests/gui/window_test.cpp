@@ -14,12 +14,14 @@
 #include <thread>
 #include <tuple>
 
+#include "gui/edit_commands.h"
 #include "gui/help_viewer.h"
 #include "gui/icons_overview.h"
 #include "gui/project_commands.h"
 #include "gui/screen_mode.h"
 #include "gui/window_fixture.h"
 #include "platform/formats/icon_maker.h"
+#include "platform/qt/file_watch.h"
 #include "platform/qt/screen_mode_requester.h"
 #include "platform/system/display.h"
 #include "platform/system/dos.h"
@@ -329,6 +331,45 @@ TEST_F(WindowTest, SaveSaysItWaitsForAnotherProgramsLockAndCancelEndsTheWait)
     EXPECT_NE(requests[0].find("another program holds the lock of this folder"), std::string::npos) << requests[0];
 }
 
+// Without APPLICATION the default application's icon is read, shown and watched
+// (replaced by a rename, then written in place); the line says what holds now and
+// goes on reload. A limit that is off is not compared: Save does not write it.
+TEST_F(WindowTest, TheIconSaveWritesIsShownWatchedAndToldOf)
+{
+    TempDir drawer;
+    ScopedChdir inDrawer(drawer.path());
+    const std::string icon = drawer.file("Application.info");
+    WriteIcon(drawer.file("Settings.info"), {});
+    WriteIcon(icon, {.toolTypes = {"FULLSCREEN", "FPSLIMIT=10"}});
+    const Settings loaded = LoadSettings();
+    BuildAndStart();
+    ShowSettingsInControls(loaded);
+    MarkSettingsStored();
+    WatchStoredSettings();
+    EXPECT_EQ(Attr(displayModeCycle, MUIA_Cycle_Active), DISPLAY_FULLSCREEN_AUTO);
+    WriteIcon(drawer.file("New.info"), {.toolTypes = {"WINDOW", "FPSLIMIT=10"}});
+    ASSERT_EQ(rename(drawer.file("New.info").c_str(), icon.c_str()), 0);
+    EXPECT_TRUE(AwaitReturnId(ID_STORED_CHANGED)) << "replaced";
+    StoredChangedCommand();
+    EXPECT_EQ(Text(noteText), GetString(MSG_SHOWN_OTHER_CHANGE));
+    EXPECT_EQ(Attr(displayModeCycle, MUIA_Cycle_Active), DISPLAY_WINDOW);
+    SetAttrs(displayModeCycle, MUIA_Cycle_Active, DISPLAY_FULLSCREEN_AUTO);
+    WriteIcon(icon, {.toolTypes = {"WINDOW", "FPSLIMIT=20"}});
+    EXPECT_TRUE(AwaitReturnId(ID_STORED_CHANGED)) << "written in place after the rename";
+    StoredChangedCommand();
+    EXPECT_EQ(Text(noteText), GetString(MSG_CHANGED_WITH_EDITS));
+    StopWatching();
+    LastSavedCommand();
+    EXPECT_EQ(Text(noteText), "");
+
+    SetAttrs(fpsCheckmark, MUIA_Selected, 0);
+    requests.clear();
+    EXPECT_TRUE(SaveCommand());
+    SetAttrs(displayModeCycle, MUIA_Cycle_Active, DISPLAY_FULLSCREEN_AUTO);
+    EXPECT_TRUE(SaveCommand());
+    EXPECT_EQ(requests, std::vector<std::string>{});
+}
+
 class HelpTest : public WindowTest {
 protected:
     void SetUp() override
@@ -347,19 +388,6 @@ protected:
     }
 
     static bool Asleep() { return Attr(mainWindow, MUIA_Window_Sleep) != 0; }
-
-    // Runs the loop's input handling until id arrives or the time is up.
-    static bool AwaitReturnId(IPTR id, int timeoutMs = 10000)
-    {
-        for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
-            std::uint32_t sigs = 0;
-            if (DoMethod(app, MUIM_Application_NewInput, &sigs) == id) {
-                return true;
-            }
-        }
-        return false;
-    }
 
     TempDir dir_;  // the viewer and its log; the drawer is the current folder
     TempDir drawer_;
@@ -406,16 +434,32 @@ TEST_F(HelpTest, TheViewerGetsThePathWhileTheWindowSleeps)
         std::filesystem::remove(dir_.file("release"));
         EXPECT_TRUE(DispatchCommand(ID_HELP));
         EXPECT_FALSE(MUI_SimulateInput(cancelButton));
+        EXPECT_TRUE(MUI_DrawnDisabled(saveButton));
+        EXPECT_EQ(Text(noteText), "The manual is open: this window waits until its viewer is closed.");
         EXPECT_EQ(AwaitReturnId(ID_HELP_DONE, 200), round == 2);  // the missing one posts at once
         WriteFileBytes(dir_.file("release"), "");
         ASSERT_TRUE(round == 2 || AwaitReturnId(ID_HELP_DONE));
         EXPECT_TRUE(Asleep()) << "until the loop handles ID_HELP_DONE";
         EXPECT_TRUE(DispatchCommand(ID_HELP_DONE));
         EXPECT_FALSE(Asleep());
+        EXPECT_FALSE(MUI_DrawnDisabled(saveButton));
         EXPECT_EQ(requests.size(), round == 2 ? 1u : 0u);
     }
     EXPECT_EQ(ReadFileBytes(dir_.file("log")), "1\n" + name + "\n1\n" + name + "\n");
     EXPECT_NE(requests.at(0).find("could not be started"), std::string::npos) << requests[0];
+    // Killed, failing without a word of its own, or not to be run: said so when the window wakes.
+    for (const char *script : {"#!/bin/sh\nkill -9 $$\n", "#!/bin/sh\nexit 3\n", "#!/no/such/shell\n"}) {
+        WriteFileBytes(dir_.file("ends.sh"), script);
+        chmod(dir_.file("ends.sh").c_str(), 0755);
+        setenv("SETTINGS_VIEWER", dir_.file("ends.sh").c_str(), 1);
+        requests.clear();
+        EXPECT_TRUE(DispatchCommand(ID_HELP));
+        ASSERT_TRUE(AwaitReturnId(ID_HELP_DONE));
+        EXPECT_TRUE(DispatchCommand(ID_HELP_DONE));
+        EXPECT_NE(requests.at(0).find(script[3] == 'n' ? "could not be started" : "ended unexpectedly"),
+                  std::string::npos)
+            << requests[0];
+    }
     DosFailProcessCreation(true);
     HelpCommand();
     EXPECT_FALSE(Asleep());

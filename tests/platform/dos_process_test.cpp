@@ -19,8 +19,8 @@ std::string Script(const TempDir &dir, const std::string &name, const std::strin
     return dir.file(name);
 }
 
-// No shell: the argument is passed whole; the status, or -1 when the program does
-// not run or is killed.
+// No shell: the argument is passed whole; the status, or whether the program
+// could not be started or was killed.
 TEST(DosRunProgram, PassesTheArgumentWholeWithoutAShellAndReturnsTheStatus)
 {
     TempDir dir;
@@ -33,9 +33,9 @@ TEST(DosRunProgram, PassesTheArgumentWholeWithoutAShellAndReturnsTheStatus)
     }
     EXPECT_NE(access(dir.file("ran").c_str(), F_OK), 0) << "a command in the argument ran";
     EXPECT_EQ(RunProgram(Script(dir, "three.sh", "exit 3").c_str(), "x"), 3);
-    EXPECT_EQ(RunProgram(Script(dir, "killed.sh", "kill -9 $$").c_str(), "x"), -1);
-    EXPECT_EQ(RunProgram(dir.file("missing").c_str(), "x"), -1);
-    EXPECT_EQ(RunProgram(dir.path().c_str(), "x"), -1);
+    EXPECT_EQ(RunProgram(Script(dir, "killed.sh", "kill -9 $$").c_str(), "x"), PROGRAM_KILLED);
+    EXPECT_EQ(RunProgram(dir.file("missing").c_str(), "x"), PROGRAM_NOT_STARTED);
+    EXPECT_EQ(RunProgram(dir.path().c_str(), "x"), PROGRAM_NOT_STARTED);
 }
 
 // The override names the viewer when it can be run: not when missing, not

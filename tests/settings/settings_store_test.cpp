@@ -100,22 +100,22 @@ TEST_F(SettingsStoreTest, TheToolIconFillsTheConfiguration)
     const Entries none = {"Application", "", "0", "", "", "", ""};
     const struct {
         Entries toolTypes, config;  // the application, help, HIDESOUND and the four platform icons
-        std::int32_t displayMode = 0;
+        std::string changes = "";   // without an application named, the default one's icon is read
         std::string failure = "";
     } cases[] = {
-        {{}, none},
-        {{"HELP=Starfield.guide", "HIDESOUND", "MORPHOS=Starfield_MOS"}, none},
+        {{}, none, "displayMode=1 soundEnabled=0"},
+        {{"HELP=Starfield.guide", "HIDESOUND", "MORPHOS=Starfield_MOS"}, none, "displayMode=1 soundEnabled=0"},
         {{"APPLICATION=" + name127 + "a", "HELP=Starfield.guide", "WARPOS=W"},
          {"", "", "0", "", "", "", ""},
-         0,
+         "",
          "Settings.info: APPLICATION is too long"},
         {{"APPLICATION=" + name127, "HELP=" + std::string(128, 'h'), "help=Second.guide", "HideSound=NO",
           "AMIGAOS3=" + name79, "morphos", "WARPOS= Star field "},
          {name127, "", "1", name79, "", " Star field ", ""},
-         1},
+         "displayMode=1"},
         {{"APPLICATION=Starfield", "AMIGAOS4=" + std::string(80, 'x')},
          {"Starfield", "", "0", "", "", "", ""},
-         0,
+         "",
          "Settings.info: AMIGAOS4 is too long"},
     };
     for (const auto &c : cases) {
@@ -131,7 +131,7 @@ TEST_F(SettingsStoreTest, TheToolIconFillsTheConfiguration)
                            icons[1], icons[2], icons[3]}),
                   c.config);
         EXPECT_EQ(LoadFailureText(), c.failure);
-        EXPECT_EQ(Changes(loaded), c.displayMode != 0 ? "displayMode=1" : "");
+        EXPECT_EQ(Changes(loaded), c.changes);
     }
 }
 

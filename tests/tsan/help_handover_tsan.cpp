@@ -14,6 +14,7 @@
 
 #include "gui/command_loop.h"
 #include "gui/help_viewer.h"
+#include "gui/notice.h"
 #include "gui/window_layout.h"
 #include "platform/system/dos.h"
 #include "platform/toolkit/toolkit.h"
@@ -32,6 +33,7 @@ const char *GetString(std::int32_t)
 {
     return "%s";
 }
+void ShowHelpWaiting(bool) {}
 
 int main(int argc, char **argv)
 {

@@ -51,7 +51,7 @@ protected:
 
     // Runs the tool; once its loop waits for input, look() sees the window as it
     // came up and then acts on it, as a person would, to end the run.
-    static void RunAndLook(const std::function<void()> &look, bool askForDrawer = false)
+    static void RunAndLook(const std::function<void()> &look, bool drawerNamed = true)
     {
         static int argc = 1;
         static char name[] = "main_flow_test";
@@ -66,7 +66,7 @@ protected:
             hung = true;
             DoMethod(app, MUIM_Application_ReturnID, -1);
         });
-        EXPECT_EQ(SettingsMain(askForDrawer), 0);
+        EXPECT_EQ(SettingsMain(drawerNamed), 0);
         EXPECT_TRUE(looked);
         EXPECT_FALSE(hung) << "the window did not answer";
         EXPECT_EQ(app, nullptr);
@@ -126,13 +126,12 @@ TEST_F(MainFlowTest, AnIconThatCannotBeReadIsToldBeforeTheWindowOpens)
     const std::string unread = "Cannot read the settings from Starfield.info: is not an icon or is damaged!\n"
                                "The values shown are the defaults.";
     EXPECT_EQ(requests, (Texts{unread, unread + " (open)",
-                               "Cannot save the settings into Starfield.info!\n\n"
-                               "Starfield.info: is not an icon or is damaged\n (open)"}));
+                               "Starfield.info: is not an icon or is damaged\nnothing was written (open)"}));
 }
 
-// No drawer named and no Settings.info here: the chooser asks. A folder without one
-// is said so and the chooser comes back; the drawer chosen opens. Cancelled, the
-// run ends with no window. Named (or started in a drawer), nothing is asked.
+// Outside a drawer the chooser asks (a folder named is first said to be none); a
+// folder without Settings.info is said so and the chooser comes back; the drawer
+// chosen opens. Cancelled, the run ends with no window. In a drawer, nothing is asked.
 TEST_F(MainFlowTest, OutsideADrawerTheChooserAsksForOne)
 {
     mkdir(drawer_.file("Starfield").c_str(), 0755);
@@ -143,18 +142,18 @@ TEST_F(MainFlowTest, OutsideADrawerTheChooserAsksForOne)
         requests.emplace_back(body);
         return 0;
     });
-    RunAndLook([] { EXPECT_TRUE(MUI_SimulateInput(cancelButton)); }, true);
+    RunAndLook([] { EXPECT_TRUE(MUI_SimulateInput(cancelButton)); });
     EXPECT_STREQ(windowTitle, "Starfield Settings");
-    EXPECT_EQ(requests, Texts{drawer_.path() + " holds no Settings.info: choose the drawer of the application to "
-                                               "configure."});
+    const std::string none = " holds no Settings.info: choose the drawer of the application to configure.";
+    EXPECT_EQ(requests, (Texts{drawer_.path() + none, drawer_.path() + none}));
     ResetProgramState();
     ASSERT_EQ(chdir(drawer_.path().c_str()), 0);
     setenv("SETTINGS_DRAWER_ANSWER", "", 1);
-    EXPECT_EQ(SettingsMain(true), 0);  // cancelled
+    EXPECT_EQ(SettingsMain(false), 0);  // cancelled
     EXPECT_EQ(app, nullptr);
     EXPECT_STREQ(windowTitle, "");
     ASSERT_EQ(chdir(drawer_.file("Starfield").c_str()), 0);
-    RunAndLook([] { EXPECT_TRUE(MUI_SimulateInput(cancelButton)); }, true);
+    RunAndLook([] { EXPECT_TRUE(MUI_SimulateInput(cancelButton)); }, false);
     unsetenv("SETTINGS_DRAWER_ANSWER");
 }
 
@@ -166,6 +165,7 @@ TEST_F(MainFlowTest, AnObjectThatCannotBeMadeEndsTheRunWithCode2)
         errors.emplace_back(body);
         return 0;
     });
+    Icon("Settings", {});
     MUI_FailObjectCreation(2);  // the first after the menu strip
     EXPECT_EQ(SettingsMain(), 1);
     MUI_FailObjectCreation(0);

@@ -190,15 +190,15 @@ int RunProgram(const char *path, const char *argument)
     int error = posix_spawn(&child, path, nullptr, &attributes, argv, environ);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {
-        return -1;
+        return PROGRAM_NOT_STARTED;
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
         if (errno != EINTR) {
-            return -1;
+            return PROGRAM_KILLED;  // started, and gone without a status
         }
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : PROGRAM_KILLED;
 }
 
 bool FindViewerProgram(char *buffer, std::size_t size)

@@ -49,8 +49,10 @@ bool WaitForProcesses(int timeoutMs);
 
 // Runs the program at path with one argument, directly (no shell: the argument
 // is passed as it is, spaces and all), and waits for it to end. Returns the
-// program's exit status, or -1 when it could not be started or did not end
-// normally.
+// program's exit status, PROGRAM_NOT_STARTED when it could not be started, or
+// PROGRAM_KILLED when a signal ended it.
+constexpr int PROGRAM_NOT_STARTED = -1;
+constexpr int PROGRAM_KILLED = -2;
 int RunProgram(const char *path, const char *argument);
 
 // Fills buffer with the path of the program's own document viewer,

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 
 #ifndef SETTINGS_WINDOW_FOLDER
 #define SETTINGS_WINDOW_FOLDER "libexec/vellumine-settings"
@@ -28,7 +29,8 @@ std::string ProgramsFolder()
     std::string folder = ProgramFolder();
     const std::string window = std::string("/") + SETTINGS_WINDOW_FOLDER;
     if (folder.size() > window.size() && folder.compare(folder.size() - window.size(), window.size(), window) == 0) {
-        return folder + "/" + SETTINGS_BIN_FROM_WINDOW;
+        // The folder is the kernel's, without links: ".." may be taken away by name.
+        return (std::filesystem::path(folder) / SETTINGS_BIN_FROM_WINDOW).lexically_normal().string();
     }
     return folder;
 }

@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
@@ -85,6 +87,9 @@ bool StoreAttr(Gadget *obj, Tag tag, IPTR data)
     case MUIA_ShowMe:
         obj->shown = data != 0;
         return true;
+    case MUIA_Text_SetMin:
+        obj->setMin = data != 0;
+        return true;
     case MUIA_Selected:
         obj->selected = data != 0;
         return true;
@@ -140,6 +145,59 @@ bool StoreAttr(Gadget *obj, Tag tag, IPTR data)
     }
 }
 
+// A text that takes the width its window gives it and never asks for more: it
+// wraps at spaces and is as tall as its lines there. Shown in an open window,
+// the window grows by the room it takes (within its screen) and gives that room
+// back when it is hidden; the room is not kept as the window's remembered size.
+class WrappingLabel : public QLabel {
+public:
+    WrappingLabel()
+    {
+        setWordWrap(true);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        setProperty("muiWraps", true);
+    }
+
+    QSize sizeHint() const override { return {0, heightForWidth(width())}; }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+    // The height its window grew by to show it.
+    int Room() const { return room_; }
+
+    // Shows or hides it, its window growing by the room it takes or giving that
+    // room back; shown again, it takes the room its text needs now.
+    void Show(bool shown)
+    {
+        QWidget *top = window();
+        const QLayout *layout = parentWidget() != nullptr ? parentWidget()->layout() : nullptr;
+        if (top == this || !top->isVisible() || layout == nullptr || top->layout() == nullptr) {
+            setVisible(shown);
+            return;
+        }
+        const int base = top->height() - room_;
+        if (shown) {
+            // Laid out at the width its parent's layout has for it.
+            resize(layout->contentsRect().width(), height());
+        }
+        setVisible(shown);
+        top->layout()->activate();  // the window's least height, with it or without it
+        ResizeWithinScreen(top, shown ? base + heightForWidth(width()) + std::max(layout->spacing(), 0) : base);
+        room_ = shown ? top->height() - base : 0;
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QLabel::resizeEvent(event);
+        if (event->oldSize().width() != width()) {
+            updateGeometry();  // as tall as its lines at the new width
+        }
+    }
+
+private:
+    int room_ = 0;
+};
+
 void ApplyFont(Object *obj);
 
 // Brings the widget in line with one stored attribute, without emitting signals.
@@ -151,13 +209,18 @@ void SyncAttr(Gadget *obj, Tag tag)
         if (obj->action != nullptr) {
             obj->action->setEnabled(!obj->disabled);
         } else if (w != nullptr) {
-            w->setEnabled(!obj->disabled);
+            // A sleeping window's controls are drawn disabled until it wakes.
+            w->setEnabled(!obj->disabled && (obj->focusWidget == nullptr || !ObjectSleeps(obj)));
         }
         break;
     case MUIA_ShowMe:
         // A widget not yet in a window would show as a window of its own.
         if (w != nullptr && (w->parentWidget() != nullptr || !obj->shown)) {
-            w->setVisible(obj->shown);
+            if (auto *wrapping = dynamic_cast<WrappingLabel *>(w)) {
+                wrapping->Show(obj->shown);
+            } else {
+                w->setVisible(obj->shown);
+            }
         }
         break;
     case MUIA_Selected:
@@ -169,6 +232,9 @@ void SyncAttr(Gadget *obj, Tag tag)
     case MUIA_Text_Contents:
     case MUIA_Text_PreParse:
         ShowText(obj);
+        if (auto *wrapping = dynamic_cast<WrappingLabel *>(w); wrapping != nullptr && wrapping->isVisible()) {
+            wrapping->Show(true);  // as many lines as the new text takes
+        }
         break;
     case MUIA_Font:
         ApplyFont(obj);
@@ -273,6 +339,9 @@ private:
 
 QLabel *NewTextLabel(const Gadget *obj)
 {
+    if (obj->kind == Kind::Text && !obj->setMin) {
+        return new WrappingLabel;
+    }
     QLabel *label = obj->kind == Kind::Text && obj->frame == MUIV_Frame_Text ? new ElidingLabel : new QLabel;
     switch (obj->frame) {
     case MUIV_Frame_Text:
@@ -481,6 +550,30 @@ void AddExtraKey(Gadget *item, const char *name)
 }
 
 }  // namespace
+
+int WrappingTextsHeight(QWidget *window)
+{
+    int room = 0;
+    for (const QLabel *label : window->findChildren<QLabel *>()) {
+        if (const auto *wrapping = dynamic_cast<const WrappingLabel *>(label)) {
+            room += wrapping->Room();
+        }
+    }
+    return room;
+}
+
+void ResizeWithinScreen(QWidget *window, int height)
+{
+    if (const QScreen *screen = window->screen()) {
+        const QRect area = screen->availableGeometry();
+        const int decoration = window->frameGeometry().height() - window->height();
+        height = std::min(height, area.height() - decoration);
+        if (window->frameGeometry().top() + decoration + height > area.bottom() + 1) {
+            window->move(window->x(), std::max(area.top(), area.bottom() + 1 - decoration - height));
+        }
+    }
+    window->resize(window->width(), height);
+}
 
 void ShowText(Object *object)
 {

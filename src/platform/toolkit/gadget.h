@@ -21,6 +21,7 @@ struct Gadget : Object {
     bool cycleChain = false;
     bool disabled = false;
     bool shown = true;
+    bool setMin = true;  // a text: false when it wraps within its window's width
     bool selected = false;
     bool pressed = false;
     IPTR userData = 0;
@@ -60,5 +61,9 @@ Object *NewLabel(const char *text, IPTR flags);
 Object *NewSpace(IPTR height);
 // Shows a text gadget's text (and a button's access key) in its widget.
 void ShowText(Object *object);
+// The height a window grew by to show its wrapping texts (MUIA_Text_SetMin 0).
+int WrappingTextsHeight(QWidget *window);
+// Gives a window that height, as far as its screen has room for it.
+void ResizeWithinScreen(QWidget *window, int height);
 
 }  // namespace toolkit

@@ -61,6 +61,9 @@ enum : Tag {
     // Text
     MUIA_Text_Contents,
     MUIA_Text_PreParse,
+    MUIA_Text_SetMin,  // (at creation) 0: the text never widens its window; it wraps at
+                       // spaces within the width it is given, and the room it takes while
+                       // shown is not kept as the window's remembered size
     // Cycle
     MUIA_Cycle_Entries,
     MUIA_Cycle_Active,

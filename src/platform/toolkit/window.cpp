@@ -360,7 +360,7 @@ void FitSmallScreen(QWidget *w)
     const QRect area = screen->availableGeometry();
     if (w->minimumSizeHint().width() > area.width()) {
         for (QLabel *label : w->findChildren<QLabel *>()) {
-            if (label->frameShape() == QFrame::NoFrame) {
+            if (label->frameShape() == QFrame::NoFrame && !label->property("muiWraps").toBool()) {
                 label->setWordWrap(true);
                 label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);  // as tall as its lines take
             }
@@ -412,6 +412,21 @@ void OpenWindowObject(Window *win)
     w->activateWindow();
 }
 
+// Draws the controls and the menu bar of a window disabled while it sleeps, and
+// as their own MUIA_Disabled says once it wakes.
+void ShowControlsAwake(Object *obj, bool awake)
+{
+    for (Object *child : obj->children) {
+        ShowControlsAwake(child, awake);
+    }
+    const Gadget *gadget = As<Gadget>(obj);
+    if (obj->kind == Kind::Menustrip && obj->widget != nullptr) {
+        obj->widget->setEnabled(awake);
+    } else if (gadget != nullptr && obj->focusWidget != nullptr && obj->widget != nullptr) {
+        obj->widget->setEnabled(awake && !gadget->disabled);
+    }
+}
+
 void SetSleep(Window *win, bool sleep)
 {
     QWidget *w = win->widget;
@@ -419,10 +434,12 @@ void SetSleep(Window *win, bool sleep)
         if (win->sleepCount < 1000000 && ++win->sleepCount == 1 && w != nullptr) {
             w->setProperty("muiSleeping", true);
             w->setCursor(Qt::BusyCursor);
+            ShowControlsAwake(win, false);
         }
     } else if (win->sleepCount > 0 && --win->sleepCount == 0 && w != nullptr) {
         w->setProperty("muiSleeping", false);
         w->unsetCursor();
+        ShowControlsAwake(win, true);
     }
 }
 
@@ -454,8 +471,9 @@ void Window::Close()
         open = false;
         return;
     }
+    // The room wrapping texts take now is theirs, not the window's.
     SaveWindowPlace(TextAttr(ApplicationOf(this), MUIA_Application_Base), windowId,
-                    QRect(widget->pos(), widget->size()));
+                    QRect(widget->pos(), widget->size() - QSize(0, WrappingTextsHeight(widget))));
     open = false;
     widget->hide();
 }

@@ -1,8 +1,10 @@
 // Requesters: the body filled from its arguments within bounds, the text
 // escapes rendered and everything else shown literally.
+#include <QAbstractButton>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include "platform/toolkit/toolkit_test_support.h"
 
@@ -45,6 +47,20 @@ TEST_F(ToolkitRequestTest, TheBodyIsFilledWithinBounds)
     EXPECT_EQ(toolkit::FormatArgs("%s.", none, 1), ".");
     EXPECT_EQ(toolkit::FormatArgs("trailing %", none, 0), "trailing ");
     EXPECT_EQ(toolkit::FormatArgs(std::string(100000, 'x').c_str(), none, 0).size(), 16384u);
+}
+
+// Each button its own Alt+letter: its first letter where free, else a word's first.
+TEST_F(ToolkitRequestTest, EachButtonTakesAnAccessKeyOfItsOwn)
+{
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        for (const QAbstractButton *button : QApplication::activeModalWidget()->findChildren<QAbstractButton *>()) {
+            shown << button->text();
+        }
+        QApplication::activeModalWidget()->close();
+    });
+    MUI_Request(nullptr, nullptr, 0, "Keys", "Save|Save over them|Cancel", "%s", "Body");
+    EXPECT_EQ(shown.join('|').toStdString(), "&Save|Save &over them|&Cancel");
 }
 
 }  // namespace

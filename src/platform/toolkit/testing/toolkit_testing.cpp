@@ -166,6 +166,11 @@ void MUI_SetToolkitSettingsFile(const char *path)
     seams::settingsFile = path != nullptr ? QString::fromLocal8Bit(path) : QString();
 }
 
+bool MUI_DrawnDisabled(Object *obj)
+{
+    return obj != nullptr && obj->widget != nullptr && !obj->widget->isEnabled();
+}
+
 bool MUI_SimulateInput(Object *obj, IPTR value)
 {
     if (obj == nullptr || !IsLiveObject(obj) || ObjectSleeps(obj)) {

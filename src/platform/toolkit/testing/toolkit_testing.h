@@ -27,6 +27,8 @@ void MUI_SetToolkitSettingsFile(const char *path);
 // menu item, presses a window's close gadget. Returns false, doing nothing,
 // when the control takes no input (disabled, its window asleep) or has no such action.
 bool MUI_SimulateInput(Object *obj, IPTR value = 0);
+// Whether the control is drawn disabled now (its own MUIA_Disabled, or its window asleep).
+bool MUI_DrawnDisabled(Object *obj);
 // The object tree below obj, one line per object, two spaces of indent per
 // level: the kind, then what it shows, e.g. `Group horiz frame "Sound settings"`,
 // `Space 10`, `CheckMark selected=1 chain`, `Slider 0..64 value=40 chain disabled`,
