@@ -67,6 +67,11 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_DRAWER_WITHOUT_TOOL_ICON:
     case MSG_CLI_UNKNOWN_OPTION:
     case MSG_CLI_UNEXPECTED_VALUE:
+    case MSG_ICON_IN_USE:
+    case MSG_IMAGE_UNREADABLE:
+    case MSG_IMAGE_NAME_PARTITION:
+    case MSG_IMAGE_NO_PARTITION:
+    case MSG_IMAGE_NO_DRAWER:
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:
