@@ -11,6 +11,7 @@
 #include "gui/settings_controls.h"
 #include "gui/window_layout.h"
 #include "platform/icons/icon_store.h"
+#include "platform/icons/image_drawer.h"
 #include "platform/qt/drawer_requester.h"
 #include "platform/qt/file_watch.h"
 #include "platform/toolkit/toolkit.h"
@@ -35,7 +36,7 @@ const char *RequestTitle()
 
 bool HoldsToolIcon(const std::string &folder)
 {
-    return IconFilePresent((folder + "/" + TOOL_ICON).c_str());
+    return IconFilePresentInFolder(folder, TOOL_ICON);
 }
 
 // True when the window's settings may be left: nothing unsaved, or the user
@@ -142,7 +143,10 @@ bool OpenRecentCommand(int index)
 
 void ShowRecentDrawers()
 {
-    RememberDrawer(CurrentDrawer());
+    // A drawer in a disk image is not a folder Open recent can open.
+    if (CurrentImageDrawer() == nullptr) {
+        RememberDrawer(CurrentDrawer());
+    }
     recentDrawers = RecentDrawers();
     if (menuStrip == nullptr) {
         return;
@@ -158,6 +162,10 @@ void ShowRecentDrawers()
 
 void WatchStoredSettings()
 {
+    if (const ImageDrawerPlace *image = CurrentImageDrawer()) {
+        WatchPaths(app, {image->image}, ID_STORED_CHANGED);
+        return;
+    }
     const std::string drawer = CurrentDrawer();
     const std::string icon = drawer + "/" + ToolConfig.appName;
     WatchPaths(app, {drawer, icon + ".info", icon + ".vls.info"}, ID_STORED_CHANGED);
