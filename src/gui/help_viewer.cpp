@@ -2,11 +2,17 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <mutex>
+#include <string>
+#include <unistd.h>
 
 #include "gui/command_loop.h"
 #include "gui/window_layout.h"
 #include "platform/formats/charset.h"
+#include "platform/icons/image_drawer.h"
 #include "platform/system/dos.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
@@ -22,7 +28,42 @@ constexpr IPTR HELP_STACK_SIZE = 16384;
 // the process starts, read by it only.
 char helpViewer[PATH_MAX];
 bool helpViewerFound = false;
-char helpDocument[HELP_FILE_SIZE];
+char helpDocument[PATH_MAX];
+// A document read out of a disk image for the viewer: its folder, removed once the
+// viewer has ended (empty when the document is the drawer's own file).
+char helpCopyFolder[PATH_MAX];
+
+void RemoveHelpCopy();
+
+// The help document of a drawer in a disk image, copied under its own name into a
+// new folder of the user's temporary files, for the viewer. False when it cannot be.
+bool CopyHelpFromImage()
+{
+    std::string bytes;
+    const char *folder = std::getenv("XDG_RUNTIME_DIR");
+    std::snprintf(helpCopyFolder, sizeof helpCopyFolder, "%s/vellumine-settings-help-XXXXXX",
+                  folder != nullptr && folder[0] == '/' ? folder : "/tmp");
+    const char *name = std::strrchr(ToolConfig.helpFile, '/');
+    name = name != nullptr ? name + 1 : ToolConfig.helpFile;
+    if (!ReadImageDrawerFile(ToolConfig.helpFile, 64u << 20, bytes) || mkdtemp(helpCopyFolder) == nullptr) {
+        helpCopyFolder[0] = '\0';
+        return false;
+    }
+    const int length = std::snprintf(helpDocument, sizeof helpDocument, "%s/%s", helpCopyFolder, name);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof helpDocument) {
+        rmdir(helpCopyFolder);
+        helpCopyFolder[0] = '\0';
+        return false;
+    }
+    std::ofstream copy(helpDocument, std::ios::binary);
+    copy.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    copy.close();
+    if (!copy) {
+        RemoveHelpCopy();
+        return false;
+    }
+    return true;
+}
 
 // The application the help process posts to; null once it must post nothing.
 std::mutex helpPostLock;
@@ -30,6 +71,15 @@ Object *helpPostTarget = nullptr;
 // Set by the help process, under helpPostLock, when the viewer was not found,
 // could not be run or failed: the window says so when it wakes.
 bool helpViewerFailed = false;
+
+void RemoveHelpCopy()
+{
+    if (helpCopyFolder[0] != '\0') {
+        unlink(helpDocument);
+        rmdir(helpCopyFolder);
+        helpCopyFolder[0] = '\0';
+    }
+}
 
 void ShowHelpMessage(const char *text)
 {
@@ -44,8 +94,9 @@ void HelpCommand()
         ShowHelpMessage(GetString(MSG_ERR_NO_HELP));
         return;
     }
-    BPTR file = Open(ToolConfig.helpFile, MODE_OLDFILE);
-    if (file == 0) {
+    // A drawer in a disk image: the document is read out of the image.
+    BPTR file = CurrentImageDrawer() != nullptr ? 0 : Open(ToolConfig.helpFile, MODE_OLDFILE);
+    if (CurrentImageDrawer() != nullptr ? !CopyHelpFromImage() : file == 0) {
         ShowHelpMessage(FormatText(MSG_ERR_OPEN_FILE, Latin1ToUtf8(ToolConfig.helpFile).c_str()).c_str());
         return;
     }
@@ -53,7 +104,9 @@ void HelpCommand()
 
     SetAttrs(mainWindow, MUIA_Window_Sleep, 1, TAG_DONE);
     helpViewerFound = FindViewerProgram(helpViewer, sizeof helpViewer);
-    std::snprintf(helpDocument, sizeof helpDocument, "%s", ToolConfig.helpFile);
+    if (helpCopyFolder[0] == '\0') {
+        std::snprintf(helpDocument, sizeof helpDocument, "%s", ToolConfig.helpFile);
+    }
     {
         std::lock_guard<std::mutex> guard(helpPostLock);
         helpPostTarget = app;
@@ -61,6 +114,7 @@ void HelpCommand()
     if (StartHelpViewer() == nullptr) {
         // Nothing will post ID_HELP_DONE: wake the window at once, and say why.
         ReleaseHelpViewer();
+        RemoveHelpCopy();
         {
             std::lock_guard<std::mutex> guard(helpPostLock);
             helpViewerFailed = true;
@@ -99,6 +153,7 @@ void HelpViewerProcess()
         failed = true;
     }
 
+    RemoveHelpCopy();
     std::lock_guard<std::mutex> guard(helpPostLock);
     helpViewerFailed = failed;
     if (helpPostTarget != nullptr) {

@@ -15,6 +15,7 @@
 #include "gui/command_loop.h"
 #include "gui/help_viewer.h"
 #include "gui/window_layout.h"
+#include "platform/icons/image_drawer.h"
 #include "platform/system/dos.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
@@ -27,6 +28,15 @@ Object *mainWindow = nullptr;
 char scratchBuffer[SCRATCH_BUFFER_SIZE];
 char windowTitle[WINDOW_TITLE_SIZE] = "Handover Settings";
 ToolConfigRecord ToolConfig;
+
+const ImageDrawerPlace *CurrentImageDrawer()
+{
+    return nullptr;
+}
+bool ReadImageDrawerFile(const char *, std::size_t, std::string &)
+{
+    return false;
+}
 
 const char *GetString(std::int32_t)
 {

@@ -721,6 +721,19 @@ const ImageDrawerPlace *CurrentImageDrawer()
     return placeSet ? &place : nullptr;
 }
 
+bool ReadImageDrawerFile(const char *name, std::size_t limit, std::string &bytes)
+{
+    bytes.clear();
+    Access own;
+    IconProblem problem;
+    int error = 0;
+    Access *access = placeSet && !IconNameLeavesDrawer(name) ? Acquire(own, problem, error) : nullptr;
+    FsFailure why;
+    return access != nullptr &&
+           ReadFileBytes(access->volume, (place.path.empty() ? std::string() : place.path + "/") + name, limit, bytes,
+                         why);
+}
+
 std::string ImageDrawerArgument(const std::string &image, const std::string &device, const std::string &path,
                                 bool severalPartitions)
 {

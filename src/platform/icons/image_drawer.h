@@ -7,6 +7,7 @@
 // file system's own writes would (icon_image.cpp argues its safety).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,11 @@ struct ImageDrawerPlace {
 };
 // The store's image drawer, or null when it is the current folder.
 const ImageDrawerPlace *CurrentImageDrawer();
+
+// Reads the file of that name (a path from the drawer, as the store's names are)
+// in the store's image drawer, of at most limit bytes. False when there is none
+// or it cannot be read.
+bool ReadImageDrawerFile(const char *name, std::size_t limit, std::string &bytes);
 
 // The argument that names a drawer of an image: "IMAGE:PATH", or
 // "IMAGE:DEVICE:PATH" when the image has several partitions (path ISO-8859-1,
