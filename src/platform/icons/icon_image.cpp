@@ -33,6 +33,7 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <span>
 
 #include "platform/filesystem/blocks.h"
@@ -52,6 +53,9 @@ constexpr int kMaxDrawerDepth = 64;
 constexpr useconds_t kLockRetry = 50000;
 
 // An image file, read and written a block at a time; short transfers resumed.
+// What is read is kept (up to kCacheLimit bytes) for as long as the image is held
+// open and locked, so that a save's plans, each of which walks the volume and its
+// bitmap, read each block from the file once; a write drops what it overlaps.
 class FileImage : public WritableImage {
 public:
     int fd = -1;
@@ -61,14 +65,44 @@ public:
     std::uint64_t Size() const override { return size; }
     bool Read(std::uint64_t offset, std::uint8_t *out, std::size_t n) override
     {
-        return offset <= size && n <= size - offset && Transfer(offset, out, n, false);
+        if (offset > size || n > size - offset) {
+            return false;
+        }
+        const auto found = cache.find(offset);
+        if (found != cache.end() && found->second.size() == n) {
+            std::memcpy(out, found->second.data(), n);
+            return true;
+        }
+        if (!Transfer(offset, out, n, false)) {
+            return false;
+        }
+        if (found == cache.end() && cached + n <= kCacheLimit) {
+            cache.emplace(offset, std::string(reinterpret_cast<const char *>(out), n));
+            cached += n;
+        }
+        return true;
     }
     bool Write(std::uint64_t offset, const std::uint8_t *bytes, std::size_t n) override
     {
-        return offset <= size && n <= size - offset && Transfer(offset, const_cast<std::uint8_t *>(bytes), n, true);
+        if (offset > size || n > size - offset) {
+            return false;
+        }
+        for (auto at = cache.begin(); at != cache.end();) {
+            if (at->first < offset + n && offset < at->first + at->second.size()) {
+                cached -= at->second.size();
+                at = cache.erase(at);
+            } else {
+                ++at;
+            }
+        }
+        return Transfer(offset, const_cast<std::uint8_t *>(bytes), n, true);
     }
 
 private:
+    static constexpr std::size_t kCacheLimit = 16u << 20;
+    std::map<std::uint64_t, std::string> cache;
+    std::size_t cached = 0;
+
     bool Transfer(std::uint64_t offset, std::uint8_t *bytes, std::size_t n, bool write)
     {
         for (std::size_t done = 0; done < n;) {
@@ -592,11 +626,10 @@ IconProblem PrepareWrite(const char *name, const std::string &bytes)
     if (save.refusal != IconProblem::None) {
         return save.refusal;
     }
+    // Whether the new bytes find room is told by the plan EndSave makes, on the
+    // volume as the icons before have left it.
     const std::string path = IconPath(name);
     problem = IconFileProblem(access->volume, path);
-    if (problem == IconProblem::None) {
-        problem = PlanProblem(access->volume, path, bytes);
-    }
     if (problem == IconProblem::None) {
         save.pending.push_back({path, bytes});
     }
