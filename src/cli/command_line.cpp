@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "cli/command_line_modes.h"
+#include "cli/image_drawers.h"
 #include "cli/mode_list.h"
 #include "cli/show_settings.h"
 #include "platform/formats/charset.h"
@@ -66,7 +67,7 @@ QtOption FindQtOption(const char *arg)
 
 // The program's own options: their long names, their short letters or ids for
 // getopt_long, and their texts for --help.
-enum Option { OPTION_SHOW = 256, OPTION_SAVE, OPTION_DRY_RUN, OPTION_LIST_MODES, OPTION_JSON };
+enum Option { OPTION_SHOW = 256, OPTION_SAVE, OPTION_DRY_RUN, OPTION_LIST_MODES, OPTION_LIST_DRAWERS, OPTION_JSON };
 const struct {
     const char *name;
     int value;  // a letter for an option that has a short form
@@ -77,6 +78,7 @@ const struct {
                 {"save", OPTION_SAVE, MSG_CLI_OPTION_SAVE},
                 {"dry-run", OPTION_DRY_RUN, MSG_CLI_OPTION_DRY_RUN},
                 {"list-modes", OPTION_LIST_MODES, MSG_CLI_OPTION_LIST_MODES},
+                {"list-drawers", OPTION_LIST_DRAWERS, MSG_CLI_OPTION_LIST_DRAWERS},
                 {"json", OPTION_JSON, MSG_CLI_OPTION_JSON}};
 
 // An option as --help names it: "-h, --help", "--show".
@@ -148,7 +150,9 @@ std::string HelpText()
     const struct {
         const char *name;
         std::string text;
-    } arguments[] = {{"drawer", GetString(MSG_CLI_ARGUMENT_DRAWER)}, {"word", WordsHelp()}};
+    } arguments[] = {{"drawer", GetString(MSG_CLI_ARGUMENT_DRAWER)},
+                     {"image:path", GetString(MSG_CLI_ARGUMENT_IMAGE)},
+                     {"word", WordsHelp()}};
     std::size_t width = 0;
     for (const auto &option : kOptions) {
         width = std::max(width, OptionNames(option.name, option.value).size());
@@ -181,7 +185,8 @@ void PrintVersion()
 
 // The options set on a command line.
 struct OptionsSet {
-    bool help = false, version = false, show = false, save = false, dryRun = false, listModes = false, json = false;
+    bool help = false, version = false, show = false, save = false, dryRun = false, listModes = false,
+         listDrawers = false, json = false;
 };
 
 // Parses the program's own arguments (own[0] its name) into options and
@@ -225,6 +230,9 @@ bool ParseOwnArguments(std::vector<char *> &own, OptionsSet &set, std::vector<st
         case OPTION_LIST_MODES:
             set.listModes = true;
             break;
+        case OPTION_LIST_DRAWERS:
+            set.listDrawers = true;
+            break;
         case OPTION_JSON:
             set.json = true;
             break;
@@ -245,10 +253,13 @@ const char *OptionsConflict(const OptionsSet &set, const std::vector<std::string
     if (set.show && set.save) {
         return GetString(MSG_CLI_SHOW_AND_SAVE);
     }
-    if (set.listModes && (set.show || set.save || !positional.empty())) {
+    if (set.listModes && (set.show || set.save || set.listDrawers || !positional.empty())) {
         return GetString(MSG_CLI_LIST_MODES_ALONE);
     }
-    if (set.json && !set.show && !set.listModes) {
+    if (set.listDrawers && (set.show || set.save || positional.size() != 1)) {
+        return GetString(MSG_CLI_LIST_DRAWERS_ALONE);
+    }
+    if (set.json && !set.show && !set.listModes && !set.listDrawers) {
         return GetString(MSG_CLI_JSON_WITHOUT_MODE);
     }
     if (set.dryRun && !set.save) {
@@ -324,16 +335,17 @@ CommandLine ParseCommandLine(int argc, char **argv)
         PrintUsageError(conflict);
         return line;
     }
-    if (!set.save && positional.size() > 1) {
+    if (!set.save && !set.listDrawers && positional.size() > 1) {
         PrintUsageError(FormatText(MSG_CLI_WORD_WITHOUT_SAVE, positional[1].c_str()));
         return line;
     }
 
     line.exitValue = 0;
-    line.mode = set.save        ? RunMode::Save
-                : set.show      ? RunMode::Show
-                : set.listModes ? RunMode::ListModes
-                                : RunMode::Window;
+    line.mode = set.save          ? RunMode::Save
+                : set.show        ? RunMode::Show
+                : set.listModes   ? RunMode::ListModes
+                : set.listDrawers ? RunMode::ListDrawers
+                                  : RunMode::Window;
     line.dryRun = set.dryRun;
     line.json = set.json;
     if (!positional.empty()) {
@@ -347,6 +359,11 @@ bool EnterDrawer(const std::string &drawer)
 {
     if (drawer.empty()) {
         return true;
+    }
+    LeaveImageDrawer();
+    ImageArgument image;
+    if (ParseImageArgument(drawer, image)) {
+        return EnterImageArgument(image);
     }
     std::string folder = drawer;
     const std::string shown = PathLineText(drawer);
@@ -397,6 +414,12 @@ void UseDisplayOfCommandLine(RunMode mode, const std::vector<SettingsWord> &word
     }
 }
 
+// On standard error: a save waits for another save of the image.
+void TellImageWait(const char *image)
+{
+    std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), PathLineText(image).c_str(), GetString(MSG_IMAGE_WAITING));
+}
+
 // The arguments checked, with their messages in the user's language (the catalog
 // open; a mode without a window goes on with it).
 bool CheckArguments(int argc, char **argv, CommandLine &line, std::vector<SettingsWord> &words)
@@ -407,11 +430,11 @@ bool CheckArguments(int argc, char **argv, CommandLine &line, std::vector<Settin
         line.exitValue = EXIT_USAGE;
         checked = false;
     }
-    if (checked && !EnterDrawer(line.drawer)) {
+    if (checked && line.mode != RunMode::ListDrawers && !EnterDrawer(line.drawer)) {
         line.exitValue = EXIT_USAGE;
         checked = false;
     }
-    if (checked && line.mode != RunMode::Window) {
+    if (checked && line.mode != RunMode::Window && line.mode != RunMode::ListDrawers) {
         UseDisplayOfCommandLine(line.mode, words);
     }
     return checked;
@@ -426,6 +449,7 @@ int RunCommandLine(int argc, char **argv, WindowRunner runWindow)
     // The catalog for the whole run; the window takes it over with locale.library
     // and closes it at its end.
     OpenMessageCatalog();
+    SetImageWaitHook(TellImageWait);
     int exitValue = 0;
     if (!CheckArguments(argc, argv, line, words)) {
         exitValue = line.exitValue;
@@ -433,6 +457,8 @@ int RunCommandLine(int argc, char **argv, WindowRunner runWindow)
         exitValue = line.json ? ShowSettingsJson(stdout) : ShowSettingsText(stdout);
     } else if (line.mode == RunMode::ListModes) {
         exitValue = ListModes(stdout, line.json);
+    } else if (line.mode == RunMode::ListDrawers) {
+        exitValue = ListImageDrawers(stdout, line.drawer, line.json);
     } else if (line.mode == RunMode::Save) {
         exitValue = SaveFromCommandLine(words, line.dryRun);
     } else {

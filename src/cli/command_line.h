@@ -1,20 +1,21 @@
-// The program's arguments: the drawer to run in, --help and --version, the modes
-// without a window (--show, --save, --dry-run, --list-modes, --json), and Qt's own options, which are
-// kept for the window's Qt application.
+// The program's arguments: the drawer to run in (a folder, or a drawer inside a
+// disk image), --help and --version, the modes without a window (--show, --save,
+// --dry-run, --list-modes, --list-drawers, --json), and Qt's own options, which
+// are kept for the window's Qt application.
 #pragma once
 
 #include <string>
 #include <vector>
 
-enum class RunMode { Window, Show, Save, ListModes, Done };
+enum class RunMode { Window, Show, Save, ListModes, ListDrawers, Done };
 
 struct CommandLine {
     RunMode mode = RunMode::Window;
     int exitValue = 0;               // RunMode::Done: after --help, --version or a usage error
-    std::string drawer;              // empty: the current folder
+    std::string drawer;              // empty: the current folder; --list-drawers: the image
     std::vector<std::string> words;  // the settings words of --save
     bool dryRun = false;
-    bool json = false;                // --show and --list-modes: JSON for programs
+    bool json = false;                // --show, --list-modes and --list-drawers: JSON for programs
     std::vector<char *> qtArguments;  // the program's name, Qt's options, then a null
 };
 
@@ -27,8 +28,9 @@ CommandLine ParseCommandLine(int argc, char **argv);
 // among them, is for the command line). Reads argv alone.
 bool WindowWanted(int argc, char **argv);
 
-// Makes the drawer (a folder, or the path of its Settings.info) the current folder.
-// False, with a message on standard error, when it is neither.
+// Makes the drawer (a folder, or the path of its Settings.info) the current folder,
+// or a drawer inside a disk image (image_drawer.h) the icon store's drawer. False,
+// with a message on standard error, when it is none of them.
 bool EnterDrawer(const std::string &drawer);
 
 // Runs the window for the parsed arguments; returns the exit value.

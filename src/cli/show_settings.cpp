@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/command_line_modes.h"
+#include "cli/image_drawers.h"
 #include "platform/formats/charset.h"
 #include "platform/system/display.h"
 #include "platform/system/dos.h"
@@ -26,10 +27,13 @@ namespace {
 const char *const kIconTypes[] = {"unknown", "disk",   "drawer", "tool",   "project",
                                   "garbage", "device", "kick",   "appicon"};
 
-// The drawer (the current folder) as the file system names it, or empty when it
-// cannot be told.
+// The drawer (the current folder) as the file system names it, or the argument
+// that opens the image's drawer; empty when it cannot be told.
 std::string DrawerPath()
 {
+    if (const ImageDrawerPlace *image = CurrentImageDrawer()) {
+        return ImageDrawerText(*image);
+    }
     char folder[PATH_MAX];
     return getcwd(folder, sizeof folder) != nullptr ? std::string(folder) : std::string();
 }
@@ -76,6 +80,20 @@ Json IconObject(const SurveyedIcon &icon)
                 {"reason", Word(ReasonWord(icon.problem, icon.error))},
                 {"settings", icon.readable ? SettingsObject(icon.settings) : Json()},
                 {"differs", differs}};
+}
+
+// Where the image's drawer lies: null for a folder.
+Json ImageObject()
+{
+    const ImageDrawerPlace *image = CurrentImageDrawer();
+    if (image == nullptr) {
+        return Json();
+    }
+    return Json{{"file", PathText(image->image)},
+                {"partition", image->device},
+                {"volume", Latin1ToUtf8(image->volume)},
+                {"dosType", image->dosType},
+                {"path", Latin1ToUtf8(image->path)}};
 }
 
 // The reason word of loadFailure.
@@ -143,6 +161,12 @@ const char *ReasonWord(IconProblem problem, int error)
         return "damaged";
     case IconProblem::ForeignLeftover:
         return "foreign-leftover";
+    case IconProblem::InUse:
+        return "in-use";
+    case IconProblem::Locked:
+        return "locked";
+    case IconProblem::ImageDamaged:
+        return "image-damaged";
     case IconProblem::OutsideDrawer:
         return "outside-drawer";
     default:
@@ -179,6 +203,7 @@ int ShowSettingsJson(std::FILE *out)
             : Json{{"file", loadFailure.drawer ? PathText(loadFailure.icon) : Latin1ToUtf8(loadFailure.icon)},
                    {"reason", LoadFailureWord()}};
     const Json shown{{"drawer", drawer.empty() ? Json() : Json(PathText(drawer))},
+                     {"image", ImageObject()},
                      {"toolIcon", IconFilePresent(TOOL_ICON) ? Json(TOOL_ICON_FILE) : Json()},
                      {"application", Latin1ToUtf8(ToolConfig.appName)},
                      {"loadFailure", failure},
@@ -198,6 +223,12 @@ int ShowSettingsText(std::FILE *out)
     const std::string drawer = DrawerPath();
     std::fprintf(out, "drawer=%s\ntoolIcon=%s\n", drawer.empty() ? "?" : PathLineText(drawer).c_str(),
                  IconFilePresent(TOOL_ICON) ? TOOL_ICON_FILE : "none");
+    if (const ImageDrawerPlace *image = CurrentImageDrawer()) {
+        std::fprintf(out, "image=%s\npartition=%s\nvolume=%s\ndosType=%s\nimagePath=%s\n",
+                     PathLineText(image->image).c_str(), Latin1LineText(image->device).c_str(),
+                     Latin1LineText(image->volume).c_str(), image->dosType.c_str(),
+                     Latin1LineText(image->path).c_str());
+    }
     if (loadFailure.problem != IconProblem::None) {
         const std::string name = loadFailure.drawer ? PathLineText(loadFailure.icon) : Latin1LineText(loadFailure.icon);
         std::fprintf(out, "loadFailure=%s: %s\n", name.c_str(), LoadFailureWord());

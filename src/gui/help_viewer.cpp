@@ -2,12 +2,18 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <mutex>
+#include <string>
+#include <unistd.h>
 
 #include "gui/command_loop.h"
 #include "gui/notice.h"
 #include "gui/window_layout.h"
 #include "platform/formats/charset.h"
+#include "platform/icons/image_drawer.h"
 #include "platform/system/dos.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
@@ -28,7 +34,42 @@ enum class ViewerOutcome { Closed, NotStarted, EndedUnexpectedly };
 // the process starts, read by it only.
 char helpViewer[PATH_MAX];
 bool helpViewerFound = false;
-char helpDocument[HELP_FILE_SIZE];
+char helpDocument[PATH_MAX];
+// A document read out of a disk image for the viewer: its folder, removed once the
+// viewer has ended (empty when the document is the drawer's own file).
+char helpCopyFolder[PATH_MAX];
+
+void RemoveHelpCopy();
+
+// The help document of a drawer in a disk image, copied under its own name into a
+// new folder of the user's temporary files, for the viewer. False when it cannot be.
+bool CopyHelpFromImage()
+{
+    std::string bytes;
+    const char *folder = std::getenv("XDG_RUNTIME_DIR");
+    std::snprintf(helpCopyFolder, sizeof helpCopyFolder, "%s/vellumine-settings-help-XXXXXX",
+                  folder != nullptr && folder[0] == '/' ? folder : "/tmp");
+    const char *name = std::strrchr(ToolConfig.helpFile, '/');
+    name = name != nullptr ? name + 1 : ToolConfig.helpFile;
+    if (!ReadImageDrawerFile(ToolConfig.helpFile, 64u << 20, bytes) || mkdtemp(helpCopyFolder) == nullptr) {
+        helpCopyFolder[0] = '\0';
+        return false;
+    }
+    const int length = std::snprintf(helpDocument, sizeof helpDocument, "%s/%s", helpCopyFolder, name);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof helpDocument) {
+        rmdir(helpCopyFolder);
+        helpCopyFolder[0] = '\0';
+        return false;
+    }
+    std::ofstream copy(helpDocument, std::ios::binary);
+    copy.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    copy.close();
+    if (!copy) {
+        RemoveHelpCopy();
+        return false;
+    }
+    return true;
+}
 
 // The application the help process posts to; null once it must post nothing.
 std::mutex helpPostLock;
@@ -37,6 +78,15 @@ Object *helpPostTarget = nullptr;
 // could not be run, or ended by a signal or with an error it did not tell: the
 // window says so when it wakes.
 ViewerOutcome helpOutcome = ViewerOutcome::Closed;
+
+void RemoveHelpCopy()
+{
+    if (helpCopyFolder[0] != '\0') {
+        unlink(helpDocument);
+        rmdir(helpCopyFolder);
+        helpCopyFolder[0] = '\0';
+    }
+}
 
 void ShowHelpMessage(const char *text)
 {
@@ -51,8 +101,9 @@ void HelpCommand()
         ShowHelpMessage(GetString(MSG_ERR_NO_HELP));
         return;
     }
-    BPTR file = Open(ToolConfig.helpFile, MODE_OLDFILE);
-    if (file == 0) {
+    // A drawer in a disk image: the document is read out of the image.
+    BPTR file = CurrentImageDrawer() != nullptr ? 0 : Open(ToolConfig.helpFile, MODE_OLDFILE);
+    if (CurrentImageDrawer() != nullptr ? !CopyHelpFromImage() : file == 0) {
         ShowHelpMessage(FormatText(MSG_ERR_OPEN_FILE, Latin1ToUtf8(ToolConfig.helpFile).c_str()).c_str());
         return;
     }
@@ -61,7 +112,9 @@ void HelpCommand()
     SetAttrs(mainWindow, MUIA_Window_Sleep, 1, TAG_DONE);
     ShowHelpWaiting(true);
     helpViewerFound = FindViewerProgram(helpViewer, sizeof helpViewer);
-    std::snprintf(helpDocument, sizeof helpDocument, "%s", ToolConfig.helpFile);
+    if (helpCopyFolder[0] == '\0') {
+        std::snprintf(helpDocument, sizeof helpDocument, "%s", ToolConfig.helpFile);
+    }
     {
         std::lock_guard<std::mutex> guard(helpPostLock);
         helpPostTarget = app;
@@ -69,6 +122,7 @@ void HelpCommand()
     if (StartHelpViewer() == nullptr) {
         // Nothing will post ID_HELP_DONE: wake the window at once, and say why.
         ReleaseHelpViewer();
+        RemoveHelpCopy();
         {
             std::lock_guard<std::mutex> guard(helpPostLock);
             helpOutcome = ViewerOutcome::NotStarted;
@@ -115,6 +169,7 @@ void HelpViewerProcess()
         outcome = ViewerOutcome::EndedUnexpectedly;
     }
 
+    RemoveHelpCopy();
     std::lock_guard<std::mutex> guard(helpPostLock);
     helpOutcome = outcome;
     if (helpPostTarget != nullptr) {

@@ -12,6 +12,7 @@
 #include "gui/settings_controls.h"
 #include "gui/window_layout.h"
 #include "platform/icons/icon_store.h"
+#include "platform/icons/image_drawer.h"
 #include "platform/qt/drawer_requester.h"
 #include "platform/qt/file_watch.h"
 #include "platform/toolkit/toolkit.h"
@@ -37,7 +38,7 @@ const char *RequestTitle()
 
 bool HoldsToolIcon(const std::string &folder)
 {
-    return IconFilePresent((folder + "/" + TOOL_ICON).c_str());
+    return IconFilePresentInFolder(folder, TOOL_ICON);
 }
 
 // A requester's buttons with the last one, Cancel (nothing is lost), the default.
@@ -175,7 +176,10 @@ bool OpenRecentCommand(int index)
 
 void ShowRecentDrawers()
 {
-    RememberDrawer(CurrentDrawer());
+    // A drawer in a disk image is not a folder Open recent can open.
+    if (CurrentImageDrawer() == nullptr) {
+        RememberDrawer(CurrentDrawer());
+    }
     recentDrawers = RecentDrawers();
     if (menuStrip == nullptr) {
         return;
@@ -192,6 +196,10 @@ void ShowRecentDrawers()
 
 void WatchStoredSettings()
 {
+    if (const ImageDrawerPlace *image = CurrentImageDrawer()) {
+        WatchPaths(app, {image->image}, ID_STORED_CHANGED);
+        return;
+    }
     // The drawer (an icon made or renamed there), and every icon the settings may
     // be read from: any of those Save writes, and the one they were read from.
     const std::string drawer = CurrentDrawer();

@@ -11,6 +11,7 @@
 
 #include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
+#include "platform/icons/image_drawer.h"
 #include "settings/tooltypes.h"
 #include "text/icon_problem_text.h"
 #include "text/line_text.h"
@@ -141,19 +142,11 @@ bool NameLeavesDrawer(const char *name)
     if (text.empty()) {
         return false;
     }
-    if (text.front() == '/' || text.find(':') != std::string_view::npos) {
+    if (IconNameLeavesDrawer(name)) {
         return true;
     }
-    for (std::size_t start = 0;;) {
-        const std::size_t slash = text.find('/', start);
-        const std::string_view part = text.substr(start, slash - start);
-        if (part.empty() || part == "..") {
-            return true;
-        }
-        if (slash == std::string_view::npos) {
-            break;
-        }
-        start = slash + 1;
+    if (CurrentImageDrawer() != nullptr) {
+        return false;  // an image's volume holds no links
     }
     // Through links: the folders on the way, and the file the icon is found under.
     char real[PATH_MAX];

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/icons/image_drawer.h"
 #include "text/line_text.h"
 #include "text/strings.h"
 
@@ -34,6 +35,15 @@ const char *IconProblemText(IconProblem problem, int error)
         return GetString(MSG_ICON_DAMAGED);
     case IconProblem::ForeignLeftover:
         return GetString(MSG_ICON_FOREIGN_LEFTOVER);
+    case IconProblem::InUse: {
+        static std::string text;
+        text = FormatText(MSG_ICON_IN_USE, PathLineText(ImageHolderText()).c_str());
+        return text.c_str();
+    }
+    case IconProblem::Locked:
+        return GetString(MSG_ICON_LOCKED);
+    case IconProblem::ImageDamaged:
+        return GetString(MSG_ICON_IMAGE_DAMAGED);
     case IconProblem::OutsideDrawer:
         return GetString(MSG_ICON_OUTSIDE_DRAWER);
     default:

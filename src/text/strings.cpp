@@ -70,6 +70,11 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_NAME_OUTSIDE_DRAWER:
     case MSG_SAVE_LOCK_WAIT:
     case MSG_SAVE_LOCK_UNUSABLE:
+    case MSG_ICON_IN_USE:
+    case MSG_IMAGE_UNREADABLE:
+    case MSG_IMAGE_NAME_PARTITION:
+    case MSG_IMAGE_NO_PARTITION:
+    case MSG_IMAGE_NO_DRAWER:
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:

@@ -16,6 +16,7 @@
 #include "gui/window_layout.h"
 #include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
+#include "platform/icons/image_drawer.h"
 #include "platform/qt/file_watch.h"
 #include "platform/toolkit/toolkit.h"
 #include "program/window_texts.h"
@@ -77,6 +78,7 @@ Settings EnterNextDrawer()
     MUI_DisposeObject(app);
     ResetWindowHandles();
     iconsWindow = nullptr;
+    LeaveImageDrawer();
     if (chdir(drawerToOpen.c_str()) != 0) {
         ShowError(GetString(MSG_ERR_OPEN_FILE), drawerToOpen.c_str());  // the old drawer stays
     }

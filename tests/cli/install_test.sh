@@ -82,7 +82,9 @@ check_tree "$root" /usr
 # What a file manager sees once the package is installed, from its MIME type and the
 # common ones alone, as xdg-mime and GLib (GNOME's, which reads 4 KiB) tell it: classic
 # and PNG icons are Amiga icons, opened by the desktop entry, and so are a README.info
-# and a saved PNG icon whose icOn chunk lies past 4 KiB; a plain PNG is not.
+# and a saved PNG icon whose icOn chunk lies past 4 KiB; a plain PNG is not. An HDF
+# of a Rigid Disk Block is an Amiga hard disk image, not HDF data, and so is a bare
+# one to GLib; both image types open with the desktop entry.
 cp /usr/share/mime/packages/freedesktop.org.xml "$root/usr/share/mime/packages/"
 update-mime-database "$root/usr/share/mime" >/dev/null 2>&1
 update-desktop-database "$root/usr/share/applications"
@@ -93,11 +95,17 @@ d = open(sys.argv[1], "rb").read(); at = d.index(b"icOn") - 4; c = b"tEXt" + b"C
 open(sys.argv[1], "wb").write(d[:at] + struct.pack(">I", len(c) - 4) + c + struct.pack(">I", zlib.crc32(c)) + d[at:])' \
     "$work/drawer/Starfield_OS4.info"
 "$root/usr/bin/vellumine-settings" --save "$work/drawer" FULLSCREEN 2>/dev/null || fail "--save in a copy of example/"
+"$BUILD_DIR/tools/diskimage" format "$work/rdb.hdf" --rdb 2,32 --partition DH0,20,1 &&
+    "$BUILD_DIR/tools/diskimage" format "$work/bare.hdf" --hdf 409600 || fail "diskimage format"
+gio info -a standard::content-type "$work/bare.hdf" | grep -q ": application/x-amiga-hard-disk-file$" ||
+    fail "a bare HDF is not an Amiga hard disk image to GLib"
 for file in "$work/drawer/Starfield.info:application/x-amiga-icon" "$work/drawer/README.info:application/x-amiga-icon" \
     "$work/drawer/Starfield_OS4.info:application/x-amiga-icon" "$SOURCE_DIR/docs/viewer.png:image/png"; do
     type=$(xdg-mime query filetype "${file%:*}"):$(gio info -a standard::content-type "${file%:*}" | sed -n 's/^ *standard::content-type: //p')
     [ "$type" = "${file##*:}:${file##*:}" ] || fail "${file%:*} is of the type $type (xdg-mime:GLib)"
 done
-[ "$(xdg-mime query default application/x-amiga-icon)" = org.vellumine.Settings.desktop ] ||
-    fail "the desktop entry does not open Amiga icons"
+for type in icon disk-format hard-disk-file; do
+    [ "$(xdg-mime query default application/x-amiga-$type)" = org.vellumine.Settings.desktop ] ||
+        fail "the desktop entry does not open application/x-amiga-$type"
+done
 echo "PASS"

@@ -2,18 +2,22 @@
  * "CALL:PERCENT%SEED" makes that share of the calls CALL (open, read, write for
  * pwrite, fsync, ftruncate, rename, flock, fcntl for its locks) fail, in an order
  * SEED repeats; "CALL:FIRST+COUNT" the calls FIRST to FIRST+COUNT-1 (from 1). They
- * fail with EIO, locks with ENOLCK. SETTINGS_IO_SHORT=1 makes every pwrite write at
- * most half of what it is given; SETTINGS_IO_SLOW_LOCK=MS makes every lock call of
- * fcntl wait MS milliseconds first; SETTINGS_IO_LOG=FILE gets "fsync PATH" and
- * "rename FROM" for each made. */
+ * fail with EIO, locks with ENOLCK; fdatasync counts as fsync. SETTINGS_IO_SHORT=1
+ * makes every pwrite write at most half of what it is given; SETTINGS_IO_SLOW_LOCK=MS
+ * makes every lock call of fcntl wait MS milliseconds first; SETTINGS_IO_LOG=FILE
+ * gets "fsync PATH", "fdatasync PATH", "pwrite PATH OFFSET" and "rename FROM" for
+ * each made. SETTINGS_IO_KILL=N kills the process before its N-th pwrite;
+ * SETTINGS_IO_SLOW=MS makes each fdatasync take that much longer. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 #include <unistd.h>
 
 static int Fails(const char *call)
@@ -53,6 +57,15 @@ static void Log(const char *what, const char *path)
     }
 }
 
+static const char *PathOf(int fd, char *path, size_t size)
+{
+    char link[64];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    ssize_t length = readlink(link, path, size - 1);
+    path[length > 0 ? length : 0] = '\0';
+    return path;
+}
+
 int open(const char *path, int flags, ...)
 {
     va_list args;
@@ -69,6 +82,16 @@ ssize_t read(int fd, void *buffer, size_t size)
 
 ssize_t pwrite(int fd, const void *buffer, size_t size, off_t at)
 {
+    static unsigned writes;
+    const char *kill = getenv("SETTINGS_IO_KILL");
+    if (kill != NULL && ++writes == strtoul(kill, NULL, 10)) {
+        raise(SIGKILL);
+    }
+    if (getenv("SETTINGS_IO_LOG") != NULL) {
+        char path[4096], line[4200];
+        snprintf(line, sizeof line, "%s %lld", PathOf(fd, path, sizeof path), (long long)at);
+        Log("pwrite", line);
+    }
     const char *shorter = getenv("SETTINGS_IO_SHORT");
     size = shorter != NULL && shorter[0] == '1' && size > 1 ? size / 2 : size;
     return Fails("write") ? -1 : NEXT("pwrite", ssize_t(*)(int, const void *, size_t, off_t))(fd, buffer, size, at);
@@ -76,14 +99,29 @@ ssize_t pwrite(int fd, const void *buffer, size_t size, off_t at)
 
 int fsync(int fd)
 {
-    char link[64], path[4096];
-    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    ssize_t size = readlink(link, path, sizeof path - 1);
-    path[size > 0 ? size : 0] = '\0';
+    char path[4096];
+    PathOf(fd, path, sizeof path);
     if (Fails("fsync") || NEXT("fsync", int (*)(int))(fd) != 0) {
         return -1;
     }
     Log("fsync", path);
+    return 0;
+}
+
+int fdatasync(int fd)
+{
+    char path[4096];
+    const char *slow = getenv("SETTINGS_IO_SLOW");
+    if (slow != NULL) {
+        const long ms = strtol(slow, NULL, 10);
+        const struct timespec pause = {ms / 1000, ms % 1000 * 1000000};
+        nanosleep(&pause, NULL);
+    }
+    PathOf(fd, path, sizeof path);
+    if (Fails("fsync") || NEXT("fdatasync", int (*)(int))(fd) != 0) {
+        return -1;
+    }
+    Log("fdatasync", path);
     return 0;
 }
 

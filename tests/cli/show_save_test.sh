@@ -102,7 +102,7 @@ def icon(role, name, kind, settings, writable=True, reason=None, differs=()):
             "kind": kind, "readable": kind is not None, "writable": writable, "reason": reason,
             "settings": settings, "differs": list(differs)}
 expected = {
-    "drawer": sys.argv[2] + "/Gr\\xfcn", "toolIcon": "Settings.info", "application": "Starfield",
+    "drawer": sys.argv[2] + "/Gr\\xfcn", "image": None, "toolIcon": "Settings.info", "application": "Starfield",
     "loadFailure": None, "settingsFrom": "Starfield.info", "settings": settings(masterVolume=50),
     "icons": [icon("application", "Starfield", "os35", settings(masterVolume=50)),
               icon("AMIGAOS3", "Starfield_OS3", "classic",

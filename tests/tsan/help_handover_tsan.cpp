@@ -16,6 +16,7 @@
 #include "gui/help_viewer.h"
 #include "gui/notice.h"
 #include "gui/window_layout.h"
+#include "platform/icons/image_drawer.h"
 #include "platform/system/dos.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
@@ -28,6 +29,15 @@ Object *mainWindow = nullptr;
 char scratchBuffer[SCRATCH_BUFFER_SIZE];
 char windowTitle[WINDOW_TITLE_SIZE] = "Handover Settings";
 ToolConfigRecord ToolConfig;
+
+const ImageDrawerPlace *CurrentImageDrawer()
+{
+    return nullptr;
+}
+bool ReadImageDrawerFile(const char *, std::size_t, std::string &)
+{
+    return false;
+}
 
 const char *GetString(std::int32_t)
 {

@@ -75,6 +75,7 @@
 #include "platform/formats/icon_file.h"
 #include "platform/formats/png_icon.h"
 #include "platform/icons/icon_files.h"
+#include "platform/icons/icon_image.h"
 
 namespace icon_files {
 
@@ -1044,6 +1045,7 @@ void BeginIconSave(bool dry)
     if (!saving) {
         saveNotes.clear();
         dryRun = dry;
+        icon_image::BeginSave(dry);
     }
     saving = true;
 }
@@ -1094,6 +1096,10 @@ std::vector<IconProblem> EndIconSave()
     std::vector<IconProblem> problems;
     for (const PendingWrite &write : pendingWrites) {
         problems.push_back(write.problem);
+    }
+    // An image's drawer: its icons replaced in the image, one after the other.
+    for (IconProblem problem : icon_image::EndSave()) {
+        problems.push_back(problem);
     }
     for (FolderLock &lock : lockedFolders) {
         if (lock.lockFile.valid() && LockFileNamed(lock)) {

@@ -1,5 +1,6 @@
 #include "platform/icons/icon_store.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "platform/formats/icon_file.h"
 #include "platform/formats/png_icon.h"
 #include "platform/icons/icon_files.h"
+#include "platform/icons/icon_image.h"
 #include "platform/icons/icon_save.h"
 #include "platform/system/whole_file.h"
 
@@ -95,10 +97,65 @@ IconProblem lastProblem = IconProblem::None;
 int lastReadError = 0;
 IconProblem putProblem = IconProblem::None;
 
+// The icon of a file's bytes read; lastProblem says why there is none.
+DiskObject *IconOfFile(std::unique_ptr<IconFile> file)
+{
+    lastProblem = IconProblem::NotAnIcon;
+    if (!ParseIconFile(*file)) {
+        return nullptr;
+    }
+    std::unique_ptr<DiskObject> icon = NewDiskObject(std::move(file));
+    lastProblem = IconProblem::None;
+    return icon.release();
+}
+
+// GetDiskObject in an image's drawer.
+DiskObject *GetImageDiskObject(const char *name)
+{
+    try {
+        auto file = std::make_unique<IconFile>();
+        file->read = {};
+        lastProblem = icon_image::ReadIcon(name, file->bytes, lastReadError);
+        return lastProblem == IconProblem::None ? IconOfFile(std::move(file)) : nullptr;
+    } catch (const std::bad_alloc &) {
+        lastProblem = IconProblem::Unreadable;
+        return nullptr;
+    }
+}
+
 }  // namespace
+
+DiskObject *DiskObjectOfBytes(std::vector<std::uint8_t> bytes)
+{
+    auto file = std::make_unique<IconFile>();
+    file->bytes = std::move(bytes);
+    file->read = {};
+    return ParseIconFile(*file) ? NewDiskObject(std::move(file)).release() : nullptr;
+}
+
+bool IconNameLeavesDrawer(const char *name)
+{
+    const std::string_view text = name != nullptr ? name : "";
+    if (text.empty() || text[0] == '/' || text.find(':') != std::string_view::npos) {
+        return true;
+    }
+    // An empty part is the Amiga's parent ("a//b"), as ".." is the host's.
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t slash = std::min(text.find('/', start), text.size());
+        const std::string_view part = text.substr(start, slash - start);
+        if (part.empty() || part == "..") {
+            return true;
+        }
+        start = slash + 1;
+    }
+    return false;
+}
 
 DiskObject *GetDiskObject(const char *name)
 {
+    if (icon_image::Active()) {
+        return GetImageDiskObject(name);
+    }
     std::string path, target;
     struct stat st;
     errno = 0;
@@ -125,13 +182,7 @@ DiskObject *GetDiskObject(const char *name)
             lastReadError = status == FileReadStatus::Failed ? errno : 0;
             return nullptr;
         }
-        lastProblem = IconProblem::NotAnIcon;
-        if (!ParseIconFile(*file)) {
-            return nullptr;
-        }
-        std::unique_ptr<DiskObject> icon = NewDiskObject(std::move(file));
-        lastProblem = IconProblem::None;
-        return icon.release();
+        return IconOfFile(std::move(file));
     } catch (const std::bad_alloc &) {
         lastProblem = IconProblem::Unreadable;
         return nullptr;
@@ -189,6 +240,10 @@ bool PutDiskObject(const char *name, DiskObject *icon)
         if (!(file.png ? BuildPngIcon(file.bytes, file.pngLayout, icon->do_ToolTypes, count, bytes)
                        : BuildIcon(file.bytes, file.layout, icon->do_ToolTypes, count, bytes))) {
             return false;
+        }
+        if (icon_image::Active()) {
+            putProblem = icon_image::PrepareWrite(name, bytes);
+            return putProblem == IconProblem::None;
         }
         std::string found;
         struct stat st;
@@ -257,6 +312,9 @@ bool IconFilePresent(const char *name)
 {
     std::string path;
     struct stat st;
+    if (icon_image::Active()) {
+        return icon_image::Present(name);
+    }
     return name != nullptr && name[0] != '\0' && FindIconFile(name, path, st) != Lookup::Absent;
 }
 
@@ -272,8 +330,19 @@ std::string IconFileFolder(const char *name)
     return realpath(OpenableFolder(FolderOf(target)).c_str(), real) != nullptr ? std::string(real) : std::string();
 }
 
+bool IconFilePresentInFolder(const std::string &folder, const char *name)
+{
+    std::string path;
+    struct stat st;
+    return name != nullptr && name[0] != '\0' &&
+           FindIconFile((folder + "/" + name).c_str(), path, st) != Lookup::Absent;
+}
+
 IconProblem IconWriteProblem(const char *name)
 {
+    if (icon_image::Active()) {
+        return icon_image::WriteProblem(name);
+    }
     std::string found, target;
     struct stat st;
     Lookup lookup = FindIconFile(name, found, st);

@@ -28,7 +28,16 @@ enum class IconProblem {
     Damaged,             // neither written nor put back; its backup stays for the next save
     ForeignLeftover,     // beside it a file under its backup's name that no save wrote for it
     OutsideDrawer,       // its name, or a link on the way to its file, leads outside the drawer
+    InUse,               // in a disk image another process holds open (ImageHolderText names it)
+    Locked,              // in a disk image another save held locked for longer than a save waits
+    ImageDamaged,        // in a disk image whose file system is damaged
 };
+
+// Whether an icon's name leads outside the drawer it is given in: an absolute
+// name, a ".." part, an Amiga volume "NAME:", or an empty part (a leading or doubled
+// '/': the Amiga's parent).
+// A name into a subdrawer ("OS3/Game") stays inside.
+bool IconNameLeavesDrawer(const char *name);
 
 struct DiskObject {
     std::uint8_t do_Type;  // 1 disk, 2 drawer, 3 tool, 4 project, 5 garbage, 6 device, 7 kick, 8 appicon;
@@ -103,6 +112,8 @@ void FreeDiskObject(DiskObject *icon);
 // Whether a file stands under the icon's name (well-formed or not; several files
 // matching it without regard to case count too).
 bool IconFilePresent(const char *name);
+// The same in a folder of the host, whatever the store's drawer is.
+bool IconFilePresentInFolder(const std::string &folder, const char *name);
 
 // The real path of the folder that holds the file the icon of name is found
 // under, its links followed as GetDiskObject follows them (of a dangling link, the

@@ -434,12 +434,17 @@ void SetSleep(Window *win, bool sleep)
         if (win->sleepCount < 1000000 && ++win->sleepCount == 1 && w != nullptr) {
             w->setProperty("muiSleeping", true);
             w->setCursor(Qt::BusyCursor);
+            win->awakeFocus = w->focusWidget();  // a disabled control loses the focus
             ShowControlsAwake(win, false);
         }
     } else if (win->sleepCount > 0 && --win->sleepCount == 0 && w != nullptr) {
         w->setProperty("muiSleeping", false);
         w->unsetCursor();
         ShowControlsAwake(win, true);
+        if (win->awakeFocus != nullptr && win->awakeFocus->isEnabled()) {
+            win->awakeFocus->setFocus(Qt::OtherFocusReason);
+        }
+        win->awakeFocus = nullptr;
     }
 }
 

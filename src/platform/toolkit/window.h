@@ -1,6 +1,8 @@
 // Windows: a top-level widget with a menu bar and the root group.
 #pragma once
 
+#include <QPointer>
+#include <QWidget>
 #include <string>
 
 #include "platform/toolkit/object.h"
@@ -21,6 +23,7 @@ struct Window : Object {
     IPTR windowId = 0;
     bool open = false;
     int sleepCount = 0;
+    QPointer<QWidget> awakeFocus;  // the focused control when it fell asleep
     bool geometryRestored = false;
 };
 
