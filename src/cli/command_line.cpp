@@ -71,18 +71,33 @@ const struct {
     const char *name;
     int value;  // a letter for an option that has a short form
     std::int32_t text;
-} kOptions[] = {{"help", 'h', MSG_CLI_OPTION_HELP},
-                {"version", 'v', MSG_CLI_OPTION_VERSION},
-                {"show", OPTION_SHOW, MSG_CLI_OPTION_SHOW},
-                {"save", OPTION_SAVE, MSG_CLI_OPTION_SAVE},
-                {"dry-run", OPTION_DRY_RUN, MSG_CLI_OPTION_DRY_RUN},
-                {"list-modes", OPTION_LIST_MODES, MSG_CLI_OPTION_LIST_MODES},
-                {"json", OPTION_JSON, MSG_CLI_OPTION_JSON}};
+    const char *arguments;  // what --help shows after it, or null
+} kOptions[] = {{"help", 'h', MSG_CLI_OPTION_HELP, nullptr},
+                {"version", 'v', MSG_CLI_OPTION_VERSION, nullptr},
+                {"show", OPTION_SHOW, MSG_CLI_OPTION_SHOW, nullptr},
+                {"save", OPTION_SAVE, MSG_CLI_OPTION_SAVE, "DRAWER WORD..."},
+                {"dry-run", OPTION_DRY_RUN, MSG_CLI_OPTION_DRY_RUN, nullptr},
+                {"list-modes", OPTION_LIST_MODES, MSG_CLI_OPTION_LIST_MODES, nullptr},
+                {"json", OPTION_JSON, MSG_CLI_OPTION_JSON, nullptr}};
 
-// An option as --help names it: "-h, --help", "--show".
-std::string OptionNames(const char *name, int value)
+// The positional arguments as --help names them, in capitals as every
+// language's texts do.
+constexpr const char *kDrawerName = "DRAWER";
+constexpr const char *kWordName = "WORD";
+
+// An option as --help names it: "-h, --help", "--show", "--save DRAWER WORD...".
+template <typename Option> std::string OptionNames(const Option &option)
 {
-    return (value < OPTION_SHOW ? std::string{'-', static_cast<char>(value), ',', ' '} : std::string()) + "--" + name;
+    std::string names = option.value < OPTION_SHOW ? std::string{'-', static_cast<char>(option.value), ',', ' '} : "";
+    names += std::string("--") + option.name;
+    return option.arguments != nullptr ? names + " " + option.arguments : names;
+}
+
+// The number of characters of a UTF-8 text.
+std::size_t Characters(const std::string &text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 void PrintUsageError(const std::string &text)
@@ -148,19 +163,25 @@ std::string HelpText()
     const struct {
         const char *name;
         std::string text;
-    } arguments[] = {{"drawer", GetString(MSG_CLI_ARGUMENT_DRAWER)}, {"word", WordsHelp()}};
+    } arguments[] = {{kDrawerName, GetString(MSG_CLI_ARGUMENT_DRAWER)}, {kWordName, WordsHelp()}};
     std::size_t width = 0;
     for (const auto &option : kOptions) {
-        width = std::max(width, OptionNames(option.name, option.value).size());
+        width = std::max(width, OptionNames(option).size());
     }
     for (const auto &argument : arguments) {
         width = std::max(width, std::strlen(argument.name));
     }
-    std::string text = FormatText(MSG_CLI_QT_USAGE, ProgramName()) + " " + GetString(MSG_CLI_QT_OPTIONS_WORD) +
-                       " [drawer] [word...]\n" + GetString(MSG_CLI_DESCRIPTION) + "\n\n" +
-                       GetString(MSG_CLI_QT_OPTIONS) + "\n";
+    // The window's form, then "  or:  " and --save's, the program's names one under the other.
+    const std::string usageFormat = GetString(MSG_CLI_QT_USAGE);
+    const std::size_t lead = Characters(usageFormat.substr(0, usageFormat.find("%s")));
+    const std::string orWord = GetString(MSG_CLI_USAGE_OR);
+    const std::size_t orLead = lead > Characters(orWord) + 2 ? lead - Characters(orWord) - 2 : 0;
+    std::string text = FormatText(MSG_CLI_QT_USAGE, ProgramName()) + " " + GetString(MSG_CLI_QT_OPTIONS_WORD) + " [" +
+                       kDrawerName + "]\n" + std::string(orLead, ' ') + orWord + "  " + ProgramName() +
+                       " --save [--dry-run] " + kDrawerName + " " + kWordName + "...\n" +
+                       GetString(MSG_CLI_DESCRIPTION) + "\n\n" + GetString(MSG_CLI_QT_OPTIONS) + "\n";
     for (const auto &option : kOptions) {
-        text += HelpEntry(OptionNames(option.name, option.value), GetString(option.text), width);
+        text += HelpEntry(OptionNames(option), GetString(option.text), width);
     }
     text += std::string("\n") + GetString(MSG_CLI_QT_ARGUMENTS) + "\n";
     for (const auto &argument : arguments) {
