@@ -190,14 +190,12 @@ std::string HelpText()
     return WrapToColumns(text + "\n" + GetString(MSG_CLI_EXIT_STATUS), kHelpColumns);
 }
 
+// The version, then the copyright and the licence as About words them.
 void PrintVersion()
 {
-    std::printf("vellumine-settings %.*s\n"
-                "%s.\n"
-                "License MIT: <https://opensource.org/licenses/MIT>.\n"
-                "This is free software: you are free to change and redistribute it.\n"
-                "There is NO WARRANTY, to the extent permitted by law.\n",
-                static_cast<int>(VersionNumber().size()), VersionNumber().data(), programCopyright);
+    std::printf("vellumine-settings %.*s\n%s\n%s\n<https://opensource.org/licenses/MIT>\n",
+                static_cast<int>(VersionNumber().size()), VersionNumber().data(), programCopyright,
+                GetString(MSG_ABOUT_LICENCE));
 }
 
 // The options set on a command line.

@@ -158,6 +158,7 @@ de_DE|0|Rückgabewert:|--help
 de_DE|0|Optionen:|--help
 de_DE|1|Starfield_MOS.info: ist kein Piktogramm oder ist beschädigt|--save $DRAWER WINDOW
 ru_RU|0|Показывает эту справку|--help
+ru_RU|0|Свободное ПО по лицензии MIT|--version
 ru_RU|2|в ящике нет Settings.info|--save $E2E_DIR/empty WINDOW
 de_DE|1|Settings: kann die Anzeige nicht öffnen (DISPLAY ist nicht gesetzt)|
 de_DE|2|Settings.info/x: keine Schublade|--show $DRAWER/Settings.info/x
