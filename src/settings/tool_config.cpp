@@ -20,6 +20,7 @@ SettingsSource settingsFrom;
 namespace {
 
 const char *nameTooLong = nullptr;  // the key of the first name too long to be read
+bool applicationNamed = false;
 
 // Copies value into a field of the given size when it fits whole. A value too long
 // for its field is never cut (a cut name would name another file): the field is
@@ -49,6 +50,7 @@ bool CopyWhole(char *field, std::size_t size, const char *value, const char *nam
 bool ReadToolIcon()
 {
     nameTooLong = nullptr;
+    applicationNamed = false;
     DiskObject *icon = GetDiskObject(TOOL_ICON);
     if (icon == nullptr) {
         if (IconReadProblem() != IconProblem::Absent) {
@@ -64,6 +66,7 @@ bool ReadToolIcon()
         FreeDiskObject(icon);
         return false;
     }
+    applicationNamed = true;
     CopyWhole(ToolConfig.helpFile, sizeof ToolConfig.helpFile, FindToolType(toolTypes, KEY_HELP));
     if (FindToolType(toolTypes, KEY_HIDESOUND) != nullptr) {
         ToolConfig.hideSound = 1;
@@ -114,6 +117,11 @@ std::string LoadFailureText()
     return text + IconProblemText(loadFailure.problem, loadFailure.error);
 }
 
+bool ApplicationNamed()
+{
+    return applicationNamed;
+}
+
 const char *ToolConfigNameTooLong()
 {
     return nameTooLong;
@@ -122,6 +130,7 @@ const char *ToolConfigNameTooLong()
 void ResetToolConfig()
 {
     nameTooLong = nullptr;
+    applicationNamed = false;
     std::memset(&ToolConfig, 0, sizeof ToolConfig);
     loadFailure = {};
     settingsFrom = {};

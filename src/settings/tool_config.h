@@ -66,6 +66,10 @@ extern SettingsSource settingsFrom;
 // was read whole; else loadFailure says why (silent when there is no icon).
 bool ReadToolIcon();
 
+// Whether the tool's icon, as last read, named the application (else appName
+// holds the default name).
+bool ApplicationNamed();
+
 // The key (APPLICATION, AMIGAOS3, ...) whose name of an icon the tool's icon
 // holds too long to be read, or null: Save would miss that icon, so it writes none.
 const char *ToolConfigNameTooLong();
