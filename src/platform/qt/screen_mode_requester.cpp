@@ -26,6 +26,7 @@
 #include "platform/asl_strings.h"
 #include "platform/system/display.h"
 #include "platform/system/locale.h"
+#include "platform/toolkit/access_keys.h"
 #include "platform/toolkit/settings_file.h"
 
 namespace {
@@ -169,6 +170,7 @@ public:
         layout->addWidget(modeList_, 1);
         layout->addLayout(details);
         layout->addWidget(buttons_);
+        toolkit::MarkDialogKeys(this);
 
         FillModes();
         connect(modeList_, &QTreeWidget::currentItemChanged, this,
