@@ -31,8 +31,9 @@ void AboutCommand()
     // The application's name, then the program's version, copyright and licence.
     const std::string about = FormatText(MSG_ABOUT_TEXT, ShownAppName().c_str());
     const std::string version = FormatText(MSG_ABOUT_VERSION, std::string(VersionNumber()).c_str());
-    MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "\033c\033b\033u%s\033n\n\n%s\n\n%s\n%s\n%s",
-                windowTitle, about.c_str(), version.c_str(), programCopyright, GetString(MSG_ABOUT_LICENCE));
+    MUI_Request(app, mainWindow, MUIV_Request_Information, windowTitle, GetString(MSG_REQ_OK),
+                "\033c\033b\033u%s\033n\n\n%s\n\n%s\n%s\n%s", windowTitle, about.c_str(), version.c_str(),
+                programCopyright, GetString(MSG_ABOUT_LICENCE));
 }
 
 }  // namespace

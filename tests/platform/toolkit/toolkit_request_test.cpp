@@ -1,8 +1,11 @@
 // Requesters: the body filled from its arguments within bounds, the text
-// escapes rendered and everything else shown literally.
+// escapes rendered and everything else shown literally; the icon and the width.
+#include <QApplication>
+#include <QMessageBox>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include "platform/toolkit/toolkit_test_support.h"
 
@@ -45,6 +48,32 @@ TEST_F(ToolkitRequestTest, TheBodyIsFilledWithinBounds)
     EXPECT_EQ(toolkit::FormatArgs("%s.", none, 1), ".");
     EXPECT_EQ(toolkit::FormatArgs("trailing %", none, 0), "trailing ");
     EXPECT_EQ(toolkit::FormatArgs(std::string(100000, 'x').c_str(), none, 0).size(), 16384u);
+}
+
+// A warning icon, or an information one where asked; the box as wide as its title
+// in a bold font needs with room for a title bar's buttons, where Qt leaves 50
+// pixels and a window manager would cut the title.
+TEST_F(ToolkitRequestTest, TheIconIsAsAskedAndTheTitleIsNotCut)
+{
+    const QString title = QStringLiteral("Starfield Deluxe Special Edition Settings");
+    for (const auto &[flags, icon] :
+         {std::pair(0u, QMessageBox::Warning), std::pair(MUIV_Request_Information, QMessageBox::Information)}) {
+        QMessageBox::Icon shown = QMessageBox::NoIcon;
+        int width = 0, needed = 0;
+        QTimer::singleShot(0, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown = box->icon();
+                width = box->width();
+                QFont bold = box->font();
+                bold.setBold(true);
+                needed = QFontMetrics(bold).horizontalAdvance(title) + 4 * QFontMetrics(bold).height();
+                box->reject();
+            }
+        });
+        MUI_Request(t.app, t.window, flags, title.toUtf8().constData(), "OK", "Short.");
+        EXPECT_EQ(shown, icon);
+        EXPECT_GE(width, needed);
+    }
 }
 
 }  // namespace
