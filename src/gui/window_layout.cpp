@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr const char *kAppTitle = "Vellumine Application Settings";
 constexpr const char *kAppCopyright = "Copyright (C) 2005 The Vellumine developers";
 constexpr const char *kAppAuthor = "The Vellumine developers";
 constexpr const char *kAppBase = "VELLUMINESETTINGS";
@@ -209,7 +208,7 @@ Object *BuildSettingsWindow()
                                MUIA_Window_RootObject, root);
 
     app = MUI_NewObject(MUIC_Application,
-                        MUIA_Application_Title, kAppTitle,
+                        MUIA_Application_Title, windowTitle,
                         MUIA_Application_Version, versionString,
                         MUIA_Application_Copyright, kAppCopyright,
                         MUIA_Application_Author, kAppAuthor,
