@@ -281,7 +281,9 @@ private:
 
     static QString ResolutionLabel(const DisplayModeRecord &mode)
     {
-        return QStringLiteral("%1 × %2").arg(mode.width).arg(mode.height);
+        // A mode the display database does not know has no size to show.
+        return mode.width == 0 || mode.height == 0 ? AslText(asl_text::MSG_ASL_NOT_OFFERED)
+                                                   : QStringLiteral("%1 × %2").arg(mode.width).arg(mode.height);
     }
 
     // The depths of a mode within the requested limits.
