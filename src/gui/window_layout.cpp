@@ -1,5 +1,7 @@
 #include "gui/window_layout.h"
 
+#include <unistd.h>
+
 #include "gui/commands.h"
 #include "gui/menu.h"
 #include "platform/toolkit/toolkit.h"
@@ -201,8 +203,14 @@ Object *BuildSettingsWindow()
                                  MUIA_Group_Child, buttonRow);
     Object *root = MUI_NewObject(MUIC_Group, MUIA_Group_Child, page);
 
+    // The window's size is kept for each drawer, whose settings may have other rows.
+    char drawer[4096];
+    if (getcwd(drawer, sizeof drawer) == nullptr) {
+        drawer[0] = '\0';
+    }
     mainWindow = MUI_NewObject(MUIC_Window,
                                MUIA_Window_Title, windowTitle,
+                               MUIA_Window_SizeName, drawer,
                                MUIA_Window_Menustrip, menuStrip,
                                MUIA_Window_ID, kWindowId,
                                MUIA_Window_RootObject, root);

@@ -76,6 +76,8 @@ enum : Tag {
     MUIA_Menuitem_ExtraKey,  // (set only) a further key as Qt names it ("F1", "Ctrl+Q"), unless taken
     MUIA_Menuitem_Title,     // the item's label; an empty label hides the item
     MUIA_UserData,
+    // Window, further
+    MUIA_Window_SizeName,  // a text (the drawer shown, say): the window's size is kept apart for each
 };
 
 // Attribute values.

@@ -19,6 +19,7 @@ struct Window : Object {
 
     std::string title;
     IPTR windowId = 0;
+    std::string sizeName;
     bool open = false;
     int sleepCount = 0;
     bool geometryRestored = false;
