@@ -16,6 +16,7 @@
 #include "platform/formats/charset.h"
 #include "platform/system/display.h"
 #include "platform/system/locale.h"
+#include "platform/system/wayland_screens.h"
 #include "platform/system/x11_screens.h"
 #include "program/program.h"
 #include "program/services.h"
@@ -403,11 +404,12 @@ void TellNoDisplay()
     std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NO_DISPLAY));
 }
 
-// The modes without a window ask the X server for the screens; --show and
-// --list-modes say when there is no display and a 1920x1080 screen stands in.
+// The modes without a window ask the display the window would take (the Wayland
+// compositor or the X server) for the screens; --show and --list-modes say when
+// there is no display and a 1920x1080 screen stands in.
 void UseDisplayOfCommandLine(RunMode mode)
 {
-    SetHostScreenSource(X11HostScreens);
+    SetHostScreenSource(WaylandSessionAnswers() ? WaylandHostScreens : X11HostScreens);
     if ((mode == RunMode::Show || mode == RunMode::ListModes) && !HostDisplayKnown()) {
         TellNoDisplay();
     }
