@@ -137,14 +137,11 @@ int PrintHelp(const char *program)
     return 0;
 }
 
+// The version, then the copyright and the licence in the user's language.
 int PrintVersion()
 {
-    std::printf("%s %s\n"
-                "Copyright (C) 2026 The Settings developers.\n"
-                "License MIT: <https://opensource.org/licenses/MIT>.\n"
-                "This is free software: you are free to change and redistribute it.\n"
-                "There is NO WARRANTY, to the extent permitted by law.\n",
-                SETTINGS_VIEWER_NAME, SETTINGS_VERSION);
+    std::printf("%s %s\nCopyright (C) 2026 The Settings developers\n%s\n<https://opensource.org/licenses/MIT>\n",
+                SETTINGS_VIEWER_NAME, SETTINGS_VERSION, ViewerText(TXT_LICENCE).toLocal8Bit().constData());
     return 0;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/formats/charset.h"
 #include "platform/system/display.h"
 #include "platform/system/locale.h"
+#include "platform/system/wayland_screens.h"
 #include "platform/system/x11_screens.h"
 #include "program/program.h"
 #include "program/services.h"
@@ -72,19 +73,34 @@ const struct {
     const char *name;
     int value;  // a letter for an option that has a short form
     std::int32_t text;
-} kOptions[] = {{"help", 'h', MSG_CLI_OPTION_HELP},
-                {"version", 'v', MSG_CLI_OPTION_VERSION},
-                {"show", OPTION_SHOW, MSG_CLI_OPTION_SHOW},
-                {"save", OPTION_SAVE, MSG_CLI_OPTION_SAVE},
-                {"dry-run", OPTION_DRY_RUN, MSG_CLI_OPTION_DRY_RUN},
-                {"list-modes", OPTION_LIST_MODES, MSG_CLI_OPTION_LIST_MODES},
-                {"list-drawers", OPTION_LIST_DRAWERS, MSG_CLI_OPTION_LIST_DRAWERS},
-                {"json", OPTION_JSON, MSG_CLI_OPTION_JSON}};
+    const char *arguments;  // what --help shows after it, or null
+} kOptions[] = {{"help", 'h', MSG_CLI_OPTION_HELP, nullptr},
+                {"version", 'v', MSG_CLI_OPTION_VERSION, nullptr},
+                {"show", OPTION_SHOW, MSG_CLI_OPTION_SHOW, nullptr},
+                {"save", OPTION_SAVE, MSG_CLI_OPTION_SAVE, "DRAWER WORD..."},
+                {"dry-run", OPTION_DRY_RUN, MSG_CLI_OPTION_DRY_RUN, nullptr},
+                {"list-modes", OPTION_LIST_MODES, MSG_CLI_OPTION_LIST_MODES, nullptr},
+                {"list-drawers", OPTION_LIST_DRAWERS, MSG_CLI_OPTION_LIST_DRAWERS, "IMAGE"},
+                {"json", OPTION_JSON, MSG_CLI_OPTION_JSON, nullptr}};
 
-// An option as --help names it: "-h, --help", "--show".
-std::string OptionNames(const char *name, int value)
+// The positional arguments as --help names them, in capitals as every
+// language's texts do.
+constexpr const char *kDrawerName = "DRAWER";
+constexpr const char *kWordName = "WORD";
+
+// An option as --help names it: "-h, --help", "--show", "--save DRAWER WORD...".
+template <typename Option> std::string OptionNames(const Option &option)
 {
-    return (value < OPTION_SHOW ? std::string{'-', static_cast<char>(value), ',', ' '} : std::string()) + "--" + name;
+    std::string names = option.value < OPTION_SHOW ? std::string{'-', static_cast<char>(option.value), ',', ' '} : "";
+    names += std::string("--") + option.name;
+    return option.arguments != nullptr ? names + " " + option.arguments : names;
+}
+
+// The number of characters of a UTF-8 text.
+std::size_t Characters(const std::string &text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 void PrintUsageError(const std::string &text)
@@ -150,21 +166,27 @@ std::string HelpText()
     const struct {
         const char *name;
         std::string text;
-    } arguments[] = {{"drawer", GetString(MSG_CLI_ARGUMENT_DRAWER)},
-                     {"image:path", GetString(MSG_CLI_ARGUMENT_IMAGE)},
-                     {"word", WordsHelp()}};
+    } arguments[] = {{kDrawerName, GetString(MSG_CLI_ARGUMENT_DRAWER)},
+                     {"IMAGE:PATH", GetString(MSG_CLI_ARGUMENT_IMAGE)},
+                     {kWordName, WordsHelp()}};
     std::size_t width = 0;
     for (const auto &option : kOptions) {
-        width = std::max(width, OptionNames(option.name, option.value).size());
+        width = std::max(width, OptionNames(option).size());
     }
     for (const auto &argument : arguments) {
         width = std::max(width, std::strlen(argument.name));
     }
-    std::string text = FormatText(MSG_CLI_QT_USAGE, ProgramName()) + " " + GetString(MSG_CLI_QT_OPTIONS_WORD) +
-                       " [drawer] [word...]\n" + GetString(MSG_CLI_DESCRIPTION) + "\n\n" +
-                       GetString(MSG_CLI_QT_OPTIONS) + "\n";
+    // The window's form, then "  or:  " and --save's, the program's names one under the other.
+    const std::string usageFormat = GetString(MSG_CLI_QT_USAGE);
+    const std::size_t lead = Characters(usageFormat.substr(0, usageFormat.find("%s")));
+    const std::string orWord = GetString(MSG_CLI_USAGE_OR);
+    const std::size_t orLead = lead > Characters(orWord) + 2 ? lead - Characters(orWord) - 2 : 0;
+    std::string text = FormatText(MSG_CLI_QT_USAGE, ProgramName()) + " " + GetString(MSG_CLI_QT_OPTIONS_WORD) + " [" +
+                       kDrawerName + "]\n" + std::string(orLead, ' ') + orWord + "  " + ProgramName() +
+                       " --save [--dry-run] " + kDrawerName + " " + kWordName + "...\n" +
+                       GetString(MSG_CLI_DESCRIPTION) + "\n\n" + GetString(MSG_CLI_QT_OPTIONS) + "\n";
     for (const auto &option : kOptions) {
-        text += HelpEntry(OptionNames(option.name, option.value), GetString(option.text), width);
+        text += HelpEntry(OptionNames(option), GetString(option.text), width);
     }
     text += std::string("\n") + GetString(MSG_CLI_QT_ARGUMENTS) + "\n";
     for (const auto &argument : arguments) {
@@ -173,14 +195,12 @@ std::string HelpText()
     return WrapToColumns(text + "\n" + GetString(MSG_CLI_EXIT_STATUS), kHelpColumns);
 }
 
+// The version, then the copyright and the licence as About words them.
 void PrintVersion()
 {
-    std::printf("vellumine-settings %.*s\n"
-                "%s.\n"
-                "License MIT: <https://opensource.org/licenses/MIT>.\n"
-                "This is free software: you are free to change and redistribute it.\n"
-                "There is NO WARRANTY, to the extent permitted by law.\n",
-                static_cast<int>(VersionNumber().size()), VersionNumber().data(), programCopyright);
+    std::printf("vellumine-settings %.*s\n%s\n%s\n<https://opensource.org/licenses/MIT>\n",
+                static_cast<int>(VersionNumber().size()), VersionNumber().data(), programCopyright,
+                GetString(MSG_ABOUT_LICENCE));
 }
 
 // The options set on a command line.
@@ -400,15 +420,20 @@ void TellNoDisplay()
     std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NO_DISPLAY));
 }
 
-// The modes without a window ask the X server for the screens (for a limited time);
-// --show and --list-modes say when there is no display and a 1920x1080 screen
-// stands in. --save asks only to check a MODEID word: the screen is not needed
-// for anything else it writes.
+// The modes without a window ask the display the window would take (the Wayland
+// compositor or the X server, for a limited time) for the screens; --show and
+// --list-modes say when there is no display and a 1920x1080 screen stands in.
+// --save asks only to check a MODEID word: the screen is not needed for anything
+// else it writes.
 void UseDisplayOfCommandLine(RunMode mode, const std::vector<SettingsWord> &words)
 {
     const bool modeNamed =
         std::any_of(words.begin(), words.end(), [](const SettingsWord &word) { return word.key == WORD_MODEID; });
-    SetHostScreenSource(mode != RunMode::Save || modeNamed ? X11HostScreens : nullptr);
+    if (mode == RunMode::Save && !modeNamed) {
+        SetHostScreenSource(nullptr);
+    } else {
+        SetHostScreenSource(WaylandSessionAnswers() ? WaylandHostScreens : X11HostScreens);
+    }
     if ((mode == RunMode::Show || mode == RunMode::ListModes) && !HostDisplayKnown()) {
         TellNoDisplay();
     }

@@ -139,7 +139,7 @@ void WarnModeNotOffered(const std::vector<SettingsWord> &words)
             offered = offered || mode.modeId == modeId;
         }
         if (!offered) {
-            std::fprintf(stderr, "%s: %s=%d: %s\n", ProgramName(), KEY_MODEID, static_cast<int>(word.value),
+            std::fprintf(stderr, "%s: %s=0x%08X: %s\n", ProgramName(), KEY_MODEID, static_cast<unsigned>(modeId),
                          GetString(MSG_CLI_MODE_NOT_OFFERED));
         }
     }

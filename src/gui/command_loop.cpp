@@ -11,10 +11,9 @@
 #include "gui/settings_controls.h"
 #include "gui/window_handles.h"
 #include "gui/window_layout.h"
-#include "platform/formats/charset.h"
 #include "platform/qt/drawer_requester.h"
 #include "platform/toolkit/toolkit.h"
-#include "settings/tool_config.h"
+#include "program/window_texts.h"
 #include "state/program_state.h"
 #include "text/strings.h"
 #include "text/version.h"
@@ -29,12 +28,12 @@ void NotifyReturnId(Object *source, Tag attr, IPTR trigger, std::int32_t id)
 
 void AboutCommand()
 {
-    // The name comes from an icon (ISO-8859-1); the texts are UTF-8. The program's
-    // version, copyright and licence below.
-    const std::string about = FormatText(MSG_ABOUT_TEXT, Latin1ToUtf8(ToolConfig.appName).c_str());
+    // The application's name, then the program's version, copyright and licence.
+    const std::string about = FormatText(MSG_ABOUT_TEXT, ShownAppName().c_str());
     const std::string version = FormatText(MSG_ABOUT_VERSION, std::string(VersionNumber()).c_str());
-    MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), "\033c\033b\033u%s\033n\n\n%s\n\n%s\n%s\n%s",
-                windowTitle, about.c_str(), version.c_str(), programCopyright, GetString(MSG_ABOUT_LICENCE));
+    MUI_Request(app, mainWindow, MUIV_Request_Information, windowTitle, GetString(MSG_REQ_OK),
+                "\033c\033b\033u%s\033n\n\n%s\n\n%s\n%s\n%s", windowTitle, about.c_str(), version.c_str(),
+                programCopyright, GetString(MSG_ABOUT_LICENCE));
 }
 
 }  // namespace

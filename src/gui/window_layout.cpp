@@ -1,5 +1,7 @@
 #include "gui/window_layout.h"
 
+#include <unistd.h>
+
 #include "gui/commands.h"
 #include "gui/menu.h"
 #include "platform/toolkit/toolkit.h"
@@ -11,7 +13,6 @@
 
 namespace {
 
-constexpr const char *kAppTitle = "Vellumine Application Settings";
 constexpr const char *kAppCopyright = "Copyright (C) 2005 The Vellumine developers";
 constexpr const char *kAppAuthor = "The Vellumine developers";
 constexpr const char *kAppBase = "VELLUMINESETTINGS";
@@ -202,14 +203,20 @@ Object *BuildSettingsWindow()
                                  MUIA_Group_Child, buttonRow);
     Object *root = MUI_NewObject(MUIC_Group, MUIA_Group_Child, page);
 
+    // The window's size is kept for each drawer, whose settings may have other rows.
+    char drawer[4096];
+    if (getcwd(drawer, sizeof drawer) == nullptr) {
+        drawer[0] = '\0';
+    }
     mainWindow = MUI_NewObject(MUIC_Window,
                                MUIA_Window_Title, windowTitle,
+                               MUIA_Window_SizeName, drawer,
                                MUIA_Window_Menustrip, menuStrip,
                                MUIA_Window_ID, kWindowId,
                                MUIA_Window_RootObject, root);
 
     app = MUI_NewObject(MUIC_Application,
-                        MUIA_Application_Title, kAppTitle,
+                        MUIA_Application_Title, windowTitle,
                         MUIA_Application_Version, versionString,
                         MUIA_Application_Copyright, kAppCopyright,
                         MUIA_Application_Author, kAppAuthor,

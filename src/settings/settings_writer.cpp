@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
 #include "settings/app_settings.h"
 #include "settings/settings_reader.h"
@@ -81,7 +82,11 @@ int WriteIconSettings(const char *name, const Settings &values, IconFailure *fai
         return problem == IconProblem::Absent ? 0 : -1;
     }
 
-    // Every entry that is not managed is kept, in order, without its leading spaces.
+    // Every entry is kept, in order, without its leading spaces; a setting's entry
+    // takes its new form in its place, and settings the icon lacks follow in their
+    // fixed order.
+    const std::vector<std::string> settings = SettingsToolTypes(values, ToolConfig.hideSound != 0);
+    std::vector<bool> placed(settings.size(), false);
     for (char **entry = icon->do_ToolTypes; entry != nullptr && *entry != nullptr; ++entry) {
         const char *text = *entry;
         while (*text == ' ') {
@@ -89,12 +94,20 @@ int WriteIconSettings(const char *name, const Settings &values, IconFailure *fai
         }
         if (!IsSettingsEntry(text, ToolConfig.hideSound != 0)) {
             AddToolType(text);
+            continue;
+        }
+        for (std::size_t i = 0; i < settings.size(); ++i) {
+            if (!placed[i] && ToolTypeValue(text, settings[i].substr(0, settings[i].find('=')).c_str()) != nullptr) {
+                AddToolType(settings[i].c_str());
+                placed[i] = true;
+                break;
+            }
         }
     }
-
-    // The settings, in their fixed order.
-    for (const std::string &entry : SettingsToolTypes(values, ToolConfig.hideSound != 0)) {
-        AddToolType(entry.c_str());
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        if (!placed[i]) {
+            AddToolType(settings[i].c_str());
+        }
     }
 
     // The list handed to the store ends in an empty slot.

@@ -24,6 +24,7 @@ SettingsSource settingsFrom;
 namespace {
 
 LoadFailure toolIconFailure;  // why the last ReadToolIcon could not take the icon whole
+bool applicationNamed = false;
 
 // Copies value into a field of the given size when it fits whole. A value too long
 // for its field is never cut (a cut name would name another file): the field is
@@ -61,6 +62,7 @@ bool WithinDrawer(const std::string &path, const std::string &drawer)
 bool ReadToolIcon()
 {
     toolIconFailure = {};
+    applicationNamed = false;
     DiskObject *icon = GetDiskObject(TOOL_ICON);
     if (icon == nullptr) {
         if (IconReadProblem() != IconProblem::Absent) {
@@ -76,6 +78,7 @@ bool ReadToolIcon()
         FreeDiskObject(icon);
         return false;
     }
+    applicationNamed = true;
     CopyWhole(ToolConfig.helpFile, sizeof ToolConfig.helpFile, FindToolType(toolTypes, KEY_HELP));
     if (FindToolType(toolTypes, KEY_HIDESOUND) != nullptr) {
         ToolConfig.hideSound = 1;
@@ -130,6 +133,11 @@ std::string LoadFailureText(const LoadFailure &failure)
     return text + IconProblemText(failure.problem, failure.error);
 }
 
+bool ApplicationNamed()
+{
+    return applicationNamed;
+}
+
 std::string RefusedNameText(const RefusedName &name)
 {
     return FormatText(name.why == NameRefusal::OutsideDrawer ? MSG_NAME_OUTSIDE_DRAWER : MSG_NAME_TOO_LONG,
@@ -171,6 +179,7 @@ bool NameLeavesDrawer(const char *name)
 void ResetToolConfig()
 {
     toolIconFailure = {};
+    applicationNamed = false;
     std::memset(&ToolConfig, 0, sizeof ToolConfig);
     loadFailure = {};
     settingsFrom = {};

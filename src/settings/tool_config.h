@@ -91,5 +91,9 @@ std::string RefusedNameText(const RefusedName &name);
 // ("OS3/Game") stays.
 bool NameLeavesDrawer(const char *name);
 
+// Whether the tool's icon, as last read, named the application (else appName
+// holds the default name).
+bool ApplicationNamed();
+
 // Back to the initial, empty configuration, loadFailure cleared (for tests).
 void ResetToolConfig();

@@ -85,8 +85,16 @@ done <<BAD
 $DRAWER/missing
 $DRAWER --dry-run
 --show $DRAWER --bogus
---save=1 $DRAWER WINDOW|--save
+--save=1 $DRAWER WINDOW|unexpected value after '--save'
+--x=1 $DRAWER|unknown option '--x'
 BAD
+# Options and arguments in any order, even where POSIXLY_CORRECT would end the
+# options at the first argument.
+POSIXLY_CORRECT=1 expect_run 0 --show "$DRAWER" --json
+grep -q '^{' "$E2E_DIR/out" || fail "--json after the drawer was not taken"
+POSIXLY_CORRECT=1 expect_run 0 --save "$DRAWER" --dry-run NOSOUND
+expect_line "    NOSOUND" "--dry-run between the drawer and the words"
+e2e_expect_unchanged
 
 # Every word, in any letter case, and the ends of the ranges, one after another:
 # the words, then lines --show prints after saving them.
@@ -162,20 +170,26 @@ de_DE|0|Rückgabewert:|--help
 de_DE|0|Optionen:|--help
 de_DE|1|Starfield_MOS.info: ist kein Piktogramm oder ist beschädigt|--save $DRAWER WINDOW
 ru_RU|0|Показывает эту справку|--help
+ru_RU|0|Свободное ПО по лицензии MIT|--version
 ru_RU|2|в ящике нет Settings.info|--save $E2E_DIR/empty WINDOW
 de_DE|1|Settings: kann die Anzeige nicht öffnen (DISPLAY ist nicht gesetzt)|
 C|1|Settings: cannot open the display (nonsense cannot be opened)|-platform nonsense $DRAWER
+de_DE|2|Settings.info/x: keine Schublade|--show $DRAWER/Settings.info/x
 LANGS
 QT_QPA_PLATFORM=nonsense expect_run 1 "$DRAWER"
 grep -q "cannot open the display (nonsense cannot be opened)" "$E2E_DIR/err" || fail "an unknown Qt platform: $(cat "$E2E_DIR/err")"
 
 # Both programs' --help in every language: no English heading, no line wider
-# than 80 columns.
+# than 80 columns; each further line of an option or argument starts where the
+# texts do.
 for lang in da_DK de_DE es_ES fr_FR it_IT nl_NL nb_NO pl_PL pt_PT fi_FI sv_SE cs_CZ el_GR ru_RU; do
     for program in "$SETTINGS_BIN" "$(dirname "$SETTINGS_BIN")/SettingsViewer"; do
         LANG=$lang.UTF-8 LC_ALL= LC_MESSAGES= LANGUAGE= "$program" --help >"$E2E_DIR/out"
         ! grep -E "^(Usage|Options|Arguments):" "$E2E_DIR/out" || fail "$lang $program: English headings"
         [ "$(LC_ALL=C.UTF-8 wc -L <"$E2E_DIR/out")" -le 80 ] || fail "$lang $program: --help wider than 80 columns"
+        [ "$program" != "$SETTINGS_BIN" ] || awk '/^  -h, --help/ { on = 1; match($0, /--help +/); column = RSTART + RLENGTH - 1 }
+            on && !/^  [-A-Z]/ && !/^([^ ].*:)?$/ { bad = bad || !match($0, /^ +/) || RLENGTH != column } /^  WORD/ { word = 1 } word && /^$/ { on = 0 }
+            END { exit bad || column == 0 }' "$E2E_DIR/out" || fail "$lang: --help's further lines do not line up"
     done
 done
 

@@ -60,7 +60,7 @@ rm $DRAWER/Starfield.info; "$MKICON" $DRAWER/Starfield_OS3.info NOSOUND|0|--save
 "$MKICON" $DRAWER/Starfield.info MASTERVOLUME=-5 FPSLIMIT=0 FULLSCREEN MODEID=-1 DEPTH=99|0|--save $DRAWER NOSOUND||| has MASTERVOLUME=0 Starfield_MOS && has FPSLIMIT=1 Starfield && ! has MODEID Starfield && ! has DEPTH Starfield
 "$MKICON" $DRAWER/Settings.info APPLICATION=$long; cp $DRAWER/Starfield.info $DRAWER/Application.info|1|--save $DRAWER WINDOW||Settings.info: APPLICATION is too long|cmp -s $DRAWER/Application.info $E2E_DIR/before/Starfield.info
 "$MKICON" $DRAWER/Settings.info APPLICATION=Starfield MORPHOS=M$long|1|--show --json $DRAWER|"reason": "name-too-long"|Settings.info: MORPHOS is too long|
-|0|--save $DRAWER MODEID=0x80000000||MODEID=-2147483648: the display does not offer this mode|has MODEID=-2147483648 Starfield_OS3
+|0|--save $DRAWER MODEID=0x80000000||MODEID=0x80000000: the display does not offer this mode|has MODEID=-2147483648 Starfield_OS3
 "$MKICON" $DRAWER/Settings.info APPLICATION=Starfield MORPHOS=Starfield_MOS HIDESOUND; "$MKICON" $DRAWER/Starfield.info NOSOUND MASTERVOLUME=7|0|--save $DRAWER FULLSCREEN||| has NOSOUND Starfield && has MASTERVOLUME=7 Starfield && ! has MASTERVOLUME Starfield_MOS
 |2|--json $DRAWER||--json|
 rm $DRAWER/Starfield_MOS.info; mkdir $DRAWER/Starfield_MOS.info|0|--show --json $DRAWER|"reason": "folder"||

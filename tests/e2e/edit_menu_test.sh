@@ -21,9 +21,9 @@ for item in d l r close; do
     e2e_keys ctrl+s
     e2e_expect_exit_zero
     case $item in
-    d) e2e_expect_tooltypes Starfield "${kept[@]}" MASTERVOLUME=40 FPSLIMIT=50 WINDOW ;;
-    l) e2e_expect_tooltypes Starfield DONOTWAIT MASTERVOLUME=40 FPSLIMIT=10 WINDOW ;;
-    r) e2e_expect_tooltypes Starfield "${kept[@]}" MASTERVOLUME=30 NOSOUND FPSLIMIT=25 MODEID=167936 DEPTH=8 FULLSCREEN ;;
+    d) e2e_expect_tooltypes Starfield "${kept[@]}" FPSLIMIT=50 MASTERVOLUME=40 WINDOW ;;
+    l) e2e_expect_tooltypes Starfield DONOTWAIT WINDOW FPSLIMIT=10 MASTERVOLUME=40 ;;
+    r) e2e_expect_tooltypes Starfield "${kept[@]}" "${E2E_APP_SETTINGS[@]}" ;;
     esac
 done
 echo "PASS"

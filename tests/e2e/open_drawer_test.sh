@@ -43,7 +43,7 @@ e2e_focus "$WINDOW"
 e2e_keys Down ctrl+s
 e2e_expect_exit_zero
 e2e_expect_tooltypes Starfield "${kept[@]}" MASTERVOLUME=40 FULLSCREEN
-DRAWER=$OTHER e2e_expect_tooltypes Nebula MASTERVOLUME=40 FPSLIMIT=20 FULLSCREEN
+DRAWER=$OTHER e2e_expect_tooltypes Nebula FPSLIMIT=20 MASTERVOLUME=40 FULLSCREEN
 
 # Open recent: the other drawer first, then this one. An edit is asked about:
 # Discard leaves it unsaved.
@@ -57,7 +57,7 @@ WINDOW=$(e2e_wait_window "$E2E_TITLE") || fail "Open recent did not open the dra
 e2e_focus "$WINDOW"
 e2e_keys ctrl+s
 e2e_expect_exit_zero
-DRAWER=$OTHER e2e_expect_tooltypes Nebula MASTERVOLUME=40 FPSLIMIT=20 FULLSCREEN
+DRAWER=$OTHER e2e_expect_tooltypes Nebula FPSLIMIT=20 MASTERVOLUME=40 FULLSCREEN
 e2e_expect_tooltypes Starfield "${kept[@]}" MASTERVOLUME=40 FULLSCREEN
 
 "$MKICON" "$E2E_DIR/empty/Foreign.info" --type project

@@ -38,7 +38,7 @@ for answer in none save reload cancel; do
     fi
     e2e_expect_exit_zero
     case $answer in
-    none | reload) e2e_expect_tooltypes Starfield "${kept[@]}" MASTERVOLUME=9 FPSLIMIT=7 WINDOW ;;
+    none | reload) e2e_expect_tooltypes Starfield "${kept[@]}" WINDOW MASTERVOLUME=9 FPSLIMIT=7 ;;
     save) e2e_expect_tooltypes Starfield "${kept[@]}" MASTERVOLUME=40 FULLSCREEN ;;
     cancel) cmp -s "$DRAWER/Starfield.info" "$E2E_DIR/scripted.info" || fail "cancel wrote the icon" ;;
     esac

@@ -46,9 +46,10 @@ e2e_keys ctrl+s
 e2e_expect_exit_zero
 
 settings=(MASTERVOLUME=43 NOSOUND FPSLIMIT=48 MODEID=$(((640 << 16) | 480)) DEPTH=24 FULLSCREEN)
-e2e_expect_tooltypes Starfield DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" "${settings[@]}"
+e2e_expect_tooltypes Starfield DONOTWAIT TOOLPRI=0 "(WINDOWTITLE=Starfield)" FULLSCREEN MODEID=$(((640 << 16) | 480)) DEPTH=24 \
+    MASTERVOLUME=43 NOSOUND FPSLIMIT=48  # each in its place, the others after
 e2e_expect_tooltypes Starfield_OS3 STACK=16384 "${settings[@]}"
 e2e_expect_tooltypes Starfield_OS4 STACK=32768 "${settings[@]}"
-e2e_expect_tooltypes Starfield_MOS PUBSCREEN=Workbench "${settings[@]}"
+e2e_expect_tooltypes Starfield_MOS FULLSCREEN PUBSCREEN=Workbench "${settings[@]:0:5}"  # "  Fullscreen" in place
 e2e_expect_unchanged Settings
 echo "PASS"

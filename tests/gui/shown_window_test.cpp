@@ -6,6 +6,7 @@
 #include "gui/window_fixture.h"
 #include "text/version.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -139,9 +141,40 @@ TEST_P(LanguageWindowsTest, NoWindowShowsEnglish)
 
 INSTANTIATE_TEST_SUITE_P(GermanAndFrench, LanguageWindowsTest, ::testing::Values("de", "fr"));
 
-// In every language each menu title and button of the window has an Alt key,
-// no two the same, and no text of the catalog falls back to its built-in one.
-TEST_F(WindowTest, AccessKeysDifferInEveryLanguage)
+// The texts of a window that take an Alt key: its menu titles and buttons, and
+// in a dialog also the labels that name a field; each has a key, no two the same.
+void ExpectKeysDiffer(QWidget *window, bool dialog)
+{
+    QStringList texts;
+    if (auto *bar = window->findChild<QMenuBar *>()) {
+        for (QAction *title : bar->actions()) {
+            texts << title->text();
+        }
+    }
+    for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+        if (dialog ? !button->text().isEmpty() : qobject_cast<QPushButton *>(button) != nullptr) {
+            texts << button->text();
+        }
+    }
+    for (QLabel *label : dialog ? window->findChildren<QLabel *>() : QList<QLabel *>()) {
+        if (label->buddy() != nullptr) {
+            texts << label->text();
+        }
+    }
+    EXPECT_FALSE(texts.isEmpty()) << window->windowTitle().toStdString();
+    QSet<QKeySequence> keys;
+    for (const QString &text : texts) {
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        EXPECT_FALSE(key.isEmpty() || keys.contains(key)) << text.toStdString();
+        keys.insert(key);
+    }
+}
+
+// In every language each menu title and button of the window, of the screen mode
+// requester and of the toolkit's windows has an Alt key; the menus show the
+// desktop's keys for help and for leaving beside the menu's own; no text of the
+// catalog falls back to its built-in one.
+TEST_F(ShownTextsTest, AccessKeysDifferInEveryLanguage)
 {
     for (const char *language :
          {"", "da", "de", "es", "fr", "it", "nl", "nb", "pl", "pt", "fi", "sv", "cs", "el", "ru"}) {
@@ -154,26 +187,35 @@ TEST_F(WindowTest, AccessKeysDifferInEveryLanguage)
             const bool held = GetCatalogStrLength(catalogHandle, e.id) != 0;
             EXPECT_EQ(GetString(e.id), held ? GetCatalogStr(catalogHandle, e.id, nullptr) : e.text) << e.id;
         }
-        ASSERT_NE(Build(), nullptr);
+        BuildAndStart();
         SetAttrs(mainWindow, MUIA_Window_Open, 1, TAG_DONE);
-        IPTR window = 0;
-        GetAttr(MUIA_Window_Window, mainWindow, &window);
-        auto *widget = reinterpret_cast<QWidget *>(window);
+        auto *widget = reinterpret_cast<QWidget *>(Attr(mainWindow, MUIA_Window_Window));
         ASSERT_NE(widget, nullptr);
-        QStringList texts;
-        for (QAction *title : widget->findChild<QMenuBar *>()->actions()) {
-            texts << title->text();
+        ExpectKeysDiffer(widget, false);
+        QStringList items;
+        for (QMenu *menu : widget->findChild<QMenuBar *>()->findChildren<QMenu *>()) {
+            for (QAction *item : menu->actions()) {
+                // Qt shows the keys a text names after a tab, else the first key.
+                items << (item->text().contains(QLatin1Char('\t')) ? item->text().section(QLatin1Char('\t'), 1)
+                                                                   : item->shortcut().toString());
+            }
         }
-        for (QPushButton *button : widget->findChildren<QPushButton *>()) {
-            texts << button->text();
+        EXPECT_TRUE(items.join(", ").split(", ").contains("F1")) << items.join(" | ").toStdString();
+        EXPECT_TRUE(items.join(", ").split(", ").contains("Ctrl+Q")) << items.join(" | ").toStdString();
+        AslSetRequestHook([](AslScreenModeControl &control) {
+            ExpectKeysDiffer(dynamic_cast<QWidget *>(&control), true);
+            return false;
+        });
+        ScreenModeCommand();
+        AslSetRequestHook(nullptr);
+        DoMethod(app, MUIM_Application_AboutMUI, mainWindow);
+        DoMethod(app, MUIM_Application_OpenConfigWindow, 0);
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && window != widget) {
+                ExpectKeysDiffer(window, true);
+            }
         }
-        EXPECT_EQ(texts.size(), 7);
-        QSet<QKeySequence> keys;
-        for (const QString &text : texts) {
-            const QKeySequence key = QKeySequence::mnemonic(text);
-            EXPECT_FALSE(key.isEmpty() || keys.contains(key)) << text.toStdString();
-            keys.insert(key);
-        }
+        MUI_CloseToolkitWindows(app);
     }
 }
 

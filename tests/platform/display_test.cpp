@@ -1,5 +1,6 @@
 // The display database and the screen mode requester.
 #include <QDialog>
+#include <QLabel>
 #include <QScreen>
 #include <QSettings>
 #include <QTreeWidget>
@@ -116,9 +117,15 @@ TEST_F(AslTest, AModeNotOfferedIsShownAsSuchAndKeptOnConfirm)
 {
     for (auto [modeId, name, width] :
          {std::tuple{HostModeId(2560, 1440), "Display:2560x1440", 2560u}, std::tuple{0xDEADBEEFu, "0xDEADBEEF", 0u}}) {
-        auto answer = [modeId, name](AslScreenModeControl &control) {
+        auto answer = [modeId, name, width](AslScreenModeControl &control) {
             auto *list = dynamic_cast<QDialog &>(control).findChild<QTreeWidget *>();
             EXPECT_EQ(list->topLevelItem(0)->text(0).toStdString(), name + std::string(" (not offered)"));
+            QStringList labels;  // the resolution: the size, or else the note, never "0 × 0"
+            for (const QLabel *label : dynamic_cast<QDialog &>(control).findChildren<QLabel *>()) {
+                labels << label->text();
+            }
+            EXPECT_TRUE(labels.contains(width != 0 ? "2560 × 1440" : "(not offered)"))
+                << labels.join('|').toStdString();
             EXPECT_EQ(control.ListedDisplayIds().at(1), HostModeId(640, 480));
             return true;
         };

@@ -251,42 +251,45 @@ Entries Concat(Entries a, const Entries &b)
 }
 
 // Entries whose key (after leading spaces, up to "=") is a managed keyword in any
-// case are replaced; every other entry is kept in order, however many there are;
-// then each setting writes its own entries, in a fixed order.
-TEST_F(SettingsStoreTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
+// case are replaced: the first of a key the settings write, in its place, by its
+// new form, the others dropped; every other entry is kept in order, however many
+// there are; then the settings the icon lacked, in a fixed order.
+TEST_F(SettingsStoreTest, EntriesKeepTheirPlacesAndNewSettingsFollowInFixedOrder)
 {
     const Entries old = {"KEEP",   "MODEID=5",    "DEPTH=8",         "FULLSCREEN",
                          "WINDOW", "FPSLIMIT=50", "MASTERVOLUME=12", "NOSOUND"};
     const struct {
-        Entries toolTypes, kept;
+        Entries toolTypes, written;
         Settings record = kAllOn;
-        Entries written = kAllSettings;
         std::int32_t hideSound = 0;
     } cases[] = {
-        {{}, {}},
-        {{"Window", "fullscreen", "ModeId=5", "depth=8", "FpsLimit=3", "nosound", "MasterVolume=2", "WINDOW="}, {}},
+        {{}, kAllSettings},
+        {{"Window", "fullscreen", "ModeId=5", "depth=8", "FpsLimit=3", "nosound", "MasterVolume=2", "WINDOW="},
+         {"FULLSCREEN", "MODEID=1342378755", "DEPTH=24", "FPSLIMIT=25", "NOSOUND", "MASTERVOLUME=40"}},
         {{"FULLSCREEN", "WINDOWTITLE=Starfield deluxe", "DEPTHCUE", "MODEIDS=1,2", "NOSOUNDFX", "(WINDOW)",
           "FULLSCREEN2=yes", "MODEID =5", "X=WINDOW", ""},
-         {"WINDOWTITLE=Starfield deluxe", "DEPTHCUE", "MODEIDS=1,2", "NOSOUNDFX", "(WINDOW)", "FULLSCREEN2=yes",
-          "MODEID =5", "X=WINDOW", ""}},
+         {"FULLSCREEN", "WINDOWTITLE=Starfield deluxe", "DEPTHCUE", "MODEIDS=1,2", "NOSOUNDFX", "(WINDOW)",
+          "FULLSCREEN2=yes", "MODEID =5", "X=WINDOW", "", "MASTERVOLUME=40", "NOSOUND", "FPSLIMIT=25",
+          "MODEID=1342378755", "DEPTH=24"}},
         // Leading spaces are dropped, tabs are not.
         {{"   DONOTWAIT", "\tWINDOW", " ", "  (FULLSCREEN)", "   depth=3"},
-         {"DONOTWAIT", "\tWINDOW", "", "(FULLSCREEN)"}},
-        {Concat(Entries(120, "ENTRY=value"), {"WINDOW"}), Entries(120, "ENTRY=value")},
-        {{"AGAIN"}, {"AGAIN"}},  // the list is rebuilt from empty for every icon
+         Concat({"DONOTWAIT", "\tWINDOW", "", "(FULLSCREEN)", "DEPTH=24"},
+                {"MASTERVOLUME=40", "NOSOUND", "FPSLIMIT=25", "MODEID=1342378755", "FULLSCREEN"})},
+        {Concat(Entries(120, "ENTRY=value"), {"WINDOW"}), Concat(Entries(120, "ENTRY=value"), kAllSettings)},
+        {{"AGAIN"}, Concat({"AGAIN"}, kAllSettings)},  // the list is rebuilt from empty for every icon
         {old,
-         {"KEEP"},
-         {.displayMode = DISPLAY_FULLSCREEN_AUTO, .masterVolume = 40, .soundEnabled = 1},
-         {"MASTERVOLUME=40", "FULLSCREEN"}},
+         {"KEEP", "FULLSCREEN", "MASTERVOLUME=40"},
+         {.displayMode = DISPLAY_FULLSCREEN_AUTO, .masterVolume = 40, .soundEnabled = 1}},
+        {{"WINDOW", "DONOTWAIT", "MASTERVOLUME=12"},
+         {"WINDOW", "DONOTWAIT", "MASTERVOLUME=40"},
+         {.displayMode = DISPLAY_WINDOW, .masterVolume = 40, .soundEnabled = 1}},
         {old,
-         {"KEEP"},
-         {.displayMode = DISPLAY_FULLSCREEN_MODE, .modeId = 0x80000000, .depth = -1, .masterVolume = -5},
-         {"MASTERVOLUME=-5", "NOSOUND", "MODEID=-2147483648", "DEPTH=-1", "FULLSCREEN"}},
+         {"KEEP", "MODEID=-2147483648", "DEPTH=-1", "FULLSCREEN", "MASTERVOLUME=-5", "NOSOUND"},
+         {.displayMode = DISPLAY_FULLSCREEN_MODE, .modeId = 0x80000000, .depth = -1, .masterVolume = -5}},
         // The hidden sound settings are kept as the icon holds them.
         {old,
-         {"KEEP", "MASTERVOLUME=12", "NOSOUND"},
+         {"KEEP", "MODEID=1342378755", "DEPTH=24", "FULLSCREEN", "FPSLIMIT=25", "MASTERVOLUME=12", "NOSOUND"},
          kAllOn,
-         {"FPSLIMIT=25", "MODEID=1342378755", "DEPTH=24", "FULLSCREEN"},
          1},
     };
     for (const auto &c : cases) {
@@ -294,7 +297,7 @@ TEST_F(SettingsStoreTest, KeptEntriesComeFirstThenTheSettingsInTheirFixedOrder)
         ToolConfig.hideSound = c.hideSound;
         MakeIcon("Starfield", c.toolTypes);
         EXPECT_EQ(WriteIconSettings("Starfield", c.record), 1);
-        EXPECT_EQ(ReadToolTypes("Starfield"), Concat(c.kept, c.written));
+        EXPECT_EQ(ReadToolTypes("Starfield"), c.written);
     }
 }
 
@@ -366,7 +369,7 @@ TEST_F(SettingsStoreTest, SaveWritesNothingOverAnotherWritersChange)
     EXPECT_EQ(result, SAVE_CONFLICT);
     EXPECT_EQ(ReadToolTypes("Application"), (Entries{"WINDOW", "MASTERVOLUME=9"}));
     EXPECT_EQ(WriteAllIconSettings(stored), 0);
-    EXPECT_EQ(ReadToolTypes("Application"), (Entries{"MASTERVOLUME=30", "WINDOW"}));
+    EXPECT_EQ(ReadToolTypes("Application"), (Entries{"WINDOW", "MASTERVOLUME=30"}));
 }
 
 }  // namespace

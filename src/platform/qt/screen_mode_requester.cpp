@@ -26,6 +26,7 @@
 #include "platform/asl_strings.h"
 #include "platform/system/display.h"
 #include "platform/system/locale.h"
+#include "platform/toolkit/access_keys.h"
 #include "platform/toolkit/settings_file.h"
 
 namespace {
@@ -169,6 +170,7 @@ public:
         layout->addWidget(modeList_, 1);
         layout->addLayout(details);
         layout->addWidget(buttons_);
+        toolkit::MarkDialogKeys(this);
 
         FillModes();
         connect(modeList_, &QTreeWidget::currentItemChanged, this,
@@ -279,7 +281,9 @@ private:
 
     static QString ResolutionLabel(const DisplayModeRecord &mode)
     {
-        return QStringLiteral("%1 × %2").arg(mode.width).arg(mode.height);
+        // A mode the display database does not know has no size to show.
+        return mode.width == 0 || mode.height == 0 ? AslText(asl_text::MSG_ASL_NOT_OFFERED)
+                                                   : QStringLiteral("%1 × %2").arg(mode.width).arg(mode.height);
     }
 
     // The depths of a mode within the requested limits.

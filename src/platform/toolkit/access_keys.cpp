@@ -1,6 +1,9 @@
 #include "platform/toolkit/access_keys.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
 
 #include "platform/toolkit/escapes.h"
@@ -40,6 +43,28 @@ void MarkButtons(Object *obj, QString &taken)
     }
     for (Object *child : obj->children) {
         MarkButtons(child, taken);
+    }
+}
+
+// The text of a dialog's control that takes a key (a button, a label with a
+// buddy), or null.
+bool KeyedText(QWidget *widget, QString &text)
+{
+    if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
+        text = button->text();
+        return true;
+    }
+    auto *label = qobject_cast<QLabel *>(widget);
+    text = label != nullptr ? label->text() : QString();
+    return label != nullptr && label->buddy() != nullptr;
+}
+
+void SetKeyedText(QWidget *widget, const QString &text)
+{
+    if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
+        button->setText(text);
+    } else if (auto *label = qobject_cast<QLabel *>(widget)) {
+        label->setText(text);
     }
 }
 
@@ -94,6 +119,24 @@ QString MarkActionKeys(const QList<QAction *> &actions, QString taken)
         }
     }
     return taken.mid(before);
+}
+
+void MarkDialogKeys(QWidget *dialog)
+{
+    const QList<QWidget *> widgets = dialog->findChildren<QWidget *>();
+    QString taken, text;
+    for (QWidget *widget : widgets) {
+        const QKeySequence key = KeyedText(widget, text) ? QKeySequence::mnemonic(text) : QKeySequence();
+        if (!key.isEmpty()) {
+            taken += QKeySequence(key[0].key()).toString().toCaseFolded();
+        }
+    }
+    for (QWidget *widget : widgets) {
+        if (KeyedText(widget, text) && QKeySequence::mnemonic(text).isEmpty() && !text.isEmpty()) {
+            text.replace(QLatin1String("&&"), QLatin1String("&"));
+            SetKeyedText(widget, WithAccessKey(text, PickAccessKey(text, taken)));
+        }
+    }
 }
 
 void MarkButtonKeys(Object *root, QString taken)

@@ -6,6 +6,7 @@
 #include <QString>
 
 class QAction;
+class QWidget;
 struct Object;
 
 namespace toolkit {
@@ -24,5 +25,8 @@ QString MarkActionKeys(const QList<QAction *> &actions, QString taken = {});
 // Gives the buttons of a window's tree keys unique in the window, after taken
 // (its menu bar's keys).
 void MarkButtonKeys(Object *root, QString taken);
+// Gives the buttons of a dialog made with Qt, and its labels that name a field,
+// keys unique in the dialog, keeping any key a text already has.
+void MarkDialogKeys(QWidget *dialog);
 
 }  // namespace toolkit

@@ -546,7 +546,16 @@ void AddExtraKey(Gadget *item, const char *name)
             }
         }
     }
-    item->action->setShortcuts(item->action->shortcuts() << key);
+    const QList<QKeySequence> keys = item->action->shortcuts() << key;
+    item->action->setShortcuts(keys);
+    // A menu shows only an action's first key, unless its text names them all.
+    QStringList names;
+    for (const QKeySequence &each : keys) {
+        names << each.toString(QKeySequence::NativeText);
+    }
+    const QString text = item->action->text();
+    item->action->setText(text.left(text.indexOf(QLatin1Char('\t'))) + QLatin1Char('\t') +
+                          names.join(QLatin1String(", ")));
 }
 
 }  // namespace

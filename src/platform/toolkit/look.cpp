@@ -19,6 +19,7 @@
 
 #include "platform/muimaster_strings.h"
 #include "platform/system/locale.h"
+#include "platform/toolkit/access_keys.h"
 #include "platform/toolkit/look.h"
 #include "platform/toolkit/object.h"
 #include "platform/toolkit/settings_file.h"
@@ -189,6 +190,7 @@ QDialog *MakeAboutWindow(Object *app, QWidget *parent)
     buttons->button(QDialogButtonBox::Close)->setIcon(QIcon());  // the style's black cross is lost on dark
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     layout->addWidget(buttons);
+    MarkDialogKeys(dialog);
     return dialog;
 }
 
@@ -267,6 +269,7 @@ QDialog *MakeConfigWindow(Object *app, QWidget *parent)
                              OpenSettings()->remove(group + QStringLiteral("/scheme"));
                          }
                      });
+    MarkDialogKeys(dialog);
     return dialog;
 }
 

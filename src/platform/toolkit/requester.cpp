@@ -5,8 +5,12 @@
 #include "platform/toolkit/requester.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QSpacerItem>
 
 #include <algorithm>
 #include <cstdio>
@@ -137,6 +141,24 @@ QWidget *ParentOf(Object *window)
     return reinterpret_cast<QWidget *>(shown);
 }
 
+// Qt sizes a message box to its text, with little room for a title bar's buttons,
+// so a window manager cuts a longer title: the box is made as wide as the title
+// in a bold title bar font with room for its buttons, within the screen.
+void KeepTitleWhole(QMessageBox &box)
+{
+    QFont font = box.font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    int width = metrics.horizontalAdvance(box.windowTitle()) + 8 * metrics.height();
+    if (box.screen() != nullptr) {
+        width = std::min(width, box.screen()->availableSize().width() * 9 / 10);
+    }
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+}
+
 }  // namespace
 
 std::string FormatArgs(const char *format, const IPTR *args, std::size_t count, std::size_t *used)
@@ -178,7 +200,7 @@ void WriteRequestToStderr(const std::string &title, const std::string &body)
 }
 
 int ShowRequester(Object *window, const std::string &title, const std::string &body, const std::string &buttons,
-                  RequestText kind)
+                  RequestText kind, bool information)
 {
     if (seams::requesterHook) {
         return seams::requesterHook(title.c_str(), body.c_str(), buttons.c_str());
@@ -200,7 +222,7 @@ int ShowRequester(Object *window, const std::string &title, const std::string &b
         box.setTextFormat(Qt::PlainText);
         box.setText(FromUtf8(body));
     }
-    box.setIcon(QMessageBox::NoIcon);
+    box.setIcon(information ? QMessageBox::Information : QMessageBox::Warning);
     std::vector<QPushButton *> pushButtons;
     QString taken;
     for (const std::string &label : labels) {
@@ -210,6 +232,7 @@ int ShowRequester(Object *window, const std::string &title, const std::string &b
     }
     box.setDefaultButton(pushButtons[defaultButton]);
     box.setEscapeButton(pushButtons.back());
+    KeepTitleWhole(box);
     box.exec();
     for (std::size_t i = 0; i < pushButtons.size(); ++i) {
         if (box.clickedButton() == pushButtons[i]) {
@@ -274,7 +297,7 @@ void CloseWaitRequest()
     }
 }
 
-int MUI_RequestArgs(Object *app, Object *window, std::uint32_t, const char *title, const char *buttons,
+int MUI_RequestArgs(Object *app, Object *window, std::uint32_t flags, const char *title, const char *buttons,
                     const char *format, const IPTR *args, std::size_t argCount)
 {
     using namespace toolkit;
@@ -283,5 +306,6 @@ int MUI_RequestArgs(Object *app, Object *window, std::uint32_t, const char *titl
     if (title == nullptr && app != nullptr && IsLiveObject(app)) {
         heading = TextAttr(app, MUIA_Application_Title);
     }
-    return ShowRequester(window, heading, body, buttons != nullptr ? buttons : "", RequestText::Escapes);
+    return ShowRequester(window, heading, body, buttons != nullptr ? buttons : "", RequestText::Escapes,
+                         (flags & MUIV_Request_Information) != 0);
 }

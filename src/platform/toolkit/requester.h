@@ -28,10 +28,11 @@ enum class RequestText {
 // Shows the requester over window (a toolkit window, or null) and returns the
 // button pressed: 1 for the first from the left, counting on, and 0 for the
 // last (also when it is closed). buttons holds the texts separated by '|' (none:
-// "OK"); texts are UTF-8. A test's hook answers instead; without a display the
-// title and the body go to standard error and 0 is returned.
+// "OK"); texts are UTF-8. It carries a warning icon, or an information one. A
+// test's hook answers instead; without a display the title and the body go to
+// standard error and 0 is returned.
 int ShowRequester(Object *window, const std::string &title, const std::string &body, const std::string &buttons,
-                  RequestText kind);
+                  RequestText kind, bool information = false);
 
 // Writes "title: body" (or the body alone), UTF-8, to standard error,
 // with a line feed.

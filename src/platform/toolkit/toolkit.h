@@ -79,6 +79,8 @@ enum : Tag {
     MUIA_Menuitem_ExtraKey,  // (set only) a further key as Qt names it ("F1", "Ctrl+Q"), unless taken
     MUIA_Menuitem_Title,     // the item's label; an empty label hides the item
     MUIA_UserData,
+    // Window, further
+    MUIA_Window_SizeName,  // a text (the drawer shown, say): the window's size is kept apart for each
 };
 
 // Attribute values.
@@ -209,7 +211,9 @@ std::uint32_t Wait(std::uint32_t signalSet);
 // buttons holds the button texts separated by '|'; one starting with '*' is the
 // default. Returns the button number (the last button is 0, as the toolkit
 // counts). The format is filled printf-style from no more than argCount args
-// (%s, %d, %ld, %u, %x, %c with flags, width and precision).
+// (%s, %d, %ld, %u, %x, %c with flags, width and precision). It carries a
+// warning icon, or with flags MUIV_Request_Information an information one.
+constexpr std::uint32_t MUIV_Request_Information = 1;
 int MUI_RequestArgs(Object *app, Object *window, std::uint32_t flags, const char *title, const char *buttons,
                     const char *format, const IPTR *args, std::size_t argCount);
 

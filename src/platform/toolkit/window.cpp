@@ -383,12 +383,15 @@ void OpenWindowObject(Window *win)
     if (!win->geometryRestored) {
         win->geometryRestored = true;
         FitSmallScreen(w);
-        const auto place = LoadWindowPlace(TextAttr(ApplicationOf(win), MUIA_Application_Base), win->windowId);
-        if (place) {
+        const auto place =
+            LoadWindowPlace(TextAttr(ApplicationOf(win), MUIA_Application_Base), win->windowId, win->sizeName);
+        if (place && !place->isEmpty()) {
             w->resize(place->size());
-            w->move(place->topLeft());
         } else {
             w->adjustSize();
+        }
+        if (place) {
+            w->move(place->topLeft());
         }
         FitIntoScreen(w);
     }
@@ -478,7 +481,7 @@ void Window::Close()
     }
     // The room wrapping texts take now is theirs, not the window's.
     SaveWindowPlace(TextAttr(ApplicationOf(this), MUIA_Application_Base), windowId,
-                    QRect(widget->pos(), widget->size() - QSize(0, WrappingTextsHeight(widget))));
+                    QRect(widget->pos(), widget->size() - QSize(0, WrappingTextsHeight(widget))), sizeName);
     open = false;
     widget->hide();
 }
@@ -520,7 +523,8 @@ Object *NewWindow(const TagItem *tags)
         menuKeys = MarkActionKeys(bar->actions());
     }
     for (const TagItem *item = tags; item != nullptr && item->ti_Tag != TAG_DONE; ++item) {
-        if (item->ti_Tag == MUIA_Window_Title || item->ti_Tag == MUIA_Window_ID) {
+        if (item->ti_Tag == MUIA_Window_Title || item->ti_Tag == MUIA_Window_ID ||
+            item->ti_Tag == MUIA_Window_SizeName) {
             obj->Set(item->ti_Tag, item->ti_Data);
         }
     }
@@ -556,6 +560,11 @@ void Window::Set(Tag tag, IPTR data)
     case MUIA_Window_ID:
         obj->windowId = data;
         break;
+    case MUIA_Window_SizeName: {
+        const char *name = reinterpret_cast<const char *>(data);
+        obj->sizeName = name != nullptr ? name : "";
+        break;
+    }
     case MUIA_Window_Open:
         if (data != 0) {
             OpenWindowObject(obj);

@@ -21,6 +21,7 @@ struct Window : Object {
 
     std::string title;
     IPTR windowId = 0;
+    std::string sizeName;
     bool open = false;
     int sleepCount = 0;
     QPointer<QWidget> awakeFocus;  // the focused control when it fell asleep

@@ -1,6 +1,9 @@
 // Requesters: the body filled from its arguments within bounds, the text
-// escapes rendered and everything else shown literally.
+// escapes rendered and everything else shown literally; the access keys, the icon
+// and the width.
 #include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -61,6 +64,32 @@ TEST_F(ToolkitRequestTest, EachButtonTakesAnAccessKeyOfItsOwn)
     });
     MUI_Request(nullptr, nullptr, 0, "Keys", "Save|Save over them|Cancel", "%s", "Body");
     EXPECT_EQ(shown.join('|').toStdString(), "&Save|Save &over them|&Cancel");
+}
+
+// A warning icon, or an information one where asked; the box as wide as its title
+// in a bold font needs with room for a title bar's buttons, where Qt leaves 50
+// pixels and a window manager would cut the title.
+TEST_F(ToolkitRequestTest, TheIconIsAsAskedAndTheTitleIsNotCut)
+{
+    const QString title = QStringLiteral("Starfield Deluxe Special Edition Settings");
+    for (const auto &[flags, icon] :
+         {std::pair(0u, QMessageBox::Warning), std::pair(MUIV_Request_Information, QMessageBox::Information)}) {
+        QMessageBox::Icon shown = QMessageBox::NoIcon;
+        int width = 0, needed = 0;
+        QTimer::singleShot(0, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown = box->icon();
+                width = box->width();
+                QFont bold = box->font();
+                bold.setBold(true);
+                needed = QFontMetrics(bold).horizontalAdvance(title) + 4 * QFontMetrics(bold).height();
+                box->reject();
+            }
+        });
+        MUI_Request(t.app, t.window, flags, title.toUtf8().constData(), "OK", "Short.");
+        EXPECT_EQ(shown, icon);
+        EXPECT_GE(width, needed);
+    }
 }
 
 }  // namespace

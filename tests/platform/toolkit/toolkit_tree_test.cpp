@@ -152,15 +152,18 @@ TEST_F(ToolkitTreeTest, ADisabledSliderLooksDisabledInEveryScheme)
 }
 
 // A window opens where, and as large as, it was left at every start (at the
-// screen's corner too); leaving it as it opened does not write the file again.
+// screen's corner too), as large as it was left for its size name (a drawer)
+// where it has one; leaving it as it opened does not write the file again.
 TEST_F(ToolkitTreeTest, AWindowOpensWhereItWasLeftAndAnUnchangedPlaceIsNotWritten)
 {
     // The place a window of base and id opens at; it is then moved to next (if
     // any) and dropped, while open or after closing.
     QRect frame;  // the last window's frame as it opened
-    auto openWith = [&frame](const char *base, IPTR id, std::optional<QRect> next = {}, bool closeFirst = false) {
-        Object *window = MUI_NewObject(MUIC_Window, MUIA_Window_Title, "Prefs", MUIA_Window_ID, id,
-                                       MUIA_Window_RootObject, MUI_NewObject(MUIC_Group));
+    auto openWith = [&frame](const char *base, IPTR id, std::optional<QRect> next = {}, bool closeFirst = false,
+                             const char *sizeName = nullptr) {
+        Object *window =
+            MUI_NewObject(MUIC_Window, MUIA_Window_Title, "Prefs", MUIA_Window_ID, id, MUIA_Window_SizeName, sizeName,
+                          MUIA_Window_RootObject, MUI_NewObject(MUIC_Group));
         Object *app = MUI_NewObject(MUIC_Application, MUIA_Application_Base, base, MUIA_Application_Window, window);
         EXPECT_NE(app, nullptr);
         SetAttrs(window, MUIA_Window_Open, 1);
@@ -183,6 +186,11 @@ TEST_F(ToolkitTreeTest, AWindowOpensWhereItWasLeftAndAnUnchangedPlaceIsNotWritte
     EXPECT_EQ(openWith("PLACES", id), second) << "disposed of while open";
     EXPECT_NE(openWith("OTHER", id, QRect(5, 5, 1, 1)), second);
     EXPECT_NE(openWith("PLACES", 0x41424344, QRect(5, 5, 1, 1)), second);
+    openWith("NAMED", id, QRect(20, 20, 500, 300), false, "/a");
+    const QRect other = openWith("NAMED", id, QRect(30, 25, 400, 200), false, "/b");
+    EXPECT_EQ(other.topLeft(), QPoint(20, 20));
+    EXPECT_NE(other.size(), QSize(500, 300));
+    EXPECT_EQ(openWith("NAMED", id, {}, false, "/a"), QRect(30, 25, 500, 300));
 
     // A place off the screen (by a pixel too), or larger, comes inside, flush with the edges it crossed.
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
