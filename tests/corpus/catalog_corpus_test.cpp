@@ -129,7 +129,7 @@ TEST(CatalogCorpus, ShippedTranslationsAreCompleteAndBuilt)
         EXPECT_EQ(ReadFileBytes(built), BuildCatalog(description, translation, nullptr));
         for (const CatalogSourceEntry &entry : description.entries) {
             const CatalogText *text = FindCatalogText(catalog, entry.id);
-            if (QString::fromStdString(entry.text).contains("drawer") && text != nullptr) {
+            if (QString::fromStdString(entry.text).remove("--list-drawers").contains("drawer") && text != nullptr) {
                 EXPECT_TRUE(QString::fromStdString(text->text).toLower().contains(kDrawer.at(language))) << entry.label;
             }
         }
