@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/icons/icon_store.h"
+#include "platform/icons/disk_object.h"
 
 namespace icon_image {
 
@@ -30,6 +30,3 @@ void BeginSave(bool dryRun);
 std::vector<IconProblem> EndSave();
 
 }  // namespace icon_image
-
-// The store's DiskObject of an icon's bytes; null when they are not an icon.
-DiskObject *DiskObjectOfBytes(std::vector<std::uint8_t> bytes);

@@ -15,6 +15,7 @@
 #include "platform/formats/charset.h"
 #include "platform/formats/icon_file.h"
 #include "platform/formats/png_icon.h"
+#include "platform/icons/disk_object_file.h"
 #include "platform/icons/icon_files.h"
 #include "platform/icons/icon_image.h"
 #include "platform/icons/icon_save.h"
@@ -22,76 +23,7 @@
 
 using namespace icon_files;
 
-// The store's side of a DiskObject: the file's bytes, where its parts lie, and the
-// tooltype list handed out (pointing into the layout's texts).
-struct IconFile {
-    std::vector<std::uint8_t> bytes;
-    bool png = false;         // a PNG icon; otherwise a classic one
-    IconLayout layout;        // a classic icon's sections
-    PngIconLayout pngLayout;  // a PNG icon's chunks and tags
-    std::vector<char *> list;
-    struct stat read;  // the file read: a write compares its identity, size and time
-};
-
 namespace {
-
-// Parses the bytes as the kind of icon their start names.
-bool ParseIconFile(IconFile &file)
-{
-    file.png = IsPngIcon(file.bytes);
-    return file.png ? ParsePngIcon(file.bytes, file.pngLayout) : ParseIcon(file.bytes, file.layout);
-}
-
-// The DiskObject of a parsed file: the type, default tool, position, stack size
-// and tooltypes it gives (a PNG icon's from the first icOn's tags, the last of each
-// kind winning as for a reader that takes them in order).
-std::unique_ptr<DiskObject> NewDiskObject(std::unique_ptr<IconFile> parsed)
-{
-    IconFile &file = *parsed;
-    std::unique_ptr<DiskObject> icon(
-        new DiskObject{0, nullptr, nullptr, NO_ICON_POSITION, NO_ICON_POSITION, 0, std::move(parsed)});
-    if (file.png) {
-        for (PngIconTagEntry &tag : file.pngLayout.tags) {
-            auto value = static_cast<std::int32_t>(tag.value);
-            switch (tag.tag) {
-            case ATTR_TOOLTYPE:
-                file.list.push_back(tag.text.data());
-                break;
-            case ATTR_DEFAULTTOOL:
-                icon->do_DefaultTool = tag.text.data();
-                break;
-            case ATTR_STACKSIZE:
-                icon->do_StackSize = value;
-                break;
-            case ATTR_ICONX:
-                icon->do_CurrentX = value;
-                break;
-            case ATTR_ICONY:
-                icon->do_CurrentY = value;
-                break;
-            case ATTR_TYPE:
-                icon->do_Type = tag.value <= 0xFF ? static_cast<std::uint8_t>(tag.value) : 0;
-                break;
-            default:
-                break;
-            }
-        }
-    } else {
-        std::vector<std::string> &entries = file.layout.entries;
-        file.list.reserve(file.layout.imageBlockStart + 1);
-        for (std::size_t i = 0; i < file.layout.imageBlockStart; ++i) {
-            file.list.push_back(entries[i].data());
-        }
-        icon->do_Type = file.layout.type;
-        icon->do_DefaultTool = file.layout.hasDefaultTool ? file.layout.defaultTool.data() : nullptr;
-        icon->do_CurrentX = file.layout.currentX;
-        icon->do_CurrentY = file.layout.currentY;
-        icon->do_StackSize = file.layout.stackSize;
-    }
-    file.list.push_back(nullptr);
-    icon->do_ToolTypes = file.list.data();
-    return icon;
-}
 
 IconProblem lastProblem = IconProblem::None;
 int lastReadError = 0;
@@ -124,32 +56,6 @@ DiskObject *GetImageDiskObject(const char *name)
 }
 
 }  // namespace
-
-DiskObject *DiskObjectOfBytes(std::vector<std::uint8_t> bytes)
-{
-    auto file = std::make_unique<IconFile>();
-    file->bytes = std::move(bytes);
-    file->read = {};
-    return ParseIconFile(*file) ? NewDiskObject(std::move(file)).release() : nullptr;
-}
-
-bool IconNameLeavesDrawer(const char *name)
-{
-    const std::string_view text = name != nullptr ? name : "";
-    if (text.empty() || text[0] == '/' || text.find(':') != std::string_view::npos) {
-        return true;
-    }
-    // An empty part is the Amiga's parent ("a//b"), as ".." is the host's.
-    for (std::size_t start = 0; start <= text.size();) {
-        const std::size_t slash = std::min(text.find('/', start), text.size());
-        const std::string_view part = text.substr(start, slash - start);
-        if (part.empty() || part == "..") {
-            return true;
-        }
-        start = slash + 1;
-    }
-    return false;
-}
 
 DiskObject *GetDiskObject(const char *name)
 {
@@ -197,19 +103,6 @@ IconProblem IconReadProblem()
 int IconReadError()
 {
     return lastProblem == IconProblem::Unreadable ? lastReadError : 0;
-}
-
-char *FindToolType(char **toolTypes, const char *key)
-{
-    if (toolTypes == nullptr || key == nullptr) {
-        return nullptr;
-    }
-    for (char **entry = toolTypes; *entry != nullptr; ++entry) {
-        if (const char *value = ToolTypeValue(*entry, key)) {
-            return *entry + (value - *entry);
-        }
-    }
-    return nullptr;
 }
 
 bool PutDiskObject(const char *name, DiskObject *icon)
@@ -297,16 +190,6 @@ IconProblem IconPutProblem()
 {
     return putProblem;
 }
-
-void FreeDiskObject(DiskObject *icon)
-{
-    if (icon == nullptr) {
-        return;
-    }
-    delete icon;
-}
-
-DiskObject::~DiskObject() = default;
 
 bool IconFilePresent(const char *name)
 {
