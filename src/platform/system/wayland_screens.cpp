@@ -206,16 +206,7 @@ bool WaylandSessionAnswers()
 
 bool WaylandHostScreens(std::vector<HostScreen> &screens)
 {
-    static bool read = false;
-    static bool found = false;
-    static std::vector<HostScreen> known;
-    if (!read) {
-        // A compositor that takes the connection and never answers is given up.
-        auto answer = std::make_shared<std::pair<bool, std::vector<HostScreen>>>();
-        found = AnswersInTime([answer] { answer->first = ReadScreens(answer->second); }) && answer->first;
-        known = found ? answer->second : std::vector<HostScreen>();
-        read = true;
-    }
-    screens = known;
-    return found;
+    // A compositor that takes the connection and never answers is given up.
+    static ScreensRead once;
+    return ReadScreensInTime(once, ReadScreens, screens);
 }

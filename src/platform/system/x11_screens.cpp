@@ -168,17 +168,20 @@ bool AnswersInTime(std::function<void()> talk)
     return state->ended.wait_for(lock, std::chrono::seconds(X11_ANSWER_SECONDS), [&state] { return state->done; });
 }
 
+bool ReadScreensInTime(ScreensRead &once, bool (*read)(std::vector<HostScreen> &), std::vector<HostScreen> &screens)
+{
+    if (!once.done) {
+        auto answer = std::make_shared<std::pair<bool, std::vector<HostScreen>>>();
+        once.found = AnswersInTime([answer, read] { answer->first = read(answer->second); }) && answer->first;
+        once.known = once.found ? answer->second : std::vector<HostScreen>();
+        once.done = true;
+    }
+    screens = once.known;
+    return once.found;
+}
+
 bool X11HostScreens(std::vector<HostScreen> &screens)
 {
-    static bool read = false;
-    static bool found = false;
-    static std::vector<HostScreen> known;
-    if (!read) {
-        auto answer = std::make_shared<std::pair<bool, std::vector<HostScreen>>>();
-        found = AnswersInTime([answer] { answer->first = ReadScreens(answer->second); }) && answer->first;
-        known = found ? answer->second : std::vector<HostScreen>();
-        read = true;
-    }
-    screens = known;
-    return found;
+    static ScreensRead once;
+    return ReadScreensInTime(once, ReadScreens, screens);
 }

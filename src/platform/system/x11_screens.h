@@ -23,3 +23,12 @@ constexpr int X11_ANSWER_SECONDS = 5;
 // thread, which the process's end stops, so that it may only write to what it
 // holds itself (shared pointers).
 bool AnswersInTime(std::function<void()> talk);
+
+// Screens read once by read, within AnswersInTime's limit, and kept: later calls
+// give what the first found.
+struct ScreensRead {
+    bool done = false;
+    bool found = false;
+    std::vector<HostScreen> known;
+};
+bool ReadScreensInTime(ScreensRead &once, bool (*read)(std::vector<HostScreen> &), std::vector<HostScreen> &screens);
