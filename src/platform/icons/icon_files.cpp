@@ -174,4 +174,22 @@ std::string OpenableFolder(const std::string &folder)
     return folder.empty() ? std::string(".") : folder;
 }
 
+IconProblem WriteProblem(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return IconProblem::PermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+        return IconProblem::NoSpace;
+    case EROFS:
+        return IconProblem::ReadOnlyFileSystem;
+    case EISDIR:
+        return IconProblem::Folder;
+    default:
+        return IconProblem::WriteFailed;
+    }
+}
+
 }  // namespace icon_files

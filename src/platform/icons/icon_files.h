@@ -49,4 +49,7 @@ std::string FolderOf(const std::string &path);
 std::string BaseOf(const std::string &path);
 std::string OpenableFolder(const std::string &folder);
 
+// The problem a failed write's error number names.
+IconProblem WriteProblem(int error);
+
 }  // namespace icon_files

@@ -392,22 +392,6 @@ IconProblem PlanProblem(const Volume &volume, const std::string &path, const std
     return why.problem == FsProblem::NoSpace ? IconProblem::NoSpace : IconProblem::ImageDamaged;
 }
 
-IconProblem WriteErrorProblem(int error)
-{
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return IconProblem::PermissionDenied;
-    case ENOSPC:
-    case EDQUOT:
-        return IconProblem::NoSpace;
-    case EROFS:
-        return IconProblem::ReadOnlyFileSystem;
-    default:
-        return IconProblem::WriteFailed;
-    }
-}
-
 // Replaces one icon: its plan on the volume as it is now, stage by stage, each
 // flushed before the next. The icon holds its new bytes once the header's stage
 // is on the disk.
@@ -427,11 +411,11 @@ IconProblem CarryOut(const Pending &write)
         for (const BlockWrite &block : stage) {
             if (!access.image.Write(block.offset, reinterpret_cast<const std::uint8_t *>(block.bytes.data()),
                                     block.bytes.size())) {
-                return WriteErrorProblem(access.image.error);
+                return icon_files::WriteProblem(access.image.error);
             }
         }
         if (fdatasync(access.fd.get()) != 0) {
-            return WriteErrorProblem(errno);
+            return icon_files::WriteProblem(errno);
         }
     }
     return IconProblem::None;

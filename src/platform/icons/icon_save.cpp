@@ -81,25 +81,6 @@ namespace icon_files {
 
 namespace {
 
-// The problem a failed write's error number names.
-IconProblem WriteProblem(int error)
-{
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return IconProblem::PermissionDenied;
-    case ENOSPC:
-    case EDQUOT:
-        return IconProblem::NoSpace;
-    case EROFS:
-        return IconProblem::ReadOnlyFileSystem;
-    case EISDIR:
-        return IconProblem::Folder;
-    default:
-        return IconProblem::WriteFailed;
-    }
-}
-
 // A writer's temporary files beside the icon NAME.info it writes:
 // ".NAME.info.settings-PID-XXXXXX" (the new icon) and
 // ".NAME.info.settings-PID-backup-XXXXXX" (the old one, while it is written in place).
