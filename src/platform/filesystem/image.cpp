@@ -151,7 +151,7 @@ bool MemoryImage::Write(std::uint64_t offset, const std::uint8_t *data, std::siz
 
 AmigaDate AmigaDateFromUnix(std::int64_t seconds)
 {
-    constexpr std::int64_t kFrom1970 = 2922 * 86400;  // 1970 to 1978, two leap years
+    constexpr std::int64_t kFrom1970 = 2922 * 86400;  // the days from 1970-01-01 to the Amiga epoch, 1978-01-01
     std::int64_t s = std::max<std::int64_t>(0, seconds - kFrom1970);
     return {static_cast<std::uint32_t>(s / 86400), static_cast<std::uint32_t>(s % 86400 / 60),
             static_cast<std::uint32_t>(s % 60 * 50)};
