@@ -190,10 +190,12 @@ void SetVolumeMode(Volume &volume, std::uint32_t dosType);
 // read and compared. Deep also reads every OFS data block.
 struct Walk {
     std::vector<bool> owned;
-    std::vector<bool> free;  // the bitmap's word, when it is valid
+    std::vector<std::uint32_t> ownedBlocks;  // those the walk marked, past the boot blocks
+    std::vector<std::uint32_t> freeWords;    // the bitmap's bits from the first block past them (set: free)
     std::vector<std::string> problems;
     std::uint32_t lostBlocks = 0;
     std::uint32_t staleCacheRecords = 0;
+    std::uint32_t freeBlocks = 0;  // neither owned nor (with a valid bitmap) marked used
     std::vector<std::uint32_t> bitmapBlocks;
 };
 void WalkVolume(const Volume &volume, bool deep, Walk &walk);

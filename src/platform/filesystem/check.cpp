@@ -11,6 +11,7 @@
 // With the flag invalid AmigaDOS rebuilds the bitmap from the same walk, so it
 // is not compared.
 #include <algorithm>
+#include <bit>
 #include <map>
 
 #include "platform/filesystem/blocks.h"
@@ -26,6 +27,7 @@ struct Walker {
     const Volume &volume;
     bool deep;
     Walk &walk;
+    std::uint32_t markedFree = 0;  // set bits of the bitmap, within the partition
 
     void Problem(const std::string &text)
     {
@@ -49,6 +51,7 @@ struct Walker {
             return false;
         }
         walk.owned[n] = true;
+        walk.ownedBlocks.push_back(n);
         return true;
     }
 
@@ -78,8 +81,8 @@ struct Walker {
         for (std::uint32_t n : extensions) {
             Own(n, "a bitmap extension");
         }
-        walk.free.assign(volume.partition.blocks, false);
-        const std::uint32_t bits = BitsPerBitmapBlock(volume);
+        const std::uint32_t bits = BitsPerBitmapBlock(volume), words = bits / 32;
+        walk.freeWords.assign(walk.bitmapBlocks.size() * words, 0);
         Block block;
         for (std::size_t k = 0; k < walk.bitmapBlocks.size(); ++k) {
             const std::uint32_t n = walk.bitmapBlocks[k];
@@ -89,11 +92,13 @@ struct Walker {
             if (!ChecksumOk(block, 0)) {
                 Problem(n, "bitmap checksum does not match");
             }
-            for (std::uint32_t bit = 0; bit < bits; ++bit) {
-                std::uint64_t b = volume.partition.reserved + std::uint64_t{k} * bits + bit;
-                if (b < volume.partition.blocks) {
-                    walk.free[b] = (block.Long(1 + bit / 32) >> (bit % 32)) & 1;
-                }
+            // Bits past the partition's last block count for nothing.
+            for (std::uint32_t word = 0; word < words; ++word) {
+                const std::uint64_t b = volume.partition.reserved + std::uint64_t{k} * bits + word * 32;
+                const std::uint64_t left = b < volume.partition.blocks ? volume.partition.blocks - b : 0;
+                const std::uint32_t value = block.Long(1 + word) & (left >= 32 ? ~0u : (1u << left) - 1);
+                walk.freeWords[k * words + word] = value;
+                markedFree += static_cast<std::uint32_t>(std::popcount(value));
             }
         }
     }
@@ -261,16 +266,25 @@ struct Walker {
             drawers.pop_back();
             Drawer(drawer, drawers);
         }
-        if (!volume.bitmapValid || walk.free.empty()) {
+        // Counted from the owned blocks and the bitmap's set bits, not block by block.
+        const std::uint32_t all =
+            volume.partition.blocks - std::min(volume.partition.blocks, volume.partition.reserved);
+        const auto owned = static_cast<std::uint32_t>(walk.ownedBlocks.size());
+        if (!volume.bitmapValid || walk.freeWords.empty()) {
+            walk.freeBlocks = all - owned;
             return;
         }
-        for (std::uint32_t n = volume.partition.reserved; n < volume.partition.blocks; ++n) {
-            if (walk.owned[n] && walk.free[n]) {
+        std::sort(walk.ownedBlocks.begin(), walk.ownedBlocks.end());
+        std::uint32_t ownedFree = 0;
+        for (std::uint32_t n : walk.ownedBlocks) {
+            const std::uint32_t index = n - volume.partition.reserved;
+            if ((walk.freeWords[index / 32] >> (index % 32)) & 1) {
                 Problem(n, "in use but marked free in the bitmap");
-            } else if (!walk.owned[n] && !walk.free[n]) {
-                ++walk.lostBlocks;
+                ++ownedFree;
             }
         }
+        walk.freeBlocks = markedFree - ownedFree;
+        walk.lostBlocks = all - owned - walk.freeBlocks;
     }
 };
 

@@ -3,9 +3,10 @@
 // bounds-checked: the room opens no file; every byte comes through the caller's
 // ImageSource, a block at a time, so a large image is never held whole. A
 // malformed structure is named with its block and why, and never followed.
-// A file is replaced by a plan of block writes the caller carries out, flushing
-// between its stages; write_plan.cpp argues that a kill after any write leaves a
-// valid volume holding the old file or the new. The root block is never written:
+// Files are replaced by a plan of block writes the caller carries out, flushing
+// between its stages (several files in one plan, one stage of each kind for them
+// all); write_plan.cpp argues that a kill after any write leaves a valid volume in
+// which each file is old or new. The root block is never written:
 // its bitmap flag stays as found (a bitmap marked invalid is left for AmigaDOS to
 // rebuild, and none is written) and its dates stay; the file is dated.
 #pragma once
@@ -142,8 +143,22 @@ struct WritePlan {
     std::size_t Writes() const;
 };
 
-// The plan that replaces an existing file's bytes, dated now (see write_plan.cpp
-// for the order and its promise). Nothing is planned when the bytes are the same.
+// One existing file's new bytes.
+struct Replacement {
+    std::string path;
+    std::string bytes;
+};
+// The plan that replaces several files' bytes together, dated now (see
+// write_plan.cpp for the order and its promise): one round of stages for as many
+// files as fit together, the next round for the next ones. A file whose bytes are
+// the same is not written. why gets one failure a file (None for those planned).
+// A file that cannot be found or read is left out and the others are planned; on
+// a damaged volume, or when a file does not fit even in a round of its own
+// (NoSpace for every file, its reason naming that one), nothing is planned. True
+// when every file is planned.
+bool PlanReplaceAll(const Volume &volume, const std::vector<Replacement> &files, AmigaDate now, WritePlan &plan,
+                    std::vector<FsFailure> &why);
+// The plan that replaces one file's bytes.
 bool PlanReplace(const Volume &volume, std::string_view path, std::string_view bytes, AmigaDate now, WritePlan &plan,
                  FsFailure &why);
 // Carries out a plan's first limit writes (all of them by default).

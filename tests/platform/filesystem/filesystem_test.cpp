@@ -267,43 +267,72 @@ TEST(FileSystemReplace, GrowsAndShrinksAcrossExtensionBlocks)
     }
 }
 
+// Files that fit one by one but not together: nothing planned, the one that
+// finds no room named.
 TEST(FileSystemReplace, MoreThanFreeIsRefusedUnchanged)
 {
     Disk disk = MakeDisk(1, 120);
     FsFailure why;
-    ASSERT_TRUE(MakeFile(disk.image, disk.volume, "F", Pattern(20000, 'a'), 0, "", kThen, why));
+    ASSERT_TRUE(MakeFile(disk.image, disk.volume, "F", Pattern(2000, 'a'), 0, "", kThen, why));
+    ASSERT_TRUE(MakeFile(disk.image, disk.volume, "G", Pattern(2000, 'b'), 0, "", kThen, why));
     const std::string before = disk.image.bytes;
     WritePlan plan;
-    EXPECT_FALSE(PlanReplace(disk.volume, "F", Pattern(60000, 'b'), kNow, plan, why));
-    EXPECT_EQ(why.problem, FsProblem::NoSpace);
+    std::vector<FsFailure> each;
+    const std::vector<Replacement> files = {{"F", Pattern(30000, 'c')}, {"G", Pattern(30000, 'd')}};
+    ASSERT_TRUE(PlanReplaceAll(disk.volume, {files[0]}, kNow, plan, each));
+    EXPECT_FALSE(PlanReplaceAll(disk.volume, files, kNow, plan, each));
+    EXPECT_EQ(each[0].problem, FsProblem::NoSpace);
+    EXPECT_EQ(each[1].problem, FsProblem::NoSpace);
+    EXPECT_NE(each[1].reason.find("G needs 59 free blocks"), std::string::npos) << each[1].reason;
     EXPECT_TRUE(plan.Empty());
     EXPECT_EQ(disk.image.bytes, before);
 }
 
-// A kill after any write: the check passes (at most the new or old blocks lost,
-// the cache record stale) and the file reads whole, old or new.
+// Two files in one plan, killed after any write: the check passes (at most new or
+// old blocks lost, cache records stale) and each file reads whole, old until its
+// header is written, new after. With room for both, one round of five stages; on
+// a volume that holds them only one after the other, two rounds.
 TEST(FileSystemReplace, KilledAfterAnyWriteLeavesOldOrNew)
 {
     for (std::uint32_t n : {0u, 5u}) {
-        for (bool bitmapValid : {true, false}) {
-            Disk disk = MakeDisk(n);
-            FsFailure why;
-            const std::string old = Pattern(30000, 'o'), fresh = Pattern(50000, 'n');
-            ASSERT_TRUE(MakeFile(disk.image, disk.volume, "Dir/F", old, 0, "", kThen, why));
-            if (!bitmapValid) {
-                Poke(disk, 880, 78, 0);
-                Reopen(disk);
-            }
-            WritePlan plan;
-            ASSERT_TRUE(PlanReplace(disk.volume, "Dir/F", fresh, kNow, plan, why)) << why.reason;
-            EXPECT_EQ(plan.stages[0].empty(), !bitmapValid);
-            for (std::size_t done = 0; done <= plan.Writes(); ++done) {
-                Disk killed{MemoryImage(disk.image.bytes), disk.volume};
-                killed.volume.image = &killed.image;
-                ASSERT_TRUE(ApplyPlan(killed.image, plan, done));
-                EXPECT_TRUE(CheckVolume(killed.volume).problems.empty()) << n << " after " << done;
-                const std::size_t commit = plan.stages[0].size() + plan.stages[1].size() + 1;
-                EXPECT_EQ(Read(killed, "Dir/F"), done < commit ? old : fresh) << n << " after " << done;
+        for (std::size_t blocks : {1760u, 300u}) {
+            for (bool bitmapValid : {true, false}) {
+                Disk disk = MakeDisk(n, blocks);
+                FsFailure why;
+                const std::string old = Pattern(30000, 'o'), fresh = Pattern(50000, 'n');
+                Entry f, g;
+                ASSERT_TRUE(MakeFile(disk.image, disk.volume, "Dir/F", old, 0, "", kThen, why) &&
+                            MakeFile(disk.image, disk.volume, "Dir/G", old, 0, "", kThen, why) &&
+                            FindEntry(disk.volume, "Dir/F", f, why) && FindEntry(disk.volume, "Dir/G", g, why));
+                if (!bitmapValid) {
+                    Poke(disk, disk.volume.root, 78, 0);
+                    Reopen(disk);
+                }
+                WritePlan plan;
+                std::vector<FsFailure> each;
+                ASSERT_TRUE(PlanReplaceAll(disk.volume, {{"Dir/F", fresh}, {"Dir/G", fresh}}, kNow, plan, each));
+                ASSERT_EQ(plan.stages.size(), blocks > 300 ? 5u : 10u);
+                EXPECT_EQ(plan.stages[0].empty(), !bitmapValid);
+                EXPECT_EQ(plan.stages[2].size(), blocks > 300 ? 2u : 1u);
+                EXPECT_EQ(plan.stages[3].size(), n == 5 ? 1u : 0u);
+                std::vector<std::uint32_t> order;  // the blocks in the order written
+                for (const auto &stage : plan.stages) {
+                    for (const BlockWrite &write : stage) {
+                        order.push_back(write.block);
+                    }
+                }
+                const auto commit = [&](std::uint32_t header) {
+                    return std::find(order.begin(), order.end(), header) - order.begin() + 1;
+                };
+                for (std::size_t done = 0; done <= order.size(); ++done) {
+                    Disk killed{MemoryImage(disk.image.bytes), disk.volume};
+                    killed.volume.image = &killed.image;
+                    ASSERT_TRUE(ApplyPlan(killed.image, plan, done));
+                    EXPECT_TRUE(CheckVolume(killed.volume).problems.empty()) << n << " after " << done;
+                    const auto when = static_cast<std::ptrdiff_t>(done);
+                    EXPECT_EQ(Read(killed, "Dir/F"), when < commit(f.block) ? old : fresh) << n << " " << done;
+                    EXPECT_EQ(Read(killed, "Dir/G"), when < commit(g.block) ? old : fresh) << n << " " << done;
+                }
             }
         }
     }
