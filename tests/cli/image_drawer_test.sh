@@ -3,11 +3,11 @@
 # --list-drawers on an ADF of each dostype, on both partitions of an RDB disk and
 # on a bare HDF. Each save writes the icons a folder's save writes, which unadf
 # (DOS\0 to DOS\5) and the checker read back, and a save that changes nothing
-# writes nothing. Refusals change no byte: a full volume, an image held open, a
-# read-only image, a write-protected icon, names leading outside the drawer. A
-# save killed before any of its block writes leaves a volume that checks holding
-# old icons or new ones; each stage is flushed before the next; two saves at once
-# keep both changes; the corpus's Icons.adf takes a save too.
+# writes nothing. Refusals change no byte: icons that do not fit together, an
+# image held open, a read-only image, a write-protected icon, names leading
+# outside the drawer. A save killed before any of its block writes leaves a volume
+# that checks holding old icons or new ones; a save flushes once a stage; two
+# saves at once keep both changes; the corpus's Icons.adf takes a save too.
 source "$(dirname "$0")/../e2e/lib.sh"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 : "${IO_FAULTS:?IO_FAULTS must name the fault library}"
@@ -28,7 +28,7 @@ put() {
     local path="" name
     IFS=/ read -ra names <<<"$3"
     for name in "${names[@]}"; do path=${path:+$path/}$name && "$DISK" mkdir "$1" --part "$2" "$path"; done
-    for name in "${icons[@]}"; do "$DISK" put "$1" --part "$2" "$3/$name.info" "before/$name.info"; done
+    for name in "${icons[@]}"; do "$DISK" put "$1" --part "$2" "$3/$name.info" "${FROM:-before}/$name.info"; done
 }
 # holds IMAGE PART PATH FOLDER [VOLUME]: the image checks without lost blocks and
 # its icons are FOLDER's, as diskimage reads them and as unadf extracts volume VOLUME.
@@ -86,13 +86,19 @@ refused() {  # ARGUMENT IMAGE TEXT
     cp "$2" old.img
     ! run --save "$1" WINDOW NOSOUND && grep -q "$3" err && cmp -s "$2" old.img || fail "$1: $3: $(cat err)"
 }
-"$DISK" format full.hdf --hdf 70000 --dostype 1 && put full.hdf DH0 S
+# Starfield_OS3.info grows past its one block.
+cp -r before pad && "$MKICON" pad/Starfield_OS3.info STACK=16384 WINDOW "PAD=$(printf %230s | tr ' ' x)"
+"$DISK" format full.hdf --hdf 70000 --dostype 1 && FROM=pad put full.hdf DH0 S
+head -c 1000 /dev/zero >f && "$DISK" put full.hdf Spare f
 n=0 && for size in 9000 900 1 0; do  # filled to its last block
     head -c $size /dev/zero >f
     while if [ $size = 0 ]; then "$DISK" mkdir full.hdf D$((++n)); else "$DISK" put full.hdf F$((++n)) f; fi 2>/dev/null; do :; done
 done
-refused full.hdf full.hdf "Starfield.info: no space left"
 run --show full.hdf && grep -q "^icon Starfield: .*cannot be written: no-space$" out || fail "--show: full: $(cat out)"
+# One block free: one by one, Starfield.info would be written before
+# Starfield_OS3.info finds no room; together nothing is.
+"$DISK" replace full.hdf Spare /dev/null >/dev/null && "$DISK" mkdir full.hdf D0 &&
+    refused full.hdf full.hdf "Starfield_OS3.info: no space left"
 sleep 30 3<bare.hdf &
 refused bare.hdf bare.hdf "the disk image is in use by sleep ($!)"
 kill $!
@@ -106,13 +112,13 @@ done
 "$DISK" get p.adf S/Starfield_MOS.info >mos && ! run --save p.adf:T WINDOW NOSOUND &&
     grep -q "Settings.info: AMIGAOS3 leads outside the drawer" err && "$DISK" get p.adf S/Starfield_MOS.info | cmp -s - mos || fail "names outside the drawer: $(cat err)"
 
-# Each stage is flushed before the next: three icons of one data block, each in five
-# stages (bitmap, data, header, cache, bitmap). Killed before each block write: the
-# volume checks, unadf reads it, each icon is old or new.
+# Three icons (four data blocks) in one plan of five stages (bitmap, data, a header
+# each, cache, bitmap), each flushed once before the next. Killed before each block
+# write: the volume checks, unadf reads it, each icon is old or new.
 "$DISK" format k.adf --adf dd --dostype 4 && put k.adf DF0 S && cp k.adf k0.adf
 SETTINGS_IO_LOG=log LD_PRELOAD="$IO_FAULTS" "$SETTINGS_BIN" --save k.adf:S "${words[@]}" || fail "the logged save"
-awk '$1 == "pwrite" { n++ } $1 == "fdatasync" { stages += n > 0; n = 0 } END { exit !(stages == 15 && n == 0) }' log ||
-    fail "stages not flushed apart: $(cat log)"
+awk '$1 == "pwrite" { n++ } $1 == "fdatasync" { s = s " " n; n = 0 } END { exit s != " 1 4 3 1 1" }' log ||
+    fail "not five stages flushed apart: $(cat log)"
 writes=$(grep -c "^pwrite" log)
 for ((k = 1; k <= writes; k++)); do
     cp k0.adf k.adf

@@ -12,13 +12,16 @@
 //   it cannot open for writing (read-only file, read-only mount) or whose mode
 //   bits deny it, nor into an icon whose protection bits deny writing, that is a
 //   link to a file of another drawer, or that does not hold an icon.
-// - Each icon is replaced by PlanReplace's plan (write_plan.cpp argues that after
-//   any of its writes the volume is valid and holds the old file or the new one),
-//   carried out stage by stage with fdatasync after each stage, so that no write
-//   reaches the disk before the stages before it have. The icons are planned one
-//   after the other, each on the volume the one before left, so that two never
-//   take the same free block. Nothing else is written: no byte outside the plan's
-//   blocks, no copy of the image. Bytes the same as the icon's write nothing.
+// - The icons of a save are replaced by one plan (PlanReplaceAll: write_plan.cpp
+//   argues that after any of its writes the volume is valid and each file is old
+//   or new), carried out stage by stage with fdatasync after each stage, so that no
+//   write reaches the disk before the stages before it have: a save flushes once a
+//   stage, however many icons it writes (a round of stages more on a volume too
+//   full to hold all the new icons beside the old ones). The plan gives no free
+//   block to two icons, and when the icons do not fit nothing is written. A
+//   failed write or flush ends the plan there, and no icon is said to be written.
+//   Nothing else is written: no byte outside the plan's blocks, no copy of the
+//   image. Bytes the same as the icon's write nothing.
 // - An icon is dated as AmigaDOS dates a file it writes: the local time.
 #include "platform/icons/icon_image.h"
 
@@ -53,9 +56,11 @@ constexpr int kMaxDrawerDepth = 64;
 constexpr useconds_t kLockRetry = 50000;
 
 // An image file, read and written a block at a time; short transfers resumed.
-// What is read is kept (up to kCacheLimit bytes) for as long as the image is held
-// open and locked, so that a save's plans, each of which walks the volume and its
-// bitmap, read each block from the file once; a write drops what it overlaps.
+// What is read is kept in aligned chunks of kChunk bytes (up to kCacheLimit) for as
+// long as the image is held open and locked, so that a save (its icons read and
+// checked, its plan's walk of the volume and its bitmap) reads each part of the
+// file once, and neighbouring blocks (a bitmap's, a drawer's) in one call; a write
+// drops the chunks it overlaps.
 class FileImage : public WritableImage {
 public:
     int fd = -1;
@@ -68,17 +73,24 @@ public:
         if (offset > size || n > size - offset) {
             return false;
         }
-        const auto found = cache.find(offset);
-        if (found != cache.end() && found->second.size() == n) {
-            std::memcpy(out, found->second.data(), n);
-            return true;
-        }
-        if (!Transfer(offset, out, n, false)) {
-            return false;
-        }
-        if (found == cache.end() && cached + n <= kCacheLimit) {
-            cache.emplace(offset, std::string(reinterpret_cast<const char *>(out), n));
-            cached += n;
+        for (std::uint64_t at = offset; at < offset + n;) {
+            const std::uint64_t start = at / kChunk * kChunk;
+            const std::size_t take = static_cast<std::size_t>(std::min(offset + n, start + kChunk) - at);
+            auto found = cache.find(start);
+            if (found == cache.end() && cached + kChunk <= kCacheLimit) {
+                std::string chunk(static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - start)), '\0');
+                if (!Transfer(start, reinterpret_cast<std::uint8_t *>(chunk.data()), chunk.size(), false)) {
+                    return false;
+                }
+                cached += chunk.size();
+                found = cache.emplace(start, std::move(chunk)).first;
+            }
+            if (found != cache.end()) {
+                std::memcpy(out + (at - offset), found->second.data() + (at - start), take);
+            } else if (!Transfer(at, out + (at - offset), take, false)) {
+                return false;
+            }
+            at += take;
         }
         return true;
     }
@@ -87,18 +99,18 @@ public:
         if (offset > size || n > size - offset) {
             return false;
         }
-        for (auto at = cache.begin(); at != cache.end();) {
-            if (at->first < offset + n && offset < at->first + at->second.size()) {
-                cached -= at->second.size();
-                at = cache.erase(at);
-            } else {
-                ++at;
+        for (std::uint64_t start = offset / kChunk * kChunk; start < offset + n; start += kChunk) {
+            const auto found = cache.find(start);
+            if (found != cache.end()) {
+                cached -= found->second.size();
+                cache.erase(found);
             }
         }
         return Transfer(offset, const_cast<std::uint8_t *>(bytes), n, true);
     }
 
 private:
+    static constexpr std::size_t kChunk = 64u << 10;
     static constexpr std::size_t kCacheLimit = 16u << 20;
     std::map<std::uint64_t, std::string> cache;
     std::size_t cached = 0;
@@ -236,9 +248,9 @@ IconProblem ImageRefusal(const struct stat &st)
     if (!icon_files::ModeAllowsWrite(st)) {
         return IconProblem::PermissionDenied;
     }
-    const std::vector<FileHolder> holders = FileHolders(st.st_dev, st.st_ino);
-    if (!holders.empty()) {
-        holderText = holders[0].name + " (" + std::to_string(holders[0].pid) + ")";
+    FileHolder holder;
+    if (FindFileHolder(st.st_dev, st.st_ino, holder)) {
+        holderText = holder.name + " (" + std::to_string(holder.pid) + ")";
         return IconProblem::InUse;
     }
     return IconProblem::None;
@@ -380,45 +392,62 @@ AmigaDate AmigaNow()
     return AmigaDateFromUnix(static_cast<std::int64_t>(now) + local.tm_gmtoff);
 }
 
+// The problem a plan names for a file it left out.
+IconProblem PlanFailure(const FsFailure &why)
+{
+    int error = 0;
+    return why.problem == FsProblem::NoSpace ? IconProblem::NoSpace : FindProblem(why, error);
+}
+
 // Whether bytes of the new icon's size find room: NoSpace when fewer blocks are
 // free than its plan takes, ImageDamaged for a volume the plan finds damaged.
 IconProblem PlanProblem(const Volume &volume, const std::string &path, const std::string &bytes)
 {
     WritePlan plan;
     FsFailure why;
-    if (PlanReplace(volume, path, bytes, AmigaNow(), plan, why)) {
-        return IconProblem::None;
-    }
-    return why.problem == FsProblem::NoSpace ? IconProblem::NoSpace : IconProblem::ImageDamaged;
+    return PlanReplace(volume, path, bytes, AmigaNow(), plan, why) ? IconProblem::None : PlanFailure(why);
 }
 
-// Replaces one icon: its plan on the volume as it is now, stage by stage, each
-// flushed before the next. The icon holds its new bytes once the header's stage
-// is on the disk.
-IconProblem CarryOut(const Pending &write)
+// Replaces the icons of the save together: one plan for them all on the volume as
+// it is, carried out stage by stage, each flushed before the next. An icon holds
+// its new bytes once the headers' stage is on the disk; a save that does not fit
+// writes nothing. For each icon, None or why it was not replaced.
+std::vector<IconProblem> CarryOut(const std::vector<Pending> &pending)
 {
     Access &access = save.access;
-    WritePlan plan;
-    FsFailure why;
-    if (!PlanReplace(access.volume, write.path, write.bytes, AmigaNow(), plan, why)) {
-        int error = 0;
-        return why.problem == FsProblem::NoSpace ? IconProblem::NoSpace : FindProblem(why, error);
+    std::vector<IconProblem> problems(pending.size(), IconProblem::None);
+    std::vector<Replacement> files;
+    for (const Pending &write : pending) {
+        files.push_back({write.path, write.bytes});
     }
+    WritePlan plan;
+    std::vector<FsFailure> why;
+    PlanReplaceAll(access.volume, files, AmigaNow(), plan, why);
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        problems[i] = why[i].problem == FsProblem::None ? IconProblem::None : PlanFailure(why[i]);
+    }
+    IconProblem failure = IconProblem::None;
     for (const std::vector<BlockWrite> &stage : plan.stages) {
-        if (stage.empty()) {
+        if (stage.empty() || failure != IconProblem::None) {
             continue;
         }
         for (const BlockWrite &block : stage) {
-            if (!access.image.Write(block.offset, reinterpret_cast<const std::uint8_t *>(block.bytes.data()),
+            if (failure == IconProblem::None &&
+                !access.image.Write(block.offset, reinterpret_cast<const std::uint8_t *>(block.bytes.data()),
                                     block.bytes.size())) {
-                return icon_files::WriteProblem(access.image.error);
+                failure = icon_files::WriteProblem(access.image.error);
             }
         }
-        if (fdatasync(access.fd.get()) != 0) {
-            return icon_files::WriteProblem(errno);
+        if (failure == IconProblem::None && fdatasync(access.fd.get()) != 0) {
+            failure = icon_files::WriteProblem(errno);
         }
     }
-    return IconProblem::None;
+    // A failed write or flush stops the plan where it is: each icon old or new, none
+    // said to be written.
+    for (std::size_t i = 0; i < pending.size() && failure != IconProblem::None; ++i) {
+        problems[i] = problems[i] == IconProblem::None ? failure : problems[i];
+    }
+    return problems;
 }
 
 // The partition of an image named by device or by its volume's name.
@@ -610,8 +639,8 @@ IconProblem PrepareWrite(const char *name, const std::string &bytes)
     if (save.refusal != IconProblem::None) {
         return save.refusal;
     }
-    // Whether the new bytes find room is told by the plan EndSave makes, on the
-    // volume as the icons before have left it.
+    // Whether the new bytes find room is told by the plan EndSave makes for all
+    // the icons of the save.
     const std::string path = IconPath(name);
     problem = IconFileProblem(access->volume, path);
     if (problem == IconProblem::None) {
@@ -630,8 +659,8 @@ void BeginSave(bool dryRun)
 std::vector<IconProblem> EndSave()
 {
     std::vector<IconProblem> problems;
-    for (const Pending &write : save.pending) {
-        problems.push_back(CarryOut(write));
+    if (!save.pending.empty()) {
+        problems = CarryOut(save.pending);
     }
     save = Save();  // the image closed: its lock let go
     return problems;
