@@ -1,10 +1,10 @@
 #include "platform/system/open_files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int kLooks = 3;               // a holder holds the file at every look
+constexpr int kMostLooks = 2 * kLooks;  // looks in all, when holders come and go
 constexpr useconds_t kBetween = 60000;  // between two looks
 
 bool IsNumber(const char *text)
@@ -27,18 +28,24 @@ bool IsNumber(const char *text)
     return true;
 }
 
-// Whether the process holds the file open through one of its descriptors.
-bool Holds(const std::string &process, dev_t device, ino_t inode)
+// Whether the process (its folder in /proc, open as proc) holds the file open
+// through one of its descriptors.
+bool Holds(int proc, const char *process, dev_t device, ino_t inode)
 {
-    const std::string folder = "/proc/" + process + "/fd/";
-    DIR *fds = opendir(folder.c_str());
+    char folder[32];
+    std::snprintf(folder, sizeof folder, "%s/fd", process);
+    const int fdFolder = openat(proc, folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *fds = fdFolder >= 0 ? fdopendir(fdFolder) : nullptr;
     if (fds == nullptr) {
+        if (fdFolder >= 0) {
+            close(fdFolder);
+        }
         return false;
     }
     bool holds = false;
     while (struct dirent *fd = readdir(fds)) {
         struct stat st;
-        if (IsNumber(fd->d_name) && stat((folder + fd->d_name).c_str(), &st) == 0 && st.st_dev == device &&
+        if (IsNumber(fd->d_name) && fstatat(fdFolder, fd->d_name, &st, 0) == 0 && st.st_dev == device &&
             st.st_ino == inode) {
             holds = true;
             break;
@@ -48,42 +55,66 @@ bool Holds(const std::string &process, dev_t device, ino_t inode)
     return holds;
 }
 
-std::vector<pid_t> Holding(dev_t device, ino_t inode)
+// The first process other than this one found holding the file; 0 when none is.
+// Only this user's processes are looked at, unless it may look at all (root).
+pid_t FirstHolding(dev_t device, ino_t inode)
 {
-    std::vector<pid_t> found;
-    DIR *proc = opendir("/proc");
-    if (proc == nullptr) {
-        return found;
+    DIR *processes = opendir("/proc");
+    if (processes == nullptr) {
+        return 0;
     }
+    const int proc = dirfd(processes);
     const pid_t self = getpid();
-    while (struct dirent *entry = readdir(proc)) {
-        if (IsNumber(entry->d_name)) {
-            const auto pid = static_cast<pid_t>(std::strtol(entry->d_name, nullptr, 10));
-            if (pid != self && Holds(entry->d_name, device, inode)) {
-                found.push_back(pid);
-            }
+    const uid_t user = geteuid();
+    pid_t found = 0;
+    while (struct dirent *entry = readdir(processes)) {
+        struct stat st;
+        if (!IsNumber(entry->d_name) ||
+            (user != 0 && (fstatat(proc, entry->d_name, &st, 0) != 0 || st.st_uid != user))) {
+            continue;
+        }
+        const auto pid = static_cast<pid_t>(std::strtol(entry->d_name, nullptr, 10));
+        if (pid != self && Holds(proc, entry->d_name, device, inode)) {
+            found = pid;
+            break;
         }
     }
-    closedir(proc);
+    closedir(processes);
     return found;
 }
 
 }  // namespace
 
-std::vector<FileHolder> FileHolders(dev_t device, ino_t inode)
+bool FindFileHolder(dev_t device, ino_t inode, FileHolder &holder)
 {
-    std::vector<pid_t> pids = Holding(device, inode);
-    for (int look = 1; look < kLooks && !pids.empty(); ++look) {
+    holder = FileHolder{};
+    const int proc = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (proc < 0) {
+        return false;
+    }
+    pid_t pid = FirstHolding(device, inode);
+    // Looked at again until it has held the file kLooks times; one that lets go
+    // gives way to the next holder found.
+    for (int held = 1, looks = 1; pid != 0 && held < kLooks; ++looks) {
+        if (looks == kMostLooks) {
+            pid = 0;
+            break;
+        }
         usleep(kBetween);
-        const std::vector<pid_t> again = Holding(device, inode);
-        std::erase_if(pids, [&](pid_t pid) { return std::find(again.begin(), again.end(), pid) == again.end(); });
+        const std::string process = std::to_string(pid);
+        if (Holds(proc, process.c_str(), device, inode)) {
+            ++held;
+        } else {
+            pid = FirstHolding(device, inode);
+            held = 1;
+        }
     }
-    std::vector<FileHolder> holders;
-    for (pid_t pid : pids) {
-        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
-        FileHolder holder{pid, ""};
-        std::getline(comm, holder.name);
-        holders.push_back(holder);
+    close(proc);
+    if (pid == 0) {
+        return false;
     }
-    return holders;
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    holder.pid = pid;
+    std::getline(comm, holder.name);
+    return true;
 }
