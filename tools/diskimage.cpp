@@ -8,13 +8,14 @@
 //   diskimage put IMAGE PATH FILE [--protect BITS] [--comment TEXT]
 //   diskimage get IMAGE PATH [OUT]
 //   diskimage list IMAGE [PATH] [--recursive]
-//   diskimage replace IMAGE PATH FILE [--stop-after WRITES]
+//   diskimage replace IMAGE PATH FILE [--stop-after WRITES] [--force]
 //   diskimage check IMAGE
 //
 // Every command but format and check takes --part DEV (the first partition by
 // default); those that write take --time SECONDS (since 1970; now by default).
 // replace carries out the same plan a save does, stage by stage, flushing between
-// them; --stop-after ends it after that many block writes, as a kill would.
+// them; --stop-after ends it after that many block writes, as a kill would. A file
+// whose protection bits deny writing is replaced only with --force.
 // check exits with 0 when every partition is consistent, 1 with a line per problem.
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,6 +38,7 @@
 namespace {
 
 constexpr std::uint32_t kDos = 0x444F5300;
+constexpr std::uint32_t kProtectWrite = 1u << 2;  // set: writing is denied
 
 // An image file, read and written a block at a time.
 class FileImage : public WritableImage {
@@ -66,7 +68,7 @@ struct Options {
     std::vector<std::string> args;
     std::map<std::string, std::string> values;
     std::vector<std::string> partitions;
-    bool recursive = false;
+    bool recursive = false, force = false;
 };
 
 int Usage()
@@ -76,7 +78,7 @@ int Usage()
                          "       diskimage partitions|check IMAGE\n"
                          "       diskimage mkdir IMAGE PATH | put IMAGE PATH FILE [--protect BITS] [--comment TEXT]\n"
                          "       diskimage get IMAGE PATH [OUT] | list IMAGE [PATH] [--recursive]\n"
-                         "       diskimage replace IMAGE PATH FILE [--stop-after WRITES]\n"
+                         "       diskimage replace IMAGE PATH FILE [--stop-after WRITES] [--force]\n"
                          "       (--part DEV chooses a partition, --time SECONDS the date written)\n");
     return 2;
 }
@@ -91,8 +93,8 @@ bool ParseOptions(int argc, char **argv, Options &options)
 {
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--recursive") {
-            options.recursive = true;
+        if (arg == "--recursive" || arg == "--force") {
+            (arg == "--force" ? options.force : options.recursive) = true;
         } else if (arg.rfind("--", 0) == 0) {
             if (i + 1 >= argc) {
                 return false;
@@ -330,6 +332,11 @@ int Replace(FileImage &image, const Volume &volume, const Options &options)
     }
     WritePlan plan;
     FsFailure why;
+    Entry entry;
+    if (FindEntry(volume, options.args[1], entry, why) && (entry.protection & kProtectWrite) != 0 && !options.force) {
+        std::fprintf(stderr, "diskimage: %s: protected from writing (--force replaces it)\n", options.args[1].c_str());
+        return 1;
+    }
     if (!PlanReplace(volume, options.args[1], bytes, Now(options), plan, why)) {
         return Failed(options.args[1], why);
     }

@@ -56,7 +56,7 @@ IMAGES
 
 # Replacements grow and shrink files across extension blocks; one that needs more
 # blocks than are free changes nothing; a kill after any write leaves the old file
-# or the new, and a volume that checks.
+# or the new, and a volume that checks; a write-protected file only with --force.
 for n in 0 1 5; do
     "$DISK" format r.adf --adf dd --dostype $n && "$DISK" put r.adf F ext
     for new in two small ext icon; do
@@ -73,6 +73,8 @@ for n in 0 1 5; do
         "$DISK" get k.adf F >got && { cmp -s got small || cmp -s got icon; } || fail "DOS$n: killed after $k: a mix"
     done
 done
+"$DISK" put r.adf P small --protect 4 && ! "$DISK" replace r.adf P two 2>err &&
+    grep -q "P: protected from writing" err && "$DISK" replace r.adf P two --force >/dev/null || fail "protected P"
 
 # The real image: every file read as unadf extracts it, an icon replaced by bytes
 # of another size in a copy.
