@@ -13,6 +13,12 @@ checked.
 
 Measure a Release build (-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON), on a disk
 rather than a tmpfs (set TMPDIR).
+
+On a 2-core VM (ext4, shared with other builds; 20 rounds, the example's icons):
+one plan per icon, 4 stages flushed for each: image 160 ms wall / 75 ms CPU, folder
+34 / 12 (4.8x wall, 6.3x CPU); one plan for the save, 4 flushes in all, the volume
+walked once, the image read in chunks, /proc looked through to the first holder:
+image 45 / 20, folder 32 / 11 (1.3x to 1.4x wall, 2.0x CPU).
 """
 import os
 import resource
