@@ -455,7 +455,11 @@ bool CheckArguments(int argc, char **argv, CommandLine &line, std::vector<Settin
         line.exitValue = EXIT_USAGE;
         checked = false;
     }
-    if (checked && line.mode != RunMode::ListDrawers && !EnterDrawer(line.drawer)) {
+    // The window lists an image's drawers itself, in a requester.
+    ImageArgument image;
+    if (checked && line.mode == RunMode::Window && ParseImageArgument(line.drawer, image) && !image.drawerNamed) {
+        line.image = line.drawer;
+    } else if (checked && line.mode != RunMode::ListDrawers && !EnterDrawer(line.drawer)) {
         line.exitValue = EXIT_USAGE;
         checked = false;
     }

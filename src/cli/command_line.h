@@ -13,6 +13,7 @@ struct CommandLine {
     RunMode mode = RunMode::Window;
     int exitValue = 0;               // RunMode::Done: after --help, --version or a usage error
     std::string drawer;              // empty: the current folder; --list-drawers: the image
+    std::string image;               // the window: a disk image named alone, whose drawer it asks for
     std::vector<std::string> words;  // the settings words of --save
     bool dryRun = false;
     bool json = false;                // --show, --list-modes and --list-drawers: JSON for programs

@@ -5,58 +5,31 @@
 
 #include "platform/formats/charset.h"
 #include "program/program.h"
-#include "settings/tooltypes.h"
-#include "text/icon_problem_text.h"
+#include "settings/tool_drawers.h"
 #include "text/line_text.h"
 #include "text/strings.h"
 
 namespace {
 
-// An argument as the file system's bytes: the image's path, the rest in UTF-8.
-std::string ArgumentText(const std::string &image, const std::string &device, const std::string &path, bool several)
-{
-    return image + ImageDrawerArgument("", device, path, several);
-}
-
 // "Settings: NAME: why" for an image or an argument that names nothing in it
 // (name as the file system's bytes).
-void PrintFailure(const std::string &name, const ImageFailure &why)
+void PrintFailure(const std::string &name, const std::string &why)
 {
-    const std::string detail = LineText(Latin1ToUtf8(why.detail));
-    std::string text;
-    switch (why.problem) {
-    case ImageProblem::Unreadable:
-        text = SystemErrorText(why.error);
-        break;
-    case ImageProblem::PartitionNeeded:
-        text = FormatText(MSG_IMAGE_NAME_PARTITION, detail.c_str());
-        break;
-    case ImageProblem::NoPartition:
-        text = FormatText(MSG_IMAGE_NO_PARTITION, detail.c_str());
-        break;
-    case ImageProblem::NoDrawer:
-        text = FormatText(MSG_IMAGE_NO_DRAWER, detail.c_str());
-        break;
-    default:
-        text = FormatText(MSG_IMAGE_UNREADABLE, detail.c_str());
-        break;
-    }
-    std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), PathLineText(name).c_str(), text.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), PathLineText(name).c_str(), why.c_str());
 }
 
 // The drawers of the image that hold the tool's icon; its problems said on
 // standard error. False when the image cannot be read.
-bool FindToolDrawers(const std::string &image, std::vector<ImageIconDrawer> &found, bool &complete)
+bool ListToolDrawers(const std::string &image, std::vector<ToolDrawer> &found, bool &complete)
 {
     std::vector<std::string> problems;
-    ImageFailure why;
-    if (!FindImageIconDrawers(image, TOOL_ICON, KEY_APPLICATION, found, problems, why)) {
-        PrintFailure(image, why);
+    std::string failure;
+    if (!FindToolDrawers(image, found, problems, failure)) {
+        PrintFailure(image, failure);
         return false;
     }
     for (const std::string &problem : problems) {
-        std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), PathLineText(image).c_str(),
-                     FormatText(MSG_IMAGE_UNREADABLE, Latin1LineText(problem).c_str()).c_str());
+        PrintFailure(image, problem);
     }
     complete = problems.empty();
     return true;
@@ -69,19 +42,19 @@ bool EnterImageArgument(const ImageArgument &argument)
     ImageFailure why;
     if (argument.drawerNamed) {
         if (!EnterImageDrawer(argument.image, argument.inside, why)) {
-            PrintFailure(argument.image + ":" + Latin1ToUtf8(argument.inside), why);
+            PrintFailure(argument.image + ":" + Latin1ToUtf8(argument.inside), ImageFailureText(why));
             return false;
         }
         return true;
     }
-    std::vector<ImageIconDrawer> found;
+    std::vector<ToolDrawer> found;
     bool complete = true;
-    if (!FindToolDrawers(argument.image, found, complete)) {
+    if (!ListToolDrawers(argument.image, found, complete)) {
         return false;
     }
     if (found.size() == 1) {
-        if (!EnterImageDrawer(argument.image, found[0].device + ":" + found[0].path, why)) {
-            PrintFailure(argument.image, why);
+        if (!EnterImageDrawer(argument.image, found[0].found.device + ":" + found[0].found.path, why)) {
+            PrintFailure(argument.image, ImageFailureText(why));
             return false;
         }
         return true;
@@ -92,25 +65,24 @@ bool EnterImageArgument(const ImageArgument &argument)
         return false;
     }
     std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), image.c_str(), GetString(MSG_IMAGE_CHOOSE_DRAWER));
-    for (const ImageIconDrawer &drawer : found) {
-        std::fprintf(
-            stderr, "    %s\t%s\n",
-            PathLineText(ArgumentText(argument.image, drawer.device, drawer.path, drawer.severalPartitions)).c_str(),
-            Latin1LineText(drawer.value).c_str());
+    for (const ToolDrawer &drawer : found) {
+        std::fprintf(stderr, "    %s\t%s\n", PathLineText(drawer.argument).c_str(),
+                     Latin1LineText(drawer.found.value).c_str());
     }
     return false;
 }
 
 int ListImageDrawers(std::FILE *out, const std::string &image, bool json)
 {
-    std::vector<ImageIconDrawer> found;
+    std::vector<ToolDrawer> listed;
     bool complete = true;
-    if (!FindToolDrawers(image, found, complete)) {
+    if (!ListToolDrawers(image, listed, complete)) {
         return EXIT_USAGE;
     }
     nlohmann::json list = nlohmann::json::array();
-    for (const ImageIconDrawer &drawer : found) {
-        const std::string argument = ArgumentText(image, drawer.device, drawer.path, drawer.severalPartitions);
+    for (const ToolDrawer &tool : listed) {
+        const std::string &argument = tool.argument;
+        const ImageIconDrawer &drawer = tool.found;
         if (!json) {
             std::fprintf(out, "%s\t%s\n", PathLineText(argument).c_str(), Latin1LineText(drawer.value).c_str());
             continue;
@@ -130,5 +102,5 @@ int ListImageDrawers(std::FILE *out, const std::string &image, bool json)
 
 std::string ImageDrawerText(const ImageDrawerPlace &place)
 {
-    return ArgumentText(place.image, place.device, place.path, place.severalPartitions);
+    return ImageDrawerArgument(place.image, place.device, place.path, place.severalPartitions);
 }

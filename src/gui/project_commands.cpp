@@ -1,7 +1,9 @@
 #include "gui/project_commands.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "gui/notice.h"
 #include "gui/settings_controls.h"
 #include "gui/window_layout.h"
+#include "platform/formats/charset.h"
 #include "platform/icons/icon_store.h"
 #include "platform/icons/image_drawer.h"
 #include "platform/qt/drawer_requester.h"
@@ -19,6 +22,7 @@
 #include "settings/settings_reader.h"
 #include "settings/settings_writer.h"
 #include "settings/tool_config.h"
+#include "settings/tool_drawers.h"
 #include "settings/tooltypes.h"
 #include "state/program_state.h"
 #include "text/line_text.h"
@@ -55,6 +59,72 @@ std::string CurrentDrawer()
     return getcwd(folder, sizeof folder) != nullptr ? std::string(folder) : std::string();
 }
 
+// The drawer the window is on as Open recent keeps it: its folder, or the
+// argument that names it in its image.
+std::string OpenDrawerArgument()
+{
+    if (const ImageDrawerPlace *image = CurrentImageDrawer()) {
+        return ImageDrawerArgument(image->image, image->device, image->path, image->severalPartitions);
+    }
+    return CurrentDrawer();
+}
+
+bool IsFile(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Where the chooser opens to show path: in the folder that holds it, with it selected.
+void ChooserPlace(const std::string &path, std::string &folder, std::string &select)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos || path.size() == 1) {
+        folder = path.empty() ? CurrentDrawer() : path;
+        select.clear();
+        return;
+    }
+    folder = slash == 0 ? std::string("/") : path.substr(0, slash);
+    select = path.substr(slash + 1);
+}
+
+// The chooser's place for a drawer: a folder's, or its image's.
+void ChooserPlaceOfDrawer(const std::string &drawer, std::string &folder, std::string &select)
+{
+    ImageArgument image;
+    ChooserPlace(ParseImageArgument(drawer, image) ? image.image : drawer, folder, select);
+}
+
+DrawerChooser Chooser()
+{
+    return {GetString(MSG_DRAWER_REQUEST_TITLE), GetString(MSG_CHOOSER_APPLICATION_DRAWER),
+            GetString(MSG_CHOOSER_DISK_IMAGE), GetString(MSG_CHOOSER_FILTER), HoldsToolIcon};
+}
+
+IPTR SystemWindow(Object *window)
+{
+    IPTR parent = 0;
+    if (window != nullptr) {
+        GetAttr(MUIA_Window_Window, window, &parent);
+    }
+    return parent;
+}
+
+// A row of the image's drawers: the partition where there are several, the
+// application, the drawer as AmigaDOS names it.
+std::vector<std::string> DrawerRow(const ImageIconDrawer &drawer, bool partitions)
+{
+    std::vector<std::string> row;
+    if (partitions) {
+        row.push_back(drawer.device);
+    }
+    row.push_back(!drawer.readable       ? GetString(MSG_IMAGE_APPLICATION_UNREADABLE)
+                  : drawer.value.empty() ? DefaultAppName()
+                                         : Latin1LineText(drawer.value));
+    row.push_back(LineText(Latin1ToUtf8(drawer.volume + ":" + drawer.path)));
+    return row;
+}
+
 // While Save waits for a lock another program holds, a requester says so; its
 // Cancel gives the wait up, and the save writes nothing.
 bool ShowLockWait(const std::string &folder, int waitedMs)
@@ -75,25 +145,82 @@ bool ShowLockWait(const std::string &folder, int waitedMs)
 
 }  // namespace
 
+ImageChoice ChooseImageDrawer(Object *window, const std::string &image, std::string &argument)
+{
+    std::vector<ToolDrawer> drawers;
+    std::vector<std::string> problems;
+    std::string failure;
+    const std::string named = PathLineText(image);
+    if (!FindToolDrawers(image, drawers, problems, failure)) {
+        MUI_Request(app, window, 0, RequestTitle(), GetString(MSG_REQ_OK), "%s: %s", named.c_str(), failure.c_str());
+        return ImageChoice::None;
+    }
+    std::string unread;
+    for (const std::string &problem : problems) {
+        unread += "\n" + named + ": " + problem;
+    }
+    if (drawers.empty()) {
+        const std::string text = FormatText(MSG_IMAGE_HOLDS_NO_DRAWER, named.c_str()) + unread;
+        MUI_Request(app, window, 0, RequestTitle(), GetString(MSG_REQ_OK), "%s", text.c_str());
+        return ImageChoice::None;
+    }
+    if (drawers.size() == 1) {
+        argument = drawers[0].argument;
+        return ImageChoice::Chosen;
+    }
+    const bool partitions = drawers[0].found.severalPartitions;
+    std::vector<std::string> headers;
+    if (partitions) {
+        headers.emplace_back(GetString(MSG_IMAGE_COLUMN_PARTITION));
+    }
+    headers.emplace_back(GetString(MSG_IMAGE_COLUMN_APPLICATION));
+    headers.emplace_back(GetString(MSG_IMAGE_COLUMN_DRAWER));
+    std::vector<std::vector<std::string>> rows;
+    for (const ToolDrawer &drawer : drawers) {
+        rows.push_back(DrawerRow(drawer.found, partitions));
+    }
+    const std::string text = FormatText(MSG_IMAGE_HOLDS_SEVERAL, named.c_str()) + unread;
+    const int row = RequestRow(SystemWindow(window), RequestTitle(), text.c_str(), headers, rows,
+                               GetString(MSG_BUTTON_OPEN), GetString(MSG_BUTTON_CANCEL));
+    if (row < 0 || row >= static_cast<int>(drawers.size())) {
+        return ImageChoice::Cancelled;
+    }
+    argument = drawers[static_cast<std::size_t>(row)].argument;
+    return ImageChoice::Chosen;
+}
+
 bool ChooseDrawer(Object *window, std::string &chosen, bool tellHere)
 {
-    IPTR parent = 0;
-    if (window != nullptr) {
-        GetAttr(MUIA_Window_Window, window, &parent);
-    }
+    const IPTR parent = SystemWindow(window);
     if (tellHere) {
         MUI_Request(app, window, 0, RequestTitle(), GetString(MSG_REQ_OK), GetString(MSG_DRAWER_WITHOUT_TOOL_ICON),
                     CurrentDrawer().c_str());
     }
-    const std::vector<std::string> recent = RecentDrawers();
-    std::string start = recent.empty() ? CurrentDrawer() : recent.front();
-    while (RequestDrawer(parent, GetString(MSG_DRAWER_REQUEST_TITLE), start, chosen)) {
-        if (HoldsToolIcon(chosen)) {
+    // Open... shows the drawer open now, the first chooser the one used last,
+    // each among its neighbours.
+    std::string folder = CurrentDrawer(), select;
+    const std::vector<std::string> recent = window != nullptr ? std::vector<std::string>{} : RecentDrawers();
+    if (window != nullptr || !recent.empty()) {
+        ChooserPlaceOfDrawer(window != nullptr ? OpenDrawerArgument() : recent.front(), folder, select);
+    }
+    std::string path;
+    while (RequestDrawer(parent, Chooser(), folder, select, path)) {
+        if (IsFile(path)) {
+            // A disk image: one of its drawers, or the chooser again beside it.
+            if (ChooseImageDrawer(window, path, chosen) == ImageChoice::Chosen) {
+                return true;
+            }
+            ChooserPlace(path, folder, select);
+            continue;
+        }
+        if (HoldsToolIcon(path)) {
+            chosen = path;
             return true;
         }
         MUI_Request(app, window, 0, RequestTitle(), GetString(MSG_REQ_OK), GetString(MSG_DRAWER_WITHOUT_TOOL_ICON),
-                    PathLineText(chosen).c_str());
-        start = chosen;
+                    PathLineText(path).c_str());
+        folder = path;
+        select.clear();
     }
     return false;
 }
@@ -164,30 +291,49 @@ bool OpenRecentCommand(int index)
     if (index < 0 || index >= static_cast<int>(recentDrawers.size()) || !MayLeaveSettings()) {
         return false;
     }
-    const std::string &folder = recentDrawers[static_cast<std::size_t>(index)];
-    if (!HoldsToolIcon(folder)) {
+    const std::string &drawer = recentDrawers[static_cast<std::size_t>(index)];
+    ImageArgument image;
+    bool there = false;
+    if (ParseImageArgument(drawer, image)) {
+        // Still a drawer of the image that holds Settings.info.
+        std::vector<ToolDrawer> drawers;
+        std::vector<std::string> problems;
+        std::string failure;
+        there = FindToolDrawers(image.image, drawers, problems, failure) &&
+                std::any_of(drawers.begin(), drawers.end(),
+                            [&drawer](const ToolDrawer &listed) { return listed.argument == drawer; });
+    } else {
+        there = HoldsToolIcon(drawer);
+    }
+    if (!there) {
         MUI_Request(app, mainWindow, 0, windowTitle, GetString(MSG_REQ_OK), GetString(MSG_DRAWER_WITHOUT_TOOL_ICON),
-                    PathLineText(folder).c_str());
+                    PathLineText(drawer).c_str());
         return false;
     }
-    drawerToOpen = folder;
+    drawerToOpen = drawer;
     return true;
 }
 
 void ShowRecentDrawers()
 {
-    // A drawer in a disk image is not a folder Open recent can open.
-    if (CurrentImageDrawer() == nullptr) {
-        RememberDrawer(CurrentDrawer());
-    }
+    // Open recent lists the others, the latest first.
+    const std::string open = OpenDrawerArgument();
+    RememberDrawer(open);
     recentDrawers = RecentDrawers();
+    std::erase(recentDrawers, open);
+    if (recentDrawers.size() > RECENT_DRAWER_COUNT) {
+        recentDrawers.resize(RECENT_DRAWER_COUNT);
+    }
     if (menuStrip == nullptr) {
         return;
     }
     for (int i = 0; i < RECENT_DRAWER_COUNT; ++i) {
         auto *item = reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_OPEN_RECENT + i));
         const bool listed = i < static_cast<int>(recentDrawers.size());
-        const std::string title = listed ? PathLineText(recentDrawers[static_cast<std::size_t>(i)]) : std::string();
+        // Numbered, as desktop programs list them: the number is the item's key.
+        const std::string title =
+            listed ? std::to_string(i + 1) + " " + PathLineText(recentDrawers[static_cast<std::size_t>(i)])
+                   : std::string();
         SetAttrs(item, MUIA_Menuitem_Title, title.c_str());
     }
     auto *submenu = reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_MENU_OPEN_RECENT));

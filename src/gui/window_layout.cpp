@@ -2,8 +2,11 @@
 
 #include <unistd.h>
 
+#include <string>
+
 #include "gui/commands.h"
 #include "gui/menu.h"
+#include "platform/icons/image_drawer.h"
 #include "platform/toolkit/toolkit.h"
 #include "settings/settings_schema.h"
 #include "settings/tool_config.h"
@@ -203,14 +206,16 @@ Object *BuildSettingsWindow()
                                  MUIA_Group_Child, buttonRow);
     Object *root = MUI_NewObject(MUIC_Group, MUIA_Group_Child, page);
 
-    // The window's size is kept for each drawer, whose settings may have other rows.
-    char drawer[4096];
-    if (getcwd(drawer, sizeof drawer) == nullptr) {
-        drawer[0] = '\0';
+    // The window's size is kept for each drawer, whose settings may have other rows;
+    // a drawer in a disk image by the argument that names it.
+    char folder[4096];
+    std::string drawer = getcwd(folder, sizeof folder) != nullptr ? folder : "";
+    if (const ImageDrawerPlace *image = CurrentImageDrawer()) {
+        drawer = ImageDrawerArgument(image->image, image->device, image->path, image->severalPartitions);
     }
     mainWindow = MUI_NewObject(MUIC_Window,
                                MUIA_Window_Title, windowTitle,
-                               MUIA_Window_SizeName, drawer,
+                               MUIA_Window_SizeName, drawer.c_str(),
                                MUIA_Window_Menustrip, menuStrip,
                                MUIA_Window_ID, kWindowId,
                                MUIA_Window_RootObject, root);

@@ -75,6 +75,8 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_IMAGE_NAME_PARTITION:
     case MSG_IMAGE_NO_PARTITION:
     case MSG_IMAGE_NO_DRAWER:
+    case MSG_IMAGE_HOLDS_SEVERAL:
+    case MSG_IMAGE_HOLDS_NO_DRAWER:
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:

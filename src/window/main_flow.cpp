@@ -1,11 +1,10 @@
 #include "window/main_flow.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "cli/command_line.h"
 #include "gui/command_loop.h"
 #include "gui/edit_commands.h"
 #include "gui/help_viewer.h"
@@ -78,9 +77,8 @@ Settings EnterNextDrawer()
     MUI_DisposeObject(app);
     ResetWindowHandles();
     iconsWindow = nullptr;
-    LeaveImageDrawer();
-    if (chdir(drawerToOpen.c_str()) != 0) {
-        ShowError(GetString(MSG_ERR_OPEN_FILE), drawerToOpen.c_str());  // the old drawer stays
+    if (!EnterDrawer(drawerToOpen)) {
+        ShowError(GetString(MSG_ERR_OPEN_FILE), drawerToOpen.c_str());  // a folder left stays
     }
     drawerToOpen.clear();
     ResetToolConfig();
@@ -89,7 +87,7 @@ Settings EnterNextDrawer()
 
 }  // namespace
 
-int SettingsMain(bool drawerNamed)
+int SettingsMain(bool drawerNamed, const std::string &image)
 {
     // The platform's services, the locale and the catalog; without them there is
     // nothing to show, and Shutdown reports which one is missing.
@@ -102,13 +100,23 @@ int SettingsMain(bool drawerNamed)
     // Started outside an application's drawer (from the desktop's menu, or on a
     // folder or icon elsewhere, which is said so): the user chooses one, or ends
     // the run without anything written.
+    // A disk image named alone: its drawer, or the one chosen among its drawers;
+    // one that holds none is said so, and the chooser asks.
     std::string chosen;
-    if (!InApplicationDrawer()) {
-        if (!ChooseDrawer(nullptr, chosen, drawerNamed)) {
+    ImageChoice fromImage = ImageChoice::None;
+    if (!image.empty()) {
+        fromImage = ChooseImageDrawer(nullptr, image, chosen);
+        if (fromImage == ImageChoice::Cancelled) {
             Shutdown(0);
             return 0;
         }
-        if (chdir(chosen.c_str()) != 0) {
+    }
+    if (fromImage == ImageChoice::Chosen || !InApplicationDrawer() || !image.empty()) {
+        if (fromImage != ImageChoice::Chosen && !ChooseDrawer(nullptr, chosen, drawerNamed && image.empty())) {
+            Shutdown(0);
+            return 0;
+        }
+        if (!EnterDrawer(chosen)) {
             ShowError(GetString(MSG_ERR_OPEN_FILE), chosen.c_str());
             Shutdown(0);
             return 1;

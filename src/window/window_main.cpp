@@ -14,7 +14,7 @@ int RunWindow(int, char **, const CommandLine &line)
     static std::vector<char *> qtArguments;
     qtArguments = line.qtArguments;
     SetDisplayArguments(static_cast<int>(qtArguments.size()) - 1, qtArguments.data());
-    return SettingsMain(!line.drawer.empty());
+    return SettingsMain(!line.drawer.empty(), line.image);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 # The window on a drawer inside a disk image, named on its command line: it shows
 # the settings the image's icons hold, Help shows the image's document, and Save
 # writes into the image, which the checker and unadf read back, and nothing into
-# the current folder.
+# the current folder. The image named alone, with a drawer in each partition, lists
+# them in a requester; the one chosen with the keyboard opens, and Save writes it.
+# Open... starts beside the image, and cancelling its drawers brings the chooser back.
 source "$(dirname "$0")/lib.sh"
 DISK="$BUILD_DIR/tools/diskimage"
 e2e_start_display
@@ -33,6 +35,24 @@ e2e_expect_unchanged
     fail "the image's icons do not hold the saved settings"
 "$DISK" check "$image" >"$E2E_DIR/check" 2>&1 && [ ! -s "$E2E_DIR/check" ] || fail "$(cat "$E2E_DIR/check")"
 mkdir "$E2E_DIR/x" && unadf -v 1 -r "$image" -d "$E2E_DIR/x" >/dev/null 2>&1 || fail "unadf cannot extract"
+"$DISK" get "$image" --part DH1 Starfield/Starfield.info | cmp -s - "$E2E_DIR/x/Starfield/Starfield.info" ||
+    fail "unadf reads another Starfield.info"
+mkdir "$E2E_DIR/nebula" && "$MKICON" "$E2E_DIR/nebula/Settings.info" --type tool APPLICATION=Nebula
+"$DISK" mkdir "$image" --part DH0 Nebula && "$DISK" put "$image" --part DH0 Nebula/Settings.info "$E2E_DIR/nebula/Settings.info"
+(cd "$DRAWER" && exec "$SETTINGS_BIN" "$image") >"$E2E_DIR/settings.out" 2>"$E2E_DIR/settings.err" &
+SETTINGS_PID=$! WINDOW=""
+e2e_answer "Vellumine settings" Down Return  # DH0's Nebula, then DH1's Starfield
+WINDOW=$(e2e_wait_window "$E2E_TITLE") || fail "the drawer chosen in the image did not open"
+e2e_focus "$WINDOW"
+e2e_keys ctrl+o && e2e_wait_chooser && e2e_keys Return  # beside the drawer's image, the image selected
+e2e_answer "$E2E_TITLE" Escape && e2e_wait_chooser && e2e_keys Escape  # its drawers listed; both cancelled
+e2e_focus "$WINDOW"
+e2e_keys Up ctrl+s  # a window again, saved
+e2e_expect_exit_zero
+"$SETTINGS_BIN" --show "$image:DH1:Starfield" 2>/dev/null | grep -qx "displayModeName=window" ||
+    fail "the drawer chosen does not hold the saved settings"
+"$DISK" check "$image" >"$E2E_DIR/check" 2>&1 && [ ! -s "$E2E_DIR/check" ] || fail "$(cat "$E2E_DIR/check")"
+rm -rf "$E2E_DIR/x" && mkdir "$E2E_DIR/x" && unadf -v 1 -r "$image" -d "$E2E_DIR/x" >/dev/null 2>&1 || fail "unadf cannot extract"
 "$DISK" get "$image" --part DH1 Starfield/Starfield.info | cmp -s - "$E2E_DIR/x/Starfield/Starfield.info" ||
     fail "unadf reads another Starfield.info"
 echo "PASS"

@@ -4,7 +4,8 @@
 # without Settings.info is said so and the chooser comes back; the drawer typed there
 # opens and Save writes its icons. Ctrl+O with an edit asks first (Save writes it),
 # then opens another drawer, whose Save writes only its icons; Open recent asks too.
-# An icon outside any drawer is said so; the chooser starts in the latest drawer.
+# An icon outside any drawer is said so; the chooser starts beside the latest
+# drawer, selected. Cancelled, the chooser leaves nothing in the configuration folder.
 source "$(dirname "$0")/lib.sh"
 
 e2e_start_display
@@ -22,6 +23,7 @@ e2e_wait_chooser
 e2e_keys Escape
 e2e_expect_exit_zero
 e2e_expect_unchanged
+[ ! -e "$XDG_CONFIG_HOME/QtProject.conf" ] || fail "the chooser left QtProject.conf behind"
 
 start_outside
 e2e_choose_drawer "$E2E_DIR/empty"
@@ -45,13 +47,13 @@ e2e_expect_exit_zero
 e2e_expect_tooltypes Starfield "${kept[@]}" MASTERVOLUME=40 FULLSCREEN
 DRAWER=$OTHER e2e_expect_tooltypes Nebula FPSLIMIT=20 MASTERVOLUME=40 FULLSCREEN
 
-# Open recent: the other drawer first, then this one. An edit is asked about:
-# Discard leaves it unsaved.
+# Open recent: the drawers besides the one open, the latest first, by the number
+# that is each one's key. An edit is asked about: Discard leaves it unsaved.
 (cd "$OTHER" && exec "$SETTINGS_BIN") >"$E2E_DIR/settings.out" 2>"$E2E_DIR/settings.err" &
 SETTINGS_PID=$!
 WINDOW=$(e2e_wait_window "Nebula Settings") || fail "the other drawer's window did not appear"
 e2e_focus "$WINDOW"
-e2e_keys Down alt Down Down Down Right Down Return
+e2e_keys Down alt Down Down Down Right 1
 e2e_answer "Nebula Settings" shift+Tab space  # from Cancel to Discard
 WINDOW=$(e2e_wait_window "$E2E_TITLE") || fail "Open recent did not open the drawer"
 e2e_focus "$WINDOW"

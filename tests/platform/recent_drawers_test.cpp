@@ -14,7 +14,7 @@
 
 namespace {
 
-// The latest first, each once, at most RECENT_DRAWER_COUNT, folders since gone
+// The latest first, each once, at most RECENT_DRAWERS_KEPT, folders since gone
 // left out; a drawer remembered again while it is first leaves the file as it was.
 TEST(RecentDrawers, LatestFirstEachOnceGoneLeftOutAndAnUnchangedListNotWritten)
 {
@@ -22,7 +22,7 @@ TEST(RecentDrawers, LatestFirstEachOnceGoneLeftOutAndAnUnchangedListNotWritten)
     const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.file("config")));
     std::vector<std::string> folders;
-    for (int i = 0; i <= RECENT_DRAWER_COUNT; ++i) {
+    for (int i = 0; i <= RECENT_DRAWERS_KEPT; ++i) {
         folders.push_back(dir.file("drawer" + std::to_string(i)));
         mkdir(folders.back().c_str(), 0755);
         RememberDrawer(folders.back());
@@ -42,7 +42,7 @@ TEST(RecentDrawers, LatestFirstEachOnceGoneLeftOutAndAnUnchangedListNotWritten)
 
     RememberDrawer(folders[3]);
     rmdir(folders[5].c_str());
-    expected = {folders[3], folders[8], folders[7], folders[6], folders[4], folders[2], folders[1]};
+    expected = {folders[3], folders[9], folders[8], folders[7], folders[6], folders[4], folders[2], folders[1]};
     EXPECT_EQ(RecentDrawers(), expected);
     qputenv("XDG_CONFIG_HOME", configHome);
 }

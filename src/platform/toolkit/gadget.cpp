@@ -243,6 +243,12 @@ void SyncAttr(Gadget *obj, Tag tag)
         if (obj->action != nullptr) {
             obj->action->setText(FromUtf8(obj->text).replace(QLatin1Char('&'), QLatin1String("&&")));
             obj->action->setVisible(!obj->text.empty());
+            // A title given later takes a key among its menu's items, as those made with it did.
+            for (QObject *holder : obj->action->associatedObjects()) {
+                if (auto *menu = qobject_cast<QMenu *>(holder)) {
+                    MarkActionKeys(menu->actions());
+                }
+            }
         }
         break;
     case MUIA_CycleChain:
