@@ -127,6 +127,12 @@ TEST_F(OpenTest, TheChooserOpensBesideTheDrawerMarksDrawersAndImagesAndKeepsNoth
     EXPECT_TRUE(looked);
     EXPECT_EQ(drawerToOpen, "");
     EXPECT_FALSE(std::filesystem::exists(dir_.file("config/QtProject.conf")));
+
+    // An icon chosen stands for its drawer.
+    setenv("SETTINGS_DRAWER_ANSWER", (other + "/Settings.info").c_str(), 1);
+    EXPECT_TRUE(OpenCommand());
+    unsetenv("SETTINGS_DRAWER_ANSWER");
+    EXPECT_EQ(drawerToOpen, other);
 }
 
 }  // namespace
