@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -11,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -226,8 +228,14 @@ bool RequestDrawer(IPTR parent, const DrawerChooser &chooser, const std::string 
         const QFontMetrics metrics = view->fontMetrics();
         const int type = std::max(metrics.horizontalAdvance(QString::fromUtf8(chooser.drawerType)),
                                   metrics.horizontalAdvance(QString::fromUtf8(chooser.imageType)));
-        view->header()->resizeSection(0, metrics.horizontalAdvance(QLatin1Char('x')) * 32);
+        view->header()->resizeSection(0, metrics.horizontalAdvance(QLatin1Char('x')) * 28);
+        view->header()->resizeSection(1, metrics.horizontalAdvance(QStringLiteral("1000.00 MiB")) +
+                                             metrics.horizontalAdvance(QLatin1Char('x')) * 2);
         view->header()->resizeSection(2, type + metrics.horizontalAdvance(QLatin1Char('x')) * 3);
+        const QString date =
+            QLocale::system().toString(QDateTime(QDate(2026, 12, 28), QTime(23, 59)), QLocale::ShortFormat);
+        view->header()->resizeSection(3, metrics.horizontalAdvance(date) +
+                                             metrics.horizontalAdvance(QLatin1Char('x')) * 3);
     }
     if (!select.empty()) {
         dialog.selectFile(QFile::decodeName(select.c_str()));
@@ -235,7 +243,7 @@ bool RequestDrawer(IPTR parent, const DrawerChooser &chooser, const std::string 
     // Qt's own dialog keeps to the screen, its buttons within reach on a small
     // screen or at a large scale.
     if (const QScreen *screen = dialog.screen()) {
-        const QSize wide(dialog.fontMetrics().horizontalAdvance(QLatin1Char('x')) * 96, dialog.sizeHint().height());
+        const QSize wide(dialog.fontMetrics().horizontalAdvance(QLatin1Char('x')) * 104, dialog.sizeHint().height());
         dialog.resize(dialog.sizeHint().expandedTo(wide).boundedTo(screen->availableGeometry().size()));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
