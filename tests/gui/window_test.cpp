@@ -2,6 +2,9 @@
 // every command id, the rules that ghost controls, the screen mode requester, the
 // icons overview and help (its texts, names, place and keyboard order: the shown
 // window's and the end-to-end tests).
+#include <QStringList>
+#include <QtGlobal>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -329,6 +332,26 @@ TEST_F(WindowTest, SaveSaysItWaitsForAnotherProgramsLockAndCancelEndsTheWait)
     EXPECT_EQ(ReadFileBytes("Os3.info"), before);
     ASSERT_FALSE(requests.empty());
     EXPECT_NE(requests[0].find("another program holds the lock of this folder"), std::string::npos) << requests[0];
+}
+
+// A path the system will not watch leaves no word of Qt's on standard error, and
+// the others are watched all the same.
+TEST_F(WindowTest, APathTheSystemWillNotWatchIsNotSaidByQt)
+{
+    BuildAndStart();
+    TempDir drawer;
+    const std::string file = drawer.file("Starfield.info");
+    WriteFileBytes(file, "old");
+    static QStringList said;
+    const QtMessageHandler before =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) { said << text; });
+    WatchPaths(app, {file + "/not-a-folder", file}, ID_STORED_CHANGED);
+    WriteFileBytes(file, "new");
+    const bool told = AwaitReturnId(ID_STORED_CHANGED);
+    StopWatching();
+    qInstallMessageHandler(before);
+    EXPECT_TRUE(said.isEmpty()) << said.join('\n').toStdString();
+    EXPECT_TRUE(told);
 }
 
 // Without APPLICATION the default application's icon is read, shown and watched
