@@ -58,7 +58,7 @@ check_tree() {
         LC_ALL=C "$tree/bin/$program" --help | grep -q "^Usage: $program " || fail "$tree: $program --help"
     done
     out=$(cd / && LANG=de_DE.UTF-8 "$tree/bin/vellumine-settings" --show "$SOURCE_DIR/example")
-    grep -qx "catalog=$tree/bin/../share/vellumine-settings/Catalogs/deutsch/Vellumine/Settings.catalog" <<<"$out" ||
+    grep -qx "catalog=$tree/share/vellumine-settings/Catalogs/deutsch/Vellumine/Settings.catalog" <<<"$out" ||
         fail "$tree: the installed catalog is not used: $out"
     grep -qx "windowTitle=Einstellungen für Starfield" <<<"$out" || fail "$tree: the catalog's texts are not used"
     grep -qx "viewer=$tree/bin/vellumine-settings-viewer" <<<"$out" || fail "$tree: the installed viewer is not found"
