@@ -413,18 +413,10 @@ bool EnterDrawer(const std::string &drawer)
 
 namespace {
 
-// On standard error: there is no display, so the host's screen modes are those
-// of a 1920x1080 screen.
-void TellNoDisplay()
-{
-    std::fprintf(stderr, "%s: %s\n", ProgramName(), GetString(MSG_CLI_NO_DISPLAY));
-}
-
 // The modes without a window ask the display the window would take (the Wayland
-// compositor or the X server, for a limited time) for the screens; --show and
-// --list-modes say when there is no display and a 1920x1080 screen stands in.
-// --save asks only to check a MODEID word: the screen is not needed for anything
-// else it writes.
+// compositor or the X server, for a limited time) for the screens. --save asks
+// only to check a MODEID word: the screen is not needed for anything else it
+// writes.
 void UseDisplayOfCommandLine(RunMode mode, const std::vector<SettingsWord> &words)
 {
     const bool modeNamed =
@@ -433,9 +425,6 @@ void UseDisplayOfCommandLine(RunMode mode, const std::vector<SettingsWord> &word
         SetHostScreenSource(nullptr);
     } else {
         SetHostScreenSource(WaylandSessionAnswers() ? WaylandHostScreens : X11HostScreens);
-    }
-    if ((mode == RunMode::Show || mode == RunMode::ListModes) && !HostDisplayKnown()) {
-        TellNoDisplay();
     }
 }
 
@@ -483,8 +472,13 @@ int RunCommandLine(int argc, char **argv, WindowRunner runWindow)
     if (!CheckArguments(argc, argv, line, words)) {
         exitValue = line.exitValue;
     } else if (line.mode == RunMode::Show) {
+        // The start screen shown stands in for a display only where settings are shown.
         exitValue = line.json ? ShowSettingsJson(stdout) : ShowSettingsText(stdout);
+        if (exitValue != EXIT_USAGE) {
+            TellMissingDisplay();
+        }
     } else if (line.mode == RunMode::ListModes) {
+        TellMissingDisplay();
         exitValue = ListModes(stdout, line.json);
     } else if (line.mode == RunMode::ListDrawers) {
         exitValue = ListImageDrawers(stdout, line.drawer, line.json);

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -133,6 +134,7 @@ void WarnModeNotOffered(const std::vector<SettingsWord> &words)
         if (word.key != WORD_MODEID) {
             continue;
         }
+        TellMissingDisplay();
         const auto modeId = static_cast<std::uint32_t>(word.value);
         bool offered = false;
         for (const DisplayModeRecord &mode : ScreenModeChoices(DEPTH_RANGE.min, DEPTH_RANGE.max)) {
@@ -145,7 +147,37 @@ void WarnModeNotOffered(const std::vector<SettingsWord> &words)
     }
 }
 
+// An environment variable's value; empty when it is not set.
+std::string Environment(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
 }  // namespace
+
+void TellMissingDisplay()
+{
+    static bool told = false;
+    if (told || HostDisplayKnown()) {
+        return;
+    }
+    told = true;
+    // The display the window would take, as its Qt platform finds it.
+    const std::string platform = Environment("QT_QPA_PLATFORM");
+    const std::string x11 = Environment("DISPLAY");
+    const std::string wayland = Environment("WAYLAND_DISPLAY");
+    std::string named;
+    if (platform.rfind("wayland", 0) == 0) {
+        named = wayland.empty() ? "wayland-0" : wayland;
+    } else if (platform.rfind("xcb", 0) == 0 || platform.empty()) {
+        named = !x11.empty() || !platform.empty() ? x11 : wayland;
+    }
+    const std::string text = !named.empty()     ? FormatText(MSG_CLI_DISPLAY_UNREACHABLE, LineText(named).c_str())
+                             : platform.empty() ? std::string(GetString(MSG_CLI_NO_DISPLAY_SET))
+                                                : std::string(GetString(MSG_CLI_NO_DISPLAY));
+    std::fprintf(stderr, "%s: %s\n", ProgramName(), text.c_str());
+}
 
 bool ParseSettingsWords(const std::vector<std::string> &texts, std::vector<SettingsWord> &words)
 {

@@ -11,6 +11,12 @@
 
 #include "settings/settings_schema.h"
 
+// On standard error, once, when the display answered with no screen and a
+// 1920x1080 screen stands in for the host's: what is missing, no display named or
+// the one that could not be reached. Call where the screen modes are used, after
+// the drawer's own failures are known.
+void TellMissingDisplay();
+
 // Checks every word (known, its number well-formed and in range, no two for the
 // same setting but FULLSCREEN with MODEID). False, with a message naming the first
 // bad word on standard error, when one is not.

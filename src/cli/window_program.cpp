@@ -6,7 +6,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "platform/system/program_folder.h"
 #include "program/program.h"
 #include "program/services.h"
 #include "text/strings.h"
@@ -36,7 +38,8 @@ bool FindWindowProgram(char *buffer, std::size_t size)
     *slash = '\0';
     // Its name in the build tree, then its place in the installation.
     for (const char *name : {"SettingsWindow", SETTINGS_WINDOW_RELATIVE}) {
-        int written = std::snprintf(buffer, size, "%s/%s", self, name);
+        const std::string path = NormalPath(std::string(self) + "/" + name);
+        int written = std::snprintf(buffer, size, "%s", path.c_str());
         if (written > 0 && static_cast<std::size_t>(written) < size && ::access(buffer, X_OK) == 0) {
             return true;
         }

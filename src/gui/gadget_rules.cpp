@@ -1,7 +1,9 @@
 #include "gui/gadget_rules.h"
 
+#include "gui/commands.h"
 #include "gui/window_layout.h"
 #include "platform/toolkit/toolkit.h"
+#include "settings/tool_config.h"
 #include "settings/tooltypes.h"
 
 namespace {
@@ -28,5 +30,12 @@ void ApplyGadgetRules()
     // The volume only while sound is on; nothing when the sound section is hidden.
     if (soundCheckmark != nullptr && volumeSlider != nullptr) {
         SetAttrs(volumeSlider, MUIA_Disabled, ReadAttr(MUIA_Selected, soundCheckmark) == 0);
+    }
+
+    // Help, its button, its menu item and their keys, only where the tool's icon names a document.
+    const bool noHelp = ToolConfig.helpFile[0] == '\0';
+    SetAttrs(helpButton, MUIA_Disabled, noHelp);
+    if (menuStrip != nullptr) {
+        SetAttrs(reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_HELP)), MUIA_Disabled, noHelp);
     }
 }

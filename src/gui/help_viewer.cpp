@@ -1,5 +1,6 @@
 #include "gui/help_viewer.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,8 @@
 #include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
+#include "text/icon_problem_text.h"
+#include "text/line_text.h"
 #include "text/strings.h"
 
 namespace {
@@ -102,9 +105,14 @@ void HelpCommand()
         return;
     }
     // A drawer in a disk image: the document is read out of the image.
-    BPTR file = CurrentImageDrawer() != nullptr ? 0 : Open(ToolConfig.helpFile, MODE_OLDFILE);
-    if (CurrentImageDrawer() != nullptr ? !CopyHelpFromImage() : file == 0) {
-        ShowHelpMessage(FormatText(MSG_ERR_OPEN_FILE, Latin1ToUtf8(ToolConfig.helpFile).c_str()).c_str());
+    const bool inImage = CurrentImageDrawer() != nullptr;
+    BPTR file = inImage ? 0 : Open(ToolConfig.helpFile, MODE_OLDFILE);
+    const int error = errno;
+    if (inImage ? !CopyHelpFromImage() : file == 0) {
+        // Which file, and why: the system's reason, or the image's.
+        const char *why = inImage ? GetString(MSG_ICON_UNREADABLE) : SystemErrorText(error);
+        ShowHelpMessage(
+            FormatText(MSG_ERR_OPEN_HELP, PathLineText(Latin1ToUtf8(ToolConfig.helpFile)).c_str(), why).c_str());
         return;
     }
     Close(file);

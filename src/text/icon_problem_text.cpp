@@ -62,6 +62,8 @@ const char *SystemErrorText(int error)
         return GetString(MSG_SYS_PERMISSION_DENIED);
     case ENOTDIR:
         return GetString(MSG_CLI_NOT_A_FOLDER);
+    case EISDIR:
+        return GetString(MSG_ICON_FOLDER);
     case EROFS:
         return GetString(MSG_ICON_READ_ONLY_FILE_SYSTEM);
     case ENOSPC:

@@ -11,7 +11,7 @@
 const char *IconProblemText(IconProblem problem, int error = 0);
 
 // The catalog's text for a system error number (no such file, permission denied,
-// not a folder, read-only file system, no space left, input/output error, and
+// not a folder, is a folder, read-only file system, no space left, input/output error, and
 // EWOULDBLOCK: a lock another program holds); the C library's text for the others.
 const char *SystemErrorText(int error);
 

@@ -77,11 +77,13 @@ int RequiredStringConversions(std::int32_t id)
     case MSG_IMAGE_NO_DRAWER:
     case MSG_IMAGE_HOLDS_SEVERAL:
     case MSG_IMAGE_HOLDS_NO_DRAWER:
+    case MSG_CLI_DISPLAY_UNREACHABLE:
         return 1;
     case MSG_CLI_OUT_OF_RANGE:
     case MSG_CLI_SAME_SETTING:
     case MSG_CLI_NO_WINDOW_PROGRAM:
     case MSG_SAVE_RESTORABLE:
+    case MSG_ERR_OPEN_HELP:
         return 2;
     default:
         return -1;

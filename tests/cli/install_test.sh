@@ -58,7 +58,7 @@ check_tree() {
         LC_ALL=C "$tree/bin/$program" --help | grep -q "^Usage: $program " || fail "$tree: $program --help"
     done
     out=$(cd / && LANG=de_DE.UTF-8 "$tree/bin/vellumine-settings" --show "$SOURCE_DIR/example")
-    grep -qx "catalog=$tree/bin/../share/vellumine-settings/Catalogs/deutsch/Vellumine/Settings.catalog" <<<"$out" ||
+    grep -qx "catalog=$tree/share/vellumine-settings/Catalogs/deutsch/Vellumine/Settings.catalog" <<<"$out" ||
         fail "$tree: the installed catalog is not used: $out"
     grep -qx "windowTitle=Einstellungen für Starfield" <<<"$out" || fail "$tree: the catalog's texts are not used"
     grep -qx "viewer=$tree/bin/vellumine-settings-viewer" <<<"$out" || fail "$tree: the installed viewer is not found"
@@ -67,8 +67,8 @@ check_tree() {
     out=$("$tree/bin/vellumine-settings" "$SOURCE_DIR/example" 2>&1) && fail "$tree: a window without a display"
     grep -q "cannot open the display" <<<"$out" || fail "$tree: the window's program did not run: $out"
     out=$(cd / && LANG=de_DE.UTF-8 "$tree/libexec/vellumine-settings/vellumine-settings-window" --show "$SOURCE_DIR/example")
-    grep -q "^catalog=$tree/.*/share/vellumine-settings/Catalogs/deutsch/" <<<"$out" &&
-        grep -q "^viewer=$tree/.*/vellumine-settings-viewer$" <<<"$out" || fail "$tree: the window's program: $out"
+    grep -q "^catalog=$tree/share/vellumine-settings/Catalogs/deutsch/" <<<"$out" &&
+        grep -q "^viewer=$tree/bin/vellumine-settings-viewer$" <<<"$out" || fail "$tree: the window's program: $out"
 }
 
 "$CMAKE" --install "$packages/settings/build-deb" --prefix "$work/prefix" --strip >/dev/null

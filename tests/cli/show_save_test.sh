@@ -72,7 +72,7 @@ victim AMIGAOS4=/x/Other|1|--save $DRAWER WINDOW||AMIGAOS4 leads outside|untouch
 victim AMIGAOS3=link/Other; ln -s ../x $DRAWER/link|1|--save $DRAWER WINDOW||AMIGAOS3 leads outside|untouched
 victim AMIGAOS3=Starfield_OS3; ln -sf ../x/Other.info $DRAWER/Starfield_OS3.info|1|--save $DRAWER WINDOW||AMIGAOS3 leads outside|untouched
 victim AMIGAOS3=OS3/Game; mkdir $DRAWER/OS3; mv $DRAWER/Starfield_OS3.info $DRAWER/OS3/Game.info|0|--save $DRAWER FPSLIMIT=9|||has FPSLIMIT=9 OS3/Game
-|0|--list-modes|0x00029000	167936	PAL:HighRes	640x256	8|no display: the screen modes are those of a 1920x1080 screen|
+|0|--list-modes|0x00029000	167936	PAL:HighRes	640x256	8|no display (neither DISPLAY nor WAYLAND_DISPLAY is set): the screen modes are those of a 1920x1080 screen|
 CASES
 
 # The whole object of a drawer with every kind of icon, one that cannot be

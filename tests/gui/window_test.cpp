@@ -2,6 +2,9 @@
 // every command id, the rules that ghost controls, the screen mode requester, the
 // icons overview and help (its texts, names, place and keyboard order: the shown
 // window's and the end-to-end tests).
+#include <QStringList>
+#include <QtGlobal>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -331,6 +334,26 @@ TEST_F(WindowTest, SaveSaysItWaitsForAnotherProgramsLockAndCancelEndsTheWait)
     EXPECT_NE(requests[0].find("another program holds the lock of this folder"), std::string::npos) << requests[0];
 }
 
+// A path the system will not watch leaves no word of Qt's on standard error, and
+// the others are watched all the same.
+TEST_F(WindowTest, APathTheSystemWillNotWatchIsNotSaidByQt)
+{
+    BuildAndStart();
+    TempDir drawer;
+    const std::string file = drawer.file("Starfield.info");
+    WriteFileBytes(file, "old");
+    static QStringList said;
+    const QtMessageHandler before =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) { said << text; });
+    WatchPaths(app, {file + "/not-a-folder", file}, ID_STORED_CHANGED);
+    WriteFileBytes(file, "new");
+    const bool told = AwaitReturnId(ID_STORED_CHANGED);
+    StopWatching();
+    qInstallMessageHandler(before);
+    EXPECT_TRUE(said.isEmpty()) << said.join('\n').toStdString();
+    EXPECT_TRUE(told);
+}
+
 // Without APPLICATION the default application's icon is read, shown and watched
 // (replaced by a rename, then written in place); the line says what holds now and
 // goes on reload. A limit that is off is not compared: Save does not write it.
@@ -394,20 +417,32 @@ protected:
     ScopedChdir here_{drawer_.path()};
 };
 
-// No HELP, a missing file, a folder, a FIFO, the longest path the configuration holds:
-// the requester says so and the window stays awake.
+// Without HELP the Help button, the menu item and its keys are ghosted. A missing
+// file, a folder, a FIFO, the longest path the configuration holds: the requester
+// names the file and why, and the window stays awake.
 TEST_F(HelpTest, WithoutAHelpFileTheRequesterSaysSo)
 {
+    auto *item = reinterpret_cast<Object *>(DoMethod(menuStrip, MUIM_FindUData, ID_HELP));
+    for (const char *help : {"", "Starfield.guide", ""}) {
+        std::snprintf(ToolConfig.helpFile, sizeof ToolConfig.helpFile, "%s", help);
+        ApplyGadgetRules();
+        EXPECT_EQ(MUI_DrawnDisabled(helpButton), help[0] == '\0') << help;
+        EXPECT_EQ(MUI_SimulateInput(item), help[0] != '\0') << help;
+    }
+    DrainReturnIds(app);
     mkdir("Folder.md", 0755);
     mkfifo("Pipe.md", 0600);
-    for (const std::string &help : {std::string(), std::string("Missing Help.md"), std::string("Folder.md"),
-                                    std::string("Pipe.md"), std::string(HELP_FILE_SIZE - 1, 'h')}) {
+    const std::pair<std::string, std::string> cases[] = {{"", "Help is not available!"},
+                                                         {"Missing Help.md", ": does not exist"},
+                                                         {"Folder.md", ": is a folder"},
+                                                         {"Pipe.md", ": Invalid argument"},
+                                                         {std::string(HELP_FILE_SIZE - 1, 'h'), ": does not exist"}};
+    for (const auto &[help, why] : cases) {
         requests.clear();
         std::snprintf(ToolConfig.helpFile, sizeof ToolConfig.helpFile, "%s", help.c_str());
         EXPECT_TRUE(DispatchCommand(ID_HELP));
-        EXPECT_EQ(requests, std::vector<std::string>{
-                                "Application Settings|" +
-                                (help.empty() ? "Help is not available!" : "Cannot open file " + help + "!")});
+        EXPECT_EQ(requests, std::vector<std::string>{"Application Settings|" +
+                                                     (help.empty() ? why : "Cannot open file " + help + why)});
         EXPECT_FALSE(Asleep());
     }
 }

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/system/locale.h"
+#include "platform/system/program_folder.h"
 #include "support/catalog_test_util.h"
 #include "support/temp_dir.h"
 
@@ -69,6 +71,23 @@ TEST(CatalogLocale, CatalogsAreSoughtForEachLanguageInBothFolders)
     EXPECT_EQ(textFor("fr"), "lat\xC3\xAEn");  // read as UTF-8
     InstallCatalog(first.path(), "fran\xC3\247ais", MakeCatalogBytes({{1, "utf"}}));
     EXPECT_EQ(textFor("fr_FR.UTF-8"), "utf");
+}
+
+// The folders the program makes from its own are shown by name, without "." and
+// "name/.." steps or doubled slashes; a relative path keeps the ".." it starts with.
+TEST(CatalogLocale, APathTheProgramMakesIsNormalByName)
+{
+    const std::pair<const char *, const char *> paths[] = {
+        {"/usr/bin/../share/vellumine-settings", "/usr/share/vellumine-settings"},
+        {"/usr/libexec/vellumine-settings/../../bin/", "/usr/bin"},
+        {"//a/./b//c/.", "/a/b/c"},
+        {"/../a", "/a"},
+        {"a/../../b/..", ".."},
+        {"a/..", "."},
+        {"", ""}};
+    for (const auto &[path, normal] : paths) {
+        EXPECT_EQ(NormalPath(path), normal) << path;
+    }
 }
 
 }  // namespace

@@ -21,6 +21,8 @@
 #include "platform/toolkit/toolkit.h"
 #include "settings/tool_config.h"
 #include "state/program_state.h"
+#include "text/icon_problem_text.h"
+#include "text/line_text.h"
 #include "text/strings.h"
 
 // What the help command uses of the rest of the program.
@@ -42,6 +44,14 @@ bool ReadImageDrawerFile(const char *, std::size_t, std::string &)
 const char *GetString(std::int32_t)
 {
     return "%s";
+}
+const char *SystemErrorText(int)
+{
+    return "";
+}
+std::string PathLineText(std::string_view path)
+{
+    return std::string(path);
 }
 void ShowHelpWaiting(bool) {}
 

@@ -3,6 +3,8 @@
 #include <QFileSystemWatcher>
 #include <QTimer>
 
+#include <cstdio>
+
 #include "platform/toolkit/toolkit.h"
 
 namespace {
@@ -17,14 +19,44 @@ struct Watch {
 };
 Watch *watch = nullptr;
 
+QtMessageHandler passOn = nullptr;
+
+// Qt's own words for a path the system would not watch (no read permission, no
+// watches left) stay off standard error: the window then misses other programs'
+// changes to it, and Save still finds them.
+void DropWatchFailure(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (text.startsWith(QLatin1String("inotify_add_watch("))) {
+        return;
+    }
+    if (passOn != nullptr) {
+        passOn(type, context, text);
+    } else {
+        std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, text).toLocal8Bit().constData());
+    }
+}
+
+// Adds the paths not yet watched, Qt's failures to watch one dropped.
+void AddPaths(const QStringList &paths)
+{
+    QStringList missing;
+    for (const QString &path : paths) {
+        if (!watch->watcher.files().contains(path) && !watch->watcher.directories().contains(path)) {
+            missing.append(path);
+        }
+    }
+    if (missing.isEmpty()) {
+        return;
+    }
+    passOn = qInstallMessageHandler(DropWatchFailure);
+    watch->watcher.addPaths(missing);
+    qInstallMessageHandler(passOn);
+}
+
 void Changed()
 {
     // A file replaced by a rename is no longer watched: watch the new one.
-    for (const QString &path : watch->paths) {
-        if (!watch->watcher.files().contains(path) && !watch->watcher.directories().contains(path)) {
-            watch->watcher.addPath(path);
-        }
-    }
+    AddPaths(watch->paths);
     watch->settle.start();
 }
 
@@ -39,7 +71,7 @@ void WatchPaths(Object *app, const std::vector<std::string> &paths, std::int32_t
     for (const std::string &path : paths) {
         watch->paths.append(QString::fromLocal8Bit(path.c_str()));
     }
-    watch->watcher.addPaths(watch->paths);
+    AddPaths(watch->paths);
     QObject::connect(&watch->watcher, &QFileSystemWatcher::fileChanged, Changed);
     QObject::connect(&watch->watcher, &QFileSystemWatcher::directoryChanged, Changed);
     QObject::connect(&watch->settle, &QTimer::timeout,

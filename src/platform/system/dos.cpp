@@ -101,9 +101,15 @@ BPTR Open(const char *name, std::int32_t accessMode)
     if (fd < 0) {
         return 0;
     }
+    // errno says why a file that opens cannot be taken.
     struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const int error = ::fstat(fd, &info) != 0 ? errno
+                      : S_ISDIR(info.st_mode) ? EISDIR
+                      : S_ISREG(info.st_mode) ? 0
+                                              : EINVAL;
+    if (error != 0) {
         ::close(fd);
+        errno = error;
         return 0;
     }
     return static_cast<BPTR>(fd) + 1;

@@ -11,7 +11,8 @@ using BPTR = IPTR;  // a file handle, 0 for none
 
 constexpr std::int32_t MODE_OLDFILE = 1005;
 
-// Opens an existing, readable regular file for reading; 0 when it cannot.
+// Opens an existing, readable regular file for reading; 0 when it cannot, errno
+// saying why (EISDIR for a folder, EINVAL for another kind of file).
 // Never blocks (a FIFO or device is refused).
 BPTR Open(const char *name, std::int32_t accessMode);
 // Closes a handle from Open; 0 is ignored. Returns non-zero on success.

@@ -170,7 +170,7 @@ std::vector<std::string> CatalogRoots()
     // been moved elsewhere (cmake --install --prefix, a package), before the one
     // it was built for.
     if (!folder.empty()) {
-        std::string relocated = ProgramsFolder() + "/../share/vellumine-settings";
+        std::string relocated = NormalPath(ProgramsFolder() + "/../share/vellumine-settings");
         if (std::string(SETTINGS_DATA_DIR) != relocated) {
             roots.push_back(relocated);
         }

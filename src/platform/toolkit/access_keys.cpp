@@ -54,9 +54,10 @@ bool KeyedText(QWidget *widget, QString &text)
         text = button->text();
         return true;
     }
+    // A label keys its field only when the field can take the keyboard.
     auto *label = qobject_cast<QLabel *>(widget);
     text = label != nullptr ? label->text() : QString();
-    return label != nullptr && label->buddy() != nullptr;
+    return label != nullptr && label->buddy() != nullptr && label->buddy()->focusPolicy() != Qt::NoFocus;
 }
 
 void SetKeyedText(QWidget *widget, const QString &text)

@@ -25,8 +25,9 @@ QString MarkActionKeys(const QList<QAction *> &actions, QString taken = {});
 // Gives the buttons of a window's tree keys unique in the window, after taken
 // (its menu bar's keys).
 void MarkButtonKeys(Object *root, QString taken);
-// Gives the buttons of a dialog made with Qt, and its labels that name a field,
-// keys unique in the dialog, keeping any key a text already has.
+// Gives the buttons of a dialog made with Qt, and its labels that name a field
+// that can take the keyboard, keys unique in the dialog, keeping any key a text
+// already has.
 void MarkDialogKeys(QWidget *dialog);
 
 }  // namespace toolkit

@@ -1,11 +1,14 @@
 // Windows: a top-level widget with a menu bar and the root group, the close
 // gadget, sleep, the focus order and the remembered place and size.
 #include <algorithm>
+#include <climits>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -322,17 +325,29 @@ void FitIntoScreen(QWidget *w)
     }
 }
 
-// Tighter spacing and narrower gaps, once.
-void Compact(QWidget *w)
+// Tighter spacing between rows and shorter gaps, once; a label and its field
+// side by side keep the room they have (the style's, scaled as the window is)
+// unless the window is too wide as well.
+void Compact(QWidget *w, bool tooWide)
 {
     if (w->property("muiCompact").toBool()) {
         return;
     }
     w->setProperty("muiCompact", true);
     for (QLayout *layout : w->findChildren<QLayout *>()) {
-        layout->setSpacing(std::min(layout->spacing(), 2));
+        auto *grid = qobject_cast<QGridLayout *>(layout);
+        auto *line = qobject_cast<QBoxLayout *>(layout);
+        const bool sideBySide = line != nullptr && (line->direction() == QBoxLayout::LeftToRight ||
+                                                    line->direction() == QBoxLayout::RightToLeft);
+        if (grid != nullptr) {
+            grid->setVerticalSpacing(std::min(grid->verticalSpacing(), 2));
+            grid->setHorizontalSpacing(tooWide ? std::min(grid->horizontalSpacing(), 2) : grid->horizontalSpacing());
+        } else if (!sideBySide || tooWide) {
+            layout->setSpacing(std::min(layout->spacing(), 2));
+        }
         const QMargins m = layout->contentsMargins();
-        layout->setContentsMargins(std::min(m.left(), 4), std::min(m.top(), 2), std::min(m.right(), 4),
+        const int side = tooWide ? 4 : INT_MAX;
+        layout->setContentsMargins(std::min(m.left(), side), std::min(m.top(), 2), std::min(m.right(), side),
                                    std::min(m.bottom(), 2));
     }
     for (QWidget *gap : w->findChildren<QWidget *>()) {
@@ -369,8 +384,9 @@ void FitSmallScreen(QWidget *w)
         w->layout()->invalidate();
     }
     const int titleBar = w->style()->pixelMetric(QStyle::PM_TitleBarHeight);
-    if (w->minimumSizeHint().width() > area.width() || w->minimumSizeHint().height() > area.height() - titleBar) {
-        Compact(w);
+    const bool tooWide = w->minimumSizeHint().width() > area.width();
+    if (tooWide || w->minimumSizeHint().height() > area.height() - titleBar) {
+        Compact(w, tooWide);
     }
 }
 

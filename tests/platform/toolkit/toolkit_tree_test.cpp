@@ -151,6 +151,55 @@ TEST_F(ToolkitTreeTest, ADisabledSliderLooksDisabledInEveryScheme)
     }
 }
 
+// A window takes its attributes in any order (each at each place, in the
+// rotations of the list and of its reverse): its title, id, menu and root are its
+// own, About MUI runs its notification, and its size is kept under its size name.
+TEST_F(ToolkitTreeTest, AWindowTakesItsAttributesInAnyOrder)
+{
+    int width = 300;
+    for (int turn = 0; turn < 10; ++turn) {
+        int order[5];
+        for (int i = 0; i < 5; ++i) {
+            order[i] = (turn < 5 ? i + turn : 4 - i + turn) % 5;
+        }
+        auto make = [&order](const char *sizeName, Object *&strip) {
+            strip = MUI_MakeObject(MUIO_MenustripNM, kMenu, 0);
+            const TagItem given[] = {{MUIA_Window_Title, ToIPTR("Order")},
+                                     {MUIA_Window_ID, 0x4F524452},
+                                     {MUIA_Window_SizeName, ToIPTR(sizeName)},
+                                     {MUIA_Window_Menustrip, ToIPTR(strip)},
+                                     {MUIA_Window_RootObject, ToIPTR(MUI_NewObject(MUIC_Group))}};
+            TagItem tags[6] = {};
+            for (int i = 0; i < 5; ++i) {
+                tags[i] = given[order[i]];
+            }
+            Object *window = MUI_NewObjectA(MUIC_Window, tags);
+            MUI_NewObject(MUIC_Application, MUIA_Application_Base, "ORDER", MUIA_Application_Window, window);
+            SetAttrs(window, MUIA_Window_Open, 1);
+            return window;
+        };
+        Object *strip = nullptr;
+        Object *window = make("/a", strip);
+        ASSERT_NE(toolkit::ApplicationOf(window), nullptr);
+        auto *about = reinterpret_cast<Object *>(DoMethod(strip, MUIM_FindUData, 6));
+        DoMethod(about, MUIM_Notify, MUIA_Menuitem_Trigger, MUIV_EveryTime, MUIV_Notify_Application, 2,
+                 MUIM_Application_AboutMUI, window);
+        EXPECT_TRUE(MUI_SimulateInput(about));
+        EXPECT_EQ(MUI_ToolkitWindowCount(toolkit::ApplicationOf(window)), 1);
+        EXPECT_EQ(toolkit::TextAttr(window, MUIA_Window_Title), "Order");
+        EXPECT_EQ(Attr(window, MUIA_Window_ID), 0x4F524452);
+        EXPECT_EQ(reinterpret_cast<Object *>(Attr(window, MUIA_Window_Menustrip)), strip);
+        window->widget->resize(++width, 200);
+        MUI_DisposeObject(toolkit::ApplicationOf(window));
+        window = make("/b", strip);
+        EXPECT_NE(window->widget->width(), width);
+        MUI_DisposeObject(toolkit::ApplicationOf(window));
+        window = make("/a", strip);
+        EXPECT_EQ(window->widget->width(), width) << order[0] << order[1] << order[2] << order[3] << order[4];
+        MUI_DisposeObject(toolkit::ApplicationOf(window));
+    }
+}
+
 // A window opens where, and as large as, it was left at every start (at the
 // screen's corner too), as large as it was left for its size name (a drawer)
 // where it has one; leaving it as it opened does not write the file again.
