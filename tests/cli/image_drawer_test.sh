@@ -75,7 +75,7 @@ assert [(x["partition"], x["volume"], x["drawer"], x["application"]) for x in d]
 save rdb.hdf:dh0:apps/GRÜN rdb.hdf DH0 $'Apps/Gr\xfcn' 0
 save rdb.hdf:DH1:Starfield rdb.hdf DH1 Starfield 1
 "$DISK" format bare.hdf --hdf 4000000 --dostype 1 --name Bare && put bare.hdf DH0 Starfield
-run --show --json bare.hdf:bare:Starfield && python3 -c 'import json
+run --show --json ./bare.hdf:bare:Starfield && python3 -c 'import json
 d = json.load(open("out"))
 assert d["image"] == {"file": "'"$PWD"'/bare.hdf", "partition": "DH0", "volume": "Bare", "dosType": "DOS\\1",
                       "path": "Starfield"} and d["drawer"] == "'"$PWD"'/bare.hdf:Starfield"' || fail "--show --json"

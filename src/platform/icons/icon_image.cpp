@@ -541,7 +541,21 @@ std::string AbsolutePath(const std::string &path)
         return path;
     }
     char folder[4096];
-    return getcwd(folder, sizeof folder) != nullptr ? std::string(folder) + "/" + path : path;
+    if (getcwd(folder, sizeof folder) == nullptr) {
+        return path;
+    }
+    // Its "." steps left out, as they change nothing; ".." is kept, since a link
+    // before it would lead elsewhere.
+    std::string absolute = folder;
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        const std::string part = path.substr(start, end - start);
+        if (!part.empty() && part != ".") {
+            absolute.append(absolute.back() == '/' ? "" : "/").append(part);
+        }
+        start = end + 1;
+    }
+    return absolute;
 }
 
 }  // namespace
