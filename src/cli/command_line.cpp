@@ -14,7 +14,7 @@
 #include "cli/image_drawers.h"
 #include "cli/mode_list.h"
 #include "cli/show_settings.h"
-#include "platform/formats/charset.h"
+#include "platform/icons/disk_object.h"
 #include "platform/system/display.h"
 #include "platform/system/locale.h"
 #include "platform/system/wayland_screens.h"
@@ -394,14 +394,11 @@ bool EnterDrawer(const std::string &drawer)
     }
     if (!S_ISDIR(st.st_mode)) {
         // An icon stands for its drawer: the tool's own, or another a desktop opens with the tool.
-        std::size_t slash = drawer.rfind('/');
-        std::string base = slash == std::string::npos ? drawer : drawer.substr(slash + 1);
-        constexpr std::size_t suffix = sizeof ".info" - 1;
-        if (!S_ISREG(st.st_mode) || base.size() <= suffix ||
-            CompareNoCase(base.c_str() + base.size() - suffix, ".info", suffix) != 0) {
+        if (!S_ISREG(st.st_mode) || !IsIconFileName(drawer)) {
             std::fprintf(stderr, "%s: %s: %s\n", ProgramName(), shown.c_str(), GetString(MSG_CLI_NOT_A_FOLDER));
             return false;
         }
+        const std::size_t slash = drawer.rfind('/');
         folder = slash == std::string::npos ? std::string(".") : drawer.substr(0, slash + 1);
     }
     if (chdir(folder.c_str()) != 0) {

@@ -75,15 +75,6 @@ bool IsFile(const std::string &path)
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// An icon file stands for the drawer that holds it, as on the command line.
-bool IsIconFile(const std::string &path)
-{
-    constexpr std::size_t suffix = sizeof ".info" - 1;
-    const std::size_t slash = path.rfind('/');
-    const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-    return path.size() - base > suffix && CompareNoCase(path.c_str() + path.size() - suffix, ".info", suffix) == 0;
-}
-
 // Where the chooser opens to show path: in the folder that holds it, with it selected.
 void ChooserPlace(const std::string &path, std::string &folder, std::string &select)
 {
@@ -214,11 +205,11 @@ bool ChooseDrawer(Object *window, std::string &chosen, bool tellHere)
     }
     std::string path;
     while (RequestDrawer(parent, Chooser(), folder, select, path)) {
-        if (IsFile(path) && IsIconFile(path)) {
+        if (IsFile(path) && IsIconFileName(path)) {
+            // An icon stands for the drawer that holds it, as on the command line.
             const std::size_t slash = path.rfind('/');
             path = slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
-        }
-        if (IsFile(path)) {
+        } else if (IsFile(path)) {
             // A disk image: one of its drawers, or the chooser again beside it.
             if (ChooseImageDrawer(window, path, chosen) == ImageChoice::Chosen) {
                 return true;

@@ -87,6 +87,15 @@ bool IconNameLeavesDrawer(const char *name)
     return false;
 }
 
+bool IsIconFileName(std::string_view path)
+{
+    constexpr std::string_view suffix = ".info";
+    const std::size_t slash = path.rfind('/');
+    const std::string_view base = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    return base.size() > suffix.size() &&
+           CompareNoCase(base.data() + base.size() - suffix.size(), suffix.data(), suffix.size()) == 0;
+}
+
 char *FindToolType(char **toolTypes, const char *key)
 {
     if (toolTypes == nullptr || key == nullptr) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct IconFile;  // the parsed file
@@ -38,6 +39,10 @@ enum class IconProblem {
 // '/': the Amiga's parent).
 // A name into a subdrawer ("OS3/Game") stays inside.
 bool IconNameLeavesDrawer(const char *name);
+
+// Whether a path's last name is an icon file's: something before ".info", in any
+// letter case.
+bool IsIconFileName(std::string_view path);
 
 struct DiskObject {
     std::uint8_t do_Type;  // 1 disk, 2 drawer, 3 tool, 4 project, 5 garbage, 6 device, 7 kick, 8 appicon;
