@@ -504,7 +504,7 @@ bool EndsWithNoCase(const std::string &text, const char *suffix)
 // block, or a Rigid Disk Block in one of the first sixteen.
 bool LooksLikeImage(const std::string &path)
 {
-    if (EndsWithNoCase(path, ".adf") || EndsWithNoCase(path, ".hdf")) {
+    if (IsImageFileName(path)) {
         return true;
     }
     FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -681,6 +681,11 @@ std::vector<IconProblem> EndSave()
 }
 
 }  // namespace icon_image
+
+bool IsImageFileName(const std::string &name)
+{
+    return EndsWithNoCase(name, ".adf") || EndsWithNoCase(name, ".hdf");
+}
 
 bool ParseImageArgument(const std::string &argument, ImageArgument &parsed)
 {

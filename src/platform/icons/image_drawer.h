@@ -30,6 +30,9 @@ struct ImageArgument {
 // block or is named like an image (.adf, .hdf).
 bool ParseImageArgument(const std::string &argument, ImageArgument &parsed);
 
+// Whether a file's name is an image's: it ends in ".adf" or ".hdf", in any case.
+bool IsImageFileName(const std::string &name);
+
 enum class ImageProblem {
     None,
     Unreadable,       // the image cannot be opened or read (error)

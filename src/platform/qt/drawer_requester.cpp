@@ -74,12 +74,6 @@ bool StillThere(const QByteArray &drawer)
     return IsFolder(drawer) || (ParseImageArgument(drawer.toStdString(), image) && image.drawerNamed);
 }
 
-bool IsImageName(const QString &name)
-{
-    return name.endsWith(QLatin1String(".adf"), Qt::CaseInsensitive) ||
-           name.endsWith(QLatin1String(".hdf"), Qt::CaseInsensitive);
-}
-
 // Marks the drawers that hold the tool's icon (the folder's icon with the
 // application's over its corner, and their type) and names disk images. The
 // chooser's model asks on a thread of its own, so the icon is made beforehand.
@@ -110,7 +104,7 @@ public:
         if (IsMarked(info)) {
             return QString::fromUtf8(chooser_.drawerType);
         }
-        if (info.isFile() && IsImageName(info.fileName())) {
+        if (info.isFile() && IsImageFileName(QFile::encodeName(info.fileName()).toStdString())) {
             return QString::fromUtf8(chooser_.imageType);
         }
         return QFileIconProvider::type(info);
