@@ -2,9 +2,8 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <climits>
-#include <vector>
+#include <filesystem>
 
 #ifndef SETTINGS_WINDOW_FOLDER
 #define SETTINGS_WINDOW_FOLDER "libexec/vellumine-settings"
@@ -38,25 +37,9 @@ std::string ProgramsFolder()
 
 std::string NormalPath(std::string_view path)
 {
-    const bool absolute = !path.empty() && path[0] == '/';
-    std::vector<std::string_view> parts;
-    for (std::size_t start = 0; start <= path.size();) {
-        const std::size_t end = std::min(path.find('/', start), path.size());
-        const std::string_view part = path.substr(start, end - start);
-        if (part == "..") {
-            if (!parts.empty() && parts.back() != "..") {
-                parts.pop_back();
-            } else if (!absolute) {
-                parts.push_back(part);  // above the folder it starts in
-            }
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = end + 1;
+    std::string normal = std::filesystem::path(path).lexically_normal().string();
+    if (normal.size() > 1 && normal.back() == '/') {
+        normal.pop_back();
     }
-    std::string normal = absolute ? "/" : "";
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        normal.append(i > 0 ? "/" : "").append(parts[i]);
-    }
-    return normal.empty() && !path.empty() ? "." : normal;
+    return normal;
 }
