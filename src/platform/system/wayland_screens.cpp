@@ -73,12 +73,6 @@ struct CloseLibrary {
     void operator()(void *library) const { dlclose(library); }
 };
 
-template <typename Symbol> bool Resolve(void *library, const char *name, Symbol &symbol)
-{
-    symbol = library != nullptr ? reinterpret_cast<Symbol>(dlsym(library, name)) : nullptr;
-    return symbol != nullptr;
-}
-
 bool ResolveWayland(void *library, WaylandCalls &calls)
 {
     return Resolve(library, "wl_display_connect", calls.connect) &&

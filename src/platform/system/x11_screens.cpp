@@ -46,12 +46,6 @@ struct FreeReply {
 };
 template <typename Reply> using ReplyPointer = std::unique_ptr<Reply, FreeReply>;
 
-template <typename Symbol> bool Resolve(void *library, const char *name, Symbol &symbol)
-{
-    symbol = library != nullptr ? reinterpret_cast<Symbol>(dlsym(library, name)) : nullptr;
-    return symbol != nullptr;
-}
-
 bool ResolveXcb(void *xcb, XcbCalls &calls)
 {
     return Resolve(xcb, "xcb_connect", calls.connect) && Resolve(xcb, "xcb_connection_has_error", calls.hasError) &&

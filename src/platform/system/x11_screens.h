@@ -2,6 +2,8 @@
 // has no Qt application to ask.
 #pragma once
 
+#include <dlfcn.h>
+
 #include <functional>
 #include <vector>
 
@@ -32,3 +34,11 @@ struct ScreensRead {
     std::vector<HostScreen> known;
 };
 bool ReadScreensInTime(ScreensRead &once, bool (*read)(std::vector<HostScreen> &), std::vector<HostScreen> &screens);
+
+// Sets symbol to the function or object name of a library dlopen gave (null
+// when there is no library); false when it is missing.
+template <typename Symbol> bool Resolve(void *library, const char *name, Symbol &symbol)
+{
+    symbol = library != nullptr ? reinterpret_cast<Symbol>(dlsym(library, name)) : nullptr;
+    return symbol != nullptr;
+}
