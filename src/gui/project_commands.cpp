@@ -207,8 +207,9 @@ bool ChooseDrawer(Object *window, std::string &chosen, bool tellHere)
     while (RequestDrawer(parent, Chooser(), folder, select, path)) {
         if (IsFile(path) && IsIconFileName(path)) {
             // An icon stands for the drawer that holds it, as on the command line.
-            const std::size_t slash = path.rfind('/');
-            path = slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
+            std::string holder, icon;
+            ChooserPlace(path, holder, icon);
+            path = holder;
         } else if (IsFile(path)) {
             // A disk image: one of its drawers, or the chooser again beside it.
             if (ChooseImageDrawer(window, path, chosen) == ImageChoice::Chosen) {
